@@ -27,13 +27,17 @@ inline constexpr LONG ERROR_SUCCESS = 0;
 inline constexpr LONG ERROR_FILE_NOT_FOUND = 2;
 inline constexpr LONG ERROR_ACCESS_DENIED = 5;
 inline constexpr LONG ERROR_INVALID_HANDLE = 6;
+inline constexpr LONG ERROR_OUTOFMEMORY = 14;
 inline constexpr LONG ERROR_INVALID_PARAMETER = 87;
 inline constexpr LONG ERROR_MORE_DATA = 234;
 inline constexpr LONG ERROR_NO_MORE_ITEMS = 259;
 inline constexpr LONG ERROR_REGISTRY_CORRUPT = 1015;
+inline constexpr LONG ERROR_REGISTRY_IO_FAILED = 1016; // the disk refused a read or write
+inline constexpr LONG ERROR_KEY_DELETED = 1018; // the key behind an open handle is gone
+inline constexpr LONG ERROR_UNSUPPORTED_TYPE = 1630; // readString/readDword on another type
 
-// Value types. Only REG_SZ and REG_DWORD are read and written by the calls below; every other type
-// found in a file is kept and written back unchanged.
+// Value types. REG_SZ is text and REG_DWORD four bytes; every other type is kept as raw bytes, so
+// foreign data found in a file is written back unchanged.
 inline constexpr DWORD REG_NONE = 0;
 inline constexpr DWORD REG_SZ = 1;
 inline constexpr DWORD REG_EXPAND_SZ = 2;
@@ -53,48 +57,71 @@ inline constexpr DWORD REG_OPTION_NON_VOLATILE = 0;
 inline constexpr DWORD REG_CREATED_NEW_KEY = 1;
 inline constexpr DWORD REG_OPENED_EXISTING_KEY = 2;
 
+// A handle names a key by its path, not by a snapshot: it sees what other processes write, and once
+// its key has been deleted (by anyone) every call on it gives ERROR_KEY_DELETED. Access is checked
+// per call against samDesired: KEY_QUERY_VALUE, KEY_SET_VALUE, KEY_CREATE_SUB_KEY and
+// KEY_ENUMERATE_SUB_KEYS; a key opened with KEY_READ gives ERROR_ACCESS_DENIED on writes.
+//
+// Every call that reads takes the store's shared lock and re-reads the root's file only when it
+// changed; every change takes the exclusive lock, re-reads, applies and replaces the file
+// atomically. A root whose file is malformed gives ERROR_REGISTRY_CORRUPT and its file is never
+// rewritten; a file that cannot be read or written gives ERROR_ACCESS_DENIED.
+
 // Opens an existing key below `key` (a root or an open key). `subKey` may be null or empty to open
 // `key` itself again. On failure *result is set to null.
-LONG RegOpenKeyEx(HKEY key, const char *subKey, DWORD options, REGSAM samDesired, PHKEY result);
+LONG RegOpenKeyEx(
+    HKEY key, const char *subKey, DWORD options, REGSAM samDesired, PHKEY result) noexcept;
 
-// Opens a key, creating it and any missing parents. `disposition` (may be null) tells which happened.
+// Opens a key, creating it and any missing parents. `disposition` (may be null) tells which
+// happened.
 LONG RegCreateKeyEx(HKEY key, const char *subKey, DWORD reserved, char *className, DWORD options,
-                    REGSAM samDesired, void *securityAttributes, PHKEY result, DWORD *disposition);
+    REGSAM samDesired, void *securityAttributes, PHKEY result, DWORD *disposition) noexcept;
 
-LONG RegCloseKey(HKEY key);
+LONG RegCloseKey(HKEY key) noexcept;
 
-// REG_SZ data is the UTF-8 text with its terminating NUL (cbData counts it); REG_DWORD is 4 bytes.
+// REG_SZ data is the UTF-8 text with its terminating NUL (cbData counts it; a missing NUL is
+// added); REG_DWORD is exactly 4 bytes, anything else ERROR_INVALID_PARAMETER. Names are
+// single-line: a key or value name with CR or LF, or longer than 255 (key) or 16383 (value)
+// characters, is refused.
 LONG RegSetValueEx(HKEY key, const char *valueName, DWORD reserved, DWORD type, const BYTE *data,
-                   DWORD cbData);
+    DWORD cbData) noexcept;
 
 // With data null, only *cbData (the size needed) and *type are reported. A buffer that is too small
 // gives ERROR_MORE_DATA with *cbData set to the size needed.
 LONG RegQueryValueEx(HKEY key, const char *valueName, DWORD *reserved, DWORD *type, BYTE *data,
-                     DWORD *cbData);
+    DWORD *cbData) noexcept;
 
-LONG RegDeleteValue(HKEY key, const char *valueName);
+LONG RegDeleteValue(HKEY key, const char *valueName) noexcept;
 
 // Deletes a key that has no subkeys; a key with subkeys gives ERROR_ACCESS_DENIED.
-LONG RegDeleteKey(HKEY key, const char *subKey);
+LONG RegDeleteKey(HKEY key, const char *subKey) noexcept;
 
-// Enumerations end with ERROR_NO_MORE_ITEMS. Name buffers count characters including the NUL;
-// a buffer that is too small gives ERROR_MORE_DATA.
+// Enumerations end with ERROR_NO_MORE_ITEMS. Subkeys come in case-insensitive name order, values in
+// the order they were created. Name buffers count bytes of UTF-8 including the NUL; on success the
+// count is set without the NUL. A buffer that is too small gives ERROR_MORE_DATA and the size
+// needed (with the NUL) in the count, since there is no RegQueryInfoKey to ask for it beforehand.
 LONG RegEnumKeyEx(HKEY key, DWORD index, char *name, DWORD *cchName, DWORD *reserved,
-                  char *className, DWORD *cchClassName, void *lastWriteTime);
+    char *className, DWORD *cchClassName, void *lastWriteTime) noexcept;
 LONG RegEnumValue(HKEY key, DWORD index, char *valueName, DWORD *cchValueName, DWORD *reserved,
-                  DWORD *type, BYTE *data, DWORD *cbData);
+    DWORD *type, BYTE *data, DWORD *cbData) noexcept;
 
 namespace platform::registry {
 
 // Convenience calls over the functions above for the common case of one value under one path
-// ("Software\\VB and VBA Program Settings\\..."). They return the Win32 error code.
-LONG readString(HKEY root, const std::string &path, const std::string &name, std::string &value);
-LONG writeString(HKEY root, const std::string &path, const std::string &name, const std::string &value);
-LONG readDword(HKEY root, const std::string &path, const std::string &name, DWORD &value);
-LONG writeDword(HKEY root, const std::string &path, const std::string &name, DWORD value);
+// ("Software\\VB and VBA Program Settings\\..."). They return the Win32 error code. Each is one
+// locked step: writeString creates missing keys and sets the value in a single file replacement.
+// readString gives the text without its terminating NUL and ERROR_UNSUPPORTED_TYPE for a value that
+// is not REG_SZ or REG_EXPAND_SZ; readDword needs a 4-byte REG_DWORD. `value` is left alone on
+// failure.
+LONG readString(
+    HKEY root, const std::string &path, const std::string &name, std::string &value) noexcept;
+LONG writeString(
+    HKEY root, const std::string &path, const std::string &name, const std::string &value) noexcept;
+LONG readDword(HKEY root, const std::string &path, const std::string &name, DWORD &value) noexcept;
+LONG writeDword(HKEY root, const std::string &path, const std::string &name, DWORD value) noexcept;
 
-// The folder that holds the root files: $BIDLARK_REGISTRY_DIR, else $XDG_DATA_HOME/bidlark/registry,
-// else ~/.local/share/bidlark/registry.
+// The folder that holds the root files: $BIDLARK_REGISTRY_DIR, else
+// $XDG_DATA_HOME/bidlark/registry, else ~/.local/share/bidlark/registry.
 std::string storeDirectory();
 
 } // namespace platform::registry
