@@ -1,0 +1,76 @@
+#include "app/modules/mParseMarker.h"
+
+#include <QList>
+
+namespace mParse {
+
+std::u32string ToMarker(QStringView text)
+{
+    const QList<uint> ucs4 = text.toUcs4();
+    return std::u32string(ucs4.begin(), ucs4.end());
+}
+
+MarkedPage::MarkedPage(QStringView text)
+    : m_text(ToMarker(text))
+{
+}
+
+MarkedPage::Memo &MarkedPage::memoFor(std::u32string_view marker) const
+{
+    for (Memo &m : m_memo) {
+        if (m.marker == marker)
+            return m;
+    }
+    m_memo.push_back(Memo { std::u32string(marker) });
+    return m_memo.back();
+}
+
+Pos MarkedPage::Find(std::u32string_view marker, Pos from) const
+{
+    if (!from.done || from.value < 1)
+        return { 0, false };
+    if (marker.empty() || from.value > Length())
+        return 0;
+
+    Memo &memo = memoFor(marker);
+    if (memo.missFrom > 0 && from.value >= memo.missFrom)
+        return 0;
+    if (memo.hit > 0 && from.value >= memo.hitFrom && from.value <= memo.hit)
+        return memo.hit;
+
+    const std::u32string_view text(m_text);
+    const std::size_t at = text.find(marker, static_cast<std::size_t>(from.value - 1));
+    if (at == std::u32string_view::npos) {
+        if (memo.missFrom == 0 || from.value < memo.missFrom)
+            memo.missFrom = from.value;
+        return 0;
+    }
+    const qint64 hit = static_cast<qint64>(at) + 1;
+    memo.hitFrom = from.value;
+    memo.hit = hit;
+    return hit;
+}
+
+std::optional<bool> MarkedPage::StartsAt(std::u32string_view marker, Pos at) const
+{
+    if (!at.done || at.value < 1)
+        return std::nullopt;
+    if (marker.empty() || at.value > Length())
+        return false;
+    return std::u32string_view(m_text)
+        .substr(static_cast<std::size_t>(at.value - 1))
+        .starts_with(marker);
+}
+
+Cut MarkedPage::Text(Pos from, Pos to) const
+{
+    if (!from.done || !to.done || from.value < 1 || to.value < from.value)
+        return std::nullopt;
+    if (from.value > Length())
+        return QString();
+    const qint64 end = std::min(to.value, Length() + 1);
+    return QString::fromUcs4(
+        m_text.data() + (from.value - 1), static_cast<qsizetype>(end - from.value));
+}
+
+} // namespace mParse

@@ -1,0 +1,93 @@
+// The marker idiom every page reader is written in: find a fixed text from a moving 1-based
+// position, add a fixed offset, cut up to the next marker. Pages change under us, so a step that
+// cannot be carried out (a search from position 0 or below, a cut with a negative length or a start
+// below 1) is skipped and leaves its target as it was; nothing ever throws.
+//
+// Positions count Unicode characters (code points): the page is held as UTF-32, so an offset such
+// as "+ 7" never lands inside a surrogate pair and "50 characters before" means characters.
+#pragma once
+
+#include <QString>
+#include <QStringView>
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace mParse {
+
+// One step's result: a position, or nothing when the step could not be carried out. Offsets added
+// to a skipped step stay skipped, so `Set(p, page.Find(m, q) + 7)` leaves p alone when q < 1.
+struct Pos {
+    constexpr Pos(qint64 v = 0)
+        : value(v)
+    {
+    } // NOLINT: positions read like plain integers
+    constexpr Pos(qint64 v, bool d)
+        : value(v)
+        , done(d)
+    {
+    }
+    qint64 value = 0;
+    bool done = true;
+
+    friend constexpr Pos operator+(Pos p, qint64 k) { return { p.value + k, p.done }; }
+    friend constexpr Pos operator-(Pos p, qint64 k) { return { p.value - k, p.done }; }
+};
+
+// A cut of the page, or nothing when the cut could not be made.
+using Cut = std::optional<QString>;
+
+inline void Set(qint64 &target, Pos step)
+{
+    if (step.done)
+        target = step.value;
+}
+
+inline void Set(QString &target, const Cut &cut)
+{
+    if (cut)
+        target = *cut;
+}
+
+// The page text as the readers see it. Construction converts once (O(n)); the text is never copied
+// or split afterwards.
+class MarkedPage {
+public:
+    explicit MarkedPage(QStringView text);
+
+    qint64 Length() const { return static_cast<qint64>(m_text.size()); }
+
+    // 1-based position of the first occurrence of `marker` at or after `from`; 0 when there is
+    // none, when `from` lies past the end, or when the marker is empty. Skipped when `from` is
+    // skipped or below 1. O(distance to the hit); a repeated search that is known to miss, or whose
+    // answer is the last hit for that marker, costs O(1), so a row loop over a broken page stays
+    // linear.
+    Pos Find(std::u32string_view marker, Pos from) const;
+
+    // Whether `marker` starts exactly at `at`, that is Find(marker, at) = at. Skipped (nullopt)
+    // when `at` is skipped or below 1. O(marker length).
+    std::optional<bool> StartsAt(std::u32string_view marker, Pos at) const;
+
+    // Text(a, b): the characters from a up to, not including, b; cut short at the end of the page,
+    // empty when a lies past it. Skipped when either position is skipped, a < 1 or b < a.
+    Cut Text(Pos from, Pos to) const;
+
+private:
+    struct Memo {
+        std::u32string marker;
+        qint64 missFrom = 0; // searches from here on are known to miss (0: unknown)
+        qint64 hitFrom = 0; // a search from [hitFrom, hit] returns hit
+        qint64 hit = 0;
+    };
+    Memo &memoFor(std::u32string_view marker) const;
+
+    std::u32string m_text;
+    mutable std::vector<Memo> m_memo;
+};
+
+// The marker texts are ASCII or the currency sign; this gives the searchable form of any QString.
+std::u32string ToMarker(QStringView text);
+
+} // namespace mParse

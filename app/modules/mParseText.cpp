@@ -1,0 +1,112 @@
+#include "app/modules/mParseText.h"
+
+#include <QStringDecoder>
+
+#include <array>
+
+namespace mParse {
+
+QString CleanHtml(QStringView text)
+{
+    struct Step {
+        QStringView find;
+        QStringView replaceWith;
+    };
+    // The order matters; see the header.
+    static constexpr std::array<Step, 25> steps { {
+        { u"\"", u"" },
+        { u"<span class=TextBold>", u"" },
+        { u"</font>", u"" },
+        { u"</span>", u"" },
+        { u"<span>", u"" },
+        { u"\n", u"" },
+        { u"\r", u"" },
+        { u"</b>", u"" },
+        { u"<b>", u"" },
+        { u"</B>", u"" },
+        { u"<B>", u"" },
+        { u"</i>", u"" },
+        { u"<br", u"" },
+        { u"\"", u"" },
+        { u"<font color=#339933>", u"" },
+        { u"<font color=#FF3300>", u"" },
+        { u"<font size=2>", u"" },
+        { u"<font size=2 color=#FF0000>", u"" },
+        { u">", u"" },
+        { u"color=#FF0000", u"" },
+        { u"<span class=body", u"" },
+        { u"&nbsp;", u" " },
+        { u"&quot;", u"\"" },
+        { u"Transactions.", u"" },
+        { u"_0", u"" },
+    } };
+    QString out = text.toString();
+    for (const Step &step : steps)
+        out.replace(step.find.data(), step.find.size(), step.replaceWith.data(),
+            step.replaceWith.size(), Qt::CaseSensitive);
+    return out;
+}
+
+QByteArray DeclaredCharset(QByteArrayView page)
+{
+    constexpr qsizetype kSniffBytes = 4096;
+    const QByteArray head = page.first(std::min(page.size(), kSniffBytes)).toByteArray().toLower();
+    qsizetype from = 0;
+    while (true) {
+        const qsizetype meta = head.indexOf("<meta", from);
+        if (meta < 0)
+            return {};
+        const qsizetype close = head.indexOf('>', meta);
+        const qsizetype end = close < 0 ? head.size() : close;
+        const qsizetype cs = head.indexOf("charset=", meta);
+        if (cs >= 0 && cs < end) {
+            qsizetype a = cs + 8;
+            while (a < end && (head[a] == '"' || head[a] == '\'' || head[a] == ' '))
+                ++a;
+            qsizetype b = a;
+            while (b < end &&
+                (std::isalnum(static_cast<unsigned char>(head[b])) || head[b] == '-' ||
+                    head[b] == '_' || head[b] == ':' || head[b] == '.'))
+                ++b;
+            if (b > a)
+                return head.mid(a, b - a);
+        }
+        from = meta + 5;
+    }
+}
+
+QString FromWindows1252(QByteArrayView bytes)
+{
+    // 0x80..0x9F; everything else is Latin-1.
+    static constexpr std::array<char16_t, 32> high { {
+        0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, //
+        0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F, //
+        0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014, //
+        0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178, //
+    } };
+    QString out(bytes.size(), Qt::Uninitialized);
+    QChar *dst = out.data();
+    for (const char c : bytes) {
+        const auto b = static_cast<unsigned char>(c);
+        *dst++ = (b >= 0x80 && b <= 0x9F) ? QChar(high[b - 0x80]) : QChar(b);
+    }
+    return out;
+}
+
+QString DecodePage(QByteArrayView bytes, QByteArrayView charset)
+{
+    QByteArray name = charset.toByteArray().trimmed().toLower();
+    if (name.isEmpty())
+        name = DeclaredCharset(bytes);
+    if (name.isEmpty() || name == "windows-1252" || name == "cp1252" || name == "iso-8859-1" ||
+        name == "latin1" || name == "us-ascii" || name == "ascii")
+        return FromWindows1252(bytes);
+    if (name == "utf-8" || name == "utf8")
+        return QString::fromUtf8(bytes);
+    QStringDecoder decoder(name.constData());
+    if (!decoder.isValid())
+        return FromWindows1252(bytes);
+    return decoder.decode(bytes);
+}
+
+} // namespace mParse
