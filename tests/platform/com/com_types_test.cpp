@@ -1,0 +1,352 @@
+// Identifiers, strings and the VARIANT conversion rules.
+#include "platform/com/com.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+using namespace platform::com;
+
+namespace {
+
+constexpr IID kSample = guid("{FF047D93-C3F1-11D2-877E-0040055C08D9}");
+static_assert(kSample.Data1 == 0xFF047D93 && kSample.Data4[7] == 0xD9);
+
+TEST(Guid, ParsesAndFormatsRoundTrip)
+{
+    EXPECT_EQ(guidToString(kSample), "{FF047D93-C3F1-11D2-877E-0040055C08D9}");
+    auto lower = guidFromString("{ff047d93-c3f1-11d2-877e-0040055c08d9}");
+    ASSERT_TRUE(lower);
+    EXPECT_EQ(*lower, kSample);
+}
+
+TEST(Guid, RejectsMalformedText)
+{
+    const char *bad[] = {
+        "",
+        "FF047D93-C3F1-11D2-877E-0040055C08D9", // braces are required at run time
+        "{FF047D93-C3F1-11D2-877E-0040055C08D9",
+        "{FF047D93-C3F1-11D2-877E-0040055C08D9} ",
+        "{FF047D93C-3F1-11D2-877E-0040055C08D9}",
+        "{FF047D93-C3F1-11D2-877E-0040055C08DG}",
+        "{FF047D93-C3F1-11D2+877E-0040055C08D9}",
+    };
+    for (const char *text : bad)
+        EXPECT_FALSE(guidFromString(text)) << text;
+}
+
+TEST(Guid, StringFromGuid2NeedsRoomForTerminator)
+{
+    OLECHAR buffer[39];
+    EXPECT_EQ(StringFromGUID2(kSample, buffer, 38), 0);
+    EXPECT_EQ(StringFromGUID2(kSample, buffer, 39), 39);
+    EXPECT_EQ(std::u16string_view(buffer), u"{FF047D93-C3F1-11D2-877E-0040055C08D9}");
+    CLSID back;
+    EXPECT_EQ(CLSIDFromString(buffer, &back), S_OK);
+    EXPECT_EQ(back, kSample);
+    EXPECT_EQ(CLSIDFromString(u"{FF047D93-C3F1}", &back), CO_E_CLASSSTRING);
+}
+
+TEST(Bstr, KeepsLengthAndEmbeddedNuls)
+{
+    const OLECHAR text[] = { u'a', 0, u'b' };
+    BStr s = BStr::attach(SysAllocStringLen(text, 3));
+    EXPECT_EQ(s.length(), 3u);
+    EXPECT_EQ(SysStringByteLen(s.get()), 6u);
+    EXPECT_EQ(s.get()[3], 0); // always terminated
+    EXPECT_EQ(SysStringLen(nullptr), 0u);
+    EXPECT_EQ(SysAllocString(nullptr), nullptr);
+    BStr copy = s;
+    EXPECT_NE(copy.get(), s.get());
+    EXPECT_EQ(copy, s);
+    EXPECT_EQ(BStr::fromUtf8("Grüße €").view(), u"Grüße €");
+    EXPECT_EQ(BStr(u"Grüße €").toUtf8(), "Grüße €");
+}
+
+TEST(Variant, CopyDuplicatesStringsAndReferences)
+{
+    Variant a = Variant::str(u"text");
+    Variant b = a;
+    EXPECT_NE(a.bstrVal, b.bstrVal);
+    EXPECT_EQ(view(b.bstrVal), u"text");
+
+    LONG target = 42;
+    VARIANT ref;
+    VariantInit(&ref);
+    ref.vt = VT_BYREF | VT_I4;
+    ref.plVal = &target;
+    Variant direct;
+    EXPECT_EQ(VariantCopyInd(&direct, &ref), S_OK);
+    EXPECT_EQ(direct.vt, VT_I4);
+    EXPECT_EQ(direct.lVal, 42);
+    Variant shallow;
+    EXPECT_EQ(VariantCopy(&shallow, &ref), S_OK);
+    EXPECT_EQ(shallow.plVal, &target); // a reference stays a reference
+    EXPECT_EQ(VariantClear(&ref), S_OK); // owns nothing
+
+    VARIANT bad;
+    VariantInit(&bad);
+    bad.vt = 0x77;
+    EXPECT_EQ(VariantClear(&bad), DISP_E_BADVARTYPE);
+    EXPECT_EQ(VariantCopy(&shallow, &bad), DISP_E_BADVARTYPE);
+    EXPECT_EQ(shallow.vt, VT_BYREF | VT_I4); // unchanged on failure
+}
+
+Variant make(VARTYPE vt, double value)
+{
+    Variant v;
+    v.vt = vt;
+    switch (vt) {
+    case VT_I1:
+        v.cVal = static_cast<CHAR>(value);
+        break;
+    case VT_UI1:
+        v.bVal = static_cast<BYTE>(value);
+        break;
+    case VT_I2:
+        v.iVal = static_cast<SHORT>(value);
+        break;
+    case VT_UI2:
+        v.uiVal = static_cast<USHORT>(value);
+        break;
+    case VT_I4:
+        v.lVal = static_cast<LONG>(value);
+        break;
+    case VT_UI4:
+        v.ulVal = static_cast<ULONG>(value);
+        break;
+    case VT_I8:
+        v.llVal = static_cast<LONGLONG>(value);
+        break;
+    case VT_R4:
+        v.fltVal = static_cast<float>(value);
+        break;
+    case VT_R8:
+    case VT_DATE:
+        v.dblVal = value;
+        break;
+    case VT_CY:
+        v.cyVal.int64 = static_cast<LONGLONG>(value * 10000);
+        break;
+    case VT_BOOL:
+        v.boolVal = value ? VARIANT_TRUE : VARIANT_FALSE;
+        break;
+    default:
+        break;
+    }
+    return v;
+}
+
+double valueOf(const VARIANT &v)
+{
+    switch (v.vt) {
+    case VT_I1:
+        return v.cVal;
+    case VT_UI1:
+        return v.bVal;
+    case VT_I2:
+        return v.iVal;
+    case VT_UI2:
+        return v.uiVal;
+    case VT_I4:
+        return v.lVal;
+    case VT_UI4:
+        return v.ulVal;
+    case VT_I8:
+        return static_cast<double>(v.llVal);
+    case VT_R4:
+        return v.fltVal;
+    case VT_R8:
+    case VT_DATE:
+        return v.dblVal;
+    case VT_CY:
+        return static_cast<double>(v.cyVal.int64) / 10000;
+    case VT_BOOL:
+        return v.boolVal;
+    default:
+        return NAN;
+    }
+}
+
+struct NumericCase {
+    const char *name;
+    VARTYPE from;
+    double value;
+    VARTYPE to;
+    HRESULT expected;
+    double result;
+};
+
+TEST(VariantChangeType, NumericConversions)
+{
+    const NumericCase cases[] = {
+        { "i4 to i2 fits", VT_I4, -32768, VT_I2, S_OK, -32768 },
+        { "i4 to i2 overflows", VT_I4, 32768, VT_I2, DISP_E_OVERFLOW, 0 },
+        { "negative to ui1 overflows", VT_I2, -1, VT_UI1, DISP_E_OVERFLOW, 0 },
+        { "ui4 max to i4 overflows", VT_UI4, 4294967295.0, VT_I4, DISP_E_OVERFLOW, 0 },
+        { "r8 half rounds to even (down)", VT_R8, 2.5, VT_I4, S_OK, 2 },
+        { "r8 half rounds to even (up)", VT_R8, 3.5, VT_I4, S_OK, 4 },
+        { "r8 negative half", VT_R8, -2.5, VT_I2, S_OK, -2 },
+        { "r8 just inside i1", VT_R8, 127.4, VT_I1, S_OK, 127 },
+        { "r8 rounds past i1", VT_R8, 127.5, VT_I1, DISP_E_OVERFLOW, 0 },
+        { "r8 huge to i8 overflows", VT_R8, 1e19, VT_I8, DISP_E_OVERFLOW, 0 },
+        { "r8 beyond float overflows", VT_R8, 1e39, VT_R4, DISP_E_OVERFLOW, 0 },
+        { "cy half rounds to even", VT_CY, 1.5, VT_I4, S_OK, 2 },
+        { "cy 2.5 rounds to even", VT_CY, 2.5, VT_I4, S_OK, 2 },
+        { "i4 to cy", VT_I4, 7, VT_CY, S_OK, 7 },
+        { "r8 to cy keeps 4 decimals", VT_R8, 1.23456, VT_CY, S_OK, 1.2346 },
+        { "true to i4 is -1", VT_BOOL, 1, VT_I4, S_OK, -1 },
+        { "nonzero to bool is -1", VT_R8, 0.25, VT_BOOL, S_OK, -1 },
+        { "zero to bool", VT_I4, 0, VT_BOOL, S_OK, 0 },
+        { "r8 to date", VT_R8, 36526.5, VT_DATE, S_OK, 36526.5 },
+        { "date out of range", VT_R8, 3e6, VT_DATE, DISP_E_OVERFLOW, 0 },
+        { "empty to i4 is zero", VT_EMPTY, 0, VT_I4, S_OK, 0 },
+    };
+    for (const auto &c : cases) {
+        Variant src = make(c.from, c.value);
+        Variant dest = Variant::i4(static_cast<LONG>(0xdeadbeef));
+        EXPECT_EQ(VariantChangeType(&dest, &src, 0, c.to), c.expected) << c.name;
+        if (c.expected == S_OK) {
+            EXPECT_EQ(dest.vt, c.to) << c.name;
+            EXPECT_DOUBLE_EQ(valueOf(dest), c.result) << c.name;
+        } else {
+            EXPECT_EQ(dest.vt, VT_I4) << c.name; // untouched on failure
+            EXPECT_EQ(dest.lVal, static_cast<LONG>(0xdeadbeef)) << c.name;
+        }
+    }
+}
+
+struct StringCase {
+    const char16_t *text;
+    VARTYPE to;
+    HRESULT expected;
+    double result;
+};
+
+TEST(VariantChangeType, StringsToNumbers)
+{
+    const StringCase cases[] = {
+        { u"42", VT_I4, S_OK, 42 },
+        { u"  -17  ", VT_I2, S_OK, -17 },
+        { u"+8", VT_UI1, S_OK, 8 },
+        { u"1,234,567", VT_I4, S_OK, 1234567 },
+        { u"2.5", VT_I4, S_OK, 2 },
+        { u"1e3", VT_I4, S_OK, 1000 },
+        { u"&HFF", VT_I4, S_OK, 255 },
+        { u"&o17", VT_I4, S_OK, 15 },
+        { u"3.25", VT_R8, S_OK, 3.25 },
+        { u"0.5", VT_CY, S_OK, 0.5 },
+        { u"True", VT_BOOL, S_OK, -1 },
+        { u"false", VT_BOOL, S_OK, 0 },
+        { u"5", VT_BOOL, S_OK, -1 },
+        { u"40000", VT_I2, DISP_E_OVERFLOW, 0 },
+        { u"-1", VT_UI4, DISP_E_OVERFLOW, 0 },
+        { u"99999999999999999999999", VT_I8, DISP_E_OVERFLOW, 0 },
+        { u"", VT_I4, DISP_E_TYPEMISMATCH, 0 },
+        { u"   ", VT_I4, DISP_E_TYPEMISMATCH, 0 },
+        { u"12abc", VT_I4, DISP_E_TYPEMISMATCH, 0 },
+        { u"abc", VT_R8, DISP_E_TYPEMISMATCH, 0 },
+        { u"1e", VT_R8, DISP_E_TYPEMISMATCH, 0 },
+        { u".", VT_R8, DISP_E_TYPEMISMATCH, 0 },
+        { u"&HZZ", VT_I4, DISP_E_TYPEMISMATCH, 0 },
+        { u"1.2.3", VT_R8, DISP_E_TYPEMISMATCH, 0 },
+        { u"maybe", VT_BOOL, DISP_E_TYPEMISMATCH, 0 },
+    };
+    for (const auto &c : cases) {
+        Variant src = Variant::str(c.text);
+        Variant dest;
+        EXPECT_EQ(VariantChangeType(&dest, &src, 0, c.to), c.expected) << utf16ToUtf8(c.text);
+        if (c.expected == S_OK) {
+            EXPECT_DOUBLE_EQ(valueOf(dest), c.result) << utf16ToUtf8(c.text);
+        }
+    }
+}
+
+struct ToStringCase {
+    Variant value;
+    USHORT flags;
+    const char16_t *text;
+};
+
+TEST(VariantChangeType, ValuesToStrings)
+{
+    Variant cy;
+    cy.vt = VT_CY;
+    cy.cyVal.int64 = -12500; // -1.25
+    Variant date;
+    date.vt = VT_DATE;
+    date.date = 36526.75; // 1 January 2000, 18:00
+    Variant midnight;
+    midnight.vt = VT_DATE;
+    midnight.date = 2; // 1 January 1900
+    Variant timeOnly;
+    timeOnly.vt = VT_DATE;
+    timeOnly.date = 0.5;
+    const ToStringCase cases[] = {
+        { Variant::i4(-5), 0, u"-5" },
+        { Variant::r8(1.5), 0, u"1.5" },
+        { Variant::r8(1e20), 0, u"1E+20" },
+        { Variant::r8(0.1), 0, u"0.1" },
+        { Variant::boolean(true), 0, u"-1" },
+        { Variant::boolean(false), VARIANT_ALPHABOOL, u"False" },
+        { Variant(), 0, u"" },
+        { cy, 0, u"-1.25" },
+        { date, 0, u"1/1/2000 6:00:00 PM" },
+        { midnight, 0, u"1/1/1900" },
+        { timeOnly, 0, u"12:00:00 PM" },
+    };
+    for (const auto &c : cases) {
+        Variant out;
+        ASSERT_EQ(VariantChangeType(&out, &c.value, c.flags, VT_BSTR), S_OK) << utf16ToUtf8(c.text);
+        EXPECT_EQ(view(out.bstrVal), std::u16string_view(c.text));
+    }
+}
+
+TEST(VariantChangeType, DatesParseBack)
+{
+    for (const char16_t *text : { u"1/1/2000 6:00:00 PM", u"2000-01-01 18:00", u"12/31/1899" }) {
+        Variant s = Variant::str(text);
+        Variant d;
+        ASSERT_EQ(VariantChangeType(&d, &s, 0, VT_DATE), S_OK) << utf16ToUtf8(text);
+        Variant back;
+        ASSERT_EQ(VariantChangeType(&back, &d, 0, VT_BSTR), S_OK);
+        Variant again;
+        ASSERT_EQ(VariantChangeType(&again, &back, 0, VT_DATE), S_OK);
+        EXPECT_DOUBLE_EQ(again.date, d.date);
+    }
+    Variant bad = Variant::str(u"2/30/2001");
+    Variant out;
+    EXPECT_EQ(VariantChangeType(&out, &bad, 0, VT_DATE), DISP_E_TYPEMISMATCH);
+}
+
+TEST(VariantChangeType, NullEmptyErrorAndByRef)
+{
+    Variant null;
+    null.vt = VT_NULL;
+    Variant out;
+    EXPECT_EQ(VariantChangeType(&out, &null, 0, VT_I4), DISP_E_TYPEMISMATCH);
+    EXPECT_EQ(VariantChangeType(&out, &null, 0, VT_BSTR), DISP_E_TYPEMISMATCH);
+    Variant missing = Variant::missing();
+    EXPECT_EQ(VariantChangeType(&out, &missing, 0, VT_I4), DISP_E_TYPEMISMATCH);
+    Variant empty;
+    EXPECT_EQ(VariantChangeType(&out, &empty, 0, VT_DISPATCH), S_OK);
+    EXPECT_EQ(out.vt, VT_DISPATCH);
+    EXPECT_EQ(out.pdispVal, nullptr);
+    EXPECT_EQ(VariantChangeType(&out, &empty, 0, VT_BYREF | VT_I4), DISP_E_TYPEMISMATCH);
+    EXPECT_EQ(VariantChangeType(&out, &empty, 0, 0x77), DISP_E_BADVARTYPE);
+
+    BSTR text = SysAllocString(u"12");
+    VARIANT ref;
+    VariantInit(&ref);
+    ref.vt = VT_BYREF | VT_BSTR;
+    ref.pbstrVal = &text;
+    EXPECT_EQ(VariantChangeType(&out, &ref, 0, VT_I4), S_OK);
+    EXPECT_EQ(out.lVal, 12);
+    // In place: the source is replaced, and the referenced string is not freed.
+    EXPECT_EQ(VariantChangeType(&ref, &ref, 0, VT_R8), S_OK);
+    EXPECT_EQ(ref.dblVal, 12.0);
+    EXPECT_EQ(view(text), u"12");
+    SysFreeString(text);
+}
+
+} // namespace
