@@ -1,0 +1,299 @@
+#include "tools/uninstall-log/log_writer.h"
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+namespace uninstall_log_writer {
+
+RegistrySubkey *RegistryNode::findSubkey(const std::string &name)
+{
+    for (RegistrySubkey &subkey : subkeys) {
+        if (subkey.name == name)
+            return &subkey;
+    }
+    return nullptr;
+}
+
+RegistryNode &RegistryNode::child(const std::string &name)
+{
+    if (RegistrySubkey *found = findSubkey(name))
+        return found->node.front();
+    subkeys.push_back({ 0, name, { RegistryNode {} } });
+    return subkeys.back().node.front();
+}
+
+void AppendBe32(std::vector<std::uint8_t> &out, std::uint32_t value)
+{
+    out.push_back(static_cast<std::uint8_t>(value >> 24));
+    out.push_back(static_cast<std::uint8_t>(value >> 16));
+    out.push_back(static_cast<std::uint8_t>(value >> 8));
+    out.push_back(static_cast<std::uint8_t>(value));
+}
+
+void AppendBe16(std::vector<std::uint8_t> &out, std::uint16_t value)
+{
+    out.push_back(static_cast<std::uint8_t>(value >> 8));
+    out.push_back(static_cast<std::uint8_t>(value));
+}
+
+void AppendText(std::vector<std::uint8_t> &out, const std::string &text)
+{
+    out.insert(out.end(), text.begin(), text.end());
+}
+
+namespace {
+
+void EncodeNode(const RegistryNode &node, std::vector<std::uint8_t> &out)
+{
+    AppendBe32(out, static_cast<std::uint32_t>(node.values.size()));
+    for (const RegistryValue &value : node.values) {
+        AppendText(out, value.name);
+        out.push_back(0);
+        AppendBe32(out, value.deleteFlag);
+    }
+    AppendBe32(out, static_cast<std::uint32_t>(node.subkeys.size()));
+    for (const RegistrySubkey &subkey : node.subkeys) {
+        AppendBe32(out, subkey.deleteFlag);
+        AppendText(out, subkey.name);
+        out.push_back(0);
+        EncodeNode(subkey.node.front(), out);
+    }
+}
+
+void AppendCounted(std::vector<std::uint8_t> &out, std::span<const std::uint8_t> bytes)
+{
+    AppendBe32(out, static_cast<std::uint32_t>(bytes.size()));
+    out.insert(out.end(), bytes.begin(), bytes.end());
+}
+
+void AppendSection(
+    std::vector<std::uint8_t> &out, const char *heading, const std::vector<std::string> &lines)
+{
+    AppendText(out, heading);
+    AppendText(out, "\r\n");
+    for (const std::string &line : lines) {
+        AppendText(out, line);
+        AppendText(out, "\r\n");
+    }
+}
+
+void AppendCountedText(std::vector<std::uint8_t> &out, const std::string &text)
+{
+    AppendBe32(out, static_cast<std::uint32_t>(text.size()));
+    AppendText(out, text);
+}
+
+} // namespace
+
+std::vector<std::uint8_t> EncodeRegistryNode(const RegistryNode &node)
+{
+    std::vector<std::uint8_t> out;
+    EncodeNode(node, out);
+    return out;
+}
+
+std::vector<std::uint8_t> EncodeRegistryTrees(const std::array<RegistryNode, 4> &roots)
+{
+    std::vector<std::uint8_t> out;
+    for (const RegistryNode &root : roots)
+        EncodeNode(root, out);
+    return out;
+}
+
+std::string BackupLine(const std::string &backupPath, const std::string &installedPath,
+    std::uint32_t versionHigh, std::uint32_t versionLow, std::uint64_t fileTime)
+{
+    return backupPath + '\t' + installedPath + '\t' + std::to_string(versionHigh) + '\t' +
+        std::to_string(versionLow) + '\t' + std::to_string(fileTime >> 32) + '\t' +
+        std::to_string(fileTime & 0xFFFFFFFFu);
+}
+
+std::vector<std::uint8_t> BuildPlainLog(const LogDescription &d)
+{
+    std::vector<std::uint8_t> out;
+    if (d.userInterface) {
+        std::vector<std::uint8_t> messages;
+        AppendBe32(messages, d.language);
+        AppendBe32(messages, static_cast<std::uint32_t>(d.messages.size()));
+        for (const auto &[key, text] : d.messages) {
+            AppendBe32(messages, key);
+            AppendCountedText(messages, text);
+        }
+        std::vector<std::uint8_t> pictures;
+        AppendBe32(pictures, static_cast<std::uint32_t>(d.pictures.size()));
+        for (const LogPicture &picture : d.pictures) {
+            AppendBe32(pictures, static_cast<std::uint32_t>(picture.bytes.size()));
+            AppendBe32(pictures, picture.number);
+            pictures.insert(pictures.end(), picture.bytes.begin(), picture.bytes.end());
+        }
+        std::vector<std::uint8_t> ui;
+        AppendCounted(ui, messages);
+        AppendCounted(ui, d.windowTemplate);
+        AppendCounted(ui, pictures);
+        out.push_back('\\');
+        out.push_back(d.option);
+        AppendCounted(out, ui);
+    }
+    AppendText(out, d.productName);
+    out.push_back(0);
+    AppendText(out, d.code);
+    out.push_back(0);
+    AppendText(out, d.command);
+    AppendText(out, "\r\n");
+    AppendSection(out, "Shared:", d.shared);
+    AppendSection(out, "Backups:", d.backups);
+    AppendSection(out, "Files:", d.files);
+    AppendSection(out, "Directories:", d.directories);
+    AppendText(out, "Registry:\r\n");
+    if (d.hasRegistry) {
+        const auto trees = EncodeRegistryTrees(d.registry);
+        out.insert(out.end(), trees.begin(), trees.end());
+    }
+    return out;
+}
+
+std::vector<std::uint8_t> ScrambleLayer(
+    std::span<const std::uint8_t> body, std::uint8_t step, std::uint8_t start)
+{
+    std::vector<std::uint8_t> out;
+    out.reserve(body.size() + 10);
+    std::uint8_t a = static_cast<std::uint8_t>(step + start);
+    for (std::uint8_t byte : body) {
+        out.push_back(static_cast<std::uint8_t>(byte + a));
+        a = static_cast<std::uint8_t>(a + step);
+    }
+    out.push_back(step);
+    out.push_back(start);
+    std::array<std::uint8_t, 8> sums {};
+    for (std::size_t i = 0; i < out.size(); ++i)
+        sums[i % 8] = static_cast<std::uint8_t>(sums[i % 8] + out[i]);
+    out.insert(out.end(), sums.begin(), sums.end());
+    return out;
+}
+
+std::vector<std::uint8_t> BuildBlock(std::span<const std::uint8_t> plain, const ScrambleKeys &keys)
+{
+    const auto inner = ScrambleLayer(plain, keys.innerStep, keys.innerStart);
+    return ScrambleLayer(inner, keys.outerStep, keys.outerStart);
+}
+
+bool AppendLog(const std::string &uninstallerPath, const std::string &outputPath,
+    std::span<const std::uint8_t> block, std::string &error)
+{
+    std::ifstream in(uninstallerPath, std::ios::binary);
+    if (!in) {
+        error = "cannot read the uninstaller " + uninstallerPath;
+        return false;
+    }
+    const std::vector<char> program(
+        (std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    if (program.size() > 0xFFFFFFFFu) {
+        error = "the uninstaller is too large for a 32-bit log offset";
+        return false;
+    }
+    std::ofstream out(outputPath, std::ios::binary | std::ios::trunc);
+    if (!out) {
+        error = "cannot write " + outputPath;
+        return false;
+    }
+    const auto offset = static_cast<std::uint32_t>(program.size());
+    const char trailer[4] = { static_cast<char>(offset), static_cast<char>(offset >> 8),
+        static_cast<char>(offset >> 16), static_cast<char>(offset >> 24) };
+    out.write(program.data(), static_cast<std::streamsize>(program.size()));
+    out.write(
+        reinterpret_cast<const char *>(block.data()), static_cast<std::streamsize>(block.size()));
+    out.write(trailer, 4);
+    out.close();
+    if (!out) {
+        error = "cannot write " + outputPath;
+        return false;
+    }
+    std::error_code ec;
+    std::filesystem::permissions(outputPath,
+        std::filesystem::perms::owner_all | std::filesystem::perms::group_read |
+            std::filesystem::perms::group_exec | std::filesystem::perms::others_read |
+            std::filesystem::perms::others_exec,
+        ec);
+    return true;
+}
+
+namespace {
+
+struct TemplateControl {
+    std::uint32_t style;
+    std::uint32_t kind;
+    std::uint32_t subKind;
+    std::uint32_t number;
+    std::uint32_t x, y, width, height;
+    std::string text;
+};
+
+// Window and control style bits the template carries as the system defines them.
+constexpr std::uint32_t kWsChild = 0x40000000;
+constexpr std::uint32_t kWsVisible = 0x10000000;
+constexpr std::uint32_t kWsCaption = 0x00C00000;
+constexpr std::uint32_t kWsSysMenu = 0x00080000;
+constexpr std::uint32_t kColourWindowText = 0x1000000;
+constexpr std::uint32_t kColourButtonFace = 0x3000000;
+constexpr std::uint32_t kNoPicture = 0xFFFFFFFEu; // -2
+
+} // namespace
+
+std::vector<std::uint8_t> DefaultWindowTemplate()
+{
+    const std::vector<TemplateControl> controls = {
+        { kWsChild | kWsVisible, 1, 0, 57, 16, 12, 360, 20, "Removing %s from your computer." },
+        { kWsChild | kWsVisible, 1, 0, 61, 16, 40, 360, 18, "Shared files released" },
+        { kWsChild | kWsVisible, 1, 0, 62, 16, 60, 360, 18, "Backed-up files handled" },
+        { kWsChild | kWsVisible, 1, 0, 63, 16, 80, 360, 18, "Files removed" },
+        { kWsChild | kWsVisible, 1, 0, 64, 16, 100, 360, 18, "Folders removed" },
+        { kWsChild | kWsVisible, 1, 0, 65, 16, 120, 360, 18, "Registry entries removed" },
+        { kWsChild | kWsVisible, 1, 0, 71, 16, 150, 360, 18, "Uninstallation complete." },
+        { kWsChild | kWsVisible, 1, 0, 72, 16, 170, 360, 18, "Some items could not be removed." },
+        { kWsChild | kWsVisible, 2, 0, 54, 180, 200, 90, 26, "&Details..." },
+        { kWsChild | kWsVisible, 2, 0, 55, 280, 200, 90, 26, "&Close" },
+    };
+    std::vector<std::uint8_t> out;
+    AppendText(out, "RTT");
+    AppendBe32(out, 4);
+    AppendBe32(out, 0); // no extra blocks
+    const std::uint32_t window[9] = { kWsVisible | kWsCaption | kWsSysMenu, 0, 0, 0, 4, 0, 0, 400,
+        240 };
+    for (std::uint32_t value : window)
+        AppendBe32(out, value);
+    AppendBe16(out, 9);
+    AppendBe16(out, 0);
+    AppendCountedText(out, "Liberation Sans");
+    AppendCountedText(out, "Uninstall");
+    AppendBe32(out, static_cast<std::uint32_t>(controls.size()));
+    for (const TemplateControl &c : controls) {
+        for (std::uint32_t value : { c.style, 0u, c.kind, c.subKind, c.number, c.x, c.y, c.width,
+                 c.height, kColourWindowText, kColourButtonFace })
+            AppendBe32(out, value);
+        AppendCountedText(out, c.text);
+        AppendBe32(out, kNoPicture);
+    }
+    return out;
+}
+
+std::vector<std::pair<std::uint32_t, std::string>> DefaultMessages()
+{
+    return {
+        { 0, "%s Uninstall" },
+        { 1, "Are you sure you want to completely remove %s and all of its components?" },
+        { 2, "You do not have the rights needed to remove this program." },
+        { 3, "Do you want to restore the files that were replaced during installation?" },
+        { 4, "The shared file\r\n%s\r\nis no longer used by any program. Remove it?" },
+        { 5, "These files could not be removed:" },
+        { 6, "These folders could not be removed:" },
+        { 7, "These registry keys could not be removed:" },
+        { 8, "Some files will be removed when the computer restarts. Restart now?" },
+        { 9, "Yes to &all" },
+        { 10, "No to a&ll" },
+        { 11, "&Yes" },
+        { 12, "&No" },
+    };
+}
+
+} // namespace uninstall_log_writer

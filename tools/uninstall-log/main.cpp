@@ -1,0 +1,71 @@
+// uninstall-log-writer: builds an uninstall log from a readable description and appends it to a
+// copy of the uninstaller, as an installer or packager does.
+//
+//   uninstall-log-writer --uninstaller PATH --output PATH [--plain PATH] DESCRIPTION
+//
+// --plain also writes the unscrambled log, for looking at or for seeding a fuzzer.
+#include "tools/uninstall-log/description.h"
+#include "tools/uninstall-log/log_writer.h"
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+
+int main(int argc, char **argv)
+{
+    std::string uninstaller;
+    std::string output;
+    std::string plainOutput;
+    std::string description;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "--uninstaller" && i + 1 < argc) {
+            uninstaller = argv[++i];
+        } else if (arg == "--output" && i + 1 < argc) {
+            output = argv[++i];
+        } else if (arg == "--plain" && i + 1 < argc) {
+            plainOutput = argv[++i];
+        } else if (description.empty() && arg.rfind("--", 0) != 0) {
+            description = arg;
+        } else {
+            description.clear();
+            break;
+        }
+    }
+    if (uninstaller.empty() || output.empty() || description.empty()) {
+        std::fprintf(stderr,
+            "usage: %s --uninstaller PATH --output PATH [--plain PATH] DESCRIPTION\n", argv[0]);
+        return 2;
+    }
+
+    std::ifstream in(description, std::ios::binary);
+    if (!in) {
+        std::fprintf(stderr, "cannot read %s\n", description.c_str());
+        return 1;
+    }
+    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    uninstall_log_writer::ParsedDescription parsed;
+    std::string error;
+    const std::string base = std::filesystem::path(description).parent_path().string();
+    if (!uninstall_log_writer::ParseDescription(text, base, parsed, error)) {
+        std::fprintf(stderr, "%s: %s\n", description.c_str(), error.c_str());
+        return 1;
+    }
+    if (parsed.log.userInterface && parsed.log.windowTemplate.empty())
+        parsed.log.windowTemplate = uninstall_log_writer::DefaultWindowTemplate();
+
+    const auto plain = uninstall_log_writer::BuildPlainLog(parsed.log);
+    if (!plainOutput.empty()) {
+        std::ofstream out(plainOutput, std::ios::binary);
+        out.write(reinterpret_cast<const char *>(plain.data()),
+            static_cast<std::streamsize>(plain.size()));
+    }
+    const auto block = uninstall_log_writer::BuildBlock(plain, parsed.keys);
+    if (!uninstall_log_writer::AppendLog(uninstaller, output, block, error)) {
+        std::fprintf(stderr, "%s\n", error.c_str());
+        return 1;
+    }
+    return 0;
+}

@@ -1,0 +1,87 @@
+// Construction, the pre-uninstall command, unregistration and the restart decision.
+#include "uninstaller/engine/removal_engine.h"
+
+#include "uninstaller/engine/pending_deletions.h"
+#include "uninstaller/log/codepage.h"
+
+namespace uninstaller::engine {
+
+RemovalEngine::RemovalEngine(const log::UninstallLog &log, std::string ownFilePath,
+    EngineOptions options, EngineServices services)
+    : m_log(log)
+    , m_ownFilePath(std::move(ownFilePath))
+    , m_options(options)
+    , m_services(std::move(services))
+{
+}
+
+bool RemovalEngine::PreUninstallSucceeded(const std::string &command, int exitCode)
+{
+    const std::size_t bat = command.find(".BAT");
+    const std::size_t cmd = command.find(".CMD");
+    const std::size_t exe = command.find(".EXE");
+    const std::size_t script = std::min(bat, cmd); // npos when neither is there
+    // A script run by a program named before it ("X.EXE Y.BAT") is judged as that program.
+    const bool isScript =
+        script != std::string::npos && !(exe != std::string::npos && exe < script);
+    return isScript ? exitCode == 0 : exitCode != 0;
+}
+
+bool RemovalEngine::RunPreUninstallCommand()
+{
+    const log::FirstLine &first = m_log.firstLine;
+    if (first.code.empty() || log::EqualsNoCase(first.code, "100") ||
+        log::EqualsNoCase(first.code, "101") || first.command.empty())
+        return true;
+    const auto exitCode = m_services.processes.runAndWait(log::Cp1252ToUtf8(first.command));
+    if (!exitCode)
+        return true; // a command that cannot be started does not hold the uninstall up
+    return PreUninstallSucceeded(first.command, *exitCode);
+}
+
+void RemovalEngine::Unregister(const std::string &path)
+{
+    const std::size_t dot = path.rfind('.');
+    if (dot == std::string::npos)
+        return;
+    const std::string_view extension = std::string_view(path).substr(dot);
+    const std::string file = log::Cp1252ToUtf8(path);
+    const std::size_t slash = file.rfind('/');
+    const std::string saved = m_services.files.currentFolder();
+    // Libraries and servers look for their neighbours relative to the current folder.
+    if (slash != std::string::npos)
+        m_services.files.setCurrentFolder(slash == 0 ? "/" : file.substr(0, slash));
+    if (log::EqualsNoCase(extension, ".tlb"))
+        m_services.components.unregisterTypeLibrary(file);
+    else if (log::EqualsNoCase(extension, ".exe"))
+        m_services.processes.startDetached(file, { "/unregserver" });
+    else
+        m_services.components.unregisterServer(file);
+    if (slash != std::string::npos)
+        m_services.files.setCurrentFolder(saved);
+}
+
+void RemovalEngine::DeleteAtRestart(const std::string &path)
+{
+    SchedulePendingDeletion(m_services.registry, path);
+}
+
+void RemovalEngine::ScheduleDeletes()
+{
+    if (!m_options.keepSelf)
+        DeleteAtRestart(m_ownFilePath);
+    for (const std::string &file : m_inUseFiles) {
+        if (file.size() > 3)
+            DeleteAtRestart(log::Cp1252ToUtf8(file));
+    }
+    m_restartNeeded = !m_inUseFiles.empty();
+}
+
+bool RemovalEngine::TakeRestartNeeded()
+{
+    const bool needed = m_restartNeeded;
+    m_restartNeeded = false;
+    return needed;
+}
+
+} // namespace uninstaller::engine

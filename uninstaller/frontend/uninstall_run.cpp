@@ -1,0 +1,109 @@
+#include "uninstaller/frontend/uninstall_run.h"
+
+#include "uninstaller/frontend/instance_lock.h"
+#include "uninstaller/log/codepage.h"
+#include "uninstaller/log/log_file.h"
+#include "uninstaller/log/uninstall_log.h"
+
+#include <vector>
+
+namespace uninstaller::frontend {
+
+namespace {
+
+// Progress window controls 61 to 65: the first is shown before the shared files, each of the
+// others after one phase.
+constexpr int kFirstMark = 61;
+
+constexpr std::uint32_t kMessageCaption = 0;
+
+} // namespace
+
+std::string InsertProductName(const std::string &text, const std::string &productName)
+{
+    std::string result = text;
+    const std::size_t at = result.find("%s");
+    if (at != std::string::npos)
+        result.replace(at, 2, productName);
+    return result;
+}
+
+int RunUninstall(const std::string &ownFilePath, const CommandLineOptions &options,
+    const RunServices &services, Interaction *interaction)
+{
+    bool silent = options.silent;
+    QString caption = QString::fromLatin1(kFirstCaption);
+
+    std::vector<std::uint8_t> plain;
+    log::ReadStatus status = log::ReadLog(ownFilePath, plain);
+    log::UninstallLog log;
+    if (status == log::ReadStatus::Ok && !log::SplitLog(plain, log))
+        status = log::ReadStatus::Corrupt;
+    if (status != log::ReadStatus::Ok) {
+        if (!silent && interaction)
+            interaction->showError(caption, QString::fromLatin1(log::ReadStatusMessage(status)));
+        return kExitEndedEarly;
+    }
+    plain.clear();
+    plain.shrink_to_fit();
+    if (!log.hasUserInterface)
+        silent = true;
+
+    const std::string &product = log.firstLine.productName;
+    if (log.hasUserInterface) {
+        caption = log::Cp1252ToQString(
+            InsertProductName(log.messages.LookUpMessage(kMessageCaption), product));
+    }
+
+    const auto lock = InstanceLock::TryAcquire(product);
+    if (!lock)
+        return kExitEndedEarly;
+
+    if (!silent) {
+        if (!interaction)
+            return kExitEndedEarly;
+        interaction->logLoaded(log, caption);
+        if (!interaction->confirm())
+            return kExitEndedEarly;
+    }
+
+    engine::EngineOptions engineOptions;
+    engineOptions.silent = silent;
+    engineOptions.keepSelf = options.keepSelf;
+    engine::RemovalEngine engine(log, ownFilePath, engineOptions,
+        { services.files, services.registry, services.processes, services.components,
+            silent ? nullptr : &interaction->sharedFileQuestion(), services.pumpEvents });
+
+    if (!engine.RunPreUninstallCommand())
+        return kExitEndedEarly;
+    if (!silent)
+        interaction->showProgress();
+    if (!engine.CheckRegistryAccess()) {
+        if (!silent)
+            interaction->registryRefused();
+        return kExitEndedEarly;
+    }
+
+    auto mark = [&](int control) {
+        if (!silent)
+            interaction->progressMark(control);
+    };
+    mark(kFirstMark);
+    engine.ReleaseSharedFiles();
+    mark(kFirstMark + 1);
+    const bool restore = !silent && log.backups.size() > 2 && interaction->askRestoreBackups();
+    engine.RestoreBackups(restore);
+    mark(kFirstMark + 2);
+    engine.DeleteFiles();
+    mark(kFirstMark + 3);
+    engine.RemoveFolders();
+    mark(kFirstMark + 4);
+    engine.RemoveRegistry();
+    engine.ScheduleDeletes();
+
+    if (!silent)
+        interaction->finish(engine);
+    return kExitRemoved;
+}
+
+} // namespace uninstaller::frontend

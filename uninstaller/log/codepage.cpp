@@ -1,0 +1,141 @@
+#include "uninstaller/log/codepage.h"
+
+#include <array>
+#include <cstdint>
+
+namespace uninstaller::log {
+
+namespace {
+
+// Unicode code points of the bytes 0x80 to 0x9F; the rest of 1252 is Latin-1.
+constexpr std::array<char16_t, 32> kHighControls = { 0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026,
+    0x2020, 0x2021, 0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018,
+    0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D,
+    0x017E, 0x0178 };
+
+char32_t CodePointOf(unsigned char byte)
+{
+    if (byte >= 0x80 && byte <= 0x9F)
+        return kHighControls[byte - 0x80];
+    return byte;
+}
+
+void AppendUtf8(std::string &out, char32_t cp)
+{
+    if (cp < 0x80) {
+        out += static_cast<char>(cp);
+    } else if (cp < 0x800) {
+        out += static_cast<char>(0xC0 | (cp >> 6));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else {
+        out += static_cast<char>(0xE0 | (cp >> 12));
+        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    }
+}
+
+std::optional<unsigned char> ByteOf(char32_t cp)
+{
+    if (cp < 0x80 || (cp >= 0xA0 && cp <= 0xFF))
+        return static_cast<unsigned char>(cp);
+    for (std::size_t i = 0; i < kHighControls.size(); ++i) {
+        if (kHighControls[i] == cp)
+            return static_cast<unsigned char>(0x80 + i);
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
+unsigned char FoldCase(unsigned char byte) noexcept
+{
+    if (byte >= 'a' && byte <= 'z')
+        return static_cast<unsigned char>(byte - 'a' + 'A');
+    switch (byte) {
+    case 229:
+        return 197;
+    case 228:
+        return 196;
+    case 246:
+        return 214;
+    default:
+        return byte;
+    }
+}
+
+bool EqualsNoCase(std::string_view a, std::string_view b) noexcept
+{
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (FoldCase(static_cast<unsigned char>(a[i])) !=
+            FoldCase(static_cast<unsigned char>(b[i])))
+            return false;
+    }
+    return true;
+}
+
+std::string FoldedCopy(std::string_view text)
+{
+    std::string out(text);
+    for (char &c : out)
+        c = static_cast<char>(FoldCase(static_cast<unsigned char>(c)));
+    return out;
+}
+
+std::string Cp1252ToUtf8(std::string_view text)
+{
+    std::string out;
+    out.reserve(text.size());
+    for (char c : text)
+        AppendUtf8(out, CodePointOf(static_cast<unsigned char>(c)));
+    return out;
+}
+
+std::optional<std::string> Utf8ToCp1252(std::string_view text)
+{
+    std::string out;
+    out.reserve(text.size());
+    std::size_t i = 0;
+    while (i < text.size()) {
+        const auto lead = static_cast<unsigned char>(text[i]);
+        char32_t cp = 0;
+        std::size_t extra = 0;
+        if (lead < 0x80) {
+            cp = lead;
+        } else if ((lead & 0xE0) == 0xC0) {
+            cp = lead & 0x1F;
+            extra = 1;
+        } else if ((lead & 0xF0) == 0xE0) {
+            cp = lead & 0x0F;
+            extra = 2;
+        } else {
+            return std::nullopt; // four-byte sequences lie outside 1252 anyway
+        }
+        if (i + extra >= text.size())
+            return std::nullopt; // sequence cut off at the end
+        for (std::size_t k = 1; k <= extra; ++k) {
+            const auto next = static_cast<unsigned char>(text[i + k]);
+            if ((next & 0xC0) != 0x80)
+                return std::nullopt;
+            cp = (cp << 6) | (next & 0x3F);
+        }
+        const auto byte = ByteOf(cp);
+        if (!byte)
+            return std::nullopt;
+        out += static_cast<char>(*byte);
+        i += extra + 1;
+    }
+    return out;
+}
+
+QString Cp1252ToQString(std::string_view text)
+{
+    QString out;
+    out.reserve(static_cast<qsizetype>(text.size()));
+    for (char c : text)
+        out += QChar(static_cast<char16_t>(CodePointOf(static_cast<unsigned char>(c))));
+    return out;
+}
+
+} // namespace uninstaller::log
