@@ -1,0 +1,142 @@
+// Registry scripts: parsing, registration, and the removal rules.
+#include "platform/com/com.h"
+#include "platform/com/internal/regutil.h"
+#include "platform/com/registrar.h"
+
+#include <gtest/gtest.h>
+
+using namespace platform::com;
+
+namespace {
+
+constexpr const char *kScript = R"(
+HKCR
+{
+    Test.Widget.1 = s 'Widget Class'
+    {
+        CLSID = s '{6B1F0002-0000-4000-8000-000000000001}'
+    }
+    Test.Widget = s 'Widget Class'
+    {
+        CurVer = s 'Test.Widget.1'
+    }
+    NoRemove CLSID
+    {
+        ForceRemove {6B1F0002-0000-4000-8000-000000000001} = s 'Widget Class'
+        {
+            ProgID = s 'Test.Widget.1'
+            InprocServer32 = s '%MODULE%'
+            {
+                val ThreadingModel = s 'Apartment'
+            }
+            'Quoted Name' = s 'it''s 100%%'
+            Programmable
+            MiscStatus = s '0' { '1' = s '131473' }
+        }
+    }
+    Shared.Key
+    {
+        val Count = d '0x10'
+    }
+}
+)";
+
+std::string read(const std::string &path, const std::string &name = "")
+{
+    std::string value = "<missing>";
+    platform::registry::readString(HKEY_CLASSES_ROOT, path, name, value);
+    return value;
+}
+
+TEST(Registrar, WritesKeysValuesAndReplacements)
+{
+    Registrar r;
+    r.addReplacement("Module", "/opt/widget/libwidget.so");
+    ASSERT_EQ(r.registerScript(kScript), S_OK) << r.error();
+    const std::string clsid = "CLSID\\{6B1F0002-0000-4000-8000-000000000001}";
+    EXPECT_EQ(read(clsid), "Widget Class");
+    EXPECT_EQ(read(clsid + "\\InprocServer32"), "/opt/widget/libwidget.so");
+    EXPECT_EQ(read(clsid + "\\InprocServer32", "ThreadingModel"), "Apartment");
+    EXPECT_EQ(read(clsid + "\\Quoted Name"), "it's 100%");
+    EXPECT_EQ(read(clsid + "\\MiscStatus\\1"), "131473");
+    EXPECT_TRUE(detail::keyExists(HKEY_CLASSES_ROOT, clsid + "\\Programmable"));
+    DWORD count = 0;
+    EXPECT_EQ(platform::registry::readDword(HKEY_CLASSES_ROOT, "Shared.Key", "Count", count),
+        ERROR_SUCCESS);
+    EXPECT_EQ(count, 16u);
+
+    CLSID found;
+    EXPECT_EQ(CLSIDFromProgID(u"Test.Widget", &found), S_OK); // through CurVer
+    EXPECT_EQ(found, guid("{6B1F0002-0000-4000-8000-000000000001}"));
+    LPOLESTR progId = nullptr;
+    EXPECT_EQ(ProgIDFromCLSID(found, &progId), S_OK);
+    EXPECT_EQ(std::u16string_view(progId), u"Test.Widget.1");
+    CoTaskMemFree(progId);
+}
+
+TEST(Registrar, RemovalRules)
+{
+    Registrar r;
+    r.addReplacement("MODULE", "/x.so");
+    ASSERT_EQ(r.registerScript(kScript), S_OK);
+    const std::string clsid = "CLSID\\{6B1F0002-0000-4000-8000-000000000001}";
+    // Something the script did not write: a foreign value keeps its key, a foreign subkey under a
+    // ForceRemove key goes with it, and a foreign class under NoRemove CLSID stays.
+    ASSERT_EQ(platform::registry::writeString(HKEY_CLASSES_ROOT, "Test.Widget", "Foreign", "x"),
+        ERROR_SUCCESS);
+    ASSERT_EQ(platform::registry::writeString(HKEY_CLASSES_ROOT, clsid + "\\Extra", "", "x"),
+        ERROR_SUCCESS);
+    ASSERT_EQ(platform::registry::writeString(HKEY_CLASSES_ROOT, "CLSID\\{OTHER}", "", "x"),
+        ERROR_SUCCESS);
+
+    ASSERT_EQ(r.unregisterScript(kScript), S_OK) << r.error();
+    EXPECT_FALSE(detail::keyExists(HKEY_CLASSES_ROOT, clsid));
+    EXPECT_FALSE(detail::keyExists(HKEY_CLASSES_ROOT, "Test.Widget.1"));
+    EXPECT_TRUE(detail::keyExists(HKEY_CLASSES_ROOT, "Test.Widget"));
+    EXPECT_FALSE(detail::keyExists(HKEY_CLASSES_ROOT, "Test.Widget\\CurVer"));
+    EXPECT_TRUE(detail::keyExists(HKEY_CLASSES_ROOT, "CLSID\\{OTHER}"));
+    EXPECT_FALSE(detail::keyExists(HKEY_CLASSES_ROOT, "Shared.Key")); // its only value was ours
+    // A second removal finds nothing to do and still succeeds.
+    EXPECT_EQ(r.unregisterScript(kScript), S_OK);
+}
+
+TEST(Registrar, ForceRemoveRebuildsAndDeleteRemoves)
+{
+    Registrar r;
+    ASSERT_EQ(r.registerScript("HKCU { ForceRemove Soft { Old = s 'x' } Gone = s 'y' }"), S_OK);
+    ASSERT_EQ(r.registerScript("HKCU { ForceRemove Soft { New = s 'z' } Delete Gone }"), S_OK);
+    EXPECT_FALSE(detail::keyExists(HKEY_CURRENT_USER, "Soft\\Old"));
+    EXPECT_TRUE(detail::keyExists(HKEY_CURRENT_USER, "Soft\\New"));
+    EXPECT_FALSE(detail::keyExists(HKEY_CURRENT_USER, "Gone"));
+}
+
+TEST(Registrar, RejectsMalformedScripts)
+{
+    const char *bad[] = {
+        "HKXX { A }",
+        "HKCR { A = s 'unterminated }",
+        "HKCR { A = q 'x' }",
+        "HKCR { A = d 'twelve' }",
+        "HKCR { A = d '-1' }",
+        "HKCR { A { val = s 'x' } }",
+        "HKCR { A = s '%UNKNOWN%' }",
+        "HKCR { A { B }",
+        "HKCR { 'a\\b' }",
+        "HKCR",
+        "{ }",
+    };
+    for (const char *script : bad) {
+        Registrar r;
+        std::vector<RgsRoot> roots;
+        EXPECT_EQ(r.parse(script, roots), DISP_E_EXCEPTION) << script;
+        EXPECT_FALSE(r.error().empty()) << script;
+    }
+    std::string deep = "HKCR {";
+    for (int i = 0; i < kMaxRgsDepth + 2; ++i)
+        deep += " K {";
+    Registrar r;
+    std::vector<RgsRoot> roots;
+    EXPECT_EQ(r.parse(deep, roots), DISP_E_EXCEPTION);
+}
+
+} // namespace
