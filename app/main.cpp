@@ -1,6 +1,6 @@
-#include <QApplication>
+#include "app/modules/mStartup.h"
+
 int main(int argc, char **argv)
 {
-    QApplication app(argc, argv);
-    return 0;
+    return mStartup::run(argc, argv);
 }

@@ -1,0 +1,129 @@
+// The main window: menu bar, item-tree area, two-panel status bar, the start-up timer chain and the
+// size kept across runs. Creating the window runs its load; closing it with the close button runs
+// its unload (the size is written); File > Close ends the program without the unload.
+//
+// Operations that belong to later work (the update check, Connect, the Options dialog, the PayPal
+// tree branch) are virtual members, so the chain and the menus can be tested by overriding them.
+#pragma once
+
+#include "app/forms/frmMainMenus.h"
+#include "app/modules/mSettings.h"
+#include "platform/wintypes.h"
+
+#include <QMainWindow>
+#include <QTimer>
+
+class QLabel;
+
+class frmMain : public QMainWindow, public mSettings::SettingsHost {
+    Q_OBJECT
+
+public:
+    // Timer intervals, in milliseconds.
+    static constexpr int kStartupDelayInterval = 500;
+    static constexpr int kCheckVersionInterval = 100;
+    static constexpr int kStartupInterval = 2000;
+    static constexpr int kRefreshInterval = 60000;
+    static constexpr int kAlertInterval = 60000;
+    static constexpr int kAdBannerInterval = 10000;
+
+    // Size when nothing is stored (or the stored text is no number), in twips.
+    static constexpr float kDefaultWidthTwips = 4320.0f;
+    static constexpr float kDefaultHeightTwips = 7680.0f;
+    static constexpr double kTwipsPerInch = 1440.0;
+
+    // Builds the window and runs its load from the in-memory settings (load them first).
+    explicit frmMain(QWidget *parent = nullptr);
+    ~frmMain() override;
+    Q_DISABLE_COPY(frmMain)
+
+    // The live main window, or null.
+    static frmMain *instance();
+
+    // Menu control arrays.
+    QAction *mnuFile(int i) const { return m_menus.mnuFile(i); }
+    QAction *mnuHistory(int i) const { return m_menus.mnuHistory(i); }
+    QAction *mnuRefresh(int i) const { return m_menus.mnuRefresh(i); }
+    QAction *mnuProfiles(int i) const { return m_menus.mnuProfiles(i); }
+    QAction *mnuBidAlerts(int i) const { return m_menus.mnuBidAlerts(i); }
+    QAction *mnuEbay(int i) const { return m_menus.mnuEbay(i); }
+    QAction *mnuBrowse(int i) const { return m_menus.mnuBrowse(i); }
+    QAction *mnuPayPal(int i) const { return m_menus.mnuPayPal(i); }
+    QAction *mnuHelp(int i) const { return m_menus.mnuHelp(i); }
+    const frmMainMenuBar &menus() const { return m_menus; }
+
+    // SettingsHost.
+    const MenuArray &refreshMenu() const override { return m_menus.mnuRefresh; }
+    const MenuArray &historyMenu() const override { return m_menus.mnuHistory; }
+    // Adds the "PayPal" root line to the item tree. The tree arrives with later work; until then
+    // this only counts the request (payPalBranchRequests()).
+    void addPayPalBranch() override;
+    int payPalBranchRequests() const { return m_payPalBranchRequests; }
+
+    // Status bar: panel 1 the busy picture (shown or cleared), panel 2 a text.
+    void setStatusBusy(bool busy);
+    bool statusBusy() const;
+    void setStatusText(const QString &text);
+    QString statusText() const;
+
+    // Operations the start-up chain, the menus and the toolbar call.
+    virtual void checkForUpdate(); // the update check; filled by later work
+    using QObject::connect;
+    virtual void connect(); // sign in and download My eBay; filled by later work
+    // Shows the Options dialog (modal from File > Preferences, otherwise non-modal); later work.
+    virtual void showOptionsDialog(bool modal);
+    // Ends the program at once, without the unload (File > Close).
+    virtual void endProgram();
+
+    // Puts the Profiles captions in line with the current user ID and stored user names.
+    void setProfileCaptions();
+
+    // Refresh schedule: each resets the minute counter.
+    void startRefreshTimer();
+    void stopRefreshTimer();
+    SHORT refreshMinuteCounter() const { return m_refreshMinutes; }
+
+    // Tick handlers, callable directly so tests never wait.
+    void tmStartupDelayTick();
+    void tmCheckVersionTick();
+    void tmStartupTick();
+    void tmRefreshTick();
+    void tmAlertTick();
+    void tmAdBannerTick();
+
+    QTimer tmStartupDelay;
+    QTimer tmCheckVersion;
+    QTimer tmStartup;
+    QTimer tmRefresh;
+    QTimer tmAlert;
+    QTimer tmAdBanner;
+
+    // Twips <-> pixels at a logical resolution (dots per inch). Pixels are clamped to what a widget
+    // can take, so any stored number gives a usable size.
+    static int twipsToPixels(double twips, double dpi);
+    static double pixelsToTwips(int pixels, double dpi);
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void load();
+    void buildStatusBar();
+    void wireMenus();
+    void applyStoredSize();
+    void mnuFileClick(int index);
+    void mnuRefreshClick(int index);
+    void mnuHistoryClick(int index);
+    void mnuProfilesClick(int index);
+    void mnuBidAlertsClick(int index);
+    // Refresh, History: with no credentials ask for them, otherwise refresh at once.
+    void connectOrAskForCredentials();
+
+    frmMainMenuBar m_menus;
+    QLabel *m_statusPicture = nullptr;
+    QLabel *m_statusText = nullptr;
+    SHORT m_refreshMinutes = 0;
+    int m_payPalBranchRequests = 0;
+    // Set by File > Close: the program is ending without an unload, so closing writes nothing.
+    bool m_ending = false;
+};

@@ -1,0 +1,29 @@
+// The program's entry routine and the values it sets up for the rest of the program.
+#pragma once
+
+#include <QString>
+
+namespace mStartup {
+
+inline constexpr const char *kProgramTitle = "Bidlark";
+// The product web site: the first banner link and the Help menu's "Visit" entry. Defaults until
+// the site table can override them.
+inline constexpr const char *kProductSiteUrl = "http://www.bidlark.com/";
+inline constexpr const char *kProductSiteName = "www.bidlark.com";
+
+// "Version: 4.5  (4.5.3)": major.minor, two blanks, then major.minor.revision in parentheses.
+QString makeVersionText(int major, int minor, int revision);
+
+// Set by the entry routine, read by the About box, the banner and the debug window.
+extern QString versionText;
+extern QString bannerLink;
+extern bool debugFlag;
+
+// The whole program: refuses a second copy (message "This program is already running!"), loads the
+// settings, shows the main window and runs the event loop. Returns the process exit code.
+//
+// For process tests only: BIDLARK_QUIT_AFTER_MS=<n> closes the main window with its close button's
+// path (so the window size is saved) n milliseconds after start, which ends the program.
+int run(int argc, char **argv);
+
+} // namespace mStartup

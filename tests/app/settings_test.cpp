@@ -1,0 +1,305 @@
+#include "app/forms/frmMainMenus.h"
+#include "app/modules/mSettings.h"
+#include "platform/ui/messagebox.h"
+#include "tests/app/shell_test_support.h"
+
+#include <QAction>
+#include <QMenu>
+#include <QMenuBar>
+
+#include <memory>
+
+namespace {
+
+using mSettings::current;
+using mSettings::settings;
+using platform::ui::MessageBoxRecorder;
+
+class SettingsTest : public ShellTest { };
+
+QString boxText(const char *errorLine)
+{
+    return QStringLiteral(
+               "An error occured while loading settings from registry.\n"
+               "This is most likely some bad setting or data being loaded for a setting.\n"
+               "\n") +
+        QLatin1String(errorLine) +
+        QStringLiteral("\n\nWe will continue to load the program anyway.\n"
+                       "Try exiting the program immediately and a good default setting will be "
+                       "written.");
+}
+
+TEST_F(SettingsTest, FirstStartGivesTheDefaults)
+{
+    MessageBoxRecorder boxes;
+    mSettings::loadSettings();
+
+    EXPECT_TRUE(boxes.boxes().isEmpty());
+    EXPECT_EQ(current.userId, QString());
+    EXPECT_EQ(current.password, QString());
+    EXPECT_EQ(settings.refresh, QStringLiteral("60 Minutes"));
+    EXPECT_EQ(settings.dataView, QStringLiteral("Today"));
+    EXPECT_EQ(settings.eBayCountry, QStringLiteral("United States"));
+    EXPECT_FALSE(settings.autoStart);
+    EXPECT_FALSE(settings.showMinimized);
+    EXPECT_TRUE(settings.adBannerDisplay); // rotation stopped
+    EXPECT_EQ(settings.profileUserName[0], QString());
+    for (int p = 1; p < mSettings::kProfileCount; ++p) {
+        EXPECT_EQ(settings.profileUserName[p], QStringLiteral("empty")) << "profile " << p + 1;
+        EXPECT_EQ(settings.profilePassword[p], QString()) << "profile " << p + 1;
+    }
+    EXPECT_EQ(settings.alertTime, 10);
+    EXPECT_EQ(settings.payPalCheck, 1);
+    EXPECT_EQ(settings.firewallHost, QString());
+    // Loading writes nothing back.
+    EXPECT_EQ(stored("Refresh"), QStringLiteral("<missing>"));
+}
+
+TEST_F(SettingsTest, StoredTextsAreLoadedAndProfileOneBecomesTheCurrentUser)
+{
+    store({ { "Profile1UserName", "bob" }, { "Profile1Password", "s3cret" },
+        { "Refresh", "5 Minutes" }, { "AutoStart", "True" }, { "ShowMinimized", "true" },
+        { "AdBannerDisplay", "False" }, { "Profile3UserName", "" }, { "Profile4Password", "p4" },
+        { "PayPalCheck", "0" }, { "AlertTime", "15" }, { "FirewallPort", " 8080 " } });
+    MessageBoxRecorder boxes;
+    mSettings::loadSettings();
+
+    EXPECT_TRUE(boxes.boxes().isEmpty());
+    EXPECT_EQ(current.userId, QStringLiteral("bob"));
+    EXPECT_EQ(current.password, QStringLiteral("s3cret"));
+    EXPECT_EQ(settings.profileUserName[0], QStringLiteral("bob"));
+    EXPECT_EQ(settings.profilePassword[0], QStringLiteral("s3cret"));
+    EXPECT_EQ(settings.refresh, QStringLiteral("5 Minutes"));
+    EXPECT_TRUE(settings.autoStart);
+    EXPECT_TRUE(settings.showMinimized);
+    EXPECT_FALSE(settings.adBannerDisplay);
+    EXPECT_EQ(settings.profileUserName[2], QString()); // stored empty is not the default
+    EXPECT_EQ(settings.profilePassword[3], QStringLiteral("p4"));
+    EXPECT_EQ(settings.payPalCheck, 0);
+    EXPECT_EQ(settings.alertTime, 15);
+    EXPECT_EQ(settings.firewallPort, QStringLiteral(" 8080 "));
+}
+
+TEST_F(SettingsTest, NonBooleanAutoStartShowsOneBoxAndTheLoadGoesOn)
+{
+    store({ { "AutoStart", "yes" }, { "ShowMinimized", "True" }, { "AlertTime", "5" } });
+    MessageBoxRecorder boxes;
+    mSettings::loadSettings();
+
+    ASSERT_EQ(boxes.boxes().size(), 1);
+    const platform::ui::MessageBoxRequest &box = boxes.boxes().first();
+    EXPECT_EQ(box.title, QStringLiteral("Lotkeeper"));
+    EXPECT_EQ(box.icon, platform::ui::MsgIcon::Exclamation);
+    EXPECT_EQ(box.buttons, platform::ui::MsgButtons::OK);
+    EXPECT_EQ(box.text, boxText("Error # 13 Type mismatch"));
+    EXPECT_FALSE(settings.autoStart);
+    // Settings after the failing one are still loaded.
+    EXPECT_TRUE(settings.showMinimized);
+    EXPECT_EQ(settings.alertTime, 5);
+    EXPECT_EQ(settings.payPalCheck, 1);
+}
+
+TEST_F(SettingsTest, EachBadSettingGetsItsOwnBoxInLoadOrderAndKeepsItsInitialValue)
+{
+    // Stored in a different order from the load, to show the boxes follow the load.
+    store({ { "AlertTime", "99999" }, { "PayPalCheck", "checked" }, { "AdBannerDisplay", "" },
+        { "AutoStart", "maybe" }, { "FirewallHost", "proxy" } });
+    MessageBoxRecorder boxes;
+    mSettings::loadSettings();
+
+    const char *expected[] = { "Error # 13 Type mismatch", "Error # 13 Type mismatch",
+        "Error # 13 Type mismatch", "Error # 6 Overflow" };
+    ASSERT_EQ(boxes.boxes().size(), 4);
+    for (int i = 0; i < 4; ++i)
+        EXPECT_EQ(boxes.boxes()[i].text, boxText(expected[i])) << i;
+    EXPECT_FALSE(settings.autoStart);
+    EXPECT_FALSE(settings.adBannerDisplay); // initial value, not the default True
+    EXPECT_EQ(settings.payPalCheck, 0);
+    EXPECT_EQ(settings.alertTime, 0);
+    EXPECT_EQ(settings.firewallHost, QStringLiteral("proxy"));
+}
+
+// A stand-in main window: the two check menus and a count of PayPal branches.
+class FakeHost : public mSettings::SettingsHost {
+public:
+    FakeHost() { m_menus.build(&m_bar, QStringLiteral("example")); }
+    const MenuArray &refreshMenu() const override { return m_menus.mnuRefresh; }
+    const MenuArray &historyMenu() const override { return m_menus.mnuHistory; }
+    void addPayPalBranch() override { ++branches; }
+
+    static int checkedIndex(const MenuArray &menu)
+    {
+        int found = -1;
+        for (int i = menu.lBound(); i <= menu.uBound(); ++i) {
+            if (menu(i)->isChecked()) {
+                EXPECT_EQ(found, -1) << "more than one entry checked";
+                found = i;
+            }
+        }
+        return found;
+    }
+
+    int branches = 0;
+
+private:
+    QMenuBar m_bar;
+    frmMainMenuBar m_menus;
+};
+
+mSettings::OptionsFields typicalFields()
+{
+    mSettings::OptionsFields f;
+    f.userId = QStringLiteral("  alice ");
+    f.password = QStringLiteral(" pw1  ");
+    f.refresh = QStringLiteral("15 Minutes");
+    f.dataView = QStringLiteral("5 Days");
+    f.country = QStringLiteral("Canada");
+    f.profileUserName = { QStringLiteral(" p2 "), QStringLiteral("p3  "), QStringLiteral("\tp4"),
+        QStringLiteral("") };
+    f.profilePassword = { QStringLiteral(" x2"), QString(), QStringLiteral("x4 "),
+        QStringLiteral("   ") };
+    f.payPalUserID = QStringLiteral(" me@example.com ");
+    f.payPalPassword = QStringLiteral(" pp ");
+    f.payPalCheck = 1;
+    f.firewallHost = QStringLiteral(" proxy.local ");
+    f.firewallPort = QStringLiteral("8080 ");
+    f.firewallLogin = QStringLiteral(" me");
+    f.firewallPassword = QStringLiteral(" fw pw ");
+    return f;
+}
+
+TEST_F(SettingsTest, SaveTrimsCredentialsAndProfilesButNotTheFirewallFields)
+{
+    FakeHost host;
+    mSettings::saveFromOptions(typicalFields(), host);
+
+    const std::pair<const char *, const char *> expected[] = {
+        { "UserID", "alice" },
+        { "Password", "pw1" },
+        { "Refresh", "15 Minutes" },
+        { "DataView", "5 Days" },
+        { "eBayCountry", "Canada" },
+        { "Profile1UserName", "alice" },
+        { "Profile2UserName", "p2" },
+        { "Profile3UserName", "p3" },
+        { "Profile4UserName", "\tp4" },
+        { "Profile5UserName", "" },
+        { "Profile1Password", "pw1" },
+        { "Profile2Password", "x2" },
+        { "Profile3Password", "" },
+        { "Profile4Password", "x4" },
+        { "Profile5Password", "" },
+        { "PayPalUserID", "me@example.com" },
+        { "PayPalPassword", "pp" },
+        { "PayPalCheck", "1" },
+        { "FirewallType", "" },
+        { "FirewallHost", " proxy.local " },
+        { "FirewallPort", "8080 " },
+        { "FirewallLogin", " me" },
+        { "FirewallPassword", " fw pw " },
+    };
+    for (const auto &[key, value] : expected)
+        EXPECT_EQ(stored(key), QString::fromUtf8(value)) << key;
+    EXPECT_EQ(current.userId, QStringLiteral("alice"));
+    EXPECT_EQ(current.password, QStringLiteral("pw1"));
+
+    // What was saved is what the next start loads.
+    const mSettings::Settings saved = settings;
+    mSettings::resetInMemory();
+    mSettings::loadSettings();
+    EXPECT_EQ(settings.profileUserName, saved.profileUserName);
+    EXPECT_EQ(settings.profilePassword, saved.profilePassword);
+    EXPECT_EQ(settings.firewallPassword, saved.firewallPassword);
+    EXPECT_EQ(settings.payPalCheck, 1);
+}
+
+TEST_F(SettingsTest, UncheckedSavePasswordBoxStoresAnEmptyPayPalPassword)
+{
+    FakeHost host;
+    mSettings::OptionsFields f = typicalFields();
+    f.payPalCheck = 0;
+    mSettings::saveFromOptions(f, host);
+
+    EXPECT_EQ(stored("PayPalPassword"), QString());
+    EXPECT_EQ(stored("PayPalCheck"), QStringLiteral("0"));
+    EXPECT_EQ(settings.payPalPassword, QString());
+}
+
+struct BranchCase {
+    const char *name;
+    const char *heldBefore;
+    const char *typed;
+    int check;
+    int branches;
+};
+
+TEST_F(SettingsTest, PayPalBranchIsAddedOnlyWhenAPasswordFirstAppears)
+{
+    const BranchCase cases[] = {
+        { "first password", "", "pp", 1, 1 },
+        { "password already held", "old", "new", 1, 0 },
+        { "blanks only", "", "   ", 1, 0 },
+        // The branch is decided before the check box empties the password.
+        { "typed but not saved", "", "pp", 0, 1 },
+        { "nothing typed", "", "", 1, 0 },
+    };
+    for (const BranchCase &c : cases) {
+        FakeHost host;
+        settings.payPalPassword = QString::fromUtf8(c.heldBefore);
+        mSettings::OptionsFields f = typicalFields();
+        f.payPalPassword = QString::fromUtf8(c.typed);
+        f.payPalCheck = c.check;
+        mSettings::saveFromOptions(f, host);
+        EXPECT_EQ(host.branches, c.branches) << c.name;
+    }
+}
+
+struct CheckCase {
+    const char *text;
+    int refreshChecked; // for the text as a Refresh value
+    int historyChecked; // for the text as a DataView value
+};
+
+TEST_F(SettingsTest, MenuChecksFollowTheTexts)
+{
+    const CheckCase cases[] = {
+        { "5 Minutes", 0, -1 },
+        { "15 Minutes", 1, -1 },
+        { "30 Minutes", 2, -1 },
+        { "60 Minutes", 3, -1 },
+        { "Today", 3, 0 },
+        { "2 Days", 3, 1 },
+        { "30 Days", 3, 7 },
+        { "", 3, -1 },
+        { "5 minutes", 3, -1 },
+        { "45 Minutes", 3, -1 },
+        { "today", 3, -1 },
+        { " Today", 3, -1 },
+    };
+    FakeHost host;
+    for (const CheckCase &c : cases) {
+        // Start from marks left by another value, to see them cleared.
+        host.refreshMenu()(0)->setChecked(true);
+        host.historyMenu()(5)->setChecked(true);
+        settings.refresh = QString::fromUtf8(c.text);
+        settings.dataView = QString::fromUtf8(c.text);
+        mSettings::checkRefreshMenu(host.refreshMenu());
+        mSettings::checkHistoryMenu(host.historyMenu());
+        EXPECT_EQ(FakeHost::checkedIndex(host.refreshMenu()), c.refreshChecked) << c.text;
+        EXPECT_EQ(FakeHost::checkedIndex(host.historyMenu()), c.historyChecked) << c.text;
+    }
+}
+
+TEST_F(SettingsTest, SaveRefreshesTheMenuChecks)
+{
+    FakeHost host;
+    mSettings::OptionsFields f = typicalFields();
+    f.refresh = QStringLiteral("30 Minutes");
+    f.dataView = QStringLiteral("Whenever");
+    host.historyMenu()(2)->setChecked(true);
+    mSettings::saveFromOptions(f, host);
+    EXPECT_EQ(FakeHost::checkedIndex(host.refreshMenu()), 2);
+    EXPECT_EQ(FakeHost::checkedIndex(host.historyMenu()), -1);
+}
+
+} // namespace
