@@ -3,11 +3,8 @@
 #include "tests/app/shell_test_support.h"
 
 #include <QAction>
-#include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
-#include <QSignalSpy>
-#include <QStatusBar>
 #include <QTest>
 
 namespace {
@@ -179,20 +176,6 @@ TEST_F(FrmMainTest, LoadEdgeValues)
         EXPECT_FALSE(w.mnuBidAlerts(i)->isChecked()) << i;
     EXPECT_TRUE(w.menus().mnuPayPalTop->menuAction()->isVisible());
     EXPECT_FALSE(w.tmRefresh.isActive());
-}
-
-TEST_F(FrmMainTest, StatusBarHasAPicturePanelAndATextPanel)
-{
-    frmMain w;
-    EXPECT_FALSE(w.statusBusy());
-    w.setStatusBusy(true);
-    w.setStatusText(QStringLiteral("Checking for Bidlark Updates..."));
-    EXPECT_TRUE(w.statusBusy());
-    EXPECT_EQ(w.statusText(), QStringLiteral("Checking for Bidlark Updates..."));
-    w.setStatusBusy(false);
-    EXPECT_FALSE(w.statusBusy());
-    EXPECT_NE(w.statusBar()->findChild<QLabel *>(QStringLiteral("statusPanel1")), nullptr);
-    EXPECT_NE(w.statusBar()->findChild<QLabel *>(QStringLiteral("statusPanel2")), nullptr);
 }
 
 struct ChainCase {
