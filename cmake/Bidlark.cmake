@@ -31,8 +31,15 @@ function(bidlark_add_component name)
 endfunction()
 
 # The launcher gives every test process its own HOME, XDG folders and registry folder, and the
-# offscreen Qt platform, so no test can touch the user's files or open a window on a display.
-set(BIDLARK_TEST_LAUNCHER ${PROJECT_SOURCE_DIR}/cmake/run-test.sh CACHE INTERNAL "")
+# offscreen Qt platform, so no test can touch the user's files or open a window on a display. The
+# generated wrapper adds where the sources and the built programs are.
+set(BIDLARK_TEST_LAUNCHER ${PROJECT_BINARY_DIR}/run-test.sh CACHE INTERNAL "")
+file(CONFIGURE OUTPUT ${BIDLARK_TEST_LAUNCHER} CONTENT [=[#!/usr/bin/env bash
+export BIDLARK_SOURCE_DIR="@PROJECT_SOURCE_DIR@"
+export BIDLARK_BIN_DIR="@PROJECT_BINARY_DIR@/bin"
+exec "@PROJECT_SOURCE_DIR@/cmake/run-test.sh" "$@"
+]=] @ONLY)
+file(CHMOD ${BIDLARK_TEST_LAUNCHER} PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
 
 # bidlark_add_test(NAME SOURCES ... [DEPS ...] [TIMEOUT seconds])
 function(bidlark_add_test name)
@@ -46,8 +53,7 @@ function(bidlark_add_test name)
   set_target_properties(${name} PROPERTIES CROSSCOMPILING_EMULATOR ${BIDLARK_TEST_LAUNCHER})
   gtest_discover_tests(${name}
     DISCOVERY_TIMEOUT 60
-    PROPERTIES TIMEOUT ${ARG_TIMEOUT} LABELS ${name}
-               ENVIRONMENT "BIDLARK_SOURCE_DIR=${PROJECT_SOURCE_DIR};BIDLARK_BIN_DIR=${PROJECT_BINARY_DIR}/bin")
+    PROPERTIES TIMEOUT ${ARG_TIMEOUT} LABELS ${name})
 endfunction()
 
 # bidlark_add_benchmark(NAME SOURCES ... [DEPS ...])

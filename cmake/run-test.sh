@@ -14,6 +14,7 @@ export XDG_RUNTIME_DIR="$sandbox/runtime"
 export BIDLARK_REGISTRY_DIR="$sandbox/registry"
 export BIDLARK_TEST_SANDBOX="$sandbox"
 export BIDLARK_MESSAGEBOX_LOG="${BIDLARK_MESSAGEBOX_LOG:-$sandbox/messageboxes.log}"
+export BIDLARK_SHELL_LOG="${BIDLARK_SHELL_LOG:-$sandbox/shell.log}"
 export QT_QPA_PLATFORM=offscreen
 export QT_QPA_FONTDIR=/usr/share/fonts/truetype/liberation
 "$@"
