@@ -1,0 +1,454 @@
+// The My eBay section routines, the item page look-ups and the PayPal readers, over generated pages
+// (whose expected calls the generator knows independently of the parser) and small hand-made pages
+// for the edge cases.
+#include "parse_test_support.h"
+
+#include "tools/mypages/pages.h"
+
+#include <gtest/gtest.h>
+
+using namespace parsetest;
+using namespace Qt::Literals::StringLiterals;
+using mypages::RowLine;
+
+namespace {
+
+const QString kUS = QStringLiteral("United States");
+const QString kUK = QStringLiteral("United Kingdom");
+
+struct GoldenCase {
+    const char *fixture;
+    QString country;
+};
+
+TEST(MyEbayParser, GeneratedPagesGiveTheExpectedCalls)
+{
+    const GoldenCase cases[] = {
+        { "myebay-us", kUS }, { "myebay-uk", kUK }, // pounds in Windows-1252
+        { "myebay-230rows", kUS }, // every section capped at 200 rows
+    };
+    for (const GoldenCase &c : cases) {
+        const QString base = QStringLiteral("generated/") + QLatin1String(c.fixture);
+        const QString page = mParse::DecodePage(readFixture(base + u".html"_s));
+        EXPECT_EQ(parseMyEbay(page, c.country), expectedCalls(base + u".calls"_s)) << c.fixture;
+    }
+}
+
+TEST(MyEbayParser, FreshlyGeneratedPagesAgreeForManySeeds)
+{
+    for (quint32 seed = 100; seed < 130; ++seed) {
+        mypages::MyEbayOptions options;
+        options.seed = seed;
+        options.rowsPerSection = 1 + static_cast<int>(seed % 9);
+        options.country = seed % 2 ? kUK : kUS;
+        const mypages::GeneratedPage page = mypages::MyEbayPage(options);
+        ASSERT_EQ(
+            parseMyEbay(mParse::DecodePage(page.bytes, page.charset), options.country), page.calls)
+            << "seed " << seed;
+    }
+}
+
+TEST(MyEbayParser, EveryRowLimitIsTwoHundred)
+{
+    const QStringList calls =
+        parseMyEbay(mParse::DecodePage(readFixture(u"generated/myebay-230rows.html"_s)));
+    for (const char *section :
+        { "Watching", "Bidding", "Selling", "Sold", "Unsold", "Won", "DidntWin" })
+        EXPECT_EQ(rowsOf(calls, QLatin1String(section)).size(), 200) << section;
+}
+
+TEST(MyEbayParser, PagesWithoutSectionsAddNothing)
+{
+    for (const char *fixture : { "empty.html", "error.html" })
+        EXPECT_EQ(
+            parseMyEbay(mParse::DecodePage(readFixture(QLatin1String(fixture)))), QStringList())
+            << fixture;
+}
+
+// Removing one marker silences exactly the section that needs it; the others are read as before.
+TEST(MyEbayParser, ASectionMissingAMarkerAddsNothing)
+{
+    struct Case {
+        const char *name;
+        const char *remove;
+        const char *replaceWith;
+        const char *section;
+        bool alerts;
+    };
+    const Case cases[] = {
+        // "Watching" stays: it is where the didn't-win list stops.
+        { "watching heading", "Items I'm Watching", "Items Watching", "Watching", true },
+        { "bidding heading", "Items I'm Bidding On", "(gone)", "Bidding", true },
+        { "selling heading", "Items I'm Selling", "(gone)", "Selling", false },
+        { "won heading", "Items I've Won", "(gone)", "Won", false },
+        { "didn't-win heading", "Items I Didn't Win", "(gone)", "DidntWin", false },
+        { "unsold start marker", "Relist", "(gone)", "Unsold", false },
+    };
+    mypages::MyEbayOptions options;
+    options.rowsPerSection = 5;
+    const mypages::GeneratedPage generated = mypages::MyEbayPage(options);
+    const QString full = mParse::DecodePage(generated.bytes);
+    for (const Case &c : cases) {
+        QString page = full;
+        page.replace(QLatin1String(c.remove), QLatin1String(c.replaceWith));
+        // What remains expected: everything but the section's rows and, for watching and bidding,
+        // the alert calls that follow each of its rows.
+        QStringList expected;
+        bool dropAlerts = false;
+        for (const QString &line : generated.calls) {
+            const bool row = line.startsWith(u"ROW\t"_s);
+            const bool mine = line.startsWith(u"ROW\t"_s + QLatin1String(c.section) + u'\t');
+            if (row)
+                dropAlerts = mine && c.alerts;
+            if (mine || (!row && dropAlerts))
+                continue;
+            expected << line;
+        }
+        EXPECT_EQ(parseMyEbay(page), expected) << c.name;
+    }
+}
+
+TEST(MyEbayParser, ATruncatedPageKeepsTheSectionsBeforeTheCut)
+{
+    mypages::MyEbayOptions options;
+    options.rowsPerSection = 3;
+    const mypages::GeneratedPage generated = mypages::MyEbayPage(options);
+    const QString full = mParse::DecodePage(generated.bytes);
+    // Cut inside the first watching row: the page's first three sections are whole, watching lost
+    // its stop marker, and what follows it is gone.
+    const qsizetype cut = full.indexOf(u"value="_s, full.indexOf(u"Items I'm Watching"_s)) + 6;
+    const QStringList calls = parseMyEbay(full.left(cut));
+    EXPECT_TRUE(rowsOf(calls, u"Watching"_s).isEmpty());
+    for (const char *section : { "Bidding", "Won", "DidntWin" })
+        EXPECT_EQ(
+            rowsOf(calls, QLatin1String(section)), rowsOf(generated.calls, QLatin1String(section)))
+            << section;
+    for (const char *section : { "Selling", "Sold", "Unsold" })
+        EXPECT_TRUE(rowsOf(calls, QLatin1String(section)).isEmpty()) << section;
+}
+
+// A row whose cuts fail leaves the next search where it was. Each section reads such a row once
+// and stops, instead of repeating it up to the row limit.
+TEST(MyEbayParser, ABrokenRowIsReadOnce)
+{
+    struct Case {
+        const char *section;
+        QString page;
+        qsizetype rows;
+    };
+    const Case cases[] = {
+        { "Watching",
+            u"<p>Items I'm Watching</p><th>Action</th><input type=checkbox value=\"123\">Back to top"_s,
+            1 },
+        { "Bidding",
+            u"<p>Items I'm Bidding On</p><th>Action</th><input type=checkbox value=\"123\">Back to top"_s,
+            1 },
+        { "Selling",
+            u"<p>Items I'm Selling</p><th>Action</th><input type=checkbox value=\"123\"> Items I've Sold"_s,
+            1 },
+        { "Sold",
+            u"<p>Items I've Sold</p><th>Action</th><input type=checkbox value=\"123\">Back to top"_s,
+            1 },
+        { "Won",
+            u"<p>Items I've Won</p><th>Action</th><input type=checkbox value=\"123\">Back to top"_s,
+            1 },
+        { "Unsold",
+            u"Unsold Unsold Unsold Unsold Unsold Unsold Relist ViewItem&amp;item=12\">T</a> Categories"_s,
+            1 },
+        { "DidntWin", u"<p>Items I Didn't Win</p> category <a href=\"x?item=12\">T</a> Watching"_s,
+            1 },
+        // The link never closes: no row at all.
+        { "Unsold",
+            u"Unsold Unsold Unsold Unsold Unsold Unsold Relist ViewItem&amp;item=12 Categories"_s,
+            0 },
+        { "DidntWin", u"<p>Items I Didn't Win</p> category <a href=x?item=12>T</a> Watching"_s, 0 },
+    };
+    for (const Case &c : cases) {
+        const QStringList calls = parseMyEbay(c.page);
+        EXPECT_EQ(rowsOf(calls, QLatin1String(c.section)).size(), c.rows)
+            << c.section << ": " << calls.join(u" | "_s).toStdString();
+    }
+}
+
+// A watching row with only the cells the routine reads.
+QString watchingPage(const QString &priceCell, const QString &timeCells)
+{
+    return u"<b>Items I'm Watching</b><table><tr><th>Action</th></tr>\n"_s
+           u"<tr><td><input type=\"checkbox\" value=\"555\"></td>"_s
+           u"<td><a href=\"http://cgi/ViewItem&item=555\">Lamp</a></td>"_s
+           u"<td align=\"right\">"_s +
+        priceCell + u"</td>\n"_s + timeCells + u"</tr></table>Back to top"_s;
+}
+
+TEST(ParseWatching, PriceAndTimeLeftCells)
+{
+    const QString plain = u"<td>1</td><td>2</td><td>3</td>"_s;
+    struct Case {
+        const char *name;
+        QString priceCell, timeCells;
+        QStringList expected;
+    };
+    const Case cases[] = {
+        { "running row queues", u"<b>$5.00</b>"_s, plain + u"<td align=center><b>12m</b></td>"_s,
+            { RowLine(u"Watching"_s, u"12m, $5.00, Lamp"_s, u"555"_s),
+                u"QUEUE\t555\tLamp\t12m\t$5.00"_s } },
+        { "empty time left is Ended and removes", u"<b>$5.00</b>"_s,
+            plain + u"<td align=center></td>"_s,
+            { RowLine(u"Watching"_s, u"Ended, $5.00, Lamp"_s, u"555"_s), u"REMOVE\t555"_s } },
+        { "time text containing Ended", u"<b>$5.00</b>"_s,
+            plain + u"<td align=center>Ended Jun-01</td>"_s,
+            { RowLine(u"Watching"_s, u"Ended, $5.00, Lamp"_s, u"555"_s), u"REMOVE\t555"_s } },
+        { "-- price kept as --", u"<b>US --</b>"_s, plain + u"<td align=center><b>3m</b></td>"_s,
+            { RowLine(u"Watching"_s, u"3m, --, Lamp"_s, u"555"_s),
+                u"QUEUE\t555\tLamp\t3m\t--"_s } },
+        { "picture before the amount", u"<b><img src=\"bin.gif\"> $9.99</b>"_s,
+            plain + u"<td align=center>5h 1m</td>"_s,
+            { RowLine(u"Watching"_s, u"5h 1m, $9.99, Lamp"_s, u"555"_s),
+                u"QUEUE\t555\tLamp\t5h 1m\t$9.99"_s } },
+        { "picture without a sign stays as cleaned", u"<b><img src=\"bin.gif\"> 9.99</b>"_s,
+            plain + u"<td align=center>5m</td>"_s,
+            { RowLine(u"Watching"_s, u"5m, <img src=bin.gif 9.99, Lamp"_s, u"555"_s),
+                u"QUEUE\t555\tLamp\t5m\t<img src=bin.gif 9.99"_s } },
+        // Find("color", q) = q: the colour attribute right at q is stepped over, so the cell's
+        // first tag is skipped too; "bgcolor" starts one character early and is not.
+        { "colour attribute at q", u"<b>$1.00</b>"_s,
+            plain + u"<td  color=\"#FF0000\"><font size=\"1\">4m</font></td>"_s,
+            { RowLine(u"Watching"_s, u"4m, $1.00, Lamp"_s, u"555"_s),
+                u"QUEUE\t555\tLamp\t4m\t$1.00"_s } },
+        { "bgcolor is not at q", u"<b>$1.00</b>"_s,
+            plain + u"<td bgcolor=\"#FFFFCC\"><font size=\"1\">4m</font></td>"_s,
+            { RowLine(u"Watching"_s, u"<font size=14m, $1.00, Lamp"_s, u"555"_s),
+                u"QUEUE\t555\tLamp\t<font size=14m\t$1.00"_s } },
+        { "colour attribute in an earlier cell", u"<b>$1.00</b>"_s,
+            u"<td  color=\"#EEEEEE\">1</td><td>2</td><td>3</td><td align=center>9m</td>"_s,
+            { RowLine(u"Watching"_s, u"9m, $1.00, Lamp"_s, u"555"_s),
+                u"QUEUE\t555\tLamp\t9m\t$1.00"_s } },
+    };
+    for (const Case &c : cases)
+        EXPECT_EQ(parseMyEbay(watchingPage(c.priceCell, c.timeCells)), c.expected) << c.name;
+}
+
+// A bidding row whose amount cell is preceded by exactly `before` and followed by `after`.
+QString biddingPage(const QString &before, const QString &amount, const QString &after)
+{
+    return u"<b>Items I'm Bidding On</b><table><tr><th>Action</th></tr>\n"_s
+           u"<tr><td><input type=\"checkbox\" value=\"777\"></td>"_s
+           u"<td><a href=\"http://cgi/ViewItem&item=777\">Clock</a></td>"_s +
+        before + amount + after +
+        u"</td><td>$8.00</td><td>3</td><td align=center>2d 1h</td></tr></table>Back to top"_s;
+}
+
+TEST(ParseBidding, ColourFromTheFiftyCharactersBeforeTheAmount)
+{
+    struct Case {
+        const char *name;
+        QString before;
+        QString colour;
+    };
+    const QString pad = QString(50, u'x');
+    const Case cases[] = {
+        { "success", u"<td><span class=success>"_s, u"GREEN"_s },
+        { "failed", u"<td><span class=failed>"_s, u"RED"_s },
+        { "both: failed wins", u"<td class=success><span class=failed>"_s, u"RED"_s },
+        { "both the other way round", u"<td class=failed><span class=success>"_s, u"RED"_s },
+        { "neither", u"<td>"_s, u"BLACK"_s },
+        { "success ending right before the amount", u"<td>"_s + pad + u"success"_s, u"GREEN"_s },
+        { "success starting 50 before the amount", u"<td>success"_s + QString(43, u'x'),
+            u"GREEN"_s },
+        { "success starting 51 before the amount", u"<td>success"_s + QString(44, u'x'),
+            u"BLACK"_s },
+        { "case matters", u"<td>SUCCESS"_s, u"BLACK"_s },
+    };
+    for (const Case &c : cases) {
+        const QStringList calls = parseMyEbay(biddingPage(c.before, u"$5.00"_s, QString()));
+        ASSERT_FALSE(calls.isEmpty()) << c.name;
+        EXPECT_EQ(calls.first(),
+            RowLine(u"Bidding"_s, u"2d 1h, $5.00, $8.00, Clock"_s, u"777"_s, c.colour))
+            << c.name;
+    }
+}
+
+TEST(ParseBidding, AmountCellsLongerThanTenAreCutBeforeTheirFirstTag)
+{
+    struct Case {
+        const char *name;
+        QString cell; // from the sign to the end of the cell
+        QString price;
+    };
+    const Case cases[] = {
+        { "short cell kept whole", u"$5.0<b>"_s, u"$5.0<b>"_s },
+        { "ten characters kept whole", u"$12.50</b>"_s, u"$12.50</b>"_s },
+        { "eleven characters cut", u"$12.50</bb>"_s, u"$12.50"_s },
+        { "long without a tag kept", u"$1234567.89"_s, u"$1234567.89"_s },
+        { "not cleaned", u"$1&nbsp;234<i>x"_s, u"$1&nbsp;234"_s },
+    };
+    for (const Case &c : cases) {
+        const QStringList calls = parseMyEbay(biddingPage(u"<td>"_s, c.cell, QString()));
+        ASSERT_EQ(calls.size(), 2) << c.name;
+        EXPECT_EQ(calls.at(1), u"QUEUE\t777\tClock\t2d 1h\t"_s + c.price) << c.name;
+    }
+}
+
+TEST(MyEbayParser, TheCountryDecidesTheSign)
+{
+    const QString ukPage = mParse::DecodePage(readFixture(u"generated/myebay-uk.html"_s));
+    // Read as a US page there is no "$" to find: bidding amounts stay empty and uncoloured.
+    const QStringList asUS = rowsOf(parseMyEbay(ukPage, kUS), u"Bidding"_s);
+    ASSERT_FALSE(asUS.isEmpty());
+    for (const QString &row : asUS) {
+        const QStringList fields = row.split(u'\t');
+        EXPECT_TRUE(fields.at(2).contains(u", , , "_s)) << row.toStdString();
+        EXPECT_EQ(fields.at(4), u"BLACK"_s);
+    }
+    EXPECT_EQ(mParse::SignFor(kUK), u"\u00A3"_s);
+    for (const char *other : { "United States", "united kingdom", "United Kingdom ", "Canada", "" })
+        EXPECT_EQ(mParse::SignFor(QLatin1String(other)), u"$"_s) << other;
+}
+
+// Unsold and didn't win have no sign of their own: they use what sold and won left.
+TEST(MyEbayParser, UnsoldAndDidntWinUseTheSharedSign)
+{
+    const mParse::MarkedPage page(mParse::DecodePage(readFixture(u"generated/myebay-uk.html"_s)));
+    const QStringList expected = expectedCalls(u"generated/myebay-uk.calls"_s);
+
+    mypages::CallRecorder alone;
+    mParse::MyEbayParser lonely(alone, alone, kUK);
+    lonely.ParseDidntWin(page);
+    lonely.ParseUnsold(page);
+    for (const QString &row : alone.lines)
+        EXPECT_FALSE(row.contains(u"\u00A3"_s)) << "no sign set yet: " << row.toStdString();
+
+    mypages::CallRecorder ordered;
+    mParse::MyEbayParser parser(ordered, ordered, kUK);
+    parser.ParseWon(page);
+    parser.ParseDidntWin(page);
+    parser.ParseSold(page);
+    parser.ParseUnsold(page);
+    EXPECT_EQ(rowsOf(ordered.lines, u"DidntWin"_s), rowsOf(expected, u"DidntWin"_s));
+    EXPECT_EQ(rowsOf(ordered.lines, u"Unsold"_s), rowsOf(expected, u"Unsold"_s));
+
+    // Bidding keeps a private sign and does not need a predecessor.
+    mypages::CallRecorder bidding;
+    mParse::MyEbayParser(bidding, bidding, kUK).ParseBidding(page);
+    EXPECT_EQ(rowsOf(bidding.lines, u"Bidding"_s), rowsOf(expected, u"Bidding"_s));
+}
+
+// The unsold list follows the sixth "Unsold"; with fewer the count wraps to the top of the page.
+TEST(ParseUnsold, SixFoldSearchWrapsAround)
+{
+    const auto pageWith = [](int occurrences) {
+        QString page = u"<html>"_s;
+        for (int i = 1; i <= occurrences; ++i) {
+            page += QStringLiteral(
+                "<b>Unsold</b><table><tr><th>Relist</th></tr><tr><td><a "
+                "href=\"x?ViewItem&amp;item=100%1\">List %1</a></td><td><font "
+                "size=\"2\">$1.00</font>"
+                "</td><td><font size=\"2\">$%1.00</font></td><td><font size=\"2\">May-0%1</font>"
+                "</td></tr></table><a href=\"/\">Categories</a>\n")
+                        .arg(i);
+        }
+        return page;
+    };
+    struct Case {
+        int occurrences;
+        int list; // the list whose row is read
+    };
+    const Case cases[] = { { 1, 1 }, { 2, 1 }, { 3, 2 }, { 4, 1 }, { 5, 1 }, { 6, 6 }, { 7, 6 } };
+    for (const Case &c : cases) {
+        mypages::CallRecorder recorder;
+        mParse::MyEbayParser parser(recorder, recorder, kUS);
+        const mParse::MarkedPage page(pageWith(c.occurrences));
+        parser.ParseSold(page); // sets the shared sign
+        parser.ParseUnsold(page);
+        const QString n = QString::number(c.list);
+        EXPECT_EQ(recorder.lines,
+            QStringList { RowLine(
+                u"Unsold"_s, u"May-0"_s + n + u", $"_s + n + u".00, List "_s + n, u"100"_s + n) })
+            << c.occurrences << " occurrences";
+    }
+}
+
+TEST(ItemPageLookUps, Cuts)
+{
+    struct Case {
+        const char *name;
+        QString page;
+        QString seller, bidder, paypal;
+    };
+    const QString seller =
+        u"Seller (Rating) <a href=\"f?ViewFeedback&amp;requested=sally_c&amp;iid=42\">9</a>"_s;
+    const QString ask =
+        u"<a href=\"c?ShowCoreAskSellerQuestion&amp;requested=sally_c&amp;iid=42\">Ask</a>"_s
+        u"<a href=\"c?ReturnUserEmail&amp;requested=bob77&amp;iid=42\">Contact</a>"_s;
+    const QString pay =
+        u"<a href=\"https://www.paypal.com/cgi-bin/webscr?cmd=_xclick&business=sally@example.com&auction_type=ebay\">"_s;
+    const Case cases[] = {
+        { "all three", seller + ask + pay, u"sally_c"_s, u"bob77"_s, u"sally@example.com"_s },
+        { "no https at all", seller + ask, u"sally_c"_s, u"bob77"_s, u"NA"_s },
+        { "https without a business", seller + ask + u"<a href=\"https://signin.ebay.com/\">"_s,
+            u"sally_c"_s, u"bob77"_s, QString() },
+        { "no iid after the value",
+            u"Seller (Rating) requested=sally_c ShowCoreAskSellerQuestion ReturnUserEmail requested=bob77"_s,
+            QString(), QString(), u"NA"_s },
+        { "iid right after requested=", u"Seller (Rating) requested=iid=1"_s, QString(), QString(),
+            u"NA"_s },
+        { "empty page", QString(), QString(), QString(), u"NA"_s },
+    };
+    for (const Case &c : cases) {
+        const mParse::MarkedPage page(c.page);
+        EXPECT_EQ(mParse::LookUpSeller(page), c.seller) << c.name;
+        EXPECT_EQ(mParse::LookUpHighBidder(page), c.bidder) << c.name;
+        EXPECT_EQ(mParse::LookUpPayPalId(page), c.paypal) << c.name;
+    }
+    // Without the heading the first requested= link of the page is taken, as the cut is specified.
+    EXPECT_EQ(mParse::LookUpSeller(mParse::MarkedPage(ask)), u"sally_c"_s);
+}
+
+TEST(ItemPageLookUps, GeneratedItemPages)
+{
+    for (const char *fixture : { "item-secure", "item-plain" }) {
+        const QString base = u"generated/"_s + QLatin1String(fixture);
+        const mParse::MarkedPage page(mParse::DecodePage(readFixture(base + u".html"_s)));
+        const QStringList got { u"SELLER\t"_s + mParse::LookUpSeller(page),
+            u"BIDDER\t"_s + mParse::LookUpHighBidder(page),
+            u"PAYPAL\t"_s + mParse::LookUpPayPalId(page) };
+        EXPECT_EQ(got, expectedCalls(base + u".calls"_s)) << fixture;
+    }
+}
+
+TEST(PayPalReaders, GeneratedAccountPages)
+{
+    const std::pair<const char *, qsizetype> cases[] = { { "paypal-10", 11 }, { "paypal-20", 16 } };
+    for (const auto &[fixture, lines] : cases) {
+        const QString base = u"generated/"_s + QLatin1String(fixture);
+        const QStringList got = readPayPal(mParse::DecodePage(readFixture(base + u".html"_s)));
+        EXPECT_EQ(got, expectedCalls(base + u".calls"_s)) << fixture;
+        EXPECT_EQ(got.size(), lines) << fixture << ": the balance and at most 15 activity lines";
+        ASSERT_FALSE(got.isEmpty());
+        EXPECT_TRUE(got.first().startsWith(u"LINE\tBalance: $"_s));
+    }
+}
+
+TEST(PayPalReaders, BrokenPages)
+{
+    struct Case {
+        const char *name;
+        QString page;
+        QStringList lines;
+    };
+    const Case cases[] = {
+        { "sign-in page", u"<p>Please log in</p>"_s, {} },
+        { "one _history only: no balance", u"cmd=_history\">$5.00</a>"_s, {} },
+        { "balance in pounds still cut from $", u"_history _history \">\u00A35 or $7.00</a>"_s,
+            { u"LINE\tBalance: $7.00"_s } },
+        // The row lacks every cell: it is added once, not fifteen times.
+        { "broken activity row", u"Recent Activity Recent Activity <input type=checkbox> Mobile"_s,
+            { u"LINE\t"_s } },
+        { "activity row after Mobile",
+            u"Recent Activity Recent Activity Mobile <input type=checkbox>"_s, {} },
+    };
+    for (const Case &c : cases)
+        EXPECT_EQ(readPayPal(c.page), c.lines) << c.name;
+}
+
+} // namespace

@@ -1,0 +1,196 @@
+// The marker idiom, the cleaner and page decoding: the rules every reader builds on.
+#include "app/modules/mParseMarker.h"
+#include "app/modules/mParseText.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+
+using namespace mParse;
+
+namespace {
+
+struct FindCase {
+    const char *name;
+    const char16_t *page;
+    const char32_t *marker;
+    Pos from;
+    Pos expected;
+};
+
+TEST(MarkedPage, FindFollowsTheNotation)
+{
+    const FindCase cases[] = {
+        { "first character is position 1", u"abcabc", U"a", 1, 1 },
+        { "search starts at from, inclusive", u"abcabc", U"a", 2, 4 },
+        { "a hit at from itself", u"abcabc", U"c", 3, 3 },
+        { "absent gives 0", u"abcabc", U"x", 1, 0 },
+        { "from on the last character", u"abcabc", U"c", 6, 6 },
+        { "from just past the end gives 0", u"abcabc", U"c", 7, 0 },
+        { "from far past the end gives 0", u"abcabc", U"a", 1000, 0 },
+        { "marker longer than the rest", u"abcabc", U"bcx", 5, 0 },
+        { "marker ending at the last character", u"abcabc", U"abc", 2, 4 },
+        { "from 0 is skipped", u"abcabc", U"a", 0, Pos(0, false) },
+        { "negative from is skipped", u"abcabc", U"a", -5, Pos(0, false) },
+        { "skipped from stays skipped", u"abcabc", U"a", Pos(3, false), Pos(0, false) },
+        { "empty page", u"", U"a", 1, 0 },
+        { "characters beyond the BMP count once", u"\U0001F600x\U0001F600x", U"x", 3, 4 },
+    };
+    for (const FindCase &c : cases) {
+        const MarkedPage page(QString::fromUtf16(c.page));
+        const Pos got = page.Find(c.marker, c.from);
+        EXPECT_EQ(got.done, c.expected.done) << c.name;
+        if (c.expected.done) {
+            EXPECT_EQ(got.value, c.expected.value) << c.name;
+        }
+    }
+}
+
+TEST(MarkedPage, OffsetsOfASkippedStepStaySkipped)
+{
+    const MarkedPage page(u"value=\"123\"");
+    qint64 v = 42;
+    Set(v, page.Find(U"value=", 0) + 7);
+    EXPECT_EQ(v, 42) << "a search from 0 leaves its target alone";
+    Set(v, page.Find(U"missing", 1) + 7);
+    EXPECT_EQ(v, 7) << "a search that ran and missed gives 0 plus the offset";
+}
+
+TEST(MarkedPage, TextCutsAndSkips)
+{
+    struct Case {
+        const char *name;
+        Pos from, to;
+        std::optional<QString> expected;
+    };
+    const MarkedPage page(u"0123456789");
+    const Case cases[] = {
+        { "a cut", 2, 5, QStringLiteral("123") },
+        { "empty cut", 4, 4, QString() },
+        { "to past the end is cut short", 8, 100, QStringLiteral("789") },
+        { "from just past the end is empty", 11, 20, QString() },
+        { "negative length is skipped", 5, 4, std::nullopt },
+        { "start 0 is skipped", 0, 4, std::nullopt },
+        { "negative start is skipped", -50, 4, std::nullopt },
+        { "to 0 after a miss is skipped", 3, 0, std::nullopt },
+        { "a skipped end is skipped", 1, Pos(5, false), std::nullopt },
+    };
+    for (const Case &c : cases)
+        EXPECT_EQ(page.Text(c.from, c.to), c.expected) << c.name;
+
+    QString field = QStringLiteral("previous row");
+    Set(field, page.Text(5, 4));
+    EXPECT_EQ(field, u"previous row");
+}
+
+TEST(MarkedPage, StartsAtIsFindEqualsPosition)
+{
+    const MarkedPage page(u"<td bgcolor=\"#FFFFCC\"><td  color=\"#FF0000\">");
+    EXPECT_EQ(page.StartsAt(U"color", 6), false) << "\"gcolor\": the marker starts one later";
+    EXPECT_EQ(page.StartsAt(U"color", 7), true);
+    EXPECT_EQ(page.StartsAt(U"color", 28), true);
+    EXPECT_EQ(page.StartsAt(U"color", 1000), false);
+    EXPECT_EQ(page.StartsAt(U"color", 0), std::nullopt);
+}
+
+// The memo that keeps broken pages linear must never change an answer: compare every search of a
+// random walk with a plain search.
+TEST(MarkedPage, RepeatedSearchesAgreeWithAPlainSearch)
+{
+    std::mt19937 rng(12345);
+    QString text;
+    for (int i = 0; i < 3000; ++i)
+        text += QChar(u"ab<td>x"[rng() % 7]);
+    const MarkedPage page(text);
+    const char32_t *markers[] = { U"<td", U"ab", U"x", U"b<t", U"zz" };
+    for (int i = 0; i < 20000; ++i) {
+        const char32_t *marker = markers[rng() % 5];
+        const qint64 from = static_cast<qint64>(rng() % 3100);
+        const QString m = QString::fromUcs4(marker);
+        const qint64 plain = from < 1 ? -1 : text.indexOf(m, from - 1) + 1;
+        const Pos got = page.Find(marker, from);
+        if (from < 1) {
+            ASSERT_FALSE(got.done);
+        } else {
+            ASSERT_EQ(got.value, from > text.size() ? 0 : plain)
+                << "search " << i << " from " << from;
+        }
+    }
+}
+
+TEST(CleanHtml, ReplacementsAndTheirOrder)
+{
+    struct Case {
+        const char *name;
+        const char16_t *in;
+        const char16_t *out;
+    };
+    const Case cases[] = {
+        { "empty stays empty", u"", u"" },
+        { "bold amount", u"<b>$12.50</b>", u"$12.50" },
+        { "entity quote survives, literal quote does not", u"12\" &quot;Mint&quot;",
+            u"12 \"Mint\"" },
+        { "br loses both parts", u"Pentax<br>K1000", u"PentaxK1000" },
+        { "_0 anywhere", u"2150000123_0 AF_0 Lens", u"2150000123 AF Lens" },
+        { "one pass: __00 keeps one _0", u"__00", u"_0" },
+        { "line breaks removed, not blanked", u"Brass\r\nCompass", u"BrassCompass" },
+        { "quoted colour matches after quote removal", u"<font color=\"#339933\">sold</font>",
+            u"sold" },
+        { "size and colour font tag", u"<font size=2 color=#FF0000>x</font>", u"x" },
+        { "colour attribute left behind", u"<font color=\"#FF0000\">Ended</font>", u"<font Ended" },
+        { "italic opening tag keeps all but >", u"<i>rare</i>", u"<irare" },
+        { "unknown tag keeps its text", u"<img src=\"a.gif\">$5", u"<img src=a.gif$5" },
+        { "nbsp is a blank, amp stays", u"Tom&nbsp;&amp;&nbsp;Jerry", u"Tom &amp; Jerry" },
+        { "br removed before >", u"<<br>b>5", u"<b5" },
+        { "span class TextBold", u"<span class=\"TextBold\">12m</span>", u"12m" },
+        { "span class body keeps its tail", u"<span class=body>x", u"x" },
+        { "Transactions. removed", u"See Transactions. now", u"See  now" },
+        { "case-sensitive", u"<FONT SIZE=2>x</FONT>", u"<FONT SIZE=2x</FONT" },
+    };
+    for (const Case &c : cases)
+        EXPECT_EQ(CleanHtml(QString::fromUtf16(c.in)), QString::fromUtf16(c.out)) << c.name;
+}
+
+TEST(DecodePage, CharsetRules)
+{
+    struct Case {
+        const char *name;
+        QByteArray bytes;
+        QByteArray charset;
+        QString expected;
+    };
+    const Case cases[] = {
+        { "no declaration: Windows-1252",
+            "\xA3"
+            "5 \x80 \x93x\x94",
+            {},
+            QStringLiteral("\u00A3"
+                           "5 \u20AC \u201Cx\u201D") },
+        { "unassigned 1252 bytes are C1 controls", "\x81\x8D\x8F\x90\x9D", {},
+            QStringLiteral("\u0081\u008D\u008F\u0090\u009D") },
+        { "meta declares UTF-8",
+            "<meta http-equiv=\"Content-Type\" content=\"text/html; charset=UTF-8\">\xC2\xA3", {},
+            QStringLiteral(
+                "<meta http-equiv=\"Content-Type\" content=\"text/html; charset=UTF-8\">\u00A3") },
+        { "transfer charset wins over meta", "<meta charset=\"utf-8\">\xA3", "windows-1252",
+            QStringLiteral("<meta charset=\"utf-8\">\u00A3") },
+        { "ISO-8859-1 is read as 1252", "\x93", "ISO-8859-1", QStringLiteral("\u201C") },
+        { "unknown name falls back to 1252", "\xA3", "x-no-such-charset",
+            QStringLiteral("\u00A3") },
+    };
+    for (const Case &c : cases)
+        EXPECT_EQ(DecodePage(c.bytes, c.charset), c.expected) << c.name;
+}
+
+TEST(DecodePage, SniffingIsBounded)
+{
+    QByteArray page(5000, ' ');
+    page += "<meta charset=\"utf-8\">";
+    EXPECT_TRUE(DeclaredCharset(page).isEmpty())
+        << "a declaration after 4096 bytes is not looked for";
+    EXPECT_EQ(
+        DeclaredCharset("<meta name=x><meta content=\"text/html; charset=koi8-r\">"), "koi8-r");
+    EXPECT_TRUE(DeclaredCharset("<meta charset=").isEmpty());
+}
+
+} // namespace
