@@ -1,13 +1,24 @@
 #include "app/modules/mParseMarker.h"
 
-#include <QList>
-
 namespace mParse {
 
 std::u32string ToMarker(QStringView text)
 {
-    const QList<uint> ucs4 = text.toUcs4();
-    return std::u32string(ucs4.begin(), ucs4.end());
+    // One pass without an intermediate list: this runs over the whole page once per download.
+    std::u32string out;
+    out.reserve(static_cast<std::size_t>(text.size()));
+    const qsizetype n = text.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        const char16_t unit = text[i].unicode();
+        if (QChar::isHighSurrogate(unit) && i + 1 < n &&
+            QChar::isLowSurrogate(text[i + 1].unicode())) {
+            out.push_back(QChar::surrogateToUcs4(unit, text[i + 1].unicode()));
+            ++i;
+        } else {
+            out.push_back(unit); // a lone surrogate counts as one character, as toUcs4 keeps it
+        }
+    }
+    return out;
 }
 
 MarkedPage::MarkedPage(QStringView text)

@@ -41,9 +41,13 @@ QString CleanHtml(QStringView text)
         { u"_0", u"" },
     } };
     QString out = text.toString();
-    for (const Step &step : steps)
+    for (const Step &step : steps) {
+        // Most fields hold few of the pieces; a plain search is far cheaper than a replace.
+        if (!QStringView(out).contains(step.find))
+            continue;
         out.replace(step.find.data(), step.find.size(), step.replaceWith.data(),
             step.replaceWith.size(), Qt::CaseSensitive);
+    }
     return out;
 }
 
