@@ -1,0 +1,601 @@
+// The removal engine, phase by phase, against a temporary folder and the test's own registry
+// store. Failures that root would never see are injected through FaultyFileSystem/FaultyRegistry.
+#include "platform/registry/testing.h"
+#include "tests/uninstaller/test_support.h"
+#include "uninstaller/engine/pending_deletions.h"
+#include "uninstaller/engine/removal_engine.h"
+#include "uninstaller/engine/wininit.h"
+
+#include <QTemporaryDir>
+
+#include <cerrno>
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+namespace {
+
+using namespace uninstaller::engine;
+using namespace uninstaller_test;
+using uninstall_log_writer::LogDescription;
+using uninstall_log_writer::RegistryNode;
+using Answer = SharedFileAnswer;
+
+constexpr const char *kShared = "Software\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs";
+
+class EngineTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(m_dir.isValid());
+        m_root = m_dir.path().toStdString();
+        // The counts key exists on any system that has ever installed a shared file.
+        SetSharedCount("unrelated", 7);
+    }
+    void TearDown() override { platform::registry::testing::allowAllAccess(); }
+
+    std::string path(const std::string &relative) const { return m_root + "/" + relative; }
+
+    RemovalEngine &engine(EngineOptions options = {})
+    {
+        EXPECT_TRUE(
+            uninstaller::log::SplitLog(uninstall_log_writer::BuildPlainLog(m_log), m_split));
+        m_engine = std::make_unique<RemovalEngine>(m_split, path("uninstaller"), options,
+            EngineServices { m_files, m_registry, m_launcher, m_components, &m_question, {} });
+        return *m_engine;
+    }
+
+    QTemporaryDir m_dir;
+    std::string m_root;
+    LogDescription m_log = UiDescription("Product");
+    uninstaller::log::UninstallLog m_split;
+    FaultyFileSystem m_files;
+    FaultyRegistry m_registry;
+    RecordingLauncher m_launcher;
+    RecordingUnregistrar m_components;
+    ScriptedQuestion m_question;
+    std::unique_ptr<RemovalEngine> m_engine;
+};
+
+TEST_F(EngineTest, ReleaseSharedFiles)
+{
+    struct Case {
+        const char *name;
+        std::vector<std::string> lines; // file names in the case folder, with suffixes
+        std::map<std::string, DWORD> counts; // before
+        std::vector<Answer> answers;
+        bool silent;
+        std::map<std::string, int> countsAfter; // -1: the value is gone
+        std::set<std::string> removed; // files gone from disk
+        std::vector<std::string> unregistered; // recorder entries without the folder
+        std::vector<std::string> detached;
+        bool yesToAll, noToAll;
+    };
+    const std::vector<Case> cases = {
+        { "count 3 becomes 2 without a question", { "a.so" }, { { "a.so", 3 } }, {}, false,
+            { { "a.so", 2 } }, {}, {}, {}, false, false },
+        { "last user answered Yes", { "a.so" }, { { "a.so", 1 } }, { Answer::Yes }, false,
+            { { "a.so", -1 } }, { "a.so" }, {}, {}, false, false },
+        { "missing count is the last user; No keeps it at 0", { "a.so" }, {}, { Answer::No }, false,
+            { { "a.so", 0 } }, {}, {}, {}, false, false },
+        { "listed twice, No once", { "a.so", "a.so" }, { { "a.so", 1 } }, { Answer::No }, false,
+            { { "a.so", 0 } }, {}, {}, {}, false, false },
+        { "listed twice, Yes once", { "a.so", "a.so" }, { { "a.so", 1 } }, { Answer::Yes }, false,
+            { { "a.so", -1 } }, { "a.so" }, {}, {}, false, false },
+        { "listed twice with count 2", { "a.so", "a.so" }, { { "a.so", 2 } }, { Answer::No }, false,
+            { { "a.so", 0 } }, {}, {}, {}, false, false },
+        { "Yes to all", { "a.so", "b.so", "c.so" }, { { "a.so", 1 }, { "b.so", 0 }, { "c.so", 4 } },
+            { Answer::YesToAll }, false, { { "a.so", -1 }, { "b.so", -1 }, { "c.so", 3 } },
+            { "a.so", "b.so" }, {}, {}, true, false },
+        { "No to all", { "a.so", "b.so" }, { { "a.so", 1 }, { "b.so", 1 } }, { Answer::NoToAll },
+            false, { { "a.so", 0 }, { "b.so", 0 } }, {}, {}, {}, false, true },
+        { "silent removes last users", { "a.so", "b.so" }, { { "a.so", 1 }, { "b.so", 5 } }, {},
+            true, { { "a.so", -1 }, { "b.so", 4 } }, { "a.so" }, {}, {}, false, false },
+        { "lower-case |ctrl unregisters", { "a.so|ctrl" }, { { "a.so", 1 } }, {}, true,
+            { { "a.so", -1 } }, { "a.so" }, { "server a.so" }, {}, false, false },
+        { "|CTRL type library", { "t.tlb|CTRL" }, {}, {}, true, { { "t.tlb", -1 } }, { "t.tlb" },
+            { "tlb t.tlb" }, {}, false, false },
+        { "|CTRL program", { "s.EXE|Ctrl" }, {}, {}, true, { { "s.EXE", -1 } }, { "s.EXE" }, {},
+            { "s.EXE /unregserver" }, false, false },
+        { "other suffix is cut off only", { "a.so|DATA" }, { { "a.so", 1 } }, {}, true,
+            { { "a.so", -1 } }, { "a.so" }, {}, {}, false, false },
+        { "no question for a kept count", { "a.so|CTRL" }, { { "a.so", 2 } }, {}, false,
+            { { "a.so", 1 } }, {}, {}, {}, false, false },
+    };
+    int index = 0;
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string folder = path("case" + std::to_string(index++));
+        for (const char *name : { "a.so", "b.so", "c.so", "t.tlb", "s.EXE" })
+            WriteFile(folder + "/" + name, "binary");
+        for (const auto &[name, count] : c.counts)
+            SetSharedCount(folder + "/" + name, count);
+        m_log.shared.clear();
+        for (const std::string &line : c.lines)
+            m_log.shared.push_back(folder + "/" + line);
+        m_components.calls.clear();
+        m_launcher.detached.clear();
+        m_question.asked.clear();
+        m_question.answers.assign(c.answers.begin(), c.answers.end());
+
+        RemovalEngine &e = engine({ c.silent, false });
+        e.ReleaseSharedFiles();
+
+        EXPECT_EQ(m_question.asked.size(), c.answers.size());
+        for (const auto &[name, expected] : c.countsAfter) {
+            bool present = false;
+            const DWORD count = SharedCount(folder + "/" + name, &present);
+            EXPECT_EQ(present ? int(count) : -1, expected) << name;
+        }
+        for (const char *name : { "a.so", "b.so", "c.so", "t.tlb", "s.EXE" })
+            EXPECT_EQ(Exists(folder + "/" + name), c.removed.count(name) == 0) << name;
+        auto withoutFolder = [&](std::vector<std::string> calls) {
+            for (std::string &call : calls) {
+                const auto at = call.find(folder + "/");
+                if (at != std::string::npos)
+                    call.erase(at, folder.size() + 1);
+            }
+            return calls;
+        };
+        EXPECT_EQ(withoutFolder(m_components.calls), c.unregistered);
+        const auto detached = withoutFolder(m_launcher.detached);
+        EXPECT_EQ(detached, c.detached);
+        EXPECT_EQ(e.yesToAll(), c.yesToAll);
+        EXPECT_EQ(e.noToAll(), c.noToAll);
+        EXPECT_TRUE(e.failedFiles().empty());
+        EXPECT_EQ(SharedCount("unrelated"), 7u);
+    }
+}
+
+TEST_F(EngineTest, UnregisterRunsInTheFilesFolderAndRestoresTheCurrentFolder)
+{
+    RemovalEngine &e = engine();
+    e.Unregister(path("lib/libarbor.so"));
+    e.Unregister(path("noextension"));
+    EXPECT_EQ(m_files.folderChanges, (std::vector<std::string> { path("lib"), "/start" }));
+    EXPECT_EQ(
+        m_components.calls, (std::vector<std::string> { "server " + path("lib/libarbor.so") }));
+}
+
+TEST_F(EngineTest, SharedFilesWaitForAnOpenableCountsKey)
+{
+    WriteFile(path("a.so"), "x");
+    SetSharedCount(path("a.so"), 1);
+    m_log.shared = { path("a.so") };
+    m_registry.denyChange.insert(std::string("HKEY_LOCAL_MACHINE\\") + kShared);
+    engine({ true, false }).ReleaseSharedFiles();
+    EXPECT_TRUE(Exists(path("a.so")));
+    EXPECT_EQ(SharedCount(path("a.so")), 1u);
+}
+
+TEST_F(EngineTest, RestoreBackups)
+{
+    struct Case {
+        const char *name;
+        bool restore;
+        enum { Same, OtherTime, OtherVersion, Missing } installed;
+        int restoreError;
+        std::string expectedInstalled; // "" = missing
+        bool backupKept;
+        bool failed;
+    };
+    const Case cases[] = {
+        { "unchanged file is restored", true, Case::Same, 0, "old", false, false },
+        { "changed time: not restored, copy deleted", true, Case::OtherTime, 0, "new", false,
+            false },
+        { "changed version: not restored, copy deleted", true, Case::OtherVersion, 0, "new", false,
+            false },
+        { "missing file is restored", true, Case::Missing, 0, "old", false, false },
+        { "answer No deletes every copy", false, Case::Same, 0, "new", false, false },
+        { "a failed restore keeps the copy", true, Case::Same, EACCES, "new", true, true },
+    };
+    int index = 0;
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string folder = path("b" + std::to_string(index++));
+        const std::string backup = folder + "/backup/app.conf";
+        const std::string installed = folder + "/etc/app.conf";
+        WriteFile(backup, "old");
+        WriteFile(installed, "new");
+        const std::uint64_t time = m_files.inspect(installed).lastWriteTime;
+        std::uint32_t versionHigh = 0;
+        std::uint64_t recordedTime = time;
+        if (c.installed == Case::OtherTime)
+            recordedTime = time - 10000000; // a second earlier
+        if (c.installed == Case::OtherVersion)
+            versionHigh = 0x00010000;
+        if (c.installed == Case::Missing)
+            std::filesystem::remove(installed);
+        m_files.restoreErrors.clear();
+        if (c.restoreError)
+            m_files.restoreErrors[installed] = c.restoreError;
+        m_log.backups = { uninstall_log_writer::BackupLine(
+            backup, installed, versionHigh, 0, recordedTime) };
+
+        RemovalEngine &e = engine();
+        e.RestoreBackups(c.restore);
+        EXPECT_EQ(Exists(installed) ? ReadFile(installed) : "", c.expectedInstalled);
+        EXPECT_EQ(Exists(backup), c.backupKept);
+        EXPECT_EQ(e.failedFiles(),
+            c.failed ? std::vector<std::string> { installed } : std::vector<std::string> {});
+        EXPECT_TRUE(e.inUseFiles().empty());
+        // No temporary file is left beside the target.
+        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder + "/etc"), {}),
+            c.expectedInstalled.empty() ? 0 : 1);
+    }
+}
+
+TEST_F(EngineTest, RestoringNeverWritesThroughALink)
+{
+    WriteFile(path("backup"), "old");
+    WriteFile(path("victim"), "victim");
+    std::filesystem::create_symlink(path("victim"), path("installed"));
+    auto files = MakePosixFileSystem();
+    ASSERT_EQ(files->replaceWithCopy(path("backup"), path("installed")), 0);
+    EXPECT_FALSE(std::filesystem::is_symlink(path("installed")));
+    EXPECT_EQ(ReadFile(path("installed")), "old");
+    EXPECT_EQ(ReadFile(path("victim")), "victim");
+    // And a link in the installed file's place counts as changed, so it is not restored at all.
+    std::filesystem::remove(path("installed"));
+    std::filesystem::create_symlink(path("victim"), path("installed"));
+    const FileState state = files->inspect(path("installed"));
+    EXPECT_TRUE(state.exists);
+    EXPECT_FALSE(state.readable);
+}
+
+TEST_F(EngineTest, DeleteFilesAndScheduleWhatIsInUse)
+{
+    struct Entry {
+        const char *name;
+        int injected; // errno, 0 = real deletion
+        bool inFailed;
+        bool inUse;
+    };
+    const Entry entries[] = {
+        { "ok.txt", 0, false, false }, { "gone.txt", 0, false, false },
+        { "ok.txt/child", 0, false, false }, // ENOTDIR counts as not found
+        { "busy.dll", EBUSY, true, true }, { "access.txt", EACCES, true, true },
+        { "perm.txt", EPERM, true, true }, { "running.bin", ETXTBSY, true, true },
+        { "io.txt", EIO, true, false },
+        { "folder", 0, true, false }, // a folder in the files list: EISDIR
+        { "link", 0, false, false },
+        { "d\xe5ta.txt", 0, false, false }, // "dåta" in the log's code page
+    };
+    WriteFile(path("ok.txt"), "x");
+    WriteFile(path("target.txt"), "keep me");
+    std::filesystem::create_directory(path("folder"));
+    std::filesystem::create_symlink(path("target.txt"), path("link"));
+    WriteFile(path("d\xc3\xa5ta.txt"), "x");
+    std::vector<std::string> failed;
+    std::vector<std::string> inUse;
+    m_log.files = { "ab" }; // two characters: ignored
+    for (const Entry &entry : entries) {
+        const std::string file = path(entry.name);
+        m_log.files.push_back(file);
+        if (entry.injected) {
+            WriteFile(file, "held");
+            m_files.removeErrors[file] = entry.injected;
+        }
+        if (entry.inFailed)
+            failed.push_back(file);
+        if (entry.inUse)
+            inUse.push_back(file);
+    }
+    RemovalEngine &e = engine();
+    e.DeleteFiles();
+    EXPECT_EQ(e.failedFiles(), failed);
+    EXPECT_EQ(e.inUseFiles(), inUse);
+    EXPECT_FALSE(Exists(path("ok.txt")));
+    EXPECT_FALSE(Exists(path("link")));
+    EXPECT_EQ(ReadFile(path("target.txt")), "keep me");
+    EXPECT_FALSE(Exists(path("d\xc3\xa5ta.txt")));
+    EXPECT_TRUE(std::filesystem::is_directory(path("folder")));
+    EXPECT_FALSE(e.restartNeeded());
+
+    e.ScheduleDeletes();
+    std::vector<std::string> pending = { path("uninstaller") };
+    pending.insert(pending.end(), inUse.begin(), inUse.end());
+    auto recorded = PendingDeletions();
+    std::sort(recorded.begin(), recorded.end());
+    std::sort(pending.begin(), pending.end());
+    EXPECT_EQ(recorded, pending);
+    EXPECT_TRUE(e.TakeRestartNeeded());
+    EXPECT_FALSE(e.TakeRestartNeeded()); // asked once
+}
+
+TEST_F(EngineTest, ScheduleDeletesKeepsSelfWithNoRemoveAndNeedsNoRestartWhenNothingIsInUse)
+{
+    engine({ true, true }).ScheduleDeletes();
+    EXPECT_TRUE(PendingDeletions().empty());
+    EXPECT_FALSE(m_engine->restartNeeded());
+    engine({ true, false }).ScheduleDeletes();
+    EXPECT_EQ(PendingDeletions(), std::vector<std::string> { path("uninstaller") });
+    EXPECT_FALSE(m_engine->restartNeeded());
+}
+
+TEST_F(EngineTest, RemoveFolders)
+{
+    std::filesystem::create_directories(path("empty/inner"));
+    WriteFile(path("full/file"), "x");
+    std::filesystem::create_directory(path("held"));
+    m_files.removeErrors[path("held")] = EBUSY;
+    m_log.directories = { path("empty/inner"), path("empty"), path("full"), path("missing"),
+        path("held") };
+    RemovalEngine &e = engine();
+    e.RemoveFolders();
+    EXPECT_FALSE(Exists(path("empty")));
+    EXPECT_TRUE(Exists(path("full/file")));
+    EXPECT_EQ(e.failedFolders(), (std::vector<std::string> { path("full"), path("held") }));
+    EXPECT_TRUE(e.inUseFiles().empty());
+    ASSERT_FALSE(m_files.folderChanges.empty());
+    EXPECT_EQ(m_files.folderChanges.front(), "/");
+}
+
+TEST_F(EngineTest, ClearingReadOnlyNeverFollowsALink)
+{
+    WriteFile(path("ro"), "x");
+    WriteFile(path("target"), "x");
+    ::chmod(path("ro").c_str(), 0444);
+    ::chmod(path("target").c_str(), 0444);
+    std::filesystem::create_symlink(path("target"), path("link"));
+    auto files = MakePosixFileSystem();
+    files->clearReadOnly(path("ro"));
+    files->clearReadOnly(path("link"));
+    struct stat st { };
+    ::stat(path("ro").c_str(), &st);
+    EXPECT_EQ(st.st_mode & 0777, 0644u);
+    ::stat(path("target").c_str(), &st);
+    EXPECT_EQ(st.st_mode & 0777, 0444u);
+}
+
+// --- Registry
+
+void PutValue(HKEY root, const std::string &key, const std::string &name)
+{
+    ASSERT_EQ(platform::registry::writeString(root, key, name, "v"), ERROR_SUCCESS);
+}
+
+TEST_F(EngineTest, RemoveRegistryValuesKeysAndFailures)
+{
+    PutValue(HKEY_CURRENT_USER, "Software\\Prod", "A");
+    PutValue(HKEY_CURRENT_USER, "Software\\Prod", "B");
+    PutValue(HKEY_CURRENT_USER, "Software\\Prod\\Sub", "C");
+    PutValue(HKEY_CURRENT_USER, "Software\\Other", "X");
+    PutValue(HKEY_CURRENT_USER, "Software\\Kept\\Plugin", "P"); // a subkey the log does not know
+    PutValue(HKEY_LOCAL_MACHINE, "Software\\Prod", "D");
+    PutValue(HKEY_CLASSES_ROOT, ".prod", "");
+
+    m_log.hasRegistry = true;
+    RegistryNode &software = m_log.registry[1].child("Software");
+    RegistryNode &prod = software.child("Prod");
+    software.findSubkey("Prod")->deleteFlag = 1;
+    prod.values = { { "A", 1 }, { "B", 0 }, { "Absent", 1 } };
+    prod.child("Sub").values = { { "C", 1 } };
+    prod.findSubkey("Sub")->deleteFlag = 1;
+    software.child("Kept");
+    software.findSubkey("Kept")->deleteFlag = 1;
+    software.child("KEPT"); // the same key again, in other letters
+    software.findSubkey("KEPT")->deleteFlag = 1;
+    software.child("Missing").values = { { "M", 1 } };
+    software.findSubkey("Missing")->deleteFlag = 1;
+    software.child(""); // an empty name must never address Software itself
+    software.findSubkey("")->deleteFlag = 1;
+    m_log.registry[2].child("Software").child("Prod");
+    m_log.registry[2].child("Software").findSubkey("Prod")->deleteFlag = 1;
+    m_log.registry[0].child(".prod");
+    m_log.registry[0].findSubkey(".prod")->deleteFlag = 1;
+
+    RemovalEngine &e = engine();
+    ASSERT_TRUE(e.CheckRegistryAccess());
+    e.RemoveRegistry();
+    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, "Software\\Prod"));
+    EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, "Software"));
+    EXPECT_TRUE(ValueExists(HKEY_CURRENT_USER, "Software\\Other", "X"));
+    EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, "Software\\Kept\\Plugin"));
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, "Software\\Prod"));
+    EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, ".prod"));
+    EXPECT_EQ(
+        e.failedRegistryKeys(), std::vector<std::string> { "HKEY_CURRENT_USER\\Software\\Kept" });
+}
+
+TEST_F(EngineTest, ValueDeletionFollowsItsFlag)
+{
+    PutValue(HKEY_CURRENT_USER, "Software\\Prod", "one");
+    PutValue(HKEY_CURRENT_USER, "Software\\Prod", "two");
+    PutValue(HKEY_CURRENT_USER, "Software\\Prod", "");
+    m_log.hasRegistry = true;
+    m_log.registry[1].child("Software").child("Prod").values = { { "one", 1 }, { "two", 2 },
+        { "", 1 } };
+    engine().RemoveRegistry();
+    EXPECT_FALSE(ValueExists(HKEY_CURRENT_USER, "Software\\Prod", "one"));
+    EXPECT_TRUE(ValueExists(HKEY_CURRENT_USER, "Software\\Prod", "two")); // only 1 means delete
+    EXPECT_FALSE(ValueExists(HKEY_CURRENT_USER, "Software\\Prod", ""));
+}
+
+// A key that may not be changed stops the walk of the node listing it; the trees after it must
+// still be read from the right place.
+TEST_F(EngineTest, DeniedKeysStopTheirNodeAndTheWalkStaysAligned)
+{
+    struct Case {
+        const char *name;
+        bool lockedHasValues;
+        bool denyRead;
+        bool checkPasses;
+        bool siblingAfterRemoved; // Software\After, listed after Locked
+        bool lockedChildRemoved;
+        std::vector<std::string> failed;
+    };
+    const Case cases[] = {
+        { "denied with values to process", true, false, false, false, false, {} },
+        { "denied and unreadable", false, true, false, false, false, {} },
+        { "denied, read-only walk", false, false, true, true, true,
+            { "HKEY_CURRENT_USER\\Software\\Locked" } },
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        PutValue(HKEY_CURRENT_USER, "Software\\Locked", "L");
+        PutValue(HKEY_CURRENT_USER, "Software\\Locked\\Child", "C");
+        PutValue(HKEY_CURRENT_USER, "Software\\After", "A");
+        PutValue(HKEY_LOCAL_MACHINE, "Software\\Later", "Z");
+        m_log = UiDescription("Product");
+        m_log.hasRegistry = true;
+        RegistryNode &software = m_log.registry[1].child("Software");
+        RegistryNode &locked = software.child("Locked");
+        software.findSubkey("Locked")->deleteFlag = 1;
+        if (c.lockedHasValues)
+            locked.values = { { "L", 1 } };
+        locked.child("Child");
+        locked.findSubkey("Child")->deleteFlag = 1;
+        software.child("After");
+        software.findSubkey("After")->deleteFlag = 1;
+        m_log.registry[2].child("Software").child("Later");
+        m_log.registry[2].child("Software").findSubkey("Later")->deleteFlag = 1;
+        m_registry.denyChange = { "HKEY_CURRENT_USER\\Software\\Locked" };
+        m_registry.denyRead.clear();
+        if (c.denyRead)
+            m_registry.denyRead = { "HKEY_CURRENT_USER\\Software\\Locked" };
+
+        RemovalEngine &e = engine();
+        EXPECT_EQ(e.CheckRegistryAccess(), c.checkPasses);
+        e.RemoveRegistry();
+        EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, "Software\\Locked"));
+        EXPECT_TRUE(ValueExists(HKEY_CURRENT_USER, "Software\\Locked", "L"));
+        EXPECT_EQ(!KeyExists(HKEY_CURRENT_USER, "Software\\Locked\\Child"), c.lockedChildRemoved);
+        EXPECT_EQ(!KeyExists(HKEY_CURRENT_USER, "Software\\After"), c.siblingAfterRemoved);
+        EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, "Software\\Later"));
+        EXPECT_EQ(e.failedRegistryKeys(), c.failed);
+    }
+}
+
+// The store grants write access at open time and refuses the write itself, so a root whose file
+// cannot be written shows up as failed removals rather than as a refused check.
+TEST_F(EngineTest, WriteFailuresOfTheStoreAreCollected)
+{
+    PutValue(HKEY_CURRENT_USER, "Software\\Prod", "A");
+    m_log.hasRegistry = true;
+    m_log.registry[1].child("Software").child("Prod").values = { { "A", 1 } };
+    m_log.registry[1].child("Software").findSubkey("Prod")->deleteFlag = 1;
+    RemovalEngine &e = engine();
+    platform::registry::testing::denyAccess(HKEY_CURRENT_USER, false, true);
+    EXPECT_TRUE(e.CheckRegistryAccess());
+    e.RemoveRegistry();
+    platform::registry::testing::allowAllAccess();
+    EXPECT_TRUE(ValueExists(HKEY_CURRENT_USER, "Software\\Prod", "A"));
+    EXPECT_EQ(
+        e.failedRegistryKeys(), std::vector<std::string> { "HKEY_CURRENT_USER\\Software\\Prod" });
+    m_log.hasRegistry = false;
+    m_registry.denyChange = { "HKEY_CURRENT_USER\\Software\\Prod" };
+    EXPECT_TRUE(engine().CheckRegistryAccess()); // an empty section needs no access
+}
+
+// --- Pre-uninstall command
+
+TEST(PreUninstallRule, ScriptsSucceedWithZeroProgramsWithNonZero)
+{
+    struct Case {
+        const char *command;
+        int exitCode;
+        bool success;
+    };
+    const Case cases[] = {
+        { "/opt/p/CLEAN.BAT", 0, true },
+        { "/opt/p/CLEAN.BAT", 1, false },
+        { "/opt/p/clean.CMD -q", 0, true },
+        { "/opt/p/clean.bat", 0, false }, // the search is case-sensitive: a program then
+        { "/opt/p/clean.bat", 2, true },
+        { "/opt/p/SETUP.EXE /remove", 0, false },
+        { "/opt/p/SETUP.EXE /remove", 5, true },
+        { "/opt/p/SETUP.EXE /run X.BAT", 0, false }, // .EXE before the script
+        { "/opt/p/X.BAT /with SETUP.EXE", 0, true }, // .EXE after it
+        { "/opt/p/X.CMD Y.BAT SETUP.EXE", 0, true },
+        { "/opt/p/cleanup", 0, false },
+        { "/opt/p/cleanup", 1, true },
+    };
+    for (const Case &c : cases)
+        EXPECT_EQ(RemovalEngine::PreUninstallSucceeded(c.command, c.exitCode), c.success)
+            << c.command << " exit " << c.exitCode;
+}
+
+TEST_F(EngineTest, PreUninstallCommandRunsOnlyWithACodeAndACommand)
+{
+    struct Case {
+        const char *code;
+        const char *command;
+        std::optional<int> exitCode;
+        bool ran;
+        bool goOn;
+    };
+    const Case cases[] = {
+        { "", "/x/CLEAN.BAT", 1, false, true }, { "100", "/x/CLEAN.BAT", 1, false, true },
+        { "101", "/x/CLEAN.BAT", 1, false, true }, { "1", "", 1, false, true },
+        { "1", "/x/CLEAN.BAT", 0, true, true }, { "1", "/x/CLEAN.BAT", 1, true, false },
+        { "7", "/x/SETUP.EXE /u", 0, true, false }, { "7", "/x/SETUP.EXE /u", 3, true, true },
+        { "7", "/x/missing", std::nullopt, true, true }, // cannot be started: go on
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(std::string(c.code) + " " + c.command);
+        m_log.code = c.code;
+        m_log.command = c.command;
+        m_launcher.waited.clear();
+        m_launcher.exitCode = c.exitCode;
+        EXPECT_EQ(engine().RunPreUninstallCommand(), c.goOn);
+        EXPECT_EQ(m_launcher.waited.size(), c.ran ? 1u : 0u);
+    }
+}
+
+// --- Delete at restart
+
+TEST(Wininit, EntryGoesAfterTheLastRenameSection)
+{
+    const std::string entry = "NUL=/opt/p/x.dll";
+    struct Case {
+        const char *name;
+        std::optional<std::string> before;
+        std::string after;
+    };
+    const Case cases[] = {
+        { "unreadable file", std::nullopt, "[Rename]\r\nNUL=/opt/p/x.dll" },
+        { "no section", std::string("[boot]\r\na=1"),
+            "[boot]\r\na=1\r\n[Rename]\r\nNUL=/opt/p/x.dll\r\n" },
+        { "section in other letters", std::string("[rename]\r\nNUL=/a\r\n"),
+            "[rename]\r\nNUL=/opt/p/x.dll\r\nNUL=/a\r\n" },
+        { "the last of two sections", std::string("[Rename]\r\nx\r\n[RENAME]\r\ny\r\n"),
+            "[Rename]\r\nx\r\n[RENAME]\r\nNUL=/opt/p/x.dll\r\ny\r\n" },
+        { "entry already there", std::string("[Rename]\r\nNUL=/opt/p/x.dll\r\n"),
+            "[Rename]\r\nNUL=/opt/p/x.dll\r\n" },
+        { "section as the last line", std::string("a\r\n[Rename]"),
+            "a\r\n[Rename]\r\nNUL=/opt/p/x.dll\r\n" },
+    };
+    for (const Case &c : cases)
+        EXPECT_EQ(AddWininitEntry(c.before, entry), c.after) << c.name;
+}
+
+TEST(Wininit, FileIsWrittenBackWhole)
+{
+    QTemporaryDir dir;
+    const std::string ini = dir.filePath("wininit.ini").toStdString();
+    ASSERT_TRUE(AddWininitDeletion(ini, "/a"));
+    ASSERT_TRUE(AddWininitDeletion(ini, "/b"));
+    EXPECT_EQ(ReadFile(ini), "[Rename]\r\nNUL=/b\r\nNUL=/a");
+}
+
+TEST_F(EngineTest, PendingDeletionsAreCarriedOutAndForgotten)
+{
+    WriteFile(path("a"), "x");
+    std::filesystem::create_directory(path("emptydir"));
+    WriteFile(path("full/x"), "x");
+    WriteFile(path("held"), "x");
+    m_files.removeErrors[path("held")] = EBUSY;
+    for (const char *name : { "a", "emptydir", "full", "held", "gone" })
+        ASSERT_TRUE(SchedulePendingDeletion(m_registry, path(name)));
+    const PendingDeletionResult result = RunPendingDeletions(m_registry, m_files);
+    EXPECT_EQ(result.removed, 3);
+    EXPECT_EQ(result.remaining, 2);
+    EXPECT_FALSE(Exists(path("a")));
+    EXPECT_FALSE(Exists(path("emptydir")));
+    auto left = PendingDeletions();
+    std::sort(left.begin(), left.end());
+    EXPECT_EQ(left, (std::vector<std::string> { path("full"), path("held") }));
+}
+
+} // namespace

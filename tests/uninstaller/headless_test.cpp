@@ -1,0 +1,364 @@
+// The uninstaller end to end without a window: as a process (options, exit codes, damaged logs,
+// a second instance) and in-process through RunUninstall with a recording Interaction.
+#include "tests/uninstaller/test_support.h"
+#include "uninstaller/engine/pending_deletions.h"
+#include "uninstaller/frontend/command_line.h"
+#include "uninstaller/frontend/instance_lock.h"
+#include "uninstaller/frontend/uninstall_run.h"
+
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QTemporaryDir>
+
+#include <filesystem>
+#include <gtest/gtest.h>
+
+namespace {
+
+using namespace uninstaller_test;
+using uninstall_log_writer::LogDescription;
+namespace frontend = uninstaller::frontend;
+
+// A small installed product in `root`: two files in a folder, a shared library with count 1, a
+// backed-up configuration file and a registry key.
+LogDescription InstallProduct(const std::string &root, const std::string &product, bool ui)
+{
+    WriteFile(root + "/app/bin/tool", "program");
+    WriteFile(root + "/app/share/readme", "text");
+    WriteFile(root + "/lib/libshared.so", "library");
+    WriteFile(root + "/etc/app.conf", "installed");
+    WriteFile(root + "/backup/app.conf", "original");
+    SetSharedCount(root + "/lib/libshared.so", 1);
+    EXPECT_EQ(
+        platform::registry::writeString(HKEY_CURRENT_USER, "Software\\" + product, "Path", root),
+        ERROR_SUCCESS);
+
+    LogDescription d = UiDescription(product);
+    d.userInterface = ui;
+    d.shared = { root + "/lib/libshared.so" };
+    const auto state = uninstaller::engine::MakePosixFileSystem()->inspect(root + "/etc/app.conf");
+    d.backups = { uninstall_log_writer::BackupLine(
+        root + "/backup/app.conf", root + "/etc/app.conf", 0, 0, state.lastWriteTime) };
+    d.files = { root + "/app/bin/tool", root + "/app/share/readme" };
+    d.directories = { root + "/app/bin", root + "/app/share", root + "/app", root + "/backup" };
+    d.hasRegistry = true;
+    d.registry[1].child("Software").child(product).values = { { "Path", 1 } };
+    d.registry[1].child("Software").findSubkey(product)->deleteFlag = 1;
+    return d;
+}
+
+bool ProductRemoved(const std::string &root, const std::string &product)
+{
+    return !Exists(root + "/app") && !Exists(root + "/lib/libshared.so") &&
+        !Exists(root + "/backup") && ReadFile(root + "/etc/app.conf") == "installed" &&
+        !KeyExists(HKEY_CURRENT_USER, "Software\\" + product);
+}
+
+int RunProgram(const std::string &program, const QStringList &arguments)
+{
+    QProcess process;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    // The copy lives outside the build folder, away from the platform library beside the original.
+    env.insert("LD_LIBRARY_PATH", QString::fromLocal8Bit(qgetenv("BIDLARK_BIN_DIR")));
+    process.setProcessEnvironment(env);
+    process.start(QString::fromStdString(program), arguments);
+    EXPECT_TRUE(process.waitForFinished(30000)) << program;
+    EXPECT_EQ(process.exitStatus(), QProcess::NormalExit)
+        << process.readAllStandardError().toStdString();
+    return process.exitCode();
+}
+
+class HeadlessTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(m_dir.isValid());
+        m_root = m_dir.path().toStdString();
+    }
+    std::string path(const std::string &relative) const { return m_root + "/" + relative; }
+    QTemporaryDir m_dir;
+    std::string m_root;
+};
+
+TEST_F(HeadlessTest, OptionsInAnyCaseAndPosition)
+{
+    struct Case {
+        const char *name;
+        QStringList arguments;
+        bool ui;
+        const char *folder; // where the uninstaller copy lives
+        int exitCode;
+        bool removed;
+        bool selfScheduled;
+    };
+    const Case cases[] = {
+        { "/SILENT", { "/SILENT" }, true, "un", 1, true, true },
+        { "lower case with /noremove first", { "/noremove", "/silent" }, true, "un", 1, true,
+            false },
+        { "both inside one argument", { "x/NoRemove/sIlEnT" }, true, "un", 1, true, false },
+        { "no options and a window log: nothing without a confirmation", {}, true, "un", 0, false,
+            false },
+        { "a log without a user-interface part is silent", {}, false, "un", 1, true, true },
+        { "the program's own path never counts", {}, true, "silentnight /SILENT", 0, false, false },
+    };
+    int index = 0;
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string root = path("case" + std::to_string(index));
+        const std::string product = "Product" + std::to_string(index++);
+        const LogDescription d = InstallProduct(root, product, c.ui);
+        const std::string program = root + "/" + c.folder + "/uninstaller";
+        std::filesystem::create_directories(root + "/" + c.folder);
+        WriteUninstaller(d, program);
+        const Snapshot before = TakeSnapshot(root);
+
+        EXPECT_EQ(RunProgram(program, c.arguments), c.exitCode);
+        if (c.removed) {
+            EXPECT_TRUE(ProductRemoved(root, product));
+        } else {
+            EXPECT_EQ(TakeSnapshot(root), before);
+        }
+        const auto pending = PendingDeletions();
+        EXPECT_EQ(std::count(pending.begin(), pending.end(), program), c.selfScheduled ? 1 : 0);
+        EXPECT_TRUE(Exists(program)); // scheduled, never deleted while running
+    }
+}
+
+TEST_F(HeadlessTest, DamagedLogsChangeNothing)
+{
+    const LogDescription d = InstallProduct(path("p"), "Damaged", false);
+    const std::string good = path("good");
+    WriteUninstaller(d, good);
+    const std::string original = ReadFile(good);
+    const std::size_t programSize = ReadFile(BuiltUninstaller()).size();
+    struct Case {
+        const char *name;
+        std::string file;
+    };
+    std::string flipped = original;
+    flipped[programSize + 40] ^= 0x01;
+    std::string flippedTail = original;
+    flippedTail[original.size() - 6] ^= 0x20; // inside the outer checksum
+    std::string badTrailer = original;
+    badTrailer[original.size() - 1] = '\x7f';
+    const Case cases[] = {
+        { "a flipped byte in the block", flipped },
+        { "a flipped checksum byte", flippedTail },
+        { "trailer pointing outside the file", badTrailer },
+        { "truncated trailer", original.substr(0, original.size() - 2) },
+        { "truncated block",
+            original.substr(0, original.size() - 30) + original.substr(original.size() - 4) },
+    };
+    const Snapshot before = TakeSnapshot(path("p"));
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string program = path("bad");
+        WriteFile(program, c.file);
+        std::filesystem::permissions(program, std::filesystem::perms::owner_all);
+        for (const QStringList &arguments : { QStringList { "/SILENT" }, QStringList {} })
+            EXPECT_EQ(RunProgram(program, arguments), 0);
+        EXPECT_EQ(TakeSnapshot(path("p")), before);
+        EXPECT_TRUE(PendingDeletions().empty());
+    }
+}
+
+TEST_F(HeadlessTest, SecondInstanceEndsWithoutChangingAnything)
+{
+    const LogDescription d = InstallProduct(path("p"), "Twice", true);
+    WriteUninstaller(d, path("un"));
+    const Snapshot before = TakeSnapshot(path("p"));
+    {
+        const auto held = frontend::InstanceLock::TryAcquire("Twice");
+        ASSERT_TRUE(held);
+        EXPECT_FALSE(frontend::InstanceLock::TryAcquire("Twice")); // not even in the same process
+        EXPECT_EQ(RunProgram(path("un"), { "/SILENT" }), 0);
+        EXPECT_EQ(TakeSnapshot(path("p")), before);
+    }
+    EXPECT_EQ(RunProgram(path("un"), { "/SILENT" }), 1);
+    EXPECT_TRUE(ProductRemoved(path("p"), "Twice"));
+}
+
+TEST(InstanceLock, NamesStayInsideTheFolder)
+{
+    for (const std::string &product :
+        std::vector<std::string> { "../../etc/passwd", std::string("a\0b\n", 4), "/", "" }) {
+        const QString file = frontend::InstanceLock::LockFilePath("/run/user/1", product);
+        EXPECT_TRUE(file.startsWith("/run/user/1/swun-")) << file.toStdString();
+        EXPECT_EQ(file.count('/'), 4);
+    }
+    EXPECT_NE(frontend::InstanceLock::LockFilePath("/r", "A"),
+        frontend::InstanceLock::LockFilePath("/r", "a"));
+}
+
+TEST_F(HeadlessTest, PendingDeletionsOption)
+{
+    WriteFile(path("left/over"), "x");
+    uninstaller::engine::StoreRegistryAccess registry;
+    ASSERT_TRUE(uninstaller::engine::SchedulePendingDeletion(registry, path("left/over")));
+    ASSERT_TRUE(uninstaller::engine::SchedulePendingDeletion(registry, path("left")));
+    WriteUninstaller(UiDescription("Any"), path("un"));
+    EXPECT_EQ(RunProgram(path("un"), { "/deletepending" }), 0);
+    EXPECT_FALSE(Exists(path("left")));
+    EXPECT_TRUE(PendingDeletions().empty());
+}
+
+TEST(CommandLine, OptionsAreFoundAnywhereInTheArguments)
+{
+    const auto a = frontend::ParseCommandLine({ "--x", "/Silent", "/NOREMOVE" });
+    EXPECT_TRUE(a.silent && a.keepSelf && !a.deletePending);
+    const auto b = frontend::ParseCommandLine({ "silent", "noremove", "/SILEN", "T" });
+    EXPECT_FALSE(b.silent || b.keepSelf);
+}
+
+// --- In-process runs with a recording front end
+
+class RecordingInteraction final : public frontend::Interaction {
+public:
+    std::vector<std::string> events;
+    bool confirmAnswer = true;
+    bool restoreAnswer = true;
+    ScriptedQuestion question;
+
+    void showError(const QString &caption, const QString &text) override
+    {
+        events.push_back("error " + caption.toStdString() + ": " + text.toStdString());
+    }
+    void logLoaded(const uninstaller::log::UninstallLog &, const QString &caption) override
+    {
+        events.push_back("caption " + caption.toStdString());
+    }
+    bool confirm() override
+    {
+        events.push_back("confirm");
+        return confirmAnswer;
+    }
+    void showProgress() override { events.push_back("progress"); }
+    void registryRefused() override { events.push_back("registry refused"); }
+    void progressMark(int control) override { events.push_back(std::to_string(control)); }
+    bool askRestoreBackups() override
+    {
+        events.push_back("backups?");
+        return restoreAnswer;
+    }
+    uninstaller::engine::SharedFileQuestion &sharedFileQuestion() override { return question; }
+    void finish(uninstaller::engine::RemovalEngine &engine) override
+    {
+        events.push_back("finish failed=" + std::to_string(engine.failedFiles().size()) +
+            " restart=" + std::to_string(engine.restartNeeded()));
+    }
+};
+
+class RunTest : public HeadlessTest {
+protected:
+    int run(const frontend::CommandLineOptions &options)
+    {
+        return frontend::RunUninstall(path("un"), options,
+            { m_files, m_registry, m_launcher, m_components, {} }, &m_interaction);
+    }
+    FaultyFileSystem m_files;
+    FaultyRegistry m_registry;
+    RecordingLauncher m_launcher;
+    RecordingUnregistrar m_components;
+    RecordingInteraction m_interaction;
+};
+
+TEST_F(RunTest, FullRunWithQuestions)
+{
+    LogDescription d = InstallProduct(path("p"), "Full", true);
+    d.files.push_back(path("p/held.dll"));
+    WriteFile(path("p/held.dll"), "x");
+    m_files.removeErrors[path("p/held.dll")] = ETXTBSY;
+    WriteUninstaller(d, path("un"));
+    m_interaction.question.answers = { uninstaller::engine::SharedFileAnswer::Yes };
+    m_interaction.restoreAnswer = true;
+
+    EXPECT_EQ(run({}), frontend::kExitRemoved);
+    EXPECT_EQ(m_interaction.events,
+        (std::vector<std::string> { "caption Full Uninstall", "confirm", "progress", "61", "62",
+            "backups?", "63", "64", "65", "finish failed=1 restart=1" }));
+    EXPECT_EQ(
+        m_interaction.question.asked, std::vector<std::string> { path("p/lib/libshared.so") });
+    EXPECT_FALSE(Exists(path("p/app")));
+    EXPECT_EQ(ReadFile(path("p/etc/app.conf")), "original"); // restored
+    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, "Software\\Full"));
+    auto pending = PendingDeletions();
+    std::sort(pending.begin(), pending.end());
+    EXPECT_EQ(pending, (std::vector<std::string> { path("p/held.dll"), path("un") }));
+}
+
+TEST_F(RunTest, EarlyEndsRemoveNothing)
+{
+    struct Case {
+        const char *name;
+        bool confirm;
+        int preUninstallExit;
+        bool denyRegistry;
+        bool corrupt;
+        bool missing;
+        std::vector<std::string> events;
+    };
+    const std::string corrupt =
+        "error Sweepwright Uninstaller: Uninstallation information corrupt. Aborting.";
+    const Case cases[] = {
+        { "No to the confirmation", false, 0, false, false, false,
+            { "caption Early Uninstall", "confirm" } },
+        { "failed pre-uninstall command", true, 1, false, false, false,
+            { "caption Early Uninstall", "confirm" } },
+        { "refused registry access", true, 0, true, false, false,
+            { "caption Early Uninstall", "confirm", "progress", "registry refused" } },
+        { "corrupt log", true, 0, false, true, false, { corrupt } },
+        { "unreadable own file", true, 0, false, false, true,
+            { "error Sweepwright Uninstaller: Couldn't read uninstallation information. "
+              "Aborting." } },
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        LogDescription d = InstallProduct(path("p"), "Early", true);
+        d.code = "1";
+        d.command = "/opt/early/CLEAN.BAT";
+        m_launcher.exitCode = c.preUninstallExit; // a script: 0 is success
+        WriteUninstaller(d, path("un"));
+        if (c.corrupt) {
+            std::string bytes = ReadFile(path("un"));
+            bytes[bytes.size() - 20] ^= 0x04;
+            WriteFile(path("un"), bytes);
+        }
+        if (c.missing)
+            std::filesystem::remove(path("un"));
+        m_registry.denyChange.clear();
+        if (c.denyRegistry)
+            m_registry.denyChange = { "HKEY_CURRENT_USER\\Software\\Early" };
+        m_interaction.events.clear();
+        m_interaction.confirmAnswer = c.confirm;
+        const Snapshot before = TakeSnapshot(path("p"));
+
+        EXPECT_EQ(run({}), frontend::kExitEndedEarly);
+        EXPECT_EQ(m_interaction.events, c.events);
+        EXPECT_EQ(TakeSnapshot(path("p")), before);
+        EXPECT_TRUE(PendingDeletions().empty());
+    }
+}
+
+TEST_F(RunTest, SilentRunsNeverTouchTheFrontEnd)
+{
+    LogDescription d = InstallProduct(path("p"), "Quiet", true);
+    WriteUninstaller(d, path("un"));
+    EXPECT_EQ(run({ true, true, false }), frontend::kExitRemoved);
+    EXPECT_TRUE(m_interaction.events.empty());
+    EXPECT_TRUE(ProductRemoved(path("p"), "Quiet")); // last-user shared file removed, no restore
+    EXPECT_TRUE(PendingDeletions().empty()); // "/NOREMOVE"
+
+    std::string bytes = ReadFile(path("un"));
+    bytes[bytes.size() - 20] ^= 0x04;
+    WriteFile(path("un"), bytes);
+    EXPECT_EQ(run({ true, false, false }), frontend::kExitEndedEarly);
+    EXPECT_TRUE(m_interaction.events.empty()); // silent: no message either
+}
+
+TEST(InsertProductName, OnlyTheFirstPlaceholderAsPlainText)
+{
+    EXPECT_EQ(frontend::InsertProductName("%s and %s", "50%s"), "50%s and %s");
+    EXPECT_EQ(frontend::InsertProductName("none", "P"), "none");
+}
+
+} // namespace

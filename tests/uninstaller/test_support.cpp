@@ -1,0 +1,206 @@
+#include "tests/uninstaller/test_support.h"
+
+#include <QDirIterator>
+#include <QFile>
+#include <QFileInfo>
+
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <iterator>
+
+namespace uninstaller_test {
+
+using uninstaller::engine::KeyAccess;
+
+namespace {
+
+std::string RootName(HKEY root)
+{
+    if (root == HKEY_CLASSES_ROOT)
+        return "HKEY_CLASSES_ROOT";
+    if (root == HKEY_CURRENT_USER)
+        return "HKEY_CURRENT_USER";
+    if (root == HKEY_LOCAL_MACHINE)
+        return "HKEY_LOCAL_MACHINE";
+    return "HKEY_USERS";
+}
+
+std::string FullName(HKEY root, const std::string &path)
+{
+    return RootName(root) + "\\" + path;
+}
+
+} // namespace
+
+int FaultyFileSystem::removeFile(const std::string &path)
+{
+    const auto found = removeErrors.find(path);
+    return found != removeErrors.end() ? found->second : m_real->removeFile(path);
+}
+
+int FaultyFileSystem::removeFolder(const std::string &path)
+{
+    const auto found = removeErrors.find(path);
+    return found != removeErrors.end() ? found->second : m_real->removeFolder(path);
+}
+
+int FaultyFileSystem::replaceWithCopy(const std::string &source, const std::string &target)
+{
+    const auto found = restoreErrors.find(target);
+    return found != restoreErrors.end() ? found->second : m_real->replaceWithCopy(source, target);
+}
+
+KeyAccess FaultyRegistry::openForChange(HKEY root, const std::string &path)
+{
+    const KeyAccess real = StoreRegistryAccess::openForChange(root, path);
+    if (real == KeyAccess::Granted &&
+        (denyChange.count(FullName(root, path)) || denyRead.count(FullName(root, path))))
+        return KeyAccess::Denied;
+    return real;
+}
+
+bool FaultyRegistry::canRead(HKEY root, const std::string &path)
+{
+    return !denyRead.count(FullName(root, path)) && StoreRegistryAccess::canRead(root, path);
+}
+
+LONG FaultyRegistry::deleteKey(HKEY root, const std::string &path)
+{
+    if (denyDelete.count(FullName(root, path)) || denyChange.count(FullName(root, path)))
+        return ERROR_ACCESS_DENIED;
+    return StoreRegistryAccess::deleteKey(root, path);
+}
+
+uninstaller::engine::SharedFileAnswer ScriptedQuestion::ask(const std::string &path)
+{
+    asked.push_back(path);
+    if (answers.empty()) {
+        ADD_FAILURE() << "unexpected shared-file question for " << path;
+        return uninstaller::engine::SharedFileAnswer::No;
+    }
+    const auto answer = answers.front();
+    answers.pop_front();
+    return answer;
+}
+
+void WriteFile(const std::string &path, const std::string &content)
+{
+    std::filesystem::create_directories(std::filesystem::path(path).parent_path());
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out << content;
+}
+
+std::string ReadFile(const std::string &path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+bool Exists(const std::string &path)
+{
+    std::error_code ec;
+    return std::filesystem::symlink_status(path, ec).type() !=
+        std::filesystem::file_type::not_found &&
+        !ec;
+}
+
+Snapshot TakeSnapshot(const std::string &folder)
+{
+    Snapshot snapshot;
+    namespace fs = std::filesystem;
+    for (const auto &entry : fs::recursive_directory_iterator(folder)) {
+        const std::string rel = fs::relative(entry.path(), folder).string();
+        if (entry.is_symlink())
+            snapshot.files[rel] = "-> " + fs::read_symlink(entry.path()).string();
+        else if (entry.is_directory())
+            snapshot.files[rel] = "<dir>";
+        else
+            snapshot.files[rel] = ReadFile(entry.path().string());
+    }
+    const std::string store = platform::registry::storeDirectory();
+    if (fs::exists(store)) {
+        for (const auto &entry : fs::directory_iterator(store)) {
+            if (entry.path().extension() == ".reg")
+                snapshot.registry[entry.path().filename().string()] =
+                    ReadFile(entry.path().string());
+        }
+    }
+    return snapshot;
+}
+
+DWORD SharedCount(const std::string &path, bool *present)
+{
+    DWORD count = 0;
+    const LONG rc = platform::registry::readDword(HKEY_LOCAL_MACHINE,
+        "Software\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs", path, count);
+    if (present)
+        *present = rc == ERROR_SUCCESS;
+    return rc == ERROR_SUCCESS ? count : 0;
+}
+
+void SetSharedCount(const std::string &path, DWORD count)
+{
+    ASSERT_EQ(platform::registry::writeDword(HKEY_LOCAL_MACHINE,
+                  "Software\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs", path, count),
+        ERROR_SUCCESS);
+}
+
+bool KeyExists(HKEY root, const std::string &path)
+{
+    HKEY key = nullptr;
+    const LONG rc = RegOpenKeyEx(root, path.c_str(), 0, KEY_READ, &key);
+    if (key)
+        RegCloseKey(key);
+    return rc == ERROR_SUCCESS;
+}
+
+bool ValueExists(HKEY root, const std::string &path, const std::string &name)
+{
+    HKEY key = nullptr;
+    if (RegOpenKeyEx(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return false;
+    DWORD type = 0;
+    DWORD size = 0;
+    const LONG rc = RegQueryValueEx(key, name.c_str(), nullptr, &type, nullptr, &size);
+    RegCloseKey(key);
+    return rc == ERROR_SUCCESS;
+}
+
+std::vector<std::string> PendingDeletions()
+{
+    uninstaller::engine::StoreRegistryAccess store;
+    std::vector<std::string> paths;
+    for (const auto &[name, value] :
+        store.stringValues(HKEY_LOCAL_MACHINE, "Software\\Bidlark\\Uninstaller\\PendingDeletions"))
+        paths.push_back(value);
+    return paths;
+}
+
+uninstall_log_writer::LogDescription UiDescription(const std::string &product)
+{
+    uninstall_log_writer::LogDescription d;
+    d.userInterface = true;
+    d.messages = uninstall_log_writer::DefaultMessages();
+    d.windowTemplate = uninstall_log_writer::DefaultWindowTemplate();
+    d.productName = product;
+    return d;
+}
+
+std::string BuiltUninstaller()
+{
+    const char *bin = std::getenv("BIDLARK_BIN_DIR");
+    return std::string(bin ? bin : ".") + "/uninstaller";
+}
+
+void WriteUninstaller(
+    const uninstall_log_writer::LogDescription &description, const std::string &outputPath)
+{
+    const auto block = uninstall_log_writer::BuildBlock(
+        uninstall_log_writer::BuildPlainLog(description), uninstall_log_writer::ScrambleKeys {});
+    std::string error;
+    ASSERT_TRUE(uninstall_log_writer::AppendLog(BuiltUninstaller(), outputPath, block, error))
+        << error;
+}
+
+} // namespace uninstaller_test
