@@ -45,6 +45,10 @@ bool sameTime(const timespec &a, const timespec &b)
 // mkdir -p, new folders private to the user.
 int makeDirectories(const std::string &path)
 {
+    if (::mkdir(path.c_str(), 0700) == 0 || errno == EEXIST)
+        return 0;
+    if (errno != ENOENT)
+        return errno;
     for (std::size_t pos = 1; pos <= path.size(); ++pos) {
         if (pos != path.size() && path[pos] != '/')
             continue;
@@ -160,10 +164,12 @@ LONG FileStore::load(int root)
         return ERROR_SUCCESS;
     }
 
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        const int error = S_ISREG(st.st_mode) ? errno : EISDIR;
+    int statError = ::fstat(fd, &st) != 0 ? errno : 0;
+    if (!statError && !S_ISREG(st.st_mode))
+        statError = EISDIR; // a folder or device where the file should be: not ours to read
+    if (statError) {
         ::close(fd);
-        return fromErrno(error);
+        return fromErrno(statError);
     }
     std::string text;
     if (const int error = readAll(fd, text)) {
@@ -204,6 +210,9 @@ LONG FileStore::save(int root)
 
     Cached &cached = m_cache[root];
     const std::string text = writeRegFile(*cached.tree, kRootNames[root]);
+    // A file the reader would refuse must never be written: it would cost the whole root.
+    if (text.size() > kMaxFileBytes)
+        return ERROR_REGISTRY_IO_FAILED;
     std::string temp = path + ".tmp-XXXXXX";
     const int fd = ::mkostemp(temp.data(), O_CLOEXEC); // mode 0600: the files hold passwords
     if (fd < 0)

@@ -16,7 +16,9 @@
 // The reader takes hand-written files too: CR LF line ends, a UTF-8 byte order mark, blank lines,
 // comment lines starting with ';', blanks around '=', hex lists continued with a trailing
 // backslash. It refuses, with a line number, anything it cannot read faithfully: there is no
-// best-effort mode, because a misread root would be written back with less than it held.
+// best-effort mode, because a misread root would be written back with less than it held. What a
+// rewrite does not keep is layout, not data: comments, blank lines, and the earlier of two values
+// of one name in a key (the later one wins, as an import would have it).
 #pragma once
 
 #include "platform/registry/internal/regtree.h"
