@@ -387,7 +387,7 @@ TEST_F(EngineTest, RemoveRegistryValuesKeysAndFailures)
 
     RemovalEngine &e = engine();
     ASSERT_TRUE(e.CheckRegistryAccess());
-    e.RemoveRegistry();
+    EXPECT_TRUE(e.RemoveRegistry());
     EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, "Software\\Prod"));
     EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, "Software"));
     EXPECT_TRUE(ValueExists(HKEY_CURRENT_USER, "Software\\Other", "X"));
@@ -457,7 +457,7 @@ TEST_F(EngineTest, DeniedKeysStopTheirNodeAndTheWalkStaysAligned)
 
         RemovalEngine &e = engine();
         EXPECT_EQ(e.CheckRegistryAccess(), c.checkPasses);
-        e.RemoveRegistry();
+        EXPECT_TRUE(e.RemoveRegistry()); // read to the end of the section
         EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, "Software\\Locked"));
         EXPECT_TRUE(ValueExists(HKEY_CURRENT_USER, "Software\\Locked", "L"));
         EXPECT_EQ(!KeyExists(HKEY_CURRENT_USER, "Software\\Locked\\Child"), c.lockedChildRemoved);

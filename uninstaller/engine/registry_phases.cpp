@@ -134,17 +134,18 @@ bool RemovalEngine::CheckRegistryAccess()
     return true;
 }
 
-void RemovalEngine::RemoveRegistry()
+bool RemovalEngine::RemoveRegistry()
 {
     if (m_log.registry.empty())
-        return;
+        return true;
     log::ByteReader reader(m_log.registry);
     for (const Root &root : Roots()) {
         std::string keyPath;
         std::vector<std::string> displayPath { root.name };
         if (!WalkNode(reader, root.key, keyPath, displayPath, WalkMode::Remove, 0))
-            return;
+            return false;
     }
+    return reader.atEnd();
 }
 
 } // namespace uninstaller::engine

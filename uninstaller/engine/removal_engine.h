@@ -55,7 +55,9 @@ public:
     void RestoreBackups(bool restore);
     void DeleteFiles();
     void RemoveFolders();
-    void RemoveRegistry();
+    // True when the walk read the registry section to its end; false only if the section was not
+    // validated by SplitLog (the reader lost its place).
+    bool RemoveRegistry();
     void ScheduleDeletes();
 
     // Removes a component's registration; `path` is a log text.
