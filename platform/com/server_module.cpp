@@ -30,7 +30,8 @@ std::map<std::string, LoadedLibrary> &cache()
 
 thread_local std::string t_lastError;
 
-void *loadLibrary(const std::string &path, HRESULT *status) noexcept
+void *loadLibrary(
+    const std::string &path, HRESULT *status, std::string *realPath = nullptr) noexcept
 {
     try {
         char real[PATH_MAX];
@@ -53,6 +54,8 @@ void *loadLibrary(const std::string &path, HRESULT *status) noexcept
             }
         }
         entry.idle = false;
+        if (realPath)
+            *realPath = real;
         *status = S_OK;
         return entry.handle;
     } catch (...) {
@@ -92,6 +95,13 @@ HRESULT CallServerRegistration(const std::string &libraryPath, bool unregister) 
     if (!entry)
         return hr;
     return reinterpret_cast<HRESULT (*)()>(entry)();
+}
+
+HRESULT loadServerLibrary(const std::string &libraryPath, std::string *realPath) noexcept
+{
+    HRESULT hr;
+    loadLibrary(libraryPath, &hr, realPath);
+    return hr;
 }
 
 std::string lastServerLoadError()

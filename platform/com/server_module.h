@@ -24,6 +24,10 @@ std::string lastServerLoadError();
 // status in *status (the two HRESULTs above) when the library or symbol is missing.
 void *serverEntryPoint(const std::string &libraryPath, const char *name, HRESULT *status) noexcept;
 
+// Loads a library through the cache; its real path (the cache key) in *realPath.
+[[nodiscard]] HRESULT loadServerLibrary(
+    const std::string &libraryPath, std::string *realPath) noexcept;
+
 // The real path of the loaded library that contains `address` (a function or object of it);
 // "" when it cannot be told. Component libraries use it for %MODULE%.
 std::string modulePathOf(const void *address);

@@ -255,3 +255,6 @@ private:
 } // namespace platform::com
 
 using platform::com::ComPtr;
+
+// Marks the Dll* entry points of a component library: the only symbols it exports.
+#define BIDLARK_COM_EXPORT extern "C" __attribute__((visibility("default")))

@@ -8,6 +8,7 @@
 // Exit status: 0 done, 1 usage, 3 library cannot be loaded, 4 entry point missing, 5 the entry
 // point failed (its HRESULT is printed).
 #include "platform/com/server_module.h"
+#include "platform/com/typelib.h"
 
 #include <cstdio>
 #include <cstring>
@@ -47,8 +48,15 @@ int main(int argc, char **argv)
     if (library.empty())
         return usage();
 
-    if (!typeLibOut.empty())
-        return usage(); // TYPELIB_EXPORT
+    if (!typeLibOut.empty()) {
+        const HRESULT hr = platform::com::exportTypeLib(library, typeLibOut);
+        if (FAILED(hr)) {
+            std::fprintf(stderr, "regsvr: %s: no type library written (0x%08X)\n", library.c_str(),
+                static_cast<unsigned>(hr));
+            return 5;
+        }
+        return 0;
+    }
 
     const char *entry = unregister ? "DllUnregisterServer" : "DllRegisterServer";
     const HRESULT hr = platform::com::CallServerRegistration(library, unregister);

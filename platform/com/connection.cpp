@@ -1,0 +1,295 @@
+#include "platform/com/connection.h"
+
+namespace platform::com {
+
+namespace {
+
+// A snapshot of the connections at the time EnumConnections was called.
+class ConnectionEnum final : public ComObject<ConnectionEnum, IEnumConnections> {
+public:
+    ConnectionEnum(std::vector<std::pair<ComPtr<IUnknown>, DWORD>> items, std::size_t pos)
+        : m_items(std::move(items))
+        , m_pos(pos)
+    {
+    }
+    HRESULT Next(ULONG count, CONNECTDATA *out, ULONG *fetched) noexcept override
+    {
+        if (!out || (count > 1 && !fetched))
+            return E_POINTER;
+        ULONG n = 0;
+        for (; n < count && m_pos < m_items.size(); ++n, ++m_pos) {
+            out[n].pUnk = m_items[m_pos].first.Get();
+            out[n].pUnk->AddRef();
+            out[n].dwCookie = m_items[m_pos].second;
+        }
+        if (fetched)
+            *fetched = n;
+        return n == count ? S_OK : S_FALSE;
+    }
+    HRESULT Skip(ULONG count) noexcept override
+    {
+        const std::size_t left = m_items.size() - m_pos;
+        m_pos += std::min<std::size_t>(count, left);
+        return count <= left ? S_OK : S_FALSE;
+    }
+    HRESULT Reset() noexcept override
+    {
+        m_pos = 0;
+        return S_OK;
+    }
+    HRESULT Clone(IEnumConnections **out) noexcept override
+    {
+        if (!out)
+            return E_POINTER;
+        try {
+            auto copy = ConnectionEnum::make(m_items, m_pos);
+            *out = copy ? copy.Detach() : nullptr;
+            return *out ? S_OK : E_OUTOFMEMORY;
+        } catch (...) {
+            *out = nullptr;
+            return E_OUTOFMEMORY;
+        }
+    }
+
+private:
+    std::vector<std::pair<ComPtr<IUnknown>, DWORD>> m_items;
+    std::size_t m_pos;
+};
+
+class PointEnum final : public ComObject<PointEnum, IEnumConnectionPoints> {
+public:
+    PointEnum(std::vector<ComPtr<IConnectionPoint>> items, std::size_t pos)
+        : m_items(std::move(items))
+        , m_pos(pos)
+    {
+    }
+    HRESULT Next(ULONG count, IConnectionPoint **out, ULONG *fetched) noexcept override
+    {
+        if (!out || (count > 1 && !fetched))
+            return E_POINTER;
+        ULONG n = 0;
+        for (; n < count && m_pos < m_items.size(); ++n, ++m_pos)
+            (void)m_items[m_pos].CopyTo(&out[n]);
+        if (fetched)
+            *fetched = n;
+        return n == count ? S_OK : S_FALSE;
+    }
+    HRESULT Skip(ULONG count) noexcept override
+    {
+        const std::size_t left = m_items.size() - m_pos;
+        m_pos += std::min<std::size_t>(count, left);
+        return count <= left ? S_OK : S_FALSE;
+    }
+    HRESULT Reset() noexcept override
+    {
+        m_pos = 0;
+        return S_OK;
+    }
+    HRESULT Clone(IEnumConnectionPoints **out) noexcept override
+    {
+        if (!out)
+            return E_POINTER;
+        try {
+            auto copy = PointEnum::make(m_items, m_pos);
+            *out = copy ? copy.Detach() : nullptr;
+            return *out ? S_OK : E_OUTOFMEMORY;
+        } catch (...) {
+            *out = nullptr;
+            return E_OUTOFMEMORY;
+        }
+    }
+
+private:
+    std::vector<ComPtr<IConnectionPoint>> m_items;
+    std::size_t m_pos;
+};
+
+} // namespace
+
+HRESULT ConnectionPoint::QueryInterface(REFIID riid, void **ppv) noexcept
+{
+    if (!ppv)
+        return E_POINTER;
+    *ppv = nullptr;
+    if (riid != IUnknown::iid && riid != IConnectionPoint::iid)
+        return E_NOINTERFACE;
+    *ppv = static_cast<IConnectionPoint *>(this);
+    AddRef();
+    return S_OK;
+}
+
+HRESULT ConnectionPoint::GetConnectionInterface(IID *iid) noexcept
+{
+    if (!iid)
+        return E_POINTER;
+    *iid = m_iid;
+    return S_OK;
+}
+
+HRESULT ConnectionPoint::GetConnectionPointContainer(IConnectionPointContainer **out) noexcept
+{
+    if (!out)
+        return E_POINTER;
+    *out = m_container;
+    m_container->AddRef();
+    return S_OK;
+}
+
+HRESULT ConnectionPoint::Advise(IUnknown *sink, DWORD *cookie) noexcept
+{
+    if (!cookie)
+        return E_POINTER;
+    *cookie = 0;
+    if (!sink)
+        return E_POINTER;
+    ComPtr<IDispatch> events;
+    if (FAILED(sink->QueryInterface(m_iid, events.voidOut())) || !events)
+        return CONNECT_E_CANNOTCONNECT;
+    try {
+        for (std::size_t i = 0; i < m_sinks.size(); ++i) {
+            if (!m_sinks[i]) {
+                m_sinks[i] = std::move(events);
+                *cookie = static_cast<DWORD>(i + 1);
+                return S_OK;
+            }
+        }
+        if (m_sinks.size() >= kMaxSinks)
+            return CONNECT_E_ADVISELIMIT;
+        m_sinks.push_back(std::move(events));
+        *cookie = static_cast<DWORD>(m_sinks.size());
+        return S_OK;
+    } catch (...) {
+        return E_OUTOFMEMORY;
+    }
+}
+
+HRESULT ConnectionPoint::Unadvise(DWORD cookie) noexcept
+{
+    if (cookie == 0 || cookie > m_sinks.size() || !m_sinks[cookie - 1])
+        return CONNECT_E_NOCONNECTION;
+    ComPtr<IDispatch> released = std::move(m_sinks[cookie - 1]); // released after the slot is clear
+    return S_OK;
+}
+
+HRESULT ConnectionPoint::EnumConnections(IEnumConnections **out) noexcept
+{
+    if (!out)
+        return E_POINTER;
+    *out = nullptr;
+    try {
+        std::vector<std::pair<ComPtr<IUnknown>, DWORD>> items;
+        for (std::size_t i = 0; i < m_sinks.size(); ++i)
+            if (m_sinks[i])
+                items.emplace_back(ComPtr<IUnknown>(m_sinks[i].Get()), static_cast<DWORD>(i + 1));
+        auto e = ConnectionEnum::make(std::move(items), 0);
+        if (!e)
+            return E_OUTOFMEMORY;
+        *out = e.Detach();
+        return S_OK;
+    } catch (...) {
+        return E_OUTOFMEMORY;
+    }
+}
+
+std::size_t ConnectionPoint::fire(
+    DISPID id, VARIANT *args, UINT count, const std::function<bool()> &afterEach) noexcept
+{
+    std::vector<VARIANT> reversed;
+    std::vector<ComPtr<IDispatch>> snapshot;
+    try {
+        reversed.resize(count);
+        for (UINT i = 0; i < count; ++i)
+            reversed[count - 1 - i] = args[i]; // borrowed, not owned
+        snapshot = m_sinks;
+    } catch (...) {
+        return 0;
+    }
+    std::size_t called = 0;
+    for (std::size_t slot = 0; slot < snapshot.size(); ++slot) {
+        const ComPtr<IDispatch> &sink = snapshot[slot];
+        if (!sink || slot >= m_sinks.size() || m_sinks[slot] != sink)
+            continue; // removed before its turn
+        DISPPARAMS params { count ? reversed.data() : nullptr, nullptr, count, 0 };
+        (void)sink->Invoke(
+            id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params, nullptr, nullptr, nullptr);
+        ++called;
+        if (afterEach) {
+            try {
+                if (!afterEach())
+                    break;
+            } catch (...) {
+                break;
+            }
+        }
+    }
+    return called;
+}
+
+std::size_t ConnectionPoint::sinkCount() const noexcept
+{
+    std::size_t n = 0;
+    for (const auto &s : m_sinks)
+        n += s ? 1 : 0;
+    return n;
+}
+
+void ConnectionPoint::clear() noexcept
+{
+    std::vector<ComPtr<IDispatch>> released;
+    released.swap(m_sinks);
+}
+
+HRESULT ConnectionPointContainerImpl::EnumConnectionPoints(IEnumConnectionPoints **out) noexcept
+{
+    if (!out)
+        return E_POINTER;
+    *out = nullptr;
+    try {
+        std::vector<ComPtr<IConnectionPoint>> items;
+        for (const auto &p : m_points)
+            items.emplace_back(p.get());
+        auto e = PointEnum::make(std::move(items), 0);
+        if (!e)
+            return E_OUTOFMEMORY;
+        *out = e.Detach();
+        return S_OK;
+    } catch (...) {
+        return E_OUTOFMEMORY;
+    }
+}
+
+HRESULT ConnectionPointContainerImpl::FindConnectionPoint(
+    REFIID riid, IConnectionPoint **out) noexcept
+{
+    if (!out)
+        return E_POINTER;
+    *out = nullptr;
+    if (ConnectionPoint *p = point(riid)) {
+        *out = p;
+        p->AddRef();
+        return S_OK;
+    }
+    return CONNECT_E_NOCONNECTION;
+}
+
+ConnectionPoint *ConnectionPointContainerImpl::addPoint(REFIID eventIid) noexcept
+{
+    try {
+        m_points.push_back(std::make_unique<ConnectionPoint>(this, eventIid));
+        return m_points.back().get();
+    } catch (...) {
+        return nullptr;
+    }
+}
+
+ConnectionPoint *ConnectionPointContainerImpl::point(REFIID eventIid) const noexcept
+{
+    for (const auto &p : m_points) {
+        IID iid;
+        if (SUCCEEDED(p->GetConnectionInterface(&iid)) && iid == eventIid)
+            return p.get();
+    }
+    return nullptr;
+}
+
+} // namespace platform::com
