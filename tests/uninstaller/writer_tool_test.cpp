@@ -1,0 +1,113 @@
+// The uninstall-log-writer program: a description in, an uninstaller copy out whose log reads back
+// as described.
+#include "tests/uninstaller/test_support.h"
+#include "uninstaller/log/codepage.h"
+#include "uninstaller/log/log_file.h"
+#include "uninstaller/log/uninstall_log.h"
+
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using namespace uninstaller_test;
+using namespace uninstall_log_writer;
+
+struct ToolRun {
+    int exitCode;
+    std::string errors;
+};
+
+ToolRun RunWriter(const QString &description, const QString &output)
+{
+    QProcess process;
+    process.start(QString::fromLocal8Bit(qgetenv("BIDLARK_BIN_DIR")) + "/uninstall-log-writer",
+        { "--uninstaller", QString::fromStdString(BuiltUninstaller()), "--output", output,
+            description });
+    EXPECT_TRUE(process.waitForFinished(30000));
+    return { process.exitCode(), process.readAllStandardError().toStdString() };
+}
+
+TEST(WriterTool, DescriptionReadsBackAsDescribed)
+{
+    QTemporaryDir dir;
+    const std::string root = dir.path().toStdString();
+    WriteFile(root + "/logo.bmp", "BM-picture");
+    WriteFile(root + "/etc/app.conf", "installed");
+    WriteFile(root + "/product.txt",
+        "# every section\n"
+        "[product]\nname = Demo Pr\xc3\xb6"
+        "duct\ncode = 1\ncommand = /opt/CLEAN.BAT -q\n"
+        "keys = 1 2 3 4\n"
+        "[messages]\nlanguage = 7\n0 = %s line\\nnext\ndefaults = yes\n"
+        "[window]\ntemplate = default\n"
+        "[pictures]\n5 = logo.bmp\n"
+        "[shared]\n/opt/lib/libarbor.so|CTRL\n"
+        "[backups]\n" +
+            root + "/backup/app.conf => " + root +
+            "/etc/app.conf\n"
+            "[files]\n/opt/bin/d\xc3\xa5ta\n"
+            "[directories]\n/opt/bin\n"
+            "[registry]\n"
+            "delete-value HKEY_CURRENT_USER\\Software\\Demo|Path\n"
+            "delete-key HKEY_CURRENT_USER\\Software\\Demo\n"
+            "keep-key HKEY_USERS\\.DEFAULT\n");
+    const ToolRun run = RunWriter(dir.filePath("product.txt"), dir.filePath("un"));
+    ASSERT_EQ(run.exitCode, 0) << run.errors;
+
+    std::vector<std::uint8_t> plain;
+    ASSERT_EQ(uninstaller::log::ReadLog(root + "/un", plain), uninstaller::log::ReadStatus::Ok);
+    uninstaller::log::UninstallLog log;
+    ASSERT_TRUE(uninstaller::log::SplitLog(plain, log));
+    EXPECT_EQ(log.firstLine.productName,
+        "Demo Pr\xf6"
+        "duct"); // Windows-1252
+    EXPECT_EQ(log.firstLine.command, "/opt/CLEAN.BAT -q");
+    EXPECT_EQ(log.messages.language, 7u);
+    EXPECT_EQ(log.messages.LookUpMessage(0), "%s line\r\nnext");
+    EXPECT_EQ(log.messages.LookUpMessage(9), "Yes to &all"); // from the defaults
+    ASSERT_EQ(log.pictures.size(), 1u);
+    EXPECT_EQ(log.pictures[0].number, 5u);
+    EXPECT_EQ(log.shared, "/opt/lib/libarbor.so|CTRL\r\n");
+    EXPECT_EQ(log.files, "/opt/bin/d\xe5ta\r\n");
+    uninstaller::log::BackupEntry backup;
+    ASSERT_TRUE(uninstaller::log::ParseBackupLine(
+        uninstaller::log::SectionLines(log.backups).at(0), backup));
+    const auto state = uninstaller::engine::MakePosixFileSystem()->inspect(root + "/etc/app.conf");
+    EXPECT_EQ((std::uint64_t(backup.timeHigh) << 32) | backup.timeLow, state.lastWriteTime);
+
+    std::array<RegistryNode, 4> expected;
+    RegistryNode &software = expected[1].child("Software");
+    software.child("Demo").values = { { "Path", 1 } };
+    software.findSubkey("Demo")->deleteFlag = 1;
+    expected[3].child(".DEFAULT");
+    EXPECT_EQ(log.registry, EncodeRegistryTrees(expected));
+}
+
+TEST(WriterTool, RefusesWhatItCannotWrite)
+{
+    QTemporaryDir dir;
+    struct Case {
+        const char *name;
+        std::string description;
+        const char *error;
+    };
+    const Case cases[] = {
+        { "not in Windows-1252", "[files]\n/opt/\xe4\xb8\xad\n", "line 2: text not representable" },
+        { "unknown section", "[extras]\n", "line 1: unknown section" },
+        { "missing picture", "[pictures]\n1 = nothing.bmp\n", "line 2: a picture" },
+        { "bad keys", "[product]\nkeys = 1 2 300 4\n", "line 2: keys" },
+        { "registry without a root", "[registry]\ndelete-key Software\\X\n",
+            "line 2: a registry path" },
+    };
+    for (const Case &c : cases) {
+        WriteFile(dir.filePath("d.txt").toStdString(), c.description);
+        const ToolRun run = RunWriter(dir.filePath("d.txt"), dir.filePath("un"));
+        EXPECT_EQ(run.exitCode, 1) << c.name;
+        EXPECT_NE(run.errors.find(c.error), std::string::npos) << c.name << ": " << run.errors;
+    }
+}
+
+} // namespace
