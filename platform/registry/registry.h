@@ -1,7 +1,10 @@
 // The registry store: the system registry that settings, component registration and uninstallation
 // expect, kept as one REGEDIT4-layout text file per root under one folder ($BIDLARK_REGISTRY_DIR,
 // default $XDG_DATA_HOME/bidlark/registry). Every change reaches its file atomically under an
-// inter-process lock, after re-reading what other processes wrote meanwhile.
+// inter-process lock (flock on registry.lock in the same folder), after re-reading what other
+// processes wrote meanwhile. The folder is kept 0700 and the files 0600: settings hold passwords.
+// Text with a line break, another control character or bytes that are not UTF-8 is stored as
+// hex(1): (its UTF-8 bytes and NUL), since a quoted REGEDIT4 string cannot carry it on one line.
 //
 // The calls have the shape of the Win32 registry functions and return Win32 error codes. Names are
 // UTF-8, case-insensitive and case-preserving; the default value has the empty name.
@@ -45,7 +48,7 @@ inline constexpr DWORD REG_BINARY = 3;
 inline constexpr DWORD REG_DWORD = 4;
 inline constexpr DWORD REG_MULTI_SZ = 7;
 
-// Access rights and options (the store checks read against write access only).
+// Access rights and options (each call checks the one right it needs; see below).
 inline constexpr REGSAM KEY_QUERY_VALUE = 0x0001;
 inline constexpr REGSAM KEY_SET_VALUE = 0x0002;
 inline constexpr REGSAM KEY_CREATE_SUB_KEY = 0x0004;
