@@ -1,0 +1,191 @@
+// automation.h names a parameter "slots", which Qt defines as a macro: it comes before any Qt
+// header.
+#include "tests/platform/ole_control/control.h"
+
+#include "platform/com/creation.h"
+#include "platform/com/ole/controlhost.h"
+#include "platform/com/server_module.h"
+#include "platform/ui/wincalls.h"
+
+#include <gtest/gtest.h>
+
+#include <QPushButton>
+#include <QTest>
+
+#include <cstdlib>
+#include <vector>
+
+namespace {
+
+using namespace platform::com;
+using platform::ui::widgetFromHandle;
+using platform::ui::windowHandle;
+
+std::string controlLibrary()
+{
+    const char *bin = std::getenv("BIDLARK_BIN_DIR");
+    return std::string(bin ? bin : ".") + "/liboletestcontrol.so";
+}
+
+// Records the events it receives: DISPID and the first argument as a number.
+class EventSink final : public ComObject<EventSink, IDispatch> {
+public:
+    struct Event {
+        DISPID id;
+        LONG arg;
+        bool operator==(const Event &) const = default;
+    };
+    std::vector<Event> events;
+
+    HRESULT QueryInterface(REFIID riid, void **ppv) noexcept override
+    {
+        // Answers the event interface as its IDispatch, as an event sink must.
+        if (riid == DIID__ITestControlEvents) {
+            *ppv = static_cast<IDispatch *>(this);
+            AddRef();
+            return S_OK;
+        }
+        return ComObject::QueryInterface(riid, ppv);
+    }
+    HRESULT GetTypeInfoCount(UINT *n) noexcept override
+    {
+        *n = 0;
+        return S_OK;
+    }
+    HRESULT GetTypeInfo(UINT, LCID, ITypeInfo **) noexcept override { return E_NOTIMPL; }
+    HRESULT GetIDsOfNames(REFIID, LPOLESTR *, UINT, LCID, DISPID *) noexcept override
+    {
+        return E_NOTIMPL;
+    }
+    HRESULT Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS *p, VARIANT *, EXCEPINFO *,
+        UINT *) noexcept override
+    {
+        LONG arg = 0;
+        if (p && p->cArgs > 0 && p->rgvarg[p->cArgs - 1].vt == VT_I4)
+            arg = p->rgvarg[p->cArgs - 1].lVal;
+        events.push_back({ id, arg });
+        return S_OK;
+    }
+};
+
+class ControlHostTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_EQ(CallServerRegistration(controlLibrary(), false), S_OK) << lastServerLoadError();
+    }
+    static HRESULT canUnloadNow()
+    {
+        HRESULT status = S_OK;
+        auto entry = reinterpret_cast<HRESULT (*)()>(
+            serverEntryPoint(controlLibrary(), "DllCanUnloadNow", &status));
+        return entry ? entry() : status;
+    }
+};
+
+TEST_F(ControlHostTest, HostsTheControlByProgIdEndToEnd)
+{
+    HWND controlHwnd = 0;
+    {
+        QWidget window;
+        window.resize(400, 300);
+        auto *host = new ControlHost(&window);
+        host->setGeometry(10, 20, 200, 80);
+        window.show();
+        ASSERT_EQ(host->createControl(u"Test.OleControl"), S_OK);
+        EXPECT_EQ(host->miscStatus(), testcontrol::kMiscStatus);
+        EXPECT_TRUE(host->isInPlaceActive());
+
+        // The control's window is a child of the host's window, found by handle.
+        controlHwnd = host->controlWindow();
+        ASSERT_NE(controlHwnd, 0);
+        EXPECT_EQ(GetParent(controlHwnd), windowHandle(host));
+        EXPECT_TRUE(IsChild(windowHandle(&window), controlHwnd));
+        QWidget *control = widgetFromHandle(controlHwnd);
+        ASSERT_NE(control, nullptr);
+        EXPECT_EQ(control->geometry(), QRect(0, 0, 200, 80));
+        EXPECT_TRUE(control->isVisible());
+
+        ComPtr<ITestControl> object;
+        ASSERT_EQ(host->control().As(object), S_OK);
+        LONG value = 0;
+        ASSERT_EQ(object->get_hWnd(&value), S_OK);
+        EXPECT_EQ(value, controlHwnd);
+        ASSERT_EQ(object->get_SeenUserMode(&value), S_OK);
+        EXPECT_EQ(value, VARIANT_TRUE) << "the site was given first and answered UserMode";
+        host->setUserMode(false);
+        ASSERT_EQ(object->get_SeenUserMode(&value), S_OK);
+        EXPECT_EQ(value, VARIANT_FALSE) << "ambient change announced to the control";
+
+        // Resizing the host moves and sizes the control and tells it its extent.
+        host->resize(300, 120);
+        EXPECT_EQ(control->geometry(), QRect(0, 0, 300, 120));
+        SIZEL extent {};
+        ASSERT_EQ(host->oleObject()->GetExtent(DVASPECT_CONTENT, &extent), S_OK);
+        EXPECT_EQ(himetricToPixels(extent.cx, screenDpiX()), 300);
+        EXPECT_EQ(himetricToPixels(extent.cy, screenDpiY()), 120);
+
+        // Hide and show follow the verbs.
+        ASSERT_EQ(host->doVerb(OLEIVERB_HIDE), S_OK);
+        EXPECT_FALSE(control->isVisible());
+        EXPECT_FALSE(host->isControlShown());
+        EXPECT_FALSE(IsWindowVisible(controlHwnd));
+        ASSERT_EQ(host->doVerb(OLEIVERB_SHOW), S_OK);
+        EXPECT_TRUE(control->isVisible());
+        EXPECT_TRUE(host->isControlShown());
+
+        // Events reach a sink.
+        ComPtr<IConnectionPointContainer> points;
+        ComPtr<IConnectionPoint> point;
+        ASSERT_EQ(object.As(points), S_OK);
+        ASSERT_EQ(points->FindConnectionPoint(DIID__ITestControlEvents, &point), S_OK);
+        auto sink = EventSink::make();
+        DWORD cookie = 0;
+        ASSERT_EQ(point->Advise(sink->identity(), &cookie), S_OK);
+        ASSERT_EQ(object->Bump(5, &value), S_OK);
+        QTest::mouseClick(control, Qt::LeftButton);
+        EXPECT_EQ(sink->events,
+            (std::vector<EventSink::Event> {
+                { testcontrol::kChanged, 5 }, { testcontrol::kClicked, 0 } }));
+
+        // Keyboard focus given to the host goes on to the control.
+        window.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+        host->setFocus();
+        EXPECT_EQ(QApplication::focusWidget(), control);
+        EXPECT_NE(canUnloadNow(), S_OK) << "the control is alive";
+    }
+    // Closing the host released the control: its window is gone and the module may unload.
+    EXPECT_FALSE(IsWindow(controlHwnd));
+    EXPECT_EQ(canUnloadNow(), S_OK);
+}
+
+TEST_F(ControlHostTest, CloseControlLeavesAnEmptyHostAndRefusals)
+{
+    QWidget window;
+    auto *host = new ControlHost(&window);
+    host->resize(100, 40);
+    ASSERT_EQ(host->createControl(u"Test.OleControl.1"), S_OK);
+    const HWND hwnd = host->controlWindow();
+    EXPECT_TRUE(IsWindow(hwnd));
+    host->closeControl();
+    EXPECT_FALSE(host->hasControl());
+    EXPECT_FALSE(IsWindow(hwnd));
+    EXPECT_EQ(host->controlWindow(), 0);
+    EXPECT_EQ(host->doVerb(OLEIVERB_SHOW), E_UNEXPECTED);
+    host->closeControl(); // twice is harmless
+    EXPECT_EQ(canUnloadNow(), S_OK);
+
+    EXPECT_EQ(host->createControl(u"No.Such.Control"), CO_E_CLASSSTRING);
+    EXPECT_EQ(host->createControl(u"{00000000-1111-2222-3333-444444444444}"), REGDB_E_CLASSNOTREG);
+    EXPECT_FALSE(host->hasControl());
+
+    // Creating a second control replaces the first.
+    ASSERT_EQ(host->createControl(u"Test.OleControl"), S_OK);
+    const HWND first = host->controlWindow();
+    ASSERT_EQ(host->createControl(u"Test.OleControl"), S_OK);
+    EXPECT_FALSE(IsWindow(first));
+    EXPECT_TRUE(IsWindow(host->controlWindow()));
+}
+
+} // namespace
