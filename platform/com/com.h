@@ -14,6 +14,7 @@
 #include "platform/com/hresult.h"
 #include "platform/com/registrar.h"
 #include "platform/com/server_module.h"
+#include "platform/com/storage.h"
 #include "platform/com/typeinfo.h"
 #include "platform/com/typelib.h"
 #include "platform/com/unknown.h"

@@ -97,6 +97,7 @@ inline constexpr HRESULT STG_E_WRITEFAULT = hr(0x8003001D);
 inline constexpr HRESULT STG_E_READFAULT = hr(0x8003001E);
 inline constexpr HRESULT STG_E_FILEALREADYEXISTS = hr(0x80030050);
 inline constexpr HRESULT STG_E_INVALIDPARAMETER = hr(0x80030057);
+inline constexpr HRESULT STG_E_MEDIUMFULL = hr(0x80030070);
 inline constexpr HRESULT STG_E_INVALIDNAME = hr(0x800300FC);
 inline constexpr HRESULT STG_E_INVALIDFLAG = hr(0x800300FF);
 
