@@ -31,7 +31,7 @@ const FuncData *selectFunc(const TypeData &type, DISPID id, WORD flags)
     return nullptr;
 }
 
-HRESULT defaultValue(const ParamData &p, VARTYPE vt, Variant &out)
+HRESULT defaultValue(const ParamData &p, VARTYPE vt, VARIANT &out)
 {
     Variant def;
     switch (p.defaultKind) {
@@ -47,7 +47,8 @@ HRESULT defaultValue(const ParamData &p, VARTYPE vt, Variant &out)
         break;
     case DefaultValue::None:
         if (vt == VT_VARIANT) {
-            out = Variant::missing();
+            out.vt = VT_ERROR;
+            out.scode = DISP_E_PARAMNOTFOUND;
             return S_OK;
         }
         out.vt = vt; // zero of the type: 0, null string, null object
@@ -56,14 +57,14 @@ HRESULT defaultValue(const ParamData &p, VARTYPE vt, Variant &out)
     if (vt == VT_VARIANT) {
         if (def.vt == VT_I8) // integer defaults of VARIANT parameters read as VT_I4
             return VariantChangeType(&out, &def, 0, VT_I4);
-        out = std::move(def);
+        out = def.detach();
         return S_OK;
     }
     return VariantChangeType(&out, &def, 0, vt);
 }
 
 // Writes `value` through a by-reference argument of a possibly different type.
-HRESULT writeBack(VARIANT &target, const Variant &value)
+HRESULT writeBack(VARIANT &target, const VARIANT &value)
 {
     const VARTYPE base = target.vt & ~VT_BYREF;
     if (base == VT_VARIANT)
@@ -123,6 +124,33 @@ void fillException(EXCEPINFO *excep, IUnknown *errorSource, REFIID iid, HRESULT 
     (void)info->GetHelpFile(&excep->bstrHelpFile);
     (void)info->GetHelpContext(&excep->dwHelpContext);
 }
+
+// Scratch variants for one call, initialised only when a parameter needs one, so that a call whose
+// arguments already have the right types touches no more than it uses.
+class Scratch {
+public:
+    Scratch() = default;
+    Scratch(const Scratch &) = delete;
+    Scratch &operator=(const Scratch &) = delete;
+    ~Scratch()
+    {
+        for (std::size_t i = 0; i < kMaxParams; ++i)
+            if (m_used & (1u << i))
+                (void)VariantClear(&m_items[i]);
+    }
+    VARIANT &operator[](std::size_t i) noexcept
+    {
+        if (!(m_used & (1u << i))) {
+            VariantInit(&m_items[i]);
+            m_used |= 1u << i;
+        }
+        return m_items[i];
+    }
+
+private:
+    VARIANT m_items[kMaxParams];
+    unsigned m_used = 0;
+};
 
 } // namespace
 
@@ -222,9 +250,8 @@ HRESULT invoke(const TypeData &type, void *iface, IUnknown *errorSource, DISPID 
         source[p] = static_cast<int>(n);
     }
 
-    std::array<Variant, kMaxParams> temps; // converted values and by-reference storage
+    Scratch temps; // converted values and by-reference storage
     std::array<VARIANT, kMaxParams> slots;
-    Variant missingMarker = Variant::missing();
     const std::size_t count = func->params.size();
     HRESULT hr = S_OK;
     for (std::size_t p = 0; p < count; ++p) {
@@ -237,17 +264,17 @@ HRESULT invoke(const TypeData &type, void *iface, IUnknown *errorSource, DISPID 
             return DISP_E_BADPARAMCOUNT;
         VARIANT &slot = slots[p];
         VariantInit(&slot);
-        Variant &temp = temps[p];
 
         if (!(param.vt & VT_BYREF)) {
-            if (param.vt == VT_VARIANT) {
+            if (param.vt == VT_VARIANT || (given && given->vt == param.vt && !param.iid)) {
                 if (given) {
                     slot = *given; // by value, borrowed: the callee does not own it
                 } else {
-                    hr = defaultValue(param, VT_VARIANT, temp);
-                    slot = temp;
+                    hr = defaultValue(param, VT_VARIANT, temps[p]);
+                    slot = temps[p];
                 }
             } else {
+                VARIANT &temp = temps[p];
                 if (given) {
                     hr = VariantChangeType(&temp, given, 0, param.vt);
                     if (SUCCEEDED(hr) && param.iid && temp.punkVal) {
@@ -255,7 +282,7 @@ HRESULT invoke(const TypeData &type, void *iface, IUnknown *errorSource, DISPID 
                         if (FAILED(temp.punkVal->QueryInterface(
                                 *param.iid, reinterpret_cast<void **>(&specific))))
                             hr = DISP_E_TYPEMISMATCH;
-                        temp.clear();
+                        (void)VariantClear(&temp);
                         temp.vt = VT_UNKNOWN;
                         temp.punkVal = specific;
                     }
@@ -275,12 +302,15 @@ HRESULT invoke(const TypeData &type, void *iface, IUnknown *errorSource, DISPID 
         const VARTYPE base = param.vt & ~VT_BYREF;
         if (base == VT_VARIANT) {
             slot.vt = VT_BYREF | VT_VARIANT;
-            if (given)
+            if (given) {
                 slot.pvarVal = given->vt == (VT_BYREF | VT_VARIANT) ? given->pvarVal : given;
-            else if (param.isRetval())
-                slot.pvarVal = &temp;
-            else
-                slot.pvarVal = param.isOptional() ? &missingMarker : &temp;
+            } else {
+                slot.pvarVal = &temps[p];
+                if (!param.isRetval() && param.isOptional()) { // "left out", for the callee to see
+                    temps[p].vt = VT_ERROR;
+                    temps[p].scode = DISP_E_PARAMNOTFOUND;
+                }
+            }
             continue;
         }
         if (given && given->vt == param.vt) {
@@ -288,6 +318,7 @@ HRESULT invoke(const TypeData &type, void *iface, IUnknown *errorSource, DISPID 
             continue;
         }
         // Storage of the parameter's own type, filled from the argument for in/out parameters.
+        VARIANT &temp = temps[p];
         if (given && (param.flags & PARAMFLAG_FIN) && !isMissing(*given)) {
             hr = VariantChangeType(&temp, given, 0, base);
             if (FAILED(hr)) {
@@ -296,7 +327,6 @@ HRESULT invoke(const TypeData &type, void *iface, IUnknown *errorSource, DISPID 
                 return hr;
             }
         } else {
-            temp.clear();
             temp.vt = base;
         }
         slot.vt = param.vt;
@@ -313,12 +343,12 @@ HRESULT invoke(const TypeData &type, void *iface, IUnknown *errorSource, DISPID 
         const ParamData &param = func->params[p];
         if (!(param.vt & VT_BYREF))
             continue;
-        Variant &temp = temps[p];
+        VARIANT &temp = temps[p];
         if (param.isRetval()) {
-            if (result && (param.vt & ~VT_BYREF) == VT_VARIANT)
-                *result = temp.detach();
-            else if (result)
-                *result = temp.detach(); // temp.vt already names the type
+            if (result) { // temp.vt already names the type, or temp is the VARIANT itself
+                *result = temp;
+                VariantInit(&temp);
+            }
             continue;
         }
         if (p >= visible || source[p] < 0)
