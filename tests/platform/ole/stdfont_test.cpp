@@ -1,0 +1,178 @@
+#include "platform/com/ole/stdfont.h"
+
+#include "platform/com/creation.h"
+#include "platform/com/storage.h"
+
+#include <gtest/gtest.h>
+
+#include <QFontInfo>
+
+#include <string>
+
+namespace {
+
+using namespace platform::com;
+
+ComPtr<IFont> makeFont(
+    const char16_t *name, LONGLONG size, SHORT weight, bool italic, bool under, bool strike)
+{
+    FONTDESC d {};
+    d.cbSizeofstruct = sizeof d;
+    d.lpstrName = const_cast<LPOLESTR>(name);
+    d.cySize.int64 = size;
+    d.sWeight = weight;
+    d.sCharset = 186;
+    d.fItalic = italic;
+    d.fUnderline = under;
+    d.fStrikethrough = strike;
+    ComPtr<IFont> font;
+    EXPECT_EQ(OleCreateFontIndirect(&d, IID_PPV_ARGS(&font)), S_OK);
+    return font;
+}
+
+TEST(StdFont, CreatableByClassIdWithoutRegistryAndDefaultsToMsSansSerif8)
+{
+    ComPtr<IFontDisp> disp;
+    ASSERT_EQ(
+        CoCreateInstance(CLSID_StdFont, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&disp)), S_OK);
+    ComPtr<IFont> font;
+    ASSERT_EQ(disp.As(font), S_OK);
+    BStr name;
+    CY size {};
+    ASSERT_EQ(font->get_Name(name.out()), S_OK);
+    ASSERT_EQ(font->get_Size(&size), S_OK);
+    EXPECT_EQ(name.view(), u"MS Sans Serif");
+    EXPECT_EQ(size.int64, 80000);
+}
+
+TEST(StdFont, BoldAndWeightAreOneProperty)
+{
+    auto font = makeFont(u"Arial", 100000, 0, false, false, false);
+    SHORT weight = 0;
+    BOOL bold = TRUE;
+    ASSERT_EQ(font->get_Weight(&weight), S_OK);
+    EXPECT_EQ(weight, FW_NORMAL) << "weight 0 in a description means normal";
+    ASSERT_EQ(font->put_Weight(800), S_OK);
+    ASSERT_EQ(font->get_Bold(&bold), S_OK);
+    EXPECT_TRUE(bold);
+    ASSERT_EQ(font->put_Bold(FALSE), S_OK);
+    ASSERT_EQ(font->get_Weight(&weight), S_OK);
+    EXPECT_EQ(weight, FW_NORMAL);
+    EXPECT_NE(font->put_Weight(1001), S_OK);
+    CY negative {};
+    negative.int64 = -1;
+    EXPECT_NE(font->put_Size(negative), S_OK);
+}
+
+TEST(StdFont, RoundTripsThroughAStreamWithItsClassId)
+{
+    auto font = makeFont(u"Times New Roman — Ü", 123456, 700, true, false, true);
+    ComPtr<IPersistStream> persist;
+    ASSERT_EQ(font.As(persist), S_OK);
+    ComPtr<IStream> stream;
+    ASSERT_EQ(CreateStreamOnHGlobal(nullptr, TRUE, &stream), S_OK);
+    ASSERT_EQ(OleSaveToStream(persist.Get(), stream.Get()), S_OK);
+    LARGE_INTEGER zero {};
+    ASSERT_EQ(stream->Seek(zero, STREAM_SEEK_SET, nullptr), S_OK);
+    ComPtr<IFont> loaded;
+    ASSERT_EQ(OleLoadFromStream(stream.Get(), IID_PPV_ARGS(&loaded)), S_OK);
+    EXPECT_EQ(loaded->IsEqual(font.Get()), S_OK);
+    SHORT charset = 0;
+    ASSERT_EQ(loaded->get_Charset(&charset), S_OK);
+    EXPECT_EQ(charset, 186);
+
+    ComPtr<IFont> clone;
+    ASSERT_EQ(font->Clone(&clone), S_OK);
+    EXPECT_EQ(clone->IsEqual(font.Get()), S_OK);
+    ASSERT_EQ(clone->put_Italic(FALSE), S_OK);
+    EXPECT_EQ(clone->IsEqual(font.Get()), S_FALSE) << "a clone is a separate font";
+}
+
+TEST(StdFont, CorruptStreamsFailAndLeaveTheFontAsItWas)
+{
+    const std::string good = std::string("\x01\x01\x90\x01\x00\x00", 6) +
+        std::string("\x80\x38\x01\x00\x00\x00\x00\x00", 8) + std::string("\x05", 1) + "Arial";
+    struct Case {
+        const char *name;
+        std::string bytes;
+        bool ok;
+    } cases[] = {
+        { "valid", good, true },
+        { "empty", "", false },
+        { "future version", "\x02" + good.substr(1), false },
+        { "unknown flag", good.substr(0, 1) + "\x08" + good.substr(2), false },
+        { "weight above 1000", good.substr(0, 2) + std::string("\xE9\x03", 2) + good.substr(4),
+            false },
+        { "name longer than the data", good.substr(0, 14) + "\x09" + "Arial", false },
+        { "truncated size", good.substr(0, 9), false },
+    };
+    for (const Case &c : cases) {
+        auto font = makeFont(u"Courier New", 90000, 400, false, false, false);
+        ComPtr<IPersistStream> persist;
+        ASSERT_EQ(font.As(persist), S_OK);
+        ComPtr<IStream> stream;
+        ASSERT_EQ(createStreamOnBytes(c.bytes, &stream), S_OK);
+        EXPECT_EQ(SUCCEEDED(persist->Load(stream.Get())), c.ok) << c.name;
+        BStr name;
+        ASSERT_EQ(font->get_Name(name.out()), S_OK);
+        EXPECT_EQ(name.view(), c.ok ? u"Arial" : u"Courier New") << c.name;
+    }
+}
+
+TEST(StdFont, DispatchUsesTheStandardIds)
+{
+    auto font = makeFont(u"Arial", 80000, 400, false, false, false);
+    ComPtr<IDispatch> disp;
+    ASSERT_EQ(font.As(disp), S_OK);
+    Variant size = Variant::r8(10.5);
+    ASSERT_EQ(invokeByName(disp.Get(), u"Size", DISPATCH_PROPERTYPUT, &size, 1, nullptr), S_OK);
+    CY cy {};
+    ASSERT_EQ(font->get_Size(&cy), S_OK);
+    EXPECT_EQ(cy.int64, 105000);
+    Variant on = Variant::boolean(true);
+    ASSERT_EQ(
+        invokeByDispid(disp.Get(), DISPID_FONT_UNDER, DISPATCH_PROPERTYPUT, &on, 1, nullptr), S_OK);
+    Variant result;
+    ASSERT_EQ(
+        invokeByDispid(disp.Get(), DISPID_FONT_UNDER, DISPATCH_PROPERTYGET, nullptr, 0, &result),
+        S_OK);
+    EXPECT_EQ(result.vt, VT_BOOL);
+    EXPECT_EQ(result.boolVal, VARIANT_TRUE);
+    ASSERT_EQ(
+        invokeByDispid(disp.Get(), DISPID_FONT_NAME, DISPATCH_PROPERTYGET, nullptr, 0, &result),
+        S_OK);
+    EXPECT_EQ(view(result.bstrVal), u"Arial");
+    EXPECT_EQ(invokeByDispid(disp.Get(), 42, DISPATCH_PROPERTYGET, nullptr, 0, &result),
+        DISP_E_MEMBERNOTFOUND);
+    Variant text = Variant::str(u"big");
+    EXPECT_EQ(invokeByDispid(disp.Get(), DISPID_FONT_SIZE, DISPATCH_PROPERTYPUT, &text, 1, nullptr),
+        DISP_E_TYPEMISMATCH);
+}
+
+TEST(StdFont, WindowsNamesPaintWithLiberationFaces)
+{
+    struct Case {
+        const char16_t *windows;
+        const char *face;
+    } cases[] = {
+        { u"MS Sans Serif", "Liberation Sans" },
+        { u"arial", "Liberation Sans" },
+        { u"Times New Roman", "Liberation Serif" },
+        { u"Courier New", "Liberation Mono" },
+    };
+    for (const Case &c : cases) {
+        auto font = makeFont(c.windows, 120000, 700, true, false, false);
+        QFont qfont;
+        ASSERT_EQ(fontToQFont(font.Get(), &qfont), S_OK);
+        EXPECT_EQ(qfont.family(), c.face);
+        EXPECT_EQ(QFontInfo(qfont).family(), c.face) << "the face must really be installed";
+        EXPECT_DOUBLE_EQ(qfont.pointSizeF(), 12.0);
+        EXPECT_TRUE(qfont.bold());
+        EXPECT_TRUE(qfont.italic());
+    }
+    EXPECT_EQ(substituteFontFamily(QStringLiteral("DejaVu Sans")), "DejaVu Sans");
+    QFont unused;
+    EXPECT_EQ(fontToQFont(nullptr, &unused), E_POINTER);
+}
+
+} // namespace
