@@ -228,7 +228,9 @@ TEST(Component, CreationErrorsAreDistinct)
         ERROR_SUCCESS);
     EXPECT_EQ(CoCreateInstance(unknown, nullptr, CLSCTX_INPROC_SERVER, IUnknown::iid, &out),
         CLASS_E_CLASSNOTAVAILABLE);
-    EXPECT_EQ(CLSIDFromProgID(u"No.Such.Thing", reinterpret_cast<CLSID *>(&out)), CO_E_CLASSSTRING);
+    CLSID none;
+    EXPECT_EQ(CLSIDFromProgID(u"No.Such.Thing", &none), CO_E_CLASSSTRING);
+    EXPECT_EQ(none, CLSID_NULL);
     // A CurVer loop ends instead of spinning.
     ASSERT_EQ(platform::registry::writeString(HKEY_CLASSES_ROOT, "Loop.A\\CurVer", "", "Loop.B"),
         ERROR_SUCCESS);
@@ -272,6 +274,13 @@ TEST(Component, TypeLibraryFileRoundTripAndRegistration)
         detail::keyExists(HKEY_CLASSES_ROOT, "Interface\\" + guidToString(ITestWidget::iid)));
     EXPECT_EQ(UnRegisterTypeLib(a.guid, a.wMajorVerNum, a.wMinorVerNum, a.lcid, a.syskind),
         TYPE_E_REGISTRYACCESS);
+
+    // The file the build wrote next to the component describes the same library.
+    const std::u16string built = utf8ToUtf16(binDir() + "/comtestwidget.tlb");
+    ComPtr<ITypeLib> fromBuild;
+    ASSERT_EQ(LoadTypeLib(built.c_str(), &fromBuild), S_OK);
+    ComPtr<ITypeInfo> widgetInfo;
+    EXPECT_EQ(fromBuild->GetTypeInfoOfGuid(ITestWidget::iid, &widgetInfo), S_OK);
 
     const std::u16string missing = utf8ToUtf16(tlb + ".none");
     ComPtr<ITypeLib> none;
