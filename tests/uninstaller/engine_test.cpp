@@ -331,6 +331,30 @@ TEST_F(EngineTest, RemoveFolders)
     EXPECT_EQ(m_files.folderChanges.front(), "/");
 }
 
+TEST_F(EngineTest, LongAndNonAsciiPathsAreRemovedLikeAnyOther)
+{
+    // Far beyond the 260 characters a Windows path once allowed, and a folder named in 1252.
+    std::string folder = "\xe5\xe4\xf6-folder";
+    for (int i = 0; i < 8; ++i)
+        folder += "/" + std::string(120, char('a' + i));
+    const std::string utf8Folder =
+        path("\xc3\xa5\xc3\xa4\xc3\xb6-folder") + folder.substr(folder.find('/'));
+    WriteFile(utf8Folder + "/file.txt", "x");
+    m_log.files = { path(folder) + "/file.txt" };
+    std::vector<std::string> folders;
+    for (std::string f = folder; f.find('/') != std::string::npos; f.resize(f.rfind('/')))
+        folders.push_back(path(f));
+    folders.push_back(path("\xe5\xe4\xf6-folder"));
+    m_log.directories = folders;
+    RemovalEngine &e = engine();
+    e.DeleteFiles();
+    e.RemoveFolders();
+    EXPECT_TRUE(e.failedFiles().empty());
+    EXPECT_TRUE(e.failedFolders().empty());
+    EXPECT_FALSE(Exists(path("\xc3\xa5\xc3\xa4\xc3\xb6-folder")));
+    EXPECT_GT(m_log.files.front().size(), 1000u);
+}
+
 TEST_F(EngineTest, ClearingReadOnlyNeverFollowsALink)
 {
     WriteFile(path("ro"), "x");

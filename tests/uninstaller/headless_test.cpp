@@ -70,6 +70,10 @@ int RunProgram(const std::string &program, const QStringList &arguments)
 
 class HeadlessTest : public ::testing::Test {
 protected:
+    HeadlessTest()
+        : m_dir(ExecutableScratch())
+    {
+    }
     void SetUp() override
     {
         ASSERT_TRUE(m_dir.isValid());

@@ -193,6 +193,11 @@ std::string BuiltUninstaller()
     return std::string(bin ? bin : ".") + "/uninstaller";
 }
 
+QString ExecutableScratch()
+{
+    return QString::fromLocal8Bit(qgetenv("BIDLARK_BIN_DIR")) + "/../uninstaller-test-XXXXXX";
+}
+
 void WriteUninstaller(
     const uninstall_log_writer::LogDescription &description, const std::string &outputPath)
 {

@@ -125,4 +125,8 @@ void WriteUninstaller(
     const uninstall_log_writer::LogDescription &description, const std::string &outputPath);
 std::string BuiltUninstaller();
 
+// A QTemporaryDir template inside the build tree, for programs and libraries a test executes
+// (/tmp may be mounted noexec).
+QString ExecutableScratch();
+
 } // namespace uninstaller_test

@@ -1,0 +1,84 @@
+// The production unregistrar against a real component library (the component object layer's
+// test widget): its DllUnregisterServer and its type library's registration.
+#include "platform/com/server_module.h"
+#include "platform/com/typelib.h"
+#include "tests/uninstaller/test_support.h"
+#include "uninstaller/engine/removal_engine.h"
+
+#include <QTemporaryDir>
+
+#include <filesystem>
+#include <gtest/gtest.h>
+
+namespace {
+
+using namespace uninstaller_test;
+
+constexpr const char *kClassKey = "CLSID\\{6B1F0003-0000-4000-8000-000000000003}";
+constexpr const char *kTypeLibKey = "TypeLib\\{6B1F0003-0000-4000-8000-000000000004}";
+
+class UnregisterTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(m_dir.isValid());
+        // A copy in the build tree: the library is loaded from here, and /tmp may be noexec.
+        m_library = m_dir.filePath("libwidget copy.so").toStdString();
+        std::filesystem::copy_file(
+            std::string(std::getenv("BIDLARK_BIN_DIR")) + "/libcomtestwidget.so", m_library);
+        ASSERT_EQ(platform::com::CallServerRegistration(m_library, false), S_OK);
+        ASSERT_TRUE(KeyExists(HKEY_CLASSES_ROOT, kClassKey));
+        ASSERT_TRUE(KeyExists(HKEY_CLASSES_ROOT, kTypeLibKey));
+    }
+    QTemporaryDir m_dir { ExecutableScratch() };
+    std::string m_library;
+    std::unique_ptr<uninstaller::engine::ComponentUnregistrar> m_unregistrar =
+        uninstaller::engine::MakeComponentUnregistrar();
+};
+
+TEST_F(UnregisterTest, ServerLibraryUnregistersItself)
+{
+    m_unregistrar->unregisterServer(m_library);
+    EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, kClassKey));
+    EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, kTypeLibKey));
+}
+
+TEST_F(UnregisterTest, TypeLibraryFileRemovesOnlyItsRegistration)
+{
+    const std::string tlb = m_dir.filePath("widget.tlb").toStdString();
+    ASSERT_EQ(platform::com::exportTypeLib(m_library, tlb), S_OK);
+    m_unregistrar->unregisterTypeLibrary(tlb);
+    EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, kTypeLibKey));
+    EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, kClassKey));
+}
+
+TEST_F(UnregisterTest, FilesThatAreNoComponentsAreLeftAlone)
+{
+    const std::string text = m_dir.filePath("notes.so").toStdString();
+    WriteFile(text, "not a library");
+    m_unregistrar->unregisterServer(text);
+    m_unregistrar->unregisterTypeLibrary(text);
+    m_unregistrar->unregisterServer(m_dir.filePath("missing.so").toStdString());
+    EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, kClassKey));
+}
+
+TEST_F(UnregisterTest, SharedControlIsUnregisteredThenDeleted)
+{
+    uninstall_log_writer::LogDescription d = UiDescription("Widget");
+    d.shared = { m_library + "|ctrl" };
+    uninstaller::log::UninstallLog log;
+    ASSERT_TRUE(uninstaller::log::SplitLog(uninstall_log_writer::BuildPlainLog(d), log));
+    FaultyFileSystem files;
+    FaultyRegistry registry;
+    RecordingLauncher launcher;
+    SetSharedCount(m_library, 1);
+    uninstaller::engine::RemovalEngine engine(log, "/nowhere", { true, true },
+        { files, registry, launcher, *m_unregistrar, nullptr, {} });
+    engine.ReleaseSharedFiles();
+    EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, kClassKey));
+    EXPECT_FALSE(Exists(m_library));
+    EXPECT_EQ(
+        files.folderChanges, (std::vector<std::string> { m_dir.path().toStdString(), "/start" }));
+}
+
+} // namespace
