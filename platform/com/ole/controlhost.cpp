@@ -23,17 +23,17 @@ ControlHost::~ControlHost()
         m_site->detach();
 }
 
-HRESULT ControlHost::createControl(std::u16string_view name) noexcept
+HRESULT ControlHost::createControl(std::u16string_view name, IStream *properties) noexcept
 {
     const std::u16string text(name);
     CLSID clsid {};
     const HRESULT hr = CLSIDFromString(text.c_str(), &clsid);
     if (FAILED(hr))
         return hr;
-    return createControl(clsid);
+    return createControl(clsid, properties);
 }
 
-HRESULT ControlHost::createControl(REFCLSID clsid) noexcept
+HRESULT ControlHost::createControl(REFCLSID clsid, IStream *properties) noexcept
 {
     closeControl();
     if (!m_site)
@@ -54,6 +54,11 @@ HRESULT ControlHost::createControl(REFCLSID clsid) noexcept
     // ambient properties while it initialises.
     if (status & OLEMISC_SETCLIENTSITEFIRST)
         hr = object->SetClientSite(site);
+    ComPtr<IPersistStreamInit> persist;
+    if (SUCCEEDED(hr) && SUCCEEDED(object.As(persist)))
+        hr = properties ? persist->Load(properties) : persist->InitNew();
+    else if (SUCCEEDED(hr) && properties)
+        hr = E_NOINTERFACE; // settings for a control that cannot read them
     if (SUCCEEDED(hr) && !(status & OLEMISC_SETCLIENTSITEFIRST))
         hr = object->SetClientSite(site);
     if (FAILED(hr)) {

@@ -12,6 +12,7 @@
 #pragma once
 
 #include "platform/com/ole/oleidl.h"
+#include "platform/com/storage.h"
 
 #include <QString>
 #include <QWidget>
@@ -29,11 +30,15 @@ public:
     Q_DISABLE_COPY(ControlHost)
 
     // Creates, sites and activates a control; a control already held is closed first. `clsid` is
-    // "{...}" text or a ProgID. Returns the first failure: CO_E_CLASSSTRING for an unknown name,
-    // the creation error, E_NOINTERFACE for an object that is not an OLE control (it is released),
-    // or what the control's activation returns (the control stays held, not active).
-    [[nodiscard]] HRESULT createControl(std::u16string_view clsid) noexcept;
-    [[nodiscard]] HRESULT createControl(REFCLSID clsid) noexcept;
+    // "{...}" text or a ProgID. With `properties` the control loads its saved properties from
+    // that stream (a window's design-time settings), else it is initialised as new; a control
+    // whose misc status has OLEMISC_SETCLIENTSITEFIRST gets its site before either, any other
+    // after. Returns the first failure: CO_E_CLASSSTRING for an unknown name, the creation error,
+    // E_NOINTERFACE for an object that is not an OLE control, the load error (the control is then
+    // released), or what the control's activation returns (the control stays held, not active).
+    [[nodiscard]] HRESULT createControl(
+        std::u16string_view clsid, IStream *properties = nullptr) noexcept;
+    [[nodiscard]] HRESULT createControl(REFCLSID clsid, IStream *properties = nullptr) noexcept;
     // Closes without saving, takes the site back and releases the control. Safe when empty.
     void closeControl() noexcept;
 

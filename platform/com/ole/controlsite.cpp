@@ -2,9 +2,11 @@
 
 #include "platform/com/ole/controlhost.h"
 #include "platform/com/ole/olectl.h"
+#include "platform/com/ole/stdfont.h"
 
 #include <QPalette>
 
+#include <algorithm>
 #include <cmath>
 #include <string_view>
 
@@ -28,6 +30,7 @@ constexpr AmbientName kAmbientNames[] = {
     { u"SupportsMnemonics", DISPID_AMBIENT_SUPPORTSMNEMONICS },
     { u"AutoClip", DISPID_AMBIENT_AUTOCLIP },
     { u"Appearance", DISPID_AMBIENT_APPEARANCE },
+    { u"Font", DISPID_AMBIENT_FONT },
 };
 
 bool equalsNoCase(std::u16string_view a, const OLECHAR *b) noexcept
@@ -241,6 +244,25 @@ HRESULT ControlSite::Invoke(DISPID id, REFIID riid, LCID, WORD flags, DISPPARAMS
     case DISPID_AMBIENT_DISPLAYNAME:
         value = Variant::str(m_host ? m_host->displayName().toStdU16String() : std::u16string());
         break;
+    case DISPID_AMBIENT_FONT: {
+        // A new font object of the host's font; the control keeps or copies it as it likes.
+        const QFont f = host ? host->font() : QFont();
+        const std::u16string family = f.family().toStdU16String();
+        FONTDESC desc {};
+        desc.cbSizeofstruct = sizeof desc;
+        desc.lpstrName = const_cast<LPOLESTR>(family.c_str());
+        desc.cySize.int64 = static_cast<LONGLONG>(
+            std::llround((f.pointSizeF() > 0 ? f.pointSizeF() : 8.0) * 10000));
+        desc.sWeight = static_cast<SHORT>(std::clamp(static_cast<int>(f.weight()), 1, 1000));
+        desc.fItalic = f.italic();
+        desc.fUnderline = f.underline();
+        desc.fStrikethrough = f.strikeOut();
+        ComPtr<IFontDisp> font;
+        if (FAILED(OleCreateFontIndirect(&desc, IID_PPV_ARGS(&font))))
+            return E_OUTOFMEMORY;
+        value = Variant::dispatch(font.Get());
+        break;
+    }
     default:
         return DISP_E_MEMBERNOTFOUND;
     }

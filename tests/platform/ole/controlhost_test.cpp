@@ -4,6 +4,7 @@
 
 #include "platform/com/creation.h"
 #include "platform/com/ole/controlhost.h"
+#include "platform/com/ole/stdfont.h"
 #include "platform/com/server_module.h"
 #include "platform/ui/wincalls.h"
 
@@ -186,6 +187,122 @@ TEST_F(ControlHostTest, CloseControlLeavesAnEmptyHostAndRefusals)
     ASSERT_EQ(host->createControl(u"Test.OleControl"), S_OK);
     EXPECT_FALSE(IsWindow(first));
     EXPECT_TRUE(IsWindow(host->controlWindow()));
+}
+
+TEST_F(ControlHostTest, SiteComesBeforeInitialisationOnlyWhenTheControlAsks)
+{
+    struct Case {
+        const char16_t *progId;
+        LONG siteAtInit;
+    } cases[] = {
+        { u"Test.OleControl.1", 1 },
+        { u"Test.OleControlLateSite.1", 0 },
+    };
+    for (const Case &c : cases) {
+        ControlHost host;
+        host.resize(50, 20);
+        ASSERT_EQ(host.createControl(c.progId), S_OK);
+        ComPtr<ITestControl> object;
+        ASSERT_EQ(host.control().As(object), S_OK);
+        LONG seen = 99;
+        ASSERT_EQ(object->get_SiteAtInit(&seen), S_OK);
+        EXPECT_EQ(seen, c.siteAtInit);
+        ComPtr<IOleClientSite> site;
+        ASSERT_EQ(host.oleObject()->GetClientSite(&site), S_OK);
+        EXPECT_TRUE(site) << "every control has its site once created";
+    }
+}
+
+TEST_F(ControlHostTest, LoadsDesignTimePropertiesFromAStream)
+{
+    std::string saved;
+    {
+        ControlHost host;
+        ASSERT_EQ(host.createControl(u"Test.OleControl"), S_OK);
+        ComPtr<ITestControl> object;
+        ASSERT_EQ(host.control().As(object), S_OK);
+        BStr caption(u"Saved caption");
+        LONG value = 0;
+        ASSERT_EQ(object->put_Caption(caption.get()), S_OK);
+        ASSERT_EQ(object->Bump(41, &value), S_OK);
+        ComPtr<IPersistStreamInit> persist;
+        ComPtr<IStream> stream;
+        ASSERT_EQ(object.As(persist), S_OK);
+        ASSERT_EQ(CreateStreamOnHGlobal(nullptr, TRUE, &stream), S_OK);
+        ASSERT_EQ(persist->Save(stream.Get(), TRUE), S_OK);
+        ASSERT_EQ(streamBytes(stream.Get(), saved), S_OK);
+    }
+    ControlHost host;
+    ComPtr<IStream> stream;
+    ASSERT_EQ(createStreamOnBytes(saved, &stream), S_OK);
+    ASSERT_EQ(host.createControl(u"Test.OleControl", stream.Get()), S_OK);
+    ComPtr<ITestControl> object;
+    ASSERT_EQ(host.control().As(object), S_OK);
+    BStr caption;
+    LONG value = 0;
+    ASSERT_EQ(object->get_Caption(caption.out()), S_OK);
+    ASSERT_EQ(object->get_Value(&value), S_OK);
+    EXPECT_EQ(caption.view(), u"Saved caption");
+    EXPECT_EQ(value, 41);
+    EXPECT_EQ(GetWindowTextLengthW(host.controlWindow()), 13)
+        << "the window shows the loaded caption";
+
+    ComPtr<IStream> broken;
+    ASSERT_EQ(createStreamOnBytes(saved.substr(0, 6), &broken), S_OK);
+    EXPECT_EQ(host.createControl(u"Test.OleControl", broken.Get()), E_FAIL);
+    EXPECT_FALSE(host.hasControl()) << "a control that cannot load is released";
+}
+
+TEST_F(ControlHostTest, AmbientPropertiesThroughTheSiteDispatch)
+{
+    ControlHost host;
+    host.setDisplayName(QStringLiteral("Tree1"));
+    QFont font(QStringLiteral("Liberation Serif"));
+    font.setPointSizeF(11);
+    font.setBold(true);
+    host.setFont(font);
+    ASSERT_EQ(host.createControl(u"Test.OleControl"), S_OK);
+    ComPtr<IOleClientSite> site;
+    ComPtr<IDispatch> ambient;
+    ASSERT_EQ(host.oleObject()->GetClientSite(&site), S_OK);
+    ASSERT_EQ(site.As(ambient), S_OK);
+    struct Case {
+        const char16_t *name;
+        DISPID id;
+        VARTYPE vt;
+        LONG value; // boolean or integer value, where it is fixed
+    } cases[] = {
+        { u"UserMode", DISPID_AMBIENT_USERMODE, VT_BOOL, VARIANT_TRUE },
+        { u"ShowHatching", DISPID_AMBIENT_SHOWHATCHING, VT_BOOL, VARIANT_FALSE },
+        { u"ShowGrabHandles", DISPID_AMBIENT_SHOWGRABHANDLES, VT_BOOL, VARIANT_FALSE },
+        { u"UIDead", DISPID_AMBIENT_UIDEAD, VT_BOOL, VARIANT_FALSE },
+    };
+    for (const Case &c : cases) {
+        Variant result;
+        ASSERT_EQ(
+            invokeByName(ambient.Get(), c.name, DISPATCH_PROPERTYGET, nullptr, 0, &result), S_OK);
+        EXPECT_EQ(result.vt, c.vt);
+        EXPECT_EQ(result.boolVal, c.value);
+    }
+    Variant name, fontValue, unknown;
+    ASSERT_EQ(invokeByDispid(ambient.Get(), DISPID_AMBIENT_DISPLAYNAME, DISPATCH_PROPERTYGET,
+                  nullptr, 0, &name),
+        S_OK);
+    EXPECT_EQ(view(name.bstrVal), u"Tree1");
+    ASSERT_EQ(invokeByDispid(
+                  ambient.Get(), DISPID_AMBIENT_FONT, DISPATCH_PROPERTYGET, nullptr, 0, &fontValue),
+        S_OK);
+    ASSERT_EQ(fontValue.vt, VT_DISPATCH);
+    QFont seen;
+    ASSERT_EQ(fontToQFont(fontValue.pdispVal, &seen), S_OK);
+    EXPECT_EQ(seen.family(), "Liberation Serif");
+    EXPECT_DOUBLE_EQ(seen.pointSizeF(), 11.0);
+    EXPECT_TRUE(seen.bold());
+    EXPECT_EQ(invokeByDispid(ambient.Get(), 12345, DISPATCH_PROPERTYGET, nullptr, 0, &unknown),
+        DISP_E_MEMBERNOTFOUND);
+    EXPECT_EQ(invokeByDispid(
+                  ambient.Get(), DISPID_AMBIENT_USERMODE, DISPATCH_PROPERTYPUT, &name, 1, nullptr),
+        DISP_E_MEMBERNOTFOUND);
 }
 
 } // namespace

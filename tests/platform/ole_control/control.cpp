@@ -17,12 +17,15 @@ namespace {
 
 constexpr SIZEL kDefaultExtent { 2646, 794 }; // 100 x 30 pixels at 96 dpi
 
+// Saved properties: u32 caption length in UTF-16 units (at most 1024), the caption, i32 value.
+template <DWORD Misc>
 class TestControl final
-    : public ComObject<TestControl, DualImpl<ITestControl, kControlDesc>, IOleObject,
-          IOleInPlaceObject, IOleControl, IViewObject, ConnectionPointContainerImpl,
-          ProvideClassInfoImpl<kControlClass>, ObjectSafetyImpl<TestControl>> {
+    : public ComObject<TestControl<Misc>, DualImpl<ITestControl, kControlDesc>, IOleObject,
+          IOleInPlaceObject, IOleControl, IViewObject, IPersistStreamInit,
+          ConnectionPointContainerImpl, ProvideClassInfoImpl<kControlClass>,
+          ObjectSafetyImpl<TestControl<Misc>>> {
 public:
-    TestControl() noexcept { m_events = addPoint(DIID__ITestControlEvents); }
+    TestControl() noexcept { m_events = this->addPoint(DIID__ITestControlEvents); }
     ~TestControl() override { delete m_widget.data(); }
 
     // ITestControl
@@ -69,6 +72,59 @@ public:
         if (!pVal)
             return E_POINTER;
         *pVal = m_seenUserMode;
+        return S_OK;
+    }
+    HRESULT get_SiteAtInit(LONG *pVal) noexcept override
+    {
+        if (!pVal)
+            return E_POINTER;
+        *pVal = m_siteAtInit;
+        return S_OK;
+    }
+
+    // IPersistStreamInit
+    HRESULT GetClassID(CLSID *out) noexcept override { return GetUserClassID(out); }
+    HRESULT IsDirty() noexcept override { return S_FALSE; }
+    HRESULT InitNew() noexcept override
+    {
+        m_siteAtInit = m_clientSite ? 1 : 0;
+        return S_OK;
+    }
+    HRESULT Load(IStream *stream) noexcept override
+    {
+        if (!stream)
+            return E_POINTER;
+        m_siteAtInit = m_clientSite ? 1 : 0;
+        DWORD length = 0;
+        ULONG got = 0;
+        if (FAILED(stream->Read(&length, 4, &got)) || got != 4 || length > 1024)
+            return E_FAIL;
+        std::u16string caption(length, u'\0');
+        LONG value = 0;
+        if (FAILED(stream->Read(caption.data(), length * 2, &got)) || got != length * 2 ||
+            FAILED(stream->Read(&value, 4, &got)) || got != 4)
+            return E_FAIL;
+        m_caption = BStr(caption);
+        m_value = value;
+        return S_OK;
+    }
+    HRESULT Save(IStream *stream, BOOL) noexcept override
+    {
+        if (!stream)
+            return E_POINTER;
+        const DWORD length = m_caption.length();
+        ULONG put = 0;
+        if (FAILED(stream->Write(&length, 4, &put)) ||
+            FAILED(stream->Write(m_caption.get(), length * 2, &put)) ||
+            FAILED(stream->Write(&m_value, 4, &put)))
+            return STG_E_WRITEFAULT;
+        return S_OK;
+    }
+    HRESULT GetSizeMax(ULARGE_INTEGER *size) noexcept override
+    {
+        if (!size)
+            return E_POINTER;
+        size->QuadPart = 8 + 2 * m_caption.length();
         return S_OK;
     }
 
@@ -141,7 +197,7 @@ public:
     {
         if (!out)
             return E_POINTER;
-        *out = CLSID_TestControl;
+        *out = Misc == kMiscStatus ? CLSID_TestControl : CLSID_TestControlLateSite;
         return S_OK;
     }
     HRESULT GetUserType(DWORD, LPOLESTR *out) noexcept override
@@ -180,7 +236,7 @@ public:
     {
         if (!status)
             return E_POINTER;
-        *status = kMiscStatus;
+        *status = Misc;
         return S_OK;
     }
     HRESULT SetColorScheme(LOGPALETTE *) noexcept override { return E_NOTIMPL; }
@@ -320,6 +376,7 @@ private:
     BStr m_caption = BStr(u"Test");
     LONG m_value = 0;
     LONG m_seenUserMode = 1;
+    LONG m_siteAtInit = -1;
     SIZEL m_extent = kDefaultExtent;
     RECT m_rect { 0, 0, 100, 30 };
     ComPtr<IOleClientSite> m_clientSite;
@@ -358,11 +415,31 @@ HKCR
             'TypeLib' = s '{5C0E7A10-3B2D-4E8F-9A61-7D2C4B1E0A04}'
             Version = s '1.0'
         }
+        ForceRemove {5C0E7A10-3B2D-4E8F-9A61-7D2C4B1E0A05} = s 'TestControl Late Site Class'
+        {
+            ProgID = s 'Test.OleControlLateSite.1'
+            Control
+            InprocServer32 = s '%MODULE%'
+            {
+                val ThreadingModel = s 'Apartment'
+            }
+            MiscStatus = s '0'
+            {
+                '1' = s '401'
+            }
+        }
+    }
+    Test.OleControlLateSite.1 = s 'TestControl Late Site Class'
+    {
+        CLSID = s '{5C0E7A10-3B2D-4E8F-9A61-7D2C4B1E0A05}'
     }
 }
 )";
 
-const ClassEntry kClasses[] = { { &CLSID_TestControl, &getClassFactory<TestControl> } };
+const ClassEntry kClasses[] = {
+    { &CLSID_TestControl, &getClassFactory<TestControl<kMiscStatus>> },
+    { &CLSID_TestControlLateSite, &getClassFactory<TestControl<kLateSiteMiscStatus>> },
+};
 
 std::string modulePath()
 {

@@ -6,6 +6,7 @@
 #include "platform/com/automation.h"
 #include "platform/com/connection.h"
 #include "platform/com/ole/olectl.h"
+#include "platform/com/storage.h"
 
 struct ITestControl : IDispatch {
     using Base = IDispatch;
@@ -19,20 +20,26 @@ struct ITestControl : IDispatch {
     // The UserMode ambient property as the control last read it from its site (-1 true, 0 false,
     // 1 when it could not read it).
     virtual HRESULT get_SeenUserMode(LONG *pVal) noexcept = 0;
+    // 1 when the client site was already there as the control was initialised (InitNew or
+    // Load), 0 when it was not, -1 before initialisation.
+    virtual HRESULT get_SiteAtInit(LONG *pVal) noexcept = 0;
 };
 
 inline constexpr IID DIID__ITestControlEvents = guid("{5C0E7A10-3B2D-4E8F-9A61-7D2C4B1E0A02}");
 inline constexpr CLSID CLSID_TestControl = guid("{5C0E7A10-3B2D-4E8F-9A61-7D2C4B1E0A03}");
+// The same control with a misc status that does not ask for the client site first.
+inline constexpr CLSID CLSID_TestControlLateSite = guid("{5C0E7A10-3B2D-4E8F-9A61-7D2C4B1E0A05}");
 inline constexpr GUID LIBID_TestControlLib = guid("{5C0E7A10-3B2D-4E8F-9A61-7D2C4B1E0A04}");
 
 namespace testcontrol {
 
 using namespace platform::com;
 
-inline constexpr DISPID kCaption = 1, kValue = 2, kBump = 3, kSeenUserMode = 4;
+inline constexpr DISPID kCaption = 1, kValue = 2, kBump = 3, kSeenUserMode = 4, kSiteAtInit = 5;
 inline constexpr DISPID kClicked = 1, kChanged = 2;
 inline constexpr DWORD kMiscStatus = OLEMISC_SETCLIENTSITEFIRST | OLEMISC_ACTIVATEWHENVISIBLE |
     OLEMISC_INSIDEOUT | OLEMISC_CANTLINKINSIDE | OLEMISC_RECOMPOSEONRESIZE;
+inline constexpr DWORD kLateSiteMiscStatus = kMiscStatus & ~OLEMISC_SETCLIENTSITEFIRST;
 
 inline constexpr MemberDesc kControlMembers[] = {
     propGet<&ITestControl::get_Caption>(kCaption, "Caption"),
@@ -41,6 +48,7 @@ inline constexpr MemberDesc kControlMembers[] = {
     method<&ITestControl::Bump>(kBump, "Bump", arg("by"), retval("pVal")),
     propGet<&ITestControl::get_hWnd>(DISPID_HWND, "hWnd"),
     propGet<&ITestControl::get_SeenUserMode>(kSeenUserMode, "SeenUserMode"),
+    propGet<&ITestControl::get_SiteAtInit>(kSiteAtInit, "SiteAtInit"),
 };
 inline constexpr MemberDesc kEventMembers[] = {
     event(kClicked, "Clicked"),
