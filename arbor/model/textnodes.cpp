@@ -1,0 +1,174 @@
+#include "arbor/model/textnodes.h"
+
+#include "arbor/model/internal/nodepaint.h"
+#include "arbor/model/xtreemodel.h"
+#include "platform/ui/wincalls.h"
+
+#include <QFontMetrics>
+#include <QPainter>
+
+#include <cstring>
+
+namespace arbor {
+
+namespace {
+
+QString qtext(const char *utf8)
+{
+    return QString::fromUtf8(utf8);
+}
+
+} // namespace
+
+void XTreeNode_String::SetText(std::string_view text)
+{
+    // Stored up to the first NUL, as the narrow strings of the interface end there.
+    text = text.substr(0, text.find('\0'));
+    if (text.empty()) {
+        m_text.reset();
+        return;
+    }
+    auto buffer = std::make_unique<char[]>(text.size() + 1);
+    std::memcpy(buffer.get(), text.data(), text.size());
+    buffer[text.size()] = '\0';
+    m_text = std::move(buffer);
+}
+
+QSize XTreeNode_String::measureText(const QFontMetrics &fm) const
+{
+    const XTreeItem *x = item();
+    const QString t = qtext(textData());
+    QSize size(0, fm.height());
+    if (!t.isEmpty()) {
+        if (x->GetWordWrap()) {
+            const int w = std::max<LONG>(x->width(), 0);
+            size = fm.boundingRect(QRect(0, 0, w, 0x3fffffff),
+                         Qt::TextWordWrap | Qt::TextShowMnemonic | Qt::AlignLeft | Qt::AlignTop, t)
+                       .size();
+        } else {
+            size = fm.boundingRect(QRect(), Qt::TextSingleLine | Qt::TextShowMnemonic, t).size();
+        }
+    }
+    return { size.width() + kTextExtraWidth,
+        std::max(size.height(), kMinTextHeight) + kTextExtraHeight };
+}
+
+QSize XTreeNode_String::Measure(const XTreeModel &, const QFontMetrics &fm) const
+{
+    return measureText(fm);
+}
+
+void XTreeNode_String::Paint(QPainter &p, const QRect &rect, XTreeModel &model)
+{
+    paintNode(p, rect, model, false);
+}
+
+void XTreeNode_String::PaintGhost(QPainter &p, const QRect &rect, XTreeModel &model)
+{
+    paintNode(p, rect, model, true);
+}
+
+void XTreeNode_String::paintNode(QPainter &p, const QRect &rect, XTreeModel &model, bool ghost)
+{
+    paintText(p, rect, model, ghost);
+}
+
+void XTreeNode_String::paintText(
+    QPainter &p, const QRect &rect, XTreeModel &model, bool ghost) const
+{
+    if (!m_text)
+        return;
+    const XTreeItem *x = item();
+    const XTreeAppearance &a = model.appearance();
+    const bool shown = x->IsSelected() && (a.hasFocus || (a.style & ARBORSTYLE_SHOWSELALWAYS));
+    const QRect fill = rect.adjusted(1, 1, -1, -1);
+    if (!ghost) {
+        if (shown)
+            p.fillRect(fill, toQColor(a.hasFocus && a.enabled ? kSelectionBlue : kLightGrey));
+        else if (hasOwnBackColor())
+            p.fillRect(fill, toQColor(GetBackColor(model)));
+    }
+    COLORREF color;
+    if (shown)
+        color = ghost ? kGrey : kWhite;
+    else
+        color = x->IsSelected() ? kBlack : GetForeColor(model);
+
+    p.save();
+    p.setFont(x->itemFont() ? *x->itemFont() : a.font);
+    p.setPen(toQColor(color));
+    const QString t = qtext(m_text.get());
+    if (x->GetWordWrap()) {
+        p.drawText(rect.adjusted(2, 2, -2, -2),
+            Qt::TextWordWrap | Qt::TextShowMnemonic | Qt::AlignLeft | Qt::AlignTop, t);
+    } else {
+        p.drawText(rect, Qt::TextSingleLine | Qt::TextShowMnemonic | Qt::AlignCenter, t);
+    }
+    p.restore();
+    if (!ghost && model.isFocusItem(x))
+        drawFocusRect(p, rect);
+}
+
+XTreeNode_IconString::XTreeNode_IconString(
+    std::string_view text, const VARIANT &collapsedKey, const VARIANT &expandedKey)
+    : XTreeNode_String(text)
+{
+    (void)VariantCopyInd(&m_keys[0], &collapsedKey);
+    (void)VariantCopyInd(&m_keys[1], expandedKey.vt == VT_EMPTY ? &collapsedKey : &expandedKey);
+}
+
+void XTreeNode_IconString::SetImageKey(LONG type, LONG value)
+{
+    m_keys[type & 1] = platform::com::Variant::i4(LOWORD(static_cast<ULONG>(value)));
+}
+
+const VARIANT &XTreeNode_IconString::GetImageKey(LONG type) const noexcept
+{
+    return m_keys[type & 1];
+}
+
+HICON XTreeNode_IconString::GetIcon(const XTreeModel &model, LONG type) const
+{
+    ImageEntry entry;
+    const XTreeImageLookup *images = model.imageLookup();
+    if (!images || !images->findImage(m_keys[type & 1], &entry))
+        return 0;
+    return entry.handle;
+}
+
+QImage XTreeNode_IconString::GetCurrentIcon(const XTreeModel &model) const
+{
+    const HICON h = GetIcon(model, item()->IsExpanded() ? Expanded : Collapsed);
+    if (!h)
+        return {};
+    const std::optional<QIcon> icon = platform::ui::iconFromHandle(h);
+    if (!icon)
+        return {};
+    return icon->pixmap(QSize(kIconSize, kIconSize)).toImage();
+}
+
+bool XTreeNode_IconString::reservesIcon(const XTreeModel &model) const
+{
+    return GetIcon(model, item()->IsExpanded() ? Expanded : Collapsed) != 0;
+}
+
+QSize XTreeNode_IconString::Measure(const XTreeModel &model, const QFontMetrics &fm) const
+{
+    QSize s = measureText(fm);
+    s.rwidth() += kIconSpacing + (reservesIcon(model) ? kIconSize : 0);
+    s.setHeight(std::max(s.height(), kIconSize));
+    return s;
+}
+
+void XTreeNode_IconString::paintNode(QPainter &p, const QRect &rect, XTreeModel &model, bool ghost)
+{
+    const QImage icon = GetCurrentIcon(model);
+    if (!icon.isNull())
+        p.drawImage(QRect(rect.left(), rect.top(), kIconSize, kIconSize), icon);
+    const bool room = !icon.isNull() || reservesIcon(model);
+    QRect r = rect;
+    r.setLeft(r.left() + kIconSpacing + (room ? kIconSize : 0));
+    paintText(p, r, model, ghost);
+}
+
+} // namespace arbor

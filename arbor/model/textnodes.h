@@ -1,0 +1,69 @@
+// Text and icon-and-text nodes: the kinds most items are. The text is kept as one heap string of
+// its own length so that a text item costs little beyond its characters.
+#pragma once
+
+#include "arbor/model/xtreenode.h"
+#include "platform/com/variant.h"
+
+#include <memory>
+
+namespace arbor {
+
+class XTreeNode_String : public XTreeNode {
+public:
+    explicit XTreeNode_String(std::string_view text) { SetText(text); }
+
+    LONG typeCode() const noexcept override { return kTypeString; }
+    QSize Measure(const XTreeModel &model, const QFontMetrics &fm) const override;
+    void Paint(QPainter &p, const QRect &rect, XTreeModel &model) override;
+    void PaintGhost(QPainter &p, const QRect &rect, XTreeModel &model) override;
+
+    std::string GetText() const override
+    {
+        return m_text ? std::string(m_text.get()) : std::string();
+    }
+    void SetText(std::string_view text) override;
+    const char *textData() const noexcept override { return m_text ? m_text.get() : ""; }
+    bool HasText() const noexcept override { return true; }
+
+protected:
+    // Text size as (text width + 20, max(text height, 14) + 3).
+    QSize measureText(const QFontMetrics &fm) const;
+    // The text painting every text kind ends with: fill, text, focus rectangle.
+    void paintText(QPainter &p, const QRect &rect, XTreeModel &model, bool ghost) const;
+    // Paints the node; the text kinds differ only in what they put before the text.
+    virtual void paintNode(QPainter &p, const QRect &rect, XTreeModel &model, bool ghost);
+
+private:
+    // Null for the empty text.
+    std::unique_ptr<char[]> m_text;
+};
+
+class XTreeNode_IconString : public XTreeNode_String {
+public:
+    // An empty expanded key means "same as collapsed".
+    XTreeNode_IconString(
+        std::string_view text, const VARIANT &collapsedKey, const VARIANT &expandedKey);
+
+    LONG typeCode() const noexcept override { return kTypeIconString; }
+    QSize Measure(const XTreeModel &model, const QFontMetrics &fm) const override;
+    bool HasIcon() const noexcept override { return true; }
+
+    // type is taken modulo 2 (0 collapsed, 1 expanded); the key becomes the low word of value.
+    void SetImageKey(LONG type, LONG value);
+    const VARIANT &GetImageKey(LONG type) const noexcept;
+    // Handle of the icon the state's key finds now; 0 when the collection does not know it.
+    HICON GetIcon(const XTreeModel &model, LONG type) const;
+    // The picture shown now: the expanded state's while the item is expanded. Null when none.
+    virtual QImage GetCurrentIcon(const XTreeModel &model) const;
+
+protected:
+    void paintNode(QPainter &p, const QRect &rect, XTreeModel &model, bool ghost) override;
+    // Whether room for an icon is kept even when there is none (check kinds always keep it).
+    virtual bool reservesIcon(const XTreeModel &model) const;
+
+private:
+    platform::com::Variant m_keys[2];
+};
+
+} // namespace arbor

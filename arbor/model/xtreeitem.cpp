@@ -1,0 +1,124 @@
+#include "arbor/model/xtreeitem.h"
+
+#include "arbor/model/xtreemodel.h"
+#include "arbor/model/xtreenode.h"
+
+#include <new>
+
+namespace arbor {
+
+XTreeItem::XTreeItem(LONG handle) noexcept
+    : m_handle(handle)
+{
+}
+
+XTreeItem::~XTreeItem() = default;
+
+XTreeNode *XTreeItem::GetNode() const noexcept
+{
+    auto *self = const_cast<char *>(reinterpret_cast<const char *>(this));
+    return std::launder(reinterpret_cast<XTreeNode *>(self + XTreeModel::kNodeOffset));
+}
+
+XTreeItem *XTreeNode::item() const noexcept
+{
+    auto *self = const_cast<char *>(reinterpret_cast<const char *>(this));
+    return std::launder(reinterpret_cast<XTreeItem *>(self - XTreeModel::kNodeOffset));
+}
+
+XTreeItem *XTreeItem::rowStart() const noexcept
+{
+    const XTreeItem *x = this;
+    while (x->m_left)
+        x = x->m_left;
+    return const_cast<XTreeItem *>(x);
+}
+
+XTreeItem *XTreeItem::GetTopAncestor() const noexcept
+{
+    const XTreeItem *x = this;
+    for (;;) {
+        if (x->m_left)
+            x = x->m_left;
+        else if (x->m_parent)
+            x = x->m_parent;
+        else
+            return const_cast<XTreeItem *>(x);
+    }
+}
+
+bool XTreeItem::IsInSubtreeOf(const XTreeItem *other) const noexcept
+{
+    // Every item of other's right chain and subtree reaches other by left and parent links, and
+    // nothing else does: a cell's parent is the parent of its row, so it is left links first.
+    for (const XTreeItem *x = this; x; x = x->m_left ? x->m_left : x->m_parent) {
+        if (x == other)
+            return true;
+    }
+    return false;
+}
+
+bool XTreeItem::IsVisible() const noexcept
+{
+    for (const XTreeItem *p = m_parent; p; p = p->m_parent) {
+        if (!p->m_expanded)
+            return false;
+    }
+    return true;
+}
+
+std::string XTreeItem::GetText() const
+{
+    return GetNode()->GetText();
+}
+
+HWND XTreeItem::GetHostedWindow() const noexcept
+{
+    return GetNode()->GetWindow();
+}
+
+bool XTreeItem::Greater(const XTreeItem &other) const
+{
+    if (m_sortPosition != other.m_sortPosition)
+        return m_sortPosition > other.m_sortPosition;
+    const char *a = GetNode()->textData();
+    const char *b = other.GetNode()->textData();
+    if (a && b)
+        return std::string_view(a).compare(b) > 0;
+    return GetText().compare(other.GetText()) > 0;
+}
+
+const VARIANT &XTreeItem::itemData() const noexcept
+{
+    static const platform::com::Variant empty;
+    return m_extras ? m_extras->data : empty;
+}
+
+void XTreeItem::setItemData(const VARIANT &value)
+{
+    (void)VariantCopy(&extras().data, &value);
+}
+
+const QFont *XTreeItem::itemFont() const noexcept
+{
+    return m_extras ? m_extras->font.get() : nullptr;
+}
+
+void XTreeItem::setItemFont(const QFont *font)
+{
+    if (!font) {
+        if (m_extras)
+            m_extras->font.reset();
+        return;
+    }
+    extras().font = std::make_unique<QFont>(*font);
+}
+
+XTreeItem::Extras &XTreeItem::extras()
+{
+    if (!m_extras)
+        m_extras = std::make_unique<Extras>();
+    return *m_extras;
+}
+
+} // namespace arbor

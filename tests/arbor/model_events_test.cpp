@@ -1,0 +1,297 @@
+// Expansion, values and clicks with the events they raise, and handlers that remove the very items
+// an event is about (run these under the address sanitizer as well).
+#include "tests/arbor/model_test_support.h"
+
+#include "arbor/model/checknodes.h"
+#include "arbor/model/imagenode.h"
+
+namespace arbor {
+namespace {
+
+using Events = std::vector<Event>;
+
+template <class Node> Node *nodeOf(XTreeModel &m, LONG h)
+{
+    return static_cast<Node *>(m.item(h)->GetNode());
+}
+
+TEST(ModelExpand, ChildlessItemRaisesNothingAndStaysCollapsed)
+{
+    XTreeModel m;
+    RecordingEvents ev;
+    m.setEvents(&ev);
+    const LONG a = AddItem(m, "a");
+    m.Expand(a, true);
+    m.ExpandAll(a);
+    EXPECT_TRUE(ev.events.empty());
+    EXPECT_FALSE(m.item(a)->IsExpanded());
+    // Collapsing is always carried out, with its events.
+    m.Expand(a, false);
+    EXPECT_EQ(ev.events, (Events { { "ItemExpanding", a }, { "ItemExpanded", a, false } }));
+}
+
+TEST(ModelExpand, EventsEvenWithoutChangeAndExpandAllInPreOrder)
+{
+    XTreeModel m;
+    RecordingEvents ev;
+    m.setEvents(&ev);
+    const LONG a = AddItem(m, "a");
+    const LONG b = AddItem(m, "b", a);
+    const LONG b1 = AddItem(m, "b1", b);
+    AddItem(m, "leaf", a);
+    const LONG c = AddItem(m, "c", a);
+    AddItem(m, "c1", c);
+    m.Expand(a, true);
+    m.Expand(a, true);
+    EXPECT_EQ(ev.events.size(), 4u);
+    ev.events.clear();
+    m.ExpandAll(a);
+    EXPECT_EQ(ev.events,
+        (Events { { "ItemExpanding", a }, { "ItemExpanded", a, true }, { "ItemExpanding", b },
+            { "ItemExpanded", b, true }, { "ItemExpanding", c }, { "ItemExpanded", c, true } }));
+    EXPECT_TRUE(m.item(b1)->IsVisible());
+}
+
+struct ValueCase {
+    const char *name;
+    LONG (*add)(XTreeModel &, std::string_view, LONG, LONG, bool);
+    LONG initial;
+    LONG set;
+    LONG expected;
+    bool event;
+};
+
+TEST(NodeValues, SetValueRules)
+{
+    const ValueCase cases[] = {
+        { "check 3 reads 1", AddItemCheck, 0, 3, 1, true },
+        { "check -2 reads 0", AddItemCheck, 1, -2, 0, true },
+        { "check unchanged still raises", AddItemCheck, 1, 1, 1, true },
+        { "three-state -1 stays indeterminate", AddItemCheck3, 0, -1, -1, true },
+        { "three-state -3 is -1", AddItemCheck3, 0, -3, -1, true },
+        { "radio 0 is ignored", AddItemRadio, 1, 0, 1, false },
+        { "radio 2 is 0 and ignored", AddItemRadio, 1, 2, 1, false },
+        { "radio on", AddItemRadio, 0, 1, 1, true },
+    };
+    for (const ValueCase &c : cases) {
+        SCOPED_TRACE(c.name);
+        XTreeModel m;
+        const LONG h = c.add(m, "x", c.initial, 0, true);
+        RecordingEvents ev;
+        m.setEvents(&ev);
+        nodeOf<XTreeNode_Check>(m, h)->SetValue(m, c.set);
+        EXPECT_EQ(nodeOf<XTreeNode_Check>(m, h)->GetValue(), c.expected);
+        EXPECT_EQ(ev.events, (c.event ? Events { { "ValueChanged", h } } : Events {}));
+    }
+}
+
+TEST(NodeValues, ClicksOnTheBoxCycleValuesAndSelect)
+{
+    XTreeModel m;
+    RecordingEvents ev;
+    m.setEvents(&ev);
+    const LONG other = AddItem(m, "other");
+    const LONG h = AddItemCheck3(m, "tri");
+    EXPECT_TRUE(ev.events.empty()); // adding a check item raises nothing
+    m.MarkSelected(other);
+    ev.events.clear();
+    auto *node = nodeOf<XTreeNode_Check>(m, h);
+    std::vector<LONG> seen;
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_TRUE(node->OnClick(m, kHitBox));
+        seen.push_back(node->GetValue());
+    }
+    EXPECT_EQ(seen, (std::vector<LONG> { 0, 1, 0 }));
+    EXPECT_EQ(ev.events[0], (Event { "ValueChanged", h }));
+    EXPECT_EQ(ev.events[1], (Event { "ItemSelect", h }));
+    EXPECT_EQ(m.selection().size(), 1u);
+    EXPECT_EQ(m.focusItem(), h);
+    EXPECT_FALSE(node->OnClick(m, kHitItem));
+    EXPECT_EQ(node->GetValue(), 0);
+}
+
+TEST(NodeValues, RadioSiblingsSwitchOffSilently)
+{
+    XTreeModel m;
+    RecordingEvents ev;
+    m.setEvents(&ev);
+    const LONG p = AddItem(m, "p");
+    const LONG q = AddItem(m, "q");
+    const LONG r1 = AddItemRadio(m, "r1", 1, p);
+    EXPECT_EQ(ev.events, (Events { { "ValueChanged", r1 } })); // during AddItemRadio
+    const LONG text = AddItem(m, "text", p);
+    const LONG r2 = AddItemRadio(m, "r2", 0, p);
+    const LONG elsewhere = AddItemRadio(m, "e", 1, q);
+    ev.events.clear();
+    const LONG r3 = AddItemRadio(m, "r3", 1, p);
+    EXPECT_EQ(ev.events, (Events { { "ValueChanged", r3 } }));
+    EXPECT_EQ(nodeOf<XTreeNode_Radio>(m, r1)->GetValue(), 0);
+    EXPECT_EQ(nodeOf<XTreeNode_Radio>(m, r2)->GetValue(), 0);
+    EXPECT_EQ(nodeOf<XTreeNode_Radio>(m, elsewhere)->GetValue(), 1);
+    EXPECT_EQ(m.ItemType(text), kTypeString);
+
+    // Clicking the one that is on keeps it on and only selects it.
+    ev.events.clear();
+    nodeOf<XTreeNode_Radio>(m, r3)->OnClick(m, kHitBox);
+    EXPECT_EQ(nodeOf<XTreeNode_Radio>(m, r3)->GetValue(), 1);
+    EXPECT_EQ(ev.events, (Events { { "ItemSelect", r3 } }));
+}
+
+TEST(NodeValues, GroupedRadioSwitchesItsGroupNotItsSiblings)
+{
+    XTreeModel m;
+    FakeGroups groups;
+    m.setGroupHook(&groups);
+    const LONG p = AddItem(m, "p");
+    const LONG g1 = AddItemRadio(m, "g1", 1, p);
+    const LONG loose = AddItemRadio(m, "loose", 1, p); // ungrouped: switches g1 off
+    EXPECT_EQ(nodeOf<XTreeNode_Radio>(m, g1)->GetValue(), 0);
+    const LONG g2 = AddItemRadio(m, "g2", 0, AddItem(m, "other"));
+    groups.groups = { { g1, g2 } };
+    nodeOf<XTreeNode_Radio>(m, g2)->SetValue(m, 1);
+    nodeOf<XTreeNode_Radio>(m, g1)->SetValue(m, 1);
+    EXPECT_EQ(nodeOf<XTreeNode_Radio>(m, g2)->GetValue(), 0);
+    EXPECT_EQ(nodeOf<XTreeNode_Radio>(m, loose)->GetValue(), 1);
+}
+
+TEST(NodeValues, ImageTilesRaiseValueChanged)
+{
+    XTreeModel m;
+    RecordingEvents ev;
+    m.setEvents(&ev);
+    const LONG h = AddItemImage(m, "img", platform::com::Variant::i4(1));
+    ASSERT_EQ(m.ItemType(h), kTypeImageString);
+    EXPECT_EQ(m.ItemType(AddItemImage(m, "plain", platform::com::Variant())), kTypeString);
+    auto *node = nodeOf<XTreeNode_ImageString>(m, h);
+    node->SetTile(m, 3, (2 << 16) | 5); // type 3 is the expanded state
+    EXPECT_EQ(node->GetTile(Expanded), 5);
+    EXPECT_EQ(node->tilePosition(Expanded), QPoint(5, 2));
+    EXPECT_EQ(node->GetTile(Collapsed), 0);
+    EXPECT_EQ(ev.events, (Events { { "ValueChanged", h } }));
+}
+
+// Handlers removing what their event is about. Each must leave a consistent model and, under
+// the address sanitizer, touch no freed memory.
+TEST(ModelReentrancy, ItemSelectHandlerRemovesTheItemsParent)
+{
+    XTreeModel m;
+    RecordingEvents ev;
+    m.setEvents(&ev);
+    const LONG p = AddItem(m, "p");
+    const LONG h = AddItemCheck(m, "c", 0, p);
+    ev.onEvent = [&](const Event &e) {
+        if (e.name == "ItemSelect")
+            m.RemoveItemRec(p);
+    };
+    EXPECT_TRUE(nodeOf<XTreeNode_Check>(m, h)->OnClick(m, kHitBox));
+    EXPECT_FALSE(m.isValid(h));
+    EXPECT_TRUE(m.selection().empty());
+    EXPECT_EQ(m.focusItem(), 0);
+    EXPECT_TRUE(ModelInspector::check(m));
+}
+
+TEST(ModelReentrancy, ValueChangedHandlerRemovesTheItem)
+{
+    for (const bool image : { false, true }) {
+        SCOPED_TRACE(image ? "image click" : "check click");
+        XTreeModel m;
+        RecordingEvents ev;
+        m.setEvents(&ev);
+        const LONG p = AddItem(m, "p");
+        const LONG h = image ? AddItemImage(m, "i", platform::com::Variant::i4(1), p)
+                             : AddItemCheck(m, "c", 0, p);
+        ev.onEvent = [&](const Event &e) {
+            if (e.name == "ValueChanged")
+                m.RemoveItemRec(e.hItem);
+        };
+        EXPECT_TRUE(m.item(h)->GetNode()->OnClick(m, kHitBox));
+        EXPECT_FALSE(m.isValid(h));
+        EXPECT_EQ(ev.events.size(), 1u);
+        EXPECT_TRUE(ModelInspector::check(m));
+    }
+    // During AddItemRadio: the handle comes back, dead.
+    XTreeModel m;
+    RecordingEvents ev;
+    m.setEvents(&ev);
+    const LONG p = AddItem(m, "p");
+    ev.onEvent = [&](const Event &) { m.RemoveItemRec(p); };
+    const LONG h = AddItemRadio(m, "r", 1, p);
+    EXPECT_FALSE(m.isValid(h));
+    EXPECT_EQ(m.itemCount(), 0u);
+}
+
+TEST(ModelReentrancy, ItemExpandingHandlerRemovesTheItemOrItsChildren)
+{
+    struct Case {
+        const char *name;
+        bool removeItem;
+    };
+    for (const Case c : { Case { "item", true }, Case { "children", false } }) {
+        SCOPED_TRACE(c.name);
+        XTreeModel m;
+        RecordingEvents ev;
+        m.setEvents(&ev);
+        const LONG p = AddItem(m, "p");
+        const LONG a = AddItem(m, "a", p);
+        const LONG a1 = AddItem(m, "a1", a);
+        AddItem(m, "a11", a1);
+        ev.onEvent = [&](const Event &e) {
+            if (e.name == "ItemExpanding" && e.hItem == a)
+                c.removeItem ? m.RemoveItemRec(a) : m.RemoveItemRec(a1);
+        };
+        m.ExpandAll(p);
+        EXPECT_EQ(m.isValid(a), !c.removeItem);
+        if (!c.removeItem) {
+            EXPECT_FALSE(m.item(a)->IsExpanded()); // no children left to show
+            EXPECT_EQ(ev.events.back(), (Event { "ItemExpanded", a, false }));
+        }
+        EXPECT_TRUE(ModelInspector::check(m));
+    }
+}
+
+TEST(ModelReentrancy, ItemExpandedHandlerRemovesSiblingsDuringExpandAllAndMove)
+{
+    XTreeModel m;
+    RecordingEvents ev;
+    m.setEvents(&ev);
+    const LONG p = AddItem(m, "p");
+    const LONG a = AddItem(m, "a", p);
+    AddItem(m, "a1", a);
+    const LONG b = AddItem(m, "b", p);
+    AddItem(m, "b1", b);
+    ev.onEvent = [&](const Event &e) {
+        if (e.name == "ItemExpanded" && e.hItem == a)
+            m.RemoveItemRec(b);
+    };
+    m.ExpandAll(p);
+    EXPECT_FALSE(m.isValid(b));
+    EXPECT_TRUE(ModelInspector::check(m));
+
+    // The new parent removed while the move expands it: the moved item goes with it.
+    const LONG target = AddItem(m, "target");
+    ev.onEvent = [&](const Event &e) {
+        if (e.name == "ItemExpanded" && e.hItem == target)
+            m.RemoveItemRec(target);
+    };
+    EXPECT_TRUE(m.ChangeParentItem(a, target));
+    EXPECT_FALSE(m.isValid(a));
+    EXPECT_TRUE(ModelInspector::check(m));
+}
+
+TEST(ModelReentrancy, RemoveAllIsRefusedInsideAnEvent)
+{
+    XTreeModel m;
+    RecordingEvents ev;
+    m.setEvents(&ev);
+    const LONG a = AddItem(m, "a");
+    bool result = true;
+    ev.onEvent = [&](const Event &) { result = m.RemoveAllItems(); };
+    m.MarkSelected(a);
+    EXPECT_FALSE(result);
+    EXPECT_TRUE(m.isValid(a));
+    ev.onEvent = nullptr;
+    EXPECT_TRUE(m.RemoveAllItems());
+}
+
+} // namespace
+} // namespace arbor

@@ -1,0 +1,456 @@
+// Links, rows, removal, moving, search, accessors and handles of the item model.
+#include "tests/arbor/model_test_support.h"
+
+#include <climits>
+
+namespace arbor {
+namespace {
+
+TEST(ModelRows, CellAddedToMiddleOfRowGoesToFarRightWithRowParent)
+{
+    XTreeModel m;
+    const LONG top = AddItem(m, "top");
+    const LONG lead = AddItem(m, "lead", top);
+    const LONG c1 = AddItem(m, "c1", lead, false);
+    const LONG c2 = AddItem(m, "c2", lead, false); // lead already has a right neighbour
+    const LONG c3 = AddItem(m, "c3", c1, false); // from the middle of the row
+    EXPECT_EQ(m.ItemRight(lead), c1);
+    EXPECT_EQ(m.ItemRight(c1), c2);
+    EXPECT_EQ(m.ItemRight(c2), c3);
+    EXPECT_EQ(m.ItemLeft(c3), c2);
+    for (LONG cell : { c1, c2, c3 }) {
+        EXPECT_EQ(m.ItemParent(cell), top);
+        EXPECT_EQ(m.ItemNext(cell), 0);
+        EXPECT_EQ(m.ItemPrev(cell), 0);
+    }
+    EXPECT_EQ(childrenOf(m, top), std::vector<LONG> { lead });
+    // A cell of a root row has no parent, and is not a root.
+    const LONG rc = AddItem(m, "rc", top, false);
+    EXPECT_EQ(m.ItemParent(rc), 0);
+    EXPECT_EQ(m.RootCount(), 1);
+    // A child of a cell is the cell's own child.
+    const LONG k = AddItem(m, "k", c2);
+    EXPECT_EQ(m.ItemParent(k), c2);
+    EXPECT_EQ(m.ItemChild(c2), k);
+    EXPECT_TRUE(ModelInspector::check(m));
+}
+
+struct RemoveCase {
+    const char *name;
+    const char *target;
+    bool removed;
+};
+
+TEST(ModelRemove, RemoveItemRefusesItemsWithChildrenOrRightNeighbour)
+{
+    const RemoveCase cases[] = {
+        { "parent with children", "top", false },
+        { "row start with a right neighbour", "lead", false },
+        { "middle cell", "c1", false },
+        { "last cell", "c2", true },
+        { "leaf child", "leaf", true },
+        { "lone root", "lone", true },
+    };
+    for (const RemoveCase &c : cases) {
+        SCOPED_TRACE(c.name);
+        XTreeModel m;
+        std::map<std::string, LONG> h;
+        h["top"] = AddItem(m, "top");
+        h["lead"] = AddItem(m, "lead", h["top"]);
+        h["c1"] = AddItem(m, "c1", h["lead"], false);
+        h["c2"] = AddItem(m, "c2", h["c1"], false);
+        h["leaf"] = AddItem(m, "leaf", h["top"]);
+        h["lone"] = AddItem(m, "lone");
+        const std::size_t before = m.itemCount();
+        EXPECT_EQ(m.RemoveItem(h[c.target]), c.removed);
+        EXPECT_EQ(m.itemCount(), before - (c.removed ? 1 : 0));
+        EXPECT_EQ(m.isValid(h[c.target]), !c.removed);
+        if (!c.removed) {
+            EXPECT_EQ(m.ItemRight(h["c1"]), h["c2"]);
+        }
+        EXPECT_TRUE(ModelInspector::check(m));
+    }
+}
+
+TEST(ModelRemove, RemoveItemRecOfRowRemovesCellsAndEverythingBelow)
+{
+    XTreeModel m;
+    FakeGroups groups;
+    m.setGroupHook(&groups);
+    const LONG top = AddItem(m, "top");
+    const LONG before = AddItem(m, "before", top);
+    const LONG lead = AddItem(m, "lead", top);
+    const LONG after = AddItem(m, "after", top);
+    const LONG cell = AddItem(m, "cell", lead, false);
+    const LONG cellChild = AddItem(m, "cellChild", cell);
+    const LONG child = AddItem(m, "child", lead);
+    const LONG grand = AddItem(m, "grand", child);
+    m.MarkSelected(grand);
+    m.setFocusItem(cellChild);
+    groups.groups = { { grand, after } };
+
+    EXPECT_TRUE(m.RemoveItemRec(lead));
+    for (LONG gone : { lead, cell, cellChild, child, grand })
+        EXPECT_FALSE(m.isValid(gone));
+    EXPECT_EQ(childrenOf(m, top), (std::vector<LONG> { before, after }));
+    EXPECT_EQ(m.itemCount(), 3u);
+    EXPECT_TRUE(m.selection().empty());
+    EXPECT_EQ(m.focusItem(), 0);
+    EXPECT_EQ(groups.forgotten.size(), 5u);
+    EXPECT_EQ(groups.groups, (std::vector<std::vector<LONG>> { { after } }));
+    EXPECT_TRUE(ModelInspector::check(m));
+}
+
+TEST(ModelRemove, RemovingFirstRootMakesNextRootTheTopRow)
+{
+    XTreeModel m;
+    const LONG a = AddItem(m, "a");
+    const LONG b = AddItem(m, "b");
+    const LONG c = AddItem(m, "c");
+    ASSERT_EQ(m.firstRoot(), m.item(a));
+    EXPECT_TRUE(m.RemoveItem(a));
+    EXPECT_EQ(m.firstRoot(), m.item(b));
+    EXPECT_EQ(m.Root(0), b);
+    EXPECT_EQ(m.Root(1), c);
+    EXPECT_EQ(m.Root(2), 0);
+    EXPECT_EQ(m.ItemPrev(b), 0);
+    EXPECT_TRUE(ModelInspector::check(m));
+}
+
+TEST(ModelRemove, RemoveAllClearsEverythingAndForgetsGroups)
+{
+    XTreeModel m;
+    FakeGroups groups;
+    m.setGroupHook(&groups);
+    const LONG a = AddItem(m, "a");
+    AddItem(m, "b", a);
+    m.MarkSelected(a);
+    m.setFocusItem(a);
+    EXPECT_TRUE(m.RemoveAllItems());
+    EXPECT_EQ(m.itemCount(), 0u);
+    EXPECT_EQ(m.RootCount(), 0);
+    EXPECT_EQ(m.firstRoot(), nullptr);
+    EXPECT_TRUE(m.selection().empty());
+    EXPECT_EQ(m.focusItem(), 0);
+    EXPECT_EQ(groups.forgetAllCalls, 1);
+    EXPECT_FALSE(m.isValid(a));
+    // Handles of the emptied tree do not come back for the next items.
+    EXPECT_NE(AddItem(m, "new"), a);
+}
+
+TEST(ModelRemove, RootListStaysIndexedThroughManyRemovals)
+{
+    XTreeModel m;
+    std::vector<LONG> roots;
+    for (int i = 0; i < 500; ++i)
+        roots.push_back(AddItem(m, std::to_string(i)));
+    // Remove every root whose index is not a multiple of 3, from the back and the front.
+    std::vector<LONG> kept;
+    for (int i = 0; i < 500; ++i) {
+        if (i % 3 != 0)
+            ASSERT_TRUE(m.RemoveItem(roots[i]));
+        else
+            kept.push_back(roots[i]);
+    }
+    ASSERT_EQ(m.RootCount(), static_cast<LONG>(kept.size()));
+    for (std::size_t i = 0; i < kept.size(); ++i)
+        ASSERT_EQ(m.Root(static_cast<LONG>(i)), kept[i]);
+    EXPECT_TRUE(ModelInspector::check(m));
+}
+
+struct MoveCase {
+    const char *name;
+    const char *item;
+    const char *newParent;
+    bool moved;
+};
+
+TEST(ModelMove, ChangeParentRefusesCyclesAndNoOps)
+{
+    // top
+    //   a  a1 (cell) -- a1k (child of the cell)
+    //     a_c
+    //       a_cc
+    //   b
+    const MoveCase cases[] = {
+        { "under itself", "a", "a", false },
+        { "under its child", "a", "a_c", false },
+        { "under its grandchild", "a", "a_cc", false },
+        { "under its own cell", "a", "a1", false },
+        { "under its cell's child", "a", "a1k", false },
+        { "already a child of the new parent", "a", "top", false },
+        { "invalid new parent", "a", "dead", false },
+        { "to a sibling", "a", "b", true },
+        { "cell out of its row", "a1", "b", true },
+        { "cell under its own row parent", "a1", "top", true },
+        { "child up to grandparent", "a_c", "top", true },
+    };
+    for (const MoveCase &c : cases) {
+        SCOPED_TRACE(c.name);
+        XTreeModel m;
+        std::map<std::string, LONG> h;
+        h["top"] = AddItem(m, "top");
+        h["a"] = AddItem(m, "a", h["top"]);
+        h["a1"] = AddItem(m, "a1", h["a"], false);
+        h["a1k"] = AddItem(m, "a1k", h["a1"]);
+        h["a_c"] = AddItem(m, "a_c", h["a"]);
+        h["a_cc"] = AddItem(m, "a_cc", h["a_c"]);
+        h["b"] = AddItem(m, "b", h["top"]);
+        h["dead"] = AddItem(m, "dead");
+        m.RemoveItem(h["dead"]);
+        EXPECT_EQ(m.ChangeParentItem(h[c.item], h[c.newParent]), c.moved);
+        if (c.moved) {
+            EXPECT_EQ(m.ItemParent(h[c.item]), h[c.newParent]);
+            EXPECT_EQ(m.ItemLeft(h[c.item]), 0);
+            EXPECT_EQ(childrenOf(m, h[c.newParent]).back(), h[c.item]);
+            EXPECT_TRUE(m.item(h[c.newParent])->IsExpanded());
+        }
+        EXPECT_TRUE(ModelInspector::check(m));
+        // Every walk still ends: the whole tree is found from the roots.
+        EXPECT_EQ(m.FindItem("a_cc", true, 0), h["a_cc"]);
+    }
+}
+
+TEST(ModelMove, MovedCellKeepsItsRightChainAndOldParentCollapses)
+{
+    XTreeModel m;
+    RecordingEvents ev;
+    m.setEvents(&ev);
+    const LONG p = AddItem(m, "p");
+    const LONG only = AddItem(m, "only", p);
+    const LONG cell = AddItem(m, "cell", only, false);
+    const LONG cell2 = AddItem(m, "cell2", cell, false);
+    const LONG q = AddItem(m, "q");
+    m.Expand(p, true);
+    ev.events.clear();
+
+    ASSERT_TRUE(m.ChangeParentItem(cell, q));
+    EXPECT_EQ(m.ItemRight(only), 0);
+    EXPECT_EQ(m.ItemRight(cell), cell2);
+    EXPECT_EQ(m.ItemParent(cell2), q);
+    EXPECT_EQ(
+        ev.events, (std::vector<Event> { { "ItemExpanding", q }, { "ItemExpanded", q, true } }));
+
+    ASSERT_TRUE(m.ChangeParentItem(only, q));
+    EXPECT_FALSE(m.item(p)->IsExpanded());
+    // A root that moves hands the top row to the root that followed it.
+    const LONG r = AddItem(m, "r");
+    ASSERT_TRUE(m.ChangeParentItem(p, r));
+    EXPECT_EQ(m.firstRoot(), m.item(q));
+    EXPECT_TRUE(ModelInspector::check(m));
+}
+
+struct FindCase {
+    const char *name;
+    const char *text;
+    bool match;
+    const char *start;
+    const char *expected;
+};
+
+TEST(ModelFind, MatchRulesAndPreOrderThroughRowsAndChildren)
+{
+    // xab, ABc, abc are roots; under abc: a cell "u" with child "t" and a cell "t" to its right,
+    // and a child "t". Pre-order from abc: abc, u, t(cell2), t(child of u), t(child of abc).
+    const FindCase cases[] = {
+        { "prefix is case-sensitive and anchored", "ab", false, "", "abc" },
+        { "match ignores case", "ABC", true, "", "ABc" },
+        { "empty prefix matches the first item", "", false, "", "xab" },
+        { "empty text with match finds nothing", "", true, "", "" },
+        { "start item matches itself", "abc", true, "abc", "abc" },
+        { "right chain before its children", "t", true, "abc", "cell2" },
+        { "start below the roots stays in its subtree", "xab", true, "u", "" },
+        { "start in a cell searches its chain and children", "t", true, "u", "cell2" },
+        { "nothing", "zzz", false, "", "" },
+        { "invalid start", "abc", true, "dead", "" },
+    };
+    XTreeModel m;
+    std::map<std::string, LONG> h;
+    h[""] = 0;
+    h["xab"] = AddItem(m, "xab");
+    h["ABc"] = AddItem(m, "ABc");
+    h["abc"] = AddItem(m, "abc");
+    h["childT"] = AddItem(m, "t", h["abc"]);
+    h["u"] = AddItem(m, "u", h["abc"], false);
+    h["uChild"] = AddItem(m, "t", h["u"]);
+    h["cell2"] = AddItem(m, "t", h["u"], false);
+    h["dead"] = AddItem(m, "abc", h["abc"]);
+    m.RemoveItem(h["dead"]);
+    for (const FindCase &c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(m.FindItem(c.text, c.match, h[c.start]), h[c.expected]);
+    }
+}
+
+TEST(ModelFind, CaseInsensitiveMatchBeyondAscii)
+{
+    XTreeModel m;
+    const LONG h = AddItem(m, "Größe");
+    EXPECT_EQ(m.FindItem("GRÖSSE", true, 0), 0);
+    EXPECT_EQ(m.FindItem("größe", true, 0), h);
+    EXPECT_EQ(m.FindItem("Grö", false, 0), h);
+}
+
+TEST(ModelHandles, InvalidHandlesChangeNothingAndReadZero)
+{
+    XTreeModel m;
+    RecordingEvents ev;
+    m.setEvents(&ev);
+    const LONG a = AddItem(m, "a");
+    AddItem(m, "b", a);
+    const LONG dead = AddItem(m, "dead", a);
+    ASSERT_TRUE(m.RemoveItem(dead));
+    for (const LONG bad : { LONG(0), LONG(-1), dead, LONG(999999), LONG(INT_MIN), LONG(INT_MAX) }) {
+        SCOPED_TRACE(bad);
+        EXPECT_EQ(m.ItemParent(bad), 0);
+        EXPECT_EQ(m.ItemChild(bad), 0);
+        EXPECT_EQ(m.ItemNext(bad), 0);
+        EXPECT_EQ(m.ItemPrev(bad), 0);
+        EXPECT_EQ(m.ItemLeft(bad), 0);
+        EXPECT_EQ(m.ItemRight(bad), 0);
+        EXPECT_EQ(m.ItemType(bad), 0);
+        EXPECT_FALSE(m.RemoveItem(bad));
+        EXPECT_FALSE(m.RemoveItemRec(bad));
+        EXPECT_FALSE(m.ChangeParentItem(bad, a));
+        EXPECT_FALSE(m.ChangeParentItem(a, bad));
+        if (bad != 0) {
+            EXPECT_EQ(m.FindItem("a", true, bad), 0);
+            EXPECT_EQ(AddItem(m, "x", bad), 0);
+        }
+        m.AutoSort(bad, Ascending, true);
+        m.Expand(bad, true);
+        m.ExpandAll(bad);
+        m.ExpandAncestors(bad);
+        m.MarkSelected(bad);
+        m.MarkDeselected(bad);
+        m.SetItemText(bad, "x");
+        m.SetSortPosition(bad, 5);
+        m.selectAlone(bad);
+        EXPECT_EQ(m.measure(bad), QSize());
+    }
+    EXPECT_TRUE(ev.events.empty());
+    EXPECT_EQ(m.itemCount(), 2u);
+    EXPECT_EQ(m.Root(-1), 0);
+    EXPECT_EQ(m.Root(1), 0);
+    EXPECT_TRUE(ModelInspector::check(m));
+}
+
+TEST(ModelHandles, HandlesArePositiveAndRunningOutRefusesInsertion)
+{
+    XTreeModel m;
+    m.setHandleCapacityForTesting(3);
+    const LONG a = AddItem(m, "a");
+    const LONG b = AddItem(m, "b", a);
+    const LONG c = AddItem(m, "c", a);
+    EXPECT_GT(a, 0);
+    EXPECT_GT(b, 0);
+    EXPECT_GT(c, 0);
+    EXPECT_EQ(AddItem(m, "d", a), 0);
+    EXPECT_EQ(m.itemCount(), 3u);
+    // The client loop over children ends.
+    int n = 0;
+    for (LONG h = m.ItemChild(a); h > 0; h = m.ItemNext(h))
+        ++n;
+    EXPECT_EQ(n, 2);
+    // A full table reuses a freed handle.
+    ASSERT_TRUE(m.RemoveItem(c));
+    EXPECT_GT(AddItem(m, "e", a), 0);
+    EXPECT_TRUE(ModelInspector::check(m));
+}
+
+TEST(ModelHandles, FreedHandleIsNotGivenToTheNextItem)
+{
+    XTreeModel m;
+    const LONG a = AddItem(m, "a");
+    ASSERT_TRUE(m.RemoveItem(a));
+    EXPECT_NE(AddItem(m, "b"), a);
+}
+
+TEST(ModelDepth, MillionDeepChainNeedsNoStack)
+{
+    constexpr int kDepth = 1'000'000;
+    XTreeModel m;
+    const LONG root = AddItem(m, "n");
+    LONG last = root;
+    for (int i = 1; i < kDepth; ++i)
+        last = AddItem(m, "n", last);
+    ASSERT_EQ(m.itemCount(), std::size_t(kDepth));
+    EXPECT_EQ(m.item(last)->GetTopAncestor(), m.item(root));
+    EXPECT_TRUE(m.item(last)->IsInSubtreeOf(m.item(root)));
+    EXPECT_FALSE(m.item(last)->IsVisible());
+    EXPECT_FALSE(m.ChangeParentItem(root, last));
+    EXPECT_EQ(m.FindItem("missing", true, 0), 0);
+    m.ExpandAll(root);
+    EXPECT_TRUE(m.item(last)->IsVisible());
+    m.ExpandAncestors(last);
+    // Move the deepest half under a new root and drop the rest.
+    const LONG other = AddItem(m, "other");
+    const LONG half = m.FindItem("n", true, m.ItemChild(m.ItemChild(root)));
+    ASSERT_TRUE(m.ChangeParentItem(half, other));
+    EXPECT_TRUE(m.RemoveItemRec(root));
+    EXPECT_TRUE(m.isValid(last));
+    // The rest goes with the model's destructor.
+}
+
+TEST(ModelDepth, HundredThousandCellRowNeedsNoStack)
+{
+    constexpr int kCells = 100'000;
+    XTreeModel m;
+    const LONG top = AddItem(m, "top");
+    const LONG lead = AddItem(m, "lead", top);
+    LONG last = lead;
+    for (int i = 0; i < kCells; ++i)
+        last = AddItem(m, "c", last, false);
+    AddItem(m, "below", last);
+    EXPECT_EQ(m.ItemParent(last), top);
+    EXPECT_EQ(m.item(last)->GetTopAncestor(), m.item(top));
+    EXPECT_EQ(m.item(last)->rowStart(), m.item(lead));
+    EXPECT_EQ(m.FindItem("below", true, 0), m.ItemChild(last));
+    m.ExpandAll(top);
+    EXPECT_TRUE(ModelInspector::check(m));
+    EXPECT_TRUE(m.RemoveItemRec(lead));
+    EXPECT_EQ(m.itemCount(), 1u);
+}
+
+TEST(ModelScaling, InsertSortAndRemoveStayNearLinear)
+{
+    constexpr int kN = 100'000;
+    XTreeModel m;
+    const LONG parent = AddItem(m, "p");
+    m.counters() = {};
+    std::uint32_t seed = 12345;
+    for (int i = 0; i < kN; ++i) {
+        seed = seed * 1103515245u + 12345u;
+        AddItem(m, std::to_string(seed % 1000), parent);
+    }
+    // Marking sizes stale stops at the first stale item: constant work per insertion.
+    EXPECT_LT(m.counters().visited, std::uint64_t(3 * kN));
+    EXPECT_EQ(m.counters().comparisons, 0u);
+
+    m.counters() = {};
+    m.AutoSort(parent, Ascending, true);
+    const double nlogn = kN * 17.0; // log2(100000) < 17
+    EXPECT_LT(double(m.counters().comparisons), 1.5 * nlogn);
+
+    // Appending in order under an auto-sorted parent: a comparison or two per item.
+    m.counters() = {};
+    for (int i = 0; i < 1000; ++i)
+        AddItem(m, "zzz" + std::to_string(1000 + i), parent);
+    EXPECT_LE(m.counters().comparisons, 2000u);
+
+    m.counters() = {};
+    m.RemoveItemRec(parent);
+    EXPECT_EQ(m.itemCount(), 0u);
+    EXPECT_LT(m.counters().visited, 10u);
+
+    // Clearing a long root list line by line, as the main program does before a refresh.
+    for (int i = 0; i < kN; ++i)
+        AddItem(m, "r");
+    m.counters() = {};
+    while (m.RootCount() > 0)
+        m.RemoveItemRec(m.Root(0));
+    EXPECT_LT(m.counters().visited, std::uint64_t(kN));
+}
+
+} // namespace
+} // namespace arbor

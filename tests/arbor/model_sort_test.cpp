@@ -1,0 +1,147 @@
+// Sorting must leave exactly the order of repeated adjacent exchanges, whichever way it gets there.
+#include "tests/arbor/model_test_support.h"
+
+#include <random>
+
+namespace arbor {
+namespace {
+
+struct Key {
+    LONG position;
+    std::string text;
+    LONG handle;
+};
+
+bool greater(const Key &a, const Key &b)
+{
+    return a.position != b.position ? a.position > b.position : a.text.compare(b.text) > 0;
+}
+
+// The reference: passes of adjacent exchanges until a pass exchanges nothing.
+void exchangePasses(std::vector<Key> &keys, LONG direction)
+{
+    if (direction == 0)
+        return;
+    for (bool swapped = true; swapped;) {
+        swapped = false;
+        for (std::size_t i = 0; i + 1 < keys.size(); ++i) {
+            const bool out =
+                direction == 1 ? greater(keys[i], keys[i + 1]) : greater(keys[i + 1], keys[i]);
+            if (out) {
+                std::swap(keys[i], keys[i + 1]);
+                swapped = true;
+            }
+        }
+    }
+}
+
+std::vector<Key> keysOf(const XTreeModel &m, LONG parent)
+{
+    std::vector<Key> out;
+    for (LONG c : childrenOf(m, parent))
+        out.push_back({ m.item(c)->GetSortPosition(), m.item(c)->GetText(), c });
+    return out;
+}
+
+std::vector<LONG> handles(const std::vector<Key> &keys)
+{
+    std::vector<LONG> out;
+    for (const Key &k : keys)
+        out.push_back(k.handle);
+    return out;
+}
+
+const char *const kTexts[] = { "", "a", "ab", "B", "b", "\xc3\xa9", "a" };
+
+TEST(ModelSort, EqualsExchangePassesForEveryDirection)
+{
+    std::mt19937 rng(7);
+    for (const LONG direction : { LONG(1), LONG(-1), LONG(0), LONG(5), LONG(-7) }) {
+        for (int round = 0; round < 40; ++round) {
+            SCOPED_TRACE(testing::Message() << "direction " << direction << " round " << round);
+            XTreeModel m;
+            const LONG p = AddItem(m, "p");
+            const int n = static_cast<int>(rng() % 30);
+            for (int i = 0; i < n; ++i) {
+                const LONG h = AddItem(m, kTexts[rng() % std::size(kTexts)], p);
+                if (rng() % 3 == 0)
+                    m.SetSortPosition(h, static_cast<LONG>(rng() % 3) - 1);
+                if (rng() % 4 == 0)
+                    AddItem(m, "cell", h, false); // cells travel with their row
+            }
+            std::vector<Key> expected = keysOf(m, p);
+            exchangePasses(expected, direction);
+            m.AutoSort(p, direction, false);
+            EXPECT_EQ(childrenOf(m, p), handles(expected));
+            EXPECT_TRUE(ModelInspector::check(m));
+        }
+    }
+}
+
+TEST(ModelSort, DescendingEqualItemsKeepOrderAndTerminate)
+{
+    XTreeModel m;
+    const LONG p = AddItem(m, "p");
+    const LONG first = AddItem(m, "same", p);
+    const LONG second = AddItem(m, "same", p);
+    m.AutoSort(p, Descending, false);
+    EXPECT_EQ(childrenOf(m, p), (std::vector<LONG> { first, second }));
+    m.AutoSort(p, Ascending, false);
+    EXPECT_EQ(childrenOf(m, p), (std::vector<LONG> { first, second }));
+}
+
+TEST(ModelSort, AutoSortedParentPlacesChangedChildLikeAFullSort)
+{
+    // Random insertions, renames, sort positions, moves in and sorts the other way: after each,
+    // the children must be what the exchange passes make of the previous order plus the change.
+    std::mt19937 rng(11);
+    for (const LONG direction : { LONG(Ascending), LONG(Descending) }) {
+        XTreeModel m;
+        const LONG p = AddItem(m, "p");
+        const LONG elsewhere = AddItem(m, "elsewhere");
+        m.AutoSort(p, direction, true);
+        for (int step = 0; step < 400; ++step) {
+            SCOPED_TRACE(testing::Message() << "direction " << direction << " step " << step);
+            std::vector<LONG> kids = childrenOf(m, p);
+            const int op = static_cast<int>(rng() % 5);
+            const char *text = kTexts[rng() % std::size(kTexts)];
+            if (op == 0 || kids.empty()) {
+                AddItem(m, text, p);
+            } else if (op == 1) {
+                m.SetItemText(kids[rng() % kids.size()], text);
+            } else if (op == 2) {
+                m.SetSortPosition(kids[rng() % kids.size()], static_cast<LONG>(rng() % 3) - 1);
+            } else if (op == 3) {
+                ASSERT_TRUE(m.ChangeParentItem(AddItem(m, text, elsewhere), p));
+            } else {
+                // Sorting the other way without remembering it: the next change sorts fully.
+                m.AutoSort(p, -direction, false);
+                continue;
+            }
+            // Reference: the order before the change, the changed item where it was (appended
+            // items at the end), passed through the exchange sort.
+            std::vector<Key> expected;
+            for (LONG h : kids)
+                expected.push_back({ m.item(h)->GetSortPosition(), m.item(h)->GetText(), h });
+            for (LONG h : childrenOf(m, p)) {
+                if (std::find(kids.begin(), kids.end(), h) == kids.end())
+                    expected.push_back({ m.item(h)->GetSortPosition(), m.item(h)->GetText(), h });
+            }
+            exchangePasses(expected, direction);
+            ASSERT_EQ(childrenOf(m, p), handles(expected));
+        }
+        EXPECT_TRUE(ModelInspector::check(m));
+    }
+}
+
+TEST(ModelSort, RootListIsNeverSorted)
+{
+    XTreeModel m;
+    const LONG b = AddItem(m, "b");
+    const LONG a = AddItem(m, "a");
+    m.AutoSort(0, Ascending, true);
+    EXPECT_EQ(childrenOf(m, 0), (std::vector<LONG> { b, a }));
+}
+
+} // namespace
+} // namespace arbor
