@@ -567,6 +567,29 @@ TEST_F(EngineTest, PreUninstallCommandRunsOnlyWithACodeAndACommand)
     }
 }
 
+TEST(QtProcessLauncher, ExitCodesOfRealCommands)
+{
+    QTemporaryDir dir(ExecutableScratch()); // scripts must not run from a noexec /tmp
+    ASSERT_TRUE(dir.isValid());
+    const std::string folder = dir.filePath("with space").toStdString();
+    auto script = [&](const std::string &name, const std::string &body) {
+        const std::string file = folder + "/" + name;
+        WriteFile(file, "#!/bin/sh\n" + body + "\n");
+        std::filesystem::permissions(file, std::filesystem::perms::owner_all);
+        return file;
+    };
+    const std::string three = script("three.sh", "exit 3");
+    const std::string args =
+        script("args.sh", "[ \"$1\" = \"a b\" ] && [ \"$2\" = c ] && exit 7; exit 1");
+    const std::string crash = script("crash.sh", "kill -SEGV $$");
+    const auto launcher = MakeQtProcessLauncher();
+    EXPECT_EQ(launcher->runAndWait("\"" + three + "\""), 3);
+    EXPECT_EQ(launcher->runAndWait("\"" + args + "\" \"a b\" c"), 7); // quoted as on Windows
+    EXPECT_EQ(launcher->runAndWait("\"" + crash + "\""), 1); // no exit code to read
+    EXPECT_EQ(launcher->runAndWait(folder + "/missing"), std::nullopt);
+    EXPECT_EQ(launcher->runAndWait(""), std::nullopt);
+}
+
 // --- Delete at restart
 
 TEST(Wininit, EntryGoesAfterTheLastRenameSection)
