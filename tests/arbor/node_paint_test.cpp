@@ -1,0 +1,238 @@
+// Measuring, hit testing and painting of the node kinds, checked on small offscreen images.
+#include "tests/arbor/model_test_support.h"
+
+#include "arbor/model/checknodes.h"
+#include "arbor/model/imagenode.h"
+#include "arbor/model/internal/nodepaint.h"
+
+#include <QFontMetrics>
+#include <QPainter>
+
+namespace arbor {
+namespace {
+
+constexpr QRgb kCanvas = 0xFFFFFFFF;
+
+QImage paint(XTreeModel &m, LONG h, QSize size = { 120, 24 })
+{
+    QImage img(size, QImage::Format_RGB32);
+    img.fill(kCanvas);
+    QPainter p(&img);
+    m.item(h)->GetNode()->Paint(p, QRect(QPoint(0, 0), size), m);
+    return img;
+}
+
+std::size_t countColour(const QImage &img, QRgb c)
+{
+    std::size_t n = 0;
+    for (int y = 0; y < img.height(); ++y)
+        for (int x = 0; x < img.width(); ++x)
+            n += (img.pixel(x, y) & 0xFFFFFF) == (c & 0xFFFFFF);
+    return n;
+}
+
+struct FillCase {
+    const char *name;
+    bool selected;
+    bool focus;
+    bool enabled;
+    DWORD style;
+    QRgb fill; // at (5, 5); the canvas when nothing is filled
+    QRgb textColour; // must appear among the pixels
+};
+
+TEST(NodePaint, SelectionFillAndTextColours)
+{
+    const FillCase cases[] = {
+        { "selected with focus", true, true, true, 31, qRgb(0, 0, 128), qRgb(255, 255, 255) },
+        { "selected, focus, disabled", true, true, false, 31, qRgb(192, 192, 192),
+            qRgb(255, 255, 255) },
+        { "selected without focus, shown always", true, false, true, 16, qRgb(192, 192, 192),
+            qRgb(255, 255, 255) },
+        { "selected, selection hidden", true, false, true, 0, kCanvas, qRgb(0, 0, 0) },
+        { "not selected", false, true, true, 31, kCanvas, qRgb(0x20, 0x40, 0x60) },
+        { "disabled text is light grey", false, true, false, 31, kCanvas, qRgb(192, 192, 192) },
+    };
+    for (const FillCase &c : cases) {
+        SCOPED_TRACE(c.name);
+        XTreeModel m;
+        m.appearance().foreColor = 0x604020; // RGB(0x20, 0x40, 0x60)
+        m.appearance().hasFocus = c.focus;
+        m.appearance().enabled = c.enabled;
+        m.appearance().style = c.style;
+        m.appearance().font = QFont(QStringLiteral("Sans"), 14, QFont::Bold);
+        const LONG h = AddItem(m, "WWWW");
+        if (c.selected)
+            m.MarkSelected(h);
+        const QImage img = paint(m, h);
+        EXPECT_EQ(img.pixel(5, 5), c.fill | 0xFF000000);
+        EXPECT_EQ(img.pixel(0, 0), kCanvas) << "the fill leaves a one-pixel edge";
+        EXPECT_GT(countColour(img, c.textColour), 10u);
+    }
+}
+
+TEST(NodePaint, OwnBackColourFocusRectangleAndEmptyText)
+{
+    XTreeModel m;
+    const LONG h = AddItem(m, "x");
+    m.item(h)->GetNode()->SetBackColor(m, 0x0000FF); // red
+    QImage img = paint(m, h);
+    EXPECT_EQ(img.pixel(5, 5), qRgb(255, 0, 0));
+    // Setting the control's own colour drops the item colour again.
+    m.item(h)->GetNode()->SetBackColor(m, m.appearance().backColor);
+    EXPECT_FALSE(m.item(h)->GetNode()->hasOwnBackColor());
+
+    m.setFocusItem(h);
+    img = paint(m, h);
+    EXPECT_EQ(img.pixel(0, 0), qRgb(0, 0, 0));
+    EXPECT_EQ(img.pixel(1, 0), kCanvas); // dotted
+    EXPECT_EQ(img.pixel(2, 0), qRgb(0, 0, 0));
+
+    // A check item without text still shows its box but no fill or focus rectangle.
+    const LONG c = AddItemCheck(m, "", 1);
+    m.appearance().hasFocus = true;
+    m.MarkSelected(c);
+    m.setFocusItem(c);
+    img = paint(m, c);
+    EXPECT_EQ(img.pixel(100, 10), kCanvas);
+    EXPECT_EQ(img.pixel(0, 0), kCanvas);
+    EXPECT_GT(countColour(img, qRgb(0, 0, 0)), 5u); // the tick
+    EXPECT_EQ(m.measure(c).width(), kTextExtraWidth + kIconSpacing + kIconSize);
+}
+
+TEST(NodePaint, StateIconsDifferAndFollowTheValue)
+{
+    const int ids[] = { kIconUnchecked, kIconChecked, kIconRadioOff, kIconRadioOn,
+        kIconIndeterminate };
+    for (int a : ids) {
+        EXPECT_EQ(stateIconImage(a).size(), QSize(16, 16));
+        for (int b : ids)
+            EXPECT_EQ(a == b, stateIconImage(a) == stateIconImage(b)) << a << " " << b;
+    }
+    EXPECT_TRUE(stateIconImage(225).isNull());
+    XTreeModel m;
+    const LONG tri = AddItemCheck3(m, "t");
+    auto *node = static_cast<XTreeNode_Check *>(m.item(tri)->GetNode());
+    EXPECT_EQ(node->GetCurrentIcon(m), stateIconImage(kIconIndeterminate));
+    node->SetValue(m, 1);
+    EXPECT_EQ(node->GetCurrentIcon(m), stateIconImage(kIconChecked));
+    EXPECT_EQ(paint(m, tri).copy(0, 0, 16, 16).convertToFormat(QImage::Format_RGB32), [] {
+        QImage expected(16, 16, QImage::Format_RGB32);
+        expected.fill(kCanvas);
+        QPainter(&expected).drawImage(0, 0, stateIconImage(kIconChecked));
+        return expected;
+    }());
+}
+
+TEST(NodePaint, ImageTileMasksTransparentColourAndAndsTheRest)
+{
+    // Two 4 x 4 tiles side by side; magenta is transparent.
+    QImage sheet(8, 4, QImage::Format_RGB32);
+    sheet.fill(qRgb(255, 0, 255));
+    sheet.setPixel(1, 1, qRgb(255, 255, 255));
+    sheet.setPixel(5, 1, qRgb(200, 100, 50));
+    sheet.setPixel(6, 2, qRgb(255, 0, 254)); // one off the transparent colour: drawn
+    FakeImages images;
+    images.entries[7] = { platform::ui::registerBitmap(QPixmap::fromImage(sheet)), 4, 4, 0xFF00FF };
+    XTreeModel m;
+    m.setImageLookup(&images);
+    m.appearance().backColor = 0x00FFF0; // RGB(0xF0, 0xFF, 0x00)
+    const LONG h = AddItemImage(m, "", platform::com::Variant::i4(7));
+    auto *node = static_cast<XTreeNode_ImageString *>(m.item(h)->GetNode());
+
+    QImage img = paint(m, h, { 12, 6 });
+    EXPECT_EQ(img.pixel(1, 1), qRgb(0xF0, 0xFF, 0x00)); // white AND background
+    EXPECT_EQ(img.pixel(0, 0), kCanvas); // transparent: what was underneath
+    node->SetTile(m, Collapsed, 1);
+    img = paint(m, h, { 12, 6 });
+    EXPECT_EQ(img.pixel(1, 1), qRgb(200 & 0xF0, 100, 0));
+    EXPECT_EQ(img.pixel(2, 2), qRgb(0xF0, 0, 0));
+    EXPECT_EQ(img.pixel(1, 2), kCanvas);
+    DeleteObject(images.entries[7].handle);
+}
+
+struct HitCase {
+    const char *name;
+    int kind; // 0 text, 1 check, 2 image (tile 24 wide)
+    bool children;
+    int x;
+    int area;
+};
+
+TEST(NodeHitTest, AreasPerKind)
+{
+    const HitCase cases[] = {
+        { "text: outside", 0, false, 130, kHitOutside },
+        { "text: button column without children", 0, false, 5, kHitItem },
+        { "text: button column with children", 0, true, 5, kHitButton },
+        { "text: body", 0, false, 40, kHitItem },
+        { "check: column without children is the box", 1, false, 5, kHitBox },
+        { "check: column with children", 1, true, 5, kHitButton },
+        { "check: box", 1, true, 29, kHitBox },
+        { "check: after the box", 1, false, 30, kHitItem },
+        { "image: column without children", 2, false, 5, kHitButton },
+        { "image: tile", 2, false, 37, kHitBox },
+        { "image: after the tile", 2, false, 38, kHitItem },
+    };
+    FakeImages images;
+    images.entries[1] = { 1, 24, 24, 0 };
+    for (const HitCase &c : cases) {
+        SCOPED_TRACE(c.name);
+        XTreeModel m;
+        m.setImageLookup(&images);
+        const LONG h = c.kind == 0 ? AddItem(m, "t")
+            : c.kind == 1          ? AddItemCheck(m, "t")
+                                   : AddItemImage(m, "t", platform::com::Variant::i4(1));
+        if (c.children)
+            AddItem(m, "child", h);
+        const QRect rect(0, 0, 120, 20);
+        EXPECT_EQ(m.item(h)->GetNode()->HitTest(m, QPoint(c.x, 10), rect), c.area);
+    }
+}
+
+TEST(NodeMeasure, SizesPerKind)
+{
+    FakeImages images;
+    images.entries[1] = { platform::ui::registerIcon(QIcon(QPixmap(16, 16))), 24, 40, 0 };
+    XTreeModel m;
+    m.setImageLookup(&images);
+    const QFontMetrics fm(m.appearance().font);
+    const int textWidth =
+        fm.boundingRect(QRect(), Qt::TextSingleLine | Qt::TextShowMnemonic, "Tree").width();
+    const int textHeight = std::max(fm.height(), kMinTextHeight) + kTextExtraHeight;
+    const platform::com::Variant none;
+    struct {
+        const char *name;
+        LONG h;
+        QSize size;
+    } cases[] = {
+        { "text", AddItem(m, "Tree"), { textWidth + 20, textHeight } },
+        { "empty text", AddItem(m, ""), { 20, textHeight } },
+        { "mnemonic ampersand", AddItem(m, "&Tree"), { textWidth + 20, textHeight } },
+        { "icon found", AddItemIcon(m, "Tree", platform::com::Variant::i4(1), none),
+            { textWidth + 39, std::max(textHeight, 16) } },
+        { "icon not found", AddItemIcon(m, "Tree", platform::com::Variant::i4(2), none),
+            { textWidth + 23, std::max(textHeight, 16) } },
+        { "check", AddItemCheck(m, "Tree"), { textWidth + 39, std::max(textHeight, 16) } },
+        { "image", AddItemImage(m, "Tree", platform::com::Variant::i4(1)),
+            { textWidth + 23 + 24, std::max(textHeight, 40) } },
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(m.measure(c.h), c.size);
+    }
+    // Word wrap breaks inside the item width.
+    const LONG wrap = AddItem(m, "one two three four five six");
+    m.item(wrap)->SetWordWrap(true);
+    m.item(wrap)->setWidth(40);
+    EXPECT_GT(m.measure(wrap).height(), 2 * fm.height());
+    // The expanded key falls back to the collapsed one.
+    auto *icon = static_cast<XTreeNode_IconString *>(m.item(cases[3].h)->GetNode());
+    EXPECT_EQ(icon->GetIcon(m, Expanded), images.entries[1].handle);
+    icon->SetImageKey(Expanded, 0x10002); // low word: key 2, unknown
+    EXPECT_EQ(icon->GetIcon(m, Expanded), 0u);
+    DestroyIcon(images.entries[1].handle);
+}
+
+} // namespace
+} // namespace arbor

@@ -1,0 +1,227 @@
+// Window and hosted-control nodes over plain widgets and a fake control: adoption, placement,
+// sizes, activation, and what happens to the widget when the item or the item window goes.
+#include "tests/arbor/model_test_support.h"
+
+#include "arbor/model/windownodes.h"
+#include "platform/ui/wincalls.h"
+
+#include <QCoreApplication>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QPainter>
+
+namespace arbor {
+namespace {
+
+struct Sink : XTreeLayoutSink {
+    int layouts = 0;
+    void layoutInvalidated() override { ++layouts; }
+};
+
+class WindowNodeTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        m_itemWindow = std::make_unique<QWidget>();
+        m_itemWindow->resize(300, 200);
+        m_model = std::make_unique<XTreeModel>();
+        m_model->setItemWindow(m_itemWindow.get());
+        m_model->setEvents(&m_events);
+        m_model->setLayoutSink(&m_sink);
+    }
+    void TearDown() override
+    {
+        m_model.reset();
+        m_itemWindow.reset();
+    }
+    XTreeNode_Window *node(LONG h)
+    {
+        return static_cast<XTreeNode_Window *>(m_model->item(h)->GetNode());
+    }
+    QImage paint(LONG h)
+    {
+        QImage img(100, 60, QImage::Format_RGB32);
+        img.fill(Qt::white);
+        QPainter p(&img);
+        node(h)->Paint(p, QRect(14, 0, 86, 60), *m_model);
+        return img;
+    }
+
+    std::unique_ptr<QWidget> m_itemWindow;
+    std::unique_ptr<XTreeModel> m_model;
+    RecordingEvents m_events;
+    Sink m_sink;
+};
+
+TEST_F(WindowNodeTest, AdoptedWindowIsHiddenChildWithoutBoxStylesAndIsPlacedByPaint)
+{
+    auto client = std::make_unique<QLabel>("client");
+    client->resize(50, 30);
+    client->show();
+    const HWND hwnd = platform::ui::windowHandle(client.get());
+    (void)SetWindowLongW(
+        hwnd, GWL_STYLE, GetWindowLongW(hwnd, GWL_STYLE) | 0x00080000 | 0x00030000);
+    const LONG h = AddItemWindow(*m_model, hwnd);
+    ASSERT_GT(h, 0);
+    EXPECT_EQ(m_model->ItemType(h), kTypeWindow);
+    EXPECT_EQ(client->parentWidget(), m_itemWindow.get());
+    EXPECT_TRUE(client->isHidden());
+    EXPECT_EQ(GetWindowLongW(hwnd, GWL_STYLE) & 0x000B0000, 0);
+    EXPECT_EQ(m_model->item(h)->GetHostedWindow(), hwnd);
+    EXPECT_EQ(m_model->measure(h), QSize(56, 36));
+
+    m_itemWindow->show();
+    m_model->MarkSelected(h);
+    m_model->appearance().hasFocus = true;
+    const QImage img = paint(h);
+    EXPECT_EQ(client->pos(), QPoint(17, 3));
+    EXPECT_TRUE(client->isVisible());
+    EXPECT_EQ(img.pixel(0, 30), qRgb(0, 0, 128)); // frame from the button column on
+    node(h)->ShowHosted(false);
+    EXPECT_TRUE(client->isHidden());
+
+    // Collapsing an ancestor hides it; expanding shows it again.
+    client.release(); // owned by the item window from here on
+    const LONG p = AddItem(*m_model, "p");
+    ASSERT_TRUE(m_model->ChangeParentItem(h, p));
+    node(h)->ShowHosted(true);
+    m_model->Expand(p, false);
+    EXPECT_TRUE(node(h)->GetWindow() && platform::ui::widgetFromHandle(hwnd)->isHidden());
+    m_model->Expand(p, true);
+    EXPECT_FALSE(platform::ui::widgetFromHandle(hwnd)->isHidden());
+}
+
+TEST_F(WindowNodeTest, AdoptionOfItemWindowChildrenIsRefused)
+{
+    auto *child = new QWidget(m_itemWindow.get());
+    auto *grandchild = new QWidget(child);
+    const std::size_t before = m_model->itemCount();
+    EXPECT_EQ(AddItemWindow(*m_model, platform::ui::windowHandle(child)), 0);
+    EXPECT_EQ(AddItemWindow(*m_model, platform::ui::windowHandle(grandchild)), 0);
+    EXPECT_EQ(AddItemWindow(*m_model, platform::ui::windowHandle(m_itemWindow.get())), 0);
+    EXPECT_EQ(m_model->itemCount(), before);
+    // A handle that names no window still makes an item, which holds none.
+    const LONG none = AddItemWindow(*m_model, 0x7ffffff0);
+    ASSERT_GT(none, 0);
+    EXPECT_FALSE(node(none)->HasWindow());
+    EXPECT_EQ(m_model->measure(none), QSize(3, 3));
+}
+
+TEST_F(WindowNodeTest, WindowDestroyedByItsOwnerMeasuresThreeAndPaintsNothing)
+{
+    auto *client = new QWidget;
+    client->resize(40, 40);
+    const LONG h = AddItemWindow(*m_model, platform::ui::windowHandle(client));
+    delete client;
+    EXPECT_FALSE(node(h)->HasWindow());
+    EXPECT_EQ(m_model->measure(h), QSize(3, 3));
+    m_model->MarkSelected(h);
+    m_model->setFocusItem(h);
+    const QImage img = paint(h);
+    QImage white(img.size(), img.format());
+    white.fill(Qt::white);
+    EXPECT_EQ(img, white);
+    EXPECT_TRUE(m_model->RemoveItem(h));
+}
+
+TEST_F(WindowNodeTest, RemovingTheItemOrTheItemWindowDetachesTheWidget)
+{
+    QPointer<QWidget> a = new QLabel("a");
+    QPointer<QWidget> b = new QLabel("b");
+    const LONG ha = AddItemWindow(*m_model, platform::ui::windowHandle(a));
+    AddItemWindow(*m_model, platform::ui::windowHandle(b));
+    ASSERT_EQ(a->parentWidget(), m_itemWindow.get());
+    EXPECT_TRUE(m_model->RemoveItem(ha));
+    ASSERT_TRUE(a);
+    EXPECT_EQ(a->parentWidget(), nullptr);
+    EXPECT_TRUE(a->isHidden());
+    // Qt would delete b with its parent; the model detaches it first.
+    m_itemWindow.reset();
+    ASSERT_TRUE(b);
+    EXPECT_EQ(b->parentWidget(), nullptr);
+    delete a;
+    delete b;
+}
+
+TEST_F(WindowNodeTest, ResizeAsksForLayoutAndActivationSelects)
+{
+    auto *client = new QWidget;
+    const LONG h = AddItemWindow(*m_model, platform::ui::windowHandle(client));
+    m_itemWindow->show();
+    paint(h);
+    m_model->layoutDone();
+    m_sink.layouts = 0;
+    client->resize(80, 50);
+    EXPECT_EQ(m_sink.layouts, 1);
+    EXPECT_EQ(m_model->measure(h), QSize(86, 56));
+
+    QMouseEvent press(QEvent::MouseButtonPress, QPointF(2, 2), QPointF(2, 2), Qt::LeftButton,
+        Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(client, &press);
+    EXPECT_EQ(m_events.events, (std::vector<Event> { { "ItemSelect", h } }));
+    EXPECT_EQ(m_model->focusItem(), h);
+    QCoreApplication::sendEvent(client, &press); // already selected: nothing more
+    EXPECT_EQ(m_events.events.size(), 1u);
+}
+
+TEST_F(WindowNodeTest, CaptionIsTheTextOnlyWithACaptionBar)
+{
+    auto *client = new QWidget;
+    client->setWindowTitle(QString(200, QLatin1Char('c')));
+    const HWND hwnd = platform::ui::windowHandle(client);
+    const LONG h = AddItemWindow(*m_model, hwnd);
+    EXPECT_EQ(m_model->item(h)->GetText(), "");
+    (void)SetWindowLongW(hwnd, GWL_STYLE, GetWindowLongW(hwnd, GWL_STYLE) | 0x00C00000);
+    EXPECT_EQ(m_model->item(h)->GetText(), std::string(127, 'c'));
+}
+
+class FakeControl : public XHostedControl {
+public:
+    explicit FakeControl(QWidget *w)
+        : widget(w)
+    {
+    }
+    HWND window() const override { return platform::ui::windowHandle(widget); }
+    SIZE size() const override { return { cx, cy }; }
+    void setSize(LONG w, LONG h) override
+    {
+        cx = w;
+        cy = h;
+    }
+    void setPosition(LONG x, LONG y) override { pos = { x, y }; }
+    void setVisible(bool v) override { visible = v; }
+    void release() override { ++released; }
+
+    QPointer<QWidget> widget;
+    LONG cx = 164;
+    LONG cy = 164;
+    QPoint pos;
+    bool visible = false;
+    int released = 0;
+};
+
+TEST_F(WindowNodeTest, HostedControlSizesPlacementAndRelease)
+{
+    FakeControl control(new QWidget(m_itemWindow.get()));
+    const LONG h = AddItemControl(*m_model, &control);
+    ASSERT_GT(h, 0);
+    EXPECT_EQ(m_model->ItemType(h), kTypeControl);
+    EXPECT_EQ(m_model->measure(h), QSize(170, 170));
+    paint(h);
+    EXPECT_EQ(control.pos, QPoint(17, 3));
+    EXPECT_TRUE(control.visible);
+    node(h)->ShowHosted(false);
+    EXPECT_FALSE(control.visible);
+
+    m_itemWindow->show();
+    control.widget->show();
+    control.widget->resize(10, 60);
+    EXPECT_EQ(control.cx, 32);
+    EXPECT_EQ(control.cy, 60);
+    EXPECT_TRUE(m_model->RemoveItemRec(h));
+    EXPECT_EQ(control.released, 1);
+    delete control.widget;
+}
+
+} // namespace
+} // namespace arbor
