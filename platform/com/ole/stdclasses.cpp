@@ -1,8 +1,9 @@
-// StdFont and StdPicture are registered as class objects of the process when the platform library
-// loads, so that CoCreateInstance and OleLoadFromStream find them by their standard class
-// identifiers with no registry entry, as they would find the system's own.
+// StdFont, StdPicture and the stock colour page are registered as class objects of the process when
+// the platform library loads, so that CoCreateInstance and OleLoadFromStream find them by their
+// standard class identifiers with no registry entry, as they would find the system's own.
 #include "platform/com/ole/internal/stdclasses.h"
 
+#include "platform/com/ole/propertyframe.h"
 #include "platform/com/ole/stdpicture.h"
 
 #include "platform/com/classfactory.h"
@@ -39,7 +40,11 @@ bool registerStandardClasses() noexcept
     const struct {
         const CLSID *clsid;
         CreateFn create;
-    } classes[] = { { &CLSID_StdFont, &createStdFont }, { &CLSID_StdPicture, &createStdPicture } };
+    } classes[] = {
+        { &CLSID_StdFont, &createStdFont },
+        { &CLSID_StdPicture, &createStdPicture },
+        { &CLSID_StockColorPage, &createColorPage },
+    };
     bool ok = true;
     for (const auto &c : classes) {
         auto factory = StdClassFactory::make(c.create);

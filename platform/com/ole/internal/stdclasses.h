@@ -10,5 +10,7 @@ namespace platform::com {
 [[nodiscard]] HRESULT createFontFromDesc(const FONTDESC &desc, REFIID riid, void **ppv) noexcept;
 // An empty picture (type PICTYPE_NONE) that Load can fill.
 [[nodiscard]] HRESULT createStdPicture(REFIID riid, void **ppv) noexcept;
+// The stock colour property page.
+[[nodiscard]] HRESULT createColorPage(REFIID riid, void **ppv) noexcept;
 
 } // namespace platform::com
