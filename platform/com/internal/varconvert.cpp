@@ -529,14 +529,14 @@ std::u16string formatDate(double date)
     }
     char buffer[64];
     std::string text;
-    if (day != 0 || seconds == 0) {
+    if (day != 0) {
         long long y;
         unsigned m, d;
         civilFromDays(day + kOleEpochFromUnix, y, m, d);
         std::snprintf(buffer, sizeof buffer, "%u/%u/%lld", m, d, y);
         text = buffer;
     }
-    if (seconds != 0) {
+    if (seconds != 0 || day == 0) { // day 0 is "no date": its text is the time alone
         const long long h = seconds / 3600, mi = (seconds / 60) % 60, s = seconds % 60;
         std::snprintf(buffer, sizeof buffer, "%s%lld:%02lld:%02lld %s", text.empty() ? "" : " ",
             h % 12 == 0 ? 12 : h % 12, mi, s, h < 12 ? "AM" : "PM");
@@ -714,6 +714,19 @@ HRESULT coerce(Variant &out, const Variant &in, USHORT flags, VARTYPE vt, int de
         return fromNumber(out, *n, vt);
     }
 
+    if (in.vt == VT_BOOL &&
+        (vt == VT_UI1 || vt == VT_UI2 || vt == VT_UI4 || vt == VT_UINT || vt == VT_UI8)) {
+        // True is all bits set in every unsigned width, as automation has it.
+        out.vt = vt;
+        out.ullVal = in.boolVal ? ~0ull : 0;
+        if (vt == VT_UI1)
+            out.ullVal &= 0xFF;
+        else if (vt == VT_UI2)
+            out.ullVal &= 0xFFFF;
+        else if (vt != VT_UI8)
+            out.ullVal &= 0xFFFFFFFF;
+        return S_OK;
+    }
     const auto n = numberOf(in);
     if (!n)
         return DISP_E_BADVARTYPE;

@@ -196,6 +196,9 @@ TEST(VariantChangeType, NumericConversions)
         { "i4 to cy", VT_I4, 7, VT_CY, S_OK, 7 },
         { "r8 to cy keeps 4 decimals", VT_R8, 1.23456, VT_CY, S_OK, 1.2346 },
         { "true to i4 is -1", VT_BOOL, 1, VT_I4, S_OK, -1 },
+        { "true to ui1 is all bits", VT_BOOL, 1, VT_UI1, S_OK, 255 },
+        { "true to ui4 is all bits", VT_BOOL, 1, VT_UI4, S_OK, 4294967295.0 },
+        { "false to ui2", VT_BOOL, 0, VT_UI2, S_OK, 0 },
         { "nonzero to bool is -1", VT_R8, 0.25, VT_BOOL, S_OK, -1 },
         { "zero to bool", VT_I4, 0, VT_BOOL, S_OK, 0 },
         { "r8 to date", VT_R8, 36526.5, VT_DATE, S_OK, 36526.5 },
@@ -282,6 +285,9 @@ TEST(VariantChangeType, ValuesToStrings)
     Variant timeOnly;
     timeOnly.vt = VT_DATE;
     timeOnly.date = 0.5;
+    Variant zeroDate;
+    zeroDate.vt = VT_DATE;
+    zeroDate.date = 0;
     const ToStringCase cases[] = {
         { Variant::i4(-5), 0, u"-5" },
         { Variant::r8(1.5), 0, u"1.5" },
@@ -294,6 +300,7 @@ TEST(VariantChangeType, ValuesToStrings)
         { date, 0, u"1/1/2000 6:00:00 PM" },
         { midnight, 0, u"1/1/1900" },
         { timeOnly, 0, u"12:00:00 PM" },
+        { zeroDate, 0, u"12:00:00 AM" },
     };
     for (const auto &c : cases) {
         Variant out;
