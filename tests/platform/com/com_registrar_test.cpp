@@ -2,6 +2,7 @@
 #include "platform/com/com.h"
 #include "platform/com/internal/regutil.h"
 #include "platform/com/registrar.h"
+#include "platform/registry/testing.h"
 
 #include <gtest/gtest.h>
 
@@ -137,6 +138,32 @@ TEST(Registrar, RejectsMalformedScripts)
     Registrar r;
     std::vector<RgsRoot> roots;
     EXPECT_EQ(r.parse(deep, roots), DISP_E_EXCEPTION);
+}
+
+} // namespace
+
+namespace {
+
+TEST(Registrar, WriteFailureStopsAndIsReported)
+{
+    platform::registry::testing::denyAccess(HKEY_CLASSES_ROOT, false, true);
+    Registrar r;
+    EXPECT_EQ(
+        r.registerScript("HKCR { Denied.Key = s 'x' }"), HRESULT_FROM_WIN32(ERROR_ACCESS_DENIED));
+    EXPECT_FALSE(r.error().empty());
+    ComPtr<ITypeLib> lib;
+    static constexpr IID kLib = guid("{6B1F0005-0000-4000-8000-000000000001}");
+    static constexpr TypeLibDesc kEmpty { "EmptyLib", kLib, 1, 0, {}, {} };
+    ASSERT_EQ(typeLibOf(kEmpty, &lib), S_OK);
+    EXPECT_EQ(RegisterTypeLib(lib.Get(), u"/x/empty.tlb", u"/x"), TYPE_E_REGISTRYACCESS);
+    platform::registry::testing::allowAllAccess();
+    EXPECT_EQ(RegisterTypeLib(lib.Get(), u"/x/empty.tlb", u"/x"), S_OK);
+    ComPtr<ITypeLib> loaded;
+    EXPECT_EQ(
+        LoadRegTypeLib(kLib, 1, 0, 0, &loaded), TYPE_E_CANTLOADLIBRARY); // registered, file absent
+    EXPECT_EQ(LoadRegTypeLib(kLib, 2, 0, 0, &loaded), TYPE_E_LIBNOTREGISTERED);
+    EXPECT_EQ(UnRegisterTypeLib(kLib, 1, 0, 0, SYS_WIN64), S_OK);
+    EXPECT_FALSE(detail::keyExists(HKEY_CLASSES_ROOT, "TypeLib\\" + guidToString(kLib)));
 }
 
 } // namespace
