@@ -186,8 +186,9 @@ TEST(StdPicture, OwnedHandlesDieWithThePictureOthersDoNot)
             EXPECT_EQ(static_cast<OLE_HANDLE>(number.lVal), handle);
         }
         EXPECT_EQ(graphicsKind(handle) == GraphicsKind::None, own == TRUE);
-        if (!own)
+        if (!own) {
             EXPECT_TRUE(DeleteObject(handle));
+        }
     }
     const HICON icon = platform::ui::registerIcon(QIcon(QPixmap::fromImage(twoBands())));
     PICTDESC wrongKind {};
