@@ -79,8 +79,10 @@ HWND XTreeItem::GetHostedWindow() const noexcept
 
 bool XTreeItem::Greater(const XTreeItem &other) const
 {
-    if (m_sortPosition != other.m_sortPosition)
-        return m_sortPosition > other.m_sortPosition;
+    const LONG mine = GetSortPosition();
+    const LONG theirs = other.GetSortPosition();
+    if (mine != theirs)
+        return mine > theirs;
     const char *a = GetNode()->textData();
     const char *b = other.GetNode()->textData();
     if (a && b)
@@ -112,6 +114,12 @@ void XTreeItem::setItemFont(const QFont *font)
         return;
     }
     extras().font = std::make_unique<QFont>(*font);
+}
+
+void XTreeItem::setWidth(LONG w)
+{
+    if (w != -1 || m_extras)
+        extras().width = w;
 }
 
 XTreeItem::Extras &XTreeItem::extras()

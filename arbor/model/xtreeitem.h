@@ -52,11 +52,11 @@ public:
     LONG GetVAlignment() const noexcept { return m_vAlign; }
     // Clamped to 0..2: the value divides a height in the layout.
     void SetVAlignment(LONG a) noexcept { m_vAlign = a < 0 ? 0 : (a > 2 ? 2 : a); }
-    LONG width() const noexcept { return m_width; }
-    void setWidth(LONG w) noexcept { m_width = w; }
+    LONG width() const noexcept { return m_extras ? m_extras->width : -1; }
+    void setWidth(LONG w);
     DWORD linkFlags() const noexcept { return m_linkFlags; }
     void setLinkFlags(DWORD f) noexcept { m_linkFlags = f & AllLinks; }
-    LONG GetSortPosition() const noexcept { return m_sortPosition; }
+    LONG GetSortPosition() const noexcept { return m_extras ? m_extras->sortPosition : 0; }
     LONG GetAutoSortDirection() const noexcept { return m_autoSort; }
     bool IsExpanded() const noexcept { return m_expanded; }
     bool IsCollapsed() const noexcept { return !m_expanded; }
@@ -94,10 +94,16 @@ private:
     explicit XTreeItem(LONG handle) noexcept;
     ~XTreeItem();
 
-    // Rarely used per-item values, kept out of line so a plain text item pays one pointer.
+    // Rarely set per-item values, kept out of line so that a plain text item pays one pointer
+    // for all of them and item and node fit one small allocation.
     struct Extras {
+        static constexpr COLORREF kUnset = 0xFFFFFFFFu;
         platform::com::Variant data;
         std::unique_ptr<QFont> font;
+        COLORREF foreColor = kUnset; // the node's own colours
+        COLORREF backColor = kUnset;
+        LONG width = -1;
+        LONG sortPosition = 0;
     };
     Extras &extras();
 
@@ -111,8 +117,6 @@ private:
     XTreeItem *m_lastChild = nullptr;
     std::unique_ptr<Extras> m_extras;
     LONG m_handle;
-    LONG m_width = -1;
-    LONG m_sortPosition = 0;
     // Position in the root list's slot table; only meaningful for roots.
     UINT m_rootSlot = 0;
     int m_cachedWidth = 0;

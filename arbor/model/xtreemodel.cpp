@@ -388,7 +388,8 @@ void XTreeModel::SetSortPosition(LONG hItem, LONG position)
     XTreeItem *x = item(hItem);
     if (!x)
         return;
-    x->m_sortPosition = position;
+    if (position != 0 || x->m_extras)
+        x->extras().sortPosition = position;
     resortInParent(x);
 }
 

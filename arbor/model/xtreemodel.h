@@ -195,8 +195,8 @@ public:
     void setHandleCapacityForTesting(std::size_t n) { m_registry.setCapacityForTesting(n); }
 
     // The item's node lives right behind it in the same block.
-    static constexpr std::size_t kNodeOffset = (sizeof(XTreeItem) + alignof(std::max_align_t) - 1) /
-        alignof(std::max_align_t) * alignof(std::max_align_t);
+    static constexpr std::size_t kNodeOffset =
+        (sizeof(XTreeItem) + alignof(XTreeItem) - 1) / alignof(XTreeItem) * alignof(XTreeItem);
 
 private:
     friend struct ModelInspector;

@@ -42,7 +42,7 @@ void XTreeModel::sortChildren(XTreeItem *parent, LONG direction)
         const char *t = c->GetNode()->textData();
         if (!t)
             t = computed.emplace_back(c->GetText()).c_str();
-        keys.push_back({ c, c->m_sortPosition, t });
+        keys.push_back({ c, c->GetSortPosition(), t });
     }
     auto greater = [](const Key &a, const Key &b) {
         return a.position != b.position ? a.position > b.position : a.text.compare(b.text) > 0;

@@ -24,28 +24,45 @@ bool XTreeNode::OnClick(XTreeModel &, int)
     return false;
 }
 
-void XTreeNode::SetForeColor(const XTreeModel &model, COLORREF color) noexcept
+void XTreeNode::SetForeColor(const XTreeModel &model, COLORREF color)
 {
     color &= 0xFFFFFF;
-    m_foreColor = color == model.appearance().foreColor ? kUnset : color;
+    XTreeItem *x = item();
+    if (color != model.appearance().foreColor)
+        x->extras().foreColor = color;
+    else if (x->m_extras)
+        x->m_extras->foreColor = XTreeItem::Extras::kUnset;
 }
 
-void XTreeNode::SetBackColor(const XTreeModel &model, COLORREF color) noexcept
+void XTreeNode::SetBackColor(const XTreeModel &model, COLORREF color)
 {
     color &= 0xFFFFFF;
-    m_backColor = color == model.appearance().backColor ? kUnset : color;
+    XTreeItem *x = item();
+    if (color != model.appearance().backColor)
+        x->extras().backColor = color;
+    else if (x->m_extras)
+        x->m_extras->backColor = XTreeItem::Extras::kUnset;
+}
+
+bool XTreeNode::hasOwnBackColor() const noexcept
+{
+    const XTreeItem *x = item();
+    return x->m_extras && x->m_extras->backColor != XTreeItem::Extras::kUnset;
 }
 
 COLORREF XTreeNode::GetForeColor(const XTreeModel &model) const noexcept
 {
     if (!model.appearance().enabled)
         return kLightGrey;
-    return m_foreColor != kUnset ? m_foreColor : model.appearance().foreColor;
+    const XTreeItem *x = item();
+    if (x->m_extras && x->m_extras->foreColor != XTreeItem::Extras::kUnset)
+        return x->m_extras->foreColor;
+    return model.appearance().foreColor;
 }
 
 COLORREF XTreeNode::GetBackColor(const XTreeModel &model) const noexcept
 {
-    return m_backColor != kUnset ? m_backColor : model.appearance().backColor;
+    return hasOwnBackColor() ? item()->m_extras->backColor : model.appearance().backColor;
 }
 
 } // namespace arbor

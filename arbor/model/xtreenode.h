@@ -1,7 +1,8 @@
 // The node of an item decides what the item shows, how big it is, where a point falls on it and
 // what a click does. XTreeNode is the base of the eight kinds; it keeps the item's own colours.
 // Operations that can raise an event take the model and the item's handle and must not touch the
-// node after the event: the handler may have destroyed it.
+// node after the event: the handler may have destroyed it. The node's own colours are kept with
+// the item's other rarely set values.
 #pragma once
 
 #include "arbor/model/constants.h"
@@ -42,12 +43,12 @@ public:
 
     // A stored colour equal to the control's colour of that kind is dropped again, so the item
     // follows later changes of the control colour.
-    void SetForeColor(const XTreeModel &model, COLORREF color) noexcept;
-    void SetBackColor(const XTreeModel &model, COLORREF color) noexcept;
+    void SetForeColor(const XTreeModel &model, COLORREF color);
+    void SetBackColor(const XTreeModel &model, COLORREF color);
     // Effective colours: grey text while the control is disabled, else own, else the control's.
     COLORREF GetForeColor(const XTreeModel &model) const noexcept;
     COLORREF GetBackColor(const XTreeModel &model) const noexcept;
-    bool hasOwnBackColor() const noexcept { return m_backColor != kUnset; }
+    bool hasOwnBackColor() const noexcept;
 
     virtual HWND GetWindow() const noexcept { return 0; }
     virtual std::string GetText() const { return {}; }
@@ -70,11 +71,6 @@ public:
 
 protected:
     XTreeNode() = default;
-
-private:
-    static constexpr COLORREF kUnset = 0xFFFFFFFFu;
-    COLORREF m_foreColor = kUnset;
-    COLORREF m_backColor = kUnset;
 };
 
 } // namespace arbor
