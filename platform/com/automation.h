@@ -140,6 +140,18 @@ struct CoClassDesc {
     const char *doc = nullptr;
 };
 
+// An enumeration of a type library: named 32-bit constants (ITypeInfo::GetVarDesc reads them,
+// with the member's position as its MEMBERID).
+struct EnumMember {
+    const char *name;
+    LONG value;
+};
+struct EnumDesc {
+    const char *name;
+    std::span<const EnumMember> members;
+    const char *doc = nullptr;
+};
+
 struct TypeLibDesc {
     const char *name;
     GUID libid;
@@ -149,6 +161,7 @@ struct TypeLibDesc {
     std::span<const CoClassDesc *const> coclasses;
     const char *doc = nullptr;
     LCID lcid = 0;
+    std::span<const EnumDesc *const> enums = {}; // after the interfaces and classes
 };
 
 namespace detail {

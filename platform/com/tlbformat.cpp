@@ -13,6 +13,7 @@ constexpr std::size_t kMaxString = 64 * 1024;
 constexpr std::uint32_t kMaxTypes = 4096;
 constexpr std::uint32_t kMaxImpls = 256;
 constexpr std::uint32_t kMaxFuncs = 4096;
+constexpr std::uint32_t kMaxConstants = 4096;
 
 class Writer {
 public:
@@ -178,6 +179,11 @@ std::string serializeTypeLib(const LibData &lib)
                     w.str(utf16ToUtf8(p.defaultText));
             }
         }
+        w.put<std::uint32_t>(static_cast<std::uint32_t>(t.constants.size()));
+        for (const auto &[name, value] : t.constants) {
+            w.str(name);
+            w.put<std::int32_t>(value);
+        }
     }
     return std::move(w.out);
 }
@@ -207,7 +213,8 @@ std::shared_ptr<LibData> parseTypeLib(std::string_view bytes, std::string *error
         lib->types.resize(typeCount);
         for (TypeData &t : lib->types) {
             const BYTE kind = r.get<BYTE>();
-            if (kind != TKIND_INTERFACE && kind != TKIND_DISPATCH && kind != TKIND_COCLASS)
+            if (kind != TKIND_INTERFACE && kind != TKIND_DISPATCH && kind != TKIND_COCLASS &&
+                kind != TKIND_ENUM)
                 throw Malformed { "unsupported type kind" };
             t.kind = static_cast<TYPEKIND>(kind);
             t.guid = r.guid();
@@ -259,6 +266,11 @@ std::shared_ptr<LibData> parseTypeLib(std::string_view bytes, std::string *error
                     f.params.push_back(std::move(param));
                 }
                 t.funcs.push_back(std::move(f));
+            }
+            const auto constantCount = r.count(kMaxConstants, 8);
+            for (std::uint32_t i = 0; i < constantCount; ++i) {
+                std::string name = r.str();
+                t.constants.emplace_back(std::move(name), r.get<std::int32_t>());
             }
             t.buildIndex();
         }

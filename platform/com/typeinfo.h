@@ -138,7 +138,19 @@ struct FUNCDESC {
     WORD wFuncFlags;
 };
 
-struct VARDESC;
+enum VARKIND { VAR_PERINSTANCE = 0, VAR_STATIC, VAR_CONST, VAR_DISPATCH };
+
+struct VARDESC {
+    MEMBERID memid;
+    LPOLESTR lpstrSchema;
+    union {
+        ULONG oInst;
+        VARIANT *lpvarValue;
+    };
+    ELEMDESC elemdescVar;
+    WORD wVarFlags;
+    VARKIND varkind;
+};
 
 struct TLIBATTR {
     GUID guid;

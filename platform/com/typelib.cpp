@@ -105,6 +105,15 @@ std::shared_ptr<LibData> libFromDescription(const TypeLibDesc &desc)
                     t.impls.push_back({ static_cast<HREFTYPE>(k), impl.flags });
         lib->types.push_back(std::move(t));
     }
+    for (const EnumDesc *e : desc.enums) {
+        TypeData t;
+        t.kind = TKIND_ENUM;
+        t.name = e->name ? e->name : "";
+        t.doc = e->doc ? e->doc : "";
+        for (const EnumMember &m : e->members)
+            t.constants.emplace_back(m.name ? m.name : "", m.value);
+        lib->types.push_back(std::move(t));
+    }
     return lib;
 }
 
@@ -208,6 +217,12 @@ struct FuncBlock {
 };
 static_assert(std::is_standard_layout_v<FuncBlock>);
 
+struct VarBlock {
+    VARDESC desc;
+    VARIANT value;
+};
+static_assert(std::is_standard_layout_v<VarBlock>);
+
 void describeType(VARTYPE vt, TYPEDESC &td, TYPEDESC &pointee)
 {
     if (vt & VT_BYREF) {
@@ -242,6 +257,7 @@ public:
         attr->memidDestructor = MEMBERID_NIL;
         attr->typekind = t.kind;
         attr->cFuncs = static_cast<WORD>(t.funcs.size());
+        attr->cVars = static_cast<WORD>(t.constants.size());
         attr->cImplTypes = static_cast<WORD>(t.impls.size());
         const bool dual = t.flags & TYPEFLAG_FDUAL;
         if (t.kind == TKIND_DISPATCH)
@@ -315,11 +331,24 @@ public:
         *out = &block.release()->desc;
         return S_OK;
     }
-    HRESULT GetVarDesc(UINT, VARDESC **out) noexcept override
+    HRESULT GetVarDesc(UINT index, VARDESC **out) noexcept override
     {
-        if (out)
-            *out = nullptr;
-        return TYPE_E_ELEMENTNOTFOUND;
+        if (!out)
+            return E_INVALIDARG;
+        *out = nullptr;
+        const TypeData &t = type();
+        if (index >= t.constants.size())
+            return TYPE_E_ELEMENTNOTFOUND;
+        auto block = std::make_unique<VarBlock>();
+        std::memset(block.get(), 0, sizeof(VarBlock));
+        block->desc.memid = static_cast<MEMBERID>(index);
+        block->desc.varkind = VAR_CONST;
+        block->desc.elemdescVar.tdesc.vt = VT_I4;
+        block->value.vt = VT_I4;
+        block->value.lVal = t.constants[index].second;
+        block->desc.lpvarValue = &block->value;
+        *out = &block.release()->desc;
+        return S_OK;
     }
     HRESULT GetNames(MEMBERID memid, BSTR *names, UINT maxNames, UINT *count) noexcept override
     {
@@ -327,6 +356,16 @@ public:
             return E_INVALIDARG;
         *count = 0;
         const TypeData &t = type();
+        if (t.kind == TKIND_ENUM) {
+            if (memid < 0 || static_cast<std::size_t>(memid) >= t.constants.size())
+                return TYPE_E_ELEMENTNOTFOUND;
+            if (maxNames == 0)
+                return S_OK;
+            if (FAILED(giveString(t.constants[static_cast<std::size_t>(memid)].first, &names[0])))
+                return E_OUTOFMEMORY;
+            *count = 1;
+            return S_OK;
+        }
         const auto it = t.byId.find(memid);
         if (it == t.byId.end())
             return TYPE_E_ELEMENTNOTFOUND;
@@ -386,7 +425,13 @@ public:
     {
         const TypeData &t = type();
         const std::string *n = &t.name, *d = &t.doc;
-        if (memid != MEMBERID_NIL) {
+        static const std::string none;
+        if (memid != MEMBERID_NIL && t.kind == TKIND_ENUM) {
+            if (memid < 0 || static_cast<std::size_t>(memid) >= t.constants.size())
+                return TYPE_E_ELEMENTNOTFOUND;
+            n = &t.constants[static_cast<std::size_t>(memid)].first;
+            d = &none;
+        } else if (memid != MEMBERID_NIL) {
             const auto it = t.byId.find(memid);
             if (it == t.byId.end())
                 return TYPE_E_ELEMENTNOTFOUND;
@@ -454,7 +499,10 @@ public:
         for (PARAMDESCEX &ex : block->defaults)
             (void)VariantClear(&ex.varDefaultValue);
     }
-    void ReleaseVarDesc(VARDESC *) noexcept override { }
+    void ReleaseVarDesc(VARDESC *desc) noexcept override
+    {
+        std::unique_ptr<VarBlock> block(reinterpret_cast<VarBlock *>(desc));
+    }
 
 private:
     const TypeData &type() const { return m_lib->types[m_index]; }

@@ -8,7 +8,8 @@
 //   header   8 bytes "BLKTLB\r\n", u16 format version (1)
 //   library  guid libid, u16 major, u16 minor, u32 lcid, u16 syskind, u16 libflags,
 //            str name, str doc, str helpfile, u32 typeCount (at most 4096)
-//   type     u8 typekind, guid, str name, str doc, u16 typeflags,
+//   type     u8 typekind (3 interface, 4 dispinterface, 5 class, 0 enumeration), guid, str name,
+//   str doc, u16 typeflags,
 //            u32 implCount (at most 256), then per implemented type: u32 href, i32 implflags
 //              (href: index of a type of this file, 0x80000000 IUnknown, 0x80000001 IDispatch)
 //            u32 funcCount (at most 4096), then per function:
@@ -17,6 +18,7 @@
 //                str name, u16 vartype (VT_BYREF | type for pointers), u16 paramflags,
 //                u8 default kind (0 none, 1 integer, 2 real, 3 text), then
 //                i64 integer | f64 real | str text (UTF-8) as the kind says
+//            u32 constantCount (at most 4096; enumerations), then per constant: str name, i32 value
 //
 // A reader refuses (TYPE_E_INVDATAREAD) a file that is shorter than its counts say, has trailing
 // bytes, a count above its limit, an href outside the file or an unknown type or kind.

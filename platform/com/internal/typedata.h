@@ -58,6 +58,7 @@ struct TypeData {
     WORD flags = 0;
     std::vector<FuncData> funcs;
     std::vector<ImplData> impls;
+    std::vector<std::pair<std::string, LONG>> constants; // TKIND_ENUM members, in order
 
     // DISPID -> indexes into funcs (a property has up to three entries); lower-case name -> DISPID.
     std::unordered_map<DISPID, std::vector<int>> byId;

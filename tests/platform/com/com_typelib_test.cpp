@@ -21,7 +21,9 @@ TEST(TypeLibFile, RoundTripKeepsEveryField)
     auto lib = detail::parseTypeLib(bytes, &error);
     ASSERT_TRUE(lib) << error;
     EXPECT_EQ(detail::serializeTypeLib(*lib), bytes);
-    ASSERT_EQ(lib->types.size(), 3u);
+    ASSERT_EQ(lib->types.size(), 4u);
+    EXPECT_EQ(lib->types[3].kind, TKIND_ENUM);
+    EXPECT_EQ(lib->types[3].constants.back(), (std::pair<std::string, LONG>("ShadeNone", -1)));
     const detail::TypeData &widget = lib->types[0];
     const auto &compute =
         widget.funcs[static_cast<std::size_t>(widget.byId.at(testwidget::kCompute).front())];
@@ -89,6 +91,31 @@ TEST(TypeLibFile, DamagedFieldsAreRefused)
     coclass.impls.push_back({ 5, IMPLTYPEFLAG_FDEFAULT });
     dangling.types.push_back(coclass);
     EXPECT_EQ(loadTypeLibFromMemory(detail::serializeTypeLib(dangling), &lib), TYPE_E_INVDATAREAD);
+}
+
+TEST(TypeLibFile, EnumerationsReadAsConstants)
+{
+    ComPtr<ITypeLib> lib;
+    ASSERT_EQ(loadTypeLibFromMemory(widgetLibBytes(), &lib), S_OK);
+    ComPtr<ITypeInfo> shades;
+    ASSERT_EQ(lib->GetTypeInfo(3, &shades), S_OK);
+    TYPEATTR *attr = nullptr;
+    ASSERT_EQ(shades->GetTypeAttr(&attr), S_OK);
+    EXPECT_EQ(attr->typekind, TKIND_ENUM);
+    EXPECT_EQ(attr->cVars, 3);
+    shades->ReleaseTypeAttr(attr);
+    VARDESC *var = nullptr;
+    ASSERT_EQ(shades->GetVarDesc(2, &var), S_OK);
+    EXPECT_EQ(var->varkind, VAR_CONST);
+    EXPECT_EQ(var->lpvarValue->lVal, -1);
+    BSTR name = nullptr;
+    UINT count = 0;
+    ASSERT_EQ(shades->GetNames(var->memid, &name, 1, &count), S_OK);
+    shades->ReleaseVarDesc(var);
+    EXPECT_EQ(view(name), u"ShadeNone");
+    SysFreeString(name);
+    EXPECT_EQ(shades->GetVarDesc(3, &var), TYPE_E_ELEMENTNOTFOUND);
+    EXPECT_EQ(var, nullptr);
 }
 
 } // namespace

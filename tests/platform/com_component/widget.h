@@ -74,7 +74,12 @@ inline constexpr CoClassDesc kWidgetClass { "TestWidget", CLSID_TestWidget, kWid
 
 inline constexpr const InterfaceDesc *kLibInterfaces[] = { &kWidgetDesc, &kEventsDesc };
 inline constexpr const CoClassDesc *kLibClasses[] = { &kWidgetClass };
+inline constexpr EnumMember kShadeMembers[] = { { "ShadeLight", 0 }, { "ShadeDark", 1 },
+    { "ShadeNone", -1 } };
+inline constexpr EnumDesc kShades { "Shades", kShadeMembers, "How dark a widget is drawn" };
+inline constexpr const EnumDesc *kLibEnums[] = { &kShades };
+
 inline constexpr TypeLibDesc kWidgetLib { "TestWidgetLib", LIBID_TestWidgetLib, 1, 0,
-    kLibInterfaces, kLibClasses, "Test Widget 1.0 Type Library" };
+    kLibInterfaces, kLibClasses, "Test Widget 1.0 Type Library", 0, kLibEnums };
 
 } // namespace testwidget
