@@ -5,6 +5,7 @@
 #include "platform/com/ole/olectl.h"
 
 #include <QFocusEvent>
+#include <QPainter>
 #include <QResizeEvent>
 
 namespace platform::com {
@@ -127,6 +128,29 @@ HRESULT ControlHost::doVerb(LONG verb) noexcept
         (verb == OLEIVERB_SHOW || verb == OLEIVERB_INPLACEACTIVATE || verb == OLEIVERB_UIACTIVATE))
         m_shown = true;
     return hr;
+}
+
+HRESULT ControlHost::drawControl(QPainter &painter, const QRect &bounds) noexcept
+{
+    if (!m_object)
+        return E_UNEXPECTED;
+    ComPtr<IViewObject> view;
+    if (FAILED(m_object.As(view)))
+        return E_NOINTERFACE;
+    const RECTL rect { bounds.left(), bounds.top(), bounds.left() + bounds.width(),
+        bounds.top() + bounds.height() };
+    return view->Draw(
+        DVASPECT_CONTENT, -1, nullptr, nullptr, nullptr, &painter, &rect, nullptr, nullptr, 0);
+}
+
+void ControlHost::paintEvent(QPaintEvent *event)
+{
+    QWidget::paintEvent(event);
+    // A control with a window paints itself; one without is drawn here.
+    if (m_object && !controlWindow()) {
+        QPainter painter(this);
+        (void)drawControl(painter, rect());
+    }
 }
 
 void ControlHost::setUserMode(bool on)

@@ -54,6 +54,11 @@ public:
     // What the control last told the site through OnShowWindow, or the last show/hide verb.
     bool isControlShown() const noexcept { return m_shown; }
 
+    // Asks the control to draw itself (IViewObject, content aspect) into `painter` on `bounds`:
+    // for printing, drag pictures, and for controls without a window of their own, which the host
+    // paints this way. E_UNEXPECTED without a control, E_NOINTERFACE when it cannot draw.
+    [[nodiscard]] HRESULT drawControl(QPainter &painter, const QRect &bounds) noexcept;
+
     // Runs a verb on the control with the site and this widget's rectangle.
     [[nodiscard]] HRESULT doVerb(LONG verb) noexcept;
 
@@ -69,6 +74,7 @@ public:
 protected:
     void resizeEvent(QResizeEvent *event) override;
     void focusInEvent(QFocusEvent *event) override;
+    void paintEvent(QPaintEvent *event) override;
 
 private:
     friend class ControlSite;

@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QPainter>
 #include <QPushButton>
 #include <QTest>
 
@@ -251,6 +252,22 @@ TEST_F(ControlHostTest, LoadsDesignTimePropertiesFromAStream)
     ASSERT_EQ(createStreamOnBytes(saved.substr(0, 6), &broken), S_OK);
     EXPECT_EQ(host.createControl(u"Test.OleControl", broken.Get()), E_FAIL);
     EXPECT_FALSE(host.hasControl()) << "a control that cannot load is released";
+}
+
+TEST_F(ControlHostTest, DrawsTheControlThroughItsViewObject)
+{
+    ControlHost host;
+    host.resize(80, 30);
+    QImage image(80, 30, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    EXPECT_EQ(host.drawControl(painter, QRect(0, 0, 80, 30)), E_UNEXPECTED);
+    ASSERT_EQ(host.createControl(u"Test.OleControl"), S_OK);
+    ASSERT_EQ(host.drawControl(painter, QRect(10, 5, 60, 20)), S_OK);
+    painter.end();
+    EXPECT_EQ(image.pixelColor(10, 5), QColor(Qt::black))
+        << "the control's frame, where it was asked to draw";
+    EXPECT_EQ(image.pixelColor(5, 2), QColor(Qt::white)) << "nothing outside the bounds";
 }
 
 TEST_F(ControlHostTest, AmbientPropertiesThroughTheSiteDispatch)
