@@ -59,7 +59,8 @@ QWidget *widgetFromHandle(HWND hwnd) noexcept;
 enum class GraphicsKind { None, Bitmap, Icon };
 
 // Registers a copy of a picture and returns its new handle; 0 when the table is full. The copy
-// stays valid until DeleteObject/DestroyIcon, whatever happens to the caller's object. Any thread.
+// stays valid until DeleteObject/DestroyIcon, whatever happens to the caller's object. UI thread,
+// as pixmaps are; the table itself is locked, so lookups from other threads are safe.
 HBITMAP registerBitmap(const QPixmap &pixmap);
 HICON registerIcon(const QIcon &icon);
 
