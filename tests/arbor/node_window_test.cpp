@@ -81,7 +81,6 @@ TEST_F(WindowNodeTest, AdoptedWindowIsHiddenChildWithoutBoxStylesAndIsPlacedByPa
     EXPECT_TRUE(client->isHidden());
 
     // Collapsing an ancestor hides it; expanding shows it again.
-    client.release(); // owned by the item window from here on
     const LONG p = AddItem(*m_model, "p");
     ASSERT_TRUE(m_model->ChangeParentItem(h, p));
     node(h)->ShowHosted(true);
@@ -145,7 +144,8 @@ TEST_F(WindowNodeTest, RemovingTheItemOrTheItemWindowDetachesTheWidget)
 
 TEST_F(WindowNodeTest, ResizeAsksForLayoutAndActivationSelects)
 {
-    auto *client = new QWidget;
+    auto owned = std::make_unique<QWidget>();
+    QWidget *client = owned.get();
     const LONG h = AddItemWindow(*m_model, platform::ui::windowHandle(client));
     m_itemWindow->show();
     paint(h);
@@ -166,9 +166,9 @@ TEST_F(WindowNodeTest, ResizeAsksForLayoutAndActivationSelects)
 
 TEST_F(WindowNodeTest, CaptionIsTheTextOnlyWithACaptionBar)
 {
-    auto *client = new QWidget;
+    auto client = std::make_unique<QWidget>();
     client->setWindowTitle(QString(200, QLatin1Char('c')));
-    const HWND hwnd = platform::ui::windowHandle(client);
+    const HWND hwnd = platform::ui::windowHandle(client.get());
     const LONG h = AddItemWindow(*m_model, hwnd);
     EXPECT_EQ(m_model->item(h)->GetText(), "");
     (void)SetWindowLongW(hwnd, GWL_STYLE, GetWindowLongW(hwnd, GWL_STYLE) | 0x00C00000);
