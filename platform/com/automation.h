@@ -87,7 +87,7 @@ constexpr ParamDesc retval(const char *name, VARTYPE vt = VT_EMPTY)
 }
 
 // Converted arguments in declaration order, one slot per C++ parameter (retval included).
-using InvokeThunk = HRESULT (*)(void *iface, VARIANT *slots) noexcept;
+using InvokeThunk = HRESULT (*)(void *iface, VARIANT *args) noexcept;
 
 struct MemberDesc {
     DISPID dispid = 0;
@@ -247,9 +247,9 @@ template <class I, class... Args> struct Signature<HRESULT (I::*)(Args...) noexc
     static constexpr const IID *iids[count + 1] = { iidOf<Args>()..., nullptr };
 
     template <auto M, std::size_t... N>
-    static HRESULT call(I *self, VARIANT *slots, std::index_sequence<N...>) noexcept
+    static HRESULT call(I *self, VARIANT *args, std::index_sequence<N...>) noexcept
     {
-        return (self->*M)(fromSlot<Args>(slots[N])...);
+        return (self->*M)(fromSlot<Args>(args[N])...);
     }
 };
 
@@ -257,11 +257,11 @@ template <class I, class... Args>
 struct Signature<HRESULT (I::*)(Args...)> : Signature<HRESULT (I::*)(Args...) noexcept> {
 };
 
-template <auto M> HRESULT thunk(void *iface, VARIANT *slots) noexcept
+template <auto M> HRESULT thunk(void *iface, VARIANT *args) noexcept
 {
     using S = Signature<decltype(M)>;
     return S::template call<M>(
-        static_cast<typename S::Interface *>(iface), slots, std::make_index_sequence<S::count>());
+        static_cast<typename S::Interface *>(iface), args, std::make_index_sequence<S::count>());
 }
 
 template <auto M, class... P>

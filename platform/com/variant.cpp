@@ -179,7 +179,8 @@ HRESULT VariantCopyInd(VARIANT *dest, const VARIANT *src) noexcept
     const HRESULT hr = dereference(&value, src);
     if (FAILED(hr))
         return hr;
-    if (dest != src && FAILED(VariantClear(dest)))
+    // In place (dest == src) the old value is released here too; `value` holds its own copy.
+    if (FAILED(VariantClear(dest)))
         return DISP_E_BADVARTYPE;
     *dest = value.detach();
     return S_OK;
@@ -213,7 +214,8 @@ HRESULT VariantChangeTypeEx(
     }
     if (FAILED(hr))
         return hr;
-    if (dest != src && FAILED(VariantClear(dest)))
+    // In place (dest == src) the old value is released here too; `value` holds its own copy.
+    if (FAILED(VariantClear(dest)))
         return DISP_E_BADVARTYPE;
     *dest = out.detach();
     return S_OK;

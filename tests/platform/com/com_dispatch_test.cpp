@@ -258,6 +258,13 @@ TEST_F(Dispatch, ObjectConvertsThroughItsValueMember)
     Variant unknown;
     ASSERT_EQ(VariantChangeType(&unknown, &object, 0, VT_UNKNOWN), S_OK);
     EXPECT_EQ(unknown.punkVal, widget->identity());
+
+    // Converted in place, the old value's reference is released, not leaked.
+    const ULONG before = (call.target->AddRef(), call.target->Release());
+    Variant inPlace = Variant::dispatch(call.target.Get());
+    ASSERT_EQ(VariantChangeType(&inPlace, &inPlace, 0, VT_I4), S_OK);
+    EXPECT_EQ(inPlace.lVal, 3);
+    EXPECT_EQ((call.target->AddRef(), call.target->Release()), before);
 }
 
 // A sink that records events, optionally sets the cancel flag, and can unadvise itself.
