@@ -187,6 +187,11 @@ public:
     // for hosted windows when there are none, and the item window's end detaches them.
     void addWindowNode(XTreeNode_Window *node) { m_windowNodes.insert(node); }
     void removeWindowNode(XTreeNode_Window *node) noexcept { m_windowNodes.erase(node); }
+    // The view places these windows even when their rows are scrolled out of sight.
+    const std::unordered_set<XTreeNode_Window *> &windowNodes() const noexcept
+    {
+        return m_windowNodes;
+    }
     // Hides every adopted window and makes it a top-level window again, so that destroying the
     // item window (which deletes its children) destroys nothing a client owns. Runs by itself when
     // the item window is destroyed. O(window nodes).

@@ -1,0 +1,60 @@
+#include "arbor/view/layoutwalk.h"
+
+#include <vector>
+
+namespace arbor {
+
+namespace {
+
+struct Run {
+    const XTreeItem *parent; // whose family; null for the roots
+    XTreeItem *row; // next row to visit
+    int x;
+    int y; // its top
+};
+
+} // namespace
+
+bool walkBand(const XTreeLayout &layout, QPoint origin, int top, int bottom, XTreeVisitor &visitor)
+{
+    std::vector<Run> runs;
+    std::vector<RowCell> cells;
+    auto enter = [&](const XTreeItem *parent, int x, int y) {
+        const auto [first, rowTop] = layout.firstRowEndingBelow(parent, top - y);
+        if (first)
+            runs.push_back({ parent, first, x, y + rowTop });
+    };
+    enter(nullptr, origin.x(), origin.y());
+    std::vector<Run> children;
+    while (!runs.empty()) {
+        Run &run = runs.back();
+        if (!run.row || run.y > bottom) {
+            runs.pop_back();
+            continue;
+        }
+        XTreeItem *leftmost = run.row;
+        const int x = run.x;
+        const int y = run.y;
+        const RowGeometry g = layout.row(leftmost, &cells);
+        run.row = leftmost->GetNext();
+        run.y += g.height;
+        children.clear();
+        for (const RowCell &c : cells) {
+            const QPoint at(x + c.dx, y + c.dy);
+            const QSize node = layout.nodeSize(c.item);
+            const VisitedItem v { c.item, at, node, XTreeLayout::subtreeSize(c.item), y, g.height,
+                g.width, c.item == leftmost };
+            if (!visitor.visit(v))
+                return false;
+            if (c.item->IsExpanded() && c.item->hasChildren())
+                children.push_back(
+                    { c.item, nullptr, at.x() + kButtonColumn, at.y() + node.height() });
+        }
+        // Pushed last to first so the leftmost cell's children are walked first.
+        for (auto it = children.rbegin(); it != children.rend(); ++it)
+            enter(it->parent, it->x, it->y);
+    }
+    return true;
+}
+
+} // namespace arbor

@@ -1,0 +1,429 @@
+#include "arbor/view/xtreeview.h"
+
+#include "arbor/model/internal/nodepaint.h"
+#include "arbor/model/windownodes.h"
+#include "arbor/model/xtreenode.h"
+#include "arbor/view/layoutwalk.h"
+#include "arbor/view/xtreepaint.h"
+
+#include <QPaintEvent>
+#include <QPainter>
+#include <QScrollBar>
+
+#include <algorithm>
+#include <cstdlib>
+
+namespace arbor {
+
+namespace {
+
+// The picture shown at design time when no background picture is set.
+const QImage &logoImage()
+{
+    static const QImage logo = [] {
+        QImage img(32, 32, QImage::Format_ARGB32);
+        img.fill(Qt::transparent);
+        QPainter p(&img);
+        p.setPen(QColor(0x80, 0x80, 0x80));
+        p.drawLine(8, 6, 8, 26);
+        p.drawLine(8, 14, 20, 14);
+        p.drawLine(8, 26, 20, 26);
+        p.fillRect(4, 2, 9, 9, QColor(0, 0, 128));
+        p.fillRect(18, 11, 9, 7, QColor(0, 128, 0));
+        p.fillRect(18, 23, 9, 7, QColor(128, 0, 0));
+        return img;
+    }();
+    return logo;
+}
+
+class HitVisitor : public XTreeVisitor {
+public:
+    HitVisitor(const XTreeModel &model, QPoint point)
+        : m_model(model)
+        , m_point(point)
+    {
+    }
+    bool visit(const VisitedItem &v) override
+    {
+        const QRect rect(v.origin, v.node);
+        if (!rect.contains(m_point))
+            return true;
+        item = v.item;
+        area = v.item->GetNode()->HitTest(m_model, m_point, rect);
+        return false;
+    }
+    XTreeItem *item = nullptr;
+    int area = kHitOutside;
+
+private:
+    const XTreeModel &m_model;
+    QPoint m_point;
+};
+
+} // namespace
+
+XTreeView::XTreeView(QWidget *parent)
+    : QWidget(parent)
+    , m_hbar(new QScrollBar(Qt::Horizontal, this))
+    , m_vbar(new QScrollBar(Qt::Vertical, this))
+{
+    setObjectName(QStringLiteral("XTreeView"));
+    // Every pixel comes from the off-screen image; Qt must not erase first.
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setAttribute(Qt::WA_NoSystemBackground);
+    setMouseTracking(true);
+    setFocusPolicy(Qt::StrongFocus);
+    setCursor(Qt::ArrowCursor);
+    for (QScrollBar *bar : { m_hbar, m_vbar }) {
+        bar->hide();
+        bar->setFocusPolicy(Qt::NoFocus);
+        // Steps are applied by hand from the actions, so the bar itself must never move.
+        bar->setSingleStep(0);
+        bar->setPageStep(0);
+    }
+    connect(m_vbar, &QScrollBar::actionTriggered, this, &XTreeView::onVerticalAction);
+    connect(m_hbar, &QScrollBar::actionTriggered, this, &XTreeView::onHorizontalAction);
+    m_model.setItemWindow(this);
+    m_model.setLayoutSink(this);
+}
+
+XTreeView::~XTreeView()
+{
+    m_model.setLayoutSink(nullptr);
+    m_model.detachHostedWindows();
+}
+
+const XTreeLayout &XTreeView::treeLayout()
+{
+    ensureLayout();
+    return m_layout;
+}
+
+QRect XTreeView::clientRect() const
+{
+    QRect r = rect();
+    if (!m_vbar->isHidden())
+        r.setRight(r.right() - m_vbar->sizeHint().width());
+    if (!m_hbar->isHidden())
+        r.setBottom(r.bottom() - m_hbar->sizeHint().height());
+    return r;
+}
+
+void XTreeView::layoutInvalidated()
+{
+    m_needLayout = true;
+    update();
+}
+
+void XTreeView::repaintNeeded()
+{
+    update();
+}
+
+void XTreeView::redraw(bool withLayout)
+{
+    if (withLayout)
+        m_needLayout = true;
+    update();
+}
+
+void XTreeView::ensureLayout()
+{
+    if (!m_needLayout && !m_model.layoutDirty())
+        return;
+    m_needLayout = false;
+    m_layout.update();
+    updateScrollBars();
+}
+
+void XTreeView::updateScrollBars()
+{
+    const QSize content = m_layout.contentSize();
+    const int vbarW = m_vbar->sizeHint().width();
+    const int hbarH = m_hbar->sizeHint().height();
+    bool hasH = !m_hbar->isHidden();
+    bool hasV = !m_vbar->isHidden();
+    // Adding one bar narrows the client area and may call for the other; two rounds settle it.
+    for (int round = 0; round < 2; ++round) {
+        const int clientW = width() - (hasV ? vbarW : 0);
+        const int clientH = height() - (hasH ? hbarH : 0);
+        if (m_autoH)
+            hasH = clientW < content.width();
+        if (m_autoV)
+            hasV = clientH < content.height();
+    }
+    if (m_autoH) {
+        m_hbar->setVisible(hasH);
+        if (!hasH)
+            m_hpos = 0;
+    }
+    if (m_autoV) {
+        m_vbar->setVisible(hasV);
+        if (!hasV) {
+            m_vpos = 0;
+            m_model.setFirstRoot(m_model.item(m_model.Root(0)));
+        }
+    }
+    placeBars();
+    const QRect client = clientRect();
+    if (m_autoH && hasH) {
+        m_hbar->setRange(0, content.width() - client.width());
+        m_hpos = std::clamp(m_hpos, 0, m_hbar->maximum());
+    }
+    if (m_autoV && hasV) {
+        m_vbar->setRange(0, content.height());
+        m_vpos = std::clamp(m_vpos, 0, m_vbar->maximum());
+    }
+    syncBars();
+}
+
+void XTreeView::placeBars()
+{
+    const int vbarW = m_vbar->sizeHint().width();
+    const int hbarH = m_hbar->sizeHint().height();
+    const bool hasH = !m_hbar->isHidden();
+    const bool hasV = !m_vbar->isHidden();
+    m_vbar->setGeometry(width() - vbarW, 0, vbarW, height() - (hasH ? hbarH : 0));
+    m_hbar->setGeometry(0, height() - hbarH, width() - (hasV ? vbarW : 0), hbarH);
+    m_vbar->raise();
+    m_hbar->raise();
+}
+
+void XTreeView::syncBars()
+{
+    // Moving a tracking slider reports a move action of its own, which must not scroll again.
+    const bool was = m_syncingBars;
+    m_syncingBars = true;
+    m_hbar->setSliderPosition(m_hpos);
+    m_vbar->setSliderPosition(m_vpos);
+    m_syncingBars = was;
+}
+
+bool XTreeView::ScrollTo(int x, int y)
+{
+    ensureLayout();
+    const QSize content = m_layout.contentSize();
+    const QRect client = clientRect();
+    x = std::clamp(x, 0, std::abs(content.width() - client.width()));
+    y = std::clamp(y, 0, content.height());
+    if (x == m_hpos && y == m_vpos)
+        return false;
+    m_hpos = x;
+    m_vpos = y;
+    syncBars();
+    update();
+    return true;
+}
+
+void XTreeView::onVerticalAction(int action)
+{
+    if (m_syncingBars)
+        return;
+    constexpr int kLine = 4;
+    const int page = clientRect().height() / 4 * 4;
+    switch (action) {
+    case QAbstractSlider::SliderSingleStepAdd:
+        ScrollTo(m_hpos, m_vpos + kLine);
+        break;
+    case QAbstractSlider::SliderSingleStepSub:
+        ScrollTo(m_hpos, m_vpos - kLine);
+        break;
+    case QAbstractSlider::SliderPageStepAdd:
+        ScrollTo(m_hpos, m_vpos + page);
+        break;
+    case QAbstractSlider::SliderPageStepSub:
+        ScrollTo(m_hpos, m_vpos - page);
+        break;
+    case QAbstractSlider::SliderMove:
+        ScrollTo(m_hpos, m_vbar->sliderPosition());
+        break;
+    case QAbstractSlider::SliderToMinimum:
+        ScrollTo(0, 0);
+        break;
+    default: // the bottom code is ignored
+        break;
+    }
+    syncBars();
+}
+
+void XTreeView::onHorizontalAction(int action)
+{
+    if (m_syncingBars)
+        return;
+    constexpr int kLine = 4;
+    constexpr int kPage = 40;
+    constexpr int kEnd = 28;
+    switch (action) {
+    case QAbstractSlider::SliderSingleStepAdd:
+        ScrollTo(m_hpos + kLine, m_vpos);
+        break;
+    case QAbstractSlider::SliderSingleStepSub:
+        ScrollTo(m_hpos - kLine, m_vpos);
+        break;
+    case QAbstractSlider::SliderPageStepAdd:
+        ScrollTo(m_hpos + kPage, m_vpos);
+        break;
+    case QAbstractSlider::SliderPageStepSub:
+        ScrollTo(m_hpos - kPage, m_vpos);
+        break;
+    case QAbstractSlider::SliderMove:
+        ScrollTo(m_hbar->sliderPosition(), m_vpos);
+        break;
+    case QAbstractSlider::SliderToMinimum:
+        ScrollTo(m_hpos - kEnd, m_vpos);
+        break;
+    case QAbstractSlider::SliderToMaximum:
+        ScrollTo(m_hpos + kEnd, m_vpos);
+        break;
+    default:
+        break;
+    }
+    syncBars();
+}
+
+void XTreeView::setAutoHScroll(bool on)
+{
+    m_autoH = on;
+    redraw(true);
+}
+
+void XTreeView::setAutoVScroll(bool on)
+{
+    m_autoV = on;
+    redraw(true);
+}
+
+void XTreeView::setPicture(const QImage &picture)
+{
+    m_picture = picture;
+    update();
+}
+
+void XTreeView::setPicturePosition(LONG position)
+{
+    m_picturePosition = position;
+    update();
+}
+
+void XTreeView::setDesignMode(bool design)
+{
+    m_model.appearance().designMode = design;
+    update();
+}
+
+void XTreeView::setDropTarget(const XTreeItem *x)
+{
+    if (x != m_dropTarget) {
+        m_dropTarget = x;
+        update();
+    }
+}
+
+XTreeItem *XTreeView::hitTest(QPoint client, int *area)
+{
+    ensureLayout();
+    HitVisitor hit(m_model, client);
+    walkBand(m_layout, { -m_hpos, -m_vpos }, client.y(), client.y(), hit);
+    if (area)
+        *area = hit.area;
+    return hit.item;
+}
+
+std::optional<QPoint> XTreeView::itemOrigin(const XTreeItem *x)
+{
+    ensureLayout();
+    auto origin = m_layout.contentOrigin(x);
+    if (origin)
+        *origin -= QPoint(m_hpos, m_vpos);
+    return origin;
+}
+
+void XTreeView::placeHostedWindows()
+{
+    // Only items that hold a window are looked at, so a tree without any pays nothing here; the
+    // paint visitor places the visible ones again with the rest of their row.
+    for (XTreeNode_Window *node : m_model.windowNodes()) {
+        XTreeItem *x = node->item();
+        const auto origin = itemOrigin(x);
+        if (!origin)
+            continue;
+        const QSize size = m_layout.nodeSize(x);
+        node->PlaceWindow(QRect(QPoint(origin->x() + kButtonColumn, origin->y()),
+            QPoint(origin->x() + size.width() - 1, origin->y() + size.height() - 1)));
+    }
+}
+
+void XTreeView::paintInto(QPainter &p, QSize client)
+{
+    XTreeAppearance &look = m_model.appearance();
+    look.hasFocus = hasFocus();
+    p.setRenderHint(QPainter::Antialiasing, false);
+    p.setFont(look.font);
+    p.fillRect(QRect(QPoint(0, 0), client), toQColor(look.backColor));
+    const QImage &picture = !m_picture.isNull() ? m_picture
+        : look.designMode                       ? logoImage()
+                                                : m_picture;
+    if (!picture.isNull())
+        p.drawImage(picturePlace(m_picturePosition, client, picture.size()), picture);
+
+    const QSize content = m_layout.contentSize();
+    const int gridRight = m_hpos + std::max(content.width(), client.width());
+    PaintVisitor painter(p, m_model, gridRight, m_dropTarget);
+    walkBand(m_layout, { -m_hpos, -m_vpos }, 0, client.height() - 1, painter);
+    if (look.style & ARBORSTYLE_GRIDLINES) {
+        const int spacing = QFontMetrics(look.font).height() + 3;
+        paintGridBelow(p, content.height() - m_vpos, spacing, client.width(), client.height());
+    }
+}
+
+QImage XTreeView::renderClient()
+{
+    ensureLayout();
+    const QSize client = clientRect().size();
+    QImage image(client, QImage::Format_RGB32);
+    QPainter p(&image);
+    ++m_paintDepth;
+    paintInto(p, client);
+    --m_paintDepth;
+    return image;
+}
+
+void XTreeView::paintEvent(QPaintEvent *)
+{
+    ensureLayout();
+    ++m_paintDepth;
+    if (!m_model.windowNodes().empty())
+        placeHostedWindows();
+    const QRect client = clientRect();
+    QImage image(client.size(), QImage::Format_RGB32);
+    QPainter window(this);
+    if (image.isNull()) {
+        // Without memory for the image, draw straight onto the window.
+        paintInto(window, client.size());
+    } else {
+        QPainter p(&image);
+        paintInto(p, client.size());
+        p.end();
+        window.drawImage(client.topLeft(), image);
+    }
+    --m_paintDepth;
+}
+
+void XTreeView::resizeEvent(QResizeEvent *)
+{
+    placeBars();
+    redraw(true);
+}
+
+void XTreeView::focusInEvent(QFocusEvent *)
+{
+    update();
+}
+
+void XTreeView::focusOutEvent(QFocusEvent *)
+{
+    if (m_paintDepth == 0)
+        update();
+}
+
+} // namespace arbor

@@ -1,0 +1,307 @@
+// Geometry, painting and scrolling of the item window, checked on offscreen images: positions
+// and non-text pixels only.
+#include "tests/arbor/view_test_support.h"
+
+#include "arbor/view/layoutwalk.h"
+#include "arbor/view/xtreepaint.h"
+
+#include <QFontMetrics>
+#include <QScrollBar>
+
+namespace arbor {
+namespace {
+
+using testing::makeView;
+using testing::rgbAt;
+
+constexpr QRgb kWhiteRgb = 0xFFFFFF;
+constexpr QRgb kGreyRgb = 0x808080;
+constexpr QRgb kLightGreyRgb = 0xC0C0C0;
+
+QPoint originOf(XTreeView &v, LONG h)
+{
+    const auto o = v.itemOrigin(v.model().item(h));
+    EXPECT_TRUE(o.has_value());
+    return o.value_or(QPoint(-1, -1));
+}
+
+TEST(ViewLayout, RowsFollowEachOtherAndChildrenIndent)
+{
+    auto v = makeView({ 300, 200 });
+    XTreeModel &m = v->model();
+    const LONG a = AddItem(m, "Alpha");
+    const LONG a1 = AddItem(m, "Alpha one", a);
+    const LONG b = AddItem(m, "Beta");
+    const int h = v->treeLayout().nodeSize(m.item(a)).height();
+    EXPECT_EQ(originOf(*v, a), QPoint(0, 0));
+    EXPECT_EQ(originOf(*v, b), QPoint(0, h)); // collapsed: the child takes no room
+    EXPECT_FALSE(v->itemOrigin(m.item(a1)).has_value());
+    m.Expand(a, true);
+    EXPECT_EQ(originOf(*v, a1), QPoint(kButtonColumn, h));
+    EXPECT_EQ(originOf(*v, b), QPoint(0, 2 * h));
+    EXPECT_EQ(v->treeLayout().contentSize().height(), 3 * h);
+}
+
+TEST(ViewLayout, ItemWidthIsTheColumnOfTheNextCell)
+{
+    auto v = makeView({ 600, 200 });
+    XTreeModel &m = v->model();
+    const LONG left = AddItem(m, "ab");
+    const LONG right = AddItem(m, "right", left, false);
+    const LONG below = AddItem(m, "below");
+    m.item(left)->setWidth(200);
+    const QPoint o = originOf(*v, left);
+    EXPECT_EQ(originOf(*v, right), o + QPoint(200, 0));
+    m.item(left)->setWidth(-1);
+    m.invalidateItem(m.item(left));
+    const int w = v->treeLayout().nodeSize(m.item(left)).width();
+    EXPECT_EQ(originOf(*v, right), o + QPoint(w + kButtonColumn, 0));
+    // Measuring uses the placement rule: the content reaches the right cell's right edge.
+    const int rightW = v->treeLayout().nodeSize(m.item(right)).width();
+    EXPECT_EQ(v->treeLayout().contentSize().width(), w + kButtonColumn + rightW);
+    EXPECT_EQ(originOf(*v, below).x(), 0);
+}
+
+TEST(ViewLayout, VerticalAlignmentDividesTheHeightDifference)
+{
+    struct Case {
+        const char *name;
+        LONG align;
+    };
+    const Case cases[] = { { "top", 0 }, { "bottom", 1 }, { "centre", 2 } };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        auto v = makeView({ 600, 300 });
+        XTreeModel &m = v->model();
+        const LONG wrapped = AddItem(m, "one two three four five six seven");
+        m.item(wrapped)->SetWordWrap(true);
+        m.item(wrapped)->setWidth(40);
+        m.invalidateItem(m.item(wrapped));
+        const LONG cell = AddItem(m, "x", wrapped, false);
+        m.item(cell)->SetVAlignment(c.align);
+        const XTreeLayout &l = v->treeLayout();
+        const int tall = l.nodeSize(m.item(wrapped)).height();
+        const int small = l.nodeSize(m.item(cell)).height();
+        ASSERT_GE(tall, 3 * QFontMetrics(testing::fixedFont()).height());
+        const int y = originOf(*v, cell).y();
+        if (c.align == 0)
+            EXPECT_EQ(y, 0);
+        else if (c.align == 1)
+            EXPECT_EQ(y + small, tall);
+        else
+            EXPECT_EQ(y, (tall - small) / 2);
+    }
+}
+
+TEST(ViewPaint, ButtonBoxAndSign)
+{
+    for (bool expanded : { false, true }) {
+        SCOPED_TRACE(expanded ? "minus" : "plus");
+        auto v = makeView({ 200, 100 }, ARBORSTYLE_HASBUTTONS);
+        XTreeModel &m = v->model();
+        const LONG a = AddItem(m, "A");
+        AddItem(m, "child", a);
+        m.Expand(a, expanded);
+        const QImage img = v->renderClient();
+        // Frame from (2, 4) to (10, 12), light grey; centre (6, 8).
+        for (int i = 2; i <= 10; ++i) {
+            EXPECT_EQ(rgbAt(img, i, 4), kLightGreyRgb) << i;
+            EXPECT_EQ(rgbAt(img, i, 12), kLightGreyRgb) << i;
+            EXPECT_EQ(rgbAt(img, 2, i + 2), kLightGreyRgb) << i;
+            EXPECT_EQ(rgbAt(img, 10, i + 2), kLightGreyRgb) << i;
+        }
+        for (int i = 4; i <= 8; ++i)
+            EXPECT_EQ(rgbAt(img, i, 8), 0u) << i;
+        EXPECT_EQ(rgbAt(img, 3, 8), kWhiteRgb);
+        EXPECT_EQ(rgbAt(img, 6, 6), expanded ? kWhiteRgb : 0u);
+        EXPECT_EQ(rgbAt(img, 6, 10), expanded ? kWhiteRgb : 0u);
+    }
+}
+
+TEST(ViewPaint, DottedLinesOnlyOnEvenPixels)
+{
+    auto v = makeView({ 300, 300 });
+    XTreeModel &m = v->model();
+    for (int i = 0; i < 3; ++i) {
+        // Empty texts: antialiased glyphs could hit the line grey.
+        const LONG r = AddItem(m, "");
+        const LONG c = AddItem(m, "", r);
+        AddItem(m, "", c);
+        AddItem(m, "", c, false);
+        m.ExpandAll(r);
+    }
+    const QImage img = v->renderClient();
+    int grey = 0;
+    for (int y = 0; y < img.height(); ++y)
+        for (int x = 0; x < img.width(); ++x)
+            if (rgbAt(img, x, y) == kGreyRgb) {
+                ++grey;
+                EXPECT_TRUE(x % 2 == 0 && y % 2 == 0) << x << "," << y;
+            }
+    EXPECT_GT(grey, 40);
+}
+
+TEST(ViewPaint, PicturePositions)
+{
+    struct Case {
+        LONG position;
+        QSize picture;
+        QPoint expected;
+    };
+    const QSize client(200, 100);
+    const Case cases[] = {
+        { 0, { 20, 10 }, { 0, 0 } },
+        { 17, { 20, 10 }, { 90, 45 } },
+        { 34, { 20, 10 }, { 180, 90 } },
+        { 0x3F, { 20, 10 }, { 180, 90 } }, // larger values count as right and bottom
+        { 34, { 300, 150 }, { -100, -50 } },
+        { 17, { 300, 150 }, { -50, -25 } },
+    };
+    for (const Case &c : cases)
+        EXPECT_EQ(picturePlace(c.position, client, c.picture), c.expected) << c.position;
+
+    auto v = makeView(client, 0);
+    QImage pic(20, 10, QImage::Format_RGB32);
+    pic.fill(qRgb(0, 200, 0));
+    v->setPicture(pic);
+    v->setPicturePosition(34);
+    const QImage img = v->renderClient();
+    EXPECT_EQ(rgbAt(img, 199, 99), 0x00C800u);
+    EXPECT_EQ(rgbAt(img, 180, 90), 0x00C800u);
+    EXPECT_EQ(rgbAt(img, 179, 90), kWhiteRgb);
+}
+
+TEST(ViewPaint, GridLinesFillAnEmptyTree)
+{
+    auto v = makeView({ 100, 100 }, ARBORSTYLE_GRIDLINES);
+    const QImage img = v->renderClient();
+    const int spacing = QFontMetrics(testing::fixedFont()).height() + 3;
+    std::vector<bool> lines(100, false);
+    for (int y = 0; y < 100; y += spacing)
+        lines[y & ~1] = true; // rounded down to an even row like every dotted line
+    for (int y = 0; y < 100; ++y) {
+        const bool line = lines[y];
+        EXPECT_EQ(rgbAt(img, 0, y), line ? 0u : kWhiteRgb) << y;
+        if (line)
+            EXPECT_EQ(rgbAt(img, 1, y), kWhiteRgb) << y;
+    }
+}
+
+struct CountingVisitor : XTreeVisitor {
+    int visited = 0;
+    bool visit(const VisitedItem &) override
+    {
+        ++visited;
+        return true;
+    }
+};
+
+TEST(ViewWalk, VisitsOnlyTheRowsInTheBand)
+{
+    auto v = makeView({ 400, 300 });
+    XTreeModel &m = v->model();
+    for (int r = 0; r < 50; ++r) {
+        const LONG root = AddItem(m, "root");
+        for (int c = 0; c < 200; ++c)
+            AddItem(m, "child", root);
+        m.Expand(root, true);
+    }
+    const XTreeLayout &l = v->treeLayout();
+    const int rowH = l.nodeSize(m.item(m.Root(0))).height();
+    const int total = l.contentSize().height();
+    ASSERT_EQ(total, 50 * 201 * rowH);
+    for (int top : { 0, total / 2, total - 300 }) {
+        CountingVisitor count;
+        walkBand(l, { 0, -top }, 0, 299, count);
+        // One row per rowH in the band, plus the root whose subtree holds the band's first row.
+        EXPECT_LE(count.visited, 300 / rowH + 3) << top;
+        EXPECT_GE(count.visited, 300 / rowH) << top;
+    }
+    // The hit test finds the row under the point in the middle of the tree.
+    ASSERT_TRUE(v->ScrollTo(0, total / 2));
+    int area = -5;
+    XTreeItem *hit = v->hitTest({ 20, 1 }, &area);
+    ASSERT_NE(hit, nullptr);
+    EXPECT_EQ(originOf(*v, hit->handle()).y(), -(total / 2 % rowH));
+    EXPECT_EQ(area, kHitItem);
+}
+
+TEST(ViewScroll, BarStepsFromTheirActions)
+{
+    auto v = makeView({ 300, 203 });
+    XTreeModel &m = v->model();
+    for (int i = 0; i < 200; ++i)
+        AddItem(m, "a long enough text to need a horizontal bar in a window this narrow......");
+    v->ensureLayout();
+    QScrollBar *vb = v->verticalBar();
+    QScrollBar *hb = v->horizontalBar();
+    ASSERT_FALSE(vb->isHidden());
+    ASSERT_FALSE(hb->isHidden());
+    const int page = v->clientRect().height() / 4 * 4;
+    struct Step {
+        QScrollBar *bar;
+        QAbstractSlider::SliderAction action;
+        QPoint expected;
+    };
+    const Step steps[] = {
+        { vb, QAbstractSlider::SliderSingleStepAdd, { 0, 4 } },
+        { vb, QAbstractSlider::SliderPageStepAdd, { 0, 4 + page } },
+        { vb, QAbstractSlider::SliderSingleStepSub, { 0, page } },
+        { vb, QAbstractSlider::SliderToMaximum, { 0, page } }, // ignored
+        { hb, QAbstractSlider::SliderPageStepAdd, { 40, page } },
+        { hb, QAbstractSlider::SliderSingleStepAdd, { 44, page } },
+        { hb, QAbstractSlider::SliderToMinimum, { 16, page } },
+        { hb, QAbstractSlider::SliderToMaximum, { 44, page } },
+        { hb, QAbstractSlider::SliderPageStepSub, { 4, page } },
+        { vb, QAbstractSlider::SliderToMinimum, { 0, 0 } },
+        { vb, QAbstractSlider::SliderPageStepSub, { 0, 0 } },
+    };
+    for (const Step &s : steps) {
+        s.bar->triggerAction(s.action);
+        EXPECT_EQ(v->scrollPosition(), s.expected) << s.action;
+        EXPECT_EQ(vb->value(), v->scrollPosition().y());
+        EXPECT_EQ(hb->value(), v->scrollPosition().x());
+    }
+}
+
+TEST(ViewScroll, PageDownInA203PixelClientIs200)
+{
+    auto v = makeView({ 200, 203 });
+    v->setAutoHScroll(false);
+    for (int i = 0; i < 100; ++i)
+        AddItem(v->model(), "x");
+    v->ensureLayout();
+    ASSERT_EQ(v->clientRect().height(), 203);
+    v->verticalBar()->triggerAction(QAbstractSlider::SliderPageStepAdd);
+    EXPECT_EQ(v->scrollPosition().y(), 200);
+}
+
+TEST(ViewScroll, RangesAndAutoFlags)
+{
+    auto v = makeView({ 200, 100 });
+    XTreeModel &m = v->model();
+    for (int i = 0; i < 30; ++i)
+        AddItem(m, "x");
+    v->ensureLayout();
+    const int contentH = v->treeLayout().contentSize().height();
+    EXPECT_EQ(v->verticalBar()->maximum(), contentH); // the last row can reach the top
+    EXPECT_TRUE(v->horizontalBar()->isHidden());
+    EXPECT_FALSE(v->ScrollTo(0, -5));
+    EXPECT_TRUE(v->ScrollTo(0, contentH + 50));
+    EXPECT_EQ(v->scrollPosition().y(), contentH);
+    // Content narrower than the window still moves left by the difference.
+    const int diff =
+        200 - v->verticalBar()->sizeHint().width() - v->treeLayout().contentSize().width();
+    EXPECT_TRUE(v->ScrollTo(1000, 0));
+    EXPECT_EQ(v->scrollPosition().x(), std::abs(diff));
+
+    auto w = makeView({ 200, 100 });
+    w->setAutoVScroll(false);
+    for (int i = 0; i < 30; ++i)
+        AddItem(w->model(), "x");
+    w->ensureLayout();
+    EXPECT_TRUE(w->verticalBar()->isHidden());
+}
+
+} // namespace
+} // namespace arbor
