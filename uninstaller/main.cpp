@@ -1,29 +1,43 @@
 // The uninstaller program: reads the log appended to its own file and removes what it records.
-// This entry wires the real file system, registry store, processes and components to the run.
+// This entry wires the real file system, registry store, processes, components, dialogs and
+// restart to the run.
 #include "uninstaller/engine/file_system.h"
 #include "uninstaller/engine/pending_deletions.h"
 #include "uninstaller/engine/registry_access.h"
 #include "uninstaller/engine/system_services.h"
 #include "uninstaller/frontend/command_line.h"
 #include "uninstaller/frontend/uninstall_run.h"
+#include "uninstaller/frontend/window_interaction.h"
 
-#include <QCoreApplication>
+#include <QApplication>
 #include <QFile>
+
+#include <memory>
 
 namespace {
 
 // Exit code of "/DELETEPENDING" when some recorded paths could not be removed yet.
 constexpr int kExitPendingLeft = 2;
 
+QStringList Arguments(int argc, char **argv)
+{
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i) // the program's own path never carries options
+        arguments.append(QString::fromLocal8Bit(argv[i]));
+    return arguments;
+}
+
 } // namespace
 
 int main(int argc, char **argv)
 {
-    QCoreApplication app(argc, argv);
-    QStringList arguments = QCoreApplication::arguments();
-    if (!arguments.isEmpty())
-        arguments.removeFirst(); // the program's own path never carries options
-    const auto options = uninstaller::frontend::ParseCommandLine(arguments);
+    const auto options = uninstaller::frontend::ParseCommandLine(Arguments(argc, argv));
+    // A silent run never opens a window, so it must not need a display either.
+    std::unique_ptr<QCoreApplication> app;
+    if (options.silent || options.deletePending)
+        app = std::make_unique<QCoreApplication>(argc, argv);
+    else
+        app = std::make_unique<QApplication>(argc, argv);
 
     const auto files = uninstaller::engine::MakePosixFileSystem();
     uninstaller::engine::StoreRegistryAccess registry;
@@ -36,9 +50,14 @@ int main(int argc, char **argv)
     const auto components = uninstaller::engine::MakeComponentUnregistrar();
     const std::string ownFile =
         QFile::encodeName(QCoreApplication::applicationFilePath()).toStdString();
-    // The window front end plugs in here as the Interaction; until then a run that is not silent
-    // stops at the confirmation without removing anything.
-    return uninstaller::frontend::RunUninstall(ownFile, options,
-        { *files, registry, *processes, *components, [] { QCoreApplication::processEvents(); } },
-        nullptr);
+    const uninstaller::frontend::RunServices services { *files, registry, *processes, *components,
+        [] { QCoreApplication::processEvents(); } };
+    if (options.silent)
+        return uninstaller::frontend::RunUninstall(ownFile, options, services, nullptr);
+
+    const auto dialogs = uninstaller::frontend::MakeQtDialogs();
+    const auto restart = uninstaller::engine::MakeLoginManagerRestart();
+    uninstaller::frontend::WindowInteraction window(
+        *dialogs, *restart, uninstaller::frontend::ScreenContext());
+    return uninstaller::frontend::RunUninstall(ownFile, options, services, &window);
 }

@@ -1,5 +1,6 @@
 // The uninstaller end to end without a window: as a process (options, exit codes, damaged logs,
 // a second instance) and in-process through RunUninstall with a recording Interaction.
+#include "platform/ui/messagebox.h"
 #include "tests/uninstaller/test_support.h"
 #include "uninstaller/engine/pending_deletions.h"
 #include "uninstaller/frontend/command_line.h"
@@ -54,10 +55,16 @@ bool ProductRemoved(const std::string &root, const std::string &product)
         !KeyExists(HKEY_CURRENT_USER, "Software\\" + product);
 }
 
-int RunProgram(const std::string &program, const QStringList &arguments)
+// Runs the program; a run with a window answers its boxes from `answers` and logs them to
+// `boxLog` (the sandbox's log when empty).
+int RunProgram(const std::string &program, const QStringList &arguments,
+    const QString &answers = QStringLiteral("No"), const QString &boxLog = {})
 {
     QProcess process;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("BIDLARK_MESSAGEBOX_ANSWERS", answers);
+    if (!boxLog.isEmpty())
+        env.insert("BIDLARK_MESSAGEBOX_LOG", boxLog);
     // The copy lives outside the build folder, away from the platform library beside the original.
     env.insert("LD_LIBRARY_PATH", QString::fromLocal8Bit(qgetenv("BIDLARK_BIN_DIR")));
     process.setProcessEnvironment(env);
@@ -100,7 +107,7 @@ TEST_F(HeadlessTest, OptionsInAnyCaseAndPosition)
         { "lower case with /noremove first", { "/noremove", "/silent" }, true, "un", 1, true,
             false },
         { "both inside one argument", { "x/NoRemove/sIlEnT" }, true, "un", 1, true, false },
-        { "no options and a window log: nothing without a confirmation", {}, true, "un", 0, false,
+        { "no options and a window log: \"No\" to the confirmation", {}, true, "un", 0, false,
             false },
         { "a log without a user-interface part is silent", {}, false, "un", 1, true, true },
         { "the program's own path never counts", {}, true, "silentnight /SILENT", 0, false, false },
@@ -176,6 +183,9 @@ TEST_F(HeadlessTest, SecondInstanceEndsWithoutChangingAnything)
         ASSERT_TRUE(held);
         EXPECT_FALSE(frontend::InstanceLock::TryAcquire("Twice")); // not even in the same process
         EXPECT_EQ(RunProgram(path("un"), { "/SILENT" }), 0);
+        const QString boxes = QString::fromStdString(path("boxes.log"));
+        EXPECT_EQ(RunProgram(path("un"), {}, QStringLiteral("Yes"), boxes), 0);
+        EXPECT_TRUE(platform::ui::readMessageBoxLog(boxes).isEmpty()); // not even a question
         EXPECT_EQ(TakeSnapshot(path("p")), before);
     }
     EXPECT_EQ(RunProgram(path("un"), { "/SILENT" }), 1);

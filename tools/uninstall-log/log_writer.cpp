@@ -1,5 +1,7 @@
 #include "tools/uninstall-log/log_writer.h"
 
+#include "uninstaller/log/window_template.h"
+
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -220,61 +222,65 @@ bool AppendLog(const std::string &uninstallerPath, const std::string &outputPath
 
 namespace {
 
-struct TemplateControl {
-    std::uint32_t style;
-    std::uint32_t kind;
-    std::uint32_t subKind;
-    std::uint32_t number;
-    std::uint32_t x, y, width, height;
-    std::string text;
-};
-
 // Window and control style bits the template carries as the system defines them.
 constexpr std::uint32_t kWsChild = 0x40000000;
 constexpr std::uint32_t kWsVisible = 0x10000000;
+constexpr std::uint32_t kWsDisabled = 0x08000000;
 constexpr std::uint32_t kWsCaption = 0x00C00000;
 constexpr std::uint32_t kWsSysMenu = 0x00080000;
 constexpr std::uint32_t kColourWindowText = 0x1000000;
 constexpr std::uint32_t kColourButtonFace = 0x3000000;
-constexpr std::uint32_t kNoPicture = 0xFFFFFFFEu; // -2
+constexpr std::int32_t kNoPicture = -2;
+
+uninstaller::log::TemplateControl Control(std::uint32_t style, std::uint32_t kind,
+    std::uint32_t number, std::int32_t x, std::int32_t y, std::int32_t width, std::int32_t height,
+    std::string text)
+{
+    uninstaller::log::TemplateControl c;
+    c.style = kWsChild | style;
+    c.kind = kind;
+    c.number = number;
+    c.x = x;
+    c.y = y;
+    c.width = width;
+    c.height = height;
+    c.textColour = kColourWindowText;
+    c.backgroundColour = kColourButtonFace;
+    c.text = std::move(text);
+    c.picture = kNoPicture;
+    return c;
+}
 
 } // namespace
 
 std::vector<std::uint8_t> DefaultWindowTemplate()
 {
-    const std::vector<TemplateControl> controls = {
-        { kWsChild | kWsVisible, 1, 0, 57, 16, 12, 360, 20, "Removing %s from your computer." },
-        { kWsChild | kWsVisible, 1, 0, 61, 16, 40, 360, 18, "Shared files released" },
-        { kWsChild | kWsVisible, 1, 0, 62, 16, 60, 360, 18, "Backed-up files handled" },
-        { kWsChild | kWsVisible, 1, 0, 63, 16, 80, 360, 18, "Files removed" },
-        { kWsChild | kWsVisible, 1, 0, 64, 16, 100, 360, 18, "Folders removed" },
-        { kWsChild | kWsVisible, 1, 0, 65, 16, 120, 360, 18, "Registry entries removed" },
-        { kWsChild | kWsVisible, 1, 0, 71, 16, 150, 360, 18, "Uninstallation complete." },
-        { kWsChild | kWsVisible, 1, 0, 72, 16, 170, 360, 18, "Some items could not be removed." },
-        { kWsChild | kWsVisible, 2, 0, 54, 180, 200, 90, 26, "&Details..." },
-        { kWsChild | kWsVisible, 2, 0, 55, 280, 200, 90, 26, "&Close" },
+    uninstaller::log::WindowTemplate tpl;
+    tpl.version = 4;
+    // The sizes are the outer window with a 2-pixel frame and an 18-pixel caption.
+    tpl.style = kWsVisible | kWsCaption | kWsSysMenu;
+    tpl.positionCode = 4;
+    tpl.width = 400;
+    tpl.height = 262;
+    tpl.fontSize = 9;
+    tpl.fontFace = "Liberation Sans";
+    tpl.title = "Uninstall";
+    const std::uint32_t shown = kWsVisible;
+    // The buttons start disabled: the front end enables Close at the end, Details on failures.
+    const std::uint32_t idle = kWsVisible | kWsDisabled;
+    tpl.controls = {
+        Control(shown, 1, 57, 16, 12, 360, 20, "Removing %s from your computer."),
+        Control(shown, 1, 61, 16, 40, 360, 18, "Shared files released"),
+        Control(shown, 1, 62, 16, 60, 360, 18, "Backed-up files handled"),
+        Control(shown, 1, 63, 16, 80, 360, 18, "Files removed"),
+        Control(shown, 1, 64, 16, 100, 360, 18, "Folders removed"),
+        Control(shown, 1, 65, 16, 120, 360, 18, "Registry entries removed"),
+        Control(shown, 1, 71, 16, 150, 360, 18, "Uninstallation complete."),
+        Control(shown, 1, 72, 16, 170, 360, 18, "Some items could not be removed."),
+        Control(idle, 2, 54, 180, 200, 90, 26, "&Details..."),
+        Control(idle, 2, 55, 280, 200, 90, 26, "&Close"),
     };
-    std::vector<std::uint8_t> out;
-    AppendText(out, "RTT");
-    AppendBe32(out, 4);
-    AppendBe32(out, 0); // no extra blocks
-    const std::uint32_t window[9] = { kWsVisible | kWsCaption | kWsSysMenu, 0, 0, 0, 4, 0, 0, 400,
-        240 };
-    for (std::uint32_t value : window)
-        AppendBe32(out, value);
-    AppendBe16(out, 9);
-    AppendBe16(out, 0);
-    AppendCountedText(out, "Liberation Sans");
-    AppendCountedText(out, "Uninstall");
-    AppendBe32(out, static_cast<std::uint32_t>(controls.size()));
-    for (const TemplateControl &c : controls) {
-        for (std::uint32_t value : { c.style, 0u, c.kind, c.subKind, c.number, c.x, c.y, c.width,
-                 c.height, kColourWindowText, kColourButtonFace })
-            AppendBe32(out, value);
-        AppendCountedText(out, c.text);
-        AppendBe32(out, kNoPicture);
-    }
-    return out;
+    return uninstaller::log::EncodeWindowTemplate(tpl);
 }
 
 std::vector<std::pair<std::uint32_t, std::string>> DefaultMessages()

@@ -1,6 +1,7 @@
 #include "uninstaller/frontend/uninstall_run.h"
 
 #include "uninstaller/frontend/instance_lock.h"
+#include "uninstaller/frontend/window_text.h"
 #include "uninstaller/log/codepage.h"
 #include "uninstaller/log/log_file.h"
 #include "uninstaller/log/uninstall_log.h"
@@ -52,7 +53,9 @@ int RunUninstall(const std::string &ownFilePath, const CommandLineOptions &optio
     const std::string &product = log.firstLine.productName;
     if (log.hasUserInterface) {
         caption = log::Cp1252ToQString(
-            InsertProductName(log.messages.LookUpMessage(kMessageCaption), product));
+            InsertProductName(ApplyLanguageVariant(log.messages.LookUpMessage(kMessageCaption),
+                                  log.messages.language),
+                product));
     }
 
     const auto lock = InstanceLock::TryAcquire(product);

@@ -1,7 +1,7 @@
-// A structural walk of the window template carried in the log's user-interface part, so that a
-// log whose window could never be built is refused before anything is removed. Building the window
-// itself is the front end's job; this only proves that every field and length lies inside the
-// block.
+// The log reader's check of the window template carried in the user-interface part, so that a log
+// whose window could never be built is refused ("corrupt") before anything is removed, instead of
+// a run waiting for a window that never appears. It reads with the same reader the front end
+// builds the window from.
 #pragma once
 
 #include <cstdint>

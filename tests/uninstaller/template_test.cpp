@@ -1,0 +1,231 @@
+// The window template reader and the pure rules of the window: language variants, links, colours,
+// geometry and the details text.
+#include "tools/uninstall-log/log_writer.h"
+#include "uninstaller/frontend/template_window.h"
+#include "uninstaller/frontend/window_geometry.h"
+#include "uninstaller/frontend/window_interaction.h"
+#include "uninstaller/frontend/window_text.h"
+#include "uninstaller/log/uninstall_log.h"
+#include "uninstaller/log/window_template.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+namespace frontend = uninstaller::frontend;
+using uninstaller::log::ParseWindowTemplate;
+using uninstaller::log::WindowTemplate;
+
+WindowTemplate SampleTemplate(std::uint32_t version)
+{
+    WindowTemplate tpl;
+    tpl.version = version;
+    if (version >= 3)
+        tpl.extraBlocks = { { 7, { 1, 2, 3 } }, { 9, {} } };
+    tpl.style = 0x10C80000;
+    tpl.positionCode = 8;
+    tpl.xOffset = -12;
+    tpl.yOffset = 0x7FFFFFFF;
+    tpl.width = 300;
+    tpl.height = 200;
+    tpl.fontSize = 10;
+    tpl.fontFlags = 3;
+    tpl.fontFace = "Face";
+    tpl.title = "T\xe5tel";
+    uninstaller::log::TemplateControl c;
+    c.kind = 1;
+    c.number = 57;
+    c.x = -5;
+    c.text = "a";
+    c.picture = -1;
+    tpl.controls = { c, c };
+    tpl.controls[1].text.clear();
+    tpl.controls[1].picture = 3;
+    return tpl;
+}
+
+TEST(WindowTemplate, EveryVersionReadsBackAndEveryTruncationIsRefused)
+{
+    for (std::uint32_t version : { 1u, 2u, 3u, 4u }) {
+        SCOPED_TRACE(version);
+        const WindowTemplate tpl = SampleTemplate(version);
+        std::vector<std::uint8_t> bytes = uninstaller::log::EncodeWindowTemplate(tpl);
+        const auto parsed = ParseWindowTemplate(bytes);
+        ASSERT_TRUE(parsed);
+        EXPECT_EQ(*parsed, tpl);
+        for (std::size_t length = 0; length < bytes.size(); ++length)
+            ASSERT_FALSE(ParseWindowTemplate(std::span(bytes).first(length))) << length;
+        bytes.push_back(0); // trailing bytes are allowed
+        EXPECT_TRUE(ParseWindowTemplate(bytes));
+        bytes[1] = 't';
+        EXPECT_FALSE(ParseWindowTemplate(bytes));
+    }
+    // Version 1 records carry 4 bytes more per control, and nothing else differs.
+    EXPECT_EQ(uninstaller::log::EncodeWindowTemplate(SampleTemplate(1)).size(),
+        uninstaller::log::EncodeWindowTemplate(SampleTemplate(2)).size() + 2 * 4);
+}
+
+TEST(WindowTemplate, HugeControlCountIsRefusedBeforeAllocating)
+{
+    WindowTemplate tpl = SampleTemplate(4);
+    tpl.controls.clear();
+    std::vector<std::uint8_t> bytes = uninstaller::log::EncodeWindowTemplate(tpl);
+    for (std::size_t i = bytes.size() - 4; i < bytes.size(); ++i)
+        bytes[i] = 0xFF;
+    EXPECT_FALSE(ParseWindowTemplate(bytes));
+}
+
+TEST(WindowText, LanguageVariants)
+{
+    struct Case {
+        const char *text;
+        std::uint32_t language;
+        const char *expected;
+    };
+    const Case cases[] = {
+        { "plain text", 7, "plain text" },
+        { "<LangID=7>seven</LangID=7><LangID=1>one</LangID=1>", 7, "seven" },
+        { "<LangID=1>one</LangID=1><LangID=7>seven</LangID=7>", 7, "seven" },
+        { "<LangID=7>seven</LangID=7><LangID=1>one</LangID=1>", 9, "one" },
+        { "<LangID=17>x</LangID=17><LangID=1>one</LangID=1>", 1, "one" },
+        { "<LangID=7>no close<LangID=1>one</LangID=1>", 7, "one" },
+        { "</LangID=7>before<LangID=7>", 7, "</LangID=7>before<LangID=7>" },
+        { "<LangID=9>nine</LangID=9>", 7, "<LangID=9>nine</LangID=9>" },
+        { "<LangID=7></LangID=7>", 7, "" },
+    };
+    for (const Case &c : cases)
+        EXPECT_EQ(frontend::ApplyLanguageVariant(c.text, c.language), c.expected) << c.text;
+}
+
+TEST(WindowText, Links)
+{
+    struct Case {
+        const char *text;
+        bool link;
+        const char *shown;
+        const char *target;
+    };
+    const Case cases[] = {
+        { "hyperlink: text=\"Home\" link=\"http://h.example/\"", true, "Home",
+            "http://h.example/" },
+        { "HyperLink:text=\"\"link=\"x\"", true, "", "x" },
+        { "hyperlink: link=\"x\" text=\"Home\"", false, "", "" }, // link= must follow text=
+        { "hyperlink: text=\"Home\"", false, "", "" },
+        { "hyperlink: text=\"Home\" link=x", false, "", "" },
+        { "hyperlink: text=\"Home link=\"x\"", false, "", "" },
+        { "see hyperlink: text=\"a\" link=\"b\"", false, "", "" },
+        { frontend::kMakerName, true, frontend::kMakerName, frontend::kMakerAddress },
+        { "Sweepwright Ltd", false, "", "" },
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.text);
+        const auto link = frontend::ParseLink(c.text);
+        ASSERT_EQ(link.has_value(), c.link);
+        if (link) {
+            EXPECT_EQ(link->shown, c.shown);
+            EXPECT_EQ(link->target, c.target);
+        }
+    }
+}
+
+TEST(WindowText, Colours)
+{
+    QPalette system;
+    system.setColor(QPalette::WindowText, QColor(1, 2, 3));
+    system.setColor(QPalette::Base, QColor(4, 5, 6));
+    system.setColor(QPalette::Button, QColor(7, 8, 9));
+    struct Case {
+        std::uint32_t value;
+        bool background;
+        std::optional<QColor> expected;
+    };
+    const Case cases[] = {
+        { 0x1000000, false, QColor(1, 2, 3) },
+        { 0x2000000, true, QColor(4, 5, 6) },
+        { 0x3000000, true, QColor(7, 8, 9) },
+        { 0x4000000, true, std::nullopt },
+        { 0x4000000, false, QColor(0, 0, 0) },
+        { 0x0000FF, false, QColor(255, 0, 0) }, // red in the low byte
+        { 0xFF0000, true, QColor(0, 0, 255) },
+        { 0x123456, false, QColor(0x56, 0x34, 0x12) },
+    };
+    for (const Case &c : cases)
+        EXPECT_EQ(frontend::TemplateColour(c.value, c.background, system), c.expected) << c.value;
+}
+
+TEST(WindowGeometry, ScaleAndFonts)
+{
+    EXPECT_EQ(frontend::ScaleFactor(96), 1000);
+    EXPECT_EQ(frontend::ScaleFactor(120), 1250);
+    EXPECT_EQ(frontend::ScaleFactor(144), 1500);
+    EXPECT_EQ(frontend::ScaleCoordinate(200, 1250), 250);
+    EXPECT_EQ(frontend::ScaleCoordinate(-8, 1500), -12);
+    EXPECT_EQ(frontend::ScaleCoordinate(0x7FFFFFFF, 1500), frontend::kMaxCoordinate);
+    EXPECT_EQ(frontend::FontPixelHeight(9, 1000), 12);
+    EXPECT_EQ(frontend::FontPixelHeight(8, 1500), 16);
+    EXPECT_EQ(frontend::FontPixelHeight(0, 1000), 1);
+}
+
+TEST(WindowGeometry, PositionCodesInsideTheWorkArea)
+{
+    const frontend::Rect area { 100, 50, 1000, 800 };
+    const frontend::FrameMetrics frame; // the designed frame: no growth
+    struct Case {
+        std::uint32_t code;
+        std::int64_t dx;
+        std::int64_t dy;
+        int x;
+        int y;
+    };
+    const Case cases[] = {
+        { 0, 0, 0, 100, 50 },
+        { 1, 0, 0, 500, 50 },
+        { 2, 0, 0, 900, 50 },
+        { 3, 0, 0, 100, 400 },
+        { 4, 0, 0, 500, 400 },
+        { 5, 0, 0, 900, 400 },
+        { 6, 0, 0, 100, 750 },
+        { 7, 0, 0, 500, 750 },
+        { 8, 0, 0, 900, 750 },
+        { 9, 0, 0, 100, 50 },
+        { 4, 30, -20, 530, 380 },
+        { 8, 10, 10, 900, 750 }, // pushed back inside
+        { 0, -500, -500, 100, 50 },
+        { 4, std::int64_t(0x7FFFFFFF), -std::int64_t(0x80000000), 900, 50 },
+    };
+    for (const Case &c : cases) {
+        const frontend::Rect r =
+            frontend::PlaceWindow(200, 100, c.code, c.dx, c.dy, 1000, area, frame);
+        EXPECT_EQ(r, (frontend::Rect { c.x, c.y, 200, 100 })) << "code " << c.code;
+    }
+    // Larger than the work area: the top-left corner wins.
+    EXPECT_EQ(frontend::PlaceWindow(3000, 3000, 8, 0, 0, 1000, area, frame),
+        (frontend::Rect { 100, 50, 3000, 3000 }));
+}
+
+TEST(WindowGeometry, FrameGrowthAndClientArea)
+{
+    const frontend::Rect area { 0, 0, 1000, 1000 };
+    const frontend::FrameMetrics thick { 5, 25 };
+    const frontend::Rect outer = frontend::PlaceWindow(200, 100, 0, 0, 0, 1500, area, thick);
+    EXPECT_EQ(outer, (frontend::Rect { 0, 0, 300 + 6, 150 + 6 + 7 }));
+    // The client keeps the size the template meant: outer minus the designed 2 + 2 and 18.
+    EXPECT_EQ(frontend::ClientArea(outer, thick), (frontend::Rect { 5, 30, 296, 128 }));
+    const frontend::FrameMetrics thin { 1, 10 };
+    EXPECT_EQ(frontend::PlaceWindow(200, 100, 0, 0, 0, 1000, area, thin),
+        (frontend::Rect { 0, 0, 200, 100 })); // never shrinks
+}
+
+TEST(DetailsText, HeadingsListsAndTheFinalLineBreak)
+{
+    const std::vector<std::string> none;
+    EXPECT_EQ(frontend::DetailsText(none, none, none, "F", "D", "K"), "");
+    EXPECT_EQ(frontend::DetailsText({ "a", "b" }, none, none, "F", "D", "K"), "F\r\na\r\nb\r\n");
+    EXPECT_EQ(frontend::DetailsText({ "a" }, { "d" }, { "k" }, "F", "D", "K"),
+        "F\r\na\r\n\r\nD\r\nd\r\n\r\nK\r\nk\r\n");
+    EXPECT_EQ(frontend::DetailsText(none, none, { "k" }, "F", "D", "K"), "K\r\nk\r\n");
+    EXPECT_EQ(frontend::TitleFromButton("&Details..."), "Details");
+    EXPECT_EQ(frontend::TitleFromButton("Mo&re.... &&"), "More. ");
+}
+
+} // namespace

@@ -1,0 +1,440 @@
+// The uninstaller's window: built from a realistic template and looked at offscreen, the dialogs
+// of its own, and whole runs through RunUninstall with the window and scripted dialogs.
+#include "platform/ui/shell.h"
+#include "tests/uninstaller/test_support.h"
+#include "uninstaller/frontend/shared_file_dialog.h"
+#include "uninstaller/frontend/template_window.h"
+#include "uninstaller/frontend/window_interaction.h"
+#include "uninstaller/log/window_template.h"
+
+#include <QBuffer>
+#include <QCheckBox>
+#include <QEnterEvent>
+#include <QImage>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTest>
+
+#include <deque>
+#include <gtest/gtest.h>
+
+namespace {
+
+using namespace uninstaller_test;
+namespace frontend = uninstaller::frontend;
+using uninstaller::engine::SharedFileAnswer;
+using uninstaller::log::TemplateControl;
+
+constexpr std::uint32_t kVisible = 0x50000000; // child, visible
+constexpr std::uint32_t kDisabled = 0x08000000;
+constexpr std::uint32_t kText = 0x1000000;
+constexpr std::uint32_t kFace = 0x3000000;
+
+std::vector<std::uint8_t> EncodeImage(const QImage &image, const char *format)
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, format);
+    return std::vector<std::uint8_t>(bytes.begin(), bytes.end());
+}
+
+std::vector<uninstall_log_writer::LogPicture> Pictures()
+{
+    QImage bitmap(40, 20, QImage::Format_RGB32);
+    for (int x = 0; x < 40; ++x)
+        for (int y = 0; y < 20; ++y)
+            bitmap.setPixel(x, y, qRgb(x * 6, 80, 200 - y * 8));
+    QImage icon(32, 32, QImage::Format_ARGB32);
+    icon.fill(qRgb(0, 150, 0));
+    return { { 5, EncodeImage(bitmap, "BMP") }, { 6, EncodeImage(icon, "ICO") } };
+}
+
+TemplateControl Control(std::uint32_t style, std::uint32_t kind, std::uint32_t sub,
+    std::uint32_t number, QRect r, std::string text, std::int32_t picture = -2,
+    std::uint32_t textColour = kText)
+{
+    TemplateControl c;
+    c.style = style;
+    c.kind = kind;
+    c.subKind = sub;
+    c.number = number;
+    c.x = r.x();
+    c.y = r.y();
+    c.width = r.width();
+    c.height = r.height();
+    c.textColour = textColour;
+    c.backgroundColour = kFace;
+    c.text = std::move(text);
+    c.picture = picture;
+    return c;
+}
+
+// A progress window as an installer would ship it: a bitmap banner, the product's icon, a bold
+// header in two languages, the product text, five marks, two end markers, a link and the buttons.
+uninstaller::log::WindowTemplate RealisticTemplate()
+{
+    uninstaller::log::WindowTemplate tpl;
+    tpl.version = 4;
+    tpl.style = 0x10C80000;
+    tpl.positionCode = 4;
+    tpl.width = 420;
+    tpl.height = 300;
+    tpl.fontSize = 9;
+    tpl.fontFace = "Liberation Sans";
+    tpl.title = "Uninstall";
+    TemplateControl header = Control(kVisible, 1, 0, 50, { 56, 12, 350, 20 },
+        "<LangID=7>Entfernen</LangID=7><LangID=1>Removing the program</LangID=1>");
+    header.extendedStyle = 0x80000000; // bold
+    tpl.controls = {
+        Control(kVisible, 1, 4, 51, { 0, 0, 420, 6 }, "", 5),
+        Control(kVisible, 1, 3, 52, { 12, 12, 32, 32 }, "", 6),
+        header,
+        Control(kVisible, 1, 0, 57, { 56, 36, 350, 18 }, "%s will be removed from this computer."),
+        Control(kVisible, 1, 0, 61, { 24, 64, 300, 18 }, "Shared files released"),
+        Control(kVisible, 1, 0, 62, { 24, 84, 300, 18 }, "Backed-up files handled"),
+        Control(kVisible, 1, 0, 63, { 24, 104, 300, 18 }, "Files removed"),
+        Control(kVisible, 1, 0, 64, { 24, 124, 300, 18 }, "Folders removed"),
+        Control(kVisible, 1, 0, 65, { 24, 144, 300, 18 }, "Registry entries removed"),
+        Control(kVisible, 1, 0, 71, { 24, 172, 380, 18 }, "Uninstallation complete.", -2, 0x008000),
+        Control(kVisible, 1, 0, 72, { 24, 192, 380, 18 }, "Some items could not be removed."),
+        Control(kVisible, 1, 0, 73, { 24, 222, 200, 18 },
+            "hyperlink: text=\"Product home page\" link=\"https://product.example/\""),
+        Control(kVisible, 1, 0, 74, { 24, 244, 200, 18 }, "hyperlink: text=\"no link\""),
+        Control(kVisible, 1, 0, 75, { 24, 244, 200, 18 }, "invisible twin"),
+        Control(kVisible | kDisabled, 2, 0, 54, { 220, 236, 90, 26 }, "&Details..."),
+        Control(kVisible | kDisabled, 2, 0, 55, { 316, 236, 90, 26 }, "&Close"),
+        Control(kVisible, 12, 0, 80, { 0, 0, 10, 10 }, "never created"),
+    };
+    tpl.controls[13].style = 0x40000000; // "invisible twin": not visible
+    return tpl;
+}
+
+frontend::BuildContext Context(int dpi, const std::vector<uninstaller::log::Picture> *pictures)
+{
+    frontend::BuildContext context;
+    context.verticalDpi = dpi;
+    context.workArea = { 0, 0, 1600, 1000 };
+    context.pictures = pictures;
+    context.language = 1;
+    return context;
+}
+
+void SaveScreenshot(QWidget *window, const char *name)
+{
+    const QString path = QStringLiteral(UNINSTALLER_SCREENSHOT_DIR "/%1.png").arg(name);
+    EXPECT_TRUE(window->grab().save(path)) << path.toStdString();
+}
+
+TEST(TemplateWindow, RealisticTemplateScaledAndRendered)
+{
+    std::vector<uninstaller::log::Picture> pictures;
+    for (const auto &p : Pictures())
+        pictures.push_back({ p.number, p.bytes });
+    platform::ui::ShellRecorder shell;
+    const auto context = Context(144, &pictures); // f = 1500
+    auto built = frontend::BuildTemplateWindow(RealisticTemplate(), context);
+    ASSERT_TRUE(built);
+    std::unique_ptr<QWidget> window(built->window);
+    ASSERT_TRUE(built->topLevel);
+    EXPECT_EQ(window->windowTitle(), "Uninstall");
+    // 420 x 300 scaled by 1.5, less the designed frame (2 + 2 wide, 2 + 2 + 18 high), centred.
+    EXPECT_EQ(window->geometry(), QRect((1600 - 630) / 2 + 2, (1000 - 450) / 2 + 20, 626, 428));
+
+    EXPECT_EQ(built->control(57)->geometry(), QRect(84, 54, 525, 27));
+    EXPECT_EQ(built->control(55)->geometry(), QRect(474, 354, 135, 39));
+    EXPECT_EQ(built->control(50)->font().weight(), QFont::Bold);
+    EXPECT_EQ(built->control(61)->font().pixelSize(), 18);
+    EXPECT_EQ(qobject_cast<QLabel *>(built->control(50))->text(), "Removing the program");
+    EXPECT_FALSE(built->control(54)->isEnabled());
+    EXPECT_FALSE(built->control(75)->isVisibleTo(window.get()));
+    EXPECT_EQ(built->control(80), nullptr);
+
+    const auto *banner = qobject_cast<QLabel *>(built->control(51));
+    ASSERT_TRUE(banner && !banner->pixmap().isNull());
+    EXPECT_TRUE(banner->hasScaledContents());
+    const auto *icon = qobject_cast<QLabel *>(built->control(52));
+    ASSERT_TRUE(icon && !icon->pixmap().isNull());
+    EXPECT_EQ(icon->pixmap().toImage().pixelColor(10, 10), QColor(0, 150, 0));
+
+    // The link: underlined, hand cursor, red while hovered, opened on a left click.
+    auto *link = qobject_cast<frontend::LinkLabel *>(built->control(73));
+    ASSERT_TRUE(link);
+    EXPECT_EQ(link->text(), "Product home page");
+    EXPECT_TRUE(link->font().underline());
+    EXPECT_EQ(link->cursor().shape(), Qt::PointingHandCursor);
+    const QColor normal = link->palette().color(QPalette::WindowText);
+    QEnterEvent enter(QPointF(1, 1), QPointF(1, 1), QPointF(1, 1));
+    QApplication::sendEvent(link, &enter);
+    EXPECT_EQ(link->palette().color(QPalette::WindowText), QColor(255, 0, 0));
+    QEvent leave(QEvent::Leave);
+    QApplication::sendEvent(link, &leave);
+    EXPECT_EQ(link->palette().color(QPalette::WindowText), normal);
+    QTest::mouseClick(link, Qt::RightButton);
+    QTest::mouseClick(link, Qt::LeftButton);
+    EXPECT_EQ(shell.opened(), QStringList { "https://product.example/" });
+    // Lacking a quoted value: the whole text, prefix included, as a plain label.
+    EXPECT_EQ(qobject_cast<QLabel *>(built->control(74))->text(), "hyperlink: text=\"no link\"");
+    EXPECT_FALSE(qobject_cast<frontend::LinkLabel *>(built->control(74)));
+
+    window->show();
+    SaveScreenshot(window.get(), "uninstaller-window-144dpi");
+}
+
+TEST(TemplateWindow, ChildTemplateGoesIntoTheParentAndOldListBoxesUseWindowColours)
+{
+    uninstaller::log::WindowTemplate tpl;
+    tpl.version = 3;
+    tpl.style = 0x40000000;
+    tpl.controls = { Control(kVisible, 7, 0, 10, { 1, 2, 30, 40 }, "", -2, 0x0000FF),
+        Control(kVisible | 0x3, 3, 0, 11, { 1, 50, 30, 20 }, "check") };
+    tpl.controls[0].backgroundColour = 0x00FF00;
+    EXPECT_FALSE(frontend::BuildTemplateWindow(tpl, Context(96, nullptr), nullptr));
+    QWidget parent;
+    const auto built = frontend::BuildTemplateWindow(tpl, Context(96, nullptr), &parent);
+    ASSERT_TRUE(built);
+    EXPECT_FALSE(built->topLevel);
+    EXPECT_EQ(built->window, &parent);
+    EXPECT_EQ(built->control(10)->parentWidget(), &parent);
+    EXPECT_EQ(built->control(10)->palette().color(QPalette::Text),
+        QApplication::palette().color(QPalette::Text));
+    EXPECT_TRUE(qobject_cast<QCheckBox *>(built->control(11)));
+
+    tpl.version = 4; // from version 4 on, a list box takes the template's colours
+    QWidget parent4;
+    const auto built4 = frontend::BuildTemplateWindow(tpl, Context(96, nullptr), &parent4);
+    EXPECT_EQ(built4->control(10)->palette().color(QPalette::Text), QColor(255, 0, 0));
+    EXPECT_EQ(built4->control(10)->palette().color(QPalette::Base), QColor(0, 255, 0));
+}
+
+TEST(SharedFileDialog, FourButtonsInARowEachEndingWithItsNumber)
+{
+    const frontend::SharedFileTexts texts { "Remove /lib/x.so?", "Yes to &all", "&Yes", "&No",
+        "No to a&ll" };
+    const std::pair<int, SharedFileAnswer> buttons[] = {
+        { frontend::kYesToAllButton, SharedFileAnswer::YesToAll },
+        { frontend::kYesButton, SharedFileAnswer::Yes },
+        { frontend::kNoButton, SharedFileAnswer::No },
+        { frontend::kNoToAllButton, SharedFileAnswer::NoToAll },
+    };
+    int previousX = -1;
+    for (const auto &[number, answer] : buttons) {
+        frontend::SharedFileDialog dialog(texts);
+        dialog.show();
+        EXPECT_EQ(dialog.windowTitle(), "Remove shared file");
+        EXPECT_EQ(dialog.textLine()->text(), texts.text);
+        EXPECT_TRUE(dialog.button(frontend::kYesButton)->isDefault());
+        QPushButton *button = dialog.button(number);
+        ASSERT_TRUE(button);
+        EXPECT_GT(button->x(), previousX); // left to right in the listed order
+        previousX = button->x();
+        button->click();
+        EXPECT_EQ(dialog.result(), number);
+        EXPECT_EQ(frontend::SharedFileDialog::AnswerOf(dialog.result()), answer);
+    }
+    frontend::SharedFileDialog dialog(texts);
+    EXPECT_EQ(dialog.button(frontend::kYesToAllButton)->text(), "Yes to &all");
+    dialog.show();
+    QTest::keyClick(&dialog, Qt::Key_Escape);
+    EXPECT_EQ(dialog.result(), frontend::kNoButton);
+}
+
+// --- Whole runs with the window
+
+class ScriptedDialogs final : public frontend::Dialogs {
+public:
+    std::deque<bool> questionAnswers;
+    std::deque<SharedFileAnswer> sharedAnswers;
+    std::vector<std::string> events;
+    std::vector<frontend::DetailsTexts> shownDetails;
+    std::function<void()> duringSharedQuestion;
+
+    void error(const QString &caption, const QString &text, QWidget *) override
+    {
+        events.push_back("error " + caption.toStdString() + ": " + text.toStdString());
+    }
+    void notice(const QString &, const QString &text, QWidget *) override
+    {
+        events.push_back("notice " + text.toStdString());
+    }
+    bool question(const QString &caption, const QString &text, QWidget *) override
+    {
+        events.push_back("question " + caption.toStdString() + ": " + text.toStdString());
+        if (questionAnswers.empty())
+            return false;
+        const bool answer = questionAnswers.front();
+        questionAnswers.pop_front();
+        return answer;
+    }
+    SharedFileAnswer sharedFile(const frontend::SharedFileTexts &texts, QWidget *) override
+    {
+        events.push_back("shared " + texts.text.toStdString() + " [" +
+            texts.yesToAll.toStdString() + "|" + texts.yes.toStdString() + "|" +
+            texts.no.toStdString() + "|" + texts.noToAll.toStdString() + "]");
+        if (duringSharedQuestion)
+            duringSharedQuestion();
+        if (sharedAnswers.empty())
+            return SharedFileAnswer::No;
+        const auto answer = sharedAnswers.front();
+        sharedAnswers.pop_front();
+        return answer;
+    }
+    void details(const frontend::DetailsTexts &texts, QWidget *) override
+    {
+        shownDetails.push_back(texts);
+    }
+};
+
+class RecordingRestart final : public uninstaller::engine::RestartRequester {
+public:
+    int requests = 0;
+    void requestRestart() override { ++requests; }
+};
+
+class WindowRunTest : public ::testing::Test {
+protected:
+    WindowRunTest()
+        : m_dir(ExecutableScratch())
+        , m_window(m_dialogs, m_restart, Context(96, nullptr))
+    {
+    }
+    std::string path(const std::string &relative) const
+    {
+        return m_dir.path().toStdString() + "/" + relative;
+    }
+    // A small installed product: two last-user shared files, a file, a folder and a key.
+    uninstall_log_writer::LogDescription Install(const std::string &product)
+    {
+        const std::string root = path("p");
+        WriteFile(root + "/lib/a.so", "a");
+        WriteFile(root + "/lib/b.so", "b");
+        WriteFile(root + "/app/tool", "t");
+        SetSharedCount(root + "/lib/a.so", 1);
+        SetSharedCount(root + "/lib/b.so", 1);
+        EXPECT_EQ(platform::registry::writeString(
+                      HKEY_CURRENT_USER, "Software\\" + product, "Path", root),
+            ERROR_SUCCESS);
+        auto d = UiDescription(product);
+        d.windowTemplate = uninstaller::log::EncodeWindowTemplate(RealisticTemplate());
+        d.pictures = Pictures();
+        d.messages.push_back({ 0, "ignored: the first key 0 wins" });
+        d.shared = { root + "/lib/a.so", root + "/lib/b.so" };
+        d.files = { root + "/app/tool" };
+        d.directories = { root + "/app", root + "/lib" };
+        d.hasRegistry = true;
+        d.registry[1].child("Software").child(product).values = { { "Path", 1 } };
+        d.registry[1].child("Software").findSubkey(product)->deleteFlag = 1;
+        return d;
+    }
+    int run()
+    {
+        return frontend::RunUninstall(
+            path("un"), {}, { m_files, m_registry, m_launcher, m_components, {} }, &m_window);
+    }
+
+    QTemporaryDir m_dir;
+    FaultyFileSystem m_files;
+    FaultyRegistry m_registry;
+    RecordingLauncher m_launcher;
+    RecordingUnregistrar m_components;
+    ScriptedDialogs m_dialogs;
+    RecordingRestart m_restart;
+    frontend::WindowInteraction m_window;
+};
+
+TEST_F(WindowRunTest, FailuresOfferDetailsAndClosingAsksForTheRestart)
+{
+    auto d = Install("Demo");
+    // In use: a failed file, a restart, and its folder stays.
+    d.files.push_back(path("p/app/busy.dll"));
+    WriteFile(path("p/app/busy.dll"), "x");
+    m_files.removeErrors[path("p/app/busy.dll")] = ETXTBSY;
+    WriteUninstaller(d, path("un"));
+    m_dialogs.questionAnswers = { true, true }; // confirmation, restart
+    m_dialogs.sharedAnswers = { SharedFileAnswer::YesToAll };
+    bool closeIgnored = false;
+    m_dialogs.duringSharedQuestion = [&] {
+        QWidget *window = m_window.window()->window;
+        window->close(); // the close box while the phases run
+        closeIgnored = window->isVisible();
+    };
+
+    std::vector<std::string> endState;
+    m_window.setFinishedHook([&] {
+        const frontend::BuiltWindow &w = *m_window.window();
+        auto *close = qobject_cast<QPushButton *>(w.control(55));
+        endState = { "close enabled " + std::to_string(close->isEnabled()),
+            "default " + std::to_string(close->isDefault()),
+            "focus " + std::to_string(close->hasFocus() || QApplication::focusWidget() == nullptr),
+            "details " + std::to_string(w.control(54)->isEnabled()),
+            "71 " + std::to_string(w.control(71)->isVisible()),
+            "72 " + std::to_string(w.control(72)->isVisible()),
+            "65 " + std::to_string(w.control(65)->isVisible()),
+            qobject_cast<QLabel *>(w.control(57))->text().toStdString() };
+        SaveScreenshot(w.window, "uninstaller-window-finished");
+        qobject_cast<QPushButton *>(w.control(54))->click();
+        close->click();
+    });
+
+    EXPECT_EQ(run(), frontend::kExitRemoved);
+    EXPECT_TRUE(closeIgnored);
+    EXPECT_EQ(endState,
+        (std::vector<std::string> { "close enabled 1", "default 1", "focus 1", "details 1", "71 1",
+            "72 1", "65 1", "Demo will be removed from this computer." }));
+    ASSERT_EQ(m_dialogs.events.size(), 3u);
+    EXPECT_EQ(m_dialogs.events[0],
+        "question Demo Uninstall: Are you sure you want to completely remove Demo and all of its "
+        "components?");
+    // "Yes to all": the second shared file goes without a question.
+    EXPECT_EQ(m_dialogs.events[1],
+        "shared The shared file\r\n" + path("p/lib/a.so") +
+            "\r\nis no longer used by any program. Remove it? [Yes to &all|&Yes|&No|No to a&ll]");
+    EXPECT_EQ(m_dialogs.events[2],
+        "question Demo Uninstall: Some files will be removed when the computer restarts. "
+        "Restart now?");
+    EXPECT_EQ(m_restart.requests, 1);
+    ASSERT_EQ(m_dialogs.shownDetails.size(), 1u);
+    EXPECT_EQ(m_dialogs.shownDetails[0].title, "Details");
+    EXPECT_EQ(m_dialogs.shownDetails[0].button, "&Close");
+    EXPECT_EQ(m_dialogs.shownDetails[0].text.toStdString(),
+        "These files could not be removed:\n" + path("p/app/busy.dll") +
+            "\n\nThese folders could not be removed:\n" + path("p/app") + "\n");
+    EXPECT_FALSE(Exists(path("p/lib")));
+    EXPECT_FALSE(Exists(path("p/app/tool")));
+    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, "Software\\Demo"));
+    EXPECT_FALSE(m_window.window()->window->isVisible());
+}
+
+TEST_F(WindowRunTest, NothingFailedLeavesDetailsDisabled)
+{
+    WriteUninstaller(Install("Clean"), path("un"));
+    m_dialogs.questionAnswers = { true };
+    m_dialogs.sharedAnswers = { SharedFileAnswer::Yes, SharedFileAnswer::Yes };
+    bool detailsEnabled = true;
+    bool failedShown = true;
+    m_window.setFinishedHook([&] {
+        detailsEnabled = m_window.window()->control(54)->isEnabled();
+        failedShown = m_window.window()->control(72)->isVisible();
+        m_window.window()->window->close();
+    });
+    EXPECT_EQ(run(), frontend::kExitRemoved);
+    EXPECT_FALSE(detailsEnabled);
+    EXPECT_FALSE(failedShown);
+    EXPECT_EQ(m_restart.requests, 0);
+    EXPECT_EQ(m_dialogs.events.size(), 3u); // confirmation and two shared-file questions
+    EXPECT_FALSE(Exists(path("p/app")));
+    EXPECT_FALSE(Exists(path("p/lib")));
+}
+
+TEST_F(WindowRunTest, NoToTheConfirmationRemovesNothing)
+{
+    WriteUninstaller(Install("Kept"), path("un"));
+    const Snapshot before = TakeSnapshot(path("p"));
+    m_dialogs.questionAnswers = { false };
+    EXPECT_EQ(run(), frontend::kExitEndedEarly);
+    EXPECT_EQ(m_window.window(), nullptr);
+    EXPECT_EQ(TakeSnapshot(path("p")), before);
+}
+
+} // namespace

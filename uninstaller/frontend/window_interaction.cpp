@@ -1,0 +1,294 @@
+#include "uninstaller/frontend/window_interaction.h"
+
+#include "uninstaller/frontend/window_text.h"
+#include "uninstaller/log/codepage.h"
+
+#include <QAbstractButton>
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QLabel>
+#include <QPushButton>
+#include <QTimer>
+
+namespace uninstaller::frontend {
+
+namespace {
+
+constexpr std::uint32_t kConfirmMessage = 1;
+constexpr std::uint32_t kRegistryRefusedMessage = 2;
+constexpr std::uint32_t kRestoreMessage = 3;
+constexpr std::uint32_t kSharedFileMessage = 4;
+constexpr std::uint32_t kFilesHeading = 5;
+constexpr std::uint32_t kFoldersHeading = 6;
+constexpr std::uint32_t kKeysHeading = 7;
+constexpr std::uint32_t kRestartMessage = 8;
+constexpr std::uint32_t kYesToAllLabel = 9;
+constexpr std::uint32_t kNoToAllLabel = 10;
+constexpr std::uint32_t kYesLabel = 11;
+constexpr std::uint32_t kNoLabel = 12;
+constexpr std::uint32_t kFirstMark = 61;
+constexpr std::uint32_t kLastMark = 65;
+
+QString ControlText(const QWidget *widget)
+{
+    if (const auto *button = qobject_cast<const QAbstractButton *>(widget))
+        return button->text();
+    if (const auto *label = qobject_cast<const QLabel *>(widget))
+        return label->text();
+    return {};
+}
+
+void SetControlText(QWidget *widget, const QString &text)
+{
+    if (auto *button = qobject_cast<QAbstractButton *>(widget))
+        button->setText(text);
+    else if (auto *label = qobject_cast<QLabel *>(widget))
+        label->setText(text);
+}
+
+void AppendList(std::string &out, const std::vector<std::string> &list, const std::string &heading)
+{
+    if (list.empty())
+        return;
+    out += heading;
+    out += "\r\n";
+    for (const std::string &entry : list) {
+        out += entry;
+        out += "\r\n";
+    }
+    out += "\r\n";
+}
+
+} // namespace
+
+class WindowInteraction::CloseFilter final : public QObject {
+public:
+    explicit CloseFilter(WindowInteraction &owner)
+        : m_owner(owner)
+    {
+    }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::Close && !m_owner.closing()) {
+            event->ignore();
+            return true;
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    WindowInteraction &m_owner;
+};
+
+std::string DetailsText(const std::vector<std::string> &files,
+    const std::vector<std::string> &folders, const std::vector<std::string> &keys,
+    const std::string &filesHeading, const std::string &foldersHeading,
+    const std::string &keysHeading)
+{
+    std::string text;
+    AppendList(text, files, filesHeading);
+    AppendList(text, folders, foldersHeading);
+    AppendList(text, keys, keysHeading);
+    if (text.size() >= 2)
+        text.resize(text.size() - 2);
+    return text;
+}
+
+QString TitleFromButton(const QString &text)
+{
+    QString title = text;
+    title.remove(QLatin1String("..."));
+    title.remove(QLatin1Char('&'));
+    return title;
+}
+
+WindowInteraction::WindowInteraction(
+    Dialogs &dialogs, engine::RestartRequester &restart, BuildContext context)
+    : m_dialogs(dialogs)
+    , m_restart(restart)
+    , m_context(std::move(context))
+    , m_filter(std::make_unique<CloseFilter>(*this))
+{
+}
+
+WindowInteraction::~WindowInteraction()
+{
+    if (m_host)
+        m_host->removeEventFilter(m_filter.get());
+}
+
+QWidget *WindowInteraction::topWindow() const
+{
+    return m_host.get();
+}
+
+QString WindowInteraction::message(std::uint32_t key) const
+{
+    if (!m_log)
+        return {};
+    return log::Cp1252ToQString(
+        ApplyLanguageVariant(m_log->messages.LookUpMessage(key), m_log->messages.language));
+}
+
+QString WindowInteraction::messageWithProduct(std::uint32_t key, const std::string &value) const
+{
+    if (!m_log)
+        return {};
+    return log::Cp1252ToQString(InsertProductName(
+        ApplyLanguageVariant(m_log->messages.LookUpMessage(key), m_log->messages.language), value));
+}
+
+void WindowInteraction::showError(const QString &caption, const QString &text)
+{
+    m_dialogs.error(caption, text, topWindow());
+}
+
+void WindowInteraction::logLoaded(const log::UninstallLog &log, const QString &caption)
+{
+    m_log = &log;
+    m_caption = caption;
+}
+
+bool WindowInteraction::confirm()
+{
+    return m_dialogs.question(
+        m_caption, messageWithProduct(kConfirmMessage, m_log->firstLine.productName), nullptr);
+}
+
+void WindowInteraction::showProgress()
+{
+    const auto tpl = log::ParseWindowTemplate(m_log->windowTemplate);
+    if (!tpl)
+        return; // the log reader refuses such logs; nothing to show
+    BuildContext context = m_context;
+    context.language = m_log->messages.language;
+    context.pictures = &m_log->pictures;
+    if (!(tpl->style & kWsVisible)) {
+        // A child template: its controls go into a plain window of the template's size.
+        m_host = std::make_unique<QWidget>();
+        const Rect outer = PlaceWindow(tpl->width, tpl->height, tpl->positionCode, tpl->xOffset,
+            tpl->yOffset, ScaleFactor(context.verticalDpi), context.workArea, context.frame);
+        const Rect client = ClientArea(outer, context.frame);
+        m_host->setGeometry(client.x, client.y, client.width, client.height);
+    }
+    m_built = BuildTemplateWindow(*tpl, context, m_host.get());
+    if (!m_built)
+        return;
+    if (m_built->topLevel)
+        m_host.reset(m_built->window);
+
+    for (std::uint32_t n : { kFirstMark, kFirstMark + 1, kFirstMark + 2, kFirstMark + 3, kLastMark,
+             kFinishedMarker, kFailedMarker }) {
+        if (QWidget *control = m_built->control(n))
+            control->hide();
+    }
+    if (QWidget *product = m_built->control(kProductText)) {
+        QString text = ControlText(product);
+        const qsizetype at = text.indexOf(QLatin1String("%s"));
+        if (at >= 0) {
+            text.replace(at, 2, log::Cp1252ToQString(m_log->firstLine.productName));
+            SetControlText(product, text);
+        }
+    }
+    m_host->setWindowTitle(m_caption);
+    m_host->installEventFilter(m_filter.get());
+    m_host->show();
+    QCoreApplication::processEvents();
+}
+
+void WindowInteraction::registryRefused()
+{
+    m_dialogs.notice(m_caption, message(kRegistryRefusedMessage), topWindow());
+}
+
+void WindowInteraction::progressMark(int control)
+{
+    if (m_built) {
+        if (QWidget *mark = m_built->control(static_cast<std::uint32_t>(control)))
+            mark->show();
+    }
+    QCoreApplication::processEvents();
+}
+
+bool WindowInteraction::askRestoreBackups()
+{
+    return m_dialogs.question(m_caption, message(kRestoreMessage), topWindow());
+}
+
+engine::SharedFileAnswer WindowInteraction::ask(const std::string &path)
+{
+    const SharedFileTexts texts { messageWithProduct(kSharedFileMessage, path),
+        message(kYesToAllLabel), message(kYesLabel), message(kNoLabel), message(kNoToAllLabel) };
+    return m_dialogs.sharedFile(texts, topWindow());
+}
+
+void WindowInteraction::finish(engine::RemovalEngine &engine)
+{
+    m_engine = &engine;
+    if (!m_host || !m_built)
+        return; // no window was built: there is nothing to wait for
+    m_finished = true;
+    if (QWidget *close = m_built->control(kCloseButton)) {
+        close->setEnabled(true);
+        if (auto *button = qobject_cast<QPushButton *>(close)) {
+            button->setDefault(true);
+            QObject::connect(button, &QPushButton::clicked, m_host.get(), &QWidget::close);
+        }
+        close->setFocus();
+    }
+    if (QWidget *marker = m_built->control(kFinishedMarker))
+        marker->show();
+    QWidget *details = m_built->control(kDetailsButton);
+    if (auto *button = qobject_cast<QAbstractButton *>(details))
+        QObject::connect(
+            button, &QAbstractButton::clicked, m_host.get(), [this] { showDetails(); });
+    if (!engine.failedFiles().empty() || !engine.failedFolders().empty() ||
+        !engine.failedRegistryKeys().empty()) {
+        if (details)
+            details->setEnabled(true);
+        if (QWidget *marker = m_built->control(kFailedMarker))
+            marker->show();
+    }
+
+    QEventLoop loop;
+    m_loop = &loop;
+    if (m_finishedHook)
+        QTimer::singleShot(0, &loop, m_finishedHook);
+    if (m_finished)
+        loop.exec();
+    m_loop = nullptr;
+    m_host->hide();
+}
+
+void WindowInteraction::showDetails()
+{
+    if (!m_engine || !m_built)
+        return;
+    auto heading = [this](std::uint32_t key) {
+        return ApplyLanguageVariant(m_log->messages.LookUpMessage(key), m_log->messages.language);
+    };
+    QString text = log::Cp1252ToQString(DetailsText(m_engine->failedFiles(),
+        m_engine->failedFolders(), m_engine->failedRegistryKeys(), heading(kFilesHeading),
+        heading(kFoldersHeading), heading(kKeysHeading)));
+    text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    const DetailsTexts texts { TitleFromButton(ControlText(m_built->control(kDetailsButton))), text,
+        ControlText(m_built->control(kCloseButton)) };
+    m_dialogs.details(texts, m_host.get());
+}
+
+bool WindowInteraction::closing()
+{
+    if (!m_finished)
+        return false;
+    m_finished = false;
+    if (m_engine && m_engine->TakeRestartNeeded() &&
+        m_dialogs.question(m_caption, message(kRestartMessage), m_host.get()))
+        m_restart.requestRestart();
+    if (m_loop)
+        m_loop->quit();
+    return true;
+}
+
+} // namespace uninstaller::frontend
