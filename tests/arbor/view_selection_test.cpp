@@ -1,0 +1,80 @@
+// Selection and EnsureVisible on a laid-out view: the scroll rule and the events on the way.
+#include "tests/arbor/model_test_support.h"
+#include "tests/arbor/view_test_support.h"
+
+#include "arbor/view/xtreeselection.h"
+
+namespace arbor {
+namespace {
+
+TEST(ViewEnsureVisible, ScrollRule)
+{
+    struct Case {
+        const char *name;
+        int start, length, rangeStart, rangeLength, move;
+    };
+    const Case cases[] = {
+        { "aligned", 100, 17, 100, 200, 0 },
+        { "strictly inside", 110, 17, 100, 200, 0 },
+        { "larger than the range aligns the start", 130, 300, 100, 200, 30 },
+        { "below: end shown, next step of 4", 290, 17, 100, 200, 8 },
+        { "below by a multiple of 4 still one step more", 287, 17, 100, 200, 8 },
+        { "above", 90, 17, 100, 200, -12 },
+        { "touching the end is not inside", 283, 17, 100, 200, 4 },
+    };
+    for (const Case &c : cases)
+        EXPECT_EQ(ensureVisibleMove(c.start, c.length, c.rangeStart, c.rangeLength), c.move)
+            << c.name;
+}
+
+TEST(ViewEnsureVisible, ExpandsAncestorsWithEventsAndScrolls)
+{
+    auto v = testing::makeView({ 200, 100 });
+    XTreeModel &m = v->model();
+    RecordingEvents rec;
+    m.setEvents(&rec);
+    for (int i = 0; i < 20; ++i)
+        AddItem(m, "filler");
+    const LONG a = AddItem(m, "a");
+    const LONG b = AddItem(m, "b", a);
+    const LONG c = AddItem(m, "c", b);
+    EnsureVisible(*v, c);
+    const std::vector<Event> expected = { { "ItemExpanding", a }, { "ItemExpanded", a, true },
+        { "ItemExpanding", b }, { "ItemExpanded", b, true } };
+    EXPECT_EQ(rec.events, expected);
+    const auto o = v->itemOrigin(m.item(c));
+    ASSERT_TRUE(o);
+    const int h = v->treeLayout().nodeSize(m.item(c)).height();
+    EXPECT_GE(o->y(), 0);
+    EXPECT_LE(o->y() + h, v->clientRect().height());
+    EXPECT_EQ(v->scrollPosition().y() % 4, 0);
+}
+
+TEST(ViewSelection, SingleSelectionReplacesAndCollapseDeselects)
+{
+    auto v = testing::makeView({ 200, 300 });
+    XTreeModel &m = v->model();
+    const LONG a = AddItem(m, "a");
+    const LONG a1 = AddItem(m, "a1", a);
+    const LONG b = AddItem(m, "b");
+    EXPECT_TRUE(SelectItem(*v, b));
+    EXPECT_FALSE(SelectItem(*v, b));
+    EXPECT_FALSE(SelectItem(*v, 0x7777));
+    EXPECT_TRUE(SelectItem(*v, a1)); // style 31 includes single selection
+    ASSERT_EQ(m.selection().size(), 1u);
+    EXPECT_EQ(m.focusItem(), a1);
+    EXPECT_TRUE(m.item(a)->IsExpanded());
+
+    m.appearance().style &= ~DWORD(ARBORSTYLE_SINGLESEL);
+    SelectItem(*v, b);
+    EXPECT_EQ(m.selection().size(), 2u);
+    m.Expand(a, false);
+    ClearSelection(*v, false);
+    ASSERT_EQ(m.selection().size(), 1u);
+    EXPECT_EQ(m.selection()[0]->handle(), b);
+    DeselectItem(*v, b);
+    EXPECT_TRUE(m.selection().empty());
+}
+
+} // namespace
+} // namespace arbor
