@@ -33,8 +33,13 @@ int main(int argc, char **argv)
 {
     const auto options = uninstaller::frontend::ParseCommandLine(Arguments(argc, argv));
     // A silent run never opens a window, so it must not need a display either.
+    // Without any display to show it on, a run that is not silent keeps to the safe side: it ends
+    // at the confirmation without removing anything, as it would if the user said "No".
+    const bool display = qEnvironmentVariableIsSet("DISPLAY") ||
+        qEnvironmentVariableIsSet("WAYLAND_DISPLAY") ||
+        qEnvironmentVariableIsSet("QT_QPA_PLATFORM");
     std::unique_ptr<QCoreApplication> app;
-    if (options.silent || options.deletePending)
+    if (options.silent || options.deletePending || !display)
         app = std::make_unique<QCoreApplication>(argc, argv);
     else
         app = std::make_unique<QApplication>(argc, argv);
@@ -52,7 +57,7 @@ int main(int argc, char **argv)
         QFile::encodeName(QCoreApplication::applicationFilePath()).toStdString();
     const uninstaller::frontend::RunServices services { *files, registry, *processes, *components,
         [] { QCoreApplication::processEvents(); } };
-    if (options.silent)
+    if (options.silent || !display)
         return uninstaller::frontend::RunUninstall(ownFile, options, services, nullptr);
 
     const auto dialogs = uninstaller::frontend::MakeQtDialogs();

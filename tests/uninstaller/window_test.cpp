@@ -182,6 +182,21 @@ TEST(TemplateWindow, RealisticTemplateScaledAndRendered)
     SaveScreenshot(window.get(), "uninstaller-window-144dpi");
 }
 
+TEST(TemplateWindow, EveryPositionCodeInsideTheWorkArea)
+{
+    // 420 x 300 at 96 dpi is a 416 x 278 client; the work area is 1600 x 1000.
+    const QPoint expected[] = { { 2, 20 }, { 592, 20 }, { 1182, 20 }, { 2, 370 }, { 592, 370 },
+        { 1182, 370 }, { 2, 720 }, { 592, 720 }, { 1182, 720 }, { 2, 20 } };
+    for (std::uint32_t code = 0; code <= 9; ++code) {
+        auto tpl = RealisticTemplate();
+        tpl.positionCode = code;
+        tpl.xOffset = code == 9 ? -50 : 0; // pushed back inside
+        auto built = frontend::BuildTemplateWindow(tpl, Context(96, nullptr));
+        std::unique_ptr<QWidget> window(built->window);
+        EXPECT_EQ(window->geometry(), QRect(expected[code], QSize(416, 278))) << "code " << code;
+    }
+}
+
 TEST(TemplateWindow, ChildTemplateGoesIntoTheParentAndOldListBoxesUseWindowColours)
 {
     uninstaller::log::WindowTemplate tpl;

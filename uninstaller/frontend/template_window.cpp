@@ -339,8 +339,10 @@ std::optional<BuiltWindow> BuildTemplateWindow(
             continue;
         widget->setObjectName(QStringLiteral("control%1").arg(c.number));
         widget->setGeometry(rect);
-        if (!qobject_cast<LinkLabel *>(widget))
-            widget->setFont((c.extendedStyle & kExBold) ? fonts.bold : fonts.normal);
+        if (c.extendedStyle & kExBold)
+            widget->setFont(fonts.bold);
+        else if (!qobject_cast<LinkLabel *>(widget)) // a link keeps its underlined font
+            widget->setFont(fonts.normal);
         widget->setEnabled(!(c.style & kWsDisabled));
         widget->setVisible(c.style & kWsVisible);
         built.controls.emplace(c.number, widget);

@@ -22,7 +22,10 @@
 // Style bits that count for every control: visible (0x10000000), disabled (0x08000000). The
 // extended style's top bit asks for the bold font. Colours: 0x1000000 window text, 0x2000000
 // window, 0x3000000 button face (the palette's WindowText, Base and Button), 0x4000000 as a
-// background: transparent; anything else a COLORREF (red in the low byte).
+// background: transparent; anything else a COLORREF (red in the low byte). A top-level window is
+// a fixed-size Qt window with a title bar; the window style's system-menu, minimise and maximise
+// bits choose its title-bar buttons and the topmost extended bit keeps it on top. The dialog-frame
+// bit has no Qt counterpart: the window manager draws the frame.
 #pragma once
 
 #include "uninstaller/frontend/window_geometry.h"
