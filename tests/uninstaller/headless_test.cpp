@@ -192,6 +192,23 @@ TEST_F(HeadlessTest, SecondInstanceEndsWithoutChangingAnything)
     EXPECT_TRUE(ProductRemoved(path("p"), "Twice"));
 }
 
+TEST_F(HeadlessTest, WindowRunAsksTheConfirmationWithTheProductsCaption)
+{
+    const LogDescription d = InstallProduct(path("p"), "Asked", true);
+    WriteUninstaller(d, path("un"));
+    const Snapshot before = TakeSnapshot(path("p"));
+    const QString boxes = QString::fromStdString(path("boxes.log"));
+    EXPECT_EQ(RunProgram(path("un"), {}, QStringLiteral("No"), boxes), 0);
+    const auto logged = platform::ui::readMessageBoxLog(boxes);
+    ASSERT_EQ(logged.size(), 1);
+    EXPECT_EQ(logged[0].title, "Asked Uninstall");
+    EXPECT_EQ(logged[0].icon, "Question");
+    EXPECT_EQ(logged[0].buttons, "YesNo");
+    EXPECT_EQ(logged[0].text,
+        "Are you sure you want to completely remove Asked and all of its components?");
+    EXPECT_EQ(TakeSnapshot(path("p")), before);
+}
+
 TEST(InstanceLock, NamesStayInsideTheFolder)
 {
     for (const std::string &product :

@@ -106,6 +106,7 @@ uninstaller::log::WindowTemplate RealisticTemplate()
         Control(kVisible | kDisabled, 2, 0, 54, { 220, 236, 90, 26 }, "&Details..."),
         Control(kVisible | kDisabled, 2, 0, 55, { 316, 236, 90, 26 }, "&Close"),
         Control(kVisible, 12, 0, 80, { 0, 0, 10, 10 }, "never created"),
+        Control(0x80000000 | kVisible, 2, 0, 81, { 380, 12, 28, 16 }, "", 5),
     };
     tpl.controls[13].style = 0x40000000; // "invisible twin": not visible
     return tpl;
@@ -157,6 +158,7 @@ TEST(TemplateWindow, RealisticTemplateScaledAndRendered)
     const auto *icon = qobject_cast<QLabel *>(built->control(52));
     ASSERT_TRUE(icon && !icon->pixmap().isNull());
     EXPECT_EQ(icon->pixmap().toImage().pixelColor(10, 10), QColor(0, 150, 0));
+    EXPECT_FALSE(qobject_cast<QPushButton *>(built->control(81))->icon().isNull());
 
     // The link: underlined, hand cursor, red while hovered, opened on a left click.
     auto *link = qobject_cast<frontend::LinkLabel *>(built->control(73));
@@ -253,6 +255,24 @@ TEST(SharedFileDialog, FourButtonsInARowEachEndingWithItsNumber)
     dialog.show();
     QTest::keyClick(&dialog, Qt::Key_Escape);
     EXPECT_EQ(dialog.result(), frontend::kNoButton);
+}
+
+TEST(DetailsDialog, ReadOnlyBlackOnWhiteWithTheGivenButton)
+{
+    frontend::DetailsDialog dialog({ "Details", "Heading:\n/a\n", "&Close" });
+    const auto *text = dialog.findChild<QPlainTextEdit *>("control1009");
+    ASSERT_TRUE(text);
+    EXPECT_EQ(dialog.windowTitle(), "Details");
+    EXPECT_EQ(text->toPlainText(), "Heading:\n/a\n");
+    EXPECT_TRUE(text->isReadOnly());
+    EXPECT_EQ(text->palette().color(QPalette::Text), QColor(Qt::black));
+    EXPECT_EQ(text->palette().color(QPalette::Base), QColor(Qt::white));
+    auto *button = dialog.findChild<QPushButton *>("control1");
+    ASSERT_TRUE(button);
+    EXPECT_EQ(button->text(), "&Close");
+    dialog.show();
+    button->click();
+    EXPECT_FALSE(dialog.isVisible());
 }
 
 // --- Whole runs with the window
@@ -381,7 +401,7 @@ TEST_F(WindowRunTest, FailuresOfferDetailsAndClosingAsksForTheRestart)
         auto *close = qobject_cast<QPushButton *>(w.control(55));
         endState = { "close enabled " + std::to_string(close->isEnabled()),
             "default " + std::to_string(close->isDefault()),
-            "focus " + std::to_string(close->hasFocus() || QApplication::focusWidget() == nullptr),
+            "focus " + std::to_string(QApplication::focusWidget() == close),
             "details " + std::to_string(w.control(54)->isEnabled()),
             "71 " + std::to_string(w.control(71)->isVisible()),
             "72 " + std::to_string(w.control(72)->isVisible()),

@@ -236,6 +236,7 @@ void WindowInteraction::finish(engine::RemovalEngine &engine)
             button->setDefault(true);
             QObject::connect(button, &QPushButton::clicked, m_host.get(), &QWidget::close);
         }
+        m_host->activateWindow();
         close->setFocus();
     }
     if (QWidget *marker = m_built->control(kFinishedMarker))
