@@ -385,8 +385,12 @@ TEST_F(WindowRunTest, FailuresOfferDetailsAndClosingAsksForTheRestart)
     d.files.push_back(path("p/app/busy.dll"));
     WriteFile(path("p/app/busy.dll"), "x");
     m_files.removeErrors[path("p/app/busy.dll")] = ETXTBSY;
+    WriteFile(path("p/etc/app.conf"), "installed");
+    WriteFile(path("p/app/app.conf.bak"), "original");
+    d.backups = { uninstall_log_writer::BackupLine(path("p/app/app.conf.bak"),
+        path("p/etc/app.conf"), 0, 0, m_files.inspect(path("p/etc/app.conf")).lastWriteTime) };
     WriteUninstaller(d, path("un"));
-    m_dialogs.questionAnswers = { true, true }; // confirmation, restart
+    m_dialogs.questionAnswers = { true, true, true }; // confirmation, restore, restart
     m_dialogs.sharedAnswers = { SharedFileAnswer::YesToAll };
     bool closeIgnored = false;
     m_dialogs.duringSharedQuestion = [&] {
@@ -417,7 +421,7 @@ TEST_F(WindowRunTest, FailuresOfferDetailsAndClosingAsksForTheRestart)
     EXPECT_EQ(endState,
         (std::vector<std::string> { "close enabled 1", "default 1", "focus 1", "details 1", "71 1",
             "72 1", "65 1", "Demo will be removed from this computer." }));
-    ASSERT_EQ(m_dialogs.events.size(), 3u);
+    ASSERT_EQ(m_dialogs.events.size(), 4u);
     EXPECT_EQ(m_dialogs.events[0],
         "question Demo Uninstall: Are you sure you want to completely remove Demo and all of its "
         "components?");
@@ -426,6 +430,10 @@ TEST_F(WindowRunTest, FailuresOfferDetailsAndClosingAsksForTheRestart)
         "shared The shared file\r\n" + path("p/lib/a.so") +
             "\r\nis no longer used by any program. Remove it? [Yes to &all|&Yes|&No|No to a&ll]");
     EXPECT_EQ(m_dialogs.events[2],
+        "question Demo Uninstall: Do you want to restore the files that were replaced during "
+        "installation?");
+    EXPECT_EQ(ReadFile(path("p/etc/app.conf")), "original");
+    EXPECT_EQ(m_dialogs.events[3],
         "question Demo Uninstall: Some files will be removed when the computer restarts. "
         "Restart now?");
     EXPECT_EQ(m_restart.requests, 1);
