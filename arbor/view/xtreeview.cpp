@@ -4,11 +4,18 @@
 #include "arbor/model/windownodes.h"
 #include "arbor/model/xtreenode.h"
 #include "arbor/view/layoutwalk.h"
+#include "arbor/view/xtreecursor.h"
+#include "arbor/view/xtreedrag.h"
+#include "arbor/view/xtreekeys.h"
 #include "arbor/view/xtreepaint.h"
+#include "platform/ui/wincalls.h"
 
+#include <QKeyEvent>
+#include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QScrollBar>
+#include <QWheelEvent>
 
 #include <algorithm>
 #include <cstdlib>
@@ -66,6 +73,7 @@ XTreeView::XTreeView(QWidget *parent)
     : QWidget(parent)
     , m_hbar(new QScrollBar(Qt::Horizontal, this))
     , m_vbar(new QScrollBar(Qt::Vertical, this))
+    , m_drag(new DragDetector(*this))
 {
     setObjectName(QStringLiteral("XTreeView"));
     // Every pixel comes from the off-screen image; Qt must not erase first.
@@ -85,6 +93,10 @@ XTreeView::XTreeView(QWidget *parent)
     connect(m_hbar, &QScrollBar::actionTriggered, this, &XTreeView::onHorizontalAction);
     m_model.setItemWindow(this);
     m_model.setLayoutSink(this);
+    // Registered now, so the numbers exist before any other window asks.
+    (void)msgTreeView();
+    (void)msgTreeViewDragDrop();
+    (void)msgResetDropSource();
 }
 
 XTreeView::~XTreeView()
@@ -308,7 +320,183 @@ void XTreeView::setPicturePosition(LONG position)
 void XTreeView::setDesignMode(bool design)
 {
     m_model.appearance().designMode = design;
+    if (design)
+        m_drag->cancel();
+    applyCursor();
     update();
+}
+
+void XTreeView::setEvents(XTreeViewEvents *events) noexcept
+{
+    m_events = events;
+    m_model.setEvents(events);
+}
+
+void XTreeView::setMousePointer(LONG pointer)
+{
+    m_mousePointer = pointer;
+    applyCursor();
+}
+
+void XTreeView::setMouseIcon(std::optional<QCursor> cursor)
+{
+    m_mouseIcon = std::move(cursor);
+    applyCursor();
+}
+
+void XTreeView::applyCursor()
+{
+    if (designMode()) {
+        // The container's cursor shows through.
+        unsetCursor();
+        return;
+    }
+    if (m_mousePointer == 99 && m_mouseIcon) {
+        setCursor(*m_mouseIcon);
+        return;
+    }
+    const std::optional<QCursor> system = systemCursor(m_mousePointer);
+    setCursor(system ? *system : QCursor(Qt::ArrowCursor));
+}
+
+bool XTreeView::detectingDrag() const noexcept
+{
+    return m_drag->armed();
+}
+
+void XTreeView::detectDrag(LONG hItem, QPoint)
+{
+    if (!designMode() && m_model.isValid(hItem))
+        m_drag->arm(hItem, m_dragDelay);
+}
+
+void XTreeView::cancelDragDetection()
+{
+    m_drag->cancel();
+}
+
+void XTreeView::StartDragItem(LONG) { }
+void XTreeView::BeginDrag(LONG) { }
+void XTreeView::DragOverItem(LONG, QPoint) { }
+bool XTreeView::CanDrop(LONG, DWORD)
+{
+    return false;
+}
+void XTreeView::DropOnSelf(LONG, DWORD) { }
+void XTreeView::DropFromTree(XTreeView *, LONG, DWORD) { }
+
+UINT XTreeView::msgTreeView() noexcept
+{
+    static const UINT message = RegisterWindowMessageA("WM_XTREEVIEW");
+    return message;
+}
+
+UINT XTreeView::msgTreeViewDragDrop() noexcept
+{
+    static const UINT message = RegisterWindowMessageA("WM_XTREEVIEWDRAGDROP");
+    return message;
+}
+
+UINT XTreeView::msgResetDropSource() noexcept
+{
+    static const UINT message = RegisterWindowMessageA("WM_RESETDROPSOURCE");
+    return message;
+}
+
+XTreeView *XTreeView::fromWindow(HWND hwnd) noexcept
+{
+    if (hwnd == 0 || !IsWindow(hwnd))
+        return nullptr;
+    // Only a tree window answers, and only with its own address; anything else answers 0.
+    return reinterpret_cast<XTreeView *>(SendMessageW(hwnd, msgTreeView(), 0, 0));
+}
+
+XTreeView *XTreeView::fromWidget(QWidget *widget) noexcept
+{
+    return widget ? fromWindow(platform::ui::windowHandle(widget)) : nullptr;
+}
+
+bool XTreeView::event(QEvent *e)
+{
+    if (e->type() == platform::ui::WindowMessageEvent::eventType()) {
+        auto *msg = static_cast<platform::ui::WindowMessageEvent *>(e);
+        if (msg->message() == msgTreeView()) {
+            msg->setResult(reinterpret_cast<LRESULT>(this));
+            return true;
+        }
+        if (msg->message() == msgTreeViewDragDrop()) {
+            msg->setResult(acceptsDrops()
+                    ? SendMessageW(platform::ui::windowHandle(this), msgTreeView(), 0, 0)
+                    : 0);
+            return true;
+        }
+        if (msg->message() == msgResetDropSource()) {
+            ResetDropSource();
+            msg->setResult(0);
+            return true;
+        }
+    }
+    return QWidget::event(e);
+}
+
+void XTreeView::mousePressEvent(QMouseEvent *e)
+{
+    // Another button or a second press ends a detection in progress without a drag.
+    m_drag->cancel();
+    handleMousePress(*this, *e);
+    e->accept();
+}
+
+void XTreeView::mouseReleaseEvent(QMouseEvent *e)
+{
+    if (e->button() == Qt::LeftButton)
+        m_drag->cancel();
+    handleMouseRelease(*this, *e);
+    e->accept();
+}
+
+void XTreeView::mouseDoubleClickEvent(QMouseEvent *e)
+{
+    // Not a press: the second press of a double click raises no MouseDown and clicks nothing.
+    m_drag->cancel();
+    handleMouseDoubleClick(*this, *e);
+    e->accept();
+}
+
+void XTreeView::mouseMoveEvent(QMouseEvent *e)
+{
+    handleMouseMove(*this, *e);
+    if (m_drag->armed() && (e->buttons() & Qt::LeftButton))
+        m_drag->pointerMoved(e->position().toPoint());
+    e->accept();
+}
+
+void XTreeView::wheelEvent(QWheelEvent *e)
+{
+    // The wheel does not scroll the tree; the container may use it.
+    e->ignore();
+}
+
+void XTreeView::keyPressEvent(QKeyEvent *e)
+{
+    if (!hasFocus()) {
+        e->ignore();
+        return;
+    }
+    if (e->key() == Qt::Key_Escape)
+        m_drag->cancel();
+    handleKeyPress(*this, *e);
+    e->accept();
+}
+
+void XTreeView::keyReleaseEvent(QKeyEvent *e)
+{
+    if (!hasFocus()) {
+        e->ignore();
+        return;
+    }
+    handleKeyRelease(*this, *e);
+    e->accept();
 }
 
 void XTreeView::setDropTarget(const XTreeItem *x)
@@ -422,6 +610,7 @@ void XTreeView::focusInEvent(QFocusEvent *)
 
 void XTreeView::focusOutEvent(QFocusEvent *)
 {
+    m_drag->cancel();
     if (m_paintDepth == 0)
         update();
 }

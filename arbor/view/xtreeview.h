@@ -6,14 +6,21 @@
 #pragma once
 
 #include "arbor/model/xtreemodel.h"
+#include "arbor/view/xtreeinput.h"
 #include "arbor/view/xtreelayout.h"
 
+#include <QCursor>
 #include <QImage>
 #include <QWidget>
+
+#include <optional>
 
 class QScrollBar;
 
 namespace arbor {
+
+class CXTreeView;
+class DragDetector;
 
 class XTreeView : public QWidget, public XTreeLayoutSink {
     Q_OBJECT
@@ -66,11 +73,71 @@ public:
     void layoutInvalidated() override;
     void repaintNeeded() override;
 
+    // Who hears the view's events (the model's too); null silences both. Not owned.
+    void setEvents(XTreeViewEvents *events) noexcept;
+    XTreeViewEvents *events() const noexcept { return m_events; }
+    // The control object this window belongs to; the view never calls it, it only hands it out.
+    void setControl(CXTreeView *control) noexcept { m_control = control; }
+    CXTreeView *control() const noexcept { return m_control; }
+
+    // MousePointer: 0 the window's arrow, 1..11 the system cursors, 99 the MouseIcon cursor; other
+    // values count as 0. Applied at run time only: in design mode the container's cursor shows.
+    void setMousePointer(LONG pointer);
+    LONG mousePointer() const noexcept { return m_mousePointer; }
+    // The cursor MousePointer 99 shows; nullopt falls back to the default cursor.
+    void setMouseIcon(std::optional<QCursor> cursor);
+
+    // How long the left button must rest on an item before a drag starts without leaving the
+    // window, in milliseconds (the system's drag delay, 200 by default).
+    void setDragDelay(int ms) noexcept { m_dragDelay = ms; }
+    int dragDelay() const noexcept { return m_dragDelay; }
+    // True between a press that armed drag detection and its outcome.
+    bool detectingDrag() const noexcept;
+
+    // The tree view behind a window handle: the view itself answers the "WM_XTREEVIEW" message
+    // with its address. Null for 0, a dead handle or any other window.
+    static XTreeView *fromWindow(HWND hwnd) noexcept;
+    static XTreeView *fromWidget(QWidget *widget) noexcept;
+    // The numbers of the registered messages the tree windows answer.
+    static UINT msgTreeView() noexcept;
+    static UINT msgTreeViewDragDrop() noexcept;
+    static UINT msgResetDropSource() noexcept;
+
+    // Drag hooks. The base window has no drag support: each does nothing (CanDrop refuses). A
+    // window with drag support overrides them; the input code calls them at the moments named.
+    // Left button pressed on an item (after the click itself was handled).
+    virtual void StartDragItem(LONG hItem);
+    // Drag detection succeeded for hItem: the pointer left the window or the delay ran out.
+    virtual void BeginDrag(LONG hItem);
+    // The pointer of a drag rests over hItem (0: no item) at a client point.
+    virtual void DragOverItem(LONG hItem, QPoint client);
+    virtual bool CanDrop(LONG hTarget, DWORD effect);
+    virtual void DropOnSelf(LONG hTarget, DWORD effect);
+    virtual void DropFromTree(XTreeView *source, LONG hTarget, DWORD effect);
+    // "WM_XTREEVIEWDRAGDROP" is answered only by windows that take drops.
+    virtual bool acceptsDrops() const { return false; }
+    // "WM_RESETDROPSOURCE": forget a drag source of this tree.
+    virtual void ResetDropSource() { }
+
 protected:
+    // Starts the non-blocking drag detection for hItem from a press at a client point; BeginDrag
+    // follows when the pointer leaves the client area or the button is held past the drag delay,
+    // nothing when the button comes up first, the other button goes down or Escape is pressed.
+    void detectDrag(LONG hItem, QPoint pressPoint);
+    void cancelDragDetection();
+
+    bool event(QEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
     void focusInEvent(QFocusEvent *event) override;
     void focusOutEvent(QFocusEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+    void mouseDoubleClickEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void wheelEvent(QWheelEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void keyReleaseEvent(QKeyEvent *event) override;
 
 private:
     void updateScrollBars();
@@ -80,6 +147,7 @@ private:
     void onVerticalAction(int action);
     void onHorizontalAction(int action);
     void syncBars();
+    void applyCursor();
 
     XTreeModel m_model;
     XTreeLayout m_layout { m_model };
@@ -96,6 +164,12 @@ private:
     QImage m_picture;
     LONG m_picturePosition = 17;
     const XTreeItem *m_dropTarget = nullptr;
+    XTreeViewEvents *m_events = nullptr;
+    CXTreeView *m_control = nullptr;
+    LONG m_mousePointer = 0;
+    std::optional<QCursor> m_mouseIcon;
+    int m_dragDelay = 200;
+    DragDetector *m_drag;
 };
 
 } // namespace arbor

@@ -1,0 +1,640 @@
+// Input of the item window through real Qt events: the windows are shown and made active, mouse
+// and key events go through Qt's delivery (double clicks through the window handle, so that the
+// widget sees press, release, double-click, release as from a real mouse), and the recorded
+// event sequences are compared whole.
+#include "tests/arbor/model_test_support.h"
+#include "tests/arbor/view_test_support.h"
+
+#include "arbor/view/xtreecursor.h"
+#include "arbor/view/xtreekeys.h"
+#include "arbor/view/xtreeselection.h"
+#include "platform/ui/wincalls.h"
+
+#include <QBuffer>
+#include <QDir>
+#include <QLineEdit>
+#include <QScrollBar>
+#include <QTest>
+#include <QWheelEvent>
+
+#include <sstream>
+
+namespace arbor {
+namespace {
+
+// Every event as one text: "MouseDown(1,0,20,5)", "ItemSelect(3)", "Click".
+class ViewRecorder : public XTreeViewEvents {
+public:
+    std::vector<std::string> events;
+    bool withMoves = false;
+
+    void ItemSelect(LONG h) override { add("ItemSelect", { h }); }
+    void ValueChanged(LONG h) override { add("ValueChanged", { h }); }
+    void ItemExpanding(LONG h) override { add("ItemExpanding", { h }); }
+    void ItemExpanded(LONG h, bool e) override { add("ItemExpanded", { h, e ? 1 : 0 }); }
+    void MouseDown(SHORT b, SHORT s, LONG x, LONG y) override { add("MouseDown", { b, s, x, y }); }
+    void MouseUp(SHORT b, SHORT s, LONG x, LONG y) override { add("MouseUp", { b, s, x, y }); }
+    void MouseMove(SHORT b, SHORT s, LONG x, LONG y) override
+    {
+        if (withMoves)
+            add("MouseMove", { b, s, x, y });
+    }
+    void Click() override { add("Click", {}); }
+    void DblClick() override { add("DblClick", {}); }
+    void ItemDblClk(LONG h) override { add("ItemDblClk", { h }); }
+    void RightClick(LONG x, LONG y) override { add("RightClick", { x, y }); }
+    void KeyDown(SHORT k, SHORT s) override { add("KeyDown", { k, s }); }
+    void KeyUp(SHORT k, SHORT s) override { add("KeyUp", { k, s }); }
+    void KeyPress(SHORT k) override { add("KeyPress", { k }); }
+
+private:
+    void add(const char *name, std::initializer_list<LONG> args)
+    {
+        std::ostringstream os;
+        os << name;
+        if (args.size() > 0) {
+            os << '(';
+            const char *sep = "";
+            for (LONG a : args) {
+                os << sep << a;
+                sep = ",";
+            }
+            os << ')';
+        }
+        events.push_back(os.str());
+    }
+};
+
+std::string ev(const char *name, std::initializer_list<LONG> args = {})
+{
+    std::ostringstream os;
+    os << name;
+    if (args.size() > 0) {
+        os << '(';
+        const char *sep = "";
+        for (LONG a : args) {
+            os << sep << a;
+            sep = ",";
+        }
+        os << ')';
+    }
+    return os.str();
+}
+
+// A shown, active tree window with the focus and a recorder attached.
+struct Window {
+    std::unique_ptr<XTreeView> view;
+    ViewRecorder rec;
+    XTreeModel &m() { return view->model(); }
+
+    explicit Window(
+        QSize size = { 300, 200 }, DWORD style = 31, std::unique_ptr<XTreeView> custom = nullptr)
+    {
+        testing::fixStyle();
+        view = custom ? std::move(custom) : std::make_unique<XTreeView>();
+        view->model().appearance().font = testing::fixedFont();
+        view->model().appearance().style = style;
+        view->resize(size);
+        view->setEvents(&rec);
+    }
+    void show()
+    {
+        view->show();
+        view->activateWindow();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(view.get()));
+        view->setFocus();
+        view->ensureLayout();
+        rec.events.clear();
+    }
+    // Client point inside the body of a text item (right of its button column).
+    QPoint body(LONG h)
+    {
+        const QPoint o = view->itemOrigin(m().item(h)).value();
+        return o + QPoint(kButtonColumn + 6, 5);
+    }
+    QPoint button(LONG h) { return view->itemOrigin(m().item(h)).value() + QPoint(6, 8); }
+    QPoint box(LONG h)
+    {
+        return view->itemOrigin(m().item(h)).value() + QPoint(kButtonColumn + 4, 6);
+    }
+    void click(QPoint p, Qt::KeyboardModifiers mods = {})
+    {
+        QTest::mouseClick(view.get(), Qt::LeftButton, mods, p);
+    }
+    void key(int k, Qt::KeyboardModifiers mods = {})
+    {
+        QTest::keyClick(view.get(), Qt::Key(k), mods);
+    }
+};
+
+TEST(ViewMouse, ClickOnBodyButtonAndBox)
+{
+    Window w;
+    const LONG a = AddItem(w.m(), "Alpha");
+    AddItem(w.m(), "Alpha child", a);
+    const LONG c = AddItemCheck(w.m(), "Check", 0);
+    w.show();
+
+    const QPoint pa = w.body(a);
+    w.click(pa);
+    const std::vector<std::string> bodyClick = { ev("MouseDown", { 1, 0, pa.x(), pa.y() }),
+        ev("ItemSelect", { a }), ev("MouseUp", { 1, 0, pa.x(), pa.y() }), ev("Click") };
+    EXPECT_EQ(w.rec.events, bodyClick);
+    EXPECT_EQ(w.m().focusItem(), a);
+
+    w.rec.events.clear();
+    const QPoint pb = w.button(a);
+    w.click(pb);
+    const std::vector<std::string> buttonClick = { ev("MouseDown", { 1, 0, pb.x(), pb.y() }),
+        ev("ItemExpanding", { a }), ev("ItemExpanded", { a, 1 }),
+        ev("MouseUp", { 1, 0, pb.x(), pb.y() }), ev("Click") };
+    EXPECT_EQ(w.rec.events, buttonClick);
+    EXPECT_TRUE(w.m().item(a)->IsExpanded());
+
+    w.rec.events.clear();
+    const QPoint pc = w.box(c);
+    w.click(pc);
+    const std::vector<std::string> boxClick = { ev("MouseDown", { 1, 0, pc.x(), pc.y() }),
+        ev("ValueChanged", { c }), ev("ItemSelect", { c }), ev("MouseUp", { 1, 0, pc.x(), pc.y() }),
+        ev("Click") };
+    EXPECT_EQ(w.rec.events, boxClick);
+    EXPECT_TRUE(ModelInspector::check(w.m()));
+}
+
+TEST(ViewMouse, CollapsingByTheButtonDeselectsHiddenItems)
+{
+    Window w({ 300, 200 }, 31 & ~DWORD(ARBORSTYLE_SINGLESEL));
+    const LONG a = AddItem(w.m(), "Alpha");
+    const LONG a1 = AddItem(w.m(), "Alpha one", a);
+    const LONG b = AddItem(w.m(), "Beta");
+    w.m().Expand(a, true);
+    w.show();
+    w.click(w.body(a1));
+    w.click(w.body(b), Qt::ControlModifier);
+    ASSERT_EQ(w.m().selection().size(), 2u);
+    w.click(w.button(a));
+    ASSERT_EQ(w.m().selection().size(), 1u);
+    EXPECT_EQ(w.m().selection()[0]->handle(), b);
+}
+
+TEST(ViewMouse, DoubleClickThroughTheWindow)
+{
+    Window w;
+    const LONG a = AddItem(w.m(), "Alpha");
+    w.show();
+    const QPoint p = w.body(a);
+    QTest::mouseDClick(w.view->windowHandle(), Qt::LeftButton, {}, p);
+    const std::vector<std::string> expected = { ev("MouseDown", { 1, 0, p.x(), p.y() }),
+        ev("ItemSelect", { a }), ev("MouseUp", { 1, 0, p.x(), p.y() }), ev("Click"),
+        ev("ItemDblClk", { a }), ev("DblClick"), ev("MouseUp", { 1, 0, p.x(), p.y() }),
+        ev("Click") };
+    EXPECT_EQ(w.rec.events, expected);
+    EXPECT_FALSE(w.m().item(a)->IsExpanded());
+
+    // On empty space only DblClick: there is no item to name.
+    w.rec.events.clear();
+    const QPoint empty(150, 150);
+    QTest::mouseDClick(w.view->windowHandle(), Qt::LeftButton, {}, empty);
+    const std::vector<std::string> onEmpty = { ev("MouseDown", { 1, 0, 150, 150 }),
+        ev("MouseUp", { 1, 0, 150, 150 }), ev("Click"), ev("DblClick"),
+        ev("MouseUp", { 1, 0, 150, 150 }), ev("Click") };
+    EXPECT_EQ(w.rec.events, onEmpty);
+}
+
+TEST(ViewMouse, CtrlClickSelectsThreeAndDeselectsOneWithoutAnEvent)
+{
+    Window w({ 300, 200 }, 31 & ~DWORD(ARBORSTYLE_SINGLESEL));
+    const LONG a = AddItem(w.m(), "Alpha");
+    const LONG b = AddItem(w.m(), "Beta");
+    const LONG c = AddItem(w.m(), "Gamma");
+    w.show();
+    w.rec.events.clear();
+    for (LONG h : { b, a, c })
+        w.click(w.body(h), Qt::ControlModifier);
+    ASSERT_EQ(w.m().selection().size(), 3u);
+    EXPECT_EQ(w.m().selection()[0]->handle(), b);
+    const QPoint pa = w.body(a);
+    w.rec.events.clear();
+    w.click(pa, Qt::ControlModifier);
+    const std::vector<std::string> deselect = { ev("MouseDown", { 1, 2, pa.x(), pa.y() }),
+        ev("MouseUp", { 1, 2, pa.x(), pa.y() }), ev("Click") };
+    EXPECT_EQ(w.rec.events, deselect);
+    ASSERT_EQ(w.m().selection().size(), 2u);
+    EXPECT_FALSE(w.m().item(a)->IsSelected());
+    EXPECT_EQ(w.m().focusItem(), a);
+
+    // A plain click replaces the whole selection.
+    w.click(w.body(c));
+    ASSERT_EQ(w.m().selection().size(), 1u);
+    EXPECT_EQ(w.m().selection()[0]->handle(), c);
+}
+
+TEST(ViewMouse, EmptySpaceClearsTheFocusItemButNotTheSelection)
+{
+    Window w;
+    const LONG a = AddItem(w.m(), "Alpha");
+    w.show();
+    w.click(w.body(a));
+    ASSERT_EQ(w.m().focusItem(), a);
+    w.rec.events.clear();
+    w.click({ 150, 150 });
+    EXPECT_EQ(w.m().focusItem(), 0);
+    ASSERT_EQ(w.m().selection().size(), 1u);
+    EXPECT_EQ(w.rec.events.size(), 3u); // MouseDown, MouseUp, Click
+}
+
+TEST(ViewMouse, RightButtonMovesAndWheel)
+{
+    Window w;
+    const LONG a = AddItem(w.m(), "Alpha");
+    for (int i = 0; i < 40; ++i)
+        AddItem(w.m(), "filler");
+    w.show();
+    const QPoint p = w.body(a);
+    QTest::mousePress(w.view.get(), Qt::RightButton, {}, p);
+    QTest::mouseRelease(w.view.get(), Qt::RightButton, Qt::ShiftModifier, p);
+    const std::vector<std::string> right = { ev("MouseDown", { 2, 0, p.x(), p.y() }),
+        ev("MouseUp", { 2, 1, p.x(), p.y() }), ev("RightClick", { p.x(), p.y() }) };
+    EXPECT_EQ(w.rec.events, right);
+    EXPECT_TRUE(w.m().selection().empty());
+    EXPECT_EQ(w.m().focusItem(), 0);
+
+    // Moves are reported with no button held, and with the left one as 1.
+    w.rec.events.clear();
+    w.rec.withMoves = true;
+    EXPECT_TRUE(w.view->hasMouseTracking());
+    QMouseEvent free(QEvent::MouseMove, QPointF(40, 30), w.view->mapToGlobal(QPointF(40, 30)),
+        Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(w.view.get(), &free);
+    QMouseEvent held(QEvent::MouseMove, QPointF(41, 31), w.view->mapToGlobal(QPointF(41, 31)),
+        Qt::NoButton, Qt::LeftButton, Qt::AltModifier);
+    QApplication::sendEvent(w.view.get(), &held);
+    ASSERT_EQ(w.rec.events.size(), 2u);
+    EXPECT_EQ(w.rec.events[0], ev("MouseMove", { 0, 0, 40, 30 }));
+    EXPECT_EQ(w.rec.events[1], ev("MouseMove", { 1, 4, 41, 31 }));
+
+    // The wheel scrolls nothing.
+    ASSERT_TRUE(w.view->verticalBar()->isVisible());
+    QWheelEvent wheel(QPointF(40, 30), w.view->mapToGlobal(QPointF(40, 30)), QPoint(),
+        QPoint(0, -120), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(w.view.get(), &wheel);
+    EXPECT_EQ(w.view->scrollPosition(), QPoint(0, 0));
+}
+
+TEST(ViewMouse, DesignModeClicksNothingAndShowsTheContainerCursor)
+{
+    Window w;
+    const LONG a = AddItem(w.m(), "Alpha");
+    w.view->setMousePointer(2);
+    EXPECT_EQ(w.view->cursor().shape(), Qt::IBeamCursor);
+    w.view->setDesignMode(true);
+    w.show();
+    const QPoint p = w.body(a);
+    w.click(p);
+    QTest::mouseDClick(w.view->windowHandle(), Qt::LeftButton, {}, p);
+    const std::vector<std::string> expected = { ev("MouseDown", { 1, 0, p.x(), p.y() }),
+        ev("MouseUp", { 1, 0, p.x(), p.y() }), ev("Click"), ev("MouseDown", { 1, 0, p.x(), p.y() }),
+        ev("MouseUp", { 1, 0, p.x(), p.y() }), ev("Click"), ev("DblClick"),
+        ev("MouseUp", { 1, 0, p.x(), p.y() }), ev("Click") };
+    EXPECT_EQ(w.rec.events, expected);
+    EXPECT_TRUE(w.m().selection().empty());
+    EXPECT_EQ(w.m().focusItem(), 0);
+    w.view->setDesignMode(false);
+    EXPECT_EQ(w.view->cursor().shape(), Qt::IBeamCursor);
+
+    // Inside a container the container's cursor shows at design time.
+    QWidget container;
+    container.setCursor(Qt::CrossCursor);
+    auto *child = new XTreeView(&container);
+    child->setMousePointer(9);
+    EXPECT_EQ(child->cursor().shape(), Qt::SizeVerCursor);
+    child->setDesignMode(true);
+    EXPECT_EQ(child->cursor().shape(), Qt::CrossCursor);
+}
+
+TEST(ViewKeys, KeypadPlusAndRightArrowExpand)
+{
+    Window w;
+    const LONG a = AddItem(w.m(), "Alpha");
+    AddItem(w.m(), "Alpha child", a);
+    const LONG b = AddItem(w.m(), "Beta");
+    AddItem(w.m(), "Beta child", b);
+    w.show();
+    w.m().setFocusItem(a);
+    w.key(Qt::Key_Plus, Qt::KeypadModifier);
+    const std::vector<std::string> plus = { ev("ItemExpanding", { a }),
+        ev("ItemExpanded", { a, 1 }), ev("KeyDown", { VK_ADD, 0 }), ev("KeyUp", { VK_ADD, 0 }),
+        ev("KeyPress", { VK_ADD }) };
+    EXPECT_EQ(w.rec.events, plus);
+
+    // Right arrow on the collapsed b: expand, then the selection is cleared and b selected again.
+    SelectItem(*w.view, b);
+    w.rec.events.clear();
+    w.key(Qt::Key_Right);
+    const std::vector<std::string> right = { ev("ItemExpanding", { b }),
+        ev("ItemExpanded", { b, 1 }), ev("ItemSelect", { b }), ev("KeyDown", { VK_RIGHT, 0 }),
+        ev("KeyUp", { VK_RIGHT, 0 }), ev("KeyPress", { VK_RIGHT }) };
+    EXPECT_EQ(w.rec.events, right);
+
+    // Keypad minus collapses; the plain minus key is another key and does nothing.
+    w.rec.events.clear();
+    w.key(Qt::Key_Minus);
+    EXPECT_TRUE(w.m().item(b)->IsExpanded());
+    w.key(Qt::Key_Minus, Qt::KeypadModifier);
+    EXPECT_FALSE(w.m().item(b)->IsExpanded());
+}
+
+TEST(ViewKeys, DownPastTheLastItemAndTheNextArrow)
+{
+    Window w;
+    const LONG a = AddItem(w.m(), "Alpha");
+    const LONG b = AddItem(w.m(), "Beta");
+    w.show();
+    SelectItem(*w.view, b);
+    w.rec.events.clear();
+    w.key(Qt::Key_Down);
+    EXPECT_EQ(w.m().focusItem(), 0);
+    EXPECT_TRUE(w.m().selection().empty());
+    const std::vector<std::string> down = { ev("KeyDown", { VK_DOWN, 0 }),
+        ev("KeyUp", { VK_DOWN, 0 }), ev("KeyPress", { VK_DOWN }) };
+    EXPECT_EQ(w.rec.events, down);
+
+    w.rec.events.clear();
+    w.key(Qt::Key_Up);
+    EXPECT_EQ(w.m().focusItem(), a);
+    const std::vector<std::string> next = { ev("ItemSelect", { a }), ev("KeyDown", { VK_UP, 0 }),
+        ev("KeyUp", { VK_UP, 0 }), ev("KeyPress", { VK_UP }) };
+    EXPECT_EQ(w.rec.events, next);
+}
+
+TEST(ViewKeys, SpaceCtrlArrowsAndMultiply)
+{
+    Window w({ 300, 200 }, 31 & ~DWORD(ARBORSTYLE_SINGLESEL));
+    const LONG c = AddItemCheck(w.m(), "Check", 0);
+    const LONG t = AddItem(w.m(), "Text");
+    const LONG t1 = AddItem(w.m(), "Text one", t);
+    const LONG t11 = AddItem(w.m(), "Text one one", t1);
+    w.show();
+    SelectItem(*w.view, c);
+    w.rec.events.clear();
+    w.key(Qt::Key_Space);
+    const std::vector<std::string> space = { ev("ValueChanged", { c }), ev("ItemSelect", { c }),
+        ev("KeyDown", { VK_SPACE, 0 }), ev("KeyUp", { VK_SPACE, 0 }),
+        ev("KeyPress", { VK_SPACE }) };
+    EXPECT_EQ(w.rec.events, space);
+
+    // Ctrl + down moves the focus only; Ctrl + space then adds the item to the selection.
+    w.key(Qt::Key_Down, Qt::ControlModifier);
+    EXPECT_EQ(w.m().focusItem(), t);
+    ASSERT_EQ(w.m().selection().size(), 1u);
+    w.key(Qt::Key_Space, Qt::ControlModifier);
+    EXPECT_EQ(w.m().selection().size(), 2u);
+    w.key(Qt::Key_Space, Qt::ControlModifier);
+    EXPECT_EQ(w.m().selection().size(), 1u);
+
+    w.key(Qt::Key_Asterisk, Qt::KeypadModifier);
+    EXPECT_TRUE(w.m().item(t)->IsExpanded());
+    EXPECT_TRUE(w.m().item(t1)->IsExpanded());
+    EXPECT_TRUE(w.view->itemOrigin(w.m().item(t11)).has_value());
+}
+
+TEST(ViewKeys, OnlyWithTheFocusAndNoAutoRepeatRelease)
+{
+    Window w;
+    AddItem(w.m(), "Alpha");
+    auto *edit = new QLineEdit(w.view.get());
+    edit->move(200, 150);
+    edit->show();
+    w.show();
+    edit->setFocus();
+    ASSERT_FALSE(w.view->hasFocus());
+    QKeyEvent press(QEvent::KeyPress, Qt::Key_Down, Qt::NoModifier);
+    QApplication::sendEvent(w.view.get(), &press);
+    EXPECT_TRUE(w.rec.events.empty());
+    EXPECT_EQ(w.m().focusItem(), 0);
+
+    w.view->setFocus();
+    QKeyEvent repeat(QEvent::KeyRelease, Qt::Key_A, Qt::NoModifier, QString(), true);
+    QApplication::sendEvent(w.view.get(), &repeat);
+    EXPECT_TRUE(w.rec.events.empty());
+    QKeyEvent release(QEvent::KeyRelease, Qt::Key_A, Qt::ShiftModifier);
+    QApplication::sendEvent(w.view.get(), &release);
+    const std::vector<std::string> up = { ev("KeyUp", { 0x41, 1 }), ev("KeyPress", { 0x41 }) };
+    EXPECT_EQ(w.rec.events, up);
+}
+
+TEST(ViewKeys, VirtualKeyCodes)
+{
+    struct Case {
+        int key;
+        Qt::KeyboardModifiers mods;
+        SHORT vk;
+    };
+    const Case cases[] = {
+        { Qt::Key_A, {}, 0x41 },
+        { Qt::Key_Z, Qt::ShiftModifier, 0x5A },
+        { Qt::Key_5, {}, 0x35 },
+        { Qt::Key_5, Qt::KeypadModifier, 0x65 },
+        { Qt::Key_Plus, {}, 0xBB },
+        { Qt::Key_Plus, Qt::KeypadModifier, VK_ADD },
+        { Qt::Key_Minus, Qt::KeypadModifier, VK_SUBTRACT },
+        { Qt::Key_Asterisk, Qt::KeypadModifier, VK_MULTIPLY },
+        { Qt::Key_Asterisk, {}, 0x38 },
+        { Qt::Key_Slash, Qt::KeypadModifier, 0x6F },
+        { Qt::Key_Enter, Qt::KeypadModifier, 0x0D },
+        // Num Lock off: the keypad's arrows are the arrows.
+        { Qt::Key_Up, Qt::KeypadModifier, VK_UP },
+        { Qt::Key_F1, {}, 0x70 },
+        { Qt::Key_F12, {}, 0x7B },
+        { Qt::Key_Escape, {}, 0x1B },
+        { Qt::Key_Delete, {}, 0x2E },
+        { Qt::Key_PageDown, {}, 0x22 },
+        { Qt::Key_Control, Qt::ControlModifier, 0x11 },
+        { Qt::Key_unknown, {}, 0 },
+    };
+    for (const Case &c : cases)
+        EXPECT_EQ(virtualKeyFromQt(c.key, c.mods), c.vk) << std::hex << c.key;
+}
+
+// Rows: A | B | C with A: a1, a2; B: b1; C has none. Then root R.
+TEST(ViewKeys, FocusMovesAcrossCellsAndFamilies)
+{
+    XTreeModel m;
+    const LONG A = AddItem(m, "A");
+    const LONG a1 = AddItem(m, "a1", A);
+    const LONG a2 = AddItem(m, "a2", A);
+    const LONG B = AddItem(m, "B", A, false);
+    const LONG b1 = AddItem(m, "b1", B);
+    const LONG C = AddItem(m, "C", B, false);
+    const LONG R = AddItem(m, "R");
+    const LONG r1 = AddItem(m, "r1", R);
+    auto below = [&](LONG h) {
+        XTreeItem *x = focusBelow(m.item(h));
+        return x ? x->handle() : 0;
+    };
+    auto above = [&](LONG h) { return focusAbove(m.item(h))->handle(); };
+
+    EXPECT_EQ(below(A), R); // collapsed: the next root
+    m.Expand(A, true);
+    m.Expand(B, true);
+    EXPECT_EQ(below(A), a1);
+    EXPECT_EQ(below(a1), a2);
+    EXPECT_EQ(below(a2), R); // last child: the parent's next sibling
+    EXPECT_EQ(below(b1), R); // a right cell's child: next of the row's top ancestor
+    EXPECT_EQ(below(C), R);
+    EXPECT_EQ(below(R), 0); // collapsed last root: past the end
+    m.Expand(R, true);
+    EXPECT_EQ(below(R), r1);
+    EXPECT_EQ(below(r1), 0);
+
+    EXPECT_EQ(above(R), a2); // into the previous root's last expanded child
+    EXPECT_EQ(above(a1), A);
+    EXPECT_EQ(above(b1), B);
+    EXPECT_EQ(above(C), A); // a root-row cell searches from its left neighbours
+    EXPECT_EQ(above(A), A); // the first root keeps the focus
+
+    // Without a next root, the last child of a right cell leads to the left cell's first child.
+    XTreeModel n;
+    const LONG P = AddItem(n, "P");
+    const LONG p1 = AddItem(n, "p1", P);
+    const LONG Q = AddItem(n, "Q", P, false);
+    const LONG q1 = AddItem(n, "q1", Q);
+    n.Expand(P, true);
+    n.Expand(Q, true);
+    EXPECT_EQ(focusBelow(n.item(q1))->handle(), p1);
+}
+
+// A tree window with drag support, as the drag and drop part builds it.
+class DragTree : public XTreeView {
+public:
+    std::vector<LONG> begun;
+    void StartDragItem(LONG h) override { detectDrag(h, {}); }
+    void BeginDrag(LONG h) override { begun.push_back(h); }
+};
+
+TEST(ViewDrag, DetectionByLeavingByDelayAndNotAfterRelease)
+{
+    Window w({ 300, 200 }, 31, std::make_unique<DragTree>());
+    auto *tree = static_cast<DragTree *>(w.view.get());
+    const LONG a = AddItem(w.m(), "Alpha");
+    w.view->setDragDelay(50);
+    w.show();
+
+    // Press and release quickly: no drag.
+    w.click(w.body(a));
+    EXPECT_FALSE(w.view->detectingDrag());
+    QTest::qWait(80);
+    EXPECT_TRUE(tree->begun.empty());
+
+    // The press returns at once (no modal loop); leaving the client area starts the drag.
+    w.view->setDragDelay(10000);
+    QTest::mousePress(w.view.get(), Qt::LeftButton, {}, w.body(a));
+    EXPECT_TRUE(w.view->detectingDrag());
+    QMouseEvent out(QEvent::MouseMove, QPointF(-5, 10), w.view->mapToGlobal(QPointF(-5, 10)),
+        Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(w.view.get(), &out);
+    EXPECT_EQ(tree->begun, std::vector<LONG> { a });
+    QTest::mouseRelease(w.view.get(), Qt::LeftButton, {}, w.body(a));
+
+    // Holding the button past the delay starts it too; Escape before that stops detection.
+    w.view->setDragDelay(30);
+    QTest::mousePress(w.view.get(), Qt::LeftButton, {}, w.body(a));
+    QTest::qWait(100);
+    EXPECT_EQ(tree->begun.size(), 2u);
+    QTest::mouseRelease(w.view.get(), Qt::LeftButton, {}, w.body(a));
+    QTest::mousePress(w.view.get(), Qt::LeftButton, {}, w.body(a));
+    w.key(Qt::Key_Escape);
+    QTest::qWait(100);
+    EXPECT_EQ(tree->begun.size(), 2u);
+    QTest::mouseRelease(w.view.get(), Qt::LeftButton, {}, w.body(a));
+
+    // The base window has no drag support: its hooks do nothing, and it takes no drops.
+    Window plain;
+    const LONG p = AddItem(plain.m(), "Plain");
+    plain.show();
+    QTest::mousePress(plain.view.get(), Qt::LeftButton, {}, plain.body(p));
+    EXPECT_FALSE(plain.view->detectingDrag());
+    EXPECT_FALSE(plain.view->CanDrop(p, 2));
+    QTest::mouseRelease(plain.view.get(), Qt::LeftButton, {}, plain.body(p));
+}
+
+class DropTree : public XTreeView {
+public:
+    int resets = 0;
+    bool acceptsDrops() const override { return true; }
+    void ResetDropSource() override { ++resets; }
+};
+
+TEST(ViewFind, TheTreeBehindAWindowHandle)
+{
+    testing::fixStyle();
+    XTreeView plain;
+    DropTree drops;
+    QWidget other;
+    const HWND hPlain = platform::ui::windowHandle(&plain);
+    const HWND hDrops = platform::ui::windowHandle(&drops);
+    EXPECT_EQ(XTreeView::fromWindow(hPlain), &plain);
+    EXPECT_EQ(XTreeView::fromWidget(&drops), &drops);
+    EXPECT_EQ(XTreeView::fromWidget(&other), nullptr);
+    EXPECT_EQ(XTreeView::fromWindow(0), nullptr);
+    EXPECT_EQ(XTreeView::fromWindow(0x7fff1234), nullptr);
+    // Only a window with drag support names itself to the drag-and-drop message.
+    EXPECT_EQ(SendMessageW(hPlain, XTreeView::msgTreeViewDragDrop(), 0, 0), 0);
+    EXPECT_EQ(SendMessageW(hDrops, XTreeView::msgTreeViewDragDrop(), 0, 0),
+        reinterpret_cast<LRESULT>(static_cast<XTreeView *>(&drops)));
+    (void)SendMessageW(hDrops, XTreeView::msgResetDropSource(), 0, 0);
+    EXPECT_EQ(drops.resets, 1);
+    // The numbers are the registered ones, the same for every caller.
+    EXPECT_EQ(XTreeView::msgTreeView(), RegisterWindowMessageA("wm_xtreeview"));
+}
+
+TEST(ViewCursor, SystemCursorsAndTheMouseIcon)
+{
+    const Qt::CursorShape shapes[] = { Qt::ArrowCursor, Qt::IBeamCursor, Qt::WaitCursor,
+        Qt::CrossCursor, Qt::UpArrowCursor, Qt::SizeFDiagCursor, Qt::SizeBDiagCursor,
+        Qt::SizeHorCursor, Qt::SizeVerCursor, Qt::SizeAllCursor, Qt::ForbiddenCursor };
+    for (LONG i = 1; i <= 11; ++i)
+        EXPECT_EQ(systemCursor(i)->shape(), shapes[i - 1]) << i;
+    EXPECT_FALSE(systemCursor(0));
+    EXPECT_FALSE(systemCursor(12));
+    EXPECT_FALSE(systemCursor(99));
+
+    // An icon file becomes a cursor with its hot spot in the centre; the same image as a cursor
+    // file keeps the hot spot it names.
+    QImage image(32, 32, QImage::Format_ARGB32);
+    image.fill(Qt::red);
+    QByteArray ico;
+    QBuffer buffer(&ico);
+    buffer.open(QIODevice::WriteOnly);
+    ASSERT_TRUE(image.save(&buffer, "ICO"));
+    auto fromIcon = cursorFromFileBytes(std::string_view(ico.constData(), ico.size()));
+    ASSERT_TRUE(fromIcon);
+    EXPECT_EQ(fromIcon->shape(), Qt::BitmapCursor);
+    EXPECT_EQ(fromIcon->hotSpot(), QPoint(16, 16));
+    QByteArray cur = ico;
+    cur[2] = 2; // type: cursor
+    cur[6 + 4] = 3; // hot spot x
+    cur[6 + 6] = 7; // hot spot y
+    cur[6 + 5] = cur[6 + 7] = 0;
+    auto fromCursor = cursorFromFileBytes(std::string_view(cur.constData(), cur.size()));
+    ASSERT_TRUE(fromCursor);
+    EXPECT_EQ(fromCursor->hotSpot(), QPoint(3, 7));
+    EXPECT_FALSE(cursorFromFileBytes("not a picture"));
+    EXPECT_FALSE(cursorFromPicture(nullptr));
+
+    // MousePointer 99 shows the icon; without one, the default cursor. No file is written.
+    const QStringList before = QDir::current().entryList(QDir::Files);
+    auto v = testing::makeView({ 100, 100 });
+    v->setMousePointer(99);
+    EXPECT_EQ(v->cursor().shape(), Qt::ArrowCursor);
+    v->setMouseIcon(fromIcon);
+    EXPECT_EQ(v->cursor().shape(), Qt::BitmapCursor);
+    v->setMousePointer(8);
+    EXPECT_EQ(v->cursor().shape(), Qt::SizeHorCursor);
+    v->setMousePointer(0);
+    EXPECT_EQ(v->cursor().shape(), Qt::ArrowCursor);
+    EXPECT_EQ(QDir::current().entryList(QDir::Files), before);
+}
+
+} // namespace
+} // namespace arbor
