@@ -48,7 +48,8 @@ std::vector<uninstall_log_writer::LogPicture> Pictures()
             bitmap.setPixel(x, y, qRgb(x * 6, 80, 200 - y * 8));
     QImage icon(32, 32, QImage::Format_ARGB32);
     icon.fill(qRgb(0, 150, 0));
-    return { { 5, EncodeImage(bitmap, "BMP") }, { 6, EncodeImage(icon, "ICO") } };
+    return { { 5, EncodeImage(bitmap, "BMP") }, { 6, EncodeImage(icon, "ICO") },
+        { 7, { 0, 0, 1, 0, 1, 0, 0xFF, 0xFF } } }; // an icon file cut short after its header
 }
 
 TemplateControl Control(std::uint32_t style, std::uint32_t kind, std::uint32_t sub,
@@ -107,6 +108,7 @@ uninstaller::log::WindowTemplate RealisticTemplate()
         Control(kVisible | kDisabled, 2, 0, 55, { 316, 236, 90, 26 }, "&Close"),
         Control(kVisible, 12, 0, 80, { 0, 0, 10, 10 }, "never created"),
         Control(0x80000000 | kVisible, 2, 0, 81, { 380, 12, 28, 16 }, "", 5),
+        Control(kVisible, 1, 3, 82, { 380, 40, 16, 16 }, "", 7),
     };
     tpl.controls[13].style = 0x40000000; // "invisible twin": not visible
     return tpl;
@@ -159,6 +161,7 @@ TEST(TemplateWindow, RealisticTemplateScaledAndRendered)
     ASSERT_TRUE(icon && !icon->pixmap().isNull());
     EXPECT_EQ(icon->pixmap().toImage().pixelColor(10, 10), QColor(0, 150, 0));
     EXPECT_FALSE(qobject_cast<QPushButton *>(built->control(81))->icon().isNull());
+    EXPECT_TRUE(qobject_cast<QLabel *>(built->control(82))->pixmap().isNull()); // shows nothing
 
     // The link: underlined, hand cursor, red while hovered, opened on a left click.
     auto *link = qobject_cast<frontend::LinkLabel *>(built->control(73));

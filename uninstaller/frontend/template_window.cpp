@@ -5,10 +5,12 @@
 #include "uninstaller/log/codepage.h"
 
 #include <QApplication>
+#include <QBuffer>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QEnterEvent>
 #include <QGroupBox>
+#include <QImageReader>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMouseEvent>
@@ -42,6 +44,8 @@ constexpr std::uint32_t kExTopMost = 0x00000008;
 constexpr std::uint32_t kTopBit = 0x80000000;
 
 constexpr std::int32_t kOwnIcon = -1;
+// Icon files hold a handful of sizes; more than this is not an icon anyone drew.
+constexpr int kMaxIconImages = 32;
 
 // The colour of a link while the mouse is over it.
 const QColor kHoverColour(255, 0, 0);
@@ -85,6 +89,30 @@ QPixmap DecodePicture(const log::Picture *picture, const char *format)
             picture->bytes.data(), static_cast<uint>(picture->bytes.size()), format);
     }
     return pixmap;
+}
+
+// Every size an icon file holds, so the label gets the one nearest its own size.
+QIcon DecodeIcon(const log::Picture *picture)
+{
+    QIcon icon;
+    if (!picture || picture->bytes.empty())
+        return icon;
+    QByteArray bytes =
+        QByteArray::fromRawData(reinterpret_cast<const char *>(picture->bytes.data()),
+            static_cast<qsizetype>(picture->bytes.size()));
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer, "ICO");
+    // The count comes from the file; the reader stops at the first image it cannot decode.
+    for (int i = 0; i < kMaxIconImages; ++i) {
+        const QImage image = reader.read();
+        if (image.isNull())
+            break;
+        icon.addPixmap(QPixmap::fromImage(image));
+        if (!reader.jumpToNextImage())
+            break;
+    }
+    return icon;
 }
 
 void ApplyColours(QWidget *widget, const log::TemplateControl &c, QPalette::ColorRole textRole,
@@ -145,9 +173,8 @@ QWidget *MakeLabel(const log::TemplateControl &c, const std::string &text,
             QIcon icon;
             if (c.picture == kOwnIcon)
                 icon = context.ownIcon;
-            else if (const QPixmap pixmap = DecodePicture(FindPicture(context, c.picture), "ICO");
-                     !pixmap.isNull())
-                icon = QIcon(pixmap);
+            else
+                icon = DecodeIcon(FindPicture(context, c.picture));
             if (!icon.isNull())
                 label->setPixmap(icon.pixmap(size));
         } else {
