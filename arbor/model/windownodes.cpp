@@ -2,6 +2,7 @@
 
 #include "arbor/model/internal/nodepaint.h"
 #include "arbor/model/xtreemodel.h"
+#include "arbor/model/xwindowshook.h"
 #include "platform/ui/wincalls.h"
 
 #include <QApplication>
@@ -29,64 +30,34 @@ void addStyle(HWND hwnd, DWORD add, DWORD remove)
 
 } // namespace
 
-// Watches an adopted widget for what the item must react to: its own resizing (the row changes
-// size) and activation (the item becomes the selected focus item). It finds its node again by
-// handle on every event, so it never reaches a node that is gone.
-class HostedWindowWatcher : public QObject {
-public:
-    HostedWindowWatcher(XTreeModel &model, LONG hItem, QWidget *widget)
-        : QObject(widget)
-        , m_model(model)
-        , m_hItem(hItem)
-        , m_widget(widget)
-    {
-        widget->installEventFilter(this);
-        connect(qApp, &QApplication::focusChanged, this, [this](QWidget *, QWidget *now) {
-            if (now && m_widget && (now == m_widget || m_widget->isAncestorOf(now)))
-                activate();
-        });
-    }
-
-    bool eventFilter(QObject *watched, QEvent *event) override
-    {
-        if (watched != m_widget)
-            return false;
-        switch (event->type()) {
-        case QEvent::Resize:
-            if (m_widget->isVisible()) {
-                if (XTreeNode_Window *n = node(); n && n->m_paintDepth == 0)
-                    n->onHostedResized(m_model, static_cast<QResizeEvent *>(event)->size());
-            }
-            break;
-        case QEvent::WindowActivate:
-        case QEvent::MouseButtonPress:
-            activate();
-            break;
-        default:
-            break;
-        }
+bool XTreeNode_Window::onHook(HWND, void *context, HookMessage &message, LRESULT *)
+{
+    auto *node = static_cast<XTreeNode_Window *>(context);
+    XTreeModel *model = node->m_model;
+    QWidget *widget = node->m_widget.data();
+    if (!model || !widget)
         return false;
+    switch (message.kind) {
+    case HookMessage::Move:
+    case HookMessage::Resize:
+        // Sizing and moving keep the left and top edges where the tree put them.
+        if (node->m_placed && message.geometry.topLeft() != node->m_placedAt)
+            message.geometry.moveTopLeft(node->m_placedAt);
+        if (message.kind == HookMessage::Resize && widget->isVisible() && node->m_paintDepth == 0)
+            node->onHostedResized(*model, static_cast<QResizeEvent *>(message.event)->size());
+        break;
+    case HookMessage::Activate: {
+        const LONG h = node->item()->handle();
+        if (!node->item()->IsSelected()) {
+            model->setFocusItem(h);
+            // The handler may remove the item and this node with it: nothing after this.
+            model->MarkSelected(h);
+        }
+        break;
     }
-
-private:
-    XTreeNode_Window *node() const
-    {
-        XTreeItem *x = m_model.item(m_hItem);
-        return x ? dynamic_cast<XTreeNode_Window *>(x->GetNode()) : nullptr;
     }
-    void activate()
-    {
-        XTreeItem *x = m_model.item(m_hItem);
-        if (!x || x->IsSelected())
-            return;
-        m_model.setFocusItem(m_hItem);
-        m_model.MarkSelected(m_hItem);
-    }
-
-    XTreeModel &m_model;
-    LONG m_hItem;
-    QPointer<QWidget> m_widget;
-};
+    return false;
+}
 
 XTreeNode_Window::~XTreeNode_Window()
 {
@@ -107,7 +78,7 @@ void XTreeNode_Window::adopt(XTreeModel &model, QWidget *widget)
     addStyle(
         m_hwnd, kWsClipChildren | kWsClipSiblings, kWsSysMenu | kWsMinimizeBox | kWsMaximizeBox);
     if (!model.appearance().designMode)
-        m_watcher = new HostedWindowWatcher(model, item()->handle(), widget);
+        m_watched = XWindowsHook::instance().AddWindow(m_hwnd, &XTreeNode_Window::onHook, this);
     model.addWindowNode(this);
 }
 
@@ -123,7 +94,10 @@ bool XTreeNode_Window::AttachWindow(XTreeModel &model, HWND hwnd)
 
 void XTreeNode_Window::detachWidget()
 {
-    delete m_watcher.data();
+    if (m_watched)
+        XWindowsHook::instance().RemoveWindow(m_hwnd);
+    m_watched = false;
+    m_placed = false;
     if (m_model)
         m_model->removeWindowNode(this);
     m_model = nullptr;
@@ -145,6 +119,7 @@ void XTreeNode_Window::PlaceWindow(const QRect &rect)
 {
     if (!m_widget)
         return;
+    notePlacement({ rect.left() + kWindowMargin, rect.top() + kWindowMargin });
     m_widget->move(rect.left() + kWindowMargin, rect.top() + kWindowMargin);
     if (m_widget->isHidden()) {
         m_widget->setAttribute(Qt::WA_ShowWithoutActivating);
@@ -234,6 +209,7 @@ void XTreeNode_Control::PlaceWindow(const QRect &rect)
 {
     if (!m_control)
         return;
+    notePlacement({ rect.left() + kWindowMargin, rect.top() + kWindowMargin });
     m_control->setPosition(rect.left() + kWindowMargin, rect.top() + kWindowMargin);
     m_control->setVisible(true);
 }

@@ -12,6 +12,8 @@
 
 namespace arbor {
 
+struct HookMessage;
+
 class XTreeNode_Window : public XTreeNode {
 public:
     XTreeNode_Window() = default;
@@ -50,9 +52,20 @@ protected:
     QPointer<QWidget> m_widget;
     XTreeModel *m_model = nullptr;
 
+    // Where the tree last put the window (item window coordinates); the window may change its
+    // size but not this corner.
+    void notePlacement(QPoint topLeft) noexcept
+    {
+        m_placedAt = topLeft;
+        m_placed = true;
+    }
+
 private:
-    friend class HostedWindowWatcher;
-    QPointer<QObject> m_watcher;
+    // The window hook's callback: resizing asks for a layout, moves are undone, activation selects.
+    static bool onHook(HWND hwnd, void *context, HookMessage &message, LRESULT *result);
+    bool m_watched = false;
+    bool m_placed = false;
+    QPoint m_placedAt;
     // Placing the window during a paint resizes nothing, but its move events must not ask for a
     // new layout while the layout is being painted.
     int m_paintDepth = 0;
