@@ -11,10 +11,10 @@ namespace {
 ShellHandler *g_shellHandler = nullptr;
 }
 
-void shellOpenDocument(const QString &target)
+void shellOpenDocument(const QString &target, ShowState show)
 {
     if (g_shellHandler) {
-        g_shellHandler->openDocument(target);
+        g_shellHandler->openDocument(target, show);
         return;
     }
     const QString log = qEnvironmentVariable("BIDLARK_SHELL_LOG");

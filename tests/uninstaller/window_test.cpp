@@ -179,6 +179,7 @@ TEST(TemplateWindow, RealisticTemplateScaledAndRendered)
     QTest::mouseClick(link, Qt::RightButton);
     QTest::mouseClick(link, Qt::LeftButton);
     EXPECT_EQ(shell.opened(), QStringList { "https://product.example/" });
+    EXPECT_EQ(shell.shows(), QList { platform::ui::ShowState::Maximized });
     // Lacking a quoted value: the whole text, prefix included, as a plain label.
     EXPECT_EQ(qobject_cast<QLabel *>(built->control(74))->text(), "hyperlink: text=\"no link\"");
     EXPECT_FALSE(qobject_cast<frontend::LinkLabel *>(built->control(74)));

@@ -409,7 +409,7 @@ void LinkLabel::leaveEvent(QEvent *event)
 void LinkLabel::mousePressEvent(QMouseEvent *event)
 {
     if (event->button() == Qt::LeftButton)
-        platform::ui::shellOpenDocument(m_target);
+        platform::ui::shellOpenDocument(m_target, platform::ui::ShowState::Maximized);
     QLabel::mousePressEvent(event);
 }
 
