@@ -27,6 +27,8 @@ class ViewRecorder : public XTreeViewEvents {
 public:
     std::vector<std::string> events;
     bool withMoves = false;
+    // Runs inside each event, after it was recorded.
+    std::function<void(const std::string &)> onEvent;
 
     void ItemSelect(LONG h) override { add("ItemSelect", { h }); }
     void ValueChanged(LONG h) override { add("ValueChanged", { h }); }
@@ -62,6 +64,8 @@ private:
             os << ')';
         }
         events.push_back(os.str());
+        if (onEvent)
+            onEvent(events.back());
     }
 };
 
@@ -175,6 +179,49 @@ TEST(ViewMouse, CollapsingByTheButtonDeselectsHiddenItems)
     w.click(w.button(a));
     ASSERT_EQ(w.m().selection().size(), 1u);
     EXPECT_EQ(w.m().selection()[0]->handle(), b);
+}
+
+TEST(ViewMouse, HandlersThatRemoveTheItemMidGesture)
+{
+    Window w;
+    const LONG a = AddItem(w.m(), "Alpha");
+    const LONG b = AddItem(w.m(), "Beta");
+    AddItem(w.m(), "Beta child", b);
+    w.show();
+    const QPoint pa = w.body(a);
+    w.rec.onEvent = [&](const std::string &e) {
+        if (e == ev("ItemSelect", { a }) || e == ev("ItemExpanding", { b }))
+            w.m().RemoveItemRec(e == ev("ItemSelect", { a }) ? a : b);
+    };
+    w.click(pa);
+    EXPECT_FALSE(w.m().isValid(a));
+    EXPECT_EQ(w.rec.events.back(), ev("Click"));
+    w.m().setFocusItem(b);
+    w.key(Qt::Key_Right);
+    EXPECT_FALSE(w.m().isValid(b));
+    EXPECT_EQ(w.m().focusItem(), 0);
+    EXPECT_EQ(w.rec.events.back(), ev("KeyPress", { VK_RIGHT }));
+    EXPECT_TRUE(ModelInspector::check(w.m()));
+}
+
+TEST(ViewMouse, ClickingAPartlyVisibleItemScrollsItIntoView)
+{
+    Window w({ 200, 40 });
+    std::vector<LONG> items;
+    for (int i = 0; i < 10; ++i)
+        items.push_back(AddItem(w.m(), "Item"));
+    w.show();
+    const QPoint o = w.view->itemOrigin(w.m().item(items[2])).value();
+    const int h = w.view->treeLayout().nodeSize(w.m().item(items[2])).height();
+    const int client = w.view->clientRect().height();
+    ASSERT_LT(o.y(), client);
+    ASSERT_GT(o.y() + h, client);
+    w.click({ o.x() + kButtonColumn + 6, client - 2 });
+    EXPECT_TRUE(w.m().item(items[2])->IsSelected());
+    const QPoint now = w.view->itemOrigin(w.m().item(items[2])).value();
+    EXPECT_GE(now.y(), 0);
+    EXPECT_LE(now.y() + h, client);
+    EXPECT_EQ(w.view->scrollPosition().y() % 4, 0);
 }
 
 TEST(ViewMouse, DoubleClickThroughTheWindow)
@@ -342,6 +389,29 @@ TEST(ViewKeys, KeypadPlusAndRightArrowExpand)
     EXPECT_TRUE(w.m().item(b)->IsExpanded());
     w.key(Qt::Key_Minus, Qt::KeypadModifier);
     EXPECT_FALSE(w.m().item(b)->IsExpanded());
+}
+
+TEST(ViewKeys, RightArrowOnAChildlessItemMovesOnlyWithCtrl)
+{
+    Window w;
+    const LONG a = AddItem(w.m(), "A");
+    const LONG b = AddItem(w.m(), "B", a, false);
+    w.show();
+    SelectItem(*w.view, a);
+    w.rec.events.clear();
+    w.key(Qt::Key_Right);
+    EXPECT_EQ(w.m().focusItem(), a);
+    // The selection was cleared and the focus item selected again.
+    const std::vector<std::string> stay = { ev("ItemSelect", { a }), ev("KeyDown", { VK_RIGHT, 0 }),
+        ev("KeyUp", { VK_RIGHT, 0 }), ev("KeyPress", { VK_RIGHT }) };
+    EXPECT_EQ(w.rec.events, stay);
+    w.key(Qt::Key_Right, Qt::ControlModifier);
+    EXPECT_EQ(w.m().focusItem(), b);
+    EXPECT_FALSE(w.m().item(b)->IsSelected());
+    w.key(Qt::Key_Left);
+    EXPECT_EQ(w.m().focusItem(), a);
+    ASSERT_EQ(w.m().selection().size(), 1u);
+    EXPECT_EQ(w.m().selection()[0]->handle(), a);
 }
 
 TEST(ViewKeys, DownPastTheLastItemAndTheNextArrow)
