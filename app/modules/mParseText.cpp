@@ -1,5 +1,7 @@
 #include "app/modules/mParseText.h"
 
+#include "platform/cp1252.h"
+
 #include <QStringDecoder>
 
 #include <array>
@@ -81,18 +83,11 @@ QByteArray DeclaredCharset(QByteArrayView page)
 
 QString FromWindows1252(QByteArrayView bytes)
 {
-    // 0x80..0x9F; everything else is Latin-1.
-    static constexpr std::array<char16_t, 32> high { {
-        0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, //
-        0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F, //
-        0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014, //
-        0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178, //
-    } };
     QString out(bytes.size(), Qt::Uninitialized);
     QChar *dst = out.data();
     for (const char c : bytes) {
         const auto b = static_cast<unsigned char>(c);
-        *dst++ = (b >= 0x80 && b <= 0x9F) ? QChar(high[b - 0x80]) : QChar(b);
+        *dst++ = QChar(platform::cp1252ToUnicode(b));
     }
     return out;
 }
