@@ -38,7 +38,6 @@ class XWindowsHook : public QObject {
 public:
     // The process's hook (the UI thread's).
     static XWindowsHook &instance();
-    ~XWindowsHook() override;
     Q_DISABLE_COPY_MOVE(XWindowsHook)
 
     // The window leaves the map; the filter goes with the last one. Unknown windows: nothing.
@@ -49,6 +48,8 @@ public:
     // Refused (false) for a null callback or a handle that is not a window. A window added again
     // gets the new callback and context. The first registration installs the filter.
     virtual bool AddWindow(HWND hwnd, HookCallback callback, void *context);
+    // Takes the filter away.
+    ~XWindowsHook() override;
 
     std::size_t windowCount() const noexcept { return m_windows.size(); }
     bool hookInstalled() const noexcept { return m_installed; }

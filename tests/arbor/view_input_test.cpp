@@ -8,6 +8,7 @@
 #include "arbor/view/xtreecursor.h"
 #include "arbor/view/xtreekeys.h"
 #include "arbor/view/xtreeselection.h"
+#include "platform/com/ole/stdpicture.h"
 #include "platform/ui/wincalls.h"
 
 #include <QBuffer>
@@ -691,6 +692,16 @@ TEST(ViewCursor, SystemCursorsAndTheMouseIcon)
     EXPECT_EQ(fromCursor->hotSpot(), QPoint(3, 7));
     EXPECT_FALSE(cursorFromFileBytes("not a picture"));
     EXPECT_FALSE(cursorFromPicture(nullptr));
+
+    // A picture object writes itself into memory and comes back as the cursor.
+    ComPtr<IPicture> picture;
+    ASSERT_EQ(platform::com::loadPictureFromBytes(
+                  std::string_view(cur.constData(), cur.size()), IID_IPicture, picture.voidOut()),
+        S_OK);
+    const auto fromPicture = cursorFromPicture(picture.Get());
+    ASSERT_TRUE(fromPicture);
+    EXPECT_EQ(fromPicture->pixmap().size(), QSize(32, 32));
+    EXPECT_EQ(fromPicture->hotSpot(), QPoint(3, 7));
 
     // MousePointer 99 shows the icon; without one, the default cursor. No file is written.
     const QStringList before = QDir::current().entryList(QDir::Files);
