@@ -364,7 +364,7 @@ bool XTreeView::detectingDrag() const noexcept
     return m_drag->armed();
 }
 
-void XTreeView::detectDrag(LONG hItem, QPoint)
+void XTreeView::detectDrag(LONG hItem)
 {
     if (!designMode() && m_model.isValid(hItem))
         m_drag->arm(hItem, m_dragDelay);

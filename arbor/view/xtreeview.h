@@ -104,7 +104,8 @@ public:
     static UINT msgResetDropSource() noexcept;
 
     // Drag hooks. The base window has no drag support: each does nothing (CanDrop refuses). A
-    // window with drag support overrides them; the input code calls them at the moments named.
+    // window with drag support overrides them. The input code calls StartDragItem and BeginDrag;
+    // the control's drag-and-drop loop calls the rest.
     // Left button pressed on an item (after the click itself was handled).
     virtual void StartDragItem(LONG hItem);
     // Drag detection succeeded for hItem: the pointer left the window or the delay ran out.
@@ -120,10 +121,10 @@ public:
     virtual void ResetDropSource() { }
 
 protected:
-    // Starts the non-blocking drag detection for hItem from a press at a client point; BeginDrag
+    // Starts the non-blocking drag detection for hItem after a press on it; BeginDrag
     // follows when the pointer leaves the client area or the button is held past the drag delay,
     // nothing when the button comes up first, the other button goes down or Escape is pressed.
-    void detectDrag(LONG hItem, QPoint pressPoint);
+    void detectDrag(LONG hItem);
     void cancelDragDetection();
 
     bool event(QEvent *event) override;

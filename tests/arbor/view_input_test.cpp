@@ -579,7 +579,7 @@ TEST(ViewKeys, FocusMovesAcrossCellsAndFamilies)
 class DragTree : public XTreeView {
 public:
     std::vector<LONG> begun;
-    void StartDragItem(LONG h) override { detectDrag(h, {}); }
+    void StartDragItem(LONG h) override { detectDrag(h); }
     void BeginDrag(LONG h) override { begun.push_back(h); }
 };
 
