@@ -1,0 +1,144 @@
+#include "arbor/images/imagefile.h"
+
+#include "platform/com/ole/olectl.h"
+
+#include <QFile>
+#include <QString>
+
+#include <filesystem>
+#include <fstream>
+#include <system_error>
+
+namespace arbor {
+
+using platform::com::himetricToPixels;
+
+void CImageFile::Destroy() noexcept
+{
+    m_picture = nullptr;
+    m_stream = nullptr;
+    m_fileName.clear();
+}
+
+SIZE CImageFile::GetSize() const noexcept
+{
+    if (!m_picture)
+        return {};
+    return { himetricToPixels(GetWidthHimetric(), platform::com::screenDpiX()),
+        himetricToPixels(GetHeightHimetric(), platform::com::screenDpiY()) };
+}
+
+OLE_HANDLE CImageFile::GetHandle() const noexcept
+{
+    OLE_HANDLE handle = 0;
+    if (!m_picture || FAILED(m_picture->get_Handle(&handle)))
+        return 0;
+    return handle;
+}
+
+bool CImageFile::Attach(IUnknown *picture) noexcept
+{
+    if (picture) {
+        ComPtr<IPicture> p;
+        if (SUCCEEDED(picture->QueryInterface(p.ReleaseAndGetAddressOf()))) {
+            Destroy();
+            m_picture = p;
+        }
+    }
+    return m_picture != nullptr;
+}
+
+bool CImageFile::loadBytes(std::string_view bytes) noexcept
+{
+    ComPtr<IStream> stream;
+    if (FAILED(platform::com::createStreamOnBytes(bytes, &stream)))
+        return false;
+    ComPtr<IPicture> picture;
+    if (FAILED(OleLoadPicture(stream.Get(), static_cast<LONG>(bytes.size()), FALSE, IPicture::iid,
+            picture.voidOut())) ||
+        !picture)
+        return false;
+    m_picture = picture;
+    m_stream = stream;
+    m_fileName.clear();
+    return true;
+}
+
+bool CImageFile::LoadResource(
+    std::string_view module, std::string_view name, std::string_view type) noexcept
+{
+    // A module's resources are the Qt resources it compiled in, under :/<module>/<type>/<name>.
+    if (module.empty() || name.empty() || type.empty())
+        return false;
+    const QString path = QStringLiteral(":/%1/%2/%3")
+                             .arg(QString::fromUtf8(module.data(), qsizetype(module.size())),
+                                 QString::fromUtf8(type.data(), qsizetype(type.size())),
+                                 QString::fromUtf8(name.data(), qsizetype(name.size())));
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly) || file.size() > qint64(kMaxFileBytes))
+        return false;
+    const QByteArray bytes = file.readAll();
+    return loadBytes(std::string_view(bytes.constData(), std::size_t(bytes.size())));
+}
+
+bool CImageFile::LoadFile(const std::string &path) noexcept
+{
+    try {
+        std::error_code ec;
+        const std::uintmax_t size = std::filesystem::file_size(path, ec);
+        if (ec || size > kMaxFileBytes)
+            return false;
+        std::ifstream in(path, std::ios::binary);
+        if (!in)
+            return false;
+        std::string bytes(static_cast<std::size_t>(size), '\0');
+        if (!in.read(bytes.data(), static_cast<std::streamsize>(bytes.size())))
+            return false;
+        if (!loadBytes(bytes))
+            return false;
+        m_fileName = path;
+        return true;
+    } catch (...) {
+        return false;
+    }
+}
+
+bool CImageFile::Render(HDC hdc, LONG x, LONG y, LONG cx, LONG cy, OLE_XPOS_HIMETRIC xSrc,
+    OLE_YPOS_HIMETRIC ySrc, OLE_XSIZE_HIMETRIC cxSrc, OLE_YSIZE_HIMETRIC cySrc,
+    LPCRECT bounds) const noexcept
+{
+    return m_picture && hdc &&
+        SUCCEEDED(m_picture->Render(hdc, x, y, cx, cy, xSrc, ySrc, cxSrc, cySrc, bounds));
+}
+
+bool CImageFile::Draw(HDC hdc, LONG x, LONG y, LONG cx, LONG cy) const noexcept
+{
+    // The picture counts its source from the bottom edge, hence the flipped rectangle.
+    const LONG width = GetWidthHimetric();
+    const LONG height = GetHeightHimetric();
+    return Render(hdc, x, y, cx, cy, 0, height, width, -height, nullptr);
+}
+
+bool CImageFile::Draw(HDC hdc, LONG x, LONG y) const noexcept
+{
+    const SIZE size = GetSize();
+    return Draw(hdc, x, y, size.cx, size.cy);
+}
+
+OLE_XSIZE_HIMETRIC CImageFile::GetWidthHimetric() const noexcept
+{
+    OLE_XSIZE_HIMETRIC width = 0;
+    if (!m_picture || FAILED(m_picture->get_Width(&width)))
+        return 0;
+    return width;
+}
+
+OLE_YSIZE_HIMETRIC CImageFile::GetHeightHimetric() const noexcept
+{
+    OLE_YSIZE_HIMETRIC height = 0;
+    if (!m_picture || FAILED(m_picture->get_Height(&height)))
+        return 0;
+    return height;
+}
+
+} // namespace arbor

@@ -1,0 +1,398 @@
+// The image collection: keys that read as numbers, duplicate keys, file and handle pictures, cells
+// and transparent drawing, and the picture loader's sizes and rendering.
+#include "arbor/arbor.h"
+#include "arbor/images/ximages.h"
+#include "platform/com/ole/olectl.h"
+#include "platform/ui/handles.h"
+
+#include <gtest/gtest.h>
+
+#include <QImage>
+#include <QPainter>
+#include <QPixmap>
+#include <QTemporaryDir>
+
+#include <fstream>
+
+namespace arbor {
+namespace {
+
+using platform::com::Variant;
+
+constexpr LONG kSentinel = static_cast<LONG>(0xdeadbeef);
+
+Variant byRef(VARIANT *target)
+{
+    Variant v;
+    v.vt = VT_BYREF | VT_VARIANT;
+    v.pvarVal = target;
+    return v;
+}
+
+// A picture whose every pixel tells where it came from: red = x, green = y, blue fixed.
+QImage coordinateImage(int width, int height)
+{
+    QImage image(width, height, QImage::Format_RGB32);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            image.setPixel(x, y, qRgb(x, y, 0x40));
+    return image;
+}
+
+class ImagesTest : public ::testing::Test {
+protected:
+    // Writes a PNG of the given size and colour into the temporary folder.
+    std::string writePng(const char *name, int width, int height, QRgb colour = qRgb(10, 20, 30))
+    {
+        QImage image(width, height, QImage::Format_RGB32);
+        image.fill(colour);
+        const QString path = m_dir.filePath(QString::fromLatin1(name));
+        EXPECT_TRUE(image.save(path, "PNG"));
+        return path.toStdString();
+    }
+    std::string writeBytes(const char *name, const std::string &bytes)
+    {
+        const std::string path = m_dir.filePath(QString::fromLatin1(name)).toStdString();
+        std::ofstream(path, std::ios::binary) << bytes;
+        return path;
+    }
+    LONG add(const VARIANT &key, const VARIANT &picture, const VARIANT &cx = Variant::missing(),
+        const VARIANT &cy = Variant::missing(), const VARIANT &colour = Variant::missing())
+    {
+        Variant result = Variant::i4(kSentinel);
+        EXPECT_EQ(m_images.AddImage(key, picture, cx, cy, colour, &result), S_OK);
+        EXPECT_EQ(result.vt, VT_I4);
+        return result.lVal;
+    }
+    LONG image(const VARIANT &key)
+    {
+        LONG handle = kSentinel;
+        EXPECT_EQ(m_images.Image(key, &handle), S_OK);
+        return handle;
+    }
+
+    QTemporaryDir m_dir;
+    CXImages m_images;
+};
+
+TEST_F(ImagesTest, DuplicateKeyKeepsTheFirstImageAndStillAnswersWithItsOwnHandle)
+{
+    const std::string first = writePng("first.png", 16, 16, qRgb(255, 0, 0));
+    const std::string second = writePng("second.png", 16, 16, qRgb(0, 0, 255));
+    const LONG h1 =
+        add(Variant::str(u"open"), Variant::str(QString::fromStdString(first).toStdU16String()));
+    const LONG h2 =
+        add(Variant::str(u"open"), Variant::str(QString::fromStdString(second).toStdU16String()));
+
+    ASSERT_NE(h1, 0);
+    ASSERT_NE(h2, 0);
+    EXPECT_NE(h1, h2);
+    EXPECT_EQ(m_images.Count(), 1);
+    EXPECT_EQ(image(Variant::str(u"open")), h1);
+    // The second picture was not stored under a key but the handle it returned still draws.
+    const auto pixmap = platform::ui::pixmapFromHandle(static_cast<OLE_HANDLE>(h2));
+    ASSERT_TRUE(pixmap);
+    EXPECT_EQ(pixmap->toImage().pixel(0, 0), qRgb(0, 0, 255));
+
+    // Keys are case-sensitive: "Open" is another key.
+    EXPECT_EQ(add(Variant::str(u"Open"), Variant::i4(9001)), 9001);
+    EXPECT_EQ(m_images.Count(), 2);
+}
+
+TEST_F(ImagesTest, NumericKeysNeverReachTheStore)
+{
+    // Stored under the text "123", yet "123" reads as the handle 123.
+    ASSERT_EQ(add(Variant::str(u"123"), Variant::i4(555)), 555);
+    ASSERT_EQ(add(Variant::str(u"abc"), Variant::i4(777)), 777);
+    Variant inner = Variant::str(u"42");
+
+    const struct {
+        const char *name;
+        Variant key;
+        LONG expected;
+    } cases[] = {
+        { "numeric string", Variant::str(u"123"), 123 },
+        { "string never added", Variant::str(u"99"), 99 },
+        { "long", Variant::i4(77), 77 },
+        { "double", Variant::r8(5.0), 5 },
+        { "by reference", byRef(&inner), 42 },
+        { "text key", Variant::str(u"abc"), 777 },
+        { "unknown text key", Variant::str(u"abd"), 0 },
+        { "negative reads as text", Variant::str(u"-5"), 0 },
+        { "empty reads as handle 0", Variant(), 0 },
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(image(c.key), c.expected) << c.name;
+    EXPECT_EQ(m_images.Count(), 2);
+    EXPECT_EQ(m_images.Image(Variant::str(u"abc"), nullptr), E_POINTER);
+}
+
+TEST_F(ImagesTest, WhatAPictureVariantAdds)
+{
+    const std::string missing = m_dir.filePath("missing.png").toStdString();
+    const std::string garbage = writeBytes("garbage.png", "this is no picture at all");
+    const std::string empty = writeBytes("empty.bmp", "");
+    auto text = [](const std::string &s) {
+        return Variant::str(QString::fromStdString(s).toStdU16String());
+    };
+
+    const struct {
+        const char *name;
+        Variant picture;
+        bool stored;
+        LONG expected; // -1: any nonzero handle
+    } cases[] = {
+        { "handle", Variant::i4(4242), true, 4242 },
+        { "numeric text is a file name", Variant::str(u"4242"), false, 0 },
+        { "zero", Variant::i4(0), false, 0 },
+        { "empty", Variant(), false, 0 },
+        { "negative", Variant::i4(-1), false, 0 },
+        { "missing file", text(missing), false, 0 },
+        { "not a picture", text(garbage), false, 0 },
+        { "empty file", text(empty), false, 0 },
+        { "picture file", text(writePng("ok.png", 8, 8)), true, -1 },
+    };
+    LONG stored = 0;
+    for (const auto &c : cases) {
+        const std::string key = c.name;
+        const Variant keyVariant = Variant::str(QString::fromStdString(key).toStdU16String());
+        const LONG h = add(keyVariant, c.picture);
+        if (c.expected == -1)
+            EXPECT_NE(h, 0) << c.name;
+        else
+            EXPECT_EQ(h, c.expected) << c.name;
+        EXPECT_EQ(m_images.Lookup(keyVariant) != m_images.end(), c.stored) << c.name;
+        stored += c.stored;
+    }
+    EXPECT_EQ(m_images.Count(), stored);
+
+    // A key that cannot become text adds nothing.
+    EXPECT_EQ(add(Variant::error(E_FAIL), Variant::i4(5)), 0);
+    EXPECT_EQ(m_images.Count(), stored);
+}
+
+TEST_F(ImagesTest, OptionalCellSizeAndColourFallBackToTheirDefaults)
+{
+    Variant twenty = Variant::i4(20);
+    add(Variant::str(u"omitted"), Variant::i4(1000));
+    add(Variant::str(u"garbage"), Variant::i4(1001), Variant::str(u"wide"), Variant::str(u"?"),
+        Variant::str(u"pink"));
+    add(Variant::str(u"given"), Variant::i4(1002), byRef(&twenty), Variant::str(u"8"),
+        Variant::i4(static_cast<LONG>(0x80000005))); // window colour
+
+    ImageEntry entry;
+    ASSERT_TRUE(m_images.findImage(Variant::str(u"omitted"), &entry));
+    EXPECT_EQ(entry.cx, 16);
+    EXPECT_EQ(entry.cy, 16);
+    EXPECT_EQ(entry.transparent, 0xFFFFFFu);
+    ASSERT_TRUE(m_images.findImage(Variant::str(u"garbage"), &entry));
+    EXPECT_EQ(entry.cx, 16);
+    EXPECT_EQ(entry.cy, 16);
+    EXPECT_EQ(entry.transparent, 0xFFFFFFu);
+    ASSERT_TRUE(m_images.findImage(Variant::str(u"given"), &entry));
+    EXPECT_EQ(entry.handle, 1002u);
+    EXPECT_EQ(entry.cx, 20);
+    EXPECT_EQ(entry.cy, 8);
+    // The model draws with RGB, so a system colour arrives translated.
+    EXPECT_EQ(entry.transparent, GetSysColor(COLOR_WINDOW));
+
+    EXPECT_FALSE(m_images.findImage(Variant::str(u"nothing"), &entry));
+}
+
+TEST_F(ImagesTest, CellTwoOneOfA32By16ImageStartsAt64_16)
+{
+    const HBITMAP bitmap =
+        platform::ui::registerBitmap(QPixmap::fromImage(coordinateImage(128, 48)));
+    ASSERT_NE(bitmap, 0u);
+    ASSERT_EQ(add(Variant::str(u"strip"), Variant::i4(static_cast<LONG>(bitmap)), Variant::i4(32),
+                  Variant::i4(16)),
+        static_cast<LONG>(bitmap));
+    const CXImage *strip = m_images.Find(Variant::str(u"strip"));
+    ASSERT_NE(strip, nullptr);
+
+    EXPECT_EQ(strip->CellOrigin(2, 1), QPoint(64, 16));
+    // Nothing of the picture is near-white, so with a white background every pixel is copied.
+    const QImage cell = strip->CellImage(2, 1, 0xFFFFFF);
+    ASSERT_EQ(cell.size(), QSize(32, 16));
+    EXPECT_EQ(cell.pixel(0, 0), qRgb(64, 16, 0x40));
+    EXPECT_EQ(cell.pixel(31, 15), qRgb(95, 31, 0x40));
+
+    // Drawn through a painter the cell lands at the given point and nowhere else.
+    QImage target(80, 40, QImage::Format_ARGB32);
+    target.fill(qRgb(1, 2, 3));
+    {
+        QPainter painter(&target);
+        EXPECT_TRUE(strip->DrawCell(&painter, 10, 5, 2, 1, 0xFFFFFF));
+    }
+    EXPECT_EQ(target.pixel(10, 5), qRgb(64, 16, 0x40));
+    EXPECT_EQ(target.pixel(41, 20), qRgb(95, 31, 0x40));
+    EXPECT_EQ(target.pixel(42, 20), qRgb(1, 2, 3));
+    EXPECT_EQ(target.pixel(9, 5), qRgb(1, 2, 3));
+
+    // A cell beyond the picture draws nothing of it; the destination shows through.
+    const QImage outside = strip->CellImage(4, 0, 0xFFFFFF);
+    ASSERT_FALSE(outside.isNull());
+    EXPECT_EQ(qAlpha(outside.pixel(0, 0)), 0);
+    DeleteObject(bitmap);
+}
+
+TEST_F(ImagesTest, TransparentPixelsShowTheBackgroundOthersAreAndedWithBackColor)
+{
+    // Left half magenta (the transparent colour), right half a mixed colour.
+    QImage source(2, 1, QImage::Format_RGB32);
+    source.setPixel(0, 0, qRgb(255, 0, 255));
+    source.setPixel(1, 0, qRgb(0xF0, 0x3C, 0x99));
+    const HBITMAP bitmap = platform::ui::registerBitmap(QPixmap::fromImage(source));
+    const CXImage image(2, 1, RGB(255, 0, 255), bitmap);
+
+    const struct {
+        const char *name;
+        OLE_COLOR back;
+        QRgb drawn;
+    } cases[] = {
+        { "white keeps colours", 0xFFFFFF, qRgb(0xF0, 0x3C, 0x99) },
+        { "red keeps only red", RGB(255, 0, 0), qRgb(0xF0, 0, 0) },
+        { "half grey", RGB(0x0F, 0xF0, 0x0F), qRgb(0x00, 0x30, 0x09) },
+        { "untranslatable counts as white", 0x7F000000, qRgb(0xF0, 0x3C, 0x99) },
+    };
+    for (const auto &c : cases) {
+        QImage target(2, 1, QImage::Format_ARGB32);
+        target.fill(qRgb(7, 8, 9));
+        {
+            QPainter painter(&target);
+            ASSERT_TRUE(image.DrawCell(&painter, 0, 0, 0, 0, c.back)) << c.name;
+        }
+        EXPECT_EQ(target.pixel(0, 0), qRgb(7, 8, 9)) << c.name;
+        EXPECT_EQ(target.pixel(1, 0), c.drawn) << c.name;
+    }
+
+    // A handle that names no picture, or an empty cell, draws nothing.
+    QImage target(2, 1, QImage::Format_ARGB32);
+    QPainter painter(&target);
+    EXPECT_FALSE(CXImage(2, 1, 0, 0).DrawCell(&painter, 0, 0, 0, 0, 0xFFFFFF));
+    EXPECT_FALSE(CXImage(0, 1, 0, bitmap).DrawCell(&painter, 0, 0, 0, 0, 0xFFFFFF));
+    painter.end();
+    DeleteObject(bitmap);
+}
+
+TEST_F(ImagesTest, RemovingAnImageReleasesItsLoadedPicture)
+{
+    const std::string file = writePng("gone.png", 4, 4);
+    const LONG h =
+        add(Variant::str(u"gone"), Variant::str(QString::fromStdString(file).toStdU16String()));
+    ASSERT_NE(h, 0);
+    ASSERT_TRUE(platform::ui::pixmapFromHandle(static_cast<OLE_HANDLE>(h)));
+    m_images.Remove(Variant::str(u"gone"));
+    EXPECT_EQ(m_images.Count(), 0);
+    EXPECT_EQ(image(Variant::str(u"gone")), 0);
+    EXPECT_FALSE(platform::ui::pixmapFromHandle(static_cast<OLE_HANDLE>(h)));
+}
+
+TEST_F(ImagesTest, TwoCollectionsKeepTheirOwnImages)
+{
+    CXImages other;
+    add(Variant::str(u"k"), Variant::i4(11));
+    Variant result;
+    ASSERT_EQ(other.AddImage(Variant::str(u"k"), Variant::i4(22), Variant::missing(),
+                  Variant::missing(), Variant::missing(), &result),
+        S_OK);
+    EXPECT_EQ(image(Variant::str(u"k")), 11);
+    LONG h = 0;
+    ASSERT_EQ(other.Image(Variant::str(u"k"), &h), S_OK);
+    EXPECT_EQ(h, 22);
+}
+
+class ImageFileTest : public ImagesTest { };
+
+TEST_F(ImageFileTest, LoadsAFileAndKeepsItsSizeInPixels)
+{
+    CImageFile file;
+    const std::string path = writePng("wide.png", 32, 16);
+    ASSERT_TRUE(file.LoadFile(path));
+    EXPECT_EQ(file.GetFileName(), path);
+    EXPECT_NE(file.GetHandle(), 0u);
+    const SIZE size = file.GetSize();
+    EXPECT_EQ(size.cx, 32);
+    EXPECT_EQ(size.cy, 16);
+    EXPECT_EQ(size.cx,
+        platform::com::himetricToPixels(file.GetWidthHimetric(), platform::com::screenDpiX()));
+
+    // A failed load keeps what was loaded before.
+    const OLE_HANDLE before = file.GetHandle();
+    EXPECT_FALSE(file.LoadFile(m_dir.filePath("absent.png").toStdString()));
+    EXPECT_FALSE(file.LoadFile(writeBytes("bad.bmp", "BM not really")));
+    EXPECT_EQ(file.GetHandle(), before);
+    EXPECT_EQ(file.GetFileName(), path);
+
+    file.Destroy();
+    EXPECT_EQ(file.GetPicture(), nullptr);
+    EXPECT_EQ(file.GetHandle(), 0u);
+    EXPECT_EQ(file.GetFileName(), "");
+    EXPECT_FALSE(platform::ui::pixmapFromHandle(before));
+}
+
+TEST_F(ImageFileTest, DrawsThePictureUpRightStretchedIntoItsRectangle)
+{
+    // Top half red, bottom half blue: a renderer that forgot the flipped source would swap them.
+    QImage picture(4, 4, QImage::Format_RGB32);
+    picture.fill(qRgb(255, 0, 0));
+    for (int x = 0; x < 4; ++x)
+        for (int y = 2; y < 4; ++y)
+            picture.setPixel(x, y, qRgb(0, 0, 255));
+    const QString path = m_dir.filePath("halves.png");
+    ASSERT_TRUE(picture.save(path, "PNG"));
+    CImageFile file;
+    ASSERT_TRUE(file.LoadFile(path.toStdString()));
+
+    QImage target(20, 20, QImage::Format_RGB32);
+    target.fill(qRgb(0, 255, 0));
+    {
+        QPainter painter(&target);
+        EXPECT_TRUE(file.Draw(&painter, 2, 2, 8, 8));
+        EXPECT_TRUE(file.Draw(&painter, 12, 12));
+    }
+    EXPECT_EQ(target.pixel(3, 3), qRgb(255, 0, 0));
+    EXPECT_EQ(target.pixel(8, 8), qRgb(0, 0, 255));
+    EXPECT_EQ(target.pixel(10, 10), qRgb(0, 255, 0)); // outside the stretched rectangle
+    EXPECT_EQ(target.pixel(12, 12), qRgb(255, 0, 0)); // natural size: 4 x 4
+    EXPECT_EQ(target.pixel(15, 15), qRgb(0, 0, 255));
+    EXPECT_EQ(target.pixel(16, 16), qRgb(0, 255, 0));
+
+    CImageFile none;
+    QPainter painter(&target);
+    EXPECT_FALSE(none.Draw(&painter, 0, 0, 4, 4));
+}
+
+TEST_F(ImageFileTest, AdoptsAPictureObjectButNotAForeignOne)
+{
+    CImageFile source;
+    ASSERT_TRUE(source.LoadFile(writePng("adopt.png", 6, 6)));
+    CImageFile file;
+    EXPECT_FALSE(file.Attach(nullptr));
+    EXPECT_TRUE(file.Attach(source.GetPicture()));
+    EXPECT_EQ(file.GetHandle(), source.GetHandle());
+    EXPECT_EQ(file.GetFileName(), "");
+
+    // An object that is no picture leaves the adopted one in place.
+    ComPtr<IStream> stream;
+    ASSERT_EQ(platform::com::createStreamOnBytes("x", &stream), S_OK);
+    EXPECT_TRUE(file.Attach(stream.Get()));
+    EXPECT_EQ(file.GetHandle(), source.GetHandle());
+}
+
+TEST_F(ImageFileTest, AMissingResourceLoadsNothing)
+{
+    CImageFile file;
+    EXPECT_FALSE(file.LoadResource("arbor", "241", "LOGO_NOT_THERE"));
+    EXPECT_FALSE(file.LoadResource("", "241", "LOGO"));
+    EXPECT_EQ(file.GetPicture(), nullptr);
+}
+
+// The public header set a host compiles against: identifiers as the type library states them.
+static_assert(IArbor::iid == IID_IArbor);
+static_assert(IArbor::iid == guid("{FF047D93-C3F1-11D2-877E-0040055C08D9}"));
+static_assert(IGroups::iid != IGroup::iid && IControl::iid != IControlHolder::iid);
+static_assert(arbor::dispid::EventInfo == 41 && arbor::eventid::ControlEvent == 1000);
+
+} // namespace
+} // namespace arbor
