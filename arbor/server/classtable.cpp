@@ -1,0 +1,48 @@
+#include "arbor/server/classtable.h"
+
+#include "arbor/ids.h"
+
+#include <QFile>
+#include <QString>
+
+namespace arbor::server {
+
+HRESULT notServedYet(REFIID, void **ppv) noexcept
+{
+    if (ppv)
+        *ppv = nullptr;
+    return CLASS_E_CLASSNOTAVAILABLE;
+}
+
+namespace {
+
+const ServedClass kClasses[] = {
+    { "Arbor", &CLSID_Arbor, 101, &notServedYet },
+    { "General", &CLSID_General, 105, &notServedYet },
+    { "ControlHolder", &CLSID_ControlHolder, 234, &notServedYet },
+    { "Control", &CLSID_Control, 233, &notServedYet },
+    { "EventInfo", &CLSID_EventInfo, 236, &notServedYet },
+    { "EventParamInfo", &CLSID_EventParamInfo, 237, &notServedYet },
+    { "EventsParamInfo", &CLSID_EventsParamInfo, 238, &notServedYet },
+    { "Group", &CLSID_Group, 108, &notServedYet },
+    { "Groups", &CLSID_Groups, 109, &notServedYet },
+};
+
+} // namespace
+
+std::span<const ServedClass> servedClasses() noexcept
+{
+    return kClasses;
+}
+
+std::optional<std::string> registryScript(int number)
+{
+    // The scripts are compiled into the module as Qt resources under :/arbor/REGISTRY/<number>.
+    QFile file(QStringLiteral(":/arbor/REGISTRY/%1").arg(number));
+    if (!file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    const QByteArray bytes = file.readAll();
+    return std::string(bytes.constData(), std::size_t(bytes.size()));
+}
+
+} // namespace arbor::server

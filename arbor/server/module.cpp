@@ -1,0 +1,89 @@
+// libarbor's four entry points: the class factories of the served classes, the unload answer, and
+// registration of every served class's script and of the type library the module carries.
+#include "arbor/server/classtable.h"
+#include "arbor/typelib.h"
+#include "platform/com/registrar.h"
+#include "platform/com/server_module.h"
+#include "platform/com/typelib.h"
+
+#include <mutex>
+
+using namespace platform::com;
+using arbor::server::servedClasses;
+
+BIDLARK_EMBED_TYPELIB(arbor::typelib::kArborLib);
+
+namespace {
+
+std::string modulePath()
+{
+    return modulePathOf(reinterpret_cast<const void *>(&modulePath));
+}
+
+HRESULT runScripts(bool unregister) noexcept
+{
+    try {
+        Registrar registrar;
+        registrar.addReplacement("MODULE", modulePath());
+        HRESULT first = S_OK;
+        for (const auto &served : servedClasses()) {
+            const std::optional<std::string> script = arbor::server::registryScript(served.script);
+            HRESULT hr = script ? S_OK : SELFREG_E_CLASS;
+            if (script)
+                hr = unregister ? registrar.unregisterScript(*script)
+                                : registrar.registerScript(*script);
+            if (FAILED(hr) && !unregister)
+                return hr;
+            if (FAILED(hr) && SUCCEEDED(first))
+                first = hr;
+        }
+        return first;
+    } catch (...) {
+        return E_OUTOFMEMORY;
+    }
+}
+
+// Factories are made on first request; the platform's factory cache is not thread-safe on its
+// own for a first call from two threads, hence one module-wide lock.
+std::mutex &factoryLock()
+{
+    static std::mutex lock;
+    return lock;
+}
+
+} // namespace
+
+BIDLARK_COM_EXPORT HRESULT DllGetClassObject(REFCLSID clsid, REFIID riid, void **ppv)
+{
+    if (!ppv)
+        return E_POINTER;
+    *ppv = nullptr;
+    for (const auto &served : servedClasses()) {
+        if (*served.clsid == clsid) {
+            std::lock_guard guard(factoryLock());
+            return served.getFactory(riid, ppv);
+        }
+    }
+    return CLASS_E_CLASSNOTAVAILABLE;
+}
+
+BIDLARK_COM_EXPORT HRESULT DllCanUnloadNow()
+{
+    return moduleCanUnloadNow();
+}
+
+BIDLARK_COM_EXPORT HRESULT DllRegisterServer()
+{
+    const HRESULT hr = runScripts(false);
+    if (FAILED(hr))
+        return hr;
+    return registerEmbeddedTypeLib(arbor::typelib::kArborLib, modulePath());
+}
+
+// Removal goes on past failures and always succeeds; the type library stays registered, as other
+// modules of the same library may still describe themselves by it.
+BIDLARK_COM_EXPORT HRESULT DllUnregisterServer()
+{
+    (void)runScripts(true);
+    return S_OK;
+}

@@ -1,0 +1,252 @@
+// libarbor as a component library: registered with regsvr into the test's own registry (every key
+// and name of its scripts), its entry points, the type library it leaves registered, and removal.
+#include "arbor/arbor.h"
+#include "platform/com/com.h"
+#include "platform/com/server_module.h"
+#include "platform/registry/registry.h"
+
+#include <gtest/gtest.h>
+
+#include <QFile>
+
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <filesystem>
+
+namespace {
+
+using namespace platform::com;
+namespace reg = platform::registry;
+
+std::string binDir()
+{
+    if (const char *dir = std::getenv("BIDLARK_BIN_DIR"))
+        return dir;
+    return std::filesystem::canonical("/proc/self/exe").parent_path().string();
+}
+
+std::string libraryPath()
+{
+    return std::filesystem::canonical(binDir() + "/libarbor.so").string();
+}
+
+int regsvr(const std::string &options)
+{
+    const std::string command =
+        "'" + binDir() + "/regsvr' " + options + " '" + libraryPath() + "' >/dev/null 2>&1";
+    const int status = std::system(command.c_str());
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+bool keyExists(const std::string &path)
+{
+    HKEY key = nullptr;
+    if (RegOpenKeyEx(HKEY_CLASSES_ROOT, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return false;
+    RegCloseKey(key);
+    return true;
+}
+
+std::string value(const std::string &path, const std::string &name = "")
+{
+    std::string text = "<missing>";
+    (void)reg::readString(HKEY_CLASSES_ROOT, path, name, text);
+    return text;
+}
+
+std::string clsidKey(REFCLSID clsid)
+{
+    return "CLSID\\" + guidToString(clsid);
+}
+
+// ProgID keys of every served class: none may survive removal.
+const char *const kProgIds[] = { "Corvel.Arbor.1", "Corvel.Arbor", "General.General.1",
+    "General.General", "Arbor.Group.1", "Arbor.Group", "Arbor.Groups.1", "Arbor.Groups",
+    "Corvel.Arbor.Control.1", "Corvel.Arbor.Control", "Corvel.Arbor.ControlHolder.1",
+    "Corvel.Arbor.ControlHolder", "Corvel.Arbor.EventInfo.1", "Corvel.Arbor.EventInfo",
+    "RodaVudu.EventParamInfo.1", "RodaVudu.EventParamInfo", "RodaVudu.EventsParamInfo.1",
+    "RodaVudu.EventsParamInfo" };
+
+const CLSID *const kServed[] = { &CLSID_Arbor, &CLSID_General, &CLSID_ControlHolder, &CLSID_Control,
+    &CLSID_EventInfo, &CLSID_EventParamInfo, &CLSID_EventsParamInfo, &CLSID_Group, &CLSID_Groups };
+
+constexpr CLSID kUnservedControls = guid("{0EAA9066-E9C1-11D2-B393-A0545072DB05}");
+
+TEST(ArborServer, RegistersEveryKeyOfItsScripts)
+{
+    ASSERT_EQ(regsvr(""), 0);
+    const std::string arbor = clsidKey(CLSID_Arbor);
+    const std::string module = libraryPath();
+
+    const struct {
+        std::string key;
+        std::string name;
+        std::string expected;
+    } entries[] = {
+        { "Corvel.Arbor.1", "", "Corvel Arbor ActiveX Control" },
+        { "Corvel.Arbor.1\\CLSID", "", guidToString(CLSID_Arbor) },
+        { "Corvel.Arbor", "", "Corvel Arbor ActiveX Control" },
+        { "Corvel.Arbor\\CurVer", "", "Corvel.Arbor.1" },
+        { arbor, "", "Corvel Arbor ActiveX Control" },
+        { arbor + "\\ProgID", "", "Corvel.Arbor.1" },
+        { arbor + "\\VersionIndependentProgID", "", "Corvel.Arbor" },
+        { arbor + "\\InprocServer32", "", module },
+        { arbor + "\\InprocServer32", "ThreadingModel", "Apartment" },
+        { arbor + "\\ToolboxBitmap32", "", module + ", 246" },
+        { arbor + "\\MiscStatus", "", "0" },
+        { arbor + "\\MiscStatus\\1", "", "131473" },
+        { arbor + "\\TypeLib", "", guidToString(LIBID_ArborLib) },
+        { arbor + "\\Version", "", "1.0" },
+        { arbor + "\\Verb\\0", "", "&Properties...,0,2" },
+        { "General.General\\CurVer", "", "General.General.1" },
+        { clsidKey(CLSID_General), "", "General Class" },
+        { "Arbor.Group\\CLSID", "", guidToString(CLSID_Group) },
+        { "Arbor.Groups\\CLSID", "", guidToString(CLSID_Groups) },
+        { clsidKey(CLSID_Groups) + "\\TypeLib", "", guidToString(LIBID_ArborLib) },
+        { "Corvel.Arbor.Control\\CurVer", "", "Control.Control.1" },
+        { clsidKey(CLSID_Control) + "\\ProgID", "", "Corvel.Arbor.Control.1" },
+        { clsidKey(CLSID_ControlHolder), "", "ControlHolder Class" },
+        { clsidKey(CLSID_EventInfo) + "\\ProgID", "", "RodaVudu.EventInfo.1" },
+        { clsidKey(CLSID_EventInfo) + "\\VersionIndependentProgID", "", "Corvel.Arbor.EventInfo" },
+        { "Corvel.Arbor.EventInfo.1\\CLSID", "", guidToString(CLSID_EventInfo) },
+        { "RodaVudu.EventParamInfo.1\\CLSID", "", guidToString(CLSID_EventParamInfo) },
+        { "RodaVudu.EventsParamInfo\\CurVer", "", "RodaVudu.EventsParamInfo.1" },
+        { clsidKey(CLSID_EventParamInfo) + "\\TypeLib", "", guidToString(LIBID_ArborLib) },
+    };
+    for (const auto &e : entries)
+        EXPECT_EQ(value(e.key, e.name), e.expected) << e.key << " " << e.name;
+
+    const struct {
+        std::string key;
+        bool exists;
+    } keys[] = {
+        { arbor + "\\Programmable", true },
+        { arbor + "\\Control", true },
+        { arbor + "\\Insertable", true },
+        { clsidKey(CLSID_General) + "\\ProgID", false },
+        { clsidKey(CLSID_General) + "\\VersionIndependentProgID", false },
+        { clsidKey(CLSID_General) + "\\TypeLib", false },
+        { clsidKey(CLSID_ControlHolder) + "\\TypeLib", false },
+        { "Corvel.Arbor.Control\\CLSID", false },
+        { clsidKey(kUnservedControls), false },
+    };
+    for (const auto &k : keys)
+        EXPECT_EQ(keyExists(k.key), k.exists) << k.key;
+    for (const CLSID *clsid : kServed) {
+        EXPECT_EQ(value(clsidKey(*clsid) + "\\InprocServer32"), module) << guidToString(*clsid);
+        EXPECT_EQ(value(clsidKey(*clsid) + "\\InprocServer32", "ThreadingModel"), "Apartment");
+        EXPECT_TRUE(keyExists(clsidKey(*clsid) + "\\Programmable"));
+    }
+
+    CLSID found {};
+    EXPECT_EQ(CLSIDFromProgID(u"Corvel.Arbor", &found), S_OK);
+    EXPECT_EQ(found, CLSID_Arbor);
+    EXPECT_EQ(CLSIDFromProgID(u"RodaVudu.EventsParamInfo", &found), S_OK);
+    EXPECT_EQ(found, CLSID_EventsParamInfo);
+
+    // The script of the old Controls class travels in the module but is never run.
+    ASSERT_EQ(loadServerLibrary(libraryPath(), nullptr), S_OK);
+    QFile unserved(QStringLiteral(":/arbor/REGISTRY/235"));
+    ASSERT_TRUE(unserved.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(unserved.readAll().contains("Controls Class"));
+}
+
+TEST(ArborServer, ClassesWithoutObjectsAnswerClassNotAvailable)
+{
+    HRESULT status = S_OK;
+    using GetClassObject = HRESULT (*)(REFCLSID, REFIID, void **);
+    using CanUnloadNow = HRESULT (*)();
+    const auto getClassObject = reinterpret_cast<GetClassObject>(
+        serverEntryPoint(libraryPath(), "DllGetClassObject", &status));
+    const auto canUnloadNow =
+        reinterpret_cast<CanUnloadNow>(serverEntryPoint(libraryPath(), "DllCanUnloadNow", &status));
+    ASSERT_NE(getClassObject, nullptr);
+    ASSERT_NE(canUnloadNow, nullptr);
+
+    const CLSID unknown = guid("{12345678-0000-0000-0000-000000000000}");
+    const CLSID *const all[] = { &CLSID_Arbor, &CLSID_General, &CLSID_ControlHolder, &CLSID_Control,
+        &CLSID_EventInfo, &CLSID_EventParamInfo, &CLSID_EventsParamInfo, &CLSID_Group,
+        &CLSID_Groups, &kUnservedControls, &unknown };
+    for (const CLSID *clsid : all) {
+        void *factory = reinterpret_cast<void *>(0xdeadbeef);
+        EXPECT_EQ(getClassObject(*clsid, IClassFactory::iid, &factory), CLASS_E_CLASSNOTAVAILABLE)
+            << guidToString(*clsid);
+        EXPECT_EQ(factory, nullptr);
+    }
+    EXPECT_EQ(getClassObject(CLSID_Arbor, IClassFactory::iid, nullptr), E_POINTER);
+    EXPECT_EQ(canUnloadNow(), S_OK);
+
+    // Through the registry as a host would.
+    ASSERT_EQ(regsvr(""), 0);
+    ComPtr<IUnknown> object;
+    EXPECT_EQ(CoCreateInstance(
+                  CLSID_Arbor, nullptr, CLSCTX_INPROC_SERVER, IUnknown::iid, object.voidOut()),
+        CLASS_E_CLASSNOTAVAILABLE);
+    EXPECT_FALSE(object);
+}
+
+TEST(ArborServer, TypeLibraryDescribesTheControlAndStaysAfterRemoval)
+{
+    ASSERT_EQ(regsvr(""), 0);
+    ASSERT_EQ(regsvr(""), 0); // twice: ForceRemove keys are rebuilt, nothing doubles
+
+    const std::string libKey = "TypeLib\\" + guidToString(LIBID_ArborLib) + "\\1.0";
+    EXPECT_EQ(
+        value(libKey + "\\HELPDIR"), std::filesystem::path(libraryPath()).parent_path().string());
+    ComPtr<ITypeLib> lib;
+    ASSERT_EQ(LoadRegTypeLib(LIBID_ArborLib, 1, 0, kArborLibLcid, &lib), S_OK);
+
+    // The class names IArbor as its default and _IArborEvents as its default source.
+    ComPtr<ITypeInfo> arborClass;
+    ASSERT_EQ(lib->GetTypeInfoOfGuid(CLSID_Arbor, &arborClass), S_OK);
+    bool sourceFound = false;
+    for (UINT i = 0; i < 2; ++i) {
+        INT flags = 0;
+        HREFTYPE ref = 0;
+        ComPtr<ITypeInfo> implemented;
+        TYPEATTR *attr = nullptr;
+        ASSERT_EQ(arborClass->GetImplTypeFlags(i, &flags), S_OK);
+        ASSERT_EQ(arborClass->GetRefTypeOfImplType(i, &ref), S_OK);
+        ASSERT_EQ(arborClass->GetRefTypeInfo(ref, &implemented), S_OK);
+        ASSERT_EQ(implemented->GetTypeAttr(&attr), S_OK);
+        if (flags == (IMPLTYPEFLAG_FDEFAULT | IMPLTYPEFLAG_FSOURCE)) {
+            EXPECT_EQ(attr->guid, DIID__IArborEvents);
+            sourceFound = true;
+        } else {
+            EXPECT_EQ(attr->guid, IID_IArbor);
+        }
+        implemented->ReleaseTypeAttr(attr);
+    }
+    EXPECT_TRUE(sourceFound);
+
+    // Names a script host resolves, with the identifiers the control answers to.
+    ComPtr<ITypeInfo> arbor;
+    ASSERT_EQ(lib->GetTypeInfoOfGuid(IID_IArbor, &arbor), S_OK);
+    const struct {
+        const char16_t *name;
+        MEMBERID id;
+    } names[] = { { u"AddItem", 2 }, { u"AddItemCheck3", 55 }, { u"ItemType", 62 },
+        { u"hWnd", -515 }, { u"About", -552 }, { u"_IEventInfo", 41 }, { u"MouseIcon", -522 },
+        { u"ItemFont", 44 } };
+    for (const auto &n : names) {
+        LPOLESTR name = const_cast<LPOLESTR>(n.name);
+        MEMBERID id = 0;
+        EXPECT_EQ(arbor->GetIDsOfNames(&name, 1, &id), S_OK);
+        EXPECT_EQ(id, n.id);
+    }
+
+    // Removal: no key of a served class is left, the type library stays.
+    ASSERT_EQ(regsvr("-u"), 0);
+    for (const CLSID *clsid : kServed)
+        EXPECT_FALSE(keyExists(clsidKey(*clsid))) << guidToString(*clsid);
+    for (const char *progId : kProgIds)
+        EXPECT_FALSE(keyExists(progId)) << progId;
+    EXPECT_TRUE(keyExists("CLSID"));
+    EXPECT_TRUE(keyExists(libKey));
+    ComPtr<ITypeLib> still;
+    EXPECT_EQ(LoadRegTypeLib(LIBID_ArborLib, 1, 0, kArborLibLcid, &still), S_OK);
+    ASSERT_EQ(regsvr("-u"), 0); // removing what is gone is harmless
+}
+
+} // namespace
