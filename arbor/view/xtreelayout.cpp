@@ -39,6 +39,14 @@ const QFontMetrics &XTreeLayout::metricsFor(const XTreeItem *x) const
 
 QSize XTreeLayout::nodeSize(const XTreeItem *x) const
 {
+    // A valid item that shows no children caches exactly its node's size, and most rows are such
+    // leaves: measuring text again on every walk would dominate painting and hit testing.
+    if (x->sizeValid()) {
+        if (!x->IsExpanded() || !x->GetFirstChild())
+            return subtreeSize(x);
+        if (auto it = m_parentNodes.find(x); it != m_parentNodes.end())
+            return it->second;
+    }
     return x->GetNode()->Measure(m_model, metricsFor(x));
 }
 
@@ -81,7 +89,7 @@ void XTreeLayout::ensureRowsBelow(
 
 void XTreeLayout::computeSubtree(XTreeItem *x)
 {
-    const QSize node = nodeSize(x);
+    const QSize node = x->GetNode()->Measure(m_model, metricsFor(x));
     int w = node.width();
     int h = node.height();
     std::size_t rows = 0;
@@ -113,6 +121,12 @@ void XTreeLayout::computeSubtree(XTreeItem *x)
                 w = std::max(w, g.width + kButtonColumn);
             }
     }
+    // Every item becomes valid here and nowhere else, so the parent-node cache cannot outlive a
+    // change: an entry is rewritten or dropped whenever its item is measured again.
+    if (rows)
+        m_parentNodes[x] = node;
+    else
+        m_parentNodes.erase(x);
     x->setCachedSize(w, h);
 }
 
@@ -121,8 +135,10 @@ void XTreeLayout::update()
     // Post-order without recursion: an item is measured once every row below it is.
     std::vector<std::pair<XTreeItem *, bool>> stack;
     XTreeItem *first = firstRootOf(m_model);
-    if (m_model.itemCount() == 0)
+    if (m_model.itemCount() == 0) {
         m_families.clear();
+        m_parentNodes.clear();
+    }
     ensureRowsBelow(first, stack);
     while (!stack.empty()) {
         auto &[x, childrenDone] = stack.back();

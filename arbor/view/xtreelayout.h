@@ -43,7 +43,8 @@ public:
     void update();
     QSize contentSize() const noexcept { return m_content; }
 
-    // Node size of an item, measured with its font or the control font.
+    // Node size of an item, measured with its font or the control font; O(1) from the cache for a
+    // valid item that shows no children.
     QSize nodeSize(const XTreeItem *x) const;
     // Subtree size from the cache; valid after update() for every visible item.
     static QSize subtreeSize(const XTreeItem *x) noexcept
@@ -80,6 +81,10 @@ private:
     XTreeModel &m_model;
     QSize m_content;
     std::unordered_map<const XTreeItem *, FamilyIndex> m_families; // key null: the roots
+    // Node sizes of valid items that show children: their cached size is the whole subtree's, and
+    // walks would otherwise measure their text again on every paint and hit test. Leaves need no
+    // entry, since their cached size is their node's.
+    std::unordered_map<const XTreeItem *, QSize> m_parentNodes;
     mutable std::optional<QFontMetrics> m_controlMetrics;
     mutable QFont m_metricsFont;
     mutable std::optional<QFontMetrics> m_itemMetrics;
