@@ -2,6 +2,9 @@
 // and transparent drawing, and the picture loader's sizes and rendering.
 #include "arbor/arbor.h"
 #include "arbor/images/ximages.h"
+#include "arbor/model/additem.h"
+#include "arbor/model/imagenode.h"
+#include "arbor/model/xtreemodel.h"
 #include "platform/com/ole/olectl.h"
 #include "platform/ui/handles.h"
 
@@ -286,6 +289,32 @@ TEST_F(ImagesTest, RemovingAnImageReleasesItsLoadedPicture)
     EXPECT_EQ(m_images.Count(), 0);
     EXPECT_EQ(image(Variant::str(u"gone")), 0);
     EXPECT_FALSE(platform::ui::pixmapFromHandle(static_cast<OLE_HANDLE>(h)));
+}
+
+TEST_F(ImagesTest, AnImageItemDrawsTheCellTheCollectionCutsForIt)
+{
+    // The item window's image items ask the collection by key; what they draw must be the same
+    // cell, cut at the same size, with the same colour left out.
+    QImage sheet = coordinateImage(128, 48);
+    sheet.setPixel(64, 16, qRgb(0, 128, 0)); // the transparent colour, top-left of cell (2, 1)
+    const HBITMAP bitmap = platform::ui::registerBitmap(QPixmap::fromImage(sheet));
+    ASSERT_NE(add(Variant::str(u"strip"), Variant::i4(static_cast<LONG>(bitmap)), Variant::i4(32),
+                  Variant::i4(16), Variant::i4(0x00008000)),
+        0);
+    XTreeModel model;
+    model.setImageLookup(&m_images);
+    const LONG h = AddItemImage(model, "cell", Variant::str(u"strip"));
+    auto *node = static_cast<XTreeNode_ImageString *>(model.item(h)->GetNode());
+    node->SetTile(model, Collapsed, (1 << 16) | 2);
+
+    const QImage drawn = node->GetImage(model, 0xFFFFFF);
+    ASSERT_EQ(drawn.size(), QSize(32, 16));
+    EXPECT_EQ(qAlpha(drawn.pixel(0, 0)), 0);
+    EXPECT_EQ(drawn.pixel(1, 0), qRgb(65, 16, 0x40));
+    EXPECT_EQ(drawn.pixel(31, 15), qRgb(95, 31, 0x40));
+    const QImage cut = m_images.Find(Variant::str(u"strip"))->CellImage(2, 1, 0xFFFFFF);
+    EXPECT_EQ(drawn.convertToFormat(QImage::Format_ARGB32), cut);
+    DeleteObject(bitmap);
 }
 
 TEST_F(ImagesTest, TwoCollectionsKeepTheirOwnImages)
