@@ -1,5 +1,6 @@
 #include "arbor/server/classtable.h"
 
+#include "arbor/control/cxtreeview.h"
 #include "arbor/ids.h"
 
 #include <QFile>
@@ -17,7 +18,7 @@ HRESULT notServedYet(REFIID, void **ppv) noexcept
 namespace {
 
 const ServedClass kClasses[] = {
-    { "Arbor", &CLSID_Arbor, 101, &notServedYet },
+    { "Arbor", &CLSID_Arbor, 101, &arbor::getTreeViewFactory },
     { "General", &CLSID_General, 105, &notServedYet },
     { "ControlHolder", &CLSID_ControlHolder, 234, &notServedYet },
     { "Control", &CLSID_Control, 233, &notServedYet },

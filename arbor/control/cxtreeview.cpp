@@ -1,0 +1,374 @@
+// The control object's life, its events and its control-wide properties. The item members live in
+// cxtreeview_items.cpp.
+#include "arbor/control/cxtreeview.h"
+
+#include "arbor/control/cxtreeviewevents.h"
+#include "arbor/control/internal/args.h"
+#include "arbor/view/xtreecursor.h"
+#include "platform/com/classfactory.h"
+#include "platform/ui/messagebox.h"
+
+#include <QApplication>
+
+namespace arbor {
+
+using namespace platform::com;
+using control::boolArg;
+using control::longArg;
+
+namespace {
+
+constexpr DWORD kStyleMask = 63;
+constexpr LONG kDropEffectMask = 7;
+
+bool isMousePointer(LONG value) noexcept
+{
+    return (value >= 0 && value <= 11) || value == 99;
+}
+
+bool isPicturePosition(LONG value) noexcept
+{
+    const LONG row = value & ~0x3;
+    return value >= 0 && (value & 0x3) <= 2 && (row == 0 || row == 16 || row == 32);
+}
+
+VARIANT_BOOL vbool(bool value) noexcept
+{
+    return value ? VARIANT_TRUE : VARIANT_FALSE;
+}
+
+} // namespace
+
+CXTreeView::CXTreeView()
+    : m_frame(new XTreeFrame())
+    , m_bridge(std::make_unique<CXTreeViewEvents>(*this))
+{
+    m_events = addPoint(DIID__IArborEvents);
+    XTreeView &v = view();
+    v.setControl(this);
+    v.setEvents(m_bridge.get());
+    v.model().setImageLookup(&m_images);
+}
+
+CXTreeView::~CXTreeView()
+{
+    if (m_frame) {
+        // Items destroyed with the window raise nothing to a host that is letting go.
+        view().setEvents(nullptr);
+        view().setControl(nullptr);
+        view().model().setImageLookup(nullptr);
+        delete m_frame.data();
+    }
+}
+
+void CXTreeView::fireEvent(DISPID id, VARIANT *args, UINT count, bool guarded) noexcept
+{
+    // A sink may release the last reference to the control from inside its handler.
+    ComPtr<IUnknown> keepAlive(identity());
+    if (guarded)
+        ++m_insideEvent;
+    (void)m_events->fire(id, args, count);
+    if (guarded)
+        --m_insideEvent;
+}
+
+HRESULT CXTreeView::get_BorderStyle(LONG *pVal) noexcept
+{
+    if (!pVal)
+        return E_POINTER;
+    *pVal = m_frame->borderStyle();
+    return S_OK;
+}
+
+HRESULT CXTreeView::put_BorderStyle(LONG newVal) noexcept
+{
+    // Painting indexes its tables with the style, so a value outside the enumeration is refused.
+    if (!m_frame->setBorderStyle(newVal))
+        return E_INVALIDARG;
+    m_dirty = true;
+    return S_OK;
+}
+
+HRESULT CXTreeView::get_Style(LONG *pVal) noexcept
+{
+    if (!pVal)
+        return E_POINTER;
+    *pVal = static_cast<LONG>(model().appearance().style);
+    return S_OK;
+}
+
+HRESULT CXTreeView::ModifyStyle(VARIANT wRemoveStyle, VARIANT wAddStyle) noexcept
+{
+    const DWORD remove = static_cast<DWORD>(longArg(wRemoveStyle, 0));
+    const DWORD add = static_cast<DWORD>(longArg(wAddStyle, 0));
+    DWORD &style = model().appearance().style;
+    style = ((style | add) & ~remove) & kStyleMask;
+    m_dirty = true;
+    view().redraw(true);
+    return S_OK;
+}
+
+HRESULT CXTreeView::ModifyDropEffect(VARIANT removeVal, VARIANT addVal) noexcept
+{
+    const LONG remove = longArg(removeVal, 0);
+    const LONG add = longArg(addVal, 0);
+    m_dropEffect = ((m_dropEffect | add) & ~remove) & kDropEffectMask;
+    m_dirty = true;
+    return S_OK;
+}
+
+HRESULT CXTreeView::get_DropEffect(LONG *pVal) noexcept
+{
+    if (!pVal)
+        return E_POINTER;
+    *pVal = m_dropEffect;
+    return S_OK;
+}
+
+HRESULT CXTreeView::get_hWnd(LONG *pVal) noexcept
+{
+    if (!pVal)
+        return E_POINTER;
+    *pVal = static_cast<LONG>(platform::ui::windowHandle(&view()));
+    return S_OK;
+}
+
+HRESULT CXTreeView::get_BackColor(OLE_COLOR *pVal) noexcept
+{
+    if (!pVal)
+        return E_POINTER;
+    *pVal = model().appearance().backColor;
+    return S_OK;
+}
+
+HRESULT CXTreeView::put_BackColor(OLE_COLOR newVal) noexcept
+{
+    COLORREF rgb = 0;
+    if (FAILED(OleTranslateColor(newVal, 0, &rgb)))
+        return E_INVALIDARG;
+    model().appearance().backColor = rgb & 0xFFFFFF;
+    m_dirty = true;
+    view().redraw(false);
+    return S_OK;
+}
+
+HRESULT CXTreeView::get_ForeColor(OLE_COLOR *pVal) noexcept
+{
+    if (!pVal)
+        return E_POINTER;
+    *pVal = model().appearance().foreColor;
+    return S_OK;
+}
+
+HRESULT CXTreeView::put_ForeColor(OLE_COLOR newVal) noexcept
+{
+    COLORREF rgb = 0;
+    if (FAILED(OleTranslateColor(newVal, 0, &rgb)))
+        return E_INVALIDARG;
+    model().appearance().foreColor = rgb & 0xFFFFFF;
+    m_dirty = true;
+    view().redraw(false);
+    return S_OK;
+}
+
+HRESULT CXTreeView::get_Enabled(VARIANT_BOOL *pVal) noexcept
+{
+    if (!pVal)
+        return E_POINTER;
+    *pVal = vbool(model().appearance().enabled);
+    return S_OK;
+}
+
+HRESULT CXTreeView::put_Enabled(VARIANT_BOOL newVal) noexcept
+{
+    const bool enabled = newVal != VARIANT_FALSE;
+    model().appearance().enabled = enabled;
+    view().setEnabled(enabled);
+    m_dirty = true;
+    view().redraw(false);
+    return S_OK;
+}
+
+HRESULT CXTreeView::get_PicturePosition(LONG *pVal) noexcept
+{
+    if (!pVal)
+        return E_POINTER;
+    *pVal = view().picturePosition();
+    return S_OK;
+}
+
+HRESULT CXTreeView::put_PicturePosition(LONG newVal) noexcept
+{
+    if (!isPicturePosition(newVal))
+        return E_INVALIDARG;
+    view().setPicturePosition(newVal);
+    m_dirty = true;
+    return S_OK;
+}
+
+HRESULT CXTreeView::get_MousePointer(LONG *pVal) noexcept
+{
+    if (!pVal)
+        return E_POINTER;
+    *pVal = view().mousePointer();
+    return S_OK;
+}
+
+HRESULT CXTreeView::put_MousePointer(LONG newVal) noexcept
+{
+    if (!isMousePointer(newVal))
+        return E_INVALIDARG;
+    view().setMousePointer(newVal);
+    m_dirty = true;
+    return S_OK;
+}
+
+HRESULT CXTreeView::get_AutoHScroll(VARIANT_BOOL *pVal) noexcept
+{
+    if (!pVal)
+        return E_POINTER;
+    *pVal = vbool(view().autoHScroll());
+    return S_OK;
+}
+
+HRESULT CXTreeView::put_AutoHScroll(VARIANT_BOOL newVal) noexcept
+{
+    view().setAutoHScroll(newVal != VARIANT_FALSE);
+    m_dirty = true;
+    return S_OK;
+}
+
+HRESULT CXTreeView::get_AutoVScroll(VARIANT_BOOL *pVal) noexcept
+{
+    if (!pVal)
+        return E_POINTER;
+    *pVal = vbool(view().autoVScroll());
+    return S_OK;
+}
+
+HRESULT CXTreeView::put_AutoVScroll(VARIANT_BOOL newVal) noexcept
+{
+    view().setAutoVScroll(newVal != VARIANT_FALSE);
+    m_dirty = true;
+    return S_OK;
+}
+
+HRESULT CXTreeView::Refresh() noexcept
+{
+    view().redraw(true);
+    return S_OK;
+}
+
+HRESULT CXTreeView::get_HitTest(LONG X, LONG Y, LONG *pVal) noexcept
+{
+    if (!pVal)
+        return E_POINTER;
+    const XTreeItem *x = view().hitTest(QPoint(X, Y));
+    *pVal = x ? x->handle() : 0;
+    return S_OK;
+}
+
+HRESULT CXTreeView::get_Version(BSTR *pVal) noexcept
+{
+    if (!pVal)
+        return E_POINTER;
+    *pVal = SysAllocStringLen(kVersion.data(), static_cast<UINT>(kVersion.size()));
+    return *pVal ? S_OK : E_OUTOFMEMORY;
+}
+
+HRESULT CXTreeView::put_Version(BSTR) noexcept
+{
+    return S_OK; // the version is the module's, a host cannot change it
+}
+
+HRESULT CXTreeView::About() noexcept
+{
+    try {
+        platform::ui::messageBox(QStringLiteral("Corvel Arbor ActiveX Control\nVersion %1")
+                                     .arg(QString::fromStdU16String(std::u16string(kVersion))),
+            platform::ui::MsgButtons::OK, platform::ui::MsgIcon::Information,
+            QStringLiteral("About Arbor"), m_frame->window());
+    } catch (...) {
+        return E_OUTOFMEMORY;
+    }
+    return S_OK;
+}
+
+HRESULT CXTreeView::AddImage(VARIANT keyImage, VARIANT anPicture, VARIANT cx, VARIANT cy,
+    VARIANT oleColorTransparent, VARIANT *pVal) noexcept
+{
+    const HRESULT hr = m_images.AddImage(keyImage, anPicture, cx, cy, oleColorTransparent, pVal);
+    view().redraw(true);
+    return hr;
+}
+
+HRESULT CXTreeView::get_Image(VARIANT imageKey, LONG *pVal) noexcept
+{
+    return m_images.Image(imageKey, pVal);
+}
+
+// The parts behind these members (hosted controls, event information, radio groups, drop
+// targets) arrive with their own objects; until then each answers "nothing there".
+HRESULT CXTreeView::get_Controls(IControlHolder **pVal) noexcept
+{
+    if (pVal)
+        *pVal = nullptr; // never leave garbage a caller might release
+    return S_OK;
+}
+
+HRESULT CXTreeView::get__IEventInfo(IEventInfo **pVal) noexcept
+{
+    if (pVal)
+        *pVal = nullptr;
+    return S_OK;
+}
+
+HRESULT CXTreeView::get_Control(VARIANT, IDispatch **pVal) noexcept
+{
+    if (!pVal)
+        return E_POINTER;
+    *pVal = nullptr;
+    return S_OK;
+}
+
+HRESULT CXTreeView::get_Groups(IGroups **pVal) noexcept
+{
+    if (!pVal)
+        return E_POINTER;
+    *pVal = nullptr;
+    return S_OK;
+}
+
+HRESULT CXTreeView::AddItemControl(
+    BSTR, BSTR, VARIANT, VARIANT, VARIANT, VARIANT, VARIANT *pVal) noexcept
+{
+    if (pVal) {
+        (void)VariantClear(pVal);
+        pVal->vt = VT_I4;
+        pVal->lVal = 0;
+    }
+    return S_OK;
+}
+
+HRESULT CXTreeView::AddDropTarget(LONG) noexcept
+{
+    return S_OK;
+}
+
+HRESULT CXTreeView::RemoveDropTarget(LONG) noexcept
+{
+    return S_OK;
+}
+
+HRESULT getTreeViewFactory(REFIID riid, void **ppv) noexcept
+{
+    if (!ppv)
+        return E_POINTER;
+    *ppv = nullptr;
+    // The control is a window: without a GUI application in the process it cannot exist.
+    if (!qobject_cast<QApplication *>(QCoreApplication::instance()))
+        return CLASS_E_CLASSNOTAVAILABLE;
+    return getClassFactory<CXTreeView>(riid, ppv);
+}
+
+} // namespace arbor

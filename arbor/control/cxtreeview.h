@@ -1,0 +1,203 @@
+// CXTreeView, the automation object of the tree-list control: IArbor over the item window, the
+// image collection and the events a host receives through _IArborEvents. It owns its windows from
+// construction on, hidden and without a parent, so a host can fill the tree before it sites and
+// shows the control.
+//
+// Contracts shared by the members: an invalid item handle makes a getter give 0 and a setter do
+// nothing, both with S_OK; a null out pointer of a getter gives E_POINTER; the trailing `pVal` of
+// the AddItem members and RemoveItem may be null (the call still acts, nothing is written).
+// Optional VARIANT parameters are followed when passed by reference; a left-out one takes its
+// declared default, one that does not convert counts as 0 or false.
+#pragma once
+
+#include "arbor/images/ximages.h"
+#include "arbor/typelib.h"
+#include "arbor/view/xtreeframe.h"
+#include "platform/com/connection.h"
+#include "platform/com/errorinfo.h"
+#include "platform/com/ole/olectl.h"
+
+#include <QPointer>
+
+#include <memory>
+#include <unordered_map>
+
+namespace arbor {
+
+class CXTreeViewEvents;
+
+class CXTreeView final
+    : public platform::com::ComObject<CXTreeView,
+          platform::com::DualImpl<IArbor, typelib::kArborDesc>,
+          platform::com::SupportErrorInfoFor<IArbor>, platform::com::ConnectionPointContainerImpl,
+          platform::com::ProvideClassInfoImpl<typelib::kArborClass>,
+          platform::com::ObjectSafetyImpl<CXTreeView>> {
+public:
+    // The source every error of the control names.
+    static constexpr std::u16string_view kErrorSource = u"Corvel.Arbor.1";
+    static constexpr std::u16string_view kVersion = u"1.01.006";
+
+    // Needs a QApplication: the windows are made here. Use make(); the factory checks first.
+    CXTreeView();
+    ~CXTreeView() override;
+
+    XTreeFrame &frame() const noexcept { return *m_frame; }
+    XTreeView &view() const noexcept { return m_frame->view(); }
+    XTreeModel &model() const noexcept { return m_frame->view().model(); }
+
+    // The suspension counter the other parts of the control raise around bulk work: while it is
+    // non-zero ItemSelect, ValueChanged, ItemExpanding and ItemExpanded are not raised, and
+    // RemoveItem and RemoveAllItems do nothing.
+    void suspendEvents() noexcept { ++m_suspended; }
+    void resumeEvents() noexcept
+    {
+        if (m_suspended > 0)
+            --m_suspended;
+    }
+    bool eventsSuspended() const noexcept { return m_suspended > 0; }
+    // True while ItemSelect, ValueChanged, ItemExpanding, ItemExpanded or ItemDragging is raised.
+    bool insideEvent() const noexcept { return m_insideEvent > 0; }
+    // Raises one _IArborEvents event through every connection in connection order; args first to
+    // last. The inside-event counter is held while `guarded`.
+    void fireEvent(DISPID id, VARIANT *args, UINT count, bool guarded = false) noexcept;
+
+    // IArbor
+    HRESULT get_BorderStyle(LONG *pVal) noexcept override;
+    HRESULT put_BorderStyle(LONG newVal) noexcept override;
+    HRESULT RemoveItem(LONG hItem, VARIANT *pVal) noexcept override;
+    HRESULT RemoveAllItems() noexcept override;
+    HRESULT get_ItemText(LONG hItem, BSTR *pVal) noexcept override;
+    HRESULT put_ItemText(LONG hItem, BSTR newVal) noexcept override;
+    HRESULT AddItem(BSTR sItem, VARIANT hParent, VARIANT bDown, VARIANT *pVal) noexcept override;
+    HRESULT AddItemCheck(BSTR sItem, VARIANT nValue, VARIANT hParent, VARIANT bDown,
+        VARIANT *pVal) noexcept override;
+    HRESULT AddItemCheck3(BSTR sItem, VARIANT nValue, VARIANT hParent, VARIANT bDown,
+        VARIANT *pVal) noexcept override;
+    HRESULT AddItemRadio(BSTR sItem, VARIANT nValue, VARIANT hParent, VARIANT bDown,
+        VARIANT *pVal) noexcept override;
+    HRESULT AddItemWindow(
+        LONG hWnd, VARIANT hParent, VARIANT bDown, VARIANT *pVal) noexcept override;
+    HRESULT AddItemImage(BSTR sItem, VARIANT imageKey, VARIANT hParent, VARIANT bDown,
+        VARIANT *pVal) noexcept override;
+    HRESULT AddItemIcon(BSTR sItem, VARIANT imageKeyCollapsed, VARIANT imageKeyExpanded,
+        VARIANT hParent, VARIANT bDown, VARIANT *pVal) noexcept override;
+    HRESULT AddItemControl(BSTR progid, BSTR name, VARIANT hParent, VARIANT bDown,
+        VARIANT nInitialWidth, VARIANT nInitialHeight, VARIANT *pVal) noexcept override;
+    HRESULT get_ItemImage(LONG hItem, LONG type, VARIANT *pVal) noexcept override;
+    HRESULT put_ItemImage(LONG hItem, LONG type, VARIANT newVal) noexcept override;
+    HRESULT AutoSort(LONG hItem, LONG nAscending, VARIANT bAuto) noexcept override;
+    HRESULT EnsureVisible(LONG hItem) noexcept override;
+    HRESULT get_ItemForeColor(LONG hItem, OLE_COLOR *pVal) noexcept override;
+    HRESULT put_ItemForeColor(LONG hItem, OLE_COLOR newVal) noexcept override;
+    HRESULT get_ExpandItem(LONG hItem, VARIANT_BOOL *pVal) noexcept override;
+    HRESULT put_ExpandItem(LONG hItem, VARIANT_BOOL newVal) noexcept override;
+    HRESULT get_SelectItem(LONG hItem, VARIANT_BOOL *pVal) noexcept override;
+    HRESULT put_SelectItem(LONG hItem, VARIANT_BOOL newVal) noexcept override;
+    HRESULT get_Selection(VARIANT nIndex, VARIANT *pVal) noexcept override;
+    HRESULT get_SelectionCount(LONG *pVal) noexcept override;
+    HRESULT get_ItemValue(LONG hItem, VARIANT *pVal) noexcept override;
+    HRESULT put_ItemValue(LONG hItem, VARIANT newVal) noexcept override;
+    HRESULT get_Style(LONG *pVal) noexcept override;
+    HRESULT ModifyStyle(VARIANT wRemoveStyle, VARIANT wAddStyle) noexcept override;
+    HRESULT ModifyDropEffect(VARIANT removeVal, VARIANT addVal) noexcept override;
+    HRESULT get_DropEffect(LONG *pVal) noexcept override;
+    HRESULT get_RootCount(LONG *pVal) noexcept override;
+    HRESULT get_Root(LONG nIndex, LONG *pVal) noexcept override;
+    HRESULT get_hWnd(LONG *pVal) noexcept override;
+    HRESULT get_BackColor(OLE_COLOR *pVal) noexcept override;
+    HRESULT put_BackColor(OLE_COLOR newVal) noexcept override;
+    HRESULT get_ItemChild(LONG hItem, LONG *pVal) noexcept override;
+    HRESULT get_ItemNext(LONG hItem, LONG *pVal) noexcept override;
+    HRESULT get_ItemPrev(LONG hItem, LONG *pVal) noexcept override;
+    HRESULT get_ItemLeft(LONG hItem, LONG *pVal) noexcept override;
+    HRESULT get_ItemRight(LONG hItem, LONG *pVal) noexcept override;
+    HRESULT get_ItemParent(LONG hItem, LONG *pVal) noexcept override;
+    HRESULT get_ItemSortPosition(LONG hItem, LONG *pVal) noexcept override;
+    HRESULT put_ItemSortPosition(LONG hItem, LONG newVal) noexcept override;
+    HRESULT get_Controls(IControlHolder **pVal) noexcept override;
+    HRESULT get_Control(VARIANT item, IDispatch **pVal) noexcept override;
+    HRESULT Refresh() noexcept override;
+    HRESULT AddImage(VARIANT keyImage, VARIANT anPicture, VARIANT cx, VARIANT cy,
+        VARIANT oleColorTransparent, VARIANT *pVal) noexcept override;
+    HRESULT get_Image(VARIANT imageKey, LONG *pVal) noexcept override;
+    HRESULT get_Version(BSTR *pVal) noexcept override;
+    HRESULT put_Version(BSTR newVal) noexcept override;
+    HRESULT get__IEventInfo(IEventInfo **pVal) noexcept override;
+    HRESULT get_ItemData(LONG hItem, VARIANT *pVal) noexcept override;
+    HRESULT put_ItemData(LONG hItem, VARIANT newVal) noexcept override;
+    HRESULT ChangeParentItem(LONG hItem, LONG hNewParent) noexcept override;
+    HRESULT get_Enabled(VARIANT_BOOL *pVal) noexcept override;
+    HRESULT put_Enabled(VARIANT_BOOL newVal) noexcept override;
+    HRESULT get_PicturePosition(LONG *pVal) noexcept override;
+    HRESULT put_PicturePosition(LONG newVal) noexcept override;
+    HRESULT get_ItemBackColor(LONG hItem, OLE_COLOR *pVal) noexcept override;
+    HRESULT put_ItemBackColor(LONG hItem, OLE_COLOR newVal) noexcept override;
+    HRESULT get_ForeColor(OLE_COLOR *pVal) noexcept override;
+    HRESULT put_ForeColor(OLE_COLOR newVal) noexcept override;
+    HRESULT get_MousePointer(LONG *pVal) noexcept override;
+    HRESULT put_MousePointer(LONG newVal) noexcept override;
+    HRESULT AddDropTarget(LONG hWnd) noexcept override;
+    HRESULT RemoveDropTarget(LONG hWnd) noexcept override;
+    HRESULT get_FindItem(
+        BSTR pszItemText, VARIANT bMatch, VARIANT hItemStart, VARIANT *pVal) noexcept override;
+    HRESULT RemoveItemRec(LONG hItem) noexcept override;
+    HRESULT put_ItemWidth(LONG hItem, LONG newVal) noexcept override;
+    HRESULT ModifyDrawLink(LONG hItem, VARIANT dwRemove, VARIANT dwAdd) noexcept override;
+    HRESULT get_HitTest(LONG X, LONG Y, LONG *pVal) noexcept override;
+    HRESULT get_Groups(IGroups **pVal) noexcept override;
+    HRESULT About() noexcept override;
+    HRESULT get_ItemWordWrap(LONG hItem, VARIANT_BOOL *pVal) noexcept override;
+    HRESULT put_ItemWordWrap(LONG hItem, VARIANT_BOOL newVal) noexcept override;
+    HRESULT get_AutoHScroll(VARIANT_BOOL *pVal) noexcept override;
+    HRESULT put_AutoHScroll(VARIANT_BOOL newVal) noexcept override;
+    HRESULT get_AutoVScroll(VARIANT_BOOL *pVal) noexcept override;
+    HRESULT put_AutoVScroll(VARIANT_BOOL newVal) noexcept override;
+    HRESULT get_ItemVAlignment(LONG hItem, LONG *pVal) noexcept override;
+    HRESULT put_ItemVAlignment(LONG hItem, LONG newVal) noexcept override;
+    HRESULT get_ItemType(LONG hItem, LONG *pVal) noexcept override;
+    HRESULT putref_Picture(IPictureDisp *newVal) noexcept override;
+    HRESULT put_Picture(IPictureDisp *newVal) noexcept override;
+    HRESULT get_Picture(IPictureDisp **pVal) noexcept override;
+    HRESULT putref_ItemFont(LONG hItem, IFontDisp *newVal) noexcept override;
+    HRESULT get_ItemFont(LONG hItem, IFontDisp **pVal) noexcept override;
+    HRESULT put_ItemFont(LONG hItem, IFontDisp *newVal) noexcept override;
+    HRESULT put_Font(IFontDisp *newVal) noexcept override;
+    HRESULT get_Font(IFontDisp **pVal) noexcept override;
+    HRESULT putref_Font(IFontDisp *newVal) noexcept override;
+    HRESULT putref_MouseIcon(IPictureDisp *newVal) noexcept override;
+    HRESULT put_MouseIcon(IPictureDisp *newVal) noexcept override;
+    HRESULT get_MouseIcon(IPictureDisp **pVal) noexcept override;
+
+    // Property puts and style changes set it; persistence clears it.
+    bool isDirty() const noexcept { return m_dirty; }
+    void setDirty(bool dirty) noexcept { m_dirty = dirty; }
+
+private:
+    // Hands a new item's handle to an optional pVal (VT_I4) and repaints with a layout.
+    HRESULT added(LONG hItem, VARIANT *pVal) noexcept;
+
+    // The font object behind the control font, made on first read when no host gave one.
+    HRESULT controlFont(IFontDisp **out) noexcept;
+
+    // Deleted by the destructor; a QPointer because a host may destroy the window it adopted.
+    QPointer<XTreeFrame> m_frame;
+    CXImages m_images;
+    std::unique_ptr<CXTreeViewEvents> m_bridge;
+    platform::com::ConnectionPoint *m_events = nullptr;
+    ComPtr<IFontDisp> m_font;
+    ComPtr<IPictureDisp> m_picture;
+    ComPtr<IPictureDisp> m_mouseIcon;
+    // The font objects items were given, so a read gives back what was put; dropped when the
+    // handle no longer names an item.
+    std::unordered_map<LONG, ComPtr<IFontDisp>> m_itemFonts;
+    int m_suspended = 0;
+    int m_insideEvent = 0;
+    LONG m_dropEffect = 2; // ARBORDROPEFFECT_MOVE: items can be moved until a host says otherwise
+    bool m_dirty = false;
+};
+
+// The factory entry of the served-class table: CLASS_E_CLASSNOTAVAILABLE without a QApplication
+// (a window-less host cannot have this control).
+HRESULT getTreeViewFactory(REFIID riid, void **ppv) noexcept;
+
+} // namespace arbor

@@ -1,0 +1,362 @@
+// The control object end to end: made by ProgID from the registered library, filled, heard through
+// a sink, released; and its item members driven through Invoke with the values hosts really pass.
+#include "tests/arbor/control_test_support.h"
+
+#include "platform/com/ole/olectl.h"
+
+namespace {
+
+using namespace arbortest;
+namespace d = arbor::dispid;
+namespace e = arbor::eventid;
+
+constexpr WORD kGet = DISPATCH_PROPERTYGET;
+constexpr WORD kPut = DISPATCH_PROPERTYPUT;
+constexpr WORD kMethod = DISPATCH_METHOD;
+
+Variant byRef(VARIANT &target)
+{
+    Variant v;
+    v.vt = static_cast<VARTYPE>(VT_BYREF | target.vt);
+    v.byref = &target.lVal;
+    return v;
+}
+
+TEST(ControlLifecycle, MadeByProgIdFilledHeardAndReleasedLetsTheLibraryUnload)
+{
+    ASSERT_EQ(CallServerRegistration(libraryPath(), false), S_OK);
+    HRESULT status = S_OK;
+    const auto canUnload = reinterpret_cast<HRESULT (*)()>(
+        serverEntryPoint(libraryPath(), "DllCanUnloadNow", &status));
+    ASSERT_NE(canUnload, nullptr);
+    {
+        CLSID clsid {};
+        ASSERT_EQ(CLSIDFromProgID(u"Corvel.Arbor", &clsid), S_OK);
+        ComPtr<IArbor> arbor;
+        ASSERT_EQ(
+            CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IArbor::iid, arbor.voidOut()),
+            S_OK);
+        EXPECT_EQ(canUnload(), S_FALSE);
+
+        // Class information names _IArborEvents as the default source.
+        ComPtr<IProvideClassInfo> info;
+        ASSERT_EQ(arbor.As(info), S_OK);
+        ComPtr<ITypeInfo> classInfo;
+        ASSERT_EQ(info->GetClassInfo(&classInfo), S_OK);
+        ComPtr<ISupportErrorInfo> errors;
+        ASSERT_EQ(arbor.As(errors), S_OK);
+        EXPECT_EQ(errors->InterfaceSupportsErrorInfo(IArbor::iid), S_OK);
+        EXPECT_EQ(errors->InterfaceSupportsErrorInfo(IDispatch::iid), S_FALSE);
+
+        ComPtr<IConnectionPointContainer> container;
+        ASSERT_EQ(arbor.As(container), S_OK);
+        ComPtr<IConnectionPoint> point;
+        ASSERT_EQ(container->FindConnectionPoint(DIID__IArborEvents, &point), S_OK);
+        auto sink = EventSink::make();
+        DWORD cookie = 0;
+        ASSERT_EQ(point->Advise(sink.Get(), &cookie), S_OK);
+
+        Variant h;
+        ASSERT_EQ(
+            arbor->AddItem(BStr(u"first").get(), Variant::missing(), Variant::missing(), &h), S_OK);
+        ASSERT_EQ(h.vt, VT_I4);
+        EXPECT_EQ(arbor->put_SelectItem(h.lVal, VARIANT_TRUE), S_OK);
+        ASSERT_EQ(sink->ids(), std::vector<DISPID>({ e::ItemSelect }));
+        EXPECT_EQ(sink->events[0].arg(0), h.lVal);
+        EXPECT_EQ(point->Unadvise(cookie), S_OK);
+        // A second control in the same process keeps its own items.
+        ComPtr<IArbor> other;
+        ASSERT_EQ(
+            CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IArbor::iid, other.voidOut()),
+            S_OK);
+        LONG count = -1;
+        EXPECT_EQ(other->get_RootCount(&count), S_OK);
+        EXPECT_EQ(count, 0);
+    }
+    EXPECT_EQ(canUnload(), S_OK);
+}
+
+using ControlItems = ControlFixture;
+
+TEST_F(ControlItems, AddMembersTakeOmittedDefaultsByRefValuesAndNumericStrings)
+{
+    const LONG a = add(u"a");
+    ASSERT_NE(a, 0);
+    LONG b = 0;
+    VARIANT parent;
+    parent.vt = VT_I4;
+    parent.lVal = a;
+    struct Case {
+        const char *name;
+        std::vector<Variant> parentAndDown; // after the text
+        LONG wantParent; // ItemParent of the new item
+        LONG wantLeft; // ItemLeft of the new item
+    };
+    const Case cases[] = {
+        { "omitted: a new root", {}, 0, 0 },
+        { "parent by reference: a child", { byRef(parent) }, a, 0 },
+        { "bDown false: to the right", { Variant::i4(a), Variant::boolean(false) }, 0, a },
+        { "unconvertible parent counts as 0", { Variant::str(u"not a number") }, 0, 0 },
+    };
+    for (const Case &c : cases) {
+        std::vector<Variant> args { Variant::str(u"x") };
+        for (const Variant &v : c.parentAndDown) {
+            Variant copy;
+            ASSERT_EQ(VariantCopy(&copy, &v), S_OK);
+            args.push_back(std::move(copy));
+        }
+        Variant result;
+        ASSERT_EQ(call(d::AddItem, kMethod, std::move(args), &result), S_OK) << c.name;
+        ASSERT_EQ(result.vt, VT_I4) << c.name;
+        ASSERT_NE(result.lVal, 0) << c.name;
+        b = result.lVal;
+        LONG got = -1;
+        EXPECT_EQ(arbor->get_ItemParent(b, &got), S_OK);
+        EXPECT_EQ(got, c.wantParent) << c.name;
+        EXPECT_EQ(arbor->get_ItemLeft(b, &got), S_OK);
+        EXPECT_EQ(got, c.wantLeft) << c.name;
+    }
+    // A numeric string names the parent.
+    Variant result;
+    const std::u16string digits = utf8ToUtf16(std::to_string(a));
+    ASSERT_EQ(
+        call(d::AddItem, kMethod, { Variant::str(u"y"), Variant::str(digits) }, &result), S_OK);
+    LONG got = -1;
+    EXPECT_EQ(arbor->get_ItemParent(result.lVal, &got), S_OK);
+    EXPECT_EQ(got, a);
+    // An invalid parent adds nothing and hands back 0.
+    ASSERT_EQ(
+        call(d::AddItem, kMethod, { Variant::str(u"z"), Variant::i4(0x7fff0000) }, &result), S_OK);
+    EXPECT_EQ(result.vt, VT_I4);
+    EXPECT_EQ(result.lVal, 0);
+}
+
+TEST_F(ControlItems, AddKindsGiveTheirTypeAndDefaultValues)
+{
+    struct Case {
+        DISPID id;
+        std::vector<Variant> extra;
+        LONG type;
+        LONG value;
+    };
+    std::vector<Case> cases;
+    cases.push_back({ d::AddItemCheck, {}, 2, 1 });
+    cases.push_back({ d::AddItemCheck3, {}, 3, -1 });
+    cases.push_back({ d::AddItemRadio, {}, 7, 0 });
+    cases.push_back({ d::AddItemCheck, {}, 2, 1 });
+    cases.push_back({ d::AddItemImage, {}, 8, -1 }); // an empty key makes a text item
+    for (Case &c : cases) {
+        std::vector<Variant> args;
+        args.push_back(Variant::str(u"item"));
+        if (c.id == d::AddItemImage)
+            args.push_back(Variant());
+        Variant h;
+        ASSERT_EQ(call(c.id, kMethod, std::move(args), &h), S_OK) << c.id;
+        ASSERT_EQ(h.vt, VT_I4);
+        LONG type = 0;
+        EXPECT_EQ(arbor->get_ItemType(h.lVal, &type), S_OK);
+        EXPECT_EQ(type, c.type) << c.id;
+        Variant value;
+        EXPECT_EQ(call(d::ItemValue, kGet, { Variant::i4(h.lVal) }, &value), S_OK);
+        EXPECT_EQ(value.vt, VT_I4);
+        EXPECT_EQ(value.lVal, c.value) << c.id;
+    }
+}
+
+TEST_F(ControlItems, InvalidHandlesGiveZeroAndSucceedMissingOutPointersFail)
+{
+    const LONG h = add(u"one");
+    const LONG bad = h + 1000;
+    using Getter = HRESULT (IArbor::*)(LONG, LONG *) noexcept;
+    const struct {
+        const char *name;
+        Getter get;
+    } getters[] = {
+        { "ItemChild", &IArbor::get_ItemChild },
+        { "ItemNext", &IArbor::get_ItemNext },
+        { "ItemPrev", &IArbor::get_ItemPrev },
+        { "ItemLeft", &IArbor::get_ItemLeft },
+        { "ItemRight", &IArbor::get_ItemRight },
+        { "ItemParent", &IArbor::get_ItemParent },
+        { "ItemType", &IArbor::get_ItemType },
+        { "ItemSortPosition", &IArbor::get_ItemSortPosition },
+        { "ItemVAlignment", &IArbor::get_ItemVAlignment },
+        { "Root", &IArbor::get_Root },
+    };
+    for (const auto &g : getters) {
+        LONG out = static_cast<LONG>(0xdeadbeef);
+        EXPECT_EQ((arbor.Get()->*g.get)(bad, &out), S_OK) << g.name;
+        EXPECT_EQ(out, 0) << g.name;
+        EXPECT_EQ((arbor.Get()->*g.get)(h, nullptr), E_POINTER) << g.name;
+    }
+    BSTR text = reinterpret_cast<BSTR>(0xdeadbeef);
+    EXPECT_EQ(arbor->get_ItemText(bad, &text), S_OK);
+    EXPECT_EQ(SysStringLen(text), 0u);
+    SysFreeString(text);
+    EXPECT_EQ(arbor->get_ItemText(h, nullptr), E_POINTER);
+    EXPECT_EQ(arbor->put_ItemText(bad, BStr(u"x").get()), S_OK);
+    EXPECT_EQ(arbor->get_Selection(Variant(), nullptr), E_POINTER);
+    EXPECT_EQ(arbor->get_FindItem(BStr(u"one").get(), Variant(), Variant(), nullptr), E_POINTER);
+    Variant data;
+    EXPECT_EQ(arbor->get_ItemData(bad, &data), E_POINTER);
+    EXPECT_EQ(arbor->ChangeParentItem(bad, h), S_FALSE);
+    // Through Invoke a missing out value surfaces as the member's own failure.
+    EXCEPINFO excep {};
+    EXPECT_EQ(call(d::ItemData, kGet, { Variant::i4(bad) }, nullptr, &excep), DISP_E_EXCEPTION);
+    EXPECT_EQ(excep.scode, E_POINTER);
+    clearExcepInfo(&excep);
+}
+
+TEST_F(ControlItems, ItemValueReadsMinusOneOnTextAndAStringRenames)
+{
+    const LONG text = add(u"plain");
+    Variant check;
+    ASSERT_EQ(
+        call(d::AddItemCheck, kMethod, { Variant::str(u"box"), Variant::i4(0) }, &check), S_OK);
+    Variant value;
+    ASSERT_EQ(call(d::ItemValue, kGet, { Variant::i4(text) }, &value), S_OK);
+    EXPECT_EQ(value.lVal, -1);
+
+    sink->events.clear();
+    ASSERT_EQ(
+        call(d::ItemValue, kPut, { Variant::i4(check.lVal), Variant::str(u"renamed") }), S_OK);
+    EXPECT_TRUE(sink->events.empty()); // a rename is no value change
+    Variant name;
+    ASSERT_EQ(call(d::ItemText, kGet, { Variant::i4(check.lVal) }, &name), S_OK);
+    EXPECT_EQ(view(name.bstrVal), u"renamed");
+    ASSERT_EQ(call(d::ItemValue, kPut, { Variant::i4(text), Variant::str(u"also") }), S_OK);
+    ASSERT_EQ(call(d::ItemText, kGet, { Variant::i4(text) }, &name), S_OK);
+    EXPECT_EQ(view(name.bstrVal), u"also");
+
+    // A number sets the value and raises ValueChanged; a text item takes no number.
+    ASSERT_EQ(call(d::ItemValue, kPut, { Variant::i4(check.lVal), Variant::i4(1) }), S_OK);
+    ASSERT_EQ(sink->ids(), std::vector<DISPID>({ e::ValueChanged }));
+    ASSERT_EQ(call(d::ItemValue, kGet, { Variant::i4(check.lVal) }, &value), S_OK);
+    EXPECT_EQ(value.lVal, 1);
+    ASSERT_EQ(call(d::ItemValue, kPut, { Variant::i4(text), Variant::i4(1) }), S_OK);
+    ASSERT_EQ(call(d::ItemValue, kGet, { Variant::i4(text) }, &value), S_OK);
+    EXPECT_EQ(value.lVal, -1);
+}
+
+TEST_F(ControlItems, SelectionIndexesInSelectionOrderAndZeroOutside)
+{
+    const LONG a = add(u"a");
+    const LONG b = add(u"b");
+    (void)add(u"c");
+    ASSERT_EQ(call(d::ModifyStyle, kMethod, { Variant::i4(8), Variant::i4(0) }), S_OK); // multi
+    ASSERT_EQ(arbor->put_SelectItem(b, VARIANT_TRUE), S_OK);
+    ASSERT_EQ(arbor->put_SelectItem(a, VARIANT_TRUE), S_OK);
+    LONG count = 0;
+    ASSERT_EQ(arbor->get_SelectionCount(&count), S_OK);
+    ASSERT_EQ(count, 2);
+    const struct {
+        Variant index;
+        LONG want;
+    } cases[] = {
+        { Variant::missing(), b }, { Variant::i4(1), a }, { Variant::str(u"1"), a },
+        { Variant::i4(5), 0 }, { Variant::i4(-1), 0 },
+        { Variant::str(u"five"), b }, // unconvertible counts as 0
+    };
+    for (const auto &c : cases) {
+        Variant out;
+        Variant index;
+        ASSERT_EQ(VariantCopy(&index, &c.index), S_OK);
+        ASSERT_EQ(arbor->get_Selection(index, &out), S_OK);
+        EXPECT_EQ(out.vt, VT_I4);
+        EXPECT_EQ(out.lVal, c.want);
+    }
+}
+
+TEST_F(ControlItems, RemoveAllItemsInsideItemSelectFailsAndRemovesNothing)
+{
+    const LONG a = add(u"a");
+    (void)add(u"b");
+    HRESULT inside = S_OK;
+    std::u16string description, source;
+    sink->onEvent = [&](const SeenEvent &seen) {
+        if (seen.id != e::ItemSelect)
+            return;
+        inside = arbor->RemoveAllItems();
+        ComPtr<IErrorInfo> info;
+        if (GetErrorInfo(0, &info) == S_OK && info) {
+            BSTR text = nullptr;
+            (void)info->GetDescription(&text);
+            description = view(text);
+            SysFreeString(text);
+            (void)info->GetSource(&text);
+            source = view(text);
+            SysFreeString(text);
+        }
+    };
+    ASSERT_EQ(arbor->put_SelectItem(a, VARIANT_TRUE), S_OK);
+    EXPECT_EQ(inside, DISP_E_EXCEPTION);
+    EXPECT_EQ(description, u"You cannot remove all items here.");
+    EXPECT_EQ(source, u"Corvel.Arbor.1");
+    LONG count = 0;
+    ASSERT_EQ(arbor->get_RootCount(&count), S_OK);
+    EXPECT_EQ(count, 2);
+
+    // Outside an event it removes everything.
+    sink->onEvent = nullptr;
+    ASSERT_EQ(arbor->RemoveAllItems(), S_OK);
+    ASSERT_EQ(arbor->get_RootCount(&count), S_OK);
+    EXPECT_EQ(count, 0);
+}
+
+TEST_F(ControlItems, ExpandingAnExpandedItemRaisesBothEventsAgain)
+{
+    const LONG parent = add(u"parent");
+    (void)add(u"child", parent);
+    ASSERT_EQ(arbor->put_ExpandItem(parent, VARIANT_TRUE), S_OK);
+    sink->events.clear();
+    ASSERT_EQ(call(d::ExpandItem, kPut, { Variant::i4(parent), Variant::boolean(true) }), S_OK);
+    ASSERT_EQ(sink->ids(), std::vector<DISPID>({ e::ItemExpanding, e::ItemExpanded }));
+    EXPECT_EQ(sink->events[1].arg(0), parent);
+    ASSERT_EQ(sink->events[1].args.size(), 2u);
+    EXPECT_EQ(sink->events[1].args[1].vt, VT_BOOL);
+    EXPECT_EQ(sink->events[1].args[1].boolVal, VARIANT_TRUE);
+}
+
+TEST_F(ControlItems, RemoveItemReportsThroughAnOptionalBoolean)
+{
+    const LONG parent = add(u"parent");
+    const LONG child = add(u"child", parent);
+    Variant removed;
+    ASSERT_EQ(arbor->RemoveItem(parent, &removed), S_OK); // has a child: refused
+    EXPECT_EQ(removed.vt, VT_BOOL);
+    EXPECT_EQ(removed.boolVal, VARIANT_FALSE);
+    ASSERT_EQ(arbor->RemoveItem(child, nullptr), S_OK);
+    ASSERT_EQ(arbor->RemoveItem(parent, &removed), S_OK);
+    EXPECT_EQ(removed.boolVal, VARIANT_TRUE);
+    LONG type = -1;
+    EXPECT_EQ(arbor->get_ItemType(parent, &type), S_OK);
+    EXPECT_EQ(type, 0);
+}
+
+TEST_F(ControlItems, FindItemMatchesWholeTextsOrPrefixes)
+{
+    const LONG apple = add(u"Apple");
+    const LONG pie = add(u"Apple pie", apple);
+    const struct {
+        const char16_t *text;
+        Variant match;
+        Variant start;
+        LONG want;
+    } cases[] = {
+        { u"apple", Variant::missing(), Variant::missing(), apple }, // whole text, any case
+        { u"Apple p", Variant::boolean(false), Variant::missing(), pie }, // prefix
+        { u"apple p", Variant::boolean(false), Variant::missing(), 0 }, // prefix is case-sensitive
+        { u"Apple pie", Variant::missing(), Variant::i4(pie), pie },
+        { u"Apple", Variant::missing(), Variant::i4(pie), 0 },
+    };
+    for (const auto &c : cases) {
+        Variant match, start, out;
+        ASSERT_EQ(VariantCopy(&match, &c.match), S_OK);
+        ASSERT_EQ(VariantCopy(&start, &c.start), S_OK);
+        ASSERT_EQ(arbor->get_FindItem(BStr(c.text).get(), match, start, &out), S_OK);
+        EXPECT_EQ(out.vt, VT_I4);
+        EXPECT_EQ(out.lVal, c.want) << utf16ToUtf8(c.text);
+    }
+}
+
+} // namespace
