@@ -61,6 +61,12 @@ public:
     // last. The inside-event counter is held while `guarded`.
     void fireEvent(DISPID id, VARIANT *args, UINT count, bool guarded = false) noexcept;
 
+    // Colours travel as VT_I4 through Invoke, as hosts pass them and as a saved property set
+    // holds them: a colour read comes back as VT_I4 and a negative VT_I4 (a system colour) is
+    // taken as its unsigned bits instead of overflowing. Everything else goes to the description.
+    HRESULT Invoke(DISPID id, REFIID riid, LCID lcid, WORD flags, DISPPARAMS *params,
+        VARIANT *result, EXCEPINFO *excep, UINT *argErr) noexcept override;
+
     // IArbor
     HRESULT get_BorderStyle(LONG *pVal) noexcept override;
     HRESULT put_BorderStyle(LONG newVal) noexcept override;

@@ -1,0 +1,195 @@
+// The control-wide properties of the control object as a host reads and writes them through
+// Invoke: the types a saved property set holds, enumerations refused outside their values, colour
+// translation, fonts copied or shared, the about box and the object-safety options.
+#include "tests/arbor/control_test_support.h"
+
+#include "platform/com/ole/olectl.h"
+#include "platform/ui/messagebox.h"
+
+namespace {
+
+using namespace arbortest;
+namespace d = arbor::dispid;
+
+constexpr WORD kGet = DISPATCH_PROPERTYGET;
+constexpr WORD kPut = DISPATCH_PROPERTYPUT;
+
+using ControlProperties = ControlFixture;
+
+TEST_F(ControlProperties, GettersThroughInvokeGiveTheTypesAHostSaves)
+{
+    const struct {
+        DISPID id;
+        VARTYPE vt;
+    } cases[] = {
+        { d::BorderStyle, VT_I4 },
+        { d::BackColor, VT_I4 },
+        { d::ForeColor, VT_I4 },
+        { d::Font, VT_DISPATCH },
+        { d::Enabled, VT_BOOL },
+        { d::PicturePosition, VT_I4 },
+        { d::MousePointer, VT_I4 },
+        { d::AutoHScroll, VT_BOOL },
+        { d::AutoVScroll, VT_BOOL },
+        { d::Version, VT_BSTR },
+    };
+    for (const auto &c : cases) {
+        Variant out;
+        ASSERT_EQ(call(c.id, kGet, {}, &out), S_OK) << c.id;
+        EXPECT_EQ(out.vt, c.vt) << c.id;
+    }
+    // No picture yet: a null object, never garbage.
+    for (DISPID id : { d::Picture, d::MouseIcon }) {
+        Variant out;
+        ASSERT_EQ(call(id, kGet, {}, &out), S_OK);
+        EXPECT_TRUE(out.vt == VT_EMPTY || (out.vt == VT_DISPATCH && !out.pdispVal)) << id;
+    }
+}
+
+TEST_F(ControlProperties, DefaultsAndVersion)
+{
+    Variant out;
+    ASSERT_EQ(call(d::BorderStyle, kGet, {}, &out), S_OK);
+    EXPECT_EQ(out.lVal, 5);
+    ASSERT_EQ(call(d::PicturePosition, kGet, {}, &out), S_OK);
+    EXPECT_EQ(out.lVal, 17);
+    ASSERT_EQ(call(d::BackColor, kGet, {}, &out), S_OK);
+    EXPECT_EQ(out.lVal, 0xFFFFFF);
+    ASSERT_EQ(call(d::Version, kPut, { Variant::str(u"9.9") }), S_OK);
+    ASSERT_EQ(call(d::Version, kGet, {}, &out), S_OK);
+    EXPECT_EQ(view(out.bstrVal), u"1.01.006");
+}
+
+TEST_F(ControlProperties, EnumerationsOutsideTheirValuesAreRefusedAndChangeNothing)
+{
+    const struct {
+        DISPID id;
+        LONG good;
+        LONG bad;
+    } cases[] = {
+        { d::BorderStyle, 6, 7 },
+        { d::BorderStyle, 0, -1 },
+        { d::PicturePosition, 34, 3 },
+        { d::PicturePosition, 0, 15 },
+        { d::PicturePosition, 32, 48 },
+        { d::MousePointer, 99, 12 },
+        { d::MousePointer, 11, 98 },
+    };
+    for (const auto &c : cases) {
+        ASSERT_EQ(call(c.id, kPut, { Variant::i4(c.good) }), S_OK) << c.id << " " << c.good;
+        EXCEPINFO excep {};
+        EXPECT_EQ(call(c.id, kPut, { Variant::i4(c.bad) }, nullptr, &excep), DISP_E_EXCEPTION);
+        EXPECT_EQ(excep.scode, E_INVALIDARG) << c.id << " " << c.bad;
+        clearExcepInfo(&excep);
+        Variant out;
+        ASSERT_EQ(call(c.id, kGet, {}, &out), S_OK);
+        EXPECT_EQ(out.lVal, c.good) << c.id;
+    }
+}
+
+TEST_F(ControlProperties, ColoursAreStoredAsRgbAfterTranslation)
+{
+    COLORREF window = 0;
+    ASSERT_EQ(OleTranslateColor(0x80000005, 0, &window), S_OK);
+    const struct {
+        OLE_COLOR put;
+        LONG want;
+    } cases[] = {
+        { 0x000000FF, 0x000000FF },
+        { 0x80000005, static_cast<LONG>(window & 0xFFFFFF) },
+    };
+    for (const auto &c : cases) {
+        for (DISPID id : { d::BackColor, d::ForeColor }) {
+            ASSERT_EQ(call(id, kPut, { Variant::i4(static_cast<LONG>(c.put)) }), S_OK);
+            Variant out;
+            ASSERT_EQ(call(id, kGet, {}, &out), S_OK);
+            EXPECT_EQ(out.lVal, c.want) << std::hex << c.put;
+        }
+    }
+}
+
+TEST_F(ControlProperties, StyleAndDropEffectAreMaskedAfterRemoveAndAdd)
+{
+    const struct {
+        LONG remove, add, wantStyle;
+    } styles[] = {
+        { 0, 65535, 63 }, { 65535, 0, 0 }, { 0, 4 | 2, 6 }, { 4, 4, 2 }, // remove wins over add
+    };
+    for (const auto &c : styles) {
+        ASSERT_EQ(arbor->ModifyStyle(Variant::i4(c.remove), Variant::i4(c.add)), S_OK);
+        LONG style = -1;
+        ASSERT_EQ(arbor->get_Style(&style), S_OK);
+        EXPECT_EQ(style, c.wantStyle) << c.remove << " " << c.add;
+    }
+    ASSERT_EQ(arbor->ModifyDropEffect(Variant::i4(7), Variant::i4(0)), S_OK);
+    ASSERT_EQ(arbor->ModifyDropEffect(Variant::missing(), Variant::i4(0xFF)), S_OK);
+    LONG effect = -1;
+    ASSERT_EQ(arbor->get_DropEffect(&effect), S_OK);
+    EXPECT_EQ(effect, 7);
+}
+
+TEST_F(ControlProperties, FontPutStoresACopyPutByReferenceTheObject)
+{
+    ComPtr<IFontDisp> font;
+    FONTDESC desc { sizeof(FONTDESC), const_cast<LPOLESTR>(u"Courier New"), { .int64 = 120000 },
+        700, 0, FALSE, FALSE, FALSE };
+    ASSERT_EQ(OleCreateFontIndirect(&desc, IFontDisp::iid, font.voidOut()), S_OK);
+
+    ASSERT_EQ(arbor->put_Font(font.Get()), S_OK);
+    ComPtr<IFontDisp> got;
+    ASSERT_EQ(arbor->get_Font(&got), S_OK);
+    ASSERT_TRUE(got);
+    EXPECT_NE(got.Get(), font.Get());
+    Variant name;
+    ASSERT_EQ(invokeByName(got.Get(), u"Name", kGet, nullptr, 0, &name), S_OK);
+    EXPECT_EQ(view(name.bstrVal), u"Courier New");
+
+    ASSERT_EQ(arbor->putref_Font(font.Get()), S_OK);
+    ASSERT_EQ(arbor->get_Font(&got), S_OK);
+    EXPECT_EQ(got.Get(), font.Get());
+}
+
+TEST_F(ControlProperties, AboutShowsNameAndVersionThroughTheMessageBoxFacade)
+{
+    platform::ui::MessageBoxRecorder recorder;
+    ASSERT_EQ(call(d::About, DISPATCH_METHOD, {}), S_OK);
+    ASSERT_EQ(recorder.boxes().size(), 1);
+    EXPECT_TRUE(recorder.boxes()[0].text.contains(QStringLiteral("1.01.006")));
+    EXPECT_TRUE(recorder.boxes()[0].text.contains(QStringLiteral("Arbor")));
+}
+
+TEST_F(ControlProperties, ObjectSafetyClearsWhatAMaskDisables)
+{
+    ComPtr<IObjectSafety> safety;
+    ASSERT_EQ(arbor.As(safety), S_OK);
+    DWORD supported = 0xdeadbeef, enabled = 0xdeadbeef;
+    ASSERT_EQ(safety->GetInterfaceSafetyOptions(IArbor::iid, &supported, &enabled), S_OK);
+    EXPECT_EQ(supported, 3u);
+    EXPECT_EQ(enabled, 0u);
+
+    const struct {
+        REFIID iid;
+        DWORD mask, options;
+        HRESULT hr;
+        DWORD enabledAfter;
+    } cases[] = {
+        { IDispatch::iid, 3, 3, S_OK, 3 },
+        { IArbor::iid, 1, 0, S_OK, 2 }, // disabling one option leaves the other
+        { IArbor::iid, 2, 0, S_OK, 0 },
+        { IArbor::iid, 4, 4, E_FAIL, 0 },
+        { IClassFactory::iid, 1, 1, E_NOINTERFACE, 0 },
+    };
+    for (const auto &c : cases) {
+        EXPECT_EQ(safety->SetInterfaceSafetyOptions(c.iid, c.mask, c.options), c.hr);
+        ASSERT_EQ(safety->GetInterfaceSafetyOptions(IArbor::iid, &supported, &enabled), S_OK);
+        EXPECT_EQ(enabled, c.enabledAfter) << c.mask << " " << c.options;
+    }
+    supported = enabled = 0xdeadbeef;
+    EXPECT_EQ(
+        safety->GetInterfaceSafetyOptions(IClassFactory::iid, &supported, &enabled), E_NOINTERFACE);
+    EXPECT_EQ(supported, 0u);
+    EXPECT_EQ(enabled, 0u);
+    EXPECT_EQ(safety->GetInterfaceSafetyOptions(IArbor::iid, nullptr, &enabled), E_POINTER);
+}
+
+} // namespace
