@@ -36,7 +36,12 @@ bool keyExists(HKEY root, const std::string &path)
     return RegOpenKeyEx(root, path.c_str(), 0, KEY_READ, &h.key) == ERROR_SUCCESS;
 }
 
-std::vector<std::string> subkeyNames(HKEY root, const std::string &path)
+namespace {
+
+// Names of a key's subkeys or values, in enumeration order; `enumerate` is one step of
+// RegEnumKeyEx or RegEnumValue. A buffer that is too small is grown once to the size reported.
+template <typename Enumerate>
+std::vector<std::string> enumNames(HKEY root, const std::string &path, Enumerate enumerate)
 {
     std::vector<std::string> names;
     KeyHandle h;
@@ -45,11 +50,11 @@ std::vector<std::string> subkeyNames(HKEY root, const std::string &path)
     std::string buffer(256, '\0');
     for (DWORD i = 0;; ++i) {
         DWORD cch = static_cast<DWORD>(buffer.size());
-        LONG err = RegEnumKeyEx(h.key, i, buffer.data(), &cch, nullptr, nullptr, nullptr, nullptr);
+        LONG err = enumerate(h.key, i, buffer.data(), &cch);
         if (err == ERROR_MORE_DATA) {
             buffer.resize(cch + 1);
             cch = static_cast<DWORD>(buffer.size());
-            err = RegEnumKeyEx(h.key, i, buffer.data(), &cch, nullptr, nullptr, nullptr, nullptr);
+            err = enumerate(h.key, i, buffer.data(), &cch);
         }
         if (err != ERROR_SUCCESS)
             break;
@@ -58,26 +63,20 @@ std::vector<std::string> subkeyNames(HKEY root, const std::string &path)
     return names;
 }
 
+} // namespace
+
+std::vector<std::string> subkeyNames(HKEY root, const std::string &path)
+{
+    return enumNames(root, path, [](HKEY key, DWORD i, char *name, DWORD *cch) {
+        return RegEnumKeyEx(key, i, name, cch, nullptr, nullptr, nullptr, nullptr);
+    });
+}
+
 std::vector<std::string> valueNames(HKEY root, const std::string &path)
 {
-    std::vector<std::string> names;
-    KeyHandle h;
-    if (RegOpenKeyEx(root, path.c_str(), 0, KEY_READ, &h.key) != ERROR_SUCCESS)
-        return names;
-    std::string buffer(256, '\0');
-    for (DWORD i = 0;; ++i) {
-        DWORD cch = static_cast<DWORD>(buffer.size());
-        LONG err = RegEnumValue(h.key, i, buffer.data(), &cch, nullptr, nullptr, nullptr, nullptr);
-        if (err == ERROR_MORE_DATA) {
-            buffer.resize(cch + 1);
-            cch = static_cast<DWORD>(buffer.size());
-            err = RegEnumValue(h.key, i, buffer.data(), &cch, nullptr, nullptr, nullptr, nullptr);
-        }
-        if (err != ERROR_SUCCESS)
-            break;
-        names.emplace_back(buffer.c_str());
-    }
-    return names;
+    return enumNames(root, path, [](HKEY key, DWORD i, char *name, DWORD *cch) {
+        return RegEnumValue(key, i, name, cch, nullptr, nullptr, nullptr, nullptr);
+    });
 }
 
 LONG deleteTree(HKEY root, const std::string &path)
