@@ -67,6 +67,8 @@ void CXTreeView::fireEvent(DISPID id, VARIANT *args, UINT count, bool guarded) n
 {
     // A sink may release the last reference to the control from inside its handler.
     ComPtr<IUnknown> keepAlive(identity());
+    if (m_frozen > 0)
+        return; // the container asked for no events for now
     if (guarded)
         ++m_insideEvent;
     (void)m_events->fire(id, args, count);

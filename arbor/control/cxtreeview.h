@@ -31,7 +31,8 @@ class CXTreeView final
           platform::com::DualImpl<IArbor, typelib::kArborDesc>,
           platform::com::SupportErrorInfoFor<IArbor>, platform::com::ConnectionPointContainerImpl,
           platform::com::ProvideClassInfoImpl<typelib::kArborClass>,
-          platform::com::ObjectSafetyImpl<CXTreeView>> {
+          platform::com::ObjectSafetyImpl<CXTreeView>, IOleObject, IOleInPlaceObject, IOleControl,
+          IViewObject> {
 public:
     // The source every error of the control names.
     static constexpr std::u16string_view kErrorSource = u"Corvel.Arbor.1";
@@ -174,6 +175,59 @@ public:
     HRESULT put_MouseIcon(IPictureDisp *newVal) noexcept override;
     HRESULT get_MouseIcon(IPictureDisp **pVal) noexcept override;
 
+    // IOleObject: the control is activated in place inside the container's window; the extent is
+    // kept in HIMETRIC, as a saved property set holds it.
+    HRESULT SetClientSite(IOleClientSite *site) noexcept override;
+    HRESULT GetClientSite(IOleClientSite **out) noexcept override;
+    HRESULT SetHostNames(LPCOLESTR, LPCOLESTR) noexcept override { return S_OK; }
+    HRESULT Close(DWORD saveOption) noexcept override;
+    HRESULT SetMoniker(DWORD, IMoniker *) noexcept override { return E_NOTIMPL; }
+    HRESULT GetMoniker(DWORD, DWORD, IMoniker **out) noexcept override;
+    HRESULT InitFromData(IDataObject *, BOOL, DWORD) noexcept override { return E_NOTIMPL; }
+    HRESULT GetClipboardData(DWORD, IDataObject **out) noexcept override;
+    HRESULT DoVerb(
+        LONG verb, LPMSG, IOleClientSite *active, LONG, HWND parent, LPCRECT pos) noexcept override;
+    HRESULT EnumVerbs(IEnumOLEVERB **out) noexcept override;
+    HRESULT Update() noexcept override { return S_OK; }
+    HRESULT IsUpToDate() noexcept override { return S_OK; }
+    HRESULT GetUserClassID(CLSID *out) noexcept override;
+    HRESULT GetUserType(DWORD, LPOLESTR *out) noexcept override;
+    HRESULT SetExtent(DWORD aspect, SIZEL *size) noexcept override;
+    HRESULT GetExtent(DWORD aspect, SIZEL *size) noexcept override;
+    HRESULT Advise(IAdviseSink *, DWORD *) noexcept override { return OLE_E_ADVISENOTSUPPORTED; }
+    HRESULT Unadvise(DWORD) noexcept override { return OLE_E_ADVISENOTSUPPORTED; }
+    HRESULT EnumAdvise(IEnumSTATDATA **out) noexcept override;
+    HRESULT GetMiscStatus(DWORD aspect, DWORD *status) noexcept override;
+    HRESULT SetColorScheme(LOGPALETTE *) noexcept override { return E_NOTIMPL; }
+
+    // IOleWindow, IOleInPlaceObject
+    HRESULT GetWindow(HWND *out) noexcept override;
+    HRESULT ContextSensitiveHelp(BOOL) noexcept override { return E_NOTIMPL; }
+    HRESULT InPlaceDeactivate() noexcept override;
+    HRESULT UIDeactivate() noexcept override { return S_OK; }
+    HRESULT SetObjectRects(LPCRECT pos, LPCRECT clip) noexcept override;
+    HRESULT ReactivateAndUndo() noexcept override { return E_NOTIMPL; }
+
+    // IOleControl: ambient UserMode switches design mode; frozen events are dropped.
+    HRESULT GetControlInfo(CONTROLINFO *) noexcept override { return E_NOTIMPL; }
+    HRESULT OnMnemonic(MSG *) noexcept override { return E_NOTIMPL; }
+    HRESULT OnAmbientPropertyChange(DISPID id) noexcept override;
+    HRESULT FreezeEvents(BOOL freeze) noexcept override;
+
+    // IViewObject: the control as its window shows it, for containers that draw it themselves.
+    HRESULT Draw(DWORD aspect, LONG, void *, DVTARGETDEVICE *, HDC, HDC painter,
+        const RECTL *bounds, const RECTL *, BOOL (*)(ULONG_PTR), ULONG_PTR) noexcept override;
+    HRESULT GetColorSet(
+        DWORD, LONG, void *, DVTARGETDEVICE *, HDC, LOGPALETTE **out) noexcept override;
+    HRESULT Freeze(DWORD, LONG, void *, DWORD *) noexcept override { return E_NOTIMPL; }
+    HRESULT Unfreeze(DWORD) noexcept override { return E_NOTIMPL; }
+    HRESULT SetAdvise(DWORD, DWORD, IAdviseSink *) noexcept override { return E_NOTIMPL; }
+    HRESULT GetAdvise(DWORD *, DWORD *, IAdviseSink **out) noexcept override;
+
+    // The platform's miscellaneous-status flags the registration also names ("131473").
+    static constexpr DWORD kMiscStatus = OLEMISC_SETCLIENTSITEFIRST | OLEMISC_ACTIVATEWHENVISIBLE |
+        OLEMISC_INSIDEOUT | OLEMISC_CANTLINKINSIDE | OLEMISC_RECOMPOSEONRESIZE;
+
     // Property puts and style changes set it; persistence clears it.
     bool isDirty() const noexcept { return m_dirty; }
     void setDirty(bool dirty) noexcept { m_dirty = dirty; }
@@ -181,6 +235,9 @@ public:
 private:
     // Hands a new item's handle to an optional pVal (VT_I4) and repaints with a layout.
     HRESULT added(LONG hItem, VARIANT *pVal) noexcept;
+
+    HRESULT activate(IOleClientSite *active, HWND parentHint, LPCRECT pos) noexcept;
+    void readAmbients() noexcept;
 
     // The font object behind the control font, made on first read when no host gave one.
     HRESULT controlFont(IFontDisp **out) noexcept;
@@ -196,6 +253,11 @@ private:
     // The font objects items were given, so a read gives back what was put; dropped when the
     // handle no longer names an item.
     std::unordered_map<LONG, ComPtr<IFontDisp>> m_itemFonts;
+    ComPtr<IOleClientSite> m_clientSite;
+    ComPtr<IOleInPlaceSite> m_inPlaceSite;
+    SIZEL m_extent { 3175, 2646 }; // 120 x 100 pixels at 96 dpi
+    RECT m_rect { 0, 0, 120, 100 };
+    int m_frozen = 0;
     int m_suspended = 0;
     int m_insideEvent = 0;
     LONG m_dropEffect = 2; // ARBORDROPEFFECT_MOVE: items can be moved until a host says otherwise

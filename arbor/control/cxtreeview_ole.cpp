@@ -1,0 +1,280 @@
+// The control as an OLE control: a container sites it, activates it in place (its window becomes a
+// child of the container's window) and deactivates it again. The window and its items outlive
+// activation: deactivating hands the window back as a hidden top-level window, so a host keeps
+// its items across a deactivation.
+#include "arbor/control/cxtreeview.h"
+
+#include "platform/com/dispatch.h"
+
+#include <QPainter>
+
+namespace arbor {
+
+using namespace platform::com;
+
+namespace {
+
+constexpr HRESULT DV_E_DVASPECT = hr(0x8004006B);
+
+template <class T> HRESULT noObject(T **out) noexcept
+{
+    if (out)
+        *out = nullptr;
+    return E_NOTIMPL;
+}
+
+} // namespace
+
+HRESULT CXTreeView::SetClientSite(IOleClientSite *site) noexcept
+{
+    m_clientSite = site;
+    readAmbients();
+    return S_OK;
+}
+
+HRESULT CXTreeView::GetClientSite(IOleClientSite **out) noexcept
+{
+    if (!out)
+        return E_POINTER;
+    *out = m_clientSite.Get();
+    if (*out)
+        (*out)->AddRef();
+    return S_OK;
+}
+
+HRESULT CXTreeView::Close(DWORD) noexcept
+{
+    (void)InPlaceDeactivate();
+    return S_OK;
+}
+
+HRESULT CXTreeView::GetMoniker(DWORD, DWORD, IMoniker **out) noexcept
+{
+    return noObject(out);
+}
+
+HRESULT CXTreeView::GetClipboardData(DWORD, IDataObject **out) noexcept
+{
+    return noObject(out);
+}
+
+HRESULT CXTreeView::EnumVerbs(IEnumOLEVERB **out) noexcept
+{
+    if (out)
+        *out = nullptr;
+    return OLEOBJ_E_NOVERBS;
+}
+
+HRESULT CXTreeView::EnumAdvise(IEnumSTATDATA **out) noexcept
+{
+    if (out)
+        *out = nullptr;
+    return OLE_E_ADVISENOTSUPPORTED;
+}
+
+HRESULT CXTreeView::GetAdvise(DWORD *, DWORD *, IAdviseSink **out) noexcept
+{
+    return noObject(out);
+}
+
+HRESULT CXTreeView::GetUserClassID(CLSID *out) noexcept
+{
+    if (!out)
+        return E_POINTER;
+    *out = CLSID_Arbor;
+    return S_OK;
+}
+
+HRESULT CXTreeView::GetUserType(DWORD, LPOLESTR *out) noexcept
+{
+    return noObject(out);
+}
+
+HRESULT CXTreeView::SetExtent(DWORD aspect, SIZEL *size) noexcept
+{
+    if (!size)
+        return E_POINTER;
+    if (aspect != DVASPECT_CONTENT)
+        return E_INVALIDARG;
+    m_extent = *size;
+    m_dirty = true;
+    if (!m_inPlaceSite)
+        m_frame->resize(
+            himetricToPixels(size->cx, screenDpiX()), himetricToPixels(size->cy, screenDpiY()));
+    return S_OK;
+}
+
+HRESULT CXTreeView::GetExtent(DWORD aspect, SIZEL *size) noexcept
+{
+    if (!size)
+        return E_POINTER;
+    if (aspect != DVASPECT_CONTENT)
+        return E_INVALIDARG;
+    *size = m_extent;
+    return S_OK;
+}
+
+HRESULT CXTreeView::GetMiscStatus(DWORD, DWORD *status) noexcept
+{
+    if (!status)
+        return E_POINTER;
+    *status = kMiscStatus;
+    return S_OK;
+}
+
+HRESULT CXTreeView::DoVerb(
+    LONG verb, LPMSG, IOleClientSite *active, LONG, HWND parent, LPCRECT pos) noexcept
+{
+    switch (verb) {
+    case OLEIVERB_PRIMARY:
+    case OLEIVERB_SHOW:
+    case OLEIVERB_INPLACEACTIVATE:
+    case OLEIVERB_UIACTIVATE: {
+        const HRESULT hr = activate(active, parent, pos);
+        if (FAILED(hr))
+            return hr;
+        m_frame->show();
+        if (verb == OLEIVERB_UIACTIVATE) {
+            (void)m_inPlaceSite->OnUIActivate();
+            view().setFocus();
+        }
+        return S_OK;
+    }
+    case OLEIVERB_HIDE:
+        m_frame->hide();
+        return S_OK;
+    default:
+        // The property page arrives with its own object.
+        return verb > 0 ? OLEOBJ_S_INVALIDVERB : E_NOTIMPL;
+    }
+}
+
+HRESULT CXTreeView::activate(IOleClientSite *active, HWND parentHint, LPCRECT pos) noexcept
+{
+    if (m_inPlaceSite) {
+        if (pos)
+            (void)SetObjectRects(pos, pos);
+        return S_OK;
+    }
+    ComPtr<IOleClientSite> site = active ? ComPtr<IOleClientSite>(active) : m_clientSite;
+    ComPtr<IOleInPlaceSite> inPlace;
+    if (!site || FAILED(site.As(inPlace)))
+        return E_UNEXPECTED;
+    if (inPlace->CanInPlaceActivate() != S_OK)
+        return E_FAIL;
+    HRESULT hr = inPlace->OnInPlaceActivate();
+    if (FAILED(hr))
+        return hr;
+    m_inPlaceSite = inPlace;
+    HWND parent = 0;
+    if (FAILED(inPlace->GetWindow(&parent)) || !parent)
+        parent = parentHint;
+    ComPtr<IOleInPlaceFrame> frame;
+    ComPtr<IOleInPlaceUIWindow> doc;
+    RECT posRect = m_rect, clipRect = m_rect;
+    OLEINPLACEFRAMEINFO info { sizeof(OLEINPLACEFRAMEINFO), FALSE, 0, nullptr, 0 };
+    if (SUCCEEDED(inPlace->GetWindowContext(&frame, &doc, &posRect, &clipRect, &info)))
+        m_rect = posRect;
+    if (pos)
+        m_rect = *pos;
+    QWidget *container = platform::ui::widgetFromHandle(parent);
+    if (!container) {
+        (void)InPlaceDeactivate();
+        return E_FAIL;
+    }
+    m_frame->setParent(container);
+    (void)SetObjectRects(&m_rect, &m_rect);
+    return S_OK;
+}
+
+HRESULT CXTreeView::InPlaceDeactivate() noexcept
+{
+    if (!m_inPlaceSite)
+        return S_OK;
+    // The window carries the items: it goes back to being a hidden window of its own rather than
+    // dying with the container's.
+    m_frame->hide();
+    m_frame->setParent(nullptr);
+    const ComPtr<IOleInPlaceSite> site = std::move(m_inPlaceSite);
+    m_inPlaceSite = nullptr;
+    (void)site->OnInPlaceDeactivate();
+    return S_OK;
+}
+
+HRESULT CXTreeView::GetWindow(HWND *out) noexcept
+{
+    if (!out)
+        return E_POINTER;
+    *out = m_inPlaceSite ? platform::ui::windowHandle(m_frame.data()) : 0;
+    return *out ? S_OK : E_FAIL;
+}
+
+HRESULT CXTreeView::SetObjectRects(LPCRECT pos, LPCRECT) noexcept
+{
+    if (!pos)
+        return E_POINTER;
+    m_rect = *pos;
+    const LONG cx = pos->right - pos->left;
+    const LONG cy = pos->bottom - pos->top;
+    m_frame->setGeometry(pos->left, pos->top, cx, cy);
+    m_extent = { pixelsToHimetric(cx, screenDpiX()), pixelsToHimetric(cy, screenDpiY()) };
+    return S_OK;
+}
+
+HRESULT CXTreeView::OnAmbientPropertyChange(DISPID) noexcept
+{
+    readAmbients();
+    return S_OK;
+}
+
+HRESULT CXTreeView::FreezeEvents(BOOL freeze) noexcept
+{
+    if (freeze)
+        ++m_frozen;
+    else if (m_frozen > 0)
+        --m_frozen;
+    return S_OK;
+}
+
+void CXTreeView::readAmbients() noexcept
+{
+    ComPtr<IDispatch> ambient;
+    if (!m_clientSite || FAILED(m_clientSite.As(ambient)))
+        return;
+    Variant result;
+    if (SUCCEEDED(invokeByDispid(
+            ambient.Get(), DISPID_AMBIENT_USERMODE, DISPATCH_PROPERTYGET, nullptr, 0, &result)) &&
+        result.vt == VT_BOOL)
+        view().setDesignMode(result.boolVal == VARIANT_FALSE);
+}
+
+HRESULT CXTreeView::Draw(DWORD aspect, LONG, void *, DVTARGETDEVICE *, HDC, HDC painter,
+    const RECTL *bounds, const RECTL *, BOOL (*)(ULONG_PTR), ULONG_PTR) noexcept
+{
+    if (aspect != DVASPECT_CONTENT)
+        return DV_E_DVASPECT;
+    if (!painter || !bounds)
+        return E_INVALIDARG;
+    const QRect target(
+        bounds->left, bounds->top, bounds->right - bounds->left, bounds->bottom - bounds->top);
+    if (target.isEmpty())
+        return E_INVALIDARG;
+    try {
+        if (m_frame->size() != target.size() && !m_inPlaceSite)
+            m_frame->resize(target.size());
+        painter->drawPixmap(target, m_frame->grab());
+    } catch (...) {
+        return E_OUTOFMEMORY;
+    }
+    return S_OK;
+}
+
+HRESULT CXTreeView::GetColorSet(
+    DWORD, LONG, void *, DVTARGETDEVICE *, HDC, LOGPALETTE **out) noexcept
+{
+    if (out)
+        *out = nullptr;
+    return S_FALSE;
+}
+
+} // namespace arbor

@@ -1,0 +1,131 @@
+// The control in a container: created by ProgID through the container helper, activated in place
+// inside the host's window, clicked with the mouse while a sink listens, deactivated with its items
+// kept, and released so the library may unload.
+#include "tests/arbor/control_test_support.h"
+
+#include "platform/com/ole/controlhost.h"
+#include "platform/com/ole/olectl.h"
+#include "platform/ui/wincalls.h"
+
+#include <QPainter>
+#include <QTest>
+#include <QWidget>
+
+namespace {
+
+using namespace arbortest;
+using platform::ui::widgetFromHandle;
+using platform::ui::windowHandle;
+namespace e = arbor::eventid;
+
+std::vector<DISPID> withoutMoves(const std::vector<DISPID> &ids)
+{
+    std::vector<DISPID> out;
+    for (DISPID id : ids)
+        if (id != e::MouseMove)
+            out.push_back(id);
+    return out;
+}
+
+TEST(ControlInContainer, ActivatedInPlaceClickedHeardDeactivatedAndReleased)
+{
+    ASSERT_EQ(CallServerRegistration(libraryPath(), false), S_OK);
+    HRESULT status = S_OK;
+    const auto canUnload = reinterpret_cast<HRESULT (*)()>(
+        serverEntryPoint(libraryPath(), "DllCanUnloadNow", &status));
+    ASSERT_NE(canUnload, nullptr);
+    {
+        QWidget window;
+        window.resize(400, 300);
+        auto *host = new ControlHost(&window);
+        host->setGeometry(10, 20, 240, 160);
+        window.show();
+        ASSERT_EQ(host->createControl(u"Corvel.Arbor"), S_OK);
+        EXPECT_EQ(host->miscStatus(), 131473u);
+        ASSERT_TRUE(host->isInPlaceActive());
+        const HWND frame = host->controlWindow();
+        ASSERT_NE(frame, 0);
+        EXPECT_EQ(GetParent(frame), windowHandle(host));
+        EXPECT_EQ(widgetFromHandle(frame)->geometry(), QRect(0, 0, 240, 160));
+
+        // The extent follows the host in HIMETRIC.
+        host->resize(300, 120);
+        SIZEL extent {};
+        ASSERT_EQ(host->oleObject()->GetExtent(DVASPECT_CONTENT, &extent), S_OK);
+        EXPECT_EQ(extent.cx, pixelsToHimetric(300, screenDpiX()));
+        EXPECT_EQ(extent.cy, pixelsToHimetric(120, screenDpiY()));
+
+        ComPtr<IArbor> arbor;
+        ASSERT_EQ(host->control().As(arbor), S_OK);
+        ComPtr<IConnectionPointContainer> container;
+        ASSERT_EQ(arbor.As(container), S_OK);
+        ComPtr<IConnectionPoint> point;
+        ASSERT_EQ(container->FindConnectionPoint(DIID__IArborEvents, &point), S_OK);
+        auto sink = EventSink::make();
+        DWORD cookie = 0;
+        ASSERT_EQ(point->Advise(sink.Get(), &cookie), S_OK);
+
+        Variant h;
+        ASSERT_EQ(
+            arbor->AddItem(BStr(u"click me").get(), Variant::missing(), Variant::missing(), &h),
+            S_OK);
+        LONG itemWindow = 0;
+        ASSERT_EQ(arbor->get_hWnd(&itemWindow), S_OK);
+        QWidget *view = widgetFromHandle(static_cast<HWND>(itemWindow));
+        ASSERT_NE(view, nullptr);
+        EXPECT_TRUE(IsChild(frame, static_cast<HWND>(itemWindow)));
+
+        // Find a point on the item's body through HitTest and click it.
+        QPoint at;
+        for (int y = 0; y < 40 && at.isNull(); ++y) {
+            LONG hit = 0;
+            ASSERT_EQ(arbor->get_HitTest(40, y, &hit), S_OK);
+            if (hit == h.lVal)
+                at = QPoint(40, y);
+        }
+        ASSERT_FALSE(at.isNull());
+        QTest::mouseClick(view, Qt::LeftButton, {}, at);
+        EXPECT_EQ(withoutMoves(sink->ids()),
+            std::vector<DISPID>({ e::MouseDown, e::ItemSelect, e::MouseUp, e::Click }));
+        ASSERT_GE(sink->events.size(), 2u);
+        EXPECT_EQ(sink->events[0].arg(2), at.x());
+        EXPECT_EQ(sink->events[0].arg(3), at.y());
+
+        // Frozen events reach no sink.
+        ComPtr<IOleControl> control;
+        ASSERT_EQ(arbor.As(control), S_OK);
+        sink->events.clear();
+        ASSERT_EQ(control->FreezeEvents(TRUE), S_OK);
+        QTest::mouseClick(view, Qt::LeftButton, {}, at);
+        EXPECT_TRUE(sink->events.empty());
+        ASSERT_EQ(control->FreezeEvents(FALSE), S_OK);
+
+        // Drawing through the view object gives the window's picture.
+        QImage picture(300, 120, QImage::Format_RGB32);
+        picture.fill(Qt::black);
+        {
+            QPainter painter(&picture);
+            ASSERT_EQ(host->drawControl(painter, QRect(0, 0, 300, 120)), S_OK);
+        }
+        EXPECT_EQ(picture.pixelColor(150, 100), QColor(Qt::white)); // background below the item
+
+        // Deactivation keeps the items; closing the host releases the control.
+        ComPtr<IOleInPlaceObject> inPlace;
+        ASSERT_EQ(arbor.As(inPlace), S_OK);
+        ASSERT_EQ(inPlace->InPlaceDeactivate(), S_OK);
+        LONG roots = 0;
+        ASSERT_EQ(arbor->get_RootCount(&roots), S_OK);
+        EXPECT_EQ(roots, 1);
+        EXPECT_NE(GetParent(frame), windowHandle(host));
+        ASSERT_EQ(point->Unadvise(cookie), S_OK);
+        point = nullptr;
+        container = nullptr;
+        control = nullptr;
+        inPlace = nullptr;
+        arbor = nullptr;
+        host->closeControl();
+    }
+    EXPECT_EQ(canUnload(), S_OK);
+}
+
+} // namespace
