@@ -7,6 +7,7 @@
 #include "arbor/view/xtreecursor.h"
 #include "platform/com/classfactory.h"
 #include "platform/ui/messagebox.h"
+#include "platform/ui/wincalls.h"
 
 #include <QApplication>
 
@@ -50,6 +51,17 @@ CXTreeView::CXTreeView()
     v.setControl(this);
     v.setEvents(m_bridge.get());
     v.model().setImageLookup(&m_images);
+    // Child windows (those adopted as items above all) report to their parent with WM_COMMAND;
+    // the host hears each as CommandMessage. The message goes on to the window afterwards.
+    (void)platform::ui::subclassWindow(platform::ui::windowHandle(&v),
+        [this](UINT message, WPARAM wParam, LPARAM lParam, LRESULT *) {
+            if (message == WM_COMMAND && lParam != 0) {
+                Variant args[] = { Variant::i4(static_cast<LONG>(lParam)),
+                    Variant::i4(static_cast<LONG>((wParam >> 16) & 0xFFFF)) };
+                fireEvent(eventid::CommandMessage, args, 2);
+            }
+            return false;
+        });
 }
 
 CXTreeView::~CXTreeView()

@@ -8,6 +8,7 @@
 #include "arbor/model/imagenode.h"
 #include "arbor/model/textnodes.h"
 #include "arbor/view/xtreeselection.h"
+#include "platform/ui/wincommand.h"
 
 namespace arbor {
 
@@ -124,9 +125,13 @@ HRESULT CXTreeView::AddItemWindow(LONG hWnd, VARIANT hParent, VARIANT bDown, VAR
     try {
         // The model refuses the item window itself and its ancestors too: adopting one of them
         // would make a parent cycle.
-        return added(arbor::AddItemWindow(model(), static_cast<HWND>(hWnd), longArg(hParent, 0),
-                         boolArg(bDown, true)),
-            pVal);
+        const LONG hItem = arbor::AddItemWindow(
+            model(), static_cast<HWND>(hWnd), longArg(hParent, 0), boolArg(bDown, true));
+        // An adopted Qt widget signals instead of notifying: map its signals to the codes a
+        // child window sends, so CommandMessage reports them.
+        if (hItem)
+            (void)platform::ui::enableCommandNotifications(static_cast<HWND>(hWnd));
+        return added(hItem, pVal);
     } catch (...) {
         return E_OUTOFMEMORY;
     }

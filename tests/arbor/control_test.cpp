@@ -3,6 +3,9 @@
 #include "tests/arbor/control_test_support.h"
 
 #include "platform/com/ole/olectl.h"
+#include "platform/ui/handles.h"
+
+#include <QPushButton>
 
 namespace {
 
@@ -357,6 +360,72 @@ TEST_F(ControlItems, FindItemMatchesWholeTextsOrPrefixes)
         EXPECT_EQ(out.vt, VT_I4);
         EXPECT_EQ(out.lVal, c.want) << utf16ToUtf8(c.text);
     }
+}
+
+TEST_F(ControlItems, AdoptedWindowsReportCommandsAndNoWindowIsAdoptedTwiceOrAsItsOwnAncestor)
+{
+    QPushButton button(QStringLiteral("press"));
+    const HWND hwnd = platform::ui::windowHandle(&button);
+    Variant h;
+    ASSERT_EQ(call(d::AddItemWindow, kMethod, { Variant::i4(static_cast<LONG>(hwnd)) }, &h), S_OK);
+    ASSERT_EQ(h.vt, VT_I4);
+    ASSERT_NE(h.lVal, 0);
+    LONG type = 0;
+    EXPECT_EQ(arbor->get_ItemType(h.lVal, &type), S_OK);
+    EXPECT_EQ(type, 9);
+
+    sink->events.clear();
+    button.click();
+    ASSERT_EQ(sink->ids(), std::vector<DISPID>({ e::CommandMessage }));
+    EXPECT_EQ(sink->events[0].arg(0), static_cast<LONG>(hwnd));
+    EXPECT_EQ(sink->events[0].arg(1), 0); // BN_CLICKED
+
+    LONG itemWindow = 0;
+    ASSERT_EQ(arbor->get_hWnd(&itemWindow), S_OK);
+    const LONG refused[] = { static_cast<LONG>(hwnd), itemWindow };
+    for (LONG window : refused) {
+        Variant again;
+        ASSERT_EQ(
+            arbor->AddItemWindow(window, Variant::missing(), Variant::missing(), &again), S_OK);
+        EXPECT_EQ(again.vt, VT_I4);
+        EXPECT_EQ(again.lVal, 0) << window;
+    }
+    LONG roots = 0;
+    ASSERT_EQ(arbor->get_RootCount(&roots), S_OK);
+    EXPECT_EQ(roots, 1);
+    ASSERT_EQ(arbor->RemoveAllItems(), S_OK); // gives the button back before it goes
+}
+
+TEST_F(ControlItems, ImageMembersReachTheControlsOwnCollection)
+{
+    LONG image = -1;
+    ASSERT_EQ(arbor->get_Image(Variant::str(u"123"), &image), S_OK);
+    EXPECT_EQ(image, 123); // a numeric key names a graphics handle
+    ASSERT_EQ(arbor->get_Image(Variant::str(u"unknown"), &image), S_OK);
+    EXPECT_EQ(image, 0);
+    EXPECT_EQ(arbor->get_Image(Variant::str(u"123"), nullptr), E_POINTER);
+
+    // An icon item whose key is a number shows that handle in both states until told otherwise.
+    Variant icon;
+    ASSERT_EQ(
+        call(d::AddItemIcon, kMethod, { Variant::str(u"icon"), Variant::i4(77) }, &icon), S_OK);
+    ASSERT_NE(icon.lVal, 0);
+    for (LONG state : { 0, 1 }) {
+        Variant handle;
+        ASSERT_EQ(arbor->get_ItemImage(icon.lVal, state, &handle), S_OK);
+        EXPECT_EQ(handle.vt, VT_I4);
+        EXPECT_EQ(handle.lVal, 77) << state;
+    }
+    ASSERT_EQ(call(d::ItemImage, kPut,
+                  { Variant::i4(icon.lVal), Variant::i4(1), Variant::i4(0x00050042) }),
+        S_OK);
+    Variant handle;
+    ASSERT_EQ(arbor->get_ItemImage(icon.lVal, 1, &handle), S_OK);
+    EXPECT_EQ(handle.lVal, 0x42); // only the low word is a key
+    // Other kinds have no image.
+    const LONG text = add(u"text");
+    ASSERT_EQ(arbor->get_ItemImage(text, 0, &handle), S_OK);
+    EXPECT_EQ(handle.lVal, 0);
 }
 
 } // namespace
