@@ -1,0 +1,149 @@
+// The control object's two counters, driven from inside: the suspension counter that other parts
+// of the control raise around bulk work, and the inside-event counter that keeps a handler from
+// removing every item under the event that is being raised.
+#include "arbor/control/cxtreeview.h"
+#include "tests/arbor/control_test_support.h"
+
+namespace {
+
+using namespace arbortest;
+using arbor::CXTreeView;
+namespace e = arbor::eventid;
+
+class Counters : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        control = CXTreeView::make();
+        ASSERT_TRUE(control);
+        ComPtr<IConnectionPoint> point;
+        ASSERT_EQ(control->FindConnectionPoint(DIID__IArborEvents, &point), S_OK);
+        sink = EventSink::make();
+        ASSERT_EQ(point->Advise(sink.Get(), &cookie), S_OK);
+    }
+    LONG add(const char16_t *text, LONG parent = 0)
+    {
+        Variant h;
+        EXPECT_EQ(
+            control->AddItem(BStr(text).get(), Variant::i4(parent), Variant::missing(), &h), S_OK);
+        return h.lVal;
+    }
+    LONG roots()
+    {
+        LONG n = -1;
+        EXPECT_EQ(control->get_RootCount(&n), S_OK);
+        return n;
+    }
+
+    ComPtr<CXTreeView> control;
+    ComPtr<EventSink> sink;
+    DWORD cookie = 0;
+};
+
+TEST_F(Counters, SuspendedControlRaisesNoItemEventsAndRemovesNothing)
+{
+    const LONG parent = add(u"parent");
+    const LONG child = add(u"child", parent);
+    Variant check;
+    ASSERT_EQ(control->AddItemCheck(BStr(u"box").get(), Variant::i4(0), Variant::missing(),
+                  Variant::missing(), &check),
+        S_OK);
+
+    control->suspendEvents();
+    control->suspendEvents();
+    control->resumeEvents(); // still suspended once
+    ASSERT_EQ(control->put_SelectItem(parent, VARIANT_TRUE), S_OK);
+    ASSERT_EQ(control->put_ExpandItem(parent, VARIANT_TRUE), S_OK);
+    ASSERT_EQ(control->put_ItemValue(check.lVal, Variant::i4(1)), S_OK);
+    EXPECT_TRUE(sink->events.empty());
+    Variant removed;
+    ASSERT_EQ(control->RemoveItem(child, &removed), S_OK);
+    EXPECT_EQ(removed.boolVal, VARIANT_FALSE);
+    ASSERT_EQ(control->RemoveAllItems(), S_OK);
+    EXPECT_EQ(roots(), 2);
+    // The state changes themselves were made.
+    VARIANT_BOOL expanded = VARIANT_FALSE;
+    ASSERT_EQ(control->get_ExpandItem(parent, &expanded), S_OK);
+    EXPECT_EQ(expanded, VARIANT_TRUE);
+
+    control->resumeEvents();
+    control->resumeEvents(); // one too many does not go below zero
+    EXPECT_FALSE(control->eventsSuspended());
+    ASSERT_EQ(control->put_ExpandItem(parent, VARIANT_FALSE), S_OK);
+    EXPECT_EQ(sink->ids(), std::vector<DISPID>({ e::ItemExpanding, e::ItemExpanded }));
+    ASSERT_EQ(control->RemoveItem(child, &removed), S_OK);
+    EXPECT_EQ(removed.boolVal, VARIANT_TRUE);
+}
+
+TEST_F(Counters, RemoveAllItemsIsRefusedUnderItemEventsOnly)
+{
+    const LONG parent = add(u"parent");
+    (void)add(u"child", parent);
+    Variant check;
+    ASSERT_EQ(control->AddItemCheck(BStr(u"box").get(), Variant::i4(0), Variant::missing(),
+                  Variant::missing(), &check),
+        S_OK);
+    const struct {
+        const char *name;
+        DISPID event;
+        std::function<void()> raise;
+        HRESULT want;
+    } cases[] = {
+        { "ItemSelect", e::ItemSelect, [&] { (void)control->put_SelectItem(parent, VARIANT_TRUE); },
+            DISP_E_EXCEPTION },
+        { "ValueChanged", e::ValueChanged,
+            [&] { (void)control->put_ItemValue(check.lVal, Variant::i4(1)); }, DISP_E_EXCEPTION },
+        { "ItemExpanding", e::ItemExpanding,
+            [&] { (void)control->put_ExpandItem(parent, VARIANT_TRUE); }, DISP_E_EXCEPTION },
+        { "ItemExpanded", e::ItemExpanded,
+            [&] { (void)control->put_ExpandItem(parent, VARIANT_FALSE); }, DISP_E_EXCEPTION },
+        // Window events do not hold the counter: a handler may empty the tree.
+        { "Click", e::Click, [&] { control->view().events()->Click(); }, S_OK },
+    };
+    for (const auto &c : cases) {
+        HRESULT got = E_UNEXPECTED;
+        sink->onEvent = [&](const SeenEvent &seen) {
+            if (seen.id == c.event)
+                got = control->RemoveAllItems();
+        };
+        c.raise();
+        EXPECT_EQ(got, c.want) << c.name;
+        EXPECT_FALSE(control->insideEvent()) << c.name;
+        if (c.want != S_OK)
+            EXPECT_EQ(roots(), 2) << c.name;
+    }
+    EXPECT_EQ(roots(), 0);
+}
+
+TEST_F(Counters, TwoControlsKeepTheirOwnItemsImagesAndEvents)
+{
+    auto other = CXTreeView::make();
+    ASSERT_TRUE(other);
+    const LONG mine = add(u"mine");
+    Variant theirs;
+    ASSERT_EQ(
+        other->AddItem(BStr(u"theirs").get(), Variant::missing(), Variant::missing(), &theirs),
+        S_OK);
+    Variant handle;
+    ASSERT_EQ(other->AddImage(Variant::str(u"key"), Variant::i4(55), Variant::missing(),
+                  Variant::missing(), Variant::missing(), &handle),
+        S_OK);
+    LONG image = -1;
+    ASSERT_EQ(control->get_Image(Variant::str(u"key"), &image), S_OK);
+    EXPECT_EQ(image, 0);
+    ASSERT_EQ(other->get_Image(Variant::str(u"key"), &image), S_OK);
+    EXPECT_NE(image, 0);
+
+    ASSERT_EQ(other->put_SelectItem(theirs.lVal, VARIANT_TRUE), S_OK);
+    EXPECT_TRUE(sink->events.empty());
+    LONG count = -1;
+    ASSERT_EQ(other->get_RootCount(&count), S_OK);
+    EXPECT_EQ(count, 1);
+    EXPECT_EQ(roots(), 1);
+    BSTR text = nullptr;
+    ASSERT_EQ(control->get_ItemText(mine, &text), S_OK);
+    EXPECT_EQ(view(text), u"mine");
+    SysFreeString(text);
+}
+
+} // namespace
