@@ -310,7 +310,12 @@ HRESULT CXTreeView::get_ItemForeColor(LONG hItem, OLE_COLOR *pVal) noexcept
     if (!pVal)
         return E_POINTER;
     const XTreeItem *x = model().item(hItem);
+    // The grey a disabled control paints with is no colour of the item's: read it as enabled.
+    XTreeAppearance &look = model().appearance();
+    const bool enabled = look.enabled;
+    look.enabled = true;
     *pVal = x ? x->GetNode()->GetForeColor(model()) : 0;
+    look.enabled = enabled;
     return S_OK;
 }
 

@@ -4,7 +4,10 @@
 #include "tests/arbor/control_test_support.h"
 
 #include "platform/com/ole/olectl.h"
+#include "platform/ui/handles.h"
 #include "platform/ui/messagebox.h"
+
+#include <QPixmap>
 
 namespace {
 
@@ -190,6 +193,107 @@ TEST_F(ControlProperties, ObjectSafetyClearsWhatAMaskDisables)
     EXPECT_EQ(supported, 0u);
     EXPECT_EQ(enabled, 0u);
     EXPECT_EQ(safety->GetInterfaceSafetyOptions(IArbor::iid, nullptr, &enabled), E_POINTER);
+}
+
+} // namespace
+
+namespace {
+
+using namespace arbortest;
+namespace d = arbor::dispid;
+
+ComPtr<IPictureDisp> bitmapPicture(QColor colour)
+{
+    QPixmap pixmap(8, 8);
+    pixmap.fill(colour);
+    PICTDESC desc {};
+    desc.cbSizeofstruct = sizeof(PICTDESC);
+    desc.picType = PICTYPE_BITMAP;
+    desc.bmp.hbitmap = platform::ui::registerBitmap(pixmap);
+    ComPtr<IPictureDisp> picture;
+    EXPECT_EQ(OleCreatePictureIndirect(&desc, IPictureDisp::iid, TRUE, picture.voidOut()), S_OK);
+    return picture;
+}
+
+using ControlPictures = ControlFixture;
+
+TEST_F(ControlPictures, PicturePutStoresACopyPutByReferenceTheObjectNullClears)
+{
+    const ComPtr<IPictureDisp> picture = bitmapPicture(Qt::red);
+    ASSERT_TRUE(picture);
+    using Put = HRESULT (IArbor::*)(IPictureDisp *) noexcept;
+    using Get = HRESULT (IArbor::*)(IPictureDisp **) noexcept;
+    const struct {
+        const char *name;
+        Put put, putref;
+        Get get;
+    } members[] = {
+        { "Picture", &IArbor::put_Picture, &IArbor::putref_Picture, &IArbor::get_Picture },
+        { "MouseIcon", &IArbor::put_MouseIcon, &IArbor::putref_MouseIcon, &IArbor::get_MouseIcon },
+    };
+    for (const auto &m : members) {
+        ComPtr<IPictureDisp> got;
+        ASSERT_EQ((arbor.Get()->*m.put)(picture.Get()), S_OK) << m.name;
+        ASSERT_EQ((arbor.Get()->*m.get)(&got), S_OK);
+        ASSERT_TRUE(got) << m.name;
+        EXPECT_NE(got.Get(), picture.Get()) << m.name;
+        QPixmap pixels;
+        ASSERT_EQ(pictureToPixmap(got.Get(), &pixels), S_OK);
+        EXPECT_EQ(pixels.toImage().pixelColor(4, 4), QColor(Qt::red)) << m.name;
+
+        ASSERT_EQ((arbor.Get()->*m.putref)(picture.Get()), S_OK);
+        ASSERT_EQ((arbor.Get()->*m.get)(&got), S_OK);
+        EXPECT_EQ(got.Get(), picture.Get()) << m.name;
+
+        ASSERT_EQ((arbor.Get()->*m.putref)(nullptr), S_OK);
+        IPictureDisp *raw = reinterpret_cast<IPictureDisp *>(0xdeadbeef);
+        ASSERT_EQ((arbor.Get()->*m.get)(&raw), S_OK);
+        EXPECT_EQ(raw, nullptr) << m.name;
+    }
+    // Through Invoke a picture reads as an object.
+    ASSERT_EQ(arbor->putref_Picture(picture.Get()), S_OK);
+    Variant out;
+    ASSERT_EQ(call(d::Picture, DISPATCH_PROPERTYGET, {}, &out), S_OK);
+    EXPECT_EQ(out.vt, VT_DISPATCH);
+}
+
+TEST_F(ControlPictures, ItemColoursAndFontsBelongToTheirItem)
+{
+    const LONG a = add(u"a");
+    const LONG b = add(u"b");
+    ASSERT_EQ(
+        call(d::ItemForeColor, DISPATCH_PROPERTYPUT, { Variant::i4(a), Variant::i4(0xFF) }), S_OK);
+    ASSERT_EQ(arbor->put_ItemBackColor(a, 0x80000005), S_OK); // a system colour, translated
+    COLORREF window = 0;
+    ASSERT_EQ(OleTranslateColor(0x80000005, 0, &window), S_OK);
+    OLE_COLOR colour = 0xdeadbeef;
+    ASSERT_EQ(arbor->get_ItemBackColor(a, &colour), S_OK);
+    EXPECT_EQ(colour, window & 0xFFFFFF);
+    ASSERT_EQ(arbor->put_Enabled(VARIANT_FALSE), S_OK);
+    ASSERT_EQ(arbor->get_ItemForeColor(a, &colour), S_OK);
+    EXPECT_EQ(colour, 0xFFu) << "a disabled control keeps the item's colour";
+    ASSERT_EQ(arbor->get_ItemForeColor(b, &colour), S_OK);
+    EXPECT_EQ(colour, 0u) << "an item without its own colour reads the control's";
+    Variant typed;
+    ASSERT_EQ(call(d::ItemForeColor, DISPATCH_PROPERTYGET, { Variant::i4(a) }, &typed), S_OK);
+    EXPECT_EQ(typed.vt, VT_I4);
+
+    ComPtr<IFontDisp> font;
+    ASSERT_EQ(OleCreateFontIndirect(nullptr, IFontDisp::iid, font.voidOut()), S_OK);
+    ASSERT_EQ(arbor->putref_ItemFont(a, font.Get()), S_OK);
+    ComPtr<IFontDisp> got;
+    ASSERT_EQ(arbor->get_ItemFont(a, &got), S_OK);
+    EXPECT_EQ(got.Get(), font.Get());
+    ASSERT_EQ(arbor->put_ItemFont(b, font.Get()), S_OK);
+    ASSERT_EQ(arbor->get_ItemFont(b, &got), S_OK);
+    ASSERT_TRUE(got);
+    EXPECT_NE(got.Get(), font.Get());
+    // A removed item's handle gives no font.
+    Variant removed;
+    ASSERT_EQ(arbor->RemoveItem(a, &removed), S_OK);
+    IFontDisp *raw = reinterpret_cast<IFontDisp *>(0xdeadbeef);
+    ASSERT_EQ(arbor->get_ItemFont(a, &raw), S_OK);
+    EXPECT_EQ(raw, nullptr);
 }
 
 } // namespace
