@@ -66,6 +66,9 @@ CXTreeView::CXTreeView()
 
 CXTreeView::~CXTreeView()
 {
+    // Nothing may be raised any more: a handler's reference would revive a dying object. Adopted
+    // windows that lose focus while the window goes still send their notifications.
+    m_closing = true;
     if (m_frame) {
         // Items destroyed with the window raise nothing to a host that is letting go.
         view().setEvents(nullptr);
@@ -79,8 +82,8 @@ void CXTreeView::fireEvent(DISPID id, VARIANT *args, UINT count, bool guarded) n
 {
     // A sink may release the last reference to the control from inside its handler.
     ComPtr<IUnknown> keepAlive(identity());
-    if (m_frozen > 0)
-        return; // the container asked for no events for now
+    if (m_closing || m_frozen > 0)
+        return; // dying, or the container asked for no events for now
     if (guarded)
         ++m_insideEvent;
     (void)m_events->fire(id, args, count);

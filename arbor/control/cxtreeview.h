@@ -258,6 +258,7 @@ private:
     SIZEL m_extent { 3175, 2646 }; // 120 x 100 pixels at 96 dpi
     RECT m_rect { 0, 0, 120, 100 };
     int m_frozen = 0;
+    bool m_closing = false;
     int m_suspended = 0;
     int m_insideEvent = 0;
     LONG m_dropEffect = 2; // ARBORDROPEFFECT_MOVE: items can be moved until a host says otherwise

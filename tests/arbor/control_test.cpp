@@ -429,3 +429,85 @@ TEST_F(ControlItems, ImageMembersReachTheControlsOwnCollection)
 }
 
 } // namespace
+
+namespace {
+
+using namespace arbortest;
+namespace d = arbor::dispid;
+
+using ControlInvoke = ControlFixture;
+
+// Every getter that takes an item handle, asked through Invoke about a handle that names nothing:
+// success and the "nothing" value of its type.
+TEST_F(ControlInvoke, ItemGettersAnswerNothingForAnInvalidHandle)
+{
+    const LONG h = add(u"only");
+    const LONG bad = h + 12345;
+    const struct {
+        DISPID id;
+        std::vector<Variant> extra;
+        VARTYPE vt;
+        LONG want;
+    } cases[] = {
+        { d::ItemChild, {}, VT_I4, 0 },
+        { d::ItemNext, {}, VT_I4, 0 },
+        { d::ItemPrev, {}, VT_I4, 0 },
+        { d::ItemLeft, {}, VT_I4, 0 },
+        { d::ItemRight, {}, VT_I4, 0 },
+        { d::ItemParent, {}, VT_I4, 0 },
+        { d::ItemType, {}, VT_I4, 0 },
+        { d::ItemSortPosition, {}, VT_I4, 0 },
+        { d::ItemVAlignment, {}, VT_I4, 0 },
+        { d::ItemValue, {}, VT_I4, -1 },
+        { d::ItemForeColor, {}, VT_I4, 0 },
+        { d::ItemBackColor, {}, VT_I4, 0 },
+        { d::ExpandItem, {}, VT_BOOL, 0 },
+        { d::SelectItem, {}, VT_BOOL, 0 },
+        { d::ItemWordWrap, {}, VT_BOOL, 0 },
+        { d::ItemImage, { Variant::i4(0) }, VT_I4, 0 },
+    };
+    for (const auto &c : cases) {
+        std::vector<Variant> args;
+        args.push_back(Variant::i4(bad));
+        for (const Variant &v : c.extra) {
+            Variant copy;
+            ASSERT_EQ(VariantCopy(&copy, &v), S_OK);
+            args.push_back(std::move(copy));
+        }
+        Variant out;
+        ASSERT_EQ(call(c.id, DISPATCH_PROPERTYGET, std::move(args), &out), S_OK) << c.id;
+        EXPECT_EQ(out.vt, c.vt) << c.id;
+        Variant asLong;
+        ASSERT_EQ(VariantChangeType(&asLong, &out, 0, VT_I4), S_OK);
+        EXPECT_EQ(asLong.lVal, c.want) << c.id;
+    }
+    // Setters on the invalid handle change nothing anywhere.
+    const DISPID setters[] = { d::ItemText, d::ItemValue, d::ItemSortPosition, d::ItemWidth,
+        d::ItemVAlignment, d::ItemWordWrap, d::ExpandItem, d::SelectItem, d::ItemData };
+    sink->events.clear();
+    for (DISPID id : setters)
+        EXPECT_EQ(call(id, DISPATCH_PROPERTYPUT, { Variant::i4(bad), Variant::i4(1) }), S_OK) << id;
+    EXPECT_TRUE(sink->events.empty());
+    Variant text;
+    ASSERT_EQ(call(d::ItemText, DISPATCH_PROPERTYGET, { Variant::i4(h) }, &text), S_OK);
+    EXPECT_EQ(view(text.bstrVal), u"only");
+    LONG selected = -1;
+    ASSERT_EQ(arbor->get_SelectionCount(&selected), S_OK);
+    EXPECT_EQ(selected, 0);
+}
+
+TEST_F(ControlInvoke, ItemDataIsCopiedInAndOut)
+{
+    const LONG h = add(u"data");
+    Variant stored;
+    stored.vt = VT_BSTR;
+    stored.bstrVal = SysAllocString(u"tag W123");
+    ASSERT_EQ(call(d::ItemData, DISPATCH_PROPERTYPUT, { Variant::i4(h), byRef(stored) }), S_OK);
+    SysReAllocString(&stored.bstrVal, u"changed"); // the control kept its own copy
+    Variant out;
+    ASSERT_EQ(call(d::ItemData, DISPATCH_PROPERTYGET, { Variant::i4(h) }, &out), S_OK);
+    ASSERT_EQ(out.vt, VT_BSTR);
+    EXPECT_EQ(view(out.bstrVal), u"tag W123");
+}
+
+} // namespace
