@@ -115,6 +115,27 @@ TEST_F(Counters, RemoveAllItemsIsRefusedUnderItemEventsOnly)
     EXPECT_EQ(roots(), 0);
 }
 
+TEST_F(Counters, PropertyChangesMarkTheControlDirtyItemChangesDoNot)
+{
+    (void)add(u"item");
+    EXPECT_FALSE(control->isDirty());
+    const std::function<HRESULT()> changes[] = {
+        [&] { return control->ModifyStyle(Variant::i4(0), Variant::i4(32)); },
+        [&] { return control->ModifyDropEffect(Variant::i4(7), Variant::i4(0)); },
+        [&] { return control->put_BackColor(0xFF); },
+        [&] { return control->put_BorderStyle(1); },
+        [&] {
+            SIZEL size { 2000, 1000 };
+            return control->SetExtent(DVASPECT_CONTENT, &size);
+        },
+    };
+    for (const auto &change : changes) {
+        control->setDirty(false);
+        ASSERT_EQ(change(), S_OK);
+        EXPECT_TRUE(control->isDirty());
+    }
+}
+
 TEST_F(Counters, TwoControlsKeepTheirOwnItemsImagesAndEvents)
 {
     auto other = CXTreeView::make();
