@@ -80,10 +80,10 @@ CXTreeView::~CXTreeView()
 
 void CXTreeView::fireEvent(DISPID id, VARIANT *args, UINT count, bool guarded) noexcept
 {
-    // A sink may release the last reference to the control from inside its handler.
-    ComPtr<IUnknown> keepAlive(identity());
     if (m_closing || m_frozen > 0)
         return; // dying, or the container asked for no events for now
+    // A sink may release the last reference to the control from inside its handler.
+    ComPtr<IUnknown> keepAlive(identity());
     if (guarded)
         ++m_insideEvent;
     (void)m_events->fire(id, args, count);
