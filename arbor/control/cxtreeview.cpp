@@ -43,11 +43,16 @@ VARIANT_BOOL vbool(bool value) noexcept
 } // namespace
 
 CXTreeView::CXTreeView()
-    : m_frame(new XTreeFrame())
-    , m_bridge(std::make_unique<CXTreeViewEvents>(*this))
+    : m_bridge(std::make_unique<CXTreeViewEvents>(*this))
 {
     m_events = addPoint(DIID__IArborEvents);
-    XTreeView &v = view();
+    buildFrame();
+}
+
+void CXTreeView::buildFrame()
+{
+    m_frame = new XTreeFrame();
+    XTreeView &v = frame().view();
     v.setControl(this);
     v.setEvents(m_bridge.get());
     v.model().setImageLookup(&m_images);
@@ -64,6 +69,20 @@ CXTreeView::CXTreeView()
         });
 }
 
+XTreeFrame &CXTreeView::frame() noexcept
+{
+    if (!m_frame) {
+        // The container destroyed the window it had; it cannot hold us in place any more.
+        if (m_inPlaceSite) {
+            const ComPtr<IOleInPlaceSite> site = std::move(m_inPlaceSite);
+            m_inPlaceSite = nullptr;
+            (void)site->OnInPlaceDeactivate();
+        }
+        buildFrame();
+    }
+    return *m_frame;
+}
+
 CXTreeView::~CXTreeView()
 {
     // Nothing may be raised any more: a handler's reference would revive a dying object. Adopted
@@ -71,9 +90,10 @@ CXTreeView::~CXTreeView()
     m_closing = true;
     if (m_frame) {
         // Items destroyed with the window raise nothing to a host that is letting go.
-        view().setEvents(nullptr);
-        view().setControl(nullptr);
-        view().model().setImageLookup(nullptr);
+        XTreeView &v = frame().view();
+        v.setEvents(nullptr);
+        v.setControl(nullptr);
+        v.model().setImageLookup(nullptr);
         delete m_frame.data();
     }
 }
@@ -130,14 +150,14 @@ HRESULT CXTreeView::get_BorderStyle(LONG *pVal) noexcept
 {
     if (!pVal)
         return E_POINTER;
-    *pVal = m_frame->borderStyle();
+    *pVal = frame().borderStyle();
     return S_OK;
 }
 
 HRESULT CXTreeView::put_BorderStyle(LONG newVal) noexcept
 {
     // Painting indexes its tables with the style, so a value outside the enumeration is refused.
-    if (!m_frame->setBorderStyle(newVal))
+    if (!frame().setBorderStyle(newVal))
         return E_INVALIDARG;
     m_dirty = true;
     return S_OK;
@@ -341,7 +361,7 @@ HRESULT CXTreeView::About() noexcept
         platform::ui::messageBox(QStringLiteral("Corvel Arbor ActiveX Control\nVersion %1")
                                      .arg(QString::fromStdU16String(std::u16string(kVersion))),
             platform::ui::MsgButtons::OK, platform::ui::MsgIcon::Information,
-            QStringLiteral("About Arbor"), m_frame->window());
+            QStringLiteral("About Arbor"), frame().window());
     } catch (...) {
         return E_OUTOFMEMORY;
     }

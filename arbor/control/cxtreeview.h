@@ -42,9 +42,12 @@ public:
     CXTreeView();
     ~CXTreeView() override;
 
-    XTreeFrame &frame() const noexcept { return *m_frame; }
-    XTreeView &view() const noexcept { return m_frame->view(); }
-    XTreeModel &model() const noexcept { return m_frame->view().model(); }
+    // The control's window. A container that destroys its window without deactivating the control
+    // takes the window and its items with it; the control then starts over with an empty window
+    // rather than fail every later call.
+    XTreeFrame &frame() noexcept;
+    XTreeView &view() noexcept { return frame().view(); }
+    XTreeModel &model() noexcept { return view().model(); }
 
     // The suspension counter the other parts of the control raise around bulk work: while it is
     // non-zero ItemSelect, ValueChanged, ItemExpanding and ItemExpanded are not raised, and
@@ -236,6 +239,8 @@ private:
     // Hands a new item's handle to an optional pVal (VT_I4) and repaints with a layout.
     HRESULT added(LONG hItem, VARIANT *pVal) noexcept;
 
+    // Makes the window and connects it to this object.
+    void buildFrame();
     HRESULT activate(IOleClientSite *active, HWND parentHint, LPCRECT pos) noexcept;
     void readAmbients() noexcept;
 

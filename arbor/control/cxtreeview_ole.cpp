@@ -99,7 +99,7 @@ HRESULT CXTreeView::SetExtent(DWORD aspect, SIZEL *size) noexcept
     m_extent = *size;
     m_dirty = true;
     if (!m_inPlaceSite)
-        m_frame->resize(
+        frame().resize(
             himetricToPixels(size->cx, screenDpiX()), himetricToPixels(size->cy, screenDpiY()));
     return S_OK;
 }
@@ -133,7 +133,7 @@ HRESULT CXTreeView::DoVerb(
         const HRESULT hr = activate(active, parent, pos);
         if (FAILED(hr))
             return hr;
-        m_frame->show();
+        frame().show();
         if (verb == OLEIVERB_UIACTIVATE) {
             (void)m_inPlaceSite->OnUIActivate();
             view().setFocus();
@@ -141,7 +141,7 @@ HRESULT CXTreeView::DoVerb(
         return S_OK;
     }
     case OLEIVERB_HIDE:
-        m_frame->hide();
+        frame().hide();
         return S_OK;
     default:
         // The property page arrives with its own object.
@@ -169,11 +169,11 @@ HRESULT CXTreeView::activate(IOleClientSite *active, HWND parentHint, LPCRECT po
     HWND parent = 0;
     if (FAILED(inPlace->GetWindow(&parent)) || !parent)
         parent = parentHint;
-    ComPtr<IOleInPlaceFrame> frame;
+    ComPtr<IOleInPlaceFrame> uiFrame;
     ComPtr<IOleInPlaceUIWindow> doc;
     RECT posRect = m_rect, clipRect = m_rect;
     OLEINPLACEFRAMEINFO info { sizeof(OLEINPLACEFRAMEINFO), FALSE, 0, nullptr, 0 };
-    if (SUCCEEDED(inPlace->GetWindowContext(&frame, &doc, &posRect, &clipRect, &info)))
+    if (SUCCEEDED(inPlace->GetWindowContext(&uiFrame, &doc, &posRect, &clipRect, &info)))
         m_rect = posRect;
     if (pos)
         m_rect = *pos;
@@ -182,7 +182,7 @@ HRESULT CXTreeView::activate(IOleClientSite *active, HWND parentHint, LPCRECT po
         (void)InPlaceDeactivate();
         return E_FAIL;
     }
-    m_frame->setParent(container);
+    frame().setParent(container);
     (void)SetObjectRects(&m_rect, &m_rect);
     return S_OK;
 }
@@ -193,8 +193,8 @@ HRESULT CXTreeView::InPlaceDeactivate() noexcept
         return S_OK;
     // The window carries the items: it goes back to being a hidden window of its own rather than
     // dying with the container's.
-    m_frame->hide();
-    m_frame->setParent(nullptr);
+    frame().hide();
+    frame().setParent(nullptr);
     const ComPtr<IOleInPlaceSite> site = std::move(m_inPlaceSite);
     m_inPlaceSite = nullptr;
     (void)site->OnInPlaceDeactivate();
@@ -205,7 +205,7 @@ HRESULT CXTreeView::GetWindow(HWND *out) noexcept
 {
     if (!out)
         return E_POINTER;
-    *out = m_inPlaceSite ? platform::ui::windowHandle(m_frame.data()) : 0;
+    *out = m_inPlaceSite ? platform::ui::windowHandle(&frame()) : 0;
     return *out ? S_OK : E_FAIL;
 }
 
@@ -216,7 +216,7 @@ HRESULT CXTreeView::SetObjectRects(LPCRECT pos, LPCRECT) noexcept
     m_rect = *pos;
     const LONG cx = pos->right - pos->left;
     const LONG cy = pos->bottom - pos->top;
-    m_frame->setGeometry(pos->left, pos->top, cx, cy);
+    frame().setGeometry(pos->left, pos->top, cx, cy);
     m_extent = { pixelsToHimetric(cx, screenDpiX()), pixelsToHimetric(cy, screenDpiY()) };
     return S_OK;
 }
@@ -260,9 +260,9 @@ HRESULT CXTreeView::Draw(DWORD aspect, LONG, void *, DVTARGETDEVICE *, HDC, HDC 
     if (target.isEmpty())
         return E_INVALIDARG;
     try {
-        if (m_frame->size() != target.size() && !m_inPlaceSite)
-            m_frame->resize(target.size());
-        painter->drawPixmap(target, m_frame->grab());
+        if (frame().size() != target.size() && !m_inPlaceSite)
+            frame().resize(target.size());
+        painter->drawPixmap(target, frame().grab());
     } catch (...) {
         return E_OUTOFMEMORY;
     }

@@ -4,6 +4,8 @@
 #include "arbor/control/cxtreeview.h"
 #include "tests/arbor/control_test_support.h"
 
+#include <QWidget>
+
 namespace {
 
 using namespace arbortest;
@@ -134,6 +136,21 @@ TEST_F(Counters, PropertyChangesMarkTheControlDirtyItemChangesDoNot)
         ASSERT_EQ(change(), S_OK);
         EXPECT_TRUE(control->isDirty());
     }
+}
+
+TEST_F(Counters, AWindowDestroyedUnderTheControlLeavesAWorkingEmptyControl)
+{
+    (void)add(u"lost with the window");
+    {
+        QWidget container;
+        control->frame().setParent(&container);
+    } // the container deletes its children, the control's window among them
+    EXPECT_EQ(roots(), 0);
+    const LONG h = add(u"new");
+    EXPECT_NE(h, 0);
+    EXPECT_EQ(roots(), 1);
+    ASSERT_EQ(control->put_SelectItem(h, VARIANT_TRUE), S_OK);
+    EXPECT_EQ(sink->ids(), std::vector<DISPID>({ e::ItemSelect }));
 }
 
 TEST_F(Counters, TwoControlsKeepTheirOwnItemsImagesAndEvents)
