@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QFile>
 
 #include <sys/wait.h>
@@ -152,7 +153,7 @@ TEST(ArborServer, RegistersEveryKeyOfItsScripts)
     EXPECT_TRUE(unserved.readAll().contains("Controls Class"));
 }
 
-TEST(ArborServer, ClassesWithoutObjectsAnswerClassNotAvailable)
+TEST(ArborServer, ServesTheControlOnlyInAGuiProcess)
 {
     HRESULT status = S_OK;
     using GetClassObject = HRESULT (*)(REFCLSID, REFIID, void **);
@@ -163,27 +164,47 @@ TEST(ArborServer, ClassesWithoutObjectsAnswerClassNotAvailable)
         reinterpret_cast<CanUnloadNow>(serverEntryPoint(libraryPath(), "DllCanUnloadNow", &status));
     ASSERT_NE(getClassObject, nullptr);
     ASSERT_NE(canUnloadNow, nullptr);
-
-    const CLSID unknown = guid("{12345678-0000-0000-0000-000000000000}");
-    const CLSID *const all[] = { &CLSID_Arbor, &CLSID_General, &CLSID_ControlHolder, &CLSID_Control,
-        &CLSID_EventInfo, &CLSID_EventParamInfo, &CLSID_EventsParamInfo, &CLSID_Group,
-        &CLSID_Groups, &kUnservedControls, &unknown };
-    for (const CLSID *clsid : all) {
+    const auto answer = [&](REFCLSID clsid) {
         void *factory = reinterpret_cast<void *>(0xdeadbeef);
-        EXPECT_EQ(getClassObject(*clsid, IClassFactory::iid, &factory), CLASS_E_CLASSNOTAVAILABLE)
+        const HRESULT hr = getClassObject(clsid, IClassFactory::iid, &factory);
+        EXPECT_EQ(hr == S_OK, factory != nullptr) << guidToString(clsid);
+        if (factory)
+            static_cast<IClassFactory *>(factory)->Release();
+        return hr;
+    };
+
+    // The control is a window: a process without a GUI application gets no factory for it.
+    EXPECT_EQ(answer(CLSID_Arbor), CLASS_E_CLASSNOTAVAILABLE);
+
+    static int argc = 1;
+    static char name[] = "arbor_server_test";
+    static char *argv[] = { name, nullptr };
+    QApplication app(argc, argv);
+    const CLSID unknown = guid("{12345678-0000-0000-0000-000000000000}");
+    for (const CLSID *clsid : kServed)
+        EXPECT_EQ(answer(*clsid), *clsid == CLSID_Arbor ? S_OK : CLASS_E_CLASSNOTAVAILABLE)
             << guidToString(*clsid);
-        EXPECT_EQ(factory, nullptr);
-    }
+    EXPECT_EQ(answer(kUnservedControls), CLASS_E_CLASSNOTAVAILABLE);
+    EXPECT_EQ(answer(unknown), CLASS_E_CLASSNOTAVAILABLE);
     EXPECT_EQ(getClassObject(CLSID_Arbor, IClassFactory::iid, nullptr), E_POINTER);
     EXPECT_EQ(canUnloadNow(), S_OK);
 
-    // Through the registry as a host would.
+    // Through the registry as a host would: by ProgID, then released, the module may go.
     ASSERT_EQ(regsvr(""), 0);
-    ComPtr<IUnknown> object;
+    CLSID byProgId {};
+    ASSERT_EQ(CLSIDFromProgID(u"Corvel.Arbor", &byProgId), S_OK);
+    ComPtr<IDispatch> control;
+    ASSERT_EQ(CoCreateInstance(
+                  byProgId, nullptr, CLSCTX_INPROC_SERVER, IDispatch::iid, control.voidOut()),
+        S_OK);
+    EXPECT_EQ(canUnloadNow(), S_FALSE);
+    ComPtr<IUnknown> other;
     EXPECT_EQ(CoCreateInstance(
-                  CLSID_Arbor, nullptr, CLSCTX_INPROC_SERVER, IUnknown::iid, object.voidOut()),
+                  CLSID_Group, nullptr, CLSCTX_INPROC_SERVER, IUnknown::iid, other.voidOut()),
         CLASS_E_CLASSNOTAVAILABLE);
-    EXPECT_FALSE(object);
+    EXPECT_FALSE(other);
+    control = nullptr;
+    EXPECT_EQ(canUnloadNow(), S_OK);
 }
 
 TEST(ArborServer, TypeLibraryDescribesTheControlAndStaysAfterRemoval)
