@@ -111,41 +111,6 @@ void CXTreeView::fireEvent(DISPID id, VARIANT *args, UINT count, bool guarded) n
         --m_insideEvent;
 }
 
-HRESULT CXTreeView::Invoke(DISPID id, REFIID riid, LCID lcid, WORD flags, DISPPARAMS *params,
-    VARIANT *result, EXCEPINFO *excep, UINT *argErr) noexcept
-{
-    using Base = DualImpl<IArbor, typelib::kArborDesc>;
-    namespace d = dispid;
-    const bool colour = id == d::BackColor || id == d::ForeColor || id == d::ItemForeColor ||
-        id == d::ItemBackColor;
-    if (!colour)
-        return Base::Invoke(id, riid, lcid, flags, params, result, excep, argErr);
-
-    DISPPARAMS own {};
-    std::vector<VARIANT> args;
-    if ((flags & DISPATCH_PROPERTYPUT) && params && params->cArgs > 0 && params->rgvarg) {
-        // The value of a put is the first entry (it carries the DISPID_PROPERTYPUT name).
-        Variant value = control::deref(params->rgvarg[0]);
-        Variant asLong;
-        if (value.vt != VT_UI4 && SUCCEEDED(VariantChangeType(&asLong, &value, 0, VT_I4))) {
-            try {
-                args.assign(params->rgvarg, params->rgvarg + params->cArgs);
-            } catch (...) {
-                return E_OUTOFMEMORY;
-            }
-            args[0].vt = VT_UI4;
-            args[0].ulVal = static_cast<ULONG>(asLong.lVal);
-            own = *params;
-            own.rgvarg = args.data();
-            params = &own;
-        }
-    }
-    const HRESULT hr = Base::Invoke(id, riid, lcid, flags, params, result, excep, argErr);
-    if (SUCCEEDED(hr) && result && result->vt == VT_UI4)
-        result->vt = VT_I4;
-    return hr;
-}
-
 HRESULT CXTreeView::get_BorderStyle(LONG *pVal) noexcept
 {
     if (!pVal)

@@ -65,12 +65,6 @@ public:
     // last. The inside-event counter is held while `guarded`.
     void fireEvent(DISPID id, VARIANT *args, UINT count, bool guarded = false) noexcept;
 
-    // Colours travel as VT_I4 through Invoke, as hosts pass them and as a saved property set
-    // holds them: a colour read comes back as VT_I4 and a negative VT_I4 (a system colour) is
-    // taken as its unsigned bits instead of overflowing. Everything else goes to the description.
-    HRESULT Invoke(DISPID id, REFIID riid, LCID lcid, WORD flags, DISPPARAMS *params,
-        VARIANT *result, EXCEPINFO *excep, UINT *argErr) noexcept override;
-
     // IArbor
     HRESULT get_BorderStyle(LONG *pVal) noexcept override;
     HRESULT put_BorderStyle(LONG newVal) noexcept override;
@@ -194,7 +188,7 @@ public:
     HRESULT Update() noexcept override { return S_OK; }
     HRESULT IsUpToDate() noexcept override { return S_OK; }
     HRESULT GetUserClassID(CLSID *out) noexcept override;
-    HRESULT GetUserType(DWORD, LPOLESTR *out) noexcept override;
+    HRESULT GetUserType(DWORD form, LPOLESTR *out) noexcept override;
     HRESULT SetExtent(DWORD aspect, SIZEL *size) noexcept override;
     HRESULT GetExtent(DWORD aspect, SIZEL *size) noexcept override;
     HRESULT Advise(IAdviseSink *, DWORD *) noexcept override { return OLE_E_ADVISENOTSUPPORTED; }
@@ -212,7 +206,7 @@ public:
     HRESULT ReactivateAndUndo() noexcept override { return E_NOTIMPL; }
 
     // IOleControl: ambient UserMode switches design mode; frozen events are dropped.
-    HRESULT GetControlInfo(CONTROLINFO *) noexcept override { return E_NOTIMPL; }
+    HRESULT GetControlInfo(CONTROLINFO *info) noexcept override;
     HRESULT OnMnemonic(MSG *) noexcept override { return E_NOTIMPL; }
     HRESULT OnAmbientPropertyChange(DISPID id) noexcept override;
     HRESULT FreezeEvents(BOOL freeze) noexcept override;

@@ -4,9 +4,14 @@
 // its items across a deactivation.
 #include "arbor/control/cxtreeview.h"
 
+#include "platform/com/bstr.h"
 #include "platform/com/dispatch.h"
+#include "platform/com/guid.h"
+#include "platform/registry/registry.h"
 
 #include <QPainter>
+
+#include <algorithm>
 
 namespace arbor {
 
@@ -15,6 +20,10 @@ using namespace platform::com;
 namespace {
 
 constexpr HRESULT DV_E_DVASPECT = hr(0x8004006B);
+// Forms of IOleObject::GetUserType.
+constexpr DWORD kUserTypeFull = 1;
+constexpr DWORD kUserTypeShort = 2;
+constexpr DWORD kUserTypeAppName = 3;
 
 template <class T> HRESULT noObject(T **out) noexcept
 {
@@ -77,6 +86,17 @@ HRESULT CXTreeView::GetAdvise(DWORD *, DWORD *, IAdviseSink **out) noexcept
     return noObject(out);
 }
 
+HRESULT CXTreeView::GetControlInfo(CONTROLINFO *info) noexcept
+{
+    if (!info)
+        return E_POINTER;
+    // The control has no mnemonics: keys reach it only while it has the focus.
+    info->hAccel = nullptr;
+    info->cAccel = 0;
+    info->dwFlags = 0;
+    return S_OK;
+}
+
 HRESULT CXTreeView::GetUserClassID(CLSID *out) noexcept
 {
     if (!out)
@@ -85,9 +105,42 @@ HRESULT CXTreeView::GetUserClassID(CLSID *out) noexcept
     return S_OK;
 }
 
-HRESULT CXTreeView::GetUserType(DWORD, LPOLESTR *out) noexcept
+HRESULT CXTreeView::GetUserType(DWORD form, LPOLESTR *out) noexcept
 {
-    return noObject(out);
+    if (!out)
+        return E_POINTER;
+    *out = nullptr;
+    // The full name and the application name are the class's registered name; the short one is
+    // its version-independent ProgID, the word a host's menus use.
+    const char *subkey = nullptr;
+    switch (form) {
+    case kUserTypeFull:
+    case kUserTypeAppName:
+        subkey = "";
+        break;
+    case kUserTypeShort:
+        subkey = "\\VersionIndependentProgID";
+        break;
+    default:
+        return E_INVALIDARG;
+    }
+    try {
+        std::string text;
+        const std::string path = "CLSID\\" + guidToString(CLSID_Arbor) + subkey;
+        if (platform::registry::readString(HKEY_CLASSES_ROOT, path, "", text) != ERROR_SUCCESS ||
+            text.empty())
+            return REGDB_E_CLASSNOTREG;
+        const std::u16string name = utf8ToUtf16(text);
+        auto *copy = static_cast<LPOLESTR>(CoTaskMemAlloc((name.size() + 1) * sizeof(OLECHAR)));
+        if (!copy)
+            return E_OUTOFMEMORY;
+        std::copy(name.begin(), name.end(), copy);
+        copy[name.size()] = 0;
+        *out = copy;
+        return S_OK;
+    } catch (...) {
+        return E_OUTOFMEMORY;
+    }
 }
 
 HRESULT CXTreeView::SetExtent(DWORD aspect, SIZEL *size) noexcept

@@ -128,4 +128,42 @@ TEST(ControlInContainer, ActivatedInPlaceClickedHeardDeactivatedAndReleased)
     EXPECT_EQ(canUnload(), S_OK);
 }
 
+class ControlAnswers : public ControlFixture { };
+
+TEST_F(ControlAnswers, UserTypeFromTheRegisteredClassAndNoMnemonics)
+{
+    ComPtr<IOleObject> object;
+    ASSERT_EQ(arbor.As(object), S_OK);
+    const struct {
+        DWORD form;
+        HRESULT hr;
+        const char16_t *name;
+    } forms[] = {
+        { 1, S_OK, u"Corvel Arbor ActiveX Control" }, // full
+        { 2, S_OK, u"Corvel.Arbor" }, // short
+        { 3, S_OK, u"Corvel Arbor ActiveX Control" }, // application
+        { 0, E_INVALIDARG, nullptr },
+        { 4, E_INVALIDARG, nullptr },
+    };
+    for (const auto &f : forms) {
+        LPOLESTR name = reinterpret_cast<LPOLESTR>(0x1);
+        EXPECT_EQ(object->GetUserType(f.form, &name), f.hr) << f.form;
+        EXPECT_EQ(name ? std::u16string(name) : std::u16string(u"<null>"),
+            f.name ? std::u16string(f.name) : std::u16string(u"<null>"))
+            << f.form;
+        if (SUCCEEDED(f.hr))
+            CoTaskMemFree(name);
+    }
+    EXPECT_EQ(object->GetUserType(1, nullptr), E_POINTER);
+
+    ComPtr<IOleControl> control;
+    ASSERT_EQ(arbor.As(control), S_OK);
+    CONTROLINFO info { sizeof(CONTROLINFO), reinterpret_cast<HACCEL>(0x1), 7, 7 };
+    ASSERT_EQ(control->GetControlInfo(&info), S_OK);
+    EXPECT_EQ(info.hAccel, nullptr);
+    EXPECT_EQ(info.cAccel, 0);
+    EXPECT_EQ(info.dwFlags, 0u);
+    EXPECT_EQ(control->GetControlInfo(nullptr), E_POINTER);
+}
+
 } // namespace

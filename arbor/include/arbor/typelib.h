@@ -45,10 +45,12 @@ inline constexpr MemberDesc kArborMembers[] = {
     method<&IArbor::AutoSort>(
         d::AutoSort, "AutoSort", arg("hItem"), arg("nAscending"), arg("bAuto")),
     method<&IArbor::EnsureVisible>(d::EnsureVisible, "EnsureVisible", arg("hItem")),
+    // Colours travel as VT_I4, as hosts pass them and as a saved property set holds them: a read
+    // comes back as VT_I4 and a system colour arrives as a negative Long, its top bit set.
     propGet<&IArbor::get_ItemForeColor>(
-        d::ItemForeColor, "ItemForeColor", arg("hItem"), retval("pVal")),
+        d::ItemForeColor, "ItemForeColor", arg("hItem"), retval("pVal", VT_I4)),
     propPut<&IArbor::put_ItemForeColor>(
-        d::ItemForeColor, "ItemForeColor", arg("hItem"), arg("newVal")),
+        d::ItemForeColor, "ItemForeColor", arg("hItem"), arg("newVal", VT_I4)),
     propGet<&IArbor::get_ExpandItem>(
         d::ExpandItem, "ExpandItem", arg("hItem"), retval("pVal", VT_BOOL)),
     propPut<&IArbor::put_ExpandItem>(
@@ -70,8 +72,8 @@ inline constexpr MemberDesc kArborMembers[] = {
     propGet<&IArbor::get_RootCount>(d::RootCount, "RootCount"),
     propGet<&IArbor::get_Root>(d::Root, "Root", arg("nIndex"), retval("pVal")),
     propGet<&IArbor::get_hWnd>(d::hWnd, "hWnd"),
-    propGet<&IArbor::get_BackColor>(d::BackColor, "BackColor"),
-    propPut<&IArbor::put_BackColor>(d::BackColor, "BackColor"),
+    propGet<&IArbor::get_BackColor>(d::BackColor, "BackColor", retval("pVal", VT_I4)),
+    propPut<&IArbor::put_BackColor>(d::BackColor, "BackColor", arg("newVal", VT_I4)),
     propGet<&IArbor::get_ItemChild>(d::ItemChild, "ItemChild", arg("hItem"), retval("pVal")),
     propGet<&IArbor::get_ItemNext>(d::ItemNext, "ItemNext", arg("hItem"), retval("pVal")),
     propGet<&IArbor::get_ItemPrev>(d::ItemPrev, "ItemPrev", arg("hItem"), retval("pVal")),
@@ -100,11 +102,11 @@ inline constexpr MemberDesc kArborMembers[] = {
     propGet<&IArbor::get_PicturePosition>(d::PicturePosition, "PicturePosition"),
     propPut<&IArbor::put_PicturePosition>(d::PicturePosition, "PicturePosition"),
     propGet<&IArbor::get_ItemBackColor>(
-        d::ItemBackColor, "ItemBackColor", arg("hItem"), retval("pVal")),
+        d::ItemBackColor, "ItemBackColor", arg("hItem"), retval("pVal", VT_I4)),
     propPut<&IArbor::put_ItemBackColor>(
-        d::ItemBackColor, "ItemBackColor", arg("hItem"), arg("newVal")),
-    propGet<&IArbor::get_ForeColor>(d::ForeColor, "ForeColor"),
-    propPut<&IArbor::put_ForeColor>(d::ForeColor, "ForeColor"),
+        d::ItemBackColor, "ItemBackColor", arg("hItem"), arg("newVal", VT_I4)),
+    propGet<&IArbor::get_ForeColor>(d::ForeColor, "ForeColor", retval("pVal", VT_I4)),
+    propPut<&IArbor::put_ForeColor>(d::ForeColor, "ForeColor", arg("newVal", VT_I4)),
     propGet<&IArbor::get_MousePointer>(d::MousePointer, "MousePointer"),
     propPut<&IArbor::put_MousePointer>(d::MousePointer, "MousePointer"),
     method<&IArbor::AddDropTarget>(d::AddDropTarget, "AddDropTarget", arg("hWnd")),
