@@ -24,6 +24,18 @@ namespace {
 constexpr DWORD kStyleMask = 63;
 constexpr LONG kDropEffectMask = 7;
 
+// Events being raised on this thread by any control. A control that dies while one is raised may be
+// dying inside its own window's event handler (the click that raised it), so its window must
+// outlive that handler.
+thread_local int t_raising = 0;
+
+struct Raising {
+    Raising() noexcept { ++t_raising; }
+    ~Raising() { --t_raising; }
+    Raising(const Raising &) = delete;
+    Raising &operator=(const Raising &) = delete;
+};
+
 bool isMousePointer(LONG value) noexcept
 {
     return (value >= 0 && value <= 11) || value == 99;
@@ -94,7 +106,17 @@ CXTreeView::~CXTreeView()
         v.setEvents(nullptr);
         v.setControl(nullptr);
         v.model().setImageLookup(nullptr);
-        delete m_frame.data();
+        XTreeFrame *window = m_frame.data();
+        if (t_raising > 0) {
+            // The window's code is still on the stack below us: it goes once control is back in
+            // the event loop, and the module stays loaded until then.
+            window->hide();
+            moduleLock();
+            QObject::connect(window, &QObject::destroyed, [] { moduleUnlock(); });
+            window->deleteLater();
+        } else {
+            delete window;
+        }
     }
 }
 
@@ -102,7 +124,9 @@ void CXTreeView::fireEvent(DISPID id, VARIANT *args, UINT count, bool guarded) n
 {
     if (m_closing || m_frozen > 0)
         return; // dying, or the container asked for no events for now
-    // A sink may release the last reference to the control from inside its handler.
+    // A sink may release the last reference to the control from inside its handler; the control
+    // then dies when keepAlive goes, while the event still counts as being raised.
+    const Raising raising;
     ComPtr<IUnknown> keepAlive(identity());
     if (guarded)
         ++m_insideEvent;

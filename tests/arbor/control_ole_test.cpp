@@ -7,7 +7,9 @@
 #include "platform/com/ole/olectl.h"
 #include "platform/ui/wincalls.h"
 
+#include <QCoreApplication>
 #include <QPainter>
+#include <QPointer>
 #include <QTest>
 #include <QWidget>
 
@@ -164,6 +166,67 @@ TEST_F(ControlAnswers, UserTypeFromTheRegisteredClassAndNoMnemonics)
     EXPECT_EQ(info.cAccel, 0);
     EXPECT_EQ(info.dwFlags, 0u);
     EXPECT_EQ(control->GetControlInfo(nullptr), E_POINTER);
+}
+
+// A host may let go of the control from inside any handler of a mouse click: the control and its
+// window go away without the rest of the click touching either.
+TEST(ControlReleasedInHandler, LastReferenceDroppedInsideAnEvent)
+{
+    ASSERT_EQ(CallServerRegistration(libraryPath(), false), S_OK);
+    HRESULT status = S_OK;
+    const auto canUnload = reinterpret_cast<HRESULT (*)()>(
+        serverEntryPoint(libraryPath(), "DllCanUnloadNow", &status));
+    ASSERT_NE(canUnload, nullptr);
+    for (DISPID releaseIn : { e::MouseDown, e::ItemSelect, e::MouseUp, e::Click }) {
+        ComPtr<IArbor> arbor;
+        ASSERT_EQ(CoCreateInstance(
+                      CLSID_Arbor, nullptr, CLSCTX_INPROC_SERVER, IArbor::iid, arbor.voidOut()),
+            S_OK);
+        ComPtr<IConnectionPointContainer> container;
+        ASSERT_EQ(arbor.As(container), S_OK);
+        ComPtr<IConnectionPoint> point;
+        ASSERT_EQ(container->FindConnectionPoint(DIID__IArborEvents, &point), S_OK);
+        container = nullptr;
+        auto sink = EventSink::make();
+        DWORD cookie = 0;
+        ASSERT_EQ(point->Advise(sink.Get(), &cookie), S_OK);
+
+        Variant h;
+        ASSERT_EQ(arbor->AddItem(BStr(u"let go").get(), Variant::missing(), Variant::missing(), &h),
+            S_OK);
+        LONG itemWindow = 0;
+        ASSERT_EQ(arbor->get_hWnd(&itemWindow), S_OK);
+        QPointer<QWidget> view = widgetFromHandle(static_cast<HWND>(itemWindow));
+        ASSERT_TRUE(view);
+        view->window()->resize(200, 100);
+        view->window()->show();
+        QPoint at;
+        for (int y = 0; y < 40 && at.isNull(); ++y) {
+            LONG hit = 0;
+            ASSERT_EQ(arbor->get_HitTest(30, y, &hit), S_OK);
+            if (hit == h.lVal)
+                at = QPoint(30, y);
+        }
+        ASSERT_FALSE(at.isNull());
+
+        sink->onEvent = [&](const SeenEvent &seen) {
+            if (seen.id == releaseIn) {
+                point = nullptr;
+                arbor = nullptr;
+            }
+        };
+        QTest::mousePress(view, Qt::LeftButton, {}, at);
+        if (view)
+            QTest::mouseRelease(view, Qt::LeftButton, {}, at);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+
+        EXPECT_FALSE(arbor);
+        EXPECT_FALSE(view) << releaseIn;
+        const std::vector<DISPID> seen = withoutMoves(sink->ids());
+        ASSERT_FALSE(seen.empty());
+        EXPECT_EQ(seen.back(), releaseIn) << "an event after the control was gone";
+        EXPECT_EQ(canUnload(), S_OK) << releaseIn;
+    }
 }
 
 } // namespace
