@@ -228,6 +228,7 @@ TEST_F(ControlItems, ItemValueReadsMinusOneOnTextAndAStringRenames)
     ASSERT_EQ(call(d::ItemText, kGet, { Variant::i4(check.lVal) }, &name), S_OK);
     EXPECT_EQ(view(name.bstrVal), u"renamed");
     ASSERT_EQ(call(d::ItemValue, kPut, { Variant::i4(text), Variant::str(u"also") }), S_OK);
+    name.clear(); // Invoke writes the result without freeing what was there
     ASSERT_EQ(call(d::ItemText, kGet, { Variant::i4(text) }, &name), S_OK);
     EXPECT_EQ(view(name.bstrVal), u"also");
 
