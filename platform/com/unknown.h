@@ -146,22 +146,24 @@ private:
 
 // The object and lock count of the module that contains the calling code. Each component library,
 // program and the platform library have their own copy (hidden visibility), so DllCanUnloadNow of
-// one library is not held up by objects of another.
+// one library is not held up by objects of another. The functions that touch it are hidden too: an
+// exported, uninlined copy could be bound at load time to another module's, which then counted
+// this module's objects.
 __attribute__((visibility("hidden"))) inline std::atomic<LONG> &moduleLockCount() noexcept
 {
     static std::atomic<LONG> count { 0 };
     return count;
 }
-inline void moduleLock() noexcept
+__attribute__((visibility("hidden"))) inline void moduleLock() noexcept
 {
     moduleLockCount().fetch_add(1, std::memory_order_relaxed);
 }
-inline void moduleUnlock() noexcept
+__attribute__((visibility("hidden"))) inline void moduleUnlock() noexcept
 {
     moduleLockCount().fetch_sub(1, std::memory_order_acq_rel);
 }
 // The body of DllCanUnloadNow: S_OK when no object and no server lock of this module is alive.
-inline HRESULT moduleCanUnloadNow() noexcept
+__attribute__((visibility("hidden"))) inline HRESULT moduleCanUnloadNow() noexcept
 {
     return moduleLockCount().load(std::memory_order_acquire) == 0 ? S_OK : S_FALSE;
 }
