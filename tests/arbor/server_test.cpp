@@ -9,6 +9,7 @@
 
 #include <QApplication>
 #include <QFile>
+#include <QImage>
 
 #include <sys/wait.h>
 
@@ -205,6 +206,11 @@ TEST(ArborServer, ServesTheControlOnlyInAGuiProcess)
     EXPECT_FALSE(other);
     control = nullptr;
     EXPECT_EQ(canUnloadNow(), S_OK);
+
+    // The toolbox picture the registration names ("%MODULE%, 246") travels inside the module.
+    const QImage toolbox(QStringLiteral(":/arbor/BITMAP/246"));
+    EXPECT_EQ(toolbox.size(), QSize(22, 22));
+    EXPECT_EQ(toolbox.colorCount(), 16);
 }
 
 TEST(ArborServer, TypeLibraryDescribesTheControlAndStaysAfterRemoval)
