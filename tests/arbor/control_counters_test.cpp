@@ -111,8 +111,9 @@ TEST_F(Counters, RemoveAllItemsIsRefusedUnderItemEventsOnly)
         c.raise();
         EXPECT_EQ(got, c.want) << c.name;
         EXPECT_FALSE(control->insideEvent()) << c.name;
-        if (c.want != S_OK)
+        if (c.want != S_OK) {
             EXPECT_EQ(roots(), 2) << c.name;
+        }
     }
     EXPECT_EQ(roots(), 0);
 }
