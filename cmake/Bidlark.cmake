@@ -65,12 +65,12 @@ function(bidlark_add_benchmark name)
   set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${PROJECT_BINARY_DIR}/bench)
 endfunction()
 
-# bidlark_add_fuzzer(NAME SOURCES ... [DEPS ...] CORPUS dir)
+# bidlark_add_fuzzer(NAME SOURCES ... [DEPS ...] CORPUS dir-or-file ...)
 # With BIDLARK_FUZZ the target is a libFuzzer program. In every other build it is linked with a small
 # replay driver and registered as a test that runs each file of the seed corpus once, so that a
 # regression on a known input shows up in the normal test run.
 function(bidlark_add_fuzzer name)
-  cmake_parse_arguments(ARG "" "CORPUS" "SOURCES;DEPS" ${ARGN})
+  cmake_parse_arguments(ARG "" "" "SOURCES;DEPS;CORPUS" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
   target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR})
   target_link_libraries(${name} PRIVATE ${ARG_DEPS})
