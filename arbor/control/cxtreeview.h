@@ -10,6 +10,7 @@
 // declared default, one that does not convert counts as 0 or false.
 #pragma once
 
+#include "arbor/images/imagefile.h"
 #include "arbor/images/ximages.h"
 #include "arbor/typelib.h"
 #include "arbor/view/xtreeframe.h"
@@ -237,6 +238,7 @@ private:
     void buildFrame();
     HRESULT activate(IOleClientSite *active, HWND parentHint, LPCRECT pos) noexcept;
     void readAmbients() noexcept;
+    void loadDesignLogo() noexcept;
 
     // The font object behind the control font, made on first read when no host gave one.
     HRESULT controlFont(IFontDisp **out) noexcept;
@@ -249,6 +251,7 @@ private:
     ComPtr<IFontDisp> m_font;
     ComPtr<IPictureDisp> m_picture;
     ComPtr<IPictureDisp> m_mouseIcon;
+    CImageFile m_logo; // shown at design time while no picture is set
     // The font objects items were given, so a read gives back what was put; dropped when the
     // handle no longer names an item.
     std::unordered_map<LONG, ComPtr<IFontDisp>> m_itemFonts;

@@ -10,6 +10,7 @@
 #include "platform/registry/registry.h"
 
 #include <QPainter>
+#include <QPixmap>
 
 #include <algorithm>
 
@@ -297,8 +298,22 @@ void CXTreeView::readAmbients() noexcept
     Variant result;
     if (SUCCEEDED(invokeByDispid(
             ambient.Get(), DISPID_AMBIENT_USERMODE, DISPATCH_PROPERTYGET, nullptr, 0, &result)) &&
-        result.vt == VT_BOOL)
-        view().setDesignMode(result.boolVal == VARIANT_FALSE);
+        result.vt == VT_BOOL) {
+        const bool design = result.boolVal == VARIANT_FALSE;
+        if (design)
+            loadDesignLogo();
+        view().setDesignMode(design);
+    }
+}
+
+void CXTreeView::loadDesignLogo() noexcept
+{
+    // Read from the module's resources the first time a container shows the control in design.
+    if (m_logo.GetPicture() || !m_logo.LoadResource("arbor", "241", "LOGO"))
+        return;
+    QPixmap pixmap;
+    if (SUCCEEDED(pictureToPixmap(m_logo.GetPicture(), &pixmap)))
+        view().setDesignLogo(pixmap.toImage());
 }
 
 HRESULT CXTreeView::Draw(DWORD aspect, LONG, void *, DVTARGETDEVICE *, HDC, HDC painter,

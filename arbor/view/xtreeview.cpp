@@ -24,25 +24,6 @@ namespace arbor {
 
 namespace {
 
-// The picture shown at design time when no background picture is set.
-const QImage &logoImage()
-{
-    static const QImage logo = [] {
-        QImage img(32, 32, QImage::Format_ARGB32);
-        img.fill(Qt::transparent);
-        QPainter p(&img);
-        p.setPen(QColor(0x80, 0x80, 0x80));
-        p.drawLine(8, 6, 8, 26);
-        p.drawLine(8, 14, 20, 14);
-        p.drawLine(8, 26, 20, 26);
-        p.fillRect(4, 2, 9, 9, QColor(0, 0, 128));
-        p.fillRect(18, 11, 9, 7, QColor(0, 128, 0));
-        p.fillRect(18, 23, 9, 7, QColor(128, 0, 0));
-        return img;
-    }();
-    return logo;
-}
-
 class HitVisitor : public XTreeVisitor {
 public:
     HitVisitor(const XTreeModel &model, QPoint point)
@@ -311,6 +292,13 @@ void XTreeView::setPicture(const QImage &picture)
     update();
 }
 
+void XTreeView::setDesignLogo(const QImage &logo)
+{
+    m_designLogo = logo;
+    if (designMode())
+        update();
+}
+
 void XTreeView::setPicturePosition(LONG position)
 {
     m_picturePosition = position;
@@ -548,9 +536,8 @@ void XTreeView::paintInto(QPainter &p, QSize client)
     p.setRenderHint(QPainter::Antialiasing, false);
     p.setFont(look.font);
     p.fillRect(QRect(QPoint(0, 0), client), toQColor(look.backColor));
-    const QImage &picture = !m_picture.isNull() ? m_picture
-        : look.designMode                       ? logoImage()
-                                                : m_picture;
+    // At design time the logo stands in for a missing background picture.
+    const QImage &picture = m_picture.isNull() && look.designMode ? m_designLogo : m_picture;
     if (!picture.isNull())
         p.drawImage(picturePlace(m_picturePosition, client, picture.size()), picture);
 

@@ -52,6 +52,8 @@ public:
 
     // Background picture at its natural size; a null image removes it.
     void setPicture(const QImage &picture);
+    // What the background shows at design time while no picture is set.
+    void setDesignLogo(const QImage &logo);
     void setPicturePosition(LONG position);
     LONG picturePosition() const noexcept { return m_picturePosition; }
     void setDesignMode(bool design);
@@ -163,6 +165,7 @@ private:
     int m_paintDepth = 0;
     bool m_syncingBars = false;
     QImage m_picture;
+    QImage m_designLogo;
     LONG m_picturePosition = 17;
     const XTreeItem *m_dropTarget = nullptr;
     XTreeViewEvents *m_events = nullptr;

@@ -130,6 +130,46 @@ TEST(ControlInContainer, ActivatedInPlaceClickedHeardDeactivatedAndReleased)
     EXPECT_EQ(canUnload(), S_OK);
 }
 
+// At design time the control shows its logo from the library's resources where a background
+// picture would go, and only while none is set; at run time never.
+TEST(ControlInContainer, DesignTimeShowsTheLogoUntilAPictureIsSet)
+{
+    ASSERT_EQ(CallServerRegistration(libraryPath(), false), S_OK);
+    QWidget window;
+    window.resize(300, 200);
+    auto *host = new ControlHost(&window);
+    host->setGeometry(0, 0, 240, 160);
+    window.show();
+    ASSERT_EQ(host->createControl(u"Corvel.Arbor"), S_OK);
+    ComPtr<IArbor> arbor;
+    ASSERT_EQ(host->control().As(arbor), S_OK);
+    LONG itemWindow = 0;
+    ASSERT_EQ(arbor->get_hWnd(&itemWindow), S_OK);
+    QWidget *view = widgetFromHandle(static_cast<HWND>(itemWindow));
+    ASSERT_NE(view, nullptr);
+    // The logo's top box is navy; nothing else the control draws on white is.
+    const auto navyPixels = [&] {
+        const QImage shot = view->grab().toImage();
+        int count = 0;
+        for (int y = 0; y < shot.height(); ++y)
+            for (int x = 0; x < shot.width(); ++x)
+                count += shot.pixelColor(x, y) == QColor(0, 0, 128);
+        return count;
+    };
+    EXPECT_EQ(navyPixels(), 0);
+    host->setUserMode(false);
+    EXPECT_GT(navyPixels(), 50);
+
+    ASSERT_EQ(arbor->putref_Picture(bitmapPicture(Qt::red).Get()), S_OK);
+    EXPECT_EQ(navyPixels(), 0);
+    ASSERT_EQ(arbor->putref_Picture(nullptr), S_OK);
+    EXPECT_GT(navyPixels(), 50);
+    host->setUserMode(true);
+    EXPECT_EQ(navyPixels(), 0);
+    arbor = nullptr;
+    host->closeControl();
+}
+
 class ControlAnswers : public ControlFixture { };
 
 TEST_F(ControlAnswers, UserTypeFromTheRegisteredClassAndNoMnemonics)

@@ -202,19 +202,6 @@ namespace {
 using namespace arbortest;
 namespace d = arbor::dispid;
 
-ComPtr<IPictureDisp> bitmapPicture(QColor colour)
-{
-    QPixmap pixmap(8, 8);
-    pixmap.fill(colour);
-    PICTDESC desc {};
-    desc.cbSizeofstruct = sizeof(PICTDESC);
-    desc.picType = PICTYPE_BITMAP;
-    desc.bmp.hbitmap = platform::ui::registerBitmap(pixmap);
-    ComPtr<IPictureDisp> picture;
-    EXPECT_EQ(OleCreatePictureIndirect(&desc, IPictureDisp::iid, TRUE, picture.voidOut()), S_OK);
-    return picture;
-}
-
 using ControlPictures = ControlFixture;
 
 TEST_F(ControlPictures, PicturePutStoresACopyPutByReferenceTheObjectNullClears)

@@ -4,9 +4,14 @@
 
 #include "arbor/arbor.h"
 #include "platform/com/com.h"
+#include "platform/com/ole/stdpicture.h"
 #include "platform/com/server_module.h"
+#include "platform/ui/handles.h"
 
 #include <gtest/gtest.h>
+
+#include <QColor>
+#include <QPixmap>
 
 #include <cstdlib>
 #include <filesystem>
@@ -24,6 +29,20 @@ inline std::string libraryPath()
     const std::string bin =
         dir ? dir : std::filesystem::canonical("/proc/self/exe").parent_path().string();
     return bin + "/libarbor.so";
+}
+
+// An 8 x 8 bitmap picture of one colour that owns its handle.
+inline ComPtr<IPictureDisp> bitmapPicture(QColor colour)
+{
+    QPixmap pixmap(8, 8);
+    pixmap.fill(colour);
+    PICTDESC desc {};
+    desc.cbSizeofstruct = sizeof(PICTDESC);
+    desc.picType = PICTYPE_BITMAP;
+    desc.bmp.hbitmap = platform::ui::registerBitmap(pixmap);
+    ComPtr<IPictureDisp> picture;
+    EXPECT_EQ(OleCreatePictureIndirect(&desc, IPictureDisp::iid, TRUE, picture.voidOut()), S_OK);
+    return picture;
 }
 
 // One event as a sink saw it: identifier and arguments first to last.
