@@ -156,7 +156,7 @@ void BM_Arbor_Sort100k(benchmark::State &state)
         for (const std::string &s : t.narrow)
             arbor::AddItem(*m, s, parent);
         state.ResumeTiming();
-        m->AutoSort(parent, arbor::Ascending, false);
+        m->AutoSort(parent, Ascending, false);
         state.PauseTiming();
         m.reset();
         state.ResumeTiming();

@@ -1,7 +1,8 @@
-// Numbers shared by the model, the view and the automation interface: node type codes, hit-test
-// areas, link flags, style bits and sort directions.
+// Numbers shared by the model and the view: node type codes, hit-test areas, geometry, colours and
+// state icons. Style bits, link flags, sort directions and alignments are the public enumerations.
 #pragma once
 
+#include "arbor/enums.h"
 #include "platform/ui/handles.h"
 #include "platform/wintypes.h"
 
@@ -26,32 +27,6 @@ enum HitArea : int {
     kHitBox = 1, // check box, radio button or image tile
     kHitItem = 2,
 };
-
-enum DrawLinkEnum : DWORD {
-    NoLinks = 0,
-    PrevLink = 1,
-    NextLink = 2,
-    LeftLink = 4,
-    RightLink = 8,
-    ChildLink = 16,
-    AllLinks = 31,
-};
-
-enum Styles : DWORD {
-    ARBORSTYLE_NONE = 0,
-    ARBORSTYLE_LINESATROOT = 1,
-    ARBORSTYLE_HASLINES = 2,
-    ARBORSTYLE_HASBUTTONS = 4,
-    ARBORSTYLE_SINGLESEL = 8,
-    ARBORSTYLE_SHOWSELALWAYS = 16,
-    ARBORSTYLE_GRIDLINES = 32,
-};
-
-enum ItemSorts : LONG { Descending = -1, NoSort = 0, Ascending = 1 };
-
-enum ItemVAlignmentEnum : LONG { TopAlignment = 0, BottomAlignment = 1, CenterAlignment = 2 };
-
-enum PictureTypes : LONG { Collapsed = 0, Expanded = 1 };
 
 // Geometry every node kind shares, in pixels.
 inline constexpr int kButtonColumn = 14;
