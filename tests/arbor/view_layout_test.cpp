@@ -182,8 +182,9 @@ TEST(ViewPaint, GridLinesFillAnEmptyTree)
     for (int y = 0; y < 100; ++y) {
         const bool line = lines[y];
         EXPECT_EQ(rgbAt(img, 0, y), line ? 0u : kWhiteRgb) << y;
-        if (line)
+        if (line) {
             EXPECT_EQ(rgbAt(img, 1, y), kWhiteRgb) << y;
+        }
     }
 }
 
