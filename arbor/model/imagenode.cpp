@@ -102,7 +102,8 @@ QImage XTreeNode_ImageString::GetImage(const XTreeModel &model, COLORREF backgro
 
 void XTreeNode_ImageString::paintNode(QPainter &p, const QRect &rect, XTreeModel &model, bool ghost)
 {
-    const QImage tile = GetImage(model, GetBackColor(model));
+    // Cells combine with the control's background, whatever the item's own colour.
+    const QImage tile = GetImage(model, model.appearance().backColor);
     if (!tile.isNull())
         p.drawImage(rect.topLeft(), tile);
     QRect r = rect;

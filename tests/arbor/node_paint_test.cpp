@@ -148,6 +148,10 @@ TEST(NodePaint, ImageTileMasksTransparentColourAndAndsTheRest)
     EXPECT_EQ(img.pixel(1, 1), qRgb(200 & 0xF0, 100, 0));
     EXPECT_EQ(img.pixel(2, 2), qRgb(0xF0, 0, 0));
     EXPECT_EQ(img.pixel(1, 2), kCanvas);
+    // The item's own background fills behind the tile; the tile still ANDs with the control's.
+    node->SetBackColor(m, 0x0000FF);
+    img = paint(m, h, { 12, 6 });
+    EXPECT_EQ(img.pixel(2, 2), qRgb(0xF0, 0, 0));
     DeleteObject(images.entries[7].handle);
 }
 
