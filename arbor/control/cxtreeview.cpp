@@ -70,7 +70,7 @@ void CXTreeView::buildFrame()
     v.model().setImageLookup(&m_images);
     // Child windows (those adopted as items above all) report to their parent with WM_COMMAND;
     // the host hears each as CommandMessage. The message goes on to the window afterwards.
-    (void)platform::ui::subclassWindow(platform::ui::windowHandle(&v),
+    m_commandFilter = platform::ui::subclassWindow(platform::ui::windowHandle(&v),
         [this](UINT message, WPARAM wParam, LPARAM lParam, LRESULT *) {
             if (message == WM_COMMAND && lParam != 0) {
                 Variant args[] = { Variant::i4(static_cast<LONG>(lParam)),
@@ -103,6 +103,8 @@ CXTreeView::~CXTreeView()
     if (m_frame) {
         // Items destroyed with the window raise nothing to a host that is letting go.
         XTreeView &v = frame().view();
+        // The window may outlive us for a moment; adopted windows notifying it must not reach us.
+        delete m_commandFilter.data();
         v.setEvents(nullptr);
         v.setControl(nullptr);
         v.model().setImageLookup(nullptr);

@@ -245,6 +245,8 @@ private:
 
     // Deleted by the destructor; a QPointer because a host may destroy the window it adopted.
     QPointer<XTreeFrame> m_frame;
+    // Hears the item window's command notifications; owned by the window.
+    QPointer<QObject> m_commandFilter;
     CXImages m_images;
     std::unique_ptr<CXTreeViewEvents> m_bridge;
     platform::com::ConnectionPoint *m_events = nullptr;

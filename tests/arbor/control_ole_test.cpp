@@ -10,6 +10,7 @@
 #include <QCoreApplication>
 #include <QPainter>
 #include <QPointer>
+#include <QPushButton>
 #include <QTest>
 #include <QWidget>
 
@@ -267,6 +268,41 @@ TEST(ControlReleasedInHandler, LastReferenceDroppedInsideAnEvent)
         EXPECT_EQ(seen.back(), releaseIn) << "an event after the control was gone";
         EXPECT_EQ(canUnload(), S_OK) << releaseIn;
     }
+}
+
+// An adopted window that goes on notifying after the host let go of the control in a
+// CommandMessage handler reaches nothing: the dying control stopped listening at once.
+TEST(ControlReleasedInHandler, AdoptedWindowNotifiesAfterTheControlWentInsideCommandMessage)
+{
+    ASSERT_EQ(CallServerRegistration(libraryPath(), false), S_OK);
+    QPushButton button(QStringLiteral("again"));
+    ComPtr<IArbor> arbor;
+    ASSERT_EQ(
+        CoCreateInstance(CLSID_Arbor, nullptr, CLSCTX_INPROC_SERVER, IArbor::iid, arbor.voidOut()),
+        S_OK);
+    ComPtr<IConnectionPointContainer> container;
+    ASSERT_EQ(arbor.As(container), S_OK);
+    ComPtr<IConnectionPoint> point;
+    ASSERT_EQ(container->FindConnectionPoint(DIID__IArborEvents, &point), S_OK);
+    container = nullptr;
+    auto sink = EventSink::make();
+    DWORD cookie = 0;
+    ASSERT_EQ(point->Advise(sink.Get(), &cookie), S_OK);
+    Variant h;
+    ASSERT_EQ(arbor->AddItemWindow(static_cast<LONG>(windowHandle(&button)), Variant::missing(),
+                  Variant::missing(), &h),
+        S_OK);
+    ASSERT_NE(h.lVal, 0);
+    sink->onEvent = [&](const SeenEvent &) {
+        point = nullptr;
+        arbor = nullptr;
+    };
+    button.click();
+    ASSERT_FALSE(arbor);
+    button.click(); // before the window's deferred deletion has run
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    button.click();
+    EXPECT_EQ(sink->ids(), std::vector<DISPID>({ e::CommandMessage }));
 }
 
 } // namespace
