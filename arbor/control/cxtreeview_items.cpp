@@ -335,7 +335,7 @@ HRESULT CXTreeView::get_ItemBackColor(LONG hItem, OLE_COLOR *pVal) noexcept
     if (!pVal)
         return E_POINTER;
     const XTreeItem *x = model().item(hItem);
-    *pVal = x ? x->GetNode()->GetBackColor(model()) : 0;
+    *pVal = x ? x->GetNode()->GetBackColor(model()) : kWhite; // no item: a white background
     return S_OK;
 }
 

@@ -461,7 +461,7 @@ TEST_F(ControlInvoke, ItemGettersAnswerNothingForAnInvalidHandle)
         { d::ItemVAlignment, {}, VT_I4, 0 },
         { d::ItemValue, {}, VT_I4, -1 },
         { d::ItemForeColor, {}, VT_I4, 0 },
-        { d::ItemBackColor, {}, VT_I4, 0 },
+        { d::ItemBackColor, {}, VT_I4, 0xFFFFFF },
         { d::ExpandItem, {}, VT_BOOL, 0 },
         { d::SelectItem, {}, VT_BOOL, 0 },
         { d::ItemWordWrap, {}, VT_BOOL, 0 },
