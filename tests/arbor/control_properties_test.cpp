@@ -181,6 +181,8 @@ TEST_F(ControlProperties, ObjectSafetyClearsWhatAMaskDisables)
         { IArbor::iid, 2, 0, S_OK, 0 },
         { IArbor::iid, 4, 4, E_FAIL, 0 },
         { IClassFactory::iid, 1, 1, E_NOINTERFACE, 0 },
+        { IArbor::iid, 1, 5, S_OK, 1 }, // enabled bits outside the mask are ignored
+        { IClassFactory::iid, 8, 0, E_FAIL, 1 }, // an unknown option fails first
     };
     for (const auto &c : cases) {
         EXPECT_EQ(safety->SetInterfaceSafetyOptions(c.iid, c.mask, c.options), c.hr);

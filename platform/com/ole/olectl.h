@@ -181,10 +181,11 @@ public:
     [[nodiscard]] HRESULT SetInterfaceSafetyOptions(
         REFIID riid, DWORD mask, DWORD enabled) noexcept override
     {
+        // Only the mask can ask for an option we lack; enabled bits outside it are not looked at.
+        if (mask & ~kSupported)
+            return E_FAIL;
         if (!implements(riid))
             return E_NOINTERFACE;
-        if ((mask | enabled) & ~kSupported)
-            return E_FAIL;
         m_enabled = (m_enabled & ~mask) | (enabled & mask);
         return S_OK;
     }
