@@ -1,6 +1,7 @@
 // How the control reads its VARIANT parameters: by-reference values are followed, a left-out
-// parameter (VT_ERROR with DISP_E_PARAMNOTFOUND, or nothing at all) takes its declared default,
-// and a value that does not convert counts as 0 or false rather than failing the call.
+// parameter (VT_ERROR with DISP_E_PARAMNOTFOUND, which the dispatch layer also passes for one the
+// caller did not give) takes its declared default, and a value that does not convert counts as 0
+// or false rather than failing the call. An explicit Empty is a value: it converts to 0 or false.
 #pragma once
 
 #include "platform/com/bstr.h"
