@@ -64,6 +64,12 @@ CXTreeView::CXTreeView()
 void CXTreeView::buildFrame()
 {
     m_frame = new XTreeFrame();
+    // A container may destroy the window under us; what it showed, besides the items, goes on
+    // to the next one.
+    m_frame->setAboutToGo([this](XTreeFrame &gone) {
+        m_lostWindow = std::make_unique<LostWindow>(
+            LostWindow { gone.view().settings(), gone.borderStyle() });
+    });
     XTreeView &v = frame().view();
     v.setControl(this);
     v.setEvents(m_bridge.get());
@@ -91,6 +97,10 @@ XTreeFrame &CXTreeView::frame() noexcept
             (void)site->OnInPlaceDeactivate();
         }
         buildFrame();
+        if (const std::unique_ptr<LostWindow> lost = std::move(m_lostWindow)) {
+            (void)m_frame->setBorderStyle(lost->borderStyle);
+            m_frame->view().applySettings(lost->view);
+        }
     }
     return *m_frame;
 }
@@ -101,6 +111,7 @@ CXTreeView::~CXTreeView()
     // windows that lose focus while the window goes still send their notifications.
     m_closing = true;
     if (m_frame) {
+        m_frame->setAboutToGo(nullptr);
         // Items destroyed with the window raise nothing to a host that is letting go.
         XTreeView &v = frame().view();
         // The window may outlive us for a moment; adopted windows notifying it must not reach us.

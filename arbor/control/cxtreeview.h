@@ -245,6 +245,12 @@ private:
 
     // Deleted by the destructor; a QPointer because a host may destroy the window it adopted.
     QPointer<XTreeFrame> m_frame;
+    // What a window the container destroyed showed, for the one built in its place.
+    struct LostWindow {
+        XTreeView::Settings view;
+        LONG borderStyle;
+    };
+    std::unique_ptr<LostWindow> m_lostWindow;
     // Hears the item window's command notifications; owned by the window.
     QPointer<QObject> m_commandFilter;
     CXImages m_images;

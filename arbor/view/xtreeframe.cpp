@@ -20,7 +20,11 @@ XTreeFrame::XTreeFrame(QWidget *parent)
 }
 
 // The item window is a child and goes with the frame; destroying it removes every item.
-XTreeFrame::~XTreeFrame() = default;
+XTreeFrame::~XTreeFrame()
+{
+    if (const auto handler = std::move(m_aboutToGo))
+        handler(*this);
+}
 
 bool XTreeFrame::setBorderStyle(LONG style)
 {

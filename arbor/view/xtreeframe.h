@@ -8,6 +8,8 @@
 
 #include <QWidget>
 
+#include <functional>
+
 namespace arbor {
 
 class XTreeFrame : public QWidget {
@@ -25,6 +27,12 @@ public:
     // refused: false, nothing changes.
     bool setBorderStyle(LONG style);
 
+    // Called first thing when the frame is destroyed, while the item window still stands.
+    void setAboutToGo(std::function<void(XTreeFrame &)> handler)
+    {
+        m_aboutToGo = std::move(handler);
+    }
+
     // Where the item window goes for the current style, in frame coordinates.
     QRect itemWindowRect() const { return borderInside(rect(), m_borderStyle); }
 
@@ -36,6 +44,7 @@ private:
     void placeItemWindow();
 
     XTreeView *m_view;
+    std::function<void(XTreeFrame &)> m_aboutToGo;
     LONG m_borderStyle = kDefaultBorderStyle;
     // Moving the item window can send a resize back through a host's layout; a nested call is
     // dropped instead of recursing.

@@ -292,6 +292,28 @@ void XTreeView::setPicture(const QImage &picture)
     update();
 }
 
+XTreeView::Settings XTreeView::settings() const
+{
+    return { m_model.appearance(), m_picture, m_designLogo, m_picturePosition, m_autoH, m_autoV,
+        m_mousePointer, m_mouseIcon };
+}
+
+void XTreeView::applySettings(const Settings &s)
+{
+    m_model.appearance() = s.look;
+    m_model.appearance().hasFocus = false;
+    setEnabled(s.look.enabled);
+    m_picture = s.picture;
+    m_designLogo = s.designLogo;
+    m_picturePosition = s.picturePosition;
+    m_autoH = s.autoH;
+    m_autoV = s.autoV;
+    m_mousePointer = s.mousePointer;
+    m_mouseIcon = s.mouseIcon;
+    applyCursor();
+    redraw(true);
+}
+
 void XTreeView::setDesignLogo(const QImage &logo)
 {
     m_designLogo = logo;

@@ -89,6 +89,21 @@ public:
     // The cursor MousePointer 99 shows; nullopt falls back to the default cursor.
     void setMouseIcon(std::optional<QCursor> cursor);
 
+    // Everything the window shows that is not an item: appearance, pictures, scrolling and cursor
+    // choices. Taken from a window that is going and given to its replacement.
+    struct Settings {
+        XTreeAppearance look;
+        QImage picture;
+        QImage designLogo;
+        LONG picturePosition = 17;
+        bool autoH = true;
+        bool autoV = true;
+        LONG mousePointer = 0;
+        std::optional<QCursor> mouseIcon;
+    };
+    Settings settings() const;
+    void applySettings(const Settings &settings);
+
     // How long the left button must rest on an item before a drag starts without leaving the
     // window, in milliseconds (the system's drag delay, 200 by default).
     void setDragDelay(int ms) noexcept { m_dragDelay = ms; }

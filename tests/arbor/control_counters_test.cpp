@@ -6,11 +6,19 @@
 
 #include <QWidget>
 
+#include <type_traits>
+
 namespace {
 
 using namespace arbortest;
 using arbor::CXTreeView;
 namespace e = arbor::eventid;
+
+// The value type a one-argument getter writes.
+template <class F> struct MemberArg;
+template <class C, class T> struct MemberArg<HRESULT (C::*)(T) noexcept> {
+    using type = T;
+};
 
 class Counters : public ::testing::Test {
 protected:
@@ -142,11 +150,38 @@ TEST_F(Counters, PropertyChangesMarkTheControlDirtyItemChangesDoNot)
 TEST_F(Counters, AWindowDestroyedUnderTheControlLeavesAWorkingEmptyControl)
 {
     (void)add(u"lost with the window");
+    // What the host set on the control is no item: the next window shows it too.
+    ASSERT_EQ(control->put_BackColor(0x0000FF), S_OK);
+    ASSERT_EQ(control->put_ForeColor(0x00FF00), S_OK);
+    ASSERT_EQ(control->put_BorderStyle(2), S_OK);
+    ASSERT_EQ(control->put_PicturePosition(34), S_OK);
+    ASSERT_EQ(control->put_MousePointer(2), S_OK);
+    ASSERT_EQ(control->put_Enabled(VARIANT_FALSE), S_OK);
+    ASSERT_EQ(control->put_AutoHScroll(VARIANT_FALSE), S_OK);
+    ASSERT_EQ(control->ModifyStyle(Variant::i4(31), Variant::i4(ARBORSTYLE_GRIDLINES)), S_OK);
     {
         QWidget container;
         control->frame().setParent(&container);
     } // the container deletes its children, the control's window among them
     EXPECT_EQ(roots(), 0);
+    const auto read = [&](auto getter) {
+        std::remove_pointer_t<typename MemberArg<decltype(getter)>::type> value {};
+        EXPECT_EQ((control.Get()->*getter)(&value), S_OK);
+        return static_cast<LONG>(value);
+    };
+    EXPECT_EQ(read(&CXTreeView::get_BackColor), 0x0000FF);
+    EXPECT_EQ(read(&CXTreeView::get_ForeColor), 0x00FF00);
+    EXPECT_EQ(read(&CXTreeView::get_BorderStyle), 2);
+    EXPECT_EQ(read(&CXTreeView::get_PicturePosition), 34);
+    EXPECT_EQ(read(&CXTreeView::get_MousePointer), 2);
+    EXPECT_EQ(read(&CXTreeView::get_Style), ARBORSTYLE_GRIDLINES);
+    VARIANT_BOOL on = VARIANT_TRUE;
+    EXPECT_EQ(control->get_Enabled(&on), S_OK);
+    EXPECT_EQ(on, VARIANT_FALSE);
+    EXPECT_FALSE(control->frame().view().isEnabled());
+    EXPECT_EQ(control->get_AutoHScroll(&on), S_OK);
+    EXPECT_EQ(on, VARIANT_FALSE);
+    ASSERT_EQ(control->put_Enabled(VARIANT_TRUE), S_OK);
     const LONG h = add(u"new");
     EXPECT_NE(h, 0);
     EXPECT_EQ(roots(), 1);
