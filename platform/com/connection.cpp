@@ -142,7 +142,7 @@ HRESULT ConnectionPoint::Advise(IUnknown *sink, DWORD *cookie) noexcept
     *cookie = 0;
     if (!sink)
         return E_POINTER;
-    ComPtr<IDispatch> events;
+    ComPtr<IUnknown> events;
     if (FAILED(sink->QueryInterface(m_iid, events.voidOut())) || !events)
         return CONNECT_E_CANNOTCONNECT;
     try {
@@ -167,7 +167,7 @@ HRESULT ConnectionPoint::Unadvise(DWORD cookie) noexcept
 {
     if (cookie == 0 || cookie > m_sinks.size() || !m_sinks[cookie - 1])
         return CONNECT_E_NOCONNECTION;
-    ComPtr<IDispatch> released = std::move(m_sinks[cookie - 1]); // released after the slot is clear
+    ComPtr<IUnknown> released = std::move(m_sinks[cookie - 1]); // released after the slot is clear
     return S_OK;
 }
 
@@ -180,7 +180,7 @@ HRESULT ConnectionPoint::EnumConnections(IEnumConnections **out) noexcept
         std::vector<std::pair<ComPtr<IUnknown>, DWORD>> items;
         for (std::size_t i = 0; i < m_sinks.size(); ++i)
             if (m_sinks[i])
-                items.emplace_back(ComPtr<IUnknown>(m_sinks[i].Get()), static_cast<DWORD>(i + 1));
+                items.emplace_back(m_sinks[i], static_cast<DWORD>(i + 1));
         auto e = ConnectionEnum::make(std::move(items), 0);
         if (!e)
             return E_OUTOFMEMORY;
@@ -194,32 +194,50 @@ HRESULT ConnectionPoint::EnumConnections(IEnumConnections **out) noexcept
 std::size_t ConnectionPoint::fire(
     DISPID id, VARIANT *args, UINT count, const std::function<bool()> &afterEach) noexcept
 {
-    std::vector<VARIANT> reversed;
-    std::vector<ComPtr<IDispatch>> snapshot;
+    struct Round {
+        DISPID id;
+        std::vector<VARIANT> reversed;
+        const std::function<bool()> &afterEach;
+    } round { id, {}, afterEach };
     try {
-        reversed.resize(count);
-        for (UINT i = 0; i < count; ++i)
-            reversed[count - 1 - i] = args[i]; // borrowed, not owned
+        round.reversed.resize(count);
+    } catch (...) {
+        return 0;
+    }
+    for (UINT i = 0; i < count; ++i)
+        round.reversed[count - 1 - i] = args[i]; // borrowed, not owned
+    return visitSinks(
+        [](void *context, IUnknown *sink) {
+            auto &r = *static_cast<Round *>(context);
+            const UINT n = static_cast<UINT>(r.reversed.size());
+            DISPPARAMS params { n ? r.reversed.data() : nullptr, nullptr, n, 0 };
+            // Advise stored what the sink answered for this point's dispatch interface.
+            (void)static_cast<IDispatch *>(sink)->Invoke(r.id, IID_NULL, LOCALE_USER_DEFAULT,
+                DISPATCH_METHOD, &params, nullptr, nullptr, nullptr);
+            return !r.afterEach || r.afterEach();
+        },
+        &round);
+}
+
+std::size_t ConnectionPoint::visitSinks(bool (*call)(void *, IUnknown *), void *context) noexcept
+{
+    std::vector<ComPtr<IUnknown>> snapshot;
+    try {
         snapshot = m_sinks;
     } catch (...) {
         return 0;
     }
     std::size_t called = 0;
     for (std::size_t slot = 0; slot < snapshot.size(); ++slot) {
-        const ComPtr<IDispatch> &sink = snapshot[slot];
+        const ComPtr<IUnknown> &sink = snapshot[slot];
         if (!sink || slot >= m_sinks.size() || m_sinks[slot] != sink)
             continue; // removed before its turn
-        DISPPARAMS params { count ? reversed.data() : nullptr, nullptr, count, 0 };
-        (void)sink->Invoke(
-            id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params, nullptr, nullptr, nullptr);
         ++called;
-        if (afterEach) {
-            try {
-                if (!afterEach())
-                    break;
-            } catch (...) {
+        try {
+            if (!call(context, sink.Get()))
                 break;
-            }
+        } catch (...) {
+            break;
         }
     }
     return called;
@@ -235,7 +253,7 @@ std::size_t ConnectionPoint::sinkCount() const noexcept
 
 void ConnectionPoint::clear() noexcept
 {
-    std::vector<ComPtr<IDispatch>> released;
+    std::vector<ComPtr<IUnknown>> released;
     released.swap(m_sinks);
 }
 
@@ -290,6 +308,46 @@ ConnectionPoint *ConnectionPointContainerImpl::point(REFIID eventIid) const noex
             return p.get();
     }
     return nullptr;
+}
+
+AdviseLink &AdviseLink::operator=(AdviseLink &&other) noexcept
+{
+    if (this != &other) {
+        reset();
+        m_point = std::move(other.m_point);
+        m_cookie = std::exchange(other.m_cookie, 0);
+    }
+    return *this;
+}
+
+HRESULT AdviseLink::connect(IUnknown *source, REFIID eventIid, IUnknown *sink) noexcept
+{
+    reset();
+    if (!source || !sink)
+        return E_POINTER;
+    ComPtr<IConnectionPointContainer> container;
+    if (FAILED(source->QueryInterface(IID_PPV_ARGS(&container))) || !container)
+        return E_NOINTERFACE;
+    ComPtr<IConnectionPoint> point;
+    HRESULT hr = container->FindConnectionPoint(eventIid, &point);
+    if (FAILED(hr))
+        return hr;
+    DWORD cookie = 0;
+    hr = point->Advise(sink, &cookie);
+    if (FAILED(hr))
+        return hr;
+    m_point = std::move(point);
+    m_cookie = cookie;
+    return S_OK;
+}
+
+void AdviseLink::reset() noexcept
+{
+    // Cleared before the call: the sink's last release may run code that looks at this link.
+    const ComPtr<IConnectionPoint> point = std::move(m_point);
+    const DWORD cookie = std::exchange(m_cookie, 0);
+    if (point && cookie)
+        (void)point->Unadvise(cookie);
 }
 
 } // namespace platform::com

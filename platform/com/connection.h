@@ -6,6 +6,8 @@
 
 #include <functional>
 #include <memory>
+#include <type_traits>
+#include <utility>
 #include <vector>
 
 struct IConnectionPointContainer;
@@ -111,18 +113,72 @@ public:
     // is held by a reference during its call; a sink removed before its turn (by itself or another
     // sink) is skipped. `afterEach`, when given, runs after every sink, so a caller can read back
     // by-reference arguments such as a cancel flag; returning false stops the firing.
-    // Returns the number of sinks called.
+    // Returns the number of sinks called. Only for a point of a dispatch interface.
     std::size_t fire(
         DISPID id, VARIANT *args, UINT count, const std::function<bool()> &afterEach = {}) noexcept;
+
+    // Calls `call(Sink *)` on every sink of a point whose event interface is Sink (a vtable
+    // interface such as IPropertyNotifySink), under the same rules as fire(): each sink held
+    // during its call, one removed before its turn skipped. An exception from `call` stops the
+    // round. Returns the number of sinks called; 0 when Sink is not this point's interface.
+    template <class Sink, class F> std::size_t forEachSink(F &&call) noexcept
+    {
+        if (Sink::iid != m_iid)
+            return 0;
+        using Call = std::remove_reference_t<F>;
+        return visitSinks(
+            [](void *context, IUnknown *sink) {
+                // Advise stored what the sink answered for Sink::iid, so the pointer is a Sink.
+                (*static_cast<Call *>(context))(static_cast<Sink *>(sink));
+                return true;
+            },
+            const_cast<void *>(static_cast<const void *>(std::addressof(call))));
+    }
 
     std::size_t sinkCount() const noexcept;
     // Drops every sink (when the owner is closed).
     void clear() noexcept;
 
 private:
+    // The loop behind fire() and forEachSink(): `call(context, sink)` gets each live sink in slot
+    // order and returns false to stop. A plain function and context, so that no allocation can
+    // fail on the way to the sinks.
+    std::size_t visitSinks(bool (*call)(void *, IUnknown *), void *context) noexcept;
+
     IConnectionPointContainer *m_container; // owner; outlives the point's use by its owner
     IID m_iid;
-    std::vector<ComPtr<IDispatch>> m_sinks;
+    // Each slot holds the sink's pointer for m_iid, whatever that interface is.
+    std::vector<ComPtr<IUnknown>> m_sinks;
+};
+
+// One advise connection held by whoever watches an object: the object's point and the cookie.
+// Unadvises when reset, reassigned or destroyed. The point counts its references on the watched
+// object, so the link keeps that object alive; the sink it connected must therefore not hold the
+// link's owner, or the two keep each other alive.
+class AdviseLink {
+public:
+    AdviseLink() noexcept = default;
+    AdviseLink(AdviseLink &&other) noexcept
+        : m_point(std::move(other.m_point))
+        , m_cookie(std::exchange(other.m_cookie, 0))
+    {
+    }
+    AdviseLink &operator=(AdviseLink &&other) noexcept;
+    AdviseLink(const AdviseLink &) = delete;
+    AdviseLink &operator=(const AdviseLink &) = delete;
+    ~AdviseLink() { reset(); }
+
+    // Unadvises any earlier connection, then advises `sink` on `source`'s point for `eventIid`.
+    // E_POINTER for a null source or sink, E_NOINTERFACE when the source has no connection
+    // points, otherwise what FindConnectionPoint or Advise gives; the link is empty on failure.
+    [[nodiscard]] HRESULT connect(IUnknown *source, REFIID eventIid, IUnknown *sink) noexcept;
+    // Unadvises and lets go of the point; nothing for an empty link.
+    void reset() noexcept;
+    bool connected() const noexcept { return m_cookie != 0; }
+
+private:
+    ComPtr<IConnectionPoint> m_point;
+    DWORD m_cookie = 0;
 };
 
 // IConnectionPointContainer over a fixed set of connection points owned by the object. Derive an

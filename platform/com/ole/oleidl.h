@@ -331,6 +331,19 @@ protected:
     ~IObjectSafety() = default;
 };
 
+// How an object tells its holders that a property changed (OnChanged; DISPID_UNKNOWN: several or
+// unknown ones) or asks whether one may change (OnRequestEdit). Fonts use it to reach the controls
+// that paint with them.
+struct IPropertyNotifySink : IUnknown {
+    using Base = IUnknown;
+    static constexpr IID iid = guid("{9BFBBC02-EFF1-101A-84ED-00AA00341D07}");
+    [[nodiscard]] virtual HRESULT OnChanged(DISPID dispID) noexcept = 0;
+    [[nodiscard]] virtual HRESULT OnRequestEdit(DISPID dispID) noexcept = 0;
+
+protected:
+    ~IPropertyNotifySink() = default;
+};
+
 inline constexpr IID IID_IOleWindow = IOleWindow::iid;
 inline constexpr IID IID_IOleInPlaceObject = IOleInPlaceObject::iid;
 inline constexpr IID IID_IOleInPlaceUIWindow = IOleInPlaceUIWindow::iid;
@@ -343,3 +356,4 @@ inline constexpr IID IID_IViewObject = IViewObject::iid;
 inline constexpr IID IID_IOleControl = IOleControl::iid;
 inline constexpr IID IID_IOleControlSite = IOleControlSite::iid;
 inline constexpr IID IID_IObjectSafety = IObjectSafety::iid;
+inline constexpr IID IID_IPropertyNotifySink = IPropertyNotifySink::iid;
