@@ -1,5 +1,6 @@
 #include "platform/com/ole/stdfont.h"
 
+#include "platform/com/connection.h"
 #include "platform/com/ole/internal/stdclasses.h"
 #include "platform/com/ole/olectl.h"
 #include "platform/com/storage.h"
@@ -75,11 +76,19 @@ template <class T> HRESULT readExact(IStream *stream, T *out, ULONG size = sizeo
     return got == size ? S_OK : STG_E_READFAULT;
 }
 
-class StdFont final : public ComObject<StdFont, IFont, IFontDisp, IPersistStream, IStdFontState> {
+// Holders that paint with the font hear of each change through IPropertyNotifySink::OnChanged
+// with the property's DISPID (DISPID_UNKNOWN when Load replaced them all); a put that leaves the
+// value as it was tells nobody.
+class StdFont final : public ComObject<StdFont, IFont, IFontDisp, IPersistStream, IStdFontState,
+                          ConnectionPointContainerImpl> {
 public:
-    StdFont() noexcept = default;
+    StdFont() noexcept
+        : m_notify(addPoint(IPropertyNotifySink::iid))
+    {
+    }
     explicit StdFont(const FontState &state) noexcept
         : m_state(state)
+        , m_notify(addPoint(IPropertyNotifySink::iid))
     {
     }
 
@@ -95,8 +104,11 @@ public:
     {
         if (!name)
             return CTL_E_INVALIDPROPERTYVALUE;
-        m_state.name = std::u16string(view(name));
-        return changed();
+        try {
+            return set(m_state.name, std::u16string(view(name)), DISPID_FONT_NAME);
+        } catch (...) {
+            return E_OUTOFMEMORY;
+        }
     }
     HRESULT get_Size(CY *p) noexcept override
     {
@@ -109,21 +121,28 @@ public:
     {
         if (size.int64 < 0 || size.int64 > kMaxSize)
             return CTL_E_INVALIDPROPERTYVALUE;
-        m_state.size = size.int64;
-        return changed();
+        return set(m_state.size, size.int64, DISPID_FONT_SIZE);
     }
     HRESULT get_Bold(BOOL *p) noexcept override { return getFlag(p, m_state.weight >= FW_BOLD); }
     HRESULT put_Bold(BOOL on) noexcept override
     {
-        m_state.weight = on ? FW_BOLD : FW_NORMAL;
-        return changed();
+        return set(m_state.weight, on ? FW_BOLD : FW_NORMAL, DISPID_FONT_BOLD);
     }
     HRESULT get_Italic(BOOL *p) noexcept override { return getFlag(p, m_state.italic); }
-    HRESULT put_Italic(BOOL on) noexcept override { return setFlag(m_state.italic, on); }
+    HRESULT put_Italic(BOOL on) noexcept override
+    {
+        return set(m_state.italic, on != FALSE, DISPID_FONT_ITALIC);
+    }
     HRESULT get_Underline(BOOL *p) noexcept override { return getFlag(p, m_state.underline); }
-    HRESULT put_Underline(BOOL on) noexcept override { return setFlag(m_state.underline, on); }
+    HRESULT put_Underline(BOOL on) noexcept override
+    {
+        return set(m_state.underline, on != FALSE, DISPID_FONT_UNDER);
+    }
     HRESULT get_Strikethrough(BOOL *p) noexcept override { return getFlag(p, m_state.strike); }
-    HRESULT put_Strikethrough(BOOL on) noexcept override { return setFlag(m_state.strike, on); }
+    HRESULT put_Strikethrough(BOOL on) noexcept override
+    {
+        return set(m_state.strike, on != FALSE, DISPID_FONT_STRIKE);
+    }
     HRESULT get_Weight(SHORT *p) noexcept override
     {
         if (!p)
@@ -135,8 +154,7 @@ public:
     {
         if (weight < 0 || weight > 1000)
             return CTL_E_INVALIDPROPERTYVALUE;
-        m_state.weight = weight;
-        return changed();
+        return set(m_state.weight, weight, DISPID_FONT_WEIGHT);
     }
     HRESULT get_Charset(SHORT *p) noexcept override
     {
@@ -147,8 +165,7 @@ public:
     }
     HRESULT put_Charset(SHORT charset) noexcept override
     {
-        m_state.charset = charset;
-        return changed();
+        return set(m_state.charset, charset, DISPID_FONT_CHARSET);
     }
     HRESULT get_hFont(HFONT *p) noexcept override
     {
@@ -238,10 +255,23 @@ public:
     QFont qfont() const override { return makeQFont(m_state); }
 
 private:
-    HRESULT changed() noexcept
+    template <class T> HRESULT set(T &field, T value, DISPID id)
     {
         m_dirty = true;
+        if (field == value)
+            return S_OK;
+        field = std::move(value);
+        notify(id);
         return S_OK;
+    }
+    void notify(DISPID id) noexcept
+    {
+        if (!m_notify || m_notify->sinkCount() == 0)
+            return;
+        // A holder may let go of its last reference from inside OnChanged.
+        const ComPtr<IUnknown> keepAlive(identity());
+        m_notify->forEachSink<IPropertyNotifySink>(
+            [id](IPropertyNotifySink *sink) { (void)sink->OnChanged(id); });
     }
     static HRESULT getFlag(BOOL *p, bool value) noexcept
     {
@@ -250,14 +280,11 @@ private:
         *p = value ? TRUE : FALSE;
         return S_OK;
     }
-    HRESULT setFlag(bool &flag, BOOL on) noexcept
-    {
-        flag = on != FALSE;
-        return changed();
-    }
 
     FontState m_state;
     bool m_dirty = false;
+    // The IPropertyNotifySink point; a clone starts with its own, empty one.
+    ConnectionPoint *m_notify;
 };
 
 HRESULT StdFont::GetIDsOfNames(REFIID riid, LPOLESTR *names, UINT count, LCID, DISPID *ids) noexcept
@@ -422,8 +449,11 @@ HRESULT StdFont::Load(IStream *stream) noexcept
     s.italic = flags & kItalic;
     s.underline = flags & kUnderline;
     s.strike = flags & kStrike;
-    m_state = s;
+    const bool differs = !(s == m_state);
+    m_state = std::move(s);
     m_dirty = false;
+    if (differs)
+        notify(DISPID_UNKNOWN);
     return S_OK;
 }
 

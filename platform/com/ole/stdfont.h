@@ -3,6 +3,9 @@
 // and saved inside property streams through IPersistStream (as its class identifier, then the
 // layout below). Windows font names are kept as given and mapped to metric-compatible Liberation
 // faces only when a QFont is made, since the default fallback here picks unrelated faces.
+// A font shared by reference tells its holders of every change: it is a connection point
+// container with a point for IPropertyNotifySink, whose OnChanged gets the DISPID_FONT_ of each
+// property a put actually changes (a clone starts without sinks).
 //
 // Saved layout, little-endian: u8 version (1); u8 flags (1 italic, 2 underline, 4 strikethrough);
 // u16 weight (0..1000); u16 charset; i64 size in points as currency (points x 10000, 0 .. 100000

@@ -1,5 +1,6 @@
 #include "platform/com/ole/stdfont.h"
 
+#include "platform/com/connection.h"
 #include "platform/com/creation.h"
 #include "platform/com/storage.h"
 
@@ -7,7 +8,9 @@
 
 #include <QFontInfo>
 
+#include <functional>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -173,6 +176,162 @@ TEST(StdFont, WindowsNamesPaintWithLiberationFaces)
     EXPECT_EQ(substituteFontFamily(QStringLiteral("DejaVu Sans")), "DejaVu Sans");
     QFont unused;
     EXPECT_EQ(fontToQFont(nullptr, &unused), E_POINTER);
+}
+
+// Records what a font tells its holders; can act inside OnChanged.
+class NotifySink final : public ComObject<NotifySink, IPropertyNotifySink> {
+public:
+    std::vector<DISPID> seen;
+    std::function<void()> onChanged;
+    HRESULT OnChanged(DISPID id) noexcept override
+    {
+        seen.push_back(id);
+        if (onChanged)
+            onChanged();
+        return S_OK;
+    }
+    HRESULT OnRequestEdit(DISPID) noexcept override { return S_OK; }
+};
+
+ULONG refCount(IUnknown *object)
+{
+    object->AddRef();
+    return object->Release();
+}
+
+TEST(StdFontNotify, EachPutThatChangesAPropertyTellsTheSinksItsIdOnce)
+{
+    const CY bigger { .int64 = 120000 };
+    const CY same { .int64 = 100000 };
+    const struct Case {
+        const char *name;
+        std::function<HRESULT(IFont *)> put;
+        std::vector<DISPID> want;
+    } cases[] = {
+        { "Name", [](IFont *f) { return f->put_Name(BStr(u"Courier New").get()); },
+            { DISPID_FONT_NAME } },
+        { "Size", [&](IFont *f) { return f->put_Size(bigger); }, { DISPID_FONT_SIZE } },
+        { "Bold", [](IFont *f) { return f->put_Bold(TRUE); }, { DISPID_FONT_BOLD } },
+        { "Italic", [](IFont *f) { return f->put_Italic(TRUE); }, { DISPID_FONT_ITALIC } },
+        { "Underline", [](IFont *f) { return f->put_Underline(TRUE); }, { DISPID_FONT_UNDER } },
+        { "Strikethrough", [](IFont *f) { return f->put_Strikethrough(TRUE); },
+            { DISPID_FONT_STRIKE } },
+        { "Weight", [](IFont *f) { return f->put_Weight(300); }, { DISPID_FONT_WEIGHT } },
+        { "Charset", [](IFont *f) { return f->put_Charset(0); }, { DISPID_FONT_CHARSET } },
+        { "Bold through Invoke",
+            [](IFont *f) {
+                ComPtr<IDispatch> disp;
+                EXPECT_EQ(f->QueryInterface(IID_PPV_ARGS(&disp)), S_OK);
+                Variant on = Variant::boolean(true);
+                return invokeByName(disp.Get(), u"Bold", DISPATCH_PROPERTYPUT, &on, 1, nullptr);
+            },
+            { DISPID_FONT_BOLD } },
+        { "unchanged values",
+            [&](IFont *f) {
+                HRESULT hr = f->put_Name(BStr(u"Arial").get());
+                hr |= f->put_Size(same);
+                hr |= f->put_Bold(FALSE);
+                hr |= f->put_Weight(FW_NORMAL);
+                hr |= f->put_Italic(FALSE);
+                return hr | f->put_Charset(186);
+            },
+            {} },
+        { "refused value", [](IFont *f) { return f->put_Weight(1001) == S_OK ? E_FAIL : S_OK; },
+            {} },
+    };
+    for (const Case &c : cases) {
+        auto font = makeFont(u"Arial", 100000, FW_NORMAL, false, false, false);
+        auto sink = NotifySink::make();
+        AdviseLink link;
+        ASSERT_EQ(link.connect(font.Get(), IPropertyNotifySink::iid, sink.Get()), S_OK) << c.name;
+        ASSERT_EQ(c.put(font.Get()), S_OK) << c.name;
+        EXPECT_EQ(sink->seen, c.want) << c.name;
+        sink->seen.clear();
+        ASSERT_EQ(c.put(font.Get()), S_OK) << c.name;
+        EXPECT_TRUE(sink->seen.empty()) << c.name << ": the same value again is no change";
+    }
+}
+
+TEST(StdFontNotify, LoadingOtherValuesTellsOfAnUnknownChange)
+{
+    auto source = makeFont(u"Courier New", 90000, 700, true, false, false);
+    ComPtr<IPersistStream> persist;
+    ASSERT_EQ(source.As(persist), S_OK);
+    ComPtr<IStream> stream;
+    ASSERT_EQ(CreateStreamOnHGlobal(nullptr, TRUE, &stream), S_OK);
+    ASSERT_EQ(persist->Save(stream.Get(), TRUE), S_OK);
+
+    auto font = makeFont(u"Arial", 80000, 400, false, false, false);
+    auto sink = NotifySink::make();
+    AdviseLink link;
+    ASSERT_EQ(link.connect(font.Get(), IPropertyNotifySink::iid, sink.Get()), S_OK);
+    ASSERT_EQ(font.As(persist), S_OK);
+    for (int round = 0; round < 2; ++round) {
+        LARGE_INTEGER zero {};
+        ASSERT_EQ(stream->Seek(zero, STREAM_SEEK_SET, nullptr), S_OK);
+        ASSERT_EQ(persist->Load(stream.Get()), S_OK);
+    }
+    EXPECT_EQ(sink->seen, std::vector<DISPID> { DISPID_UNKNOWN })
+        << "the second load changed nothing";
+}
+
+TEST(StdFontNotify, ACloneStartsWithoutSinksAndUnadviseStopsTheCalls)
+{
+    auto font = makeFont(u"Arial", 80000, 400, false, false, false);
+    ComPtr<IConnectionPointContainer> container;
+    ASSERT_EQ(font.As(container), S_OK);
+    IConnectionPoint *wrong = reinterpret_cast<IConnectionPoint *>(0xdeadbeef);
+    EXPECT_EQ(container->FindConnectionPoint(IID_IDispatch, &wrong), CONNECT_E_NOCONNECTION);
+    EXPECT_EQ(wrong, nullptr);
+
+    const ULONG before = refCount(font.Get());
+    auto sink = NotifySink::make();
+    AdviseLink link;
+    ASSERT_EQ(link.connect(font.Get(), IPropertyNotifySink::iid, sink.Get()), S_OK);
+    EXPECT_EQ(refCount(font.Get()), before + 1) << "the link holds the font through its point";
+    const ULONG sinkRefs = refCount(sink.Get());
+
+    ComPtr<IFont> clone;
+    ASSERT_EQ(font->Clone(&clone), S_OK);
+    ComPtr<IConnectionPointContainer> cloneContainer;
+    ASSERT_EQ(clone.As(cloneContainer), S_OK);
+    ComPtr<IConnectionPoint> clonePoint;
+    ASSERT_EQ(cloneContainer->FindConnectionPoint(IPropertyNotifySink::iid, &clonePoint), S_OK);
+    ComPtr<IEnumConnections> connections;
+    ASSERT_EQ(clonePoint->EnumConnections(&connections), S_OK);
+    CONNECTDATA data {};
+    EXPECT_EQ(connections->Next(1, &data, nullptr), S_FALSE);
+    ASSERT_EQ(clone->put_Bold(TRUE), S_OK);
+    EXPECT_TRUE(sink->seen.empty()) << "a change of the clone reaches nobody";
+
+    ASSERT_EQ(font->put_Italic(TRUE), S_OK);
+    EXPECT_EQ(sink->seen, std::vector<DISPID> { DISPID_FONT_ITALIC });
+    link.reset();
+    EXPECT_EQ(refCount(font.Get()), before);
+    EXPECT_EQ(refCount(sink.Get()), sinkRefs - 1) << "the font let go of the sink";
+    ASSERT_EQ(font->put_Italic(FALSE), S_OK);
+    EXPECT_EQ(sink->seen.size(), 1u);
+}
+
+TEST(StdFontNotify, ASinkMayUnadviseItselfAndOthersAndDropTheFontInsideOnChanged)
+{
+    auto font = makeFont(u"Arial", 80000, 400, false, false, false);
+    auto first = NotifySink::make();
+    auto second = NotifySink::make();
+    AdviseLink firstLink, secondLink;
+    ASSERT_EQ(firstLink.connect(font.Get(), IPropertyNotifySink::iid, first.Get()), S_OK);
+    ASSERT_EQ(secondLink.connect(font.Get(), IPropertyNotifySink::iid, second.Get()), S_OK);
+    ComPtr<IFont> held = font;
+    first->onChanged = [&] {
+        firstLink.reset();
+        secondLink.reset(); // removed before its turn: skipped
+        held = nullptr;
+        font = nullptr; // the font's last reference outside the round
+    };
+    ASSERT_EQ(held->put_Size(CY { .int64 = 90000 }), S_OK);
+    EXPECT_EQ(first->seen.size(), 1u);
+    EXPECT_TRUE(second->seen.empty());
+    EXPECT_FALSE(held);
 }
 
 } // namespace
