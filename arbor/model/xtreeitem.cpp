@@ -116,6 +116,25 @@ void XTreeItem::setItemFont(const QFont *font)
     extras().font = std::make_unique<QFont>(*font);
 }
 
+IUnknown *XTreeItem::itemFontSource() const noexcept
+{
+    return m_extras ? m_extras->fontSource.Get() : nullptr;
+}
+
+void XTreeItem::setItemFontSource(ComPtr<IUnknown> source, platform::com::AdviseLink link)
+{
+    if (!source) {
+        if (m_extras) {
+            m_extras->fontLink.reset();
+            m_extras->fontSource = nullptr;
+        }
+        return;
+    }
+    Extras &e = extras();
+    e.fontLink = std::move(link);
+    e.fontSource = std::move(source);
+}
+
 void XTreeItem::setWidth(LONG w)
 {
     if (w != -1 || m_extras)

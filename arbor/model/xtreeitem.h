@@ -5,6 +5,7 @@
 #pragma once
 
 #include "arbor/model/constants.h"
+#include "platform/com/connection.h"
 #include "platform/com/variant.h"
 
 #include <QFont>
@@ -72,6 +73,11 @@ public:
     // Item font; null means the control font. Painting and measuring use it when set.
     const QFont *itemFont() const noexcept;
     void setItemFont(const QFont *font);
+    // The object the item font is read from, if its owner shares one, and the link through which
+    // the owner hears of its changes. Both go with the item, or when replaced (the old link is
+    // unadvised first); a null source drops both.
+    IUnknown *itemFontSource() const noexcept;
+    void setItemFontSource(ComPtr<IUnknown> source, platform::com::AdviseLink link);
 
     // Cached size of the item's row for the view, valid until the item or something below or right
     // of it changes; the model clears it along the ancestors of every change.
@@ -100,6 +106,8 @@ private:
         static constexpr COLORREF kUnset = 0xFFFFFFFFu;
         platform::com::Variant data;
         std::unique_ptr<QFont> font;
+        ComPtr<IUnknown> fontSource;
+        platform::com::AdviseLink fontLink; // after the source: unadvised before it is released
         COLORREF foreColor = kUnset; // the node's own colours
         COLORREF backColor = kUnset;
         LONG width = -1;
