@@ -226,6 +226,11 @@ public:
     static constexpr DWORD kMiscStatus = OLEMISC_SETCLIENTSITEFIRST | OLEMISC_ACTIVATEWHENVISIBLE |
         OLEMISC_INSIDEOUT | OLEMISC_CANTLINKINSIDE | OLEMISC_RECOMPOSEONRESIZE;
 
+    // A font object the control paints with has changed (its sinks call this): hItem 0 re-reads
+    // the control font, marks the control dirty and lays it out again; an item handle re-reads
+    // that item's font and lays the item out. A handle that names no item does nothing.
+    void fontObjectChanged(LONG hItem) noexcept;
+
     // Property puts and style changes set it; persistence clears it.
     bool isDirty() const noexcept { return m_dirty; }
     void setDirty(bool dirty) noexcept { m_dirty = dirty; }
@@ -242,6 +247,9 @@ private:
 
     // The font object behind the control font, made on first read when no host gave one.
     HRESULT controlFont(IFontDisp **out) noexcept;
+    // Advises a sink for item hItem (0: the control font) on `font`; the link is empty when the
+    // object sends no change notices (it then paints as it was when put).
+    HRESULT watchFont(IUnknown *font, LONG hItem, platform::com::AdviseLink &link) noexcept;
 
     // Deleted by the destructor; a QPointer because a host may destroy the window it adopted.
     QPointer<XTreeFrame> m_frame;
@@ -257,12 +265,13 @@ private:
     std::unique_ptr<CXTreeViewEvents> m_bridge;
     platform::com::ConnectionPoint *m_events = nullptr;
     ComPtr<IFontDisp> m_font;
+    platform::com::AdviseLink m_fontLink; // tells us when m_font changes
     ComPtr<IPictureDisp> m_picture;
     ComPtr<IPictureDisp> m_mouseIcon;
     CImageFile m_logo; // shown at design time while no picture is set
-    // The font objects items were given, so a read gives back what was put; dropped when the
-    // handle no longer names an item.
-    std::unordered_map<LONG, ComPtr<IFontDisp>> m_itemFonts;
+    // What the font sinks hold instead of the control: the sinks must not keep it alive, and an
+    // item's sink may outlive it with the window (deferred deletion). Expires with the control.
+    std::shared_ptr<CXTreeView *> m_fontToken = std::make_shared<CXTreeView *>(this);
     ComPtr<IOleClientSite> m_clientSite;
     ComPtr<IOleInPlaceSite> m_inPlaceSite;
     SIZEL m_extent { 3175, 2646 }; // 120 x 100 pixels at 96 dpi

@@ -1,11 +1,15 @@
 // Fonts and pictures of the control: a put stores a copy of the host's object, a put by reference
-// the object itself; either way the item window paints with what the object holds now.
+// the object itself; either way the item window paints with what the object holds now. Font
+// objects are watched through IPropertyNotifySink, so a host that changes a font it put by
+// reference (or the one get_Font gave it) sees the control repaint with the change.
 #include "arbor/control/cxtreeview.h"
 
 #include "arbor/view/xtreecursor.h"
 #include "platform/com/storage.h"
 
 #include <QPixmap>
+
+#include <vector>
 
 namespace arbor {
 
@@ -61,6 +65,47 @@ QFont qfontOf(IFontDisp *font, const QFont &fallback)
     return result;
 }
 
+// Hears one font object for the control font (item 0) or one item. It holds the control only
+// weakly: the font may outlive the control, and an item's window may too for a moment.
+class FontWatch final : public ComObject<FontWatch, IPropertyNotifySink> {
+public:
+    FontWatch(std::weak_ptr<CXTreeView *> control, LONG hItem) noexcept
+        : m_control(std::move(control))
+        , m_item(hItem)
+    {
+    }
+    HRESULT OnChanged(DISPID) noexcept override
+    {
+        if (const std::shared_ptr<CXTreeView *> control = m_control.lock())
+            (*control)->fontObjectChanged(m_item);
+        return S_OK;
+    }
+    HRESULT OnRequestEdit(DISPID) noexcept override { return S_OK; }
+
+private:
+    std::weak_ptr<CXTreeView *> m_control;
+    LONG m_item;
+};
+
+// Every item measures again: the control font sizes each item without a font of its own, and
+// through them their rows and parents. O(n), as a new font calls for anyway.
+void remeasureAll(XTreeModel &model)
+{
+    std::vector<XTreeItem *> pending;
+    for (LONG i = 0, n = model.RootCount(); i < n; ++i)
+        if (XTreeItem *r = model.item(model.Root(i)))
+            pending.push_back(r);
+    while (!pending.empty()) {
+        XTreeItem *x = pending.back();
+        pending.pop_back();
+        model.invalidateItem(x);
+        if (XTreeItem *right = x->GetRight())
+            pending.push_back(right);
+        for (XTreeItem *c = x->GetFirstChild(); c; c = c->GetNext())
+            pending.push_back(c);
+    }
+}
+
 template <class T> HRESULT handOut(const ComPtr<T> &object, T **out) noexcept
 {
     if (!out)
@@ -72,6 +117,42 @@ template <class T> HRESULT handOut(const ComPtr<T> &object, T **out) noexcept
 }
 
 } // namespace
+
+HRESULT CXTreeView::watchFont(IUnknown *font, LONG hItem, AdviseLink &link) noexcept
+{
+    link.reset();
+    const auto sink = FontWatch::make(m_fontToken, hItem);
+    if (!sink)
+        return E_OUTOFMEMORY;
+    // A font without connection points is still usable; it just cannot tell us of changes.
+    (void)link.connect(font, IPropertyNotifySink::iid, sink->identity());
+    return S_OK;
+}
+
+void CXTreeView::fontObjectChanged(LONG hItem) noexcept
+{
+    if (m_closing)
+        return;
+    try {
+        if (hItem == 0) {
+            model().appearance().font = qfontOf(m_font.Get(), QFont(QStringLiteral("Arial"), 8));
+            remeasureAll(model());
+            m_dirty = true;
+            view().redraw(true);
+            return;
+        }
+        XTreeItem *x = model().item(hItem);
+        IUnknown *source = x ? x->itemFontSource() : nullptr;
+        QFont font = model().appearance().font;
+        if (!source || FAILED(fontToQFont(source, &font)))
+            return;
+        x->setItemFont(&font);
+        model().invalidateItem(x);
+        view().redraw(true);
+    } catch (...) {
+        // Out of memory: the window keeps painting with the font it had.
+    }
+}
 
 HRESULT CXTreeView::controlFont(IFontDisp **out) noexcept
 {
@@ -87,6 +168,11 @@ HRESULT CXTreeView::controlFont(IFontDisp **out) noexcept
         const HRESULT hr = OleCreateFontIndirect(&desc, IFontDisp::iid, m_font.voidOut());
         if (FAILED(hr))
             return hr;
+        // A host that changes this object changes the control font.
+        if (FAILED(watchFont(m_font.Get(), 0, m_fontLink))) {
+            m_font = nullptr;
+            return E_OUTOFMEMORY;
+        }
     }
     return handOut(m_font, out);
 }
@@ -101,11 +187,16 @@ HRESULT CXTreeView::get_Font(IFontDisp **pVal) noexcept
 
 HRESULT CXTreeView::putref_Font(IFontDisp *newVal) noexcept
 {
+    AdviseLink link;
+    if (newVal && FAILED(watchFont(newVal, 0, link)))
+        return E_OUTOFMEMORY;
     try {
         model().appearance().font = qfontOf(newVal, QFont(QStringLiteral("Arial"), 8));
+        remeasureAll(model());
     } catch (...) {
         return E_OUTOFMEMORY;
     }
+    m_fontLink = std::move(link); // the old font is no longer heard
     m_font = newVal;
     m_dirty = true;
     view().redraw(true);
@@ -126,10 +217,11 @@ HRESULT CXTreeView::get_ItemFont(LONG hItem, IFontDisp **pVal) noexcept
     if (!pVal)
         return E_POINTER;
     *pVal = nullptr;
-    const auto it = m_itemFonts.find(hItem);
-    if (!model().isValid(hItem) || it == m_itemFonts.end())
+    const XTreeItem *x = model().item(hItem);
+    IUnknown *source = x ? x->itemFontSource() : nullptr;
+    if (!source)
         return S_OK;
-    return handOut(it->second, pVal);
+    return source->QueryInterface(IFontDisp::iid, reinterpret_cast<void **>(pVal));
 }
 
 HRESULT CXTreeView::putref_ItemFont(LONG hItem, IFontDisp *newVal) noexcept
@@ -138,16 +230,18 @@ HRESULT CXTreeView::putref_ItemFont(LONG hItem, IFontDisp *newVal) noexcept
     if (!x)
         return S_OK;
     try {
-        // Handles of removed items may be handed out again: forget fonts they left behind.
-        std::erase_if(
-            m_itemFonts, [this](const auto &entry) { return !model().isValid(entry.first); });
+        // The object and its link live in the item, so both go with it and a handle handed out
+        // again starts without a font.
         if (newVal) {
+            AdviseLink link;
+            if (FAILED(watchFont(newVal, hItem, link)))
+                return E_OUTOFMEMORY;
             const QFont font = qfontOf(newVal, model().appearance().font);
             x->setItemFont(&font);
-            m_itemFonts[hItem] = newVal;
+            x->setItemFontSource(ComPtr<IUnknown>(newVal), std::move(link));
         } else {
             x->setItemFont(nullptr);
-            m_itemFonts.erase(hItem);
+            x->setItemFontSource(nullptr, {});
         }
     } catch (...) {
         return E_OUTOFMEMORY;

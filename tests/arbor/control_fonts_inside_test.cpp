@@ -1,0 +1,44 @@
+// Font objects seen from inside the control: a change through the object reaches the model the
+// window paints from, and only the control font counts as a change of the control's saved state.
+#include "arbor/control/cxtreeview.h"
+#include "tests/arbor/control_test_support.h"
+
+namespace {
+
+using namespace arbortest;
+using arbor::CXTreeView;
+
+// A host that changes the control font through its object changes what the window paints with
+// and the control's saved state; changing an item's font object changes only that item.
+TEST(ControlFontsInside, FontObjectChangesReachTheModelAndOnlyTheControlFontMarksDirty)
+{
+    const ComPtr<CXTreeView> control = CXTreeView::make();
+    ASSERT_TRUE(control);
+    Variant h;
+    ASSERT_EQ(
+        control->AddItem(BStr(u"item").get(), Variant::missing(), Variant::missing(), &h), S_OK);
+    ComPtr<IFontDisp> font;
+    ASSERT_EQ(control->get_Font(&font), S_OK);
+    control->setDirty(false);
+    Variant bold = Variant::boolean(true), size = Variant::i4(20);
+    ASSERT_EQ(invokeByName(font.Get(), u"Bold", DISPATCH_PROPERTYPUT, &bold, 1, nullptr), S_OK);
+    ASSERT_EQ(invokeByName(font.Get(), u"Size", DISPATCH_PROPERTYPUT, &size, 1, nullptr), S_OK);
+    EXPECT_TRUE(control->isDirty());
+    EXPECT_TRUE(control->model().appearance().font.bold());
+    EXPECT_EQ(control->model().appearance().font.pointSizeF(), 20.0);
+
+    ComPtr<IFontDisp> itemFont;
+    ASSERT_EQ(OleCreateFontIndirect(nullptr, IFontDisp::iid, itemFont.voidOut()), S_OK);
+    ASSERT_EQ(control->putref_ItemFont(h.lVal, itemFont.Get()), S_OK);
+    control->setDirty(false);
+    Variant italic = Variant::boolean(true);
+    ASSERT_EQ(
+        invokeByName(itemFont.Get(), u"Italic", DISPATCH_PROPERTYPUT, &italic, 1, nullptr), S_OK);
+    const QFont *painted = control->model().item(h.lVal)->itemFont();
+    ASSERT_TRUE(painted);
+    EXPECT_TRUE(painted->italic());
+    EXPECT_FALSE(control->model().appearance().font.italic());
+    EXPECT_FALSE(control->isDirty());
+}
+
+} // namespace

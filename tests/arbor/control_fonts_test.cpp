@@ -1,0 +1,280 @@
+// Fonts a host shares with the control by reference: changes made through the object after the
+// put reach painting (seen here as row heights through HitTest), the objects go with their items,
+// and a font that outlives the control reaches nothing.
+#include "tests/arbor/control_test_support.h"
+
+#include "platform/com/ole/olectl.h"
+
+#include <QCoreApplication>
+#include <QPushButton>
+
+#include <string_view>
+#include <vector>
+
+namespace {
+
+using namespace arbortest;
+namespace d = arbor::dispid;
+
+ComPtr<IFontDisp> newFont(LONGLONG size = 80000)
+{
+    FONTDESC desc { sizeof(FONTDESC), const_cast<LPOLESTR>(u"Arial"), { .int64 = size }, 400, 0,
+        FALSE, FALSE, FALSE };
+    ComPtr<IFontDisp> font;
+    EXPECT_EQ(OleCreateFontIndirect(&desc, IFontDisp::iid, font.voidOut()), S_OK);
+    return font;
+}
+
+// As a script host writes `Arbor.Font.Size = 24`.
+void putProperty(IDispatch *font, const char16_t *name, Variant value)
+{
+    ASSERT_EQ(invokeByName(font, name, DISPATCH_PROPERTYPUT, &value, 1, nullptr), S_OK)
+        << QString::fromUtf16(name).toStdString();
+}
+
+ULONG refCount(IUnknown *object)
+{
+    object->AddRef();
+    return object->Release();
+}
+
+class ControlFonts : public ControlFixture {
+protected:
+    // The height of each visible row from the top, as HitTest finds them down the left edge.
+    std::vector<std::pair<LONG, int>> rows()
+    {
+        std::vector<std::pair<LONG, int>> out;
+        for (LONG y = 0; y < 400; ++y) {
+            LONG hit = 0;
+            EXPECT_EQ(arbor->get_HitTest(2, y, &hit), S_OK);
+            if (hit == 0)
+                break;
+            if (out.empty() || out.back().first != hit)
+                out.emplace_back(hit, 0);
+            ++out.back().second;
+        }
+        return out;
+    }
+    int rowHeight(LONG h)
+    {
+        for (const auto &[item, height] : rows())
+            if (item == h)
+                return height;
+        ADD_FAILURE() << "no row for item " << h;
+        return 0;
+    }
+};
+
+TEST_F(ControlFonts, ChangesThroughTheControlFontObjectRepaintTheControl)
+{
+    const LONG a = add(u"a");
+    add(u"b");
+    const int small = rowHeight(a);
+    ASSERT_GT(small, 0);
+    ComPtr<IFontDisp> original = newFont();
+    const struct {
+        const char *name;
+        std::function<ComPtr<IFontDisp>()> object; // the object the host then changes
+        bool reachesControl;
+    } cases[] = {
+        { "the object get_Font made", [] { return ComPtr<IFontDisp>(); }, true },
+        { "an object put by reference",
+            [&] {
+                EXPECT_EQ(arbor->putref_Font(original.Get()), S_OK);
+                return original;
+            },
+            true },
+        { "the copy put_Font stored",
+            [&] {
+                EXPECT_EQ(arbor->put_Font(original.Get()), S_OK);
+                return ComPtr<IFontDisp>();
+            },
+            true },
+        { "the original of a put_Font copy",
+            [&] {
+                EXPECT_EQ(arbor->put_Font(original.Get()), S_OK);
+                return original;
+            },
+            false },
+    };
+    for (const auto &c : cases) {
+        ComPtr<IFontDisp> font = c.object();
+        if (!font) {
+            ASSERT_EQ(arbor->get_Font(&font), S_OK) << c.name;
+        }
+        ASSERT_EQ(rowHeight(a), small) << c.name;
+        putProperty(font.Get(), u"Size", Variant::i4(30));
+        putProperty(font.Get(), u"Bold", Variant::boolean(true));
+        if (c.reachesControl)
+            EXPECT_GT(rowHeight(a), small * 2) << c.name;
+        else
+            EXPECT_EQ(rowHeight(a), small) << c.name;
+        putProperty(font.Get(), u"Size", Variant::i4(8));
+        putProperty(font.Get(), u"Bold", Variant::boolean(false));
+        EXPECT_EQ(rowHeight(a), small) << c.name;
+    }
+    // The object replaced by another is no longer heard.
+    ASSERT_EQ(arbor->putref_Font(original.Get()), S_OK);
+    ASSERT_EQ(arbor->putref_Font(newFont().Get()), S_OK);
+    putProperty(original.Get(), u"Size", Variant::i4(30));
+    EXPECT_EQ(rowHeight(a), small);
+}
+
+TEST_F(ControlFonts, OneItemFontObjectOnSeveralItemsRepaintsEachOfThem)
+{
+    const LONG a = add(u"a");
+    const LONG b = add(u"b");
+    const LONG c = add(u"c");
+    add(u"d");
+    const int small = rowHeight(b);
+    ComPtr<IFontDisp> font = newFont();
+    ASSERT_EQ(arbor->putref_ItemFont(a, font.Get()), S_OK);
+    ASSERT_EQ(arbor->putref_ItemFont(c, font.Get()), S_OK);
+    putProperty(font.Get(), u"Size", Variant::i4(30));
+    EXPECT_GT(rowHeight(a), small * 2);
+    EXPECT_EQ(rowHeight(b), small);
+    EXPECT_EQ(rowHeight(c), rowHeight(a));
+
+    // A copy put on an item is its own; the host's original no longer reaches it.
+    ASSERT_EQ(arbor->put_ItemFont(c, font.Get()), S_OK);
+    putProperty(font.Get(), u"Size", Variant::i4(8));
+    EXPECT_EQ(rowHeight(a), small);
+    EXPECT_GT(rowHeight(c), small * 2);
+    ComPtr<IFontDisp> copy;
+    ASSERT_EQ(arbor->get_ItemFont(c, &copy), S_OK);
+    ASSERT_TRUE(copy);
+    EXPECT_NE(copy.Get(), font.Get());
+    putProperty(copy.Get(), u"Size", Variant::i4(8));
+    EXPECT_EQ(rowHeight(c), small);
+}
+
+TEST_F(ControlFonts, RemovedItemsLetGoOfTheirFontAndAReusedHandleHasNone)
+{
+    // Each remover takes out `removed` (the child, or the parent with its child); `itemsLeft` of
+    // the two items that shared the font remain.
+    const struct {
+        const char *name;
+        bool removesParent;
+        ULONG itemsLeft;
+    } removers[] = {
+        { "RemoveItem", false, 1 },
+        { "RemoveItemRec", true, 0 },
+        { "RemoveAllItems", true, 0 },
+    };
+    for (const auto &r : removers) {
+        // A new control each time, so that no handle freed before is waiting in line.
+        ASSERT_EQ(CoCreateInstance(
+                      CLSID_Arbor, nullptr, CLSCTX_INPROC_SERVER, IArbor::iid, arbor.voidOut()),
+            S_OK);
+        const LONG parent = add(u"parent");
+        const LONG child = add(u"child", parent);
+        ComPtr<IFontDisp> font = newFont();
+        const ULONG before = refCount(font.Get());
+        ASSERT_EQ(arbor->putref_ItemFont(parent, font.Get()), S_OK);
+        const ULONG perItem = refCount(font.Get()) - before;
+        ASSERT_GT(perItem, 0u);
+        ASSERT_EQ(arbor->putref_ItemFont(child, font.Get()), S_OK);
+
+        // A freed handle comes back only once a thousand more are free: free enough after ours.
+        std::vector<LONG> fillers;
+        for (int i = 0; i < 1030; ++i)
+            fillers.push_back(add(u"filler"));
+
+        const LONG removed = r.removesParent ? parent : child;
+        if (std::string_view(r.name) == "RemoveItem") {
+            Variant done;
+            ASSERT_EQ(arbor->RemoveItem(removed, &done), S_OK);
+            ASSERT_EQ(done.boolVal, VARIANT_TRUE);
+        } else if (std::string_view(r.name) == "RemoveItemRec") {
+            ASSERT_EQ(arbor->RemoveItemRec(removed), S_OK);
+        } else {
+            ASSERT_EQ(arbor->RemoveAllItems(), S_OK);
+        }
+        EXPECT_EQ(refCount(font.Get()), before + r.itemsLeft * perItem) << r.name;
+        putProperty(font.Get(), u"Size", Variant::i4(20)); // reaches at most the item left
+        for (LONG f : fillers)
+            ASSERT_EQ(arbor->RemoveItemRec(f), S_OK);
+        ASSERT_EQ(add(u"new"), removed) << r.name << ": the handle was not given again";
+        IFontDisp *got = reinterpret_cast<IFontDisp *>(0xdeadbeef);
+        ASSERT_EQ(arbor->get_ItemFont(removed, &got), S_OK);
+        EXPECT_EQ(got, nullptr) << r.name;
+    }
+}
+
+TEST_F(ControlFonts, NullItemFontDropsTheObject)
+{
+    const LONG a = add(u"a");
+    add(u"b");
+    const int small = rowHeight(a);
+    ComPtr<IFontDisp> font = newFont(200000);
+    const ULONG before = refCount(font.Get());
+    ASSERT_EQ(arbor->putref_ItemFont(a, font.Get()), S_OK);
+    EXPECT_GT(rowHeight(a), small);
+    ASSERT_EQ(arbor->putref_ItemFont(a, nullptr), S_OK);
+    EXPECT_EQ(refCount(font.Get()), before);
+    EXPECT_EQ(rowHeight(a), small);
+    putProperty(font.Get(), u"Size", Variant::i4(40));
+    EXPECT_EQ(rowHeight(a), small);
+}
+
+// The host lets go of the control inside an event its window raised: the window and its items
+// outlive the control until the event loop deletes them. Fonts changed meanwhile reach nothing,
+// and every font reference goes with the window.
+TEST(ControlFontsReleased, FontsChangedAfterTheControlWentReachNothing)
+{
+    for (const bool deferred : { false, true }) {
+        ASSERT_EQ(CallServerRegistration(libraryPath(), false), S_OK);
+        QPushButton button(QStringLiteral("go"));
+        ComPtr<IArbor> arbor;
+        ASSERT_EQ(CoCreateInstance(
+                      CLSID_Arbor, nullptr, CLSCTX_INPROC_SERVER, IArbor::iid, arbor.voidOut()),
+            S_OK);
+        ComPtr<IConnectionPointContainer> container;
+        ASSERT_EQ(arbor.As(container), S_OK);
+        ComPtr<IConnectionPoint> point;
+        ASSERT_EQ(container->FindConnectionPoint(DIID__IArborEvents, &point), S_OK);
+        container = nullptr;
+        auto sink = EventSink::make();
+        DWORD cookie = 0;
+        ASSERT_EQ(point->Advise(sink.Get(), &cookie), S_OK);
+
+        ComPtr<IFontDisp> controlFont = newFont();
+        ComPtr<IFontDisp> itemFont = newFont();
+        const ULONG controlBefore = refCount(controlFont.Get());
+        const ULONG itemBefore = refCount(itemFont.Get());
+        Variant h;
+        ASSERT_EQ(arbor->AddItemWindow(static_cast<LONG>(platform::ui::windowHandle(&button)),
+                      Variant::missing(), Variant::missing(), &h),
+            S_OK);
+        Variant text;
+        ASSERT_EQ(
+            arbor->AddItem(BStr(u"text").get(), Variant::missing(), Variant::missing(), &text),
+            S_OK);
+        ASSERT_EQ(arbor->putref_Font(controlFont.Get()), S_OK);
+        ASSERT_EQ(arbor->putref_ItemFont(text.lVal, itemFont.Get()), S_OK);
+        ASSERT_EQ(arbor->putref_ItemFont(h.lVal, controlFont.Get()), S_OK);
+
+        sink->onEvent = [&](const SeenEvent &) {
+            point = nullptr;
+            arbor = nullptr;
+        };
+        if (deferred) {
+            button.click(); // CommandMessage: released while the window raises it
+        } else {
+            (void)point->Unadvise(cookie);
+            point = nullptr;
+            arbor = nullptr;
+        }
+        ASSERT_FALSE(arbor);
+        for (IFontDisp *font : { controlFont.Get(), itemFont.Get() }) {
+            putProperty(font, u"Size", Variant::i4(30));
+            putProperty(font, u"Italic", Variant::boolean(true));
+        }
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        EXPECT_EQ(refCount(controlFont.Get()), controlBefore) << deferred;
+        EXPECT_EQ(refCount(itemFont.Get()), itemBefore) << deferred;
+        putProperty(itemFont.Get(), u"Size", Variant::i4(10));
+    }
+}
+
+} // namespace
