@@ -49,6 +49,9 @@ bool XTreeNode_Window::onHook(HWND, void *context, HookMessage &message, LRESULT
     case HookMessage::Activate: {
         const LONG h = node->item()->handle();
         if (!node->item()->IsSelected()) {
+            // A single-selection tree never has two selected items: the others go quietly.
+            if (model->appearance().style & ARBORSTYLE_SINGLESEL)
+                model->clearSelection();
             model->setFocusItem(h);
             // The handler may remove the item and this node with it: nothing after this.
             model->MarkSelected(h);

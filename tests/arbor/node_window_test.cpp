@@ -155,13 +155,23 @@ TEST_F(WindowNodeTest, ResizeAsksForLayoutAndActivationSelects)
     EXPECT_EQ(m_sink.layouts, 1);
     EXPECT_EQ(m_model->measure(h), QSize(86, 56));
 
+    // In a single-selection tree (the default) the item becomes the only selected one; with
+    // several allowed it joins the others.
+    const LONG other = AddItem(*m_model, "other");
     QMouseEvent press(QEvent::MouseButtonPress, QPointF(2, 2), QPointF(2, 2), Qt::LeftButton,
         Qt::LeftButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(client, &press);
-    EXPECT_EQ(m_events.events, (std::vector<Event> { { "ItemSelect", h } }));
-    EXPECT_EQ(m_model->focusItem(), h);
-    QCoreApplication::sendEvent(client, &press); // already selected: nothing more
-    EXPECT_EQ(m_events.events.size(), 1u);
+    for (const DWORD style : { DWORD(31), DWORD(31 & ~ARBORSTYLE_SINGLESEL) }) {
+        m_model->appearance().style = style;
+        m_model->clearSelection();
+        m_model->MarkSelected(other);
+        m_events.events.clear();
+        QCoreApplication::sendEvent(client, &press);
+        EXPECT_EQ(m_events.events, (std::vector<Event> { { "ItemSelect", h } }));
+        EXPECT_EQ(m_model->focusItem(), h);
+        EXPECT_EQ(m_model->item(other)->IsSelected(), !(style & ARBORSTYLE_SINGLESEL)) << style;
+        QCoreApplication::sendEvent(client, &press); // already selected: nothing more
+        EXPECT_EQ(m_events.events.size(), 1u);
+    }
 }
 
 TEST_F(WindowNodeTest, CaptionIsTheTextOnlyWithACaptionBar)
