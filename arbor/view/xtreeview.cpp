@@ -603,6 +603,12 @@ void XTreeView::paintEvent(QPaintEvent *)
         p.end();
         window.drawImage(client.topLeft(), image);
     }
+    // The square where the two bars meet belongs to no bar: it shows the face colour.
+    if (!m_hbar->isHidden() && !m_vbar->isHidden())
+        window.fillRect(QRect(m_hbar->geometry().right() + 1, m_vbar->geometry().bottom() + 1,
+                            width() - m_hbar->geometry().right() - 1,
+                            height() - m_vbar->geometry().bottom() - 1),
+            palette().color(QPalette::Button));
     --m_paintDepth;
 }
 

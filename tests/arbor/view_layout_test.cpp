@@ -238,6 +238,11 @@ TEST(ViewScroll, BarStepsFromTheirActions)
     QScrollBar *hb = v->horizontalBar();
     ASSERT_FALSE(vb->isHidden());
     ASSERT_FALSE(hb->isHidden());
+    // Every pixel comes from a paint, the square between the two bars too.
+    QImage shot(v->size(), QImage::Format_RGB32);
+    shot.fill(Qt::magenta);
+    v->render(&shot);
+    EXPECT_NE(shot.pixelColor(v->width() - 2, v->height() - 2), QColor(Qt::magenta));
     const int page = v->clientRect().height() / 4 * 4;
     struct Step {
         QScrollBar *bar;
