@@ -95,8 +95,13 @@ QString FromWindows1252(QByteArrayView bytes)
 QString DecodePage(QByteArrayView bytes, QByteArrayView charset)
 {
     QByteArray name = charset.toByteArray().trimmed().toLower();
-    if (name.isEmpty())
-        name = DeclaredCharset(bytes);
+    if (name.isEmpty()) {
+        name = DeclaredCharset(bytes).toLower();
+        // A page whose own <meta> could be read is no UTF-16 or UTF-32 page, whatever it says:
+        // browsers read such a page as UTF-8.
+        if (name.startsWith("utf-16") || name.startsWith("utf-32") || name.startsWith("ucs-"))
+            name = "utf-8";
+    }
     if (name.isEmpty() || name == "windows-1252" || name == "cp1252" || name == "iso-8859-1" ||
         name == "latin1" || name == "us-ascii" || name == "ascii")
         return FromWindows1252(bytes);

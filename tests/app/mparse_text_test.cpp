@@ -172,6 +172,8 @@ TEST(DecodePage, CharsetRules)
             "<meta http-equiv=\"Content-Type\" content=\"text/html; charset=UTF-8\">\xC2\xA3", {},
             QStringLiteral(
                 "<meta http-equiv=\"Content-Type\" content=\"text/html; charset=UTF-8\">\u00A3") },
+        { "meta declaring UTF-16 is read as UTF-8", "<meta charset=\"UTF-16\">\xC2\xA3", {},
+            QStringLiteral("<meta charset=\"UTF-16\">\u00A3") },
         { "transfer charset wins over meta", "<meta charset=\"utf-8\">\xA3", "windows-1252",
             QStringLiteral("<meta charset=\"utf-8\">\u00A3") },
         { "ISO-8859-1 is read as 1252", "\x93", "ISO-8859-1", QStringLiteral("\u201C") },
