@@ -576,4 +576,9 @@ void dropCache()
 }
 
 } // namespace testing
+bool namesEqual(std::string_view a, std::string_view b)
+{
+    return a == b || internal::foldName(a) == internal::foldName(b);
+}
+
 } // namespace platform::registry

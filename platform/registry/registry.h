@@ -14,6 +14,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 
 struct HKEY__;
 using HKEY = HKEY__ *;
@@ -122,6 +123,10 @@ LONG writeString(
     HKEY root, const std::string &path, const std::string &name, const std::string &value) noexcept;
 LONG readDword(HKEY root, const std::string &path, const std::string &name, DWORD &value) noexcept;
 LONG writeDword(HKEY root, const std::string &path, const std::string &name, DWORD value) noexcept;
+
+// Whether two key or value names name the same thing to the store (case-insensitive, Unicode case
+// folding for valid UTF-8).
+bool namesEqual(std::string_view a, std::string_view b);
 
 // The folder that holds the root files: $BIDLARK_REGISTRY_DIR, else
 // $XDG_DATA_HOME/bidlark/registry, else ~/.local/share/bidlark/registry.

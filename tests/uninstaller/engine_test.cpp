@@ -632,13 +632,16 @@ TEST_F(EngineTest, PendingDeletionsAreCarriedOutAndForgotten)
     std::filesystem::create_directory(path("emptydir"));
     WriteFile(path("full/x"), "x");
     WriteFile(path("held"), "x");
+    WriteFile(path("A"), "x"); // names differing only in case are two files here
     m_files.removeErrors[path("held")] = EBUSY;
-    for (const char *name : { "a", "emptydir", "full", "held", "gone" })
+    for (const char *name : { "a", "emptydir", "full", "held", "gone", "A", "a" })
         ASSERT_TRUE(SchedulePendingDeletion(m_registry, path(name)));
+    EXPECT_EQ(PendingDeletions().size(), 6u); // "a" twice is one record
     const PendingDeletionResult result = RunPendingDeletions(m_registry, m_files);
-    EXPECT_EQ(result.removed, 3);
+    EXPECT_EQ(result.removed, 4);
     EXPECT_EQ(result.remaining, 2);
     EXPECT_FALSE(Exists(path("a")));
+    EXPECT_FALSE(Exists(path("A")));
     EXPECT_FALSE(Exists(path("emptydir")));
     auto left = PendingDeletions();
     std::sort(left.begin(), left.end());

@@ -1,13 +1,31 @@
 #include "uninstaller/engine/pending_deletions.h"
 
+#include "platform/registry/registry.h"
+
 #include <cerrno>
 
 namespace uninstaller::engine {
 
 bool SchedulePendingDeletion(RegistryAccess &registry, const std::string &path)
 {
-    return registry.writeString(HKEY_LOCAL_MACHINE, kPendingDeletionsKey, path, path) ==
-        ERROR_SUCCESS;
+    // Value names compare without regard to case but paths do not: a path differing only in case
+    // from one already recorded gets a name of its own ("path|2", ...), so neither record is lost.
+    const auto records = registry.stringValues(HKEY_LOCAL_MACHINE, kPendingDeletionsKey);
+    const auto taken = [&](const std::string &name) -> const std::string * {
+        for (const auto &[existing, recorded] : records)
+            if (platform::registry::namesEqual(existing, name))
+                return &recorded;
+        return nullptr;
+    };
+    std::string name = path;
+    for (int n = 2; n < 10000; ++n) {
+        const std::string *recorded = taken(name);
+        if (!recorded || *recorded == path)
+            return registry.writeString(HKEY_LOCAL_MACHINE, kPendingDeletionsKey, name, path) ==
+                ERROR_SUCCESS;
+        name = path + "|" + std::to_string(n);
+    }
+    return false;
 }
 
 PendingDeletionResult RunPendingDeletions(RegistryAccess &registry, FileSystem &files)
