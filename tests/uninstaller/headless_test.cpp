@@ -9,10 +9,12 @@
 
 #include <QProcess>
 #include <QProcessEnvironment>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <optional>
 
 namespace {
 
@@ -190,6 +192,30 @@ TEST_F(HeadlessTest, SecondInstanceEndsWithoutChangingAnything)
     }
     EXPECT_EQ(RunProgram(path("un"), { "/SILENT" }), 1);
     EXPECT_TRUE(ProductRemoved(path("p"), "Twice"));
+
+    // A lock no folder can hold is no second instance: the uninstallation goes on.
+    const LogDescription lockless = InstallProduct(path("q"), "Lockless", true);
+    WriteUninstaller(lockless, path("un2"));
+    const auto restore = [](const char *name, std::optional<QByteArray> value) {
+        return qScopeGuard([name, value] {
+            if (value)
+                qputenv(name, *value);
+            else
+                qunsetenv(name);
+        });
+    };
+    const auto saved = [](const char *name) {
+        return qEnvironmentVariableIsSet(name) ? std::optional(qgetenv(name)) : std::nullopt;
+    };
+    const auto runtimeBack = restore("XDG_RUNTIME_DIR", saved("XDG_RUNTIME_DIR"));
+    const auto tempBack = restore("TMPDIR", saved("TMPDIR"));
+    qputenv("XDG_RUNTIME_DIR", "/proc/no-such-folder");
+    qputenv("TMPDIR", "/proc");
+    bool heldElsewhere = true;
+    EXPECT_FALSE(frontend::InstanceLock::TryAcquire("Lockless", &heldElsewhere));
+    EXPECT_FALSE(heldElsewhere);
+    EXPECT_EQ(RunProgram(path("un2"), { "/SILENT" }), 1);
+    EXPECT_TRUE(ProductRemoved(path("q"), "Lockless"));
 }
 
 TEST_F(HeadlessTest, WindowRunAsksTheConfirmationWithTheProductsCaption)

@@ -5,6 +5,8 @@
 #include <QFile>
 #include <QStandardPaths>
 
+#include <cerrno>
+
 #include <fcntl.h>
 #include <sys/file.h>
 #include <unistd.h>
@@ -26,20 +28,32 @@ QString InstanceLock::LockFilePath(const QString &folder, const std::string &pro
         QStringLiteral("swun-%1.lock").arg(QString::fromLatin1(hash.toHex().left(32))));
 }
 
-std::unique_ptr<InstanceLock> InstanceLock::TryAcquire(const std::string &productName)
+std::unique_ptr<InstanceLock> InstanceLock::TryAcquire(
+    const std::string &productName, bool *heldElsewhere)
 {
-    QString folder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
-    if (folder.isEmpty())
-        folder = QDir::tempPath();
-    const QByteArray path = QFile::encodeName(LockFilePath(folder, productName));
-    const int fd = ::open(path.constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
-    if (fd < 0)
-        return nullptr;
-    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
-        ::close(fd);
-        return nullptr;
+    if (heldElsewhere)
+        *heldElsewhere = false;
+    // The runtime folder first; the temporary folder when there is none or it cannot be used.
+    QStringList folders;
+    const QString runtime = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    if (!runtime.isEmpty())
+        folders << runtime;
+    folders << QDir::tempPath();
+    for (const QString &folder : folders) {
+        const QByteArray path = QFile::encodeName(LockFilePath(folder, productName));
+        const int fd = ::open(path.constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+        if (fd < 0)
+            continue;
+        if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+            const bool busy = errno == EWOULDBLOCK;
+            ::close(fd);
+            if (heldElsewhere)
+                *heldElsewhere = busy;
+            return nullptr;
+        }
+        return std::unique_ptr<InstanceLock>(new InstanceLock(fd));
     }
-    return std::unique_ptr<InstanceLock>(new InstanceLock(fd));
+    return nullptr;
 }
 
 } // namespace uninstaller::frontend

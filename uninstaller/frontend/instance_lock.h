@@ -17,9 +17,10 @@ public:
     InstanceLock(const InstanceLock &) = delete;
     InstanceLock &operator=(const InstanceLock &) = delete;
 
-    // The held lock, or null when another process holds it (or the folder is unusable).
-    // `productName` is the log's text.
-    static std::unique_ptr<InstanceLock> TryAcquire(const std::string &productName);
+    // The held lock, or null when another process holds it (*heldElsewhere true) or no folder
+    // can hold the lock file (*heldElsewhere false). `productName` is the log's text.
+    static std::unique_ptr<InstanceLock> TryAcquire(
+        const std::string &productName, bool *heldElsewhere = nullptr);
 
     // The lock file for a product, in `folder`.
     static QString LockFilePath(const QString &folder, const std::string &productName);

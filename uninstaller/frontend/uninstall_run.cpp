@@ -58,8 +58,11 @@ int RunUninstall(const std::string &ownFilePath, const CommandLineOptions &optio
                 product));
     }
 
-    const auto lock = InstanceLock::TryAcquire(product);
-    if (!lock)
+    // Only another uninstaller of the product ends this one; a lock that cannot be made at all
+    // (no usable runtime or temporary folder) does not stop the uninstallation.
+    bool heldElsewhere = false;
+    const auto lock = InstanceLock::TryAcquire(product, &heldElsewhere);
+    if (!lock && heldElsewhere)
         return kExitEndedEarly;
 
     if (!silent) {
