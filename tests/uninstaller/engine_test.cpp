@@ -9,6 +9,7 @@
 #include <QTemporaryDir>
 
 #include <cerrno>
+#include <fcntl.h>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -241,6 +242,21 @@ TEST_F(EngineTest, RestoringNeverWritesThroughALink)
     const FileState state = files->inspect(path("installed"));
     EXPECT_TRUE(state.exists);
     EXPECT_FALSE(state.readable);
+}
+
+TEST_F(EngineTest, ARestoredFileKeepsItsTimeAndFitsBesideALongName)
+{
+    WriteFile(path("backup"), "old");
+    const struct timespec times[2] = { { 1000000000, 0 }, { 1000000000, 0 } };
+    ASSERT_EQ(::utimensat(AT_FDCWD, path("backup").c_str(), times, 0), 0);
+    const std::string longName = path(std::string(250, 'n'));
+    WriteFile(longName, "new");
+    auto files = MakePosixFileSystem();
+    ASSERT_EQ(files->replaceWithCopy(path("backup"), longName), 0);
+    EXPECT_EQ(ReadFile(longName), "old");
+    struct stat st { };
+    ASSERT_EQ(::stat(longName.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mtim.tv_sec, 1000000000);
 }
 
 TEST_F(EngineTest, DeleteFilesAndScheduleWhatIsInUse)

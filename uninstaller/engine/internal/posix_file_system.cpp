@@ -117,12 +117,21 @@ public:
         struct stat st { };
         if (::fstat(in.get(), &st) != 0)
             return errno;
-        std::string temp = target + ".restore-XXXXXX";
+        // A short name beside the target, so a target whose own name is near the limit still has
+        // room for it.
+        const std::size_t slash = target.rfind('/');
+        std::string temp =
+            (slash == std::string::npos ? std::string() : target.substr(0, slash + 1)) +
+            ".swr-XXXXXX";
         FdCloser out(::mkostemp(temp.data(), O_CLOEXEC));
         if (out.get() < 0)
             return errno;
         int error = CopyAll(in.get(), out.get());
         if (error == 0 && ::fchmod(out.get(), st.st_mode & 07777) != 0)
+            error = errno;
+        // A copied file keeps the time it was last written, as the backup has it.
+        const struct timespec times[2] = { st.st_atim, st.st_mtim };
+        if (error == 0 && ::futimens(out.get(), times) != 0)
             error = errno;
         if (error == 0 && ::fsync(out.get()) != 0)
             error = errno;
