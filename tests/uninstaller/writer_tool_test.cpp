@@ -101,6 +101,8 @@ TEST(WriterTool, RefusesWhatItCannotWrite)
         { "bad keys", "[product]\nkeys = 1 2 300 4\n", "line 2: keys" },
         { "registry without a root", "[registry]\ndelete-key Software\\X\n",
             "line 2: a registry path" },
+        { "backup the uninstaller could not read", "[backups]\n/b/copy\t/i/file\t1\n",
+            "line 2: a tab-separated backup" },
     };
     for (const Case &c : cases) {
         WriteFile(dir.filePath("d.txt").toStdString(), c.description);

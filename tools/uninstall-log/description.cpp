@@ -2,6 +2,7 @@
 
 #include "uninstaller/engine/file_system.h"
 #include "uninstaller/log/codepage.h"
+#include "uninstaller/log/uninstall_log.h"
 
 #include <filesystem>
 #include <fstream>
@@ -253,6 +254,12 @@ private:
     bool backup(const std::string &converted, std::string &error)
     {
         if (converted.find('\t') != std::string::npos) {
+            // Written as the uninstaller will read it, or refused here rather than there.
+            uninstaller::log::BackupEntry entry;
+            if (!uninstaller::log::ParseBackupLine(converted, entry)) {
+                error = "a tab-separated backup needs six fields: copy, installed and four numbers";
+                return false;
+            }
             m_result.log.backups.push_back(converted);
             return true;
         }
