@@ -1,5 +1,7 @@
 #include "app/modules/mParseMarker.h"
 
+#include <algorithm>
+
 namespace mParse {
 
 std::u32string ToMarker(QStringView text)
@@ -79,7 +81,7 @@ Cut MarkedPage::Text(Pos from, Pos to) const
         return std::nullopt;
     if (from.value > Length())
         return QString();
-    const qint64 end = std::min(to.value, Length() + 1);
+    const qint64 end = std::min({ to.value, Length() + 1, from.value + kMaxCut });
     return QString::fromUcs4(
         m_text.data() + (from.value - 1), static_cast<qsizetype>(end - from.value));
 }

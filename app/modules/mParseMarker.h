@@ -72,7 +72,11 @@ public:
 
     // Text(a, b): the characters from a up to, not including, b; cut short at the end of the page,
     // empty when a lies past it. Skipped when either position is skipped, a < 1 or b < a.
+    // Every cut is a cell of a row, so at most kMaxCut characters are taken: a cell whose closing
+    // marker is missing would otherwise run to the next one anywhere on the page, and a page of
+    // such rows would copy and clean the rest of the page once per row.
     Cut Text(Pos from, Pos to) const;
+    static constexpr qint64 kMaxCut = 4096;
 
 private:
     struct Memo {

@@ -170,6 +170,22 @@ TEST(MyEbayParser, ABrokenRowIsReadOnce)
     }
 }
 
+// Rows whose title link never closes: each cut would run to the one "</a>" at the far end of the
+// page. Every field stays short however long the page is.
+TEST(MyEbayParser, CellsMissingTheirClosingMarkerStayBounded)
+{
+    QString page = u"<b>Items I'm Watching</b><table><tr><th>Action</th></tr>\n"_s;
+    for (int i = 0; i < 200; ++i)
+        page += u"<tr><td><input type=\"checkbox\" value=\"555\"></td>"_s
+                u"<td><a href=\"http://cgi/ViewItem&item=555\">Lamp</td>"_s
+                u"<td align=\"right\">$1.00</td><td>1d 2h</td></tr>\n"_s;
+    page += QString(300000, u'x') + u"</a></table>Back to top"_s;
+    const QStringList calls = parseMyEbay(page);
+    ASSERT_GE(rowsOf(calls, u"Watching"_s).size(), 100);
+    for (const QString &call : calls)
+        ASSERT_LT(call.size(), 4 * mParse::MarkedPage::kMaxCut);
+}
+
 // A watching row with only the cells the routine reads.
 QString watchingPage(const QString &priceCell, const QString &timeCells)
 {
