@@ -226,17 +226,10 @@ TEST(ControlFontsReleased, FontsChangedAfterTheControlWentReachNothing)
         ASSERT_EQ(CallServerRegistration(libraryPath(), false), S_OK);
         QPushButton button(QStringLiteral("go"));
         ComPtr<IArbor> arbor;
-        ASSERT_EQ(CoCreateInstance(
-                      CLSID_Arbor, nullptr, CLSCTX_INPROC_SERVER, IArbor::iid, arbor.voidOut()),
-            S_OK);
-        ComPtr<IConnectionPointContainer> container;
-        ASSERT_EQ(arbor.As(container), S_OK);
         ComPtr<IConnectionPoint> point;
-        ASSERT_EQ(container->FindConnectionPoint(DIID__IArborEvents, &point), S_OK);
-        container = nullptr;
         auto sink = EventSink::make();
         DWORD cookie = 0;
-        ASSERT_EQ(point->Advise(sink.Get(), &cookie), S_OK);
+        ASSERT_NO_FATAL_FAILURE(createAdvised(arbor, point, sink.Get(), cookie));
 
         ComPtr<IFontDisp> controlFont = newFont();
         ComPtr<IFontDisp> itemFont = newFont();

@@ -181,13 +181,7 @@ protected:
         (void)point->Unadvise(cookie);
         point = nullptr;
         arbor = nullptr;
-        ASSERT_EQ(CoCreateInstance(
-                      CLSID_Arbor, nullptr, CLSCTX_INPROC_SERVER, IArbor::iid, arbor.voidOut()),
-            S_OK);
-        ComPtr<IConnectionPointContainer> container;
-        ASSERT_EQ(arbor.As(container), S_OK);
-        ASSERT_EQ(container->FindConnectionPoint(DIID__IArborEvents, &point), S_OK);
-        ASSERT_EQ(point->Advise(sink.Get(), &cookie), S_OK);
+        ASSERT_NO_FATAL_FAILURE(createAdvised(arbor, point, sink.Get(), cookie));
         itemWindow()->window()->resize(240, 160);
         itemWindow()->window()->show();
         m[R0] = add(u"root");

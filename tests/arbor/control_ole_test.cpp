@@ -220,17 +220,10 @@ TEST(ControlReleasedInHandler, LastReferenceDroppedInsideAnEvent)
     ASSERT_NE(canUnload, nullptr);
     for (DISPID releaseIn : { e::MouseDown, e::ItemSelect, e::MouseUp, e::Click }) {
         ComPtr<IArbor> arbor;
-        ASSERT_EQ(CoCreateInstance(
-                      CLSID_Arbor, nullptr, CLSCTX_INPROC_SERVER, IArbor::iid, arbor.voidOut()),
-            S_OK);
-        ComPtr<IConnectionPointContainer> container;
-        ASSERT_EQ(arbor.As(container), S_OK);
         ComPtr<IConnectionPoint> point;
-        ASSERT_EQ(container->FindConnectionPoint(DIID__IArborEvents, &point), S_OK);
-        container = nullptr;
         auto sink = EventSink::make();
         DWORD cookie = 0;
-        ASSERT_EQ(point->Advise(sink.Get(), &cookie), S_OK);
+        ASSERT_NO_FATAL_FAILURE(createAdvised(arbor, point, sink.Get(), cookie));
 
         Variant h;
         ASSERT_EQ(arbor->AddItem(BStr(u"let go").get(), Variant::missing(), Variant::missing(), &h),
@@ -277,17 +270,10 @@ TEST(ControlReleasedInHandler, AdoptedWindowNotifiesAfterTheControlWentInsideCom
     ASSERT_EQ(CallServerRegistration(libraryPath(), false), S_OK);
     QPushButton button(QStringLiteral("again"));
     ComPtr<IArbor> arbor;
-    ASSERT_EQ(
-        CoCreateInstance(CLSID_Arbor, nullptr, CLSCTX_INPROC_SERVER, IArbor::iid, arbor.voidOut()),
-        S_OK);
-    ComPtr<IConnectionPointContainer> container;
-    ASSERT_EQ(arbor.As(container), S_OK);
     ComPtr<IConnectionPoint> point;
-    ASSERT_EQ(container->FindConnectionPoint(DIID__IArborEvents, &point), S_OK);
-    container = nullptr;
     auto sink = EventSink::make();
     DWORD cookie = 0;
-    ASSERT_EQ(point->Advise(sink.Get(), &cookie), S_OK);
+    ASSERT_NO_FATAL_FAILURE(createAdvised(arbor, point, sink.Get(), cookie));
     Variant h;
     ASSERT_EQ(arbor->AddItemWindow(static_cast<LONG>(windowHandle(&button)), Variant::missing(),
                   Variant::missing(), &h),

@@ -105,6 +105,20 @@ public:
     }
 };
 
+// Makes an Arbor by class identifier and connects `sink` to its events; `point` and `arbor` are
+// then the only references the caller holds, so dropping both lets the control go.
+inline void createAdvised(
+    ComPtr<IArbor> &arbor, ComPtr<IConnectionPoint> &point, EventSink *sink, DWORD &cookie)
+{
+    ASSERT_EQ(
+        CoCreateInstance(CLSID_Arbor, nullptr, CLSCTX_INPROC_SERVER, IArbor::iid, arbor.voidOut()),
+        S_OK);
+    ComPtr<IConnectionPointContainer> container;
+    ASSERT_EQ(arbor.As(container), S_OK);
+    ASSERT_EQ(container->FindConnectionPoint(DIID__IArborEvents, &point), S_OK);
+    ASSERT_EQ(point->Advise(sink, &cookie), S_OK);
+}
+
 class ControlFixture : public ::testing::Test {
 protected:
     void SetUp() override
@@ -113,14 +127,8 @@ protected:
         CLSID clsid {};
         ASSERT_EQ(CLSIDFromProgID(u"Corvel.Arbor", &clsid), S_OK);
         ASSERT_EQ(clsid, CLSID_Arbor);
-        ASSERT_EQ(
-            CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IArbor::iid, arbor.voidOut()),
-            S_OK);
-        ComPtr<IConnectionPointContainer> container;
-        ASSERT_EQ(arbor.As(container), S_OK);
-        ASSERT_EQ(container->FindConnectionPoint(DIID__IArborEvents, &point), S_OK);
         sink = EventSink::make();
-        ASSERT_EQ(point->Advise(sink.Get(), &cookie), S_OK);
+        ASSERT_NO_FATAL_FAILURE(createAdvised(arbor, point, sink.Get(), cookie));
     }
     void TearDown() override
     {
