@@ -9,9 +9,37 @@
 #include <cstring>
 #include <limits>
 
+#include <locale.h>
+
 namespace platform::com::detail {
 
 namespace {
+
+// Number text is always the invariant form, '.' for the decimal point, whatever locale the
+// process runs in: Qt programs switch the C library to the user's, where strtod and printf would
+// read and write a comma. Switches this thread to the C numeric rules for the scope.
+class InvariantNumbers {
+public:
+    InvariantNumbers() noexcept
+        : m_previous(cNumeric() ? uselocale(cNumeric()) : static_cast<locale_t>(nullptr))
+    {
+    }
+    ~InvariantNumbers()
+    {
+        if (m_previous)
+            uselocale(m_previous);
+    }
+    InvariantNumbers(const InvariantNumbers &) = delete;
+    InvariantNumbers &operator=(const InvariantNumbers &) = delete;
+
+private:
+    static locale_t cNumeric() noexcept
+    {
+        static const locale_t c = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(nullptr));
+        return c;
+    }
+    locale_t m_previous;
+};
 
 constexpr double kMinDate = -657434.0; // 1 January 100
 constexpr double kMaxDate = 2958466.0; // just past 31 December 9999
@@ -291,6 +319,7 @@ std::u16string ascii(const char *text)
 
 std::u16string formatNumber(const VARIANT &v, USHORT flags)
 {
+    const InvariantNumbers invariant;
     char buffer[64];
     switch (v.vt) {
     case VT_BOOL:
@@ -513,6 +542,7 @@ std::optional<Number> parseNumber(std::u16string_view text)
         }
     }
     n.kind = Number::Real;
+    const InvariantNumbers invariant;
     n.r = std::strtod(clean.c_str(), nullptr);
     return n;
 }
@@ -672,9 +702,11 @@ HRESULT coerce(Variant &out, const Variant &in, USHORT flags, VARTYPE vt, int de
         std::u16string text;
         if (in.vt == VT_EMPTY)
             text.clear();
-        else if (in.vt == VT_DATE)
+        else if (in.vt == VT_DATE) {
+            if (!(in.date >= kMinDate && in.date < kMaxDate))
+                return E_INVALIDARG; // no day of the calendar
             text = formatDate(in.date);
-        else
+        } else
             text = formatNumber(in, flags);
         out.vt = VT_BSTR;
         out.bstrVal = SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
@@ -711,6 +743,8 @@ HRESULT coerce(Variant &out, const Variant &in, USHORT flags, VARTYPE vt, int de
         const auto n = parseNumber(text);
         if (!n)
             return DISP_E_TYPEMISMATCH;
+        if (n->kind == Number::Real && !std::isfinite(n->r))
+            return DISP_E_OVERFLOW; // beyond any double, such as "1e400"
         return fromNumber(out, *n, vt);
     }
 

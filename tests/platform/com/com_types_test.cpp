@@ -3,7 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <clocale>
 #include <cmath>
+#include <cstdlib>
+#include <filesystem>
 
 using namespace platform::com;
 
@@ -245,6 +248,8 @@ TEST(VariantChangeType, StringsToNumbers)
         { u"40000", VT_I2, DISP_E_OVERFLOW, 0 },
         { u"-1", VT_UI4, DISP_E_OVERFLOW, 0 },
         { u"99999999999999999999999", VT_I8, DISP_E_OVERFLOW, 0 },
+        { u"1e400", VT_R8, DISP_E_OVERFLOW, 0 },
+        { u"-1e400", VT_R4, DISP_E_OVERFLOW, 0 },
         { u"", VT_I4, DISP_E_TYPEMISMATCH, 0 },
         { u"   ", VT_I4, DISP_E_TYPEMISMATCH, 0 },
         { u"12abc", VT_I4, DISP_E_TYPEMISMATCH, 0 },
@@ -324,6 +329,46 @@ TEST(VariantChangeType, DatesParseBack)
     Variant bad = Variant::str(u"2/30/2001");
     Variant out;
     EXPECT_EQ(VariantChangeType(&out, &bad, 0, VT_DATE), DISP_E_TYPEMISMATCH);
+    // A date value outside the calendar (as a stream may carry) has no text.
+    for (const double value : { 1e300, -1e300, std::nan(""), 2958466.0, -657435.0 }) {
+        Variant date;
+        date.vt = VT_DATE;
+        date.date = value;
+        EXPECT_EQ(VariantChangeType(&out, &date, 0, VT_BSTR), E_INVALIDARG) << value;
+    }
+}
+
+// Number text is the invariant form even while the C library runs under a locale whose decimal
+// separator is a comma, as a Qt program does under a German user's locale.
+TEST(VariantChangeType, NumberTextIgnoresTheProcessLocale)
+{
+    std::string pattern = (std::filesystem::temp_directory_path() / "locale-XXXXXX").string();
+    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+    const char *folder = pattern.c_str();
+    const std::string make =
+        std::string("localedef -i de_DE -f UTF-8 '") + folder + "/de_DE.UTF-8' >/dev/null 2>&1";
+    if (std::system(make.c_str()) != 0)
+        GTEST_SKIP() << "no German locale can be made here (localedef or its sources missing)";
+    setenv("LOCPATH", folder, 1);
+    ASSERT_NE(std::setlocale(LC_NUMERIC, "de_DE.UTF-8"), nullptr);
+    ASSERT_EQ(std::strtod("1,5", nullptr), 1.5); // the locale is really in force
+
+    Variant text = Variant::str(u"1.5");
+    Variant real;
+    EXPECT_EQ(VariantChangeType(&real, &text, 0, VT_R8), S_OK);
+    EXPECT_EQ(real.dblVal, 1.5);
+    Variant back;
+    EXPECT_EQ(VariantChangeType(&back, &real, 0, VT_BSTR), S_OK);
+    EXPECT_EQ(view(back.bstrVal), u"1.5");
+    Variant single;
+    single.vt = VT_R4;
+    single.fltVal = 0.25f;
+    EXPECT_EQ(VariantChangeType(&back, &single, 0, VT_BSTR), S_OK);
+    EXPECT_EQ(view(back.bstrVal), u"0.25");
+
+    std::setlocale(LC_NUMERIC, "C");
+    unsetenv("LOCPATH");
+    std::filesystem::remove_all(folder);
 }
 
 TEST(VariantChangeType, NullEmptyErrorAndByRef)
