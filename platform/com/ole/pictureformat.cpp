@@ -16,8 +16,11 @@ public:
     {
         return offset <= m_data.size() && size <= m_data.size() - offset;
     }
+    // The readers give 0 for bytes past the end, so a check forgotten by a caller reads nothing.
     DWORD le(std::size_t offset, int bytes) const noexcept
     {
+        if (!has(offset, static_cast<std::size_t>(bytes)))
+            return 0;
         DWORD v = 0;
         for (int i = bytes - 1; i >= 0; --i)
             v = (v << 8) | static_cast<BYTE>(m_data[offset + static_cast<std::size_t>(i)]);
@@ -25,12 +28,17 @@ public:
     }
     DWORD be(std::size_t offset, int bytes) const noexcept
     {
+        if (!has(offset, static_cast<std::size_t>(bytes)))
+            return 0;
         DWORD v = 0;
         for (int i = 0; i < bytes; ++i)
             v = (v << 8) | static_cast<BYTE>(m_data[offset + static_cast<std::size_t>(i)]);
         return v;
     }
-    BYTE byte(std::size_t offset) const noexcept { return static_cast<BYTE>(m_data[offset]); }
+    BYTE byte(std::size_t offset) const noexcept
+    {
+        return offset < m_data.size() ? static_cast<BYTE>(m_data[offset]) : 0;
+    }
     std::size_t size() const noexcept { return m_data.size(); }
     bool startsWith(std::string_view prefix) const noexcept
     {
@@ -99,6 +107,8 @@ std::optional<PictureHeader> bmp(const Reader &r) noexcept
 
 std::optional<PictureHeader> ico(const Reader &r) noexcept
 {
+    if (!r.has(4, 2))
+        return std::nullopt;
     const DWORD count = r.le(4, 2);
     if (count == 0 || !r.has(6, 16 * std::size_t(count)))
         return std::nullopt;

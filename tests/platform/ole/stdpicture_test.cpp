@@ -114,6 +114,7 @@ TEST(StdPicture, TruncatedOrForeignFilesFailWithoutACrash)
         { "png signature only", png.substr(0, 8) },
         { "png cut after its header", png.substr(0, 40) },
         { "ico without images", std::string("\x00\x00\x01\x00\x00\x00", 6) },
+        { "ico signature only", std::string("\x00\x00\x01\x00", 4) },
         { "ico image past the end", icoPastEnd },
         { "jpeg without a frame", std::string("\xff\xd8\xff\xd9", 4) },
         { "gif cut in its screen", kGif.substr(0, 9) },
