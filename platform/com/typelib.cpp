@@ -892,14 +892,32 @@ HRESULT LoadRegTypeLib(REFGUID rguid, WORD major, WORD minor, LCID lcid, ITypeLi
         return E_INVALIDARG;
     *out = nullptr;
     try {
+        // The version asked for, else the highest registered minor version above it with the same
+        // major version.
+        const std::string libKey = "TypeLib\\" + guidToString(rguid);
+        int bestMinor = -1;
+        for (const std::string &name : detail::subkeyNames(HKEY_CLASSES_ROOT, libKey)) {
+            unsigned long a = 0, b = 0;
+            char dot = 0, rest = 0;
+            if (std::sscanf(name.c_str(), "%lx%c%lx%c", &a, &dot, &b, &rest) == 3 && dot == '.' &&
+                a == major && b >= minor && b <= 0xFFFF && static_cast<int>(b) > bestMinor)
+                bestMinor = static_cast<int>(b);
+        }
+        if (bestMinor < 0)
+            return TYPE_E_LIBNOTREGISTERED;
         const std::string base =
-            "TypeLib\\" + guidToString(rguid) + "\\" + versionKey(major, minor) + "\\";
+            libKey + "\\" + versionKey(major, static_cast<WORD>(bestMinor)) + "\\";
+        // Registration files a library under its own platform's key; any of them will do here.
         std::string path;
         for (LCID tryLcid : { lcid, LCID(0) }) {
-            if (platform::registry::readString(HKEY_CLASSES_ROOT,
-                    base + lcidKey(tryLcid) + "\\win64", "", path) == ERROR_SUCCESS)
+            for (const char *platformName : { "win64", "win32", "win16", "mac" }) {
+                if (platform::registry::readString(HKEY_CLASSES_ROOT,
+                        base + lcidKey(tryLcid) + "\\" + platformName, "", path) == ERROR_SUCCESS)
+                    break;
+                path.clear();
+            }
+            if (!path.empty())
                 break;
-            path.clear();
         }
         if (path.empty())
             return TYPE_E_LIBNOTREGISTERED;

@@ -162,6 +162,15 @@ TEST(Registrar, WriteFailureStopsAndIsReported)
     EXPECT_EQ(
         LoadRegTypeLib(kLib, 1, 0, 0, &loaded), TYPE_E_CANTLOADLIBRARY); // registered, file absent
     EXPECT_EQ(LoadRegTypeLib(kLib, 2, 0, 0, &loaded), TYPE_E_LIBNOTREGISTERED);
+    // A higher minor version of the same major answers for a lower one, whichever platform it
+    // was filed under; nothing answers for a minor above every registered one.
+    EXPECT_EQ(LoadRegTypeLib(kLib, 1, 1, 0, &loaded), TYPE_E_LIBNOTREGISTERED);
+    ASSERT_EQ(platform::registry::writeString(HKEY_CLASSES_ROOT,
+                  "TypeLib\\" + guidToString(kLib) + "\\1.2\\0\\win32", "", "/x/newer.tlb"),
+        ERROR_SUCCESS);
+    EXPECT_EQ(LoadRegTypeLib(kLib, 1, 1, 0, &loaded), TYPE_E_CANTLOADLIBRARY); // found 1.2
+    EXPECT_EQ(LoadRegTypeLib(kLib, 1, 3, 0, &loaded), TYPE_E_LIBNOTREGISTERED);
+    EXPECT_EQ(UnRegisterTypeLib(kLib, 1, 2, 0, SYS_WIN32), S_OK);
     EXPECT_EQ(UnRegisterTypeLib(kLib, 1, 0, 0, SYS_WIN64), S_OK);
     EXPECT_FALSE(detail::keyExists(HKEY_CLASSES_ROOT, "TypeLib\\" + guidToString(kLib)));
 }
