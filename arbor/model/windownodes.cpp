@@ -47,6 +47,8 @@ bool XTreeNode_Window::onHook(HWND, void *context, HookMessage &message, LRESULT
             node->onHostedResized(*model, static_cast<QResizeEvent *>(message.event)->size());
         break;
     case HookMessage::Activate: {
+        if (model->movingWindows())
+            break;
         const LONG h = node->item()->handle();
         if (!node->item()->IsSelected()) {
             // A single-selection tree never has two selected items: the others go quietly.

@@ -72,8 +72,21 @@ void XTreeModel::setItemWindow(QWidget *window)
         m_itemWindowGuard = new ItemWindowGuard(this, window);
 }
 
+struct XTreeModel::WindowWork {
+    explicit WindowWork(XTreeModel &model) noexcept
+        : m_model(model)
+    {
+        ++m_model.m_windowWork;
+    }
+    ~WindowWork() { --m_model.m_windowWork; }
+    WindowWork(const WindowWork &) = delete;
+    WindowWork &operator=(const WindowWork &) = delete;
+    XTreeModel &m_model;
+};
+
 void XTreeModel::detachHostedWindows()
 {
+    const WindowWork work(*this);
     const std::vector<XTreeNode_Window *> nodes(m_windowNodes.begin(), m_windowNodes.end());
     for (XTreeNode_Window *n : nodes)
         n->detachWidget();
@@ -85,6 +98,7 @@ XTreeModel::~XTreeModel()
         guard->m_model = nullptr;
         delete guard;
     }
+    const WindowWork work(*this);
     for (XTreeItem *r = m_roots.first(); r;) {
         XTreeItem *next = r->m_next;
         destroyTree(r, false);
@@ -201,6 +215,7 @@ bool XTreeModel::RemoveAllItems()
         return false;
     m_focus = nullptr;
     m_firstRoot = nullptr;
+    const WindowWork work(*this);
     for (XTreeItem *r = m_roots.first(); r;) {
         XTreeItem *next = r->m_next;
         destroyTree(r, false);
@@ -215,6 +230,7 @@ bool XTreeModel::RemoveAllItems()
 
 void XTreeModel::destroyTree(XTreeItem *top, bool forgetGroups)
 {
+    const WindowWork work(*this);
     std::vector<XTreeItem *> pending { top };
     std::vector<XTreeItem *> deadSelected;
     while (!pending.empty()) {
@@ -413,7 +429,7 @@ void XTreeModel::Expand(LONG hItem, bool expand)
     x->GetNode()->OnExpand(state);
     if (!m_windowNodes.empty())
         showChildWindows(x, state);
-    if (m_events) {
+    if (m_events && item(hItem)) {
         EventScope scope(*this);
         m_events->ItemExpanded(hItem, state);
     }
@@ -455,6 +471,7 @@ void XTreeModel::showChildWindows(XTreeItem *top, bool show)
     // appear when their own ancestors are expanded and the next paint places them.
     if (show && !top->IsVisible())
         return;
+    const WindowWork work(*this);
     std::vector<XTreeItem *> pending;
     for (XTreeItem *c = top->m_firstChild; c; c = c->m_next)
         pending.push_back(c);

@@ -160,6 +160,10 @@ public:
     bool raiseValueChanged(LONG hItem);
     // True while an event handler runs.
     bool insideEvent() const noexcept { return m_eventDepth > 0; }
+    // True while items are destroyed or hosted windows hidden or shown in bulk. A hosted window
+    // that gains the focus meanwhile (Qt passes it on from one being hidden) was not activated by
+    // the user and selects nothing: no event may run while such a walk holds raw items.
+    bool movingWindows() const noexcept { return m_windowWork > 0; }
 
     // The node size of an item, measured with its font (or the control font).
     QSize measure(LONG hItem) const;
@@ -247,6 +251,8 @@ private:
     QPointer<QWidget> m_itemWindow;
     XTreeAppearance m_appearance;
     int m_eventDepth = 0;
+    int m_windowWork = 0;
+    struct WindowWork; // counts m_windowWork for a scope
     std::unordered_set<XTreeNode_Window *> m_windowNodes;
     // A child of the item window created before any window is adopted, so Qt deletes it before
     // the adopted windows and its destructor can detach them first.

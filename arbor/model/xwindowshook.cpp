@@ -114,6 +114,11 @@ bool XWindowsHook::eventFilter(QObject *watched, QEvent *event)
                 event->type() == QEvent::Resize ? HookMessage::Resize : HookMessage::Move, event);
         return false;
     case QEvent::WindowActivate:
+        // Qt hands a window's activation to every widget inside it; of those only a hosted
+        // window that is a window of its own is activated by it.
+        if (!watched->isWidgetType() || !static_cast<QWidget *>(watched)->isWindow())
+            return false;
+        [[fallthrough]];
     case QEvent::FocusIn:
     case QEvent::MouseButtonPress:
         if (watched->isWidgetType() && !m_windows.empty()) {

@@ -5,8 +5,9 @@
 #include "arbor/model/windownodes.h"
 #include "platform/ui/wincalls.h"
 
-#include <QCoreApplication>
+#include <QApplication>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMouseEvent>
 #include <QPainter>
 
@@ -172,6 +173,58 @@ TEST_F(WindowNodeTest, ResizeAsksForLayoutAndActivationSelects)
         QCoreApplication::sendEvent(client, &press); // already selected: nothing more
         EXPECT_EQ(m_events.events.size(), 1u);
     }
+}
+
+// Hiding a focused hosted window passes the focus to the next one, in the middle of removing or
+// collapsing their items: no item is selected by that, and no event runs while the model walks
+// its items; the application's own activation selects nothing either.
+TEST_F(WindowNodeTest, FocusPassedOnWhileWindowsGoOrHideSelectsNothing)
+{
+    m_itemWindow->show();
+    struct Hosted {
+        std::unique_ptr<QWidget> window = std::make_unique<QWidget>();
+        QLineEdit *edit = new QLineEdit(window.get());
+    };
+    for (const bool remove : { true, false }) {
+        Hosted a, b;
+        const LONG root = AddItem(*m_model, "root");
+        const LONG ha = AddItemWindow(*m_model, platform::ui::windowHandle(a.window.get()), root);
+        const LONG hb = AddItemWindow(*m_model, platform::ui::windowHandle(b.window.get()), root);
+        ASSERT_NE(ha, 0);
+        ASSERT_NE(hb, 0);
+        m_model->Expand(root, true);
+        for (LONG h : { ha, hb })
+            paint(h); // placed and shown
+        m_model->clearSelection();
+        QApplication::setActiveWindow(m_itemWindow.get());
+        b.edit->setFocus();
+        ASSERT_TRUE(b.edit->hasFocus());
+        m_events.events.clear();
+        // A handler that removes everything it is told about would free what the walk holds.
+        m_events.onEvent = [&](const Event &e) {
+            if (e.name == "ItemSelect")
+                m_model->RemoveItemRec(root);
+        };
+        if (remove)
+            m_model->RemoveItemRec(root);
+        else
+            m_model->Expand(root, false);
+        m_events.onEvent = nullptr;
+        for (const Event &e : m_events.events)
+            EXPECT_NE(e.name, "ItemSelect") << (remove ? "removing" : "collapsing");
+        m_model->RemoveAllItems();
+    }
+
+    // The window holding the tree becomes active again: hosted windows inside it are not.
+    Hosted c;
+    const LONG hc = AddItemWindow(*m_model, platform::ui::windowHandle(c.window.get()));
+    paint(hc);
+    m_events.events.clear();
+    QEvent activate(QEvent::WindowActivate);
+    QCoreApplication::sendEvent(c.edit, &activate);
+    QCoreApplication::sendEvent(c.window.get(), &activate);
+    EXPECT_TRUE(m_events.events.empty());
+    EXPECT_FALSE(m_model->item(hc)->IsSelected());
 }
 
 TEST_F(WindowNodeTest, CaptionIsTheTextOnlyWithACaptionBar)
