@@ -1,8 +1,11 @@
 #include "app/modules/VbConvert.h"
 
 #include <charconv>
+#include <clocale>
 #include <cmath>
+#include <cstdlib>
 #include <limits>
+#include <locale.h>
 #include <optional>
 
 namespace vb {
@@ -94,12 +97,10 @@ std::optional<double> parseNumber(const QString &text)
     }
     if (mantissaDigits == 0)
         return std::nullopt;
-    bool negativeExponent = false;
     if (i < s.size() && (s[i] == u'e' || s[i] == u'E')) {
         ascii += 'e';
         ++i;
         if (i < s.size() && (s[i] == u'+' || s[i] == u'-')) {
-            negativeExponent = s[i] == u'-';
             ascii += char(s[i].unicode());
             ++i;
         }
@@ -118,7 +119,10 @@ std::optional<double> parseNumber(const QString &text)
     double value = 0;
     const auto [ptr, ec] = std::from_chars(ascii.data(), ascii.data() + ascii.size(), value);
     if (ec == std::errc::result_out_of_range) {
-        if (negativeExponent)
+        // Too big or too small for a Double, told apart by the value itself (the digits may
+        // outweigh the exponent's sign): strtod in the C locale gives infinity only when too big.
+        static const locale_t cLocale = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(nullptr));
+        if (cLocale && !std::isinf(strtod_l(ascii.c_str(), nullptr, cLocale)))
             return 0.0; // too small to tell from zero
         throw Error::overflow();
     }

@@ -45,6 +45,9 @@ struct BoolCase {
 
 TEST(VbConvert, BooleanTexts)
 {
+    const std::string huge = "1" + std::string(500, '0') + "e-10";
+    const std::string tiny = "0." + std::string(400, '0') + "1";
+    const std::string tinyRaised = tiny + "e+10";
     const BoolCase cases[] = {
         { "True", true },
         { "False", false },
@@ -63,6 +66,10 @@ TEST(VbConvert, BooleanTexts)
         { "Truee", kMismatch },
         { "1e400", kOverflow },
         { "Wahr", kMismatch },
+        // Out of range by their digits, not their exponent's sign: 1e490 and 1e-401.
+        { huge.c_str(), kOverflow },
+        { tiny.c_str(), false },
+        { tinyRaised.c_str(), false },
     };
     for (const BoolCase &c : cases) {
         EXPECT_EQ(run<bool>(vb::toBoolean, QString::fromUtf8(c.text)), c.expected) << c.text;
