@@ -223,9 +223,13 @@ void frmMain::applyStoredSize()
             return fallback;
         }
     };
-    const float width = twips("FormWidth", kDefaultWidthTwips);
-    const float height = twips("FormHeight", kDefaultHeightTwips);
-    resize(twipsToPixels(width, logicalDpiX()), twipsToPixels(height, logicalDpiY()));
+    // A size no screen could show (none at all, or beyond any display) is taken as no setting.
+    const auto pixels = [](float value, float fallback, double dpi) {
+        const int p = twipsToPixels(value, dpi);
+        return p >= kMinStoredPixels && p <= kMaxStoredPixels ? p : twipsToPixels(fallback, dpi);
+    };
+    resize(pixels(twips("FormWidth", kDefaultWidthTwips), kDefaultWidthTwips, logicalDpiX()),
+        pixels(twips("FormHeight", kDefaultHeightTwips), kDefaultHeightTwips, logicalDpiY()));
 }
 
 void frmMain::closeEvent(QCloseEvent *event)

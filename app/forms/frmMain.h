@@ -28,6 +28,9 @@ public:
     static constexpr int kAdBannerInterval = 10000;
 
     // Size when nothing is stored (or the stored text is no number), in twips.
+    // Stored sizes outside these pixel bounds fall back to the defaults.
+    static constexpr int kMinStoredPixels = 1;
+    static constexpr int kMaxStoredPixels = 16384;
     static constexpr float kDefaultWidthTwips = 4320.0f;
     static constexpr float kDefaultHeightTwips = 7680.0f;
     static constexpr double kTwipsPerInch = 1440.0;

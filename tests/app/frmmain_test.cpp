@@ -264,6 +264,9 @@ TEST_F(FrmMainTest, SizeComesFromStoredTwipsWithFallbackToTheDefault)
         { "9000.4", "1.05e4", 9000.4, 10500 },
         { "wide", "", 4320, 7680 },
         { "1e39", "7680px", 4320, 7680 },
+        // Sizes no screen shows: the defaults, so a bad value is not written back for good.
+        { "-1000", "0", 4320, 7680 },
+        { "1E+20", "3E+38", 4320, 7680 },
     };
     for (const SizeCase &c : cases) {
         store({ { "FormWidth", c.width }, { "FormHeight", c.height } });
