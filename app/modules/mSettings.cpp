@@ -20,10 +20,15 @@ QString registryPath()
         u'\\' + QLatin1String(kSection);
 }
 
+namespace {
+bool s_saveFailureShown = false; // the notice of a store refusing writes is shown once
+}
+
 void resetInMemory()
 {
     settings = Settings {};
     current = Credentials {};
+    s_saveFailureShown = false;
 }
 
 QString getSetting(const QString &key, const QString &defaultValue)
@@ -39,8 +44,25 @@ QString getSetting(const QString &key, const QString &defaultValue)
 
 LONG saveSetting(const QString &key, const QString &value)
 {
-    return platform::registry::writeString(
+    const LONG rc = platform::registry::writeString(
         HKEY_CURRENT_USER, registryPath().toStdString(), key.toStdString(), value.toStdString());
+    // A store that refuses writes would lose every change of the session without a word: say so
+    // once, with what the store answered.
+    if (rc != ERROR_SUCCESS && !s_saveFailureShown) {
+        s_saveFailureShown = true;
+        const QString reason = rc == ERROR_REGISTRY_CORRUPT ? QStringLiteral("the file is damaged")
+            : rc == ERROR_ACCESS_DENIED                     ? QStringLiteral("access was denied")
+                                                            : QStringLiteral("error %1").arg(rc);
+        platform::ui::messageBox(
+            QStringLiteral("Your settings could not be saved (%1).\n"
+                           "Changes you make now will be lost when the program closes.\n"
+                           "\n"
+                           "The settings are kept in %2")
+                .arg(reason, QString::fromStdString(platform::registry::storeDirectory())),
+            platform::ui::MsgButtons::OK, platform::ui::MsgIcon::Exclamation,
+            QStringLiteral("Bidlark"));
+    }
+    return rc;
 }
 
 QString badSettingMessage(int errorNumber, const QString &description)

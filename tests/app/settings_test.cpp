@@ -1,5 +1,6 @@
 #include "app/forms/frmMainMenus.h"
 #include "app/modules/mSettings.h"
+#include "platform/registry/testing.h"
 #include "platform/ui/messagebox.h"
 #include "tests/app/shell_test_support.h"
 
@@ -300,6 +301,25 @@ TEST_F(SettingsTest, SaveRefreshesTheMenuChecks)
     mSettings::saveFromOptions(f, host);
     EXPECT_EQ(FakeHost::checkedIndex(host.refreshMenu()), 2);
     EXPECT_EQ(FakeHost::checkedIndex(host.historyMenu()), -1);
+}
+
+// A store that refuses writes is reported once, with its reason; the program goes on.
+TEST_F(SettingsTest, ASaveTheStoreRefusesIsReportedOnce)
+{
+    MessageBoxRecorder boxes;
+    platform::registry::testing::denyAccess(HKEY_CURRENT_USER, false, true);
+    EXPECT_EQ(mSettings::saveSetting(QStringLiteral("AutoStart"), QStringLiteral("True")),
+        ERROR_ACCESS_DENIED);
+    EXPECT_EQ(mSettings::saveSetting(QStringLiteral("SysTray"), QStringLiteral("True")),
+        ERROR_ACCESS_DENIED);
+    platform::registry::testing::allowAllAccess();
+    ASSERT_EQ(boxes.boxes().size(), 1u);
+    EXPECT_EQ(boxes.boxes()[0].title, u"Bidlark");
+    EXPECT_TRUE(boxes.boxes()[0].text.startsWith(
+        u"Your settings could not be saved (access was denied).\n"));
+    EXPECT_EQ(
+        mSettings::saveSetting(QStringLiteral("SysTray"), QStringLiteral("True")), ERROR_SUCCESS);
+    EXPECT_EQ(boxes.boxes().size(), 1u);
 }
 
 } // namespace
