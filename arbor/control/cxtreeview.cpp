@@ -66,9 +66,13 @@ void CXTreeView::buildFrame()
     m_frame = new XTreeFrame();
     // A container may destroy the window under us; what it showed, besides the items, goes on
     // to the next one.
-    m_frame->setAboutToGo([this](XTreeFrame &gone) {
-        m_lostWindow = std::make_unique<LostWindow>(
-            LostWindow { gone.view().settings(), gone.borderStyle() });
+    m_frame->setAboutToGo([this](XTreeFrame &gone) noexcept {
+        try {
+            m_lostWindow = std::make_unique<LostWindow>(
+                LostWindow { gone.view().settings(), gone.borderStyle() });
+        } catch (...) {
+            m_lostWindow.reset(); // out of memory: the next window starts with the defaults
+        }
     });
     XTreeView &v = frame().view();
     v.setControl(this);

@@ -226,10 +226,10 @@ public:
     static constexpr DWORD kMiscStatus = OLEMISC_SETCLIENTSITEFIRST | OLEMISC_ACTIVATEWHENVISIBLE |
         OLEMISC_INSIDEOUT | OLEMISC_CANTLINKINSIDE | OLEMISC_RECOMPOSEONRESIZE;
 
-    // A font object the control paints with has changed (its sinks call this): hItem 0 re-reads
-    // the control font, marks the control dirty and lays it out again; an item handle re-reads
-    // that item's font and lays the item out. A handle that names no item does nothing.
-    void fontObjectChanged(LONG hItem) noexcept;
+    // A font object the control paints with has changed (its sinks call this). A null watch is
+    // the control font: re-read, the control marked dirty and laid out again. Otherwise every item
+    // that uses the font object behind that watch re-reads its font and is laid out again.
+    void fontObjectChanged(const void *itemWatch) noexcept;
 
     // Property puts and style changes set it; persistence clears it.
     bool isDirty() const noexcept { return m_dirty; }
@@ -247,9 +247,14 @@ private:
 
     // The font object behind the control font, made on first read when no host gave one.
     HRESULT controlFont(IFontDisp **out) noexcept;
-    // Advises a sink for item hItem (0: the control font) on `font`; the link is empty when the
-    // object sends no change notices (it then paints as it was when put).
-    HRESULT watchFont(IUnknown *font, LONG hItem, platform::com::AdviseLink &link) noexcept;
+    // Advises a sink on `font` for the control font (itemWatch null) or for the items sharing
+    // itemWatch; the link stays empty when the object sends no change notices (it then paints as
+    // it was when put).
+    HRESULT watchFont(
+        IUnknown *font, const void *itemWatch, platform::com::AdviseLink &link) noexcept;
+    // The watch the items given `font` by reference share, made on first use: one connection
+    // per font object however many items use it. Null when out of memory.
+    std::shared_ptr<void> itemFontWatch(IUnknown *font) noexcept;
 
     // Deleted by the destructor; a QPointer because a host may destroy the window it adopted.
     QPointer<XTreeFrame> m_frame;
@@ -272,6 +277,9 @@ private:
     // What the font sinks hold instead of the control: the sinks must not keep it alive, and an
     // item's sink may outlive it with the window (deferred deletion). Expires with the control.
     std::shared_ptr<CXTreeView *> m_fontToken = std::make_shared<CXTreeView *>(this);
+    // Font object (its identity) -> the watch its items share; an entry leaves with its watch.
+    struct ItemFontWatch;
+    std::unordered_map<IUnknown *, std::weak_ptr<ItemFontWatch>> m_itemFontWatches;
     ComPtr<IOleClientSite> m_clientSite;
     ComPtr<IOleInPlaceSite> m_inPlaceSite;
     SIZEL m_extent { 3175, 2646 }; // 120 x 100 pixels at 96 dpi

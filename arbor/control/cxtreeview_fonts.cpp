@@ -65,31 +65,31 @@ QFont qfontOf(IFontDisp *font, const QFont &fallback)
     return result;
 }
 
-// Hears one font object for the control font (item 0) or one item. It holds the control only
-// weakly: the font may outlive the control, and an item's window may too for a moment.
+// Hears one font object: the control font (no item watch) or the one the items sharing an item
+// watch use. The watch's address only names those items and is never followed. It holds the
+// control only weakly: the font may outlive the control, and an item's window may too.
 class FontWatch final : public ComObject<FontWatch, IPropertyNotifySink> {
 public:
-    FontWatch(std::weak_ptr<CXTreeView *> control, LONG hItem) noexcept
+    FontWatch(std::weak_ptr<CXTreeView *> control, const void *itemWatch) noexcept
         : m_control(std::move(control))
-        , m_item(hItem)
+        , m_itemWatch(itemWatch)
     {
     }
     HRESULT OnChanged(DISPID) noexcept override
     {
         if (const std::shared_ptr<CXTreeView *> control = m_control.lock())
-            (*control)->fontObjectChanged(m_item);
+            (*control)->fontObjectChanged(m_itemWatch);
         return S_OK;
     }
     HRESULT OnRequestEdit(DISPID) noexcept override { return S_OK; }
 
 private:
     std::weak_ptr<CXTreeView *> m_control;
-    LONG m_item;
+    const void *m_itemWatch;
 };
 
-// Every item measures again: the control font sizes each item without a font of its own, and
-// through them their rows and parents. O(n), as a new font calls for anyway.
-void remeasureAll(XTreeModel &model)
+// Every item, rows and their cells and children, in no particular order. O(n).
+template <class F> void forEachItem(XTreeModel &model, F &&visit)
 {
     std::vector<XTreeItem *> pending;
     for (LONG i = 0, n = model.RootCount(); i < n; ++i)
@@ -98,12 +98,19 @@ void remeasureAll(XTreeModel &model)
     while (!pending.empty()) {
         XTreeItem *x = pending.back();
         pending.pop_back();
-        model.invalidateItem(x);
+        visit(x);
         if (XTreeItem *right = x->GetRight())
             pending.push_back(right);
         for (XTreeItem *c = x->GetFirstChild(); c; c = c->GetNext())
             pending.push_back(c);
     }
+}
+
+// Every item measures again: the control font sizes each item without a font of its own, and
+// through them their rows and parents.
+void remeasureAll(XTreeModel &model)
+{
+    forEachItem(model, [&](XTreeItem *x) { model.invalidateItem(x); });
 }
 
 template <class T> HRESULT handOut(const ComPtr<T> &object, T **out) noexcept
@@ -118,10 +125,27 @@ template <class T> HRESULT handOut(const ComPtr<T> &object, T **out) noexcept
 
 } // namespace
 
-HRESULT CXTreeView::watchFont(IUnknown *font, LONG hItem, AdviseLink &link) noexcept
+// The connection the items sharing one font object hold together; it leaves the control's table
+// when the last of them goes.
+struct CXTreeView::ItemFontWatch {
+    std::weak_ptr<CXTreeView *> control;
+    IUnknown *identity = nullptr;
+    AdviseLink link;
+    ~ItemFontWatch()
+    {
+        link.reset();
+        if (const std::shared_ptr<CXTreeView *> owner = control.lock()) {
+            auto &table = (*owner)->m_itemFontWatches;
+            if (const auto it = table.find(identity); it != table.end() && it->second.expired())
+                table.erase(it);
+        }
+    }
+};
+
+HRESULT CXTreeView::watchFont(IUnknown *font, const void *itemWatch, AdviseLink &link) noexcept
 {
     link.reset();
-    const auto sink = FontWatch::make(m_fontToken, hItem);
+    const auto sink = FontWatch::make(m_fontToken, itemWatch);
     if (!sink)
         return E_OUTOFMEMORY;
     // A font without connection points is still usable; it just cannot tell us of changes.
@@ -129,25 +153,58 @@ HRESULT CXTreeView::watchFont(IUnknown *font, LONG hItem, AdviseLink &link) noex
     return S_OK;
 }
 
-void CXTreeView::fontObjectChanged(LONG hItem) noexcept
+std::shared_ptr<void> CXTreeView::itemFontWatch(IUnknown *font) noexcept
+{
+    try {
+        ComPtr<IUnknown> identity;
+        if (FAILED(font->QueryInterface(IUnknown::iid, identity.voidOut())) || !identity)
+            return nullptr;
+        std::weak_ptr<ItemFontWatch> &slot = m_itemFontWatches[identity.Get()];
+        if (std::shared_ptr<ItemFontWatch> shared = slot.lock())
+            return shared;
+        auto watch = std::make_shared<ItemFontWatch>();
+        watch->control = m_fontToken;
+        watch->identity = identity.Get();
+        if (FAILED(watchFont(font, watch.get(), watch->link)))
+            return nullptr;
+        slot = watch;
+        return watch;
+    } catch (...) {
+        return nullptr;
+    }
+}
+
+void CXTreeView::fontObjectChanged(const void *itemWatch) noexcept
 {
     if (m_closing)
         return;
+    if (!m_frame) {
+        // The container destroyed the window and the items with it; the next window takes the
+        // control font from what the last one showed.
+        if (!itemWatch && m_lostWindow)
+            m_lostWindow->view.look.font = qfontOf(m_font.Get(), QFont(QStringLiteral("Arial"), 8));
+        return;
+    }
+    // A host may let go of the control from inside what a repaint calls.
+    const ComPtr<IUnknown> keepAlive(identity());
     try {
-        if (hItem == 0) {
+        if (!itemWatch) {
             model().appearance().font = qfontOf(m_font.Get(), QFont(QStringLiteral("Arial"), 8));
             remeasureAll(model());
             m_dirty = true;
             view().redraw(true);
             return;
         }
-        XTreeItem *x = model().item(hItem);
-        IUnknown *source = x ? x->itemFontSource() : nullptr;
-        QFont font = model().appearance().font;
-        if (!source || FAILED(fontToQFont(source, &font)))
-            return;
-        x->setItemFont(&font);
-        model().invalidateItem(x);
+        XTreeModel &m = model();
+        forEachItem(m, [&](XTreeItem *x) {
+            if (x->itemFontWatch() != itemWatch)
+                return;
+            QFont font = m.appearance().font;
+            if (SUCCEEDED(fontToQFont(x->itemFontSource(), &font))) {
+                x->setItemFont(&font);
+                m.invalidateItem(x);
+            }
+        });
         view().redraw(true);
     } catch (...) {
         // Out of memory: the window keeps painting with the font it had.
@@ -169,7 +226,7 @@ HRESULT CXTreeView::controlFont(IFontDisp **out) noexcept
         if (FAILED(hr))
             return hr;
         // A host that changes this object changes the control font.
-        if (FAILED(watchFont(m_font.Get(), 0, m_fontLink))) {
+        if (FAILED(watchFont(m_font.Get(), nullptr, m_fontLink))) {
             m_font = nullptr;
             return E_OUTOFMEMORY;
         }
@@ -188,7 +245,7 @@ HRESULT CXTreeView::get_Font(IFontDisp **pVal) noexcept
 HRESULT CXTreeView::putref_Font(IFontDisp *newVal) noexcept
 {
     AdviseLink link;
-    if (newVal && FAILED(watchFont(newVal, 0, link)))
+    if (newVal && FAILED(watchFont(newVal, nullptr, link)))
         return E_OUTOFMEMORY;
     try {
         model().appearance().font = qfontOf(newVal, QFont(QStringLiteral("Arial"), 8));
@@ -233,12 +290,12 @@ HRESULT CXTreeView::putref_ItemFont(LONG hItem, IFontDisp *newVal) noexcept
         // The object and its link live in the item, so both go with it and a handle handed out
         // again starts without a font.
         if (newVal) {
-            AdviseLink link;
-            if (FAILED(watchFont(newVal, hItem, link)))
+            std::shared_ptr<void> watch = itemFontWatch(newVal);
+            if (!watch)
                 return E_OUTOFMEMORY;
             const QFont font = qfontOf(newVal, model().appearance().font);
             x->setItemFont(&font);
-            x->setItemFontSource(ComPtr<IUnknown>(newVal), std::move(link));
+            x->setItemFontSource(ComPtr<IUnknown>(newVal), std::move(watch));
         } else {
             x->setItemFont(nullptr);
             x->setItemFontSource(nullptr, {});

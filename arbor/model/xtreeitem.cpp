@@ -121,18 +121,23 @@ IUnknown *XTreeItem::itemFontSource() const noexcept
     return m_extras ? m_extras->fontSource.Get() : nullptr;
 }
 
-void XTreeItem::setItemFontSource(ComPtr<IUnknown> source, platform::com::AdviseLink link)
+void XTreeItem::setItemFontSource(ComPtr<IUnknown> source, std::shared_ptr<void> watch)
 {
     if (!source) {
         if (m_extras) {
-            m_extras->fontLink.reset();
+            m_extras->fontWatch.reset();
             m_extras->fontSource = nullptr;
         }
         return;
     }
     Extras &e = extras();
-    e.fontLink = std::move(link);
+    e.fontWatch = std::move(watch);
     e.fontSource = std::move(source);
+}
+
+const void *XTreeItem::itemFontWatch() const noexcept
+{
+    return m_extras ? m_extras->fontWatch.get() : nullptr;
 }
 
 void XTreeItem::setWidth(LONG w)

@@ -77,7 +77,8 @@ public:
     // the owner hears of its changes. Both go with the item, or when replaced (the old link is
     // unadvised first); a null source drops both.
     IUnknown *itemFontSource() const noexcept;
-    void setItemFontSource(ComPtr<IUnknown> source, platform::com::AdviseLink link);
+    void setItemFontSource(ComPtr<IUnknown> source, std::shared_ptr<void> watch);
+    const void *itemFontWatch() const noexcept;
 
     // Cached size of the item's row for the view, valid until the item or something below or right
     // of it changes; the model clears it along the ancestors of every change.
@@ -107,7 +108,9 @@ private:
         platform::com::Variant data;
         std::unique_ptr<QFont> font;
         ComPtr<IUnknown> fontSource;
-        platform::com::AdviseLink fontLink; // after the source: unadvised before it is released
+        // Whatever the owner keeps while the item uses fontSource (the control's watch on it);
+        // declared after the source, so it goes first.
+        std::shared_ptr<void> fontWatch;
         COLORREF foreColor = kUnset; // the node's own colours
         COLORREF backColor = kUnset;
         LONG width = -1;

@@ -3,6 +3,8 @@
 #include "arbor/control/cxtreeview.h"
 #include "tests/arbor/control_test_support.h"
 
+#include <vector>
+
 namespace {
 
 using namespace arbortest;
@@ -39,6 +41,35 @@ TEST(ControlFontsInside, FontObjectChangesReachTheModelAndOnlyTheControlFontMark
     EXPECT_TRUE(painted->italic());
     EXPECT_FALSE(control->model().appearance().font.italic());
     EXPECT_FALSE(control->isDirty());
+}
+
+// One font object on more items than a font takes listeners: every item follows its changes,
+// through one connection the items share, and the font is let go with the last of them.
+TEST(ControlFontsInside, AFontSharedByThousandsOfItemsReachesThemAll)
+{
+    const ComPtr<CXTreeView> control = CXTreeView::make();
+    ASSERT_TRUE(control);
+    ComPtr<IFontDisp> font;
+    ASSERT_EQ(OleCreateFontIndirect(nullptr, IFontDisp::iid, font.voidOut()), S_OK);
+    const ULONG before = (font->AddRef(), font->Release());
+    std::vector<LONG> items;
+    for (int i = 0; i < 5000; ++i) {
+        Variant h;
+        ASSERT_EQ(
+            control->AddItem(BStr(u"row").get(), Variant::missing(), Variant::missing(), &h), S_OK);
+        ASSERT_EQ(control->putref_ItemFont(h.lVal, font.Get()), S_OK);
+        items.push_back(h.lVal);
+    }
+    Variant italic = Variant::boolean(true);
+    ASSERT_EQ(invokeByName(font.Get(), u"Italic", DISPATCH_PROPERTYPUT, &italic, 1, nullptr), S_OK);
+    int following = 0;
+    for (LONG h : items) {
+        const QFont *painted = control->model().item(h)->itemFont();
+        following += painted && painted->italic();
+    }
+    EXPECT_EQ(following, 5000);
+    ASSERT_EQ(control->RemoveAllItems(), S_OK);
+    EXPECT_EQ((font->AddRef(), font->Release()), before);
 }
 
 } // namespace
