@@ -8,6 +8,7 @@
 #include "platform/com/server_module.h"
 #include "platform/registry/registry.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
@@ -892,29 +893,32 @@ HRESULT LoadRegTypeLib(REFGUID rguid, WORD major, WORD minor, LCID lcid, ITypeLi
         return E_INVALIDARG;
     *out = nullptr;
     try {
-        // The version asked for, else the highest registered minor version above it with the same
-        // major version.
+        // The registered minor versions of the same major version from the one asked for up,
+        // tried highest first; the first with a path for the locale (or the neutral one) wins.
         const std::string libKey = "TypeLib\\" + guidToString(rguid);
-        int bestMinor = -1;
+        std::vector<WORD> minors;
         for (const std::string &name : detail::subkeyNames(HKEY_CLASSES_ROOT, libKey)) {
             unsigned long a = 0, b = 0;
             char dot = 0, rest = 0;
             if (std::sscanf(name.c_str(), "%lx%c%lx%c", &a, &dot, &b, &rest) == 3 && dot == '.' &&
-                a == major && b >= minor && b <= 0xFFFF && static_cast<int>(b) > bestMinor)
-                bestMinor = static_cast<int>(b);
+                a == major && b >= minor && b <= 0xFFFF)
+                minors.push_back(static_cast<WORD>(b));
         }
-        if (bestMinor < 0)
-            return TYPE_E_LIBNOTREGISTERED;
-        const std::string base =
-            libKey + "\\" + versionKey(major, static_cast<WORD>(bestMinor)) + "\\";
+        std::sort(minors.rbegin(), minors.rend());
         // Registration files a library under its own platform's key; any of them will do here.
         std::string path;
-        for (LCID tryLcid : { lcid, LCID(0) }) {
-            for (const char *platformName : { "win64", "win32", "win16", "mac" }) {
-                if (platform::registry::readString(HKEY_CLASSES_ROOT,
-                        base + lcidKey(tryLcid) + "\\" + platformName, "", path) == ERROR_SUCCESS)
+        for (const WORD candidate : minors) {
+            const std::string base = libKey + "\\" + versionKey(major, candidate) + "\\";
+            for (LCID tryLcid : { lcid, LCID(0) }) {
+                for (const char *platformName : { "win64", "win32", "win16", "mac" }) {
+                    if (platform::registry::readString(HKEY_CLASSES_ROOT,
+                            base + lcidKey(tryLcid) + "\\" + platformName, "",
+                            path) == ERROR_SUCCESS)
+                        break;
+                    path.clear();
+                }
+                if (!path.empty())
                     break;
-                path.clear();
             }
             if (!path.empty())
                 break;

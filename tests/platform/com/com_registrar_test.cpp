@@ -170,6 +170,12 @@ TEST(Registrar, WriteFailureStopsAndIsReported)
         ERROR_SUCCESS);
     EXPECT_EQ(LoadRegTypeLib(kLib, 1, 1, 0, &loaded), TYPE_E_CANTLOADLIBRARY); // found 1.2
     EXPECT_EQ(LoadRegTypeLib(kLib, 1, 3, 0, &loaded), TYPE_E_LIBNOTREGISTERED);
+    // A higher minor version registered only for another locale hides nothing.
+    ASSERT_EQ(platform::registry::writeString(HKEY_CLASSES_ROOT,
+                  "TypeLib\\" + guidToString(kLib) + "\\1.5\\407\\win64", "", "/x/german.tlb"),
+        ERROR_SUCCESS);
+    EXPECT_EQ(LoadRegTypeLib(kLib, 1, 0, 0, &loaded), TYPE_E_CANTLOADLIBRARY); // found 1.2
+    EXPECT_EQ(UnRegisterTypeLib(kLib, 1, 5, 0x407, SYS_WIN64), S_OK);
     EXPECT_EQ(UnRegisterTypeLib(kLib, 1, 2, 0, SYS_WIN32), S_OK);
     EXPECT_EQ(UnRegisterTypeLib(kLib, 1, 0, 0, SYS_WIN64), S_OK);
     EXPECT_FALSE(detail::keyExists(HKEY_CLASSES_ROOT, "TypeLib\\" + guidToString(kLib)));

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QScopeGuard>
+
 #include <clocale>
 #include <cmath>
 #include <cstdlib>
@@ -345,6 +347,13 @@ TEST(VariantChangeType, NumberTextIgnoresTheProcessLocale)
     std::string pattern = (std::filesystem::temp_directory_path() / "locale-XXXXXX").string();
     ASSERT_NE(mkdtemp(pattern.data()), nullptr);
     const char *folder = pattern.c_str();
+    // Whatever happens below, the process gets its C numbers back and the folder goes.
+    const auto restore = qScopeGuard([&] {
+        std::setlocale(LC_NUMERIC, "C");
+        unsetenv("LOCPATH");
+        std::error_code ignored;
+        std::filesystem::remove_all(pattern, ignored);
+    });
     const std::string make =
         std::string("localedef -i de_DE -f UTF-8 '") + folder + "/de_DE.UTF-8' >/dev/null 2>&1";
     if (std::system(make.c_str()) != 0)
@@ -365,10 +374,6 @@ TEST(VariantChangeType, NumberTextIgnoresTheProcessLocale)
     single.fltVal = 0.25f;
     EXPECT_EQ(VariantChangeType(&back, &single, 0, VT_BSTR), S_OK);
     EXPECT_EQ(view(back.bstrVal), u"0.25");
-
-    std::setlocale(LC_NUMERIC, "C");
-    unsetenv("LOCPATH");
-    std::filesystem::remove_all(folder);
 }
 
 TEST(VariantChangeType, NullEmptyErrorAndByRef)
