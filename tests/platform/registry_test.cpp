@@ -271,9 +271,15 @@ TEST_F(StoreTest, FilePermissionsGiveAccessDenied)
         { "read-only file, read", 0444, false, ERROR_SUCCESS },
         { "read-only file, write", 0444, true, ERROR_ACCESS_DENIED },
         { "writable file, write", 0666, true, ERROR_SUCCESS },
+        // No lock file yet and a folder nobody may add one to: refused, not an I/O failure.
+        { "no lock file, closed folder, write", 0666, true, ERROR_ACCESS_DENIED },
     };
     for (const Case &c : cases) {
         ASSERT_EQ(::chmod(file.c_str(), c.mode), 0);
+        if (std::string_view(c.what).starts_with("no lock file")) {
+            ASSERT_EQ(::unlink((open + "/registry.lock").c_str()), 0);
+            ASSERT_EQ(::chmod(open.c_str(), 0555), 0);
+        }
         const pid_t child = ::fork();
         ASSERT_GE(child, 0);
         if (child == 0) {
@@ -290,6 +296,7 @@ TEST_F(StoreTest, FilePermissionsGiveAccessDenied)
         ASSERT_TRUE(WIFEXITED(wstatus));
         EXPECT_EQ(WEXITSTATUS(wstatus), 0) << c.what;
     }
+    ::chmod(open.c_str(), 0700);
 }
 
 TEST_F(StoreTest, StoreFolderAndUserFileArePrivate)

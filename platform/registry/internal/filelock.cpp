@@ -37,8 +37,12 @@ int FileLock::open(bool create)
         return 0;
     close();
     int fd = ::open(m_path.c_str(), O_RDWR | O_CLOEXEC | (create ? O_CREAT : 0), 0600);
-    if (fd < 0 && errno == EACCES)
+    if (fd < 0 && errno == EACCES) {
         fd = ::open(m_path.c_str(), O_RDONLY | O_CLOEXEC); // flock works on read-only files too
+        // No lock file, and no right to make one in the folder: the refusal is what counts.
+        if (fd < 0 && errno == ENOENT)
+            return EACCES;
+    }
     if (fd < 0)
         return errno;
     m_fd = fd;
