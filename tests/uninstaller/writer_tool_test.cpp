@@ -20,12 +20,13 @@ struct ToolRun {
     std::string errors;
 };
 
-ToolRun RunWriter(const QString &description, const QString &output)
+ToolRun RunWriter(const QString &description, const QString &output, const QStringList &more = {})
 {
     QProcess process;
     process.start(QString::fromLocal8Bit(qgetenv("BIDLARK_BIN_DIR")) + "/uninstall-log-writer",
-        { "--uninstaller", QString::fromStdString(BuiltUninstaller()), "--output", output,
-            description });
+        QStringList {
+            "--uninstaller", QString::fromStdString(BuiltUninstaller()), "--output", output } +
+            more + QStringList { description });
     EXPECT_TRUE(process.waitForFinished(30000));
     return { process.exitCode(), process.readAllStandardError().toStdString() };
 }
@@ -101,6 +102,9 @@ TEST(WriterTool, RefusesWhatItCannotWrite)
         { "bad keys", "[product]\nkeys = 1 2 300 4\n", "line 2: keys" },
         { "registry without a root", "[registry]\ndelete-key Software\\X\n",
             "line 2: a registry path" },
+        { "registry path with an empty key name",
+            "[registry]\ndelete-key HKEY_CURRENT_USER\\Software\\\\X\n",
+            "line 2: a registry path has an empty key name" },
         { "backup the uninstaller could not read", "[backups]\n/b/copy\t/i/file\t1\n",
             "line 2: a tab-separated backup" },
     };
@@ -110,6 +114,15 @@ TEST(WriterTool, RefusesWhatItCannotWrite)
         EXPECT_EQ(run.exitCode, 1) << c.name;
         EXPECT_NE(run.errors.find(c.error), std::string::npos) << c.name << ": " << run.errors;
     }
+    // Inputs and outputs it cannot use end with a message, not an abort or a false success.
+    const ToolRun folder = RunWriter(dir.path(), dir.filePath("un"));
+    EXPECT_EQ(folder.exitCode, 1) << folder.errors;
+    WriteFile(dir.filePath("d.txt").toStdString(), "[files]\n/opt/x\n");
+    const ToolRun plain =
+        RunWriter(dir.filePath("d.txt"), dir.filePath("un"), { "--plain", "/nonexistent/dir/p" });
+    EXPECT_EQ(plain.exitCode, 1);
+    EXPECT_NE(plain.errors.find("cannot write /nonexistent/dir/p"), std::string::npos)
+        << plain.errors;
 }
 
 } // namespace

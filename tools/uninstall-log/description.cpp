@@ -4,6 +4,7 @@
 #include "uninstaller/log/codepage.h"
 #include "uninstaller/log/uninstall_log.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -311,6 +312,12 @@ private:
         const int root = RootIndex(parts.front());
         if (root < 0 || (isKey && parts.size() < 2)) {
             error = "a registry path starts with a root name and, for a key, names a subkey";
+            return false;
+        }
+        // An empty name ("\\\\" or a trailing "\\") would be a key the uninstaller never finds.
+        if (std::any_of(
+                parts.begin(), parts.end(), [](const std::string &p) { return p.empty(); })) {
+            error = "a registry path has an empty key name";
             return false;
         }
         m_result.log.hasRegistry = true;

@@ -8,12 +8,15 @@
 #include "tools/uninstall-log/log_writer.h"
 
 #include <cstdio>
+#include <exception>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
 
-int main(int argc, char **argv)
+namespace {
+
+int run(int argc, char **argv)
 {
     std::string uninstaller;
     std::string output;
@@ -61,6 +64,11 @@ int main(int argc, char **argv)
         std::ofstream out(plainOutput, std::ios::binary);
         out.write(reinterpret_cast<const char *>(plain.data()),
             static_cast<std::streamsize>(plain.size()));
+        out.close();
+        if (!out) {
+            std::fprintf(stderr, "cannot write %s\n", plainOutput.c_str());
+            return 1;
+        }
     }
     const auto block = uninstall_log_writer::BuildBlock(plain, parsed.keys);
     if (!uninstall_log_writer::AppendLog(uninstaller, output, block, error)) {
@@ -68,4 +76,17 @@ int main(int argc, char **argv)
         return 1;
     }
     return 0;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    try {
+        return run(argc, argv);
+    } catch (const std::exception &e) {
+        // A file that opens but cannot be read (a folder, say) ends up here.
+        std::fprintf(stderr, "cannot read an input: %s\n", e.what());
+        return 1;
+    }
 }
