@@ -28,6 +28,7 @@ int main(int argc, char **argv)
 {
     bool unregister = false;
     bool silent = false;
+    bool exportTypeLib = false;
     std::string typeLibOut;
     std::string library;
     for (int i = 1; i < argc; ++i) {
@@ -36,20 +37,27 @@ int main(int argc, char **argv)
             unregister = true;
         else if (arg == "-s" || arg == "/s")
             silent = true;
-        else if ((arg == "-t" || arg == "/t") && i + 1 < argc)
+        else if ((arg == "-t" || arg == "/t") && i + 1 < argc) {
+            exportTypeLib = true;
             typeLibOut = argv[++i];
-        else if (!arg.empty() && arg[0] == '-')
+        } else if (!arg.empty() && arg[0] == '-')
             return usage();
         else if (library.empty())
             library = arg;
         else
             return usage();
     }
-    if (library.empty())
+    // Exporting names its file and does nothing else: no empty name, no unregistering with it.
+    if (library.empty() || (exportTypeLib && (typeLibOut.empty() || unregister)))
         return usage();
 
-    if (!typeLibOut.empty()) {
+    if (exportTypeLib) {
         const HRESULT hr = platform::com::exportTypeLib(library, typeLibOut);
+        if (hr == TYPE_E_CANTLOADLIBRARY) {
+            std::fprintf(stderr, "regsvr: the library %s could not be loaded: %s\n",
+                library.c_str(), platform::com::lastServerLoadError().c_str());
+            return 3;
+        }
         if (FAILED(hr)) {
             std::fprintf(stderr, "regsvr: %s: no type library written (0x%08X)\n", library.c_str(),
                 static_cast<unsigned>(hr));

@@ -197,6 +197,11 @@ TEST(Component, RegsvrReportsMissingLibraryAndEntryPoint)
     EXPECT_EQ(regsvr("'" + binDir() + "/no-such-library.so'"), 3);
     EXPECT_EQ(regsvr("'" + binDir() + "/libbidlark-platform.so'"), 4); // loads, but serves nothing
     EXPECT_EQ(regsvr(""), 1);
+    // Exporting the type library: a missing library is 3 like any load, and an empty file name or
+    // -u with it is a usage error rather than a registration.
+    EXPECT_EQ(regsvr("-t out.tlb '" + binDir() + "/no-such-library.so'"), 3);
+    EXPECT_EQ(regsvr("-t '' '" + componentPath() + "'"), 1);
+    EXPECT_EQ(regsvr("-u -t out.tlb '" + componentPath() + "'"), 1);
     EXPECT_EQ(CallServerRegistration(binDir() + "/no-such-library.so", false),
         HRESULT_FROM_WIN32(ERROR_MOD_NOT_FOUND));
     EXPECT_EQ(CallServerRegistration(binDir() + "/libbidlark-platform.so", true),
