@@ -154,6 +154,25 @@ TEST(ArborServer, RegistersEveryKeyOfItsScripts)
     EXPECT_TRUE(unserved.readAll().contains("Controls Class"));
 }
 
+// The test container as a developer runs it: without the control registered it fails, with it
+// registered it shows the example and saves its picture.
+TEST(ArborServer, TestContainerMakesTheControlOnceRegistered)
+{
+    const std::string picture = (std::filesystem::temp_directory_path() / "container.png").string();
+    const auto grab = [&] {
+        const std::string command =
+            "'" + binDir() + "/arbor-container' --grab '" + picture + "' >/dev/null 2>&1";
+        const int status = std::system(command.c_str());
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    };
+    ASSERT_EQ(regsvr("-u"), 0);
+    EXPECT_EQ(grab(), 1);
+    ASSERT_EQ(regsvr(""), 0);
+    std::filesystem::remove(picture);
+    EXPECT_EQ(grab(), 0);
+    EXPECT_GT(std::filesystem::file_size(picture), 1000u);
+}
+
 TEST(ArborServer, ServesTheControlOnlyInAGuiProcess)
 {
     HRESULT status = S_OK;

@@ -275,10 +275,13 @@ int main(int argc, char **argv)
     window.resize(760, 460);
     if (options.isSet(grab)) {
         window.show();
-        if (window.create())
+        // The picture is saved either way, so a failure can be seen; the exit code tells.
+        const bool created = window.create();
+        if (created)
             window.fillExample();
         QApplication::processEvents();
-        return window.grab().save(options.value(grab)) ? 0 : 1;
+        const bool saved = window.grab().save(options.value(grab));
+        return created && saved ? 0 : 1;
     }
     window.show();
     return QApplication::exec();
