@@ -3,6 +3,8 @@
 #include "tests/platform/registry_test_support.h"
 
 #include <cstring>
+#include <fstream>
+#include <iterator>
 #include <memory>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -297,6 +299,28 @@ TEST_F(StoreTest, FilePermissionsGiveAccessDenied)
         EXPECT_EQ(WEXITSTATUS(wstatus), 0) << c.what;
     }
     ::chmod(open.c_str(), 0700);
+}
+
+// A root file kept elsewhere behind a symbolic link: writes go to the link's target and the link
+// stays, so later changes made at the target are still what the store reads.
+TEST_F(StoreTest, ALinkedRootFileIsWrittenWhereItPoints)
+{
+    std::filesystem::create_directories(m_dir);
+    const std::string elsewhere = m_dir + "-elsewhere";
+    std::filesystem::create_directories(elsewhere);
+    const std::string target = elsewhere + "/user.reg";
+    ASSERT_EQ(reg::writeString(HKEY_CURRENT_USER, "Software", "a", "1"), ERROR_SUCCESS);
+    std::filesystem::rename(path("HKEY_CURRENT_USER"), target);
+    std::filesystem::create_symlink(target, path("HKEY_CURRENT_USER"));
+    ASSERT_EQ(reg::writeString(HKEY_CURRENT_USER, "Software", "b", "2"), ERROR_SUCCESS);
+    EXPECT_TRUE(std::filesystem::is_symlink(path("HKEY_CURRENT_USER")));
+    std::string value;
+    ASSERT_EQ(reg::readString(HKEY_CURRENT_USER, "Software", "b", value), ERROR_SUCCESS);
+    EXPECT_EQ(value, "2");
+    std::ifstream in(target);
+    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_NE(text.find("\"b\"=\"2\""), std::string::npos) << text;
+    std::filesystem::remove_all(elsewhere);
 }
 
 TEST_F(StoreTest, StoreFolderAndUserFileArePrivate)

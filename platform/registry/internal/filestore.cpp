@@ -5,6 +5,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
@@ -213,14 +214,24 @@ LONG FileStore::save(int root)
     // A file the reader would refuse must never be written: it would cost the whole root.
     if (text.size() > kMaxFileBytes)
         return ERROR_REGISTRY_IO_FAILED;
-    std::string temp = path + ".tmp-XXXXXX";
+    // A root file that is a symbolic link (kept with a user's other settings, say) is written
+    // where it points, so the link stays and its target gets the change.
+    std::string target = path;
+    struct stat link { };
+    if (::lstat(path.c_str(), &link) == 0 && S_ISLNK(link.st_mode)) {
+        if (char *resolved = ::realpath(path.c_str(), nullptr)) {
+            target = resolved;
+            std::free(resolved);
+        }
+    }
+    std::string temp = target + ".tmp-XXXXXX";
     const int fd = ::mkostemp(temp.data(), O_CLOEXEC); // mode 0600: the files hold passwords
     if (fd < 0)
         return fromErrno(errno);
     int error = writeAll(fd, text);
     if (!error && ::fsync(fd) != 0)
         error = errno;
-    if (!error && ::rename(temp.c_str(), path.c_str()) != 0)
+    if (!error && ::rename(temp.c_str(), target.c_str()) != 0)
         error = errno;
     if (error) {
         ::close(fd);
@@ -228,7 +239,9 @@ LONG FileStore::save(int root)
         return fromErrno(error);
     }
     // The rename is durable only once the folder is flushed too.
-    const int dirFd = ::open(m_directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const std::string folder =
+        target == path ? m_directory : target.substr(0, target.rfind('/') + 1);
+    const int dirFd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (dirFd >= 0) {
         ::fsync(dirFd);
         ::close(dirFd);
