@@ -35,32 +35,19 @@ struct Call {
     }
 };
 
-VARIANT i4(LONG v)
-{
-    VARIANT x;
-    VariantInit(&x);
-    x.vt = VT_I4;
-    x.lVal = v;
-    return x;
-}
+const auto i4 = [](LONG v) -> VARIANT { return Variant::i4(v); };
+const auto missing = []() -> VARIANT { return Variant::missing(); };
 
-VARIANT text(BSTR s)
+// A string or a reference the argument only borrows: the caller keeps ownership.
+VARIANT borrow(VARTYPE vt, void *p)
 {
     VARIANT x;
     VariantInit(&x);
-    x.vt = VT_BSTR;
-    x.bstrVal = s;
+    x.vt = vt;
+    x.byref = p;
     return x;
 }
-
-VARIANT missing()
-{
-    VARIANT x;
-    VariantInit(&x);
-    x.vt = VT_ERROR;
-    x.scode = DISP_E_PARAMNOTFOUND;
-    return x;
-}
+const auto text = [](BSTR s) { return borrow(VT_BSTR, s); };
 
 class Dispatch : public ::testing::Test {
 protected:
@@ -88,10 +75,7 @@ TEST_F(Dispatch, MethodArgumentsArriveLastFirstAndConvert)
 TEST_F(Dispatch, OptionalDefaultsAndByRefWriteBack)
 {
     LONG total = 1;
-    VARIANT totalRef;
-    VariantInit(&totalRef);
-    totalRef.vt = VT_BYREF | VT_I4;
-    totalRef.plVal = &total;
+    const VARIANT totalRef = borrow(VT_BYREF | VT_I4, &total);
     // Compute(a=4, b omitted, total) -> 40, total 41; label omitted entirely.
     ASSERT_EQ(
         call.invoke(testwidget::kCompute, DISPATCH_METHOD, { totalRef, missing(), i4(4) }), S_OK);
@@ -100,15 +84,9 @@ TEST_F(Dispatch, OptionalDefaultsAndByRefWriteBack)
 
     // total passed as a reference to another type is converted in and written back.
     SHORT small = 2;
-    VARIANT smallRef;
-    VariantInit(&smallRef);
-    smallRef.vt = VT_BYREF | VT_I2;
-    smallRef.piVal = &small;
+    const VARIANT smallRef = borrow(VT_BYREF | VT_I2, &small);
     Variant label;
-    VARIANT labelRef;
-    VariantInit(&labelRef);
-    labelRef.vt = VT_BYREF | VT_VARIANT;
-    labelRef.pvarVal = &label;
+    const VARIANT labelRef = borrow(VT_BYREF | VT_VARIANT, &label);
     ASSERT_EQ(
         call.invoke(testwidget::kCompute, DISPATCH_METHOD, { labelRef, smallRef, i4(3), i4(5) }),
         S_OK);
@@ -128,10 +106,7 @@ TEST_F(Dispatch, OptionalDefaultsAndByRefWriteBack)
 TEST_F(Dispatch, NamedArguments)
 {
     LONG total = 0;
-    VARIANT totalRef;
-    VariantInit(&totalRef);
-    totalRef.vt = VT_BYREF | VT_I4;
-    totalRef.plVal = &total;
+    const VARIANT totalRef = borrow(VT_BYREF | VT_I4, &total);
     // Compute(a:=2, total:=..., b:=7) in any order.
     ASSERT_EQ(
         call.invoke(testwidget::kCompute, DISPATCH_METHOD, { i4(7), totalRef, i4(2) }, { 1, 2, 0 }),
