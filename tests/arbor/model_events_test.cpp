@@ -18,8 +18,7 @@ template <class Node> Node *nodeOf(XTreeModel &m, LONG h)
 TEST(ModelExpand, ChildlessItemRaisesNothingAndStaysCollapsed)
 {
     XTreeModel m;
-    RecordingEvents ev;
-    m.setEvents(&ev);
+    RecordingEvents ev(&m);
     const LONG a = AddItem(m, "a");
     m.Expand(a, true);
     m.ExpandAll(a);
@@ -33,8 +32,7 @@ TEST(ModelExpand, ChildlessItemRaisesNothingAndStaysCollapsed)
 TEST(ModelExpand, EventsEvenWithoutChangeAndExpandAllInPreOrder)
 {
     XTreeModel m;
-    RecordingEvents ev;
-    m.setEvents(&ev);
+    RecordingEvents ev(&m);
     const LONG a = AddItem(m, "a");
     const LONG b = AddItem(m, "b", a);
     const LONG b1 = AddItem(m, "b1", b);
@@ -77,8 +75,7 @@ TEST(NodeValues, SetValueRules)
         SCOPED_TRACE(c.name);
         XTreeModel m;
         const LONG h = c.add(m, "x", c.initial, 0, true);
-        RecordingEvents ev;
-        m.setEvents(&ev);
+        RecordingEvents ev(&m);
         nodeOf<XTreeNode_Check>(m, h)->SetValue(m, c.set);
         EXPECT_EQ(nodeOf<XTreeNode_Check>(m, h)->GetValue(), c.expected);
         EXPECT_EQ(ev.events, (c.event ? Events { { "ValueChanged", h } } : Events {}));
@@ -88,8 +85,7 @@ TEST(NodeValues, SetValueRules)
 TEST(NodeValues, ClicksOnTheBoxCycleValuesAndSelect)
 {
     XTreeModel m;
-    RecordingEvents ev;
-    m.setEvents(&ev);
+    RecordingEvents ev(&m);
     const LONG other = AddItem(m, "other");
     const LONG h = AddItemCheck3(m, "tri");
     EXPECT_TRUE(ev.events.empty()); // adding a check item raises nothing
@@ -113,8 +109,7 @@ TEST(NodeValues, ClicksOnTheBoxCycleValuesAndSelect)
 TEST(NodeValues, RadioSiblingsSwitchOffSilently)
 {
     XTreeModel m;
-    RecordingEvents ev;
-    m.setEvents(&ev);
+    RecordingEvents ev(&m);
     const LONG p = AddItem(m, "p");
     const LONG q = AddItem(m, "q");
     const LONG r1 = AddItemRadio(m, "r1", 1, p);
@@ -157,8 +152,7 @@ TEST(NodeValues, GroupedRadioSwitchesItsGroupNotItsSiblings)
 TEST(NodeValues, ImageTilesRaiseValueChanged)
 {
     XTreeModel m;
-    RecordingEvents ev;
-    m.setEvents(&ev);
+    RecordingEvents ev(&m);
     const LONG h = AddItemImage(m, "img", platform::com::Variant::i4(1));
     ASSERT_EQ(m.ItemType(h), kTypeImageString);
     EXPECT_EQ(m.ItemType(AddItemImage(m, "plain", platform::com::Variant())), kTypeString);
@@ -175,8 +169,7 @@ TEST(NodeValues, ImageTilesRaiseValueChanged)
 TEST(ModelReentrancy, ItemSelectHandlerRemovesTheItemsParent)
 {
     XTreeModel m;
-    RecordingEvents ev;
-    m.setEvents(&ev);
+    RecordingEvents ev(&m);
     const LONG p = AddItem(m, "p");
     const LONG h = AddItemCheck(m, "c", 0, p);
     ev.onEvent = [&](const Event &e) {
@@ -195,8 +188,7 @@ TEST(ModelReentrancy, ValueChangedHandlerRemovesTheItem)
     for (const bool image : { false, true }) {
         SCOPED_TRACE(image ? "image click" : "check click");
         XTreeModel m;
-        RecordingEvents ev;
-        m.setEvents(&ev);
+        RecordingEvents ev(&m);
         const LONG p = AddItem(m, "p");
         const LONG h = image ? AddItemImage(m, "i", platform::com::Variant::i4(1), p)
                              : AddItemCheck(m, "c", 0, p);
@@ -211,8 +203,7 @@ TEST(ModelReentrancy, ValueChangedHandlerRemovesTheItem)
     }
     // During AddItemRadio: the handle comes back, dead.
     XTreeModel m;
-    RecordingEvents ev;
-    m.setEvents(&ev);
+    RecordingEvents ev(&m);
     const LONG p = AddItem(m, "p");
     ev.onEvent = [&](const Event &) { m.RemoveItemRec(p); };
     const LONG h = AddItemRadio(m, "r", 1, p);
@@ -222,26 +213,21 @@ TEST(ModelReentrancy, ValueChangedHandlerRemovesTheItem)
 
 TEST(ModelReentrancy, ItemExpandingHandlerRemovesTheItemOrItsChildren)
 {
-    struct Case {
-        const char *name;
-        bool removeItem;
-    };
-    for (const Case c : { Case { "item", true }, Case { "children", false } }) {
-        SCOPED_TRACE(c.name);
+    for (const bool removeItem : { true, false }) {
+        SCOPED_TRACE(removeItem ? "item" : "children");
         XTreeModel m;
-        RecordingEvents ev;
-        m.setEvents(&ev);
+        RecordingEvents ev(&m);
         const LONG p = AddItem(m, "p");
         const LONG a = AddItem(m, "a", p);
         const LONG a1 = AddItem(m, "a1", a);
         AddItem(m, "a11", a1);
         ev.onEvent = [&](const Event &e) {
             if (e.name == "ItemExpanding" && e.hItem == a)
-                c.removeItem ? m.RemoveItemRec(a) : m.RemoveItemRec(a1);
+                m.RemoveItemRec(removeItem ? a : a1);
         };
         m.ExpandAll(p);
-        EXPECT_EQ(m.isValid(a), !c.removeItem);
-        if (!c.removeItem) {
+        EXPECT_EQ(m.isValid(a), !removeItem);
+        if (!removeItem) {
             EXPECT_FALSE(m.item(a)->IsExpanded()); // no children left to show
             EXPECT_EQ(ev.events.back(), (Event { "ItemExpanded", a, false }));
         }
@@ -252,8 +238,7 @@ TEST(ModelReentrancy, ItemExpandingHandlerRemovesTheItemOrItsChildren)
 TEST(ModelReentrancy, ItemExpandedHandlerRemovesSiblingsDuringExpandAllAndMove)
 {
     XTreeModel m;
-    RecordingEvents ev;
-    m.setEvents(&ev);
+    RecordingEvents ev(&m);
     const LONG p = AddItem(m, "p");
     const LONG a = AddItem(m, "a", p);
     AddItem(m, "a1", a);
@@ -281,8 +266,7 @@ TEST(ModelReentrancy, ItemExpandedHandlerRemovesSiblingsDuringExpandAllAndMove)
 TEST(ModelReentrancy, RemoveAllIsRefusedInsideAnEvent)
 {
     XTreeModel m;
-    RecordingEvents ev;
-    m.setEvents(&ev);
+    RecordingEvents ev(&m);
     const LONG a = AddItem(m, "a");
     bool result = true;
     ev.onEvent = [&](const Event &) { result = m.RemoveAllItems(); };

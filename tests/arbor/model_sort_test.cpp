@@ -35,11 +35,16 @@ void exchangePasses(std::vector<Key> &keys, LONG direction)
     }
 }
 
+Key keyOf(const XTreeModel &m, LONG h)
+{
+    return { m.item(h)->GetSortPosition(), m.item(h)->GetText(), h };
+}
+
 std::vector<Key> keysOf(const XTreeModel &m, LONG parent)
 {
     std::vector<Key> out;
     for (LONG c : childrenOf(m, parent))
-        out.push_back({ m.item(c)->GetSortPosition(), m.item(c)->GetText(), c });
+        out.push_back(keyOf(m, c));
     return out;
 }
 
@@ -122,11 +127,10 @@ TEST(ModelSort, AutoSortedParentPlacesChangedChildLikeAFullSort)
             // items at the end), passed through the exchange sort.
             std::vector<Key> expected;
             for (LONG h : kids)
-                expected.push_back({ m.item(h)->GetSortPosition(), m.item(h)->GetText(), h });
-            for (LONG h : childrenOf(m, p)) {
+                expected.push_back(keyOf(m, h));
+            for (LONG h : childrenOf(m, p))
                 if (std::find(kids.begin(), kids.end(), h) == kids.end())
-                    expected.push_back({ m.item(h)->GetSortPosition(), m.item(h)->GetText(), h });
-            }
+                    expected.push_back(keyOf(m, h));
             exchangePasses(expected, direction);
             ASSERT_EQ(childrenOf(m, p), handles(expected));
         }

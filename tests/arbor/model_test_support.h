@@ -29,6 +29,13 @@ inline std::ostream &operator<<(std::ostream &os, const Event &e)
 
 class RecordingEvents : public XTreeEvents {
 public:
+    // Attaches itself to the model when one is given; declare it after the model it records.
+    explicit RecordingEvents(XTreeModel *model = nullptr)
+    {
+        if (model)
+            model->setEvents(this);
+    }
+
     std::vector<Event> events;
     // Runs inside the event, after it was recorded.
     std::function<void(const Event &)> onEvent;

@@ -21,19 +21,12 @@ struct Sink : XTreeLayoutSink {
 
 class WindowNodeTest : public ::testing::Test {
 protected:
-    void SetUp() override
+    WindowNodeTest()
     {
-        m_itemWindow = std::make_unique<QWidget>();
         m_itemWindow->resize(300, 200);
-        m_model = std::make_unique<XTreeModel>();
         m_model->setItemWindow(m_itemWindow.get());
         m_model->setEvents(&m_events);
         m_model->setLayoutSink(&m_sink);
-    }
-    void TearDown() override
-    {
-        m_model.reset();
-        m_itemWindow.reset();
     }
     XTreeNode_Window *node(LONG h)
     {
@@ -48,10 +41,11 @@ protected:
         return img;
     }
 
-    std::unique_ptr<QWidget> m_itemWindow;
-    std::unique_ptr<XTreeModel> m_model;
+    // Declared so that the model goes first, then the item window, while the sinks still live.
     RecordingEvents m_events;
     Sink m_sink;
+    std::unique_ptr<QWidget> m_itemWindow = std::make_unique<QWidget>();
+    std::unique_ptr<XTreeModel> m_model = std::make_unique<XTreeModel>();
 };
 
 TEST_F(WindowNodeTest, AdoptedWindowIsHiddenChildWithoutBoxStylesAndIsPlacedByPaint)

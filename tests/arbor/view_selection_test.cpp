@@ -9,11 +9,10 @@ namespace {
 
 TEST(ViewEnsureVisible, ScrollRule)
 {
-    struct Case {
+    const struct {
         const char *name;
         int start, length, rangeStart, rangeLength, move;
-    };
-    const Case cases[] = {
+    } cases[] = {
         { "aligned", 100, 17, 100, 200, 0 },
         { "strictly inside", 110, 17, 100, 200, 0 },
         { "larger than the range aligns the start", 130, 300, 100, 200, 30 },
@@ -22,7 +21,7 @@ TEST(ViewEnsureVisible, ScrollRule)
         { "above", 90, 17, 100, 200, -12 },
         { "touching the end is not inside", 283, 17, 100, 200, 4 },
     };
-    for (const Case &c : cases)
+    for (const auto &c : cases)
         EXPECT_EQ(ensureVisibleMove(c.start, c.length, c.rangeStart, c.rangeLength), c.move)
             << c.name;
 }
@@ -31,8 +30,7 @@ TEST(ViewEnsureVisible, ExpandsAncestorsWithEventsAndScrolls)
 {
     auto v = testing::makeView({ 200, 100 });
     XTreeModel &m = v->model();
-    RecordingEvents rec;
-    m.setEvents(&rec);
+    RecordingEvents rec(&m);
     for (int i = 0; i < 20; ++i)
         AddItem(m, "filler");
     const LONG a = AddItem(m, "a");

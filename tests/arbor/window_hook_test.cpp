@@ -103,8 +103,7 @@ TEST(WindowHook, HostedWindowKeepsItsCornerAndFocusInsideSelects)
     QWidget itemWindow;
     itemWindow.resize(300, 200);
     XTreeModel model;
-    RecordingEvents events;
-    model.setEvents(&events);
+    RecordingEvents events(&model);
     model.setItemWindow(&itemWindow);
     auto client = std::make_unique<QWidget>();
     client->resize(60, 40);
