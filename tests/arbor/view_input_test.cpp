@@ -23,10 +23,52 @@
 namespace arbor {
 namespace {
 
+std::string ev(const char *name, std::initializer_list<LONG> args = {})
+{
+    std::ostringstream os;
+    os << name;
+    const char *sep = "(";
+    for (LONG a : args) {
+        os << sep << a;
+        sep = ",";
+    }
+    if (args.size() > 0)
+        os << ')';
+    return os.str();
+}
+
+using Seq = std::vector<std::string>;
+
+Seq cat(Seq a, const Seq &b)
+{
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
+
+// A left click at p as the events it raises, with the events of the item between press and release.
+Seq clickEvents(QPoint p, const Seq &between = {}, LONG shift = 0)
+{
+    return cat(cat({ ev("MouseDown", { 1, shift, p.x(), p.y() }) }, between),
+        { ev("MouseUp", { 1, shift, p.x(), p.y() }), ev("Click") });
+}
+
+// The second half of a double click: what the item raises, then DblClick and the release.
+Seq dblEvents(QPoint p, const Seq &item = {})
+{
+    return cat(item, { ev("DblClick"), ev("MouseUp", { 1, 0, p.x(), p.y() }), ev("Click") });
+}
+
+// A key without shift state, after what the key did to the items.
+Seq keyEvents(LONG vk, const Seq &before = {})
+{
+    return cat(
+        before, { ev("KeyDown", { vk, 0 }), ev("KeyUp", { vk, 0 }), ev("KeyPress", { vk }) });
+}
+
 // Every event as one text: "MouseDown(1,0,20,5)", "ItemSelect(3)", "Click".
 class ViewRecorder : public XTreeViewEvents {
 public:
-    std::vector<std::string> events;
+    Seq events;
     bool withMoves = false;
     // Runs inside each event, after it was recorded.
     std::function<void(const std::string &)> onEvent;
@@ -53,38 +95,11 @@ public:
 private:
     void add(const char *name, std::initializer_list<LONG> args)
     {
-        std::ostringstream os;
-        os << name;
-        if (args.size() > 0) {
-            os << '(';
-            const char *sep = "";
-            for (LONG a : args) {
-                os << sep << a;
-                sep = ",";
-            }
-            os << ')';
-        }
-        events.push_back(os.str());
+        events.push_back(ev(name, args));
         if (onEvent)
             onEvent(events.back());
     }
 };
-
-std::string ev(const char *name, std::initializer_list<LONG> args = {})
-{
-    std::ostringstream os;
-    os << name;
-    if (args.size() > 0) {
-        os << '(';
-        const char *sep = "";
-        for (LONG a : args) {
-            os << sep << a;
-            sep = ",";
-        }
-        os << ')';
-    }
-    return os.str();
-}
 
 // A shown, active tree window with the focus and a recorder attached.
 struct Window {
@@ -111,16 +126,17 @@ struct Window {
         view->ensureLayout();
         rec.events.clear();
     }
+    QPoint at(LONG h, QPoint offset) { return view->itemOrigin(m().item(h)).value() + offset; }
     // Client point inside the body of a text item (right of its button column).
-    QPoint body(LONG h)
+    QPoint body(LONG h) { return at(h, { kButtonColumn + 6, 5 }); }
+    QPoint button(LONG h) { return at(h, { 6, 8 }); }
+    QPoint box(LONG h) { return at(h, { kButtonColumn + 4, 6 }); }
+    // The events recorded since the last take.
+    Seq take() { return std::exchange(rec.events, {}); }
+    void select(LONG h)
     {
-        const QPoint o = view->itemOrigin(m().item(h)).value();
-        return o + QPoint(kButtonColumn + 6, 5);
-    }
-    QPoint button(LONG h) { return view->itemOrigin(m().item(h)).value() + QPoint(6, 8); }
-    QPoint box(LONG h)
-    {
-        return view->itemOrigin(m().item(h)).value() + QPoint(kButtonColumn + 4, 6);
+        SelectItem(*view, h);
+        rec.events.clear();
     }
     void click(QPoint p, Qt::KeyboardModifiers mods = {})
     {
@@ -140,29 +156,22 @@ TEST(ViewMouse, ClickOnBodyButtonAndBox)
     const LONG c = AddItemCheck(w.m(), "Check", 0);
     w.show();
 
-    const QPoint pa = w.body(a);
-    w.click(pa);
-    const std::vector<std::string> bodyClick = { ev("MouseDown", { 1, 0, pa.x(), pa.y() }),
-        ev("ItemSelect", { a }), ev("MouseUp", { 1, 0, pa.x(), pa.y() }), ev("Click") };
-    EXPECT_EQ(w.rec.events, bodyClick);
-    EXPECT_EQ(w.m().focusItem(), a);
-
-    w.rec.events.clear();
-    const QPoint pb = w.button(a);
-    w.click(pb);
-    const std::vector<std::string> buttonClick = { ev("MouseDown", { 1, 0, pb.x(), pb.y() }),
-        ev("ItemExpanding", { a }), ev("ItemExpanded", { a, 1 }),
-        ev("MouseUp", { 1, 0, pb.x(), pb.y() }), ev("Click") };
-    EXPECT_EQ(w.rec.events, buttonClick);
+    // The box is found after the button moved it down a row.
+    const struct {
+        QPoint (Window::*part)(LONG);
+        LONG h;
+        Seq between;
+    } clicks[] = {
+        { &Window::body, a, { ev("ItemSelect", { a }) } },
+        { &Window::button, a, { ev("ItemExpanding", { a }), ev("ItemExpanded", { a, 1 }) } },
+        { &Window::box, c, { ev("ValueChanged", { c }), ev("ItemSelect", { c }) } },
+    };
+    for (const auto &k : clicks) {
+        const QPoint p = (w.*k.part)(k.h);
+        w.click(p);
+        EXPECT_EQ(w.take(), clickEvents(p, k.between)) << k.between[0];
+    }
     EXPECT_TRUE(w.m().item(a)->IsExpanded());
-
-    w.rec.events.clear();
-    const QPoint pc = w.box(c);
-    w.click(pc);
-    const std::vector<std::string> boxClick = { ev("MouseDown", { 1, 0, pc.x(), pc.y() }),
-        ev("ValueChanged", { c }), ev("ItemSelect", { c }), ev("MouseUp", { 1, 0, pc.x(), pc.y() }),
-        ev("Click") };
-    EXPECT_EQ(w.rec.events, boxClick);
     EXPECT_TRUE(ModelInspector::check(w.m()));
 }
 
@@ -232,21 +241,19 @@ TEST(ViewMouse, DoubleClickThroughTheWindow)
     w.show();
     const QPoint p = w.body(a);
     QTest::mouseDClick(w.view->windowHandle(), Qt::LeftButton, {}, p);
-    const std::vector<std::string> expected = { ev("MouseDown", { 1, 0, p.x(), p.y() }),
-        ev("ItemSelect", { a }), ev("MouseUp", { 1, 0, p.x(), p.y() }), ev("Click"),
-        ev("ItemDblClk", { a }), ev("DblClick"), ev("MouseUp", { 1, 0, p.x(), p.y() }),
-        ev("Click") };
-    EXPECT_EQ(w.rec.events, expected);
+    EXPECT_EQ(w.take(),
+        cat(clickEvents(p, { ev("ItemSelect", { a }) }),
+            dblEvents(p, { ev("ItemDblClk", { a }) })));
     EXPECT_FALSE(w.m().item(a)->IsExpanded());
+    ASSERT_EQ(w.m().focusItem(), a);
 
-    // On empty space only DblClick: there is no item to name.
-    w.rec.events.clear();
+    // On empty space only DblClick: there is no item to name. The press there clears the focus
+    // item but not the selection.
     const QPoint empty(150, 150);
     QTest::mouseDClick(w.view->windowHandle(), Qt::LeftButton, {}, empty);
-    const std::vector<std::string> onEmpty = { ev("MouseDown", { 1, 0, 150, 150 }),
-        ev("MouseUp", { 1, 0, 150, 150 }), ev("Click"), ev("DblClick"),
-        ev("MouseUp", { 1, 0, 150, 150 }), ev("Click") };
-    EXPECT_EQ(w.rec.events, onEmpty);
+    EXPECT_EQ(w.rec.events, cat(clickEvents(empty), dblEvents(empty)));
+    EXPECT_EQ(w.m().focusItem(), 0);
+    EXPECT_EQ(w.m().selection().size(), 1u);
 }
 
 TEST(ViewMouse, CtrlClickSelectsThreeAndDeselectsOneWithoutAnEvent)
@@ -256,17 +263,14 @@ TEST(ViewMouse, CtrlClickSelectsThreeAndDeselectsOneWithoutAnEvent)
     const LONG b = AddItem(w.m(), "Beta");
     const LONG c = AddItem(w.m(), "Gamma");
     w.show();
-    w.rec.events.clear();
     for (LONG h : { b, a, c })
         w.click(w.body(h), Qt::ControlModifier);
     ASSERT_EQ(w.m().selection().size(), 3u);
     EXPECT_EQ(w.m().selection()[0]->handle(), b);
     const QPoint pa = w.body(a);
-    w.rec.events.clear();
+    w.take();
     w.click(pa, Qt::ControlModifier);
-    const std::vector<std::string> deselect = { ev("MouseDown", { 1, 2, pa.x(), pa.y() }),
-        ev("MouseUp", { 1, 2, pa.x(), pa.y() }), ev("Click") };
-    EXPECT_EQ(w.rec.events, deselect);
+    EXPECT_EQ(w.rec.events, clickEvents(pa, {}, 2));
     ASSERT_EQ(w.m().selection().size(), 2u);
     EXPECT_FALSE(w.m().item(a)->IsSelected());
     EXPECT_EQ(w.m().focusItem(), a);
@@ -275,20 +279,6 @@ TEST(ViewMouse, CtrlClickSelectsThreeAndDeselectsOneWithoutAnEvent)
     w.click(w.body(c));
     ASSERT_EQ(w.m().selection().size(), 1u);
     EXPECT_EQ(w.m().selection()[0]->handle(), c);
-}
-
-TEST(ViewMouse, EmptySpaceClearsTheFocusItemButNotTheSelection)
-{
-    Window w;
-    const LONG a = AddItem(w.m(), "Alpha");
-    w.show();
-    w.click(w.body(a));
-    ASSERT_EQ(w.m().focusItem(), a);
-    w.rec.events.clear();
-    w.click({ 150, 150 });
-    EXPECT_EQ(w.m().focusItem(), 0);
-    ASSERT_EQ(w.m().selection().size(), 1u);
-    EXPECT_EQ(w.rec.events.size(), 3u); // MouseDown, MouseUp, Click
 }
 
 TEST(ViewMouse, RightButtonMovesAndWheel)
@@ -301,9 +291,9 @@ TEST(ViewMouse, RightButtonMovesAndWheel)
     const QPoint p = w.body(a);
     QTest::mousePress(w.view.get(), Qt::RightButton, {}, p);
     QTest::mouseRelease(w.view.get(), Qt::RightButton, Qt::ShiftModifier, p);
-    const std::vector<std::string> right = { ev("MouseDown", { 2, 0, p.x(), p.y() }),
-        ev("MouseUp", { 2, 1, p.x(), p.y() }), ev("RightClick", { p.x(), p.y() }) };
-    EXPECT_EQ(w.rec.events, right);
+    EXPECT_EQ(w.rec.events,
+        (Seq { ev("MouseDown", { 2, 0, p.x(), p.y() }), ev("MouseUp", { 2, 1, p.x(), p.y() }),
+            ev("RightClick", { p.x(), p.y() }) }));
     EXPECT_TRUE(w.m().selection().empty());
     EXPECT_EQ(w.m().focusItem(), 0);
 
@@ -317,9 +307,8 @@ TEST(ViewMouse, RightButtonMovesAndWheel)
     QMouseEvent held(QEvent::MouseMove, QPointF(41, 31), w.view->mapToGlobal(QPointF(41, 31)),
         Qt::NoButton, Qt::LeftButton, Qt::AltModifier);
     QApplication::sendEvent(w.view.get(), &held);
-    ASSERT_EQ(w.rec.events.size(), 2u);
-    EXPECT_EQ(w.rec.events[0], ev("MouseMove", { 0, 0, 40, 30 }));
-    EXPECT_EQ(w.rec.events[1], ev("MouseMove", { 1, 4, 41, 31 }));
+    EXPECT_EQ(w.rec.events,
+        (Seq { ev("MouseMove", { 0, 0, 40, 30 }), ev("MouseMove", { 1, 4, 41, 31 }) }));
 
     // The wheel scrolls nothing.
     ASSERT_TRUE(w.view->verticalBar()->isVisible());
@@ -340,11 +329,7 @@ TEST(ViewMouse, DesignModeClicksNothingAndShowsTheContainerCursor)
     const QPoint p = w.body(a);
     w.click(p);
     QTest::mouseDClick(w.view->windowHandle(), Qt::LeftButton, {}, p);
-    const std::vector<std::string> expected = { ev("MouseDown", { 1, 0, p.x(), p.y() }),
-        ev("MouseUp", { 1, 0, p.x(), p.y() }), ev("Click"), ev("MouseDown", { 1, 0, p.x(), p.y() }),
-        ev("MouseUp", { 1, 0, p.x(), p.y() }), ev("Click"), ev("DblClick"),
-        ev("MouseUp", { 1, 0, p.x(), p.y() }), ev("Click") };
-    EXPECT_EQ(w.rec.events, expected);
+    EXPECT_EQ(w.rec.events, cat(cat(clickEvents(p), clickEvents(p)), dblEvents(p)));
     EXPECT_TRUE(w.m().selection().empty());
     EXPECT_EQ(w.m().focusItem(), 0);
     w.view->setDesignMode(false);
@@ -370,19 +355,15 @@ TEST(ViewKeys, KeypadPlusAndRightArrowExpand)
     w.show();
     w.m().setFocusItem(a);
     w.key(Qt::Key_Plus, Qt::KeypadModifier);
-    const std::vector<std::string> plus = { ev("ItemExpanding", { a }),
-        ev("ItemExpanded", { a, 1 }), ev("KeyDown", { VK_ADD, 0 }), ev("KeyUp", { VK_ADD, 0 }),
-        ev("KeyPress", { VK_ADD }) };
-    EXPECT_EQ(w.rec.events, plus);
+    EXPECT_EQ(w.rec.events,
+        keyEvents(VK_ADD, { ev("ItemExpanding", { a }), ev("ItemExpanded", { a, 1 }) }));
 
     // Right arrow on the collapsed b: expand, then the selection is cleared and b selected again.
-    SelectItem(*w.view, b);
-    w.rec.events.clear();
+    w.select(b);
     w.key(Qt::Key_Right);
-    const std::vector<std::string> right = { ev("ItemExpanding", { b }),
-        ev("ItemExpanded", { b, 1 }), ev("ItemSelect", { b }), ev("KeyDown", { VK_RIGHT, 0 }),
-        ev("KeyUp", { VK_RIGHT, 0 }), ev("KeyPress", { VK_RIGHT }) };
-    EXPECT_EQ(w.rec.events, right);
+    EXPECT_EQ(w.rec.events,
+        keyEvents(VK_RIGHT,
+            { ev("ItemExpanding", { b }), ev("ItemExpanded", { b, 1 }), ev("ItemSelect", { b }) }));
 
     // Keypad minus collapses; the plain minus key is another key and does nothing.
     w.rec.events.clear();
@@ -398,14 +379,11 @@ TEST(ViewKeys, RightArrowOnAChildlessItemMovesOnlyWithCtrl)
     const LONG a = AddItem(w.m(), "A");
     const LONG b = AddItem(w.m(), "B", a, false);
     w.show();
-    SelectItem(*w.view, a);
-    w.rec.events.clear();
+    w.select(a);
     w.key(Qt::Key_Right);
     EXPECT_EQ(w.m().focusItem(), a);
     // The selection was cleared and the focus item selected again.
-    const std::vector<std::string> stay = { ev("ItemSelect", { a }), ev("KeyDown", { VK_RIGHT, 0 }),
-        ev("KeyUp", { VK_RIGHT, 0 }), ev("KeyPress", { VK_RIGHT }) };
-    EXPECT_EQ(w.rec.events, stay);
+    EXPECT_EQ(w.rec.events, keyEvents(VK_RIGHT, { ev("ItemSelect", { a }) }));
     w.key(Qt::Key_Right, Qt::ControlModifier);
     EXPECT_EQ(w.m().focusItem(), b);
     EXPECT_FALSE(w.m().item(b)->IsSelected());
@@ -421,21 +399,15 @@ TEST(ViewKeys, DownPastTheLastItemAndTheNextArrow)
     const LONG a = AddItem(w.m(), "Alpha");
     const LONG b = AddItem(w.m(), "Beta");
     w.show();
-    SelectItem(*w.view, b);
-    w.rec.events.clear();
+    w.select(b);
     w.key(Qt::Key_Down);
     EXPECT_EQ(w.m().focusItem(), 0);
     EXPECT_TRUE(w.m().selection().empty());
-    const std::vector<std::string> down = { ev("KeyDown", { VK_DOWN, 0 }),
-        ev("KeyUp", { VK_DOWN, 0 }), ev("KeyPress", { VK_DOWN }) };
-    EXPECT_EQ(w.rec.events, down);
+    EXPECT_EQ(w.take(), keyEvents(VK_DOWN));
 
-    w.rec.events.clear();
     w.key(Qt::Key_Up);
     EXPECT_EQ(w.m().focusItem(), a);
-    const std::vector<std::string> next = { ev("ItemSelect", { a }), ev("KeyDown", { VK_UP, 0 }),
-        ev("KeyUp", { VK_UP, 0 }), ev("KeyPress", { VK_UP }) };
-    EXPECT_EQ(w.rec.events, next);
+    EXPECT_EQ(w.rec.events, keyEvents(VK_UP, { ev("ItemSelect", { a }) }));
 }
 
 TEST(ViewKeys, SpaceCtrlArrowsAndMultiply)
@@ -446,13 +418,10 @@ TEST(ViewKeys, SpaceCtrlArrowsAndMultiply)
     const LONG t1 = AddItem(w.m(), "Text one", t);
     const LONG t11 = AddItem(w.m(), "Text one one", t1);
     w.show();
-    SelectItem(*w.view, c);
-    w.rec.events.clear();
+    w.select(c);
     w.key(Qt::Key_Space);
-    const std::vector<std::string> space = { ev("ValueChanged", { c }), ev("ItemSelect", { c }),
-        ev("KeyDown", { VK_SPACE, 0 }), ev("KeyUp", { VK_SPACE, 0 }),
-        ev("KeyPress", { VK_SPACE }) };
-    EXPECT_EQ(w.rec.events, space);
+    EXPECT_EQ(
+        w.rec.events, keyEvents(VK_SPACE, { ev("ValueChanged", { c }), ev("ItemSelect", { c }) }));
 
     // Ctrl + down moves the focus only; Ctrl + space then adds the item to the selection.
     w.key(Qt::Key_Down, Qt::ControlModifier);
@@ -490,18 +459,16 @@ TEST(ViewKeys, OnlyWithTheFocusAndNoAutoRepeatRelease)
     EXPECT_TRUE(w.rec.events.empty());
     QKeyEvent release(QEvent::KeyRelease, Qt::Key_A, Qt::ShiftModifier);
     QApplication::sendEvent(w.view.get(), &release);
-    const std::vector<std::string> up = { ev("KeyUp", { 0x41, 1 }), ev("KeyPress", { 0x41 }) };
-    EXPECT_EQ(w.rec.events, up);
+    EXPECT_EQ(w.rec.events, (Seq { ev("KeyUp", { 0x41, 1 }), ev("KeyPress", { 0x41 }) }));
 }
 
 TEST(ViewKeys, VirtualKeyCodes)
 {
-    struct Case {
+    const struct {
         int key;
         Qt::KeyboardModifiers mods;
         SHORT vk;
-    };
-    const Case cases[] = {
+    } cases[] = {
         { Qt::Key_A, {}, 0x41 },
         { Qt::Key_Z, Qt::ShiftModifier, 0x5A },
         { Qt::Key_5, {}, 0x35 },
@@ -523,7 +490,7 @@ TEST(ViewKeys, VirtualKeyCodes)
         { Qt::Key_Control, Qt::ControlModifier, 0x11 },
         { Qt::Key_unknown, {}, 0 },
     };
-    for (const Case &c : cases)
+    for (const auto &c : cases)
         EXPECT_EQ(virtualKeyFromQt(c.key, c.mods), c.vk) << std::hex << c.key;
 }
 
