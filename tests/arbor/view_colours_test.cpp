@@ -37,14 +37,13 @@ TEST_F(ShownView, SelectionFillDependsOnFocusEnabledAndShowSelAlways)
     // Right end of the node, past the text: only the fill can be there.
     const QPoint fill(nodeA.width() - 3, 2);
 
-    struct Case {
+    const struct {
         const char *name;
         bool focus;
         bool enabled;
         DWORD style;
         QRgb expected;
-    };
-    const Case cases[] = {
+    } cases[] = {
         { "focused", true, true, 31, 0x000080 },
         { "focused, style without show-always", true, true, 15, 0x000080 },
         { "focused but disabled", true, false, 31, 0xC0C0C0 },
@@ -52,7 +51,7 @@ TEST_F(ShownView, SelectionFillDependsOnFocusEnabledAndShowSelAlways)
         { "unfocused and disabled, shown always", false, false, 31, 0xC0C0C0 },
         { "unfocused, not shown always", false, true, 15, 0xFFFFFF },
     };
-    for (const Case &c : cases) {
+    for (const auto &c : cases) {
         model().appearance().style = c.style;
         model().appearance().enabled = c.enabled;
         if (c.focus)
@@ -86,16 +85,15 @@ TEST_F(ShownView, HostedWindowsOutsideTheVisibleRowsAreStillPlaced)
     ASSERT_GT(hBelow, 0);
     ASSERT_GT(hHidden, 0);
 
-    struct Case {
+    const struct {
         const char *name;
         int scrollY;
-    };
-    const Case cases[] = {
+    } cases[] = {
         { "below the window", 0 },
         { "scrolled into view", 300 },
         { "scrolled past: above the window", 1000 },
     };
-    for (const Case &c : cases) {
+    for (const auto &c : cases) {
         view->ScrollTo(0, c.scrollY);
         view->repaint();
         const auto origin = view->itemOrigin(m.item(hBelow));
@@ -105,8 +103,6 @@ TEST_F(ShownView, HostedWindowsOutsideTheVisibleRowsAreStillPlaced)
         EXPECT_TRUE(below->isVisible()) << c.name;
         EXPECT_TRUE(hidden->isHidden()) << c.name;
     }
-    const auto origin = view->itemOrigin(m.item(hBelow));
-    ASSERT_TRUE(origin);
     view->ScrollTo(0, 0);
     view->repaint();
     EXPECT_GT(below->y(), view->clientRect().height()) << "the first case must test a hidden row";

@@ -64,12 +64,11 @@ TEST(ViewLayout, ItemWidthIsTheColumnOfTheNextCell)
 
 TEST(ViewLayout, VerticalAlignmentDividesTheHeightDifference)
 {
-    struct Case {
+    const struct {
         const char *name;
         LONG align;
-    };
-    const Case cases[] = { { "top", 0 }, { "bottom", 1 }, { "centre", 2 } };
-    for (const Case &c : cases) {
+    } cases[] = { { "top", 0 }, { "bottom", 1 }, { "centre", 2 } };
+    for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
         auto v = makeView({ 600, 300 });
         XTreeModel &m = v->model();
@@ -157,7 +156,7 @@ TEST(ViewPaint, PicturePositions)
         { 34, { 300, 150 }, { -100, -50 } },
         { 17, { 300, 150 }, { -50, -25 } },
     };
-    for (const Case &c : cases)
+    for (const auto &c : cases)
         EXPECT_EQ(picturePlace(c.position, client, c.picture), c.expected) << c.position;
 
     auto v = makeView(client, 0);
@@ -244,12 +243,11 @@ TEST(ViewScroll, BarStepsFromTheirActions)
     v->render(&shot);
     EXPECT_NE(shot.pixelColor(v->width() - 2, v->height() - 2), QColor(Qt::magenta));
     const int page = v->clientRect().height() / 4 * 4;
-    struct Step {
+    const struct {
         QScrollBar *bar;
         QAbstractSlider::SliderAction action;
         QPoint expected;
-    };
-    const Step steps[] = {
+    } steps[] = {
         { vb, QAbstractSlider::SliderSingleStepAdd, { 0, 4 } },
         { vb, QAbstractSlider::SliderPageStepAdd, { 0, 4 + page } },
         { vb, QAbstractSlider::SliderSingleStepSub, { 0, page } },
@@ -262,7 +260,7 @@ TEST(ViewScroll, BarStepsFromTheirActions)
         { vb, QAbstractSlider::SliderToMinimum, { 0, 0 } },
         { vb, QAbstractSlider::SliderPageStepSub, { 0, 0 } },
     };
-    for (const Step &s : steps) {
+    for (const auto &s : steps) {
         s.bar->triggerAction(s.action);
         EXPECT_EQ(v->scrollPosition(), s.expected) << s.action;
         EXPECT_EQ(vb->value(), v->scrollPosition().y());
