@@ -173,17 +173,11 @@ struct TypedCase {
 
 TEST(TypedVariant, LayoutByTypeAndRoundTrip)
 {
-    Variant cy;
-    cy.vt = VT_CY;
-    cy.cyVal.int64 = 0x0102030405060708;
-    Variant ui1;
-    ui1.vt = VT_UI1;
-    ui1.bVal = 0xAB;
-    Variant nullString;
+    Variant cy, ui1, nullString, colour;
+    cy.vt = VT_CY, cy.cyVal.int64 = 0x0102030405060708;
+    ui1.vt = VT_UI1, ui1.bVal = 0xAB;
     nullString.vt = VT_BSTR;
-    Variant colour;
-    colour.vt = VT_UI4;
-    colour.ulVal = 0x00FFFFFF;
+    colour.vt = VT_UI4, colour.ulVal = 0x00FFFFFF;
     const TypedCase cases[] = {
         { "i4", Variant::i4(768), std::string("\x03\x00\x00\x03\x00\x00", 6) },
         { "bool true", Variant::boolean(true), std::string("\x0B\x00\xFF\xFF", 4) },
@@ -191,10 +185,7 @@ TEST(TypedVariant, LayoutByTypeAndRoundTrip)
         { "colour", colour, std::string("\x13\x00\xFF\xFF\xFF\x00", 6) },
         { "currency", cy, std::string("\x06\x00\x08\x07\x06\x05\x04\x03\x02\x01", 10) },
         { "empty", Variant(), std::string("\x00\x00", 2) },
-        { "string", Variant::str(u"ab"),
-            std::string("\x08\x00\x06\x00\x00\x00"
-                        "a\0b\0\0\0",
-                12) },
+        { "string", Variant::str(u"ab"), std::string("\x08\0\6\0\0\0a\0b\0\0\0", 12) },
         { "no string", nullString, std::string("\x08\x00\x00\x00\x00\x00", 6) },
         { "no object", Variant::unknown(nullptr),
             std::string("\x0D\x00", 2) + std::string(16, '\0') },
@@ -219,8 +210,7 @@ TEST(TypedVariant, LayoutByTypeAndRoundTrip)
     LONG target = 5;
     VARIANT ref;
     VariantInit(&ref);
-    ref.vt = VT_BYREF | VT_I4;
-    ref.plVal = &target;
+    ref.vt = VT_BYREF | VT_I4, ref.plVal = &target;
     ComPtr<IStream> stream;
     ASSERT_EQ(CreateStreamOnHGlobal(nullptr, TRUE, &stream), S_OK);
     ASSERT_EQ(writeTypedVariant(stream.Get(), ref), S_OK);
@@ -244,22 +234,10 @@ TEST(TypedVariant, MalformedInputIsRefused)
         { "short payload", std::string("\x03\x00\x01\x02", 4), STG_E_READFAULT },
         { "unknown type", std::string("\x77\x00", 2), DISP_E_BADVARTYPE },
         { "by-reference type", std::string("\x03\x40\x00\x00\x00\x00", 6), DISP_E_BADVARTYPE },
-        { "odd byte count",
-            std::string("\x08\x00\x03\x00\x00\x00"
-                        "abc",
-                9),
-            STG_E_READFAULT },
-        { "count past the end",
-            std::string("\x08\x00\x10\x00\x00\x00"
-                        "ab",
-                8),
-            STG_E_READFAULT },
+        { "odd byte count", std::string("\x08\0\3\0\0\0abc", 9), STG_E_READFAULT },
+        { "count past the end", std::string("\x08\0\x10\0\0\0ab", 8), STG_E_READFAULT },
         { "huge count", std::string("\x08\x00\xFF\xFF\xFF\x7F", 6), STG_E_READFAULT },
-        { "no terminator",
-            std::string("\x08\x00\x04\x00\x00\x00"
-                        "a\0b\0",
-                10),
-            STG_E_READFAULT },
+        { "no terminator", std::string("\x08\0\4\0\0\0a\0b\0", 10), STG_E_READFAULT },
         { "object, short class", std::string("\x0D\x00\x01\x02", 4), STG_E_READFAULT },
     };
     for (const auto &c : cases) {
