@@ -81,42 +81,30 @@ TEST_F(SettingsTest, StoredTextsAreLoadedAndProfileOneBecomesTheCurrentUser)
     EXPECT_EQ(settings.firewallPort, QStringLiteral(" 8080 "));
 }
 
-TEST_F(SettingsTest, NonBooleanAutoStartShowsOneBoxAndTheLoadGoesOn)
-{
-    store({ { "AutoStart", "yes" }, { "ShowMinimized", "True" }, { "AlertTime", "5" } });
-    MessageBoxRecorder boxes;
-    mSettings::loadSettings();
-
-    ASSERT_EQ(boxes.boxes().size(), 1);
-    const platform::ui::MessageBoxRequest &box = boxes.boxes().first();
-    EXPECT_EQ(box.title, QStringLiteral("Lotkeeper"));
-    EXPECT_EQ(box.icon, platform::ui::MsgIcon::Exclamation);
-    EXPECT_EQ(box.buttons, platform::ui::MsgButtons::OK);
-    EXPECT_EQ(box.text, boxText("Error # 13 Type mismatch"));
-    EXPECT_FALSE(settings.autoStart);
-    // Settings after the failing one are still loaded.
-    EXPECT_TRUE(settings.showMinimized);
-    EXPECT_EQ(settings.alertTime, 5);
-    EXPECT_EQ(settings.payPalCheck, 1);
-}
-
-TEST_F(SettingsTest, EachBadSettingGetsItsOwnBoxInLoadOrderAndKeepsItsInitialValue)
+TEST_F(SettingsTest, EachBadSettingGetsItsOwnBoxInLoadOrderAndTheLoadGoesOn)
 {
     // Stored in a different order from the load, to show the boxes follow the load.
     store({ { "AlertTime", "99999" }, { "PayPalCheck", "checked" }, { "AdBannerDisplay", "" },
-        { "AutoStart", "maybe" }, { "FirewallHost", "proxy" } });
+        { "AutoStart", "maybe" }, { "ShowMinimized", "True" }, { "FirewallHost", "proxy" } });
     MessageBoxRecorder boxes;
     mSettings::loadSettings();
 
     const char *expected[] = { "Error # 13 Type mismatch", "Error # 13 Type mismatch",
         "Error # 13 Type mismatch", "Error # 6 Overflow" };
     ASSERT_EQ(boxes.boxes().size(), 4);
-    for (int i = 0; i < 4; ++i)
-        EXPECT_EQ(boxes.boxes()[i].text, boxText(expected[i])) << i;
+    for (int i = 0; i < 4; ++i) {
+        const platform::ui::MessageBoxRequest &box = boxes.boxes()[i];
+        EXPECT_EQ(box.text, boxText(expected[i])) << i;
+        EXPECT_EQ(box.title, QStringLiteral("Lotkeeper"));
+        EXPECT_EQ(box.icon, platform::ui::MsgIcon::Exclamation);
+        EXPECT_EQ(box.buttons, platform::ui::MsgButtons::OK);
+    }
+    // Each failing setting keeps its initial value, not its default; the ones after it still load.
     EXPECT_FALSE(settings.autoStart);
-    EXPECT_FALSE(settings.adBannerDisplay); // initial value, not the default True
+    EXPECT_FALSE(settings.adBannerDisplay);
     EXPECT_EQ(settings.payPalCheck, 0);
     EXPECT_EQ(settings.alertTime, 0);
+    EXPECT_TRUE(settings.showMinimized);
     EXPECT_EQ(settings.firewallHost, QStringLiteral("proxy"));
 }
 
@@ -174,31 +162,15 @@ TEST_F(SettingsTest, SaveTrimsCredentialsAndProfilesButNotTheFirewallFields)
     FakeHost host;
     mSettings::saveFromOptions(typicalFields(), host);
 
-    const std::pair<const char *, const char *> expected[] = {
-        { "UserID", "alice" },
-        { "Password", "pw1" },
-        { "Refresh", "15 Minutes" },
-        { "DataView", "5 Days" },
-        { "eBayCountry", "Canada" },
-        { "Profile1UserName", "alice" },
-        { "Profile2UserName", "p2" },
-        { "Profile3UserName", "p3" },
-        { "Profile4UserName", "\tp4" },
-        { "Profile5UserName", "" },
-        { "Profile1Password", "pw1" },
-        { "Profile2Password", "x2" },
-        { "Profile3Password", "" },
-        { "Profile4Password", "x4" },
-        { "Profile5Password", "" },
-        { "PayPalUserID", "me@example.com" },
-        { "PayPalPassword", "pp" },
-        { "PayPalCheck", "1" },
-        { "FirewallType", "" },
-        { "FirewallHost", " proxy.local " },
-        { "FirewallPort", "8080 " },
-        { "FirewallLogin", " me" },
-        { "FirewallPassword", " fw pw " },
-    };
+    const std::pair<const char *, const char *> expected[] = { { "UserID", "alice" },
+        { "Password", "pw1" }, { "Refresh", "15 Minutes" }, { "DataView", "5 Days" },
+        { "eBayCountry", "Canada" }, { "Profile1UserName", "alice" }, { "Profile2UserName", "p2" },
+        { "Profile3UserName", "p3" }, { "Profile4UserName", "\tp4" }, { "Profile5UserName", "" },
+        { "Profile1Password", "pw1" }, { "Profile2Password", "x2" }, { "Profile3Password", "" },
+        { "Profile4Password", "x4" }, { "Profile5Password", "" },
+        { "PayPalUserID", "me@example.com" }, { "PayPalPassword", "pp" }, { "PayPalCheck", "1" },
+        { "FirewallType", "" }, { "FirewallHost", " proxy.local " }, { "FirewallPort", "8080 " },
+        { "FirewallLogin", " me" }, { "FirewallPassword", " fw pw " } };
     for (const auto &[key, value] : expected)
         EXPECT_EQ(stored(key), QString::fromUtf8(value)) << key;
     EXPECT_EQ(current.userId, QStringLiteral("alice"));
@@ -214,18 +186,6 @@ TEST_F(SettingsTest, SaveTrimsCredentialsAndProfilesButNotTheFirewallFields)
     EXPECT_EQ(settings.payPalCheck, 1);
 }
 
-TEST_F(SettingsTest, UncheckedSavePasswordBoxStoresAnEmptyPayPalPassword)
-{
-    FakeHost host;
-    mSettings::OptionsFields f = typicalFields();
-    f.payPalCheck = 0;
-    mSettings::saveFromOptions(f, host);
-
-    EXPECT_EQ(stored("PayPalPassword"), QString());
-    EXPECT_EQ(stored("PayPalCheck"), QStringLiteral("0"));
-    EXPECT_EQ(settings.payPalPassword, QString());
-}
-
 struct BranchCase {
     const char *name;
     const char *heldBefore;
@@ -234,6 +194,7 @@ struct BranchCase {
     int branches;
 };
 
+// An unchecked save-password box stores an empty PayPal password.
 TEST_F(SettingsTest, PayPalBranchIsAddedOnlyWhenAPasswordFirstAppears)
 {
     const BranchCase cases[] = {
@@ -252,6 +213,9 @@ TEST_F(SettingsTest, PayPalBranchIsAddedOnlyWhenAPasswordFirstAppears)
         f.payPalCheck = c.check;
         mSettings::saveFromOptions(f, host);
         EXPECT_EQ(host.branches, c.branches) << c.name;
+        EXPECT_EQ(stored("PayPalPassword"), c.check ? QString::fromUtf8(c.typed).trimmed() : "");
+        EXPECT_EQ(settings.payPalPassword, stored("PayPalPassword"));
+        EXPECT_EQ(stored("PayPalCheck"), QString::number(c.check));
     }
 }
 
@@ -263,20 +227,10 @@ struct CheckCase {
 
 TEST_F(SettingsTest, MenuChecksFollowTheTexts)
 {
-    const CheckCase cases[] = {
-        { "5 Minutes", 0, -1 },
-        { "15 Minutes", 1, -1 },
-        { "30 Minutes", 2, -1 },
-        { "60 Minutes", 3, -1 },
-        { "Today", 3, 0 },
-        { "2 Days", 3, 1 },
-        { "30 Days", 3, 7 },
-        { "", 3, -1 },
-        { "5 minutes", 3, -1 },
-        { "45 Minutes", 3, -1 },
-        { "today", 3, -1 },
-        { " Today", 3, -1 },
-    };
+    const CheckCase cases[] = { { "5 Minutes", 0, -1 }, { "15 Minutes", 1, -1 },
+        { "30 Minutes", 2, -1 }, { "60 Minutes", 3, -1 }, { "Today", 3, 0 }, { "2 Days", 3, 1 },
+        { "30 Days", 3, 7 }, { "", 3, -1 }, { "5 minutes", 3, -1 }, { "45 Minutes", 3, -1 },
+        { "today", 3, -1 }, { " Today", 3, -1 } };
     FakeHost host;
     for (const CheckCase &c : cases) {
         // Start from marks left by another value, to see them cleared.
