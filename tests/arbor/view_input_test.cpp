@@ -109,12 +109,8 @@ struct Window {
 
     explicit Window(
         QSize size = { 300, 200 }, DWORD style = 31, std::unique_ptr<XTreeView> custom = nullptr)
+        : view(testing::makeView(size, style, std::move(custom)))
     {
-        testing::fixStyle();
-        view = custom ? std::move(custom) : std::make_unique<XTreeView>();
-        view->model().appearance().font = testing::fixedFont();
-        view->model().appearance().style = style;
-        view->resize(size);
         view->setEvents(&rec);
     }
     void show()

@@ -40,10 +40,14 @@ inline void fixStyle()
     (void)done;
 }
 
-inline std::unique_ptr<XTreeView> makeView(QSize size, DWORD style = 31)
+// A view of the given size in the fixed font; `view` is a subclass to set up instead of a plain
+// one.
+inline std::unique_ptr<XTreeView> makeView(
+    QSize size, DWORD style = 31, std::unique_ptr<XTreeView> view = nullptr)
 {
     fixStyle();
-    auto view = std::make_unique<XTreeView>();
+    if (!view)
+        view = std::make_unique<XTreeView>();
     view->model().appearance().font = fixedFont();
     view->model().appearance().style = style;
     view->resize(size);
