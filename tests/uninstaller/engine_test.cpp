@@ -401,6 +401,8 @@ TEST_F(EngineTest, RemoveRegistryValuesKeysAndFailures)
     PutValue(HKEY_CURRENT_USER, "Software\\Prod", "B");
     PutValue(HKEY_CURRENT_USER, "Software\\Prod\\Sub", "C");
     PutValue(HKEY_CURRENT_USER, "Software\\Other", "X");
+    for (const char *name : { "one", "two", "" })
+        PutValue(HKEY_CURRENT_USER, "Software\\Vals", name);
     PutValue(HKEY_CURRENT_USER, "Software\\Kept\\Plugin", "P"); // a subkey the log does not know
     PutValue(HKEY_LOCAL_MACHINE, "Software\\Prod", "D");
     PutValue(HKEY_CLASSES_ROOT, ".prod", "");
@@ -416,6 +418,7 @@ TEST_F(EngineTest, RemoveRegistryValuesKeysAndFailures)
     software.findSubkey("Kept")->deleteFlag = 1;
     software.child("KEPT"); // the same key again, in other letters
     software.findSubkey("KEPT")->deleteFlag = 1;
+    software.child("Vals").values = { { "one", 1 }, { "two", 2 }, { "", 1 } }; // kept key
     software.child("Missing").values = { { "M", 1 } };
     software.findSubkey("Missing")->deleteFlag = 1;
     software.child(""); // an empty name must never address Software itself
@@ -431,25 +434,14 @@ TEST_F(EngineTest, RemoveRegistryValuesKeysAndFailures)
     EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, "Software\\Prod"));
     EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, "Software"));
     EXPECT_TRUE(ValueExists(HKEY_CURRENT_USER, "Software\\Other", "X"));
+    EXPECT_FALSE(ValueExists(HKEY_CURRENT_USER, "Software\\Vals", "one"));
+    EXPECT_TRUE(ValueExists(HKEY_CURRENT_USER, "Software\\Vals", "two")); // only 1 means delete
+    EXPECT_FALSE(ValueExists(HKEY_CURRENT_USER, "Software\\Vals", ""));
     EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, "Software\\Kept\\Plugin"));
     EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, "Software\\Prod"));
     EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, ".prod"));
     EXPECT_EQ(
         e.failedRegistryKeys(), std::vector<std::string> { "HKEY_CURRENT_USER\\Software\\Kept" });
-}
-
-TEST_F(EngineTest, ValueDeletionFollowsItsFlag)
-{
-    PutValue(HKEY_CURRENT_USER, "Software\\Prod", "one");
-    PutValue(HKEY_CURRENT_USER, "Software\\Prod", "two");
-    PutValue(HKEY_CURRENT_USER, "Software\\Prod", "");
-    m_log.hasRegistry = true;
-    m_log.registry[1].child("Software").child("Prod").values = { { "one", 1 }, { "two", 2 },
-        { "", 1 } };
-    engine().RemoveRegistry();
-    EXPECT_FALSE(ValueExists(HKEY_CURRENT_USER, "Software\\Prod", "one"));
-    EXPECT_TRUE(ValueExists(HKEY_CURRENT_USER, "Software\\Prod", "two")); // only 1 means delete
-    EXPECT_FALSE(ValueExists(HKEY_CURRENT_USER, "Software\\Prod", ""));
 }
 
 // A key that may not be changed stops the walk of the node listing it; the trees after it must

@@ -10,6 +10,7 @@
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+#include <optional>
 
 namespace {
 
@@ -120,10 +121,16 @@ protected:
         return ToBytes("#!program bytes\x7f"
                        "ELF");
     }
-    static void AppendTrailer(Bytes &file, std::uint32_t offset)
+    // The program, the block of `plain` and a trailer holding `offset` (the block's by default).
+    static Bytes OwnFile(const Bytes &plain, std::optional<std::uint32_t> offset = {})
     {
+        Bytes file = Program();
+        const Bytes block = BuildBlock(plain, ScrambleKeys {});
+        file.insert(file.end(), block.begin(), block.end());
+        const std::uint32_t value = offset.value_or(static_cast<std::uint32_t>(Program().size()));
         for (int i = 0; i < 4; ++i)
-            file.push_back(static_cast<std::uint8_t>(offset >> (8 * i)));
+            file.push_back(static_cast<std::uint8_t>(value >> (8 * i)));
+        return file;
     }
     QTemporaryDir m_dir;
 };
@@ -131,24 +138,15 @@ protected:
 TEST_F(LogFileTest, TrailerIsLittleEndianOffsetOfTheBlock)
 {
     const Bytes plain = BuildPlainLog(SmallLog());
-    Bytes file = Program();
-    const Bytes block = BuildBlock(plain, ScrambleKeys {});
-    file.insert(file.end(), block.begin(), block.end());
-    AppendTrailer(file, static_cast<std::uint32_t>(Program().size()));
     Bytes read;
-    ASSERT_EQ(ReadLog(write(file), read), ReadStatus::Ok);
+    ASSERT_EQ(ReadLog(write(OwnFile(plain)), read), ReadStatus::Ok);
     EXPECT_EQ(read, plain);
 }
 
 TEST_F(LogFileTest, BadFilesAndTrailers)
 {
-    const Bytes block = BuildBlock(BuildPlainLog(SmallLog()), ScrambleKeys {});
-    auto withTrailer = [&](std::uint32_t offset) {
-        Bytes file = Program();
-        file.insert(file.end(), block.begin(), block.end());
-        AppendTrailer(file, offset);
-        return file;
-    };
+    const Bytes plain = BuildPlainLog(SmallLog());
+    const Bytes block = BuildBlock(plain, ScrambleKeys {});
     const auto programSize = static_cast<std::uint32_t>(Program().size());
     struct Case {
         const char *name;
@@ -158,11 +156,11 @@ TEST_F(LogFileTest, BadFilesAndTrailers)
     const Case cases[] = {
         { "3-byte file", Bytes { 1, 2, 3 }, ReadStatus::Corrupt },
         { "trailer only", Bytes { 0, 0, 0, 0 }, ReadStatus::Corrupt },
-        { "offset at the trailer", withTrailer(programSize + std::uint32_t(block.size())),
+        { "offset at the trailer", OwnFile(plain, programSize + std::uint32_t(block.size())),
             ReadStatus::Corrupt },
-        { "offset past the end", withTrailer(0xFFFFFFF0u), ReadStatus::Corrupt },
-        { "offset one byte late", withTrailer(programSize + 1), ReadStatus::Corrupt },
-        { "offset one byte early", withTrailer(programSize - 1), ReadStatus::Corrupt },
+        { "offset past the end", OwnFile(plain, 0xFFFFFFF0u), ReadStatus::Corrupt },
+        { "offset one byte late", OwnFile(plain, programSize + 1), ReadStatus::Corrupt },
+        { "offset one byte early", OwnFile(plain, programSize - 1), ReadStatus::Corrupt },
     };
     for (const Case &c : cases) {
         Bytes read { 9 };
@@ -180,10 +178,7 @@ TEST_F(LogFileTest, BadFilesAndTrailers)
 
 TEST_F(LogFileTest, FileTruncatedAtEveryOffsetIsNeverAccepted)
 {
-    Bytes file = Program();
-    const Bytes block = BuildBlock(BuildPlainLog(SmallLog()), ScrambleKeys {});
-    file.insert(file.end(), block.begin(), block.end());
-    AppendTrailer(file, static_cast<std::uint32_t>(Program().size()));
+    const Bytes file = OwnFile(BuildPlainLog(SmallLog()));
     for (std::size_t length = 0; length < file.size(); ++length) {
         Bytes read;
         const ReadStatus status = ReadLog(write(Bytes(file.begin(), file.begin() + length)), read);
@@ -193,30 +188,25 @@ TEST_F(LogFileTest, FileTruncatedAtEveryOffsetIsNeverAccepted)
 
 TEST(SplitLog, SmallLogComesApart)
 {
-    const LogDescription d = SmallLog();
-    UninstallLog log;
-    ASSERT_TRUE(SplitLog(BuildPlainLog(d), log));
-    EXPECT_TRUE(log.hasUserInterface);
-    EXPECT_EQ(log.firstLine.productName, "Tiny");
-    EXPECT_EQ(log.firstLine.code, "1");
-    EXPECT_EQ(log.firstLine.command, "/bin/true");
-    EXPECT_EQ(log.shared, "/opt/tiny/lib/libshared.so|CTRL\r\n");
-    EXPECT_EQ(log.files, "/opt/tiny/bin/tiny\r\n");
-    EXPECT_EQ(log.directories, "/opt/tiny/bin\r\n/opt/tiny\r\n");
-    EXPECT_EQ(log.registry, EncodeRegistryTrees(d.registry));
-    EXPECT_EQ(log.messages.language, 1u);
-    EXPECT_EQ(log.messages.LookUpMessage(0), "%s Uninstall");
-    EXPECT_EQ(log.messages.LookUpMessage(99), "");
-}
-
-TEST(SplitLog, NoUserInterfaceWhenTheFirstByteIsNotBackslash)
-{
-    LogDescription d = SmallLog();
-    d.userInterface = false;
-    UninstallLog log;
-    ASSERT_TRUE(SplitLog(BuildPlainLog(d), log));
-    EXPECT_FALSE(log.hasUserInterface);
-    EXPECT_EQ(log.firstLine.productName, "Tiny");
+    for (const bool ui : { true, false }) {
+        LogDescription d = SmallLog();
+        d.userInterface = ui; // the first byte is a backslash only with a user-interface part
+        UninstallLog log;
+        ASSERT_TRUE(SplitLog(BuildPlainLog(d), log));
+        EXPECT_EQ(log.hasUserInterface, ui);
+        EXPECT_EQ(log.firstLine.productName, "Tiny");
+        EXPECT_EQ(log.firstLine.code, "1");
+        EXPECT_EQ(log.firstLine.command, "/bin/true");
+        EXPECT_EQ(log.shared, "/opt/tiny/lib/libshared.so|CTRL\r\n");
+        EXPECT_EQ(log.files, "/opt/tiny/bin/tiny\r\n");
+        EXPECT_EQ(log.directories, "/opt/tiny/bin\r\n/opt/tiny\r\n");
+        EXPECT_EQ(log.registry, EncodeRegistryTrees(d.registry));
+        if (ui) {
+            EXPECT_EQ(log.messages.language, 1u);
+            EXPECT_EQ(log.messages.LookUpMessage(0), "%s Uninstall");
+            EXPECT_EQ(log.messages.LookUpMessage(99), "");
+        }
+    }
 }
 
 TEST(SplitLog, MessageLookupTakesTheFirstEntryAndPicturesKeepLengthBeforeNumber)
