@@ -283,23 +283,15 @@ TEST_F(ControlHostTest, AmbientPropertiesThroughTheSiteDispatch)
     ComPtr<IDispatch> ambient;
     ASSERT_EQ(host.oleObject()->GetClientSite(&site), S_OK);
     ASSERT_EQ(site.As(ambient), S_OK);
-    struct Case {
-        const char16_t *name;
-        DISPID id;
-        VARTYPE vt;
-        LONG value; // boolean or integer value, where it is fixed
-    } cases[] = {
-        { u"UserMode", DISPID_AMBIENT_USERMODE, VT_BOOL, VARIANT_TRUE },
-        { u"ShowHatching", DISPID_AMBIENT_SHOWHATCHING, VT_BOOL, VARIANT_FALSE },
-        { u"ShowGrabHandles", DISPID_AMBIENT_SHOWGRABHANDLES, VT_BOOL, VARIANT_FALSE },
-        { u"UIDead", DISPID_AMBIENT_UIDEAD, VT_BOOL, VARIANT_FALSE },
-    };
-    for (const Case &c : cases) {
+    const std::pair<const char16_t *, VARIANT_BOOL> flags[] = { { u"UserMode", VARIANT_TRUE },
+        { u"ShowHatching", VARIANT_FALSE }, { u"ShowGrabHandles", VARIANT_FALSE },
+        { u"UIDead", VARIANT_FALSE } };
+    for (const auto &[flag, value] : flags) {
         Variant result;
         ASSERT_EQ(
-            invokeByName(ambient.Get(), c.name, DISPATCH_PROPERTYGET, nullptr, 0, &result), S_OK);
-        EXPECT_EQ(result.vt, c.vt);
-        EXPECT_EQ(result.boolVal, c.value);
+            invokeByName(ambient.Get(), flag, DISPATCH_PROPERTYGET, nullptr, 0, &result), S_OK);
+        EXPECT_EQ(result.vt, VT_BOOL);
+        EXPECT_EQ(result.boolVal, value);
     }
     Variant name, fontValue, unknown;
     ASSERT_EQ(invokeByDispid(ambient.Get(), DISPID_AMBIENT_DISPLAYNAME, DISPATCH_PROPERTYGET,
