@@ -25,9 +25,7 @@ QImage twoBands()
 {
     QImage image(6, 4, QImage::Format_RGB32);
     image.fill(Qt::blue);
-    for (int y = 0; y < 2; ++y)
-        for (int x = 0; x < 6; ++x)
-            image.setPixelColor(x, y, Qt::red);
+    QPainter(&image).fillRect(0, 0, 6, 2, Qt::red);
     return image;
 }
 
@@ -95,10 +93,7 @@ TEST(StdPicture, TruncatedOrForeignFilesFailWithoutACrash)
     const std::string png = encode(twoBands(), "png");
     const std::string bmp = encode(twoBands(), "bmp");
     std::string hugeBmp = bmp;
-    hugeBmp[18] = '\xff';
-    hugeBmp[19] = '\xff';
-    hugeBmp[20] = '\x00';
-    hugeBmp[21] = '\x01'; // width 16 million
+    hugeBmp.replace(18, 4, "\xff\xff\x00\x01", 4); // width 16 million
     std::string icoPastEnd = encode(QImage(twoBands()).scaled(16, 16), "ico");
     icoPastEnd[18] = '\x7f'; // first image's offset beyond the file
     struct Case {
