@@ -346,6 +346,8 @@ TEST_F(ControlTable, EveryMemberThroughInvokeAnswersAsDocumented)
             is(d::ItemChild, C0, 0) },
         { "RemoveItem refuses an item with a cell right of it", d::RemoveItem, kMethod, { h(C1) },
             S_OK, VT_BOOL, i4(0), [&](auto &) { EXPECT_EQ(get(d::ItemRight, { H(C1) }), m[X1]); } },
+        { "RemoveItem refuses an item with a child", d::RemoveItem, kMethod, { h(C0) }, S_OK,
+            VT_BOOL, i4(0), [&](auto &) { EXPECT_EQ(get(d::ItemChild, { H(C0) }), m[G0]); } },
         { "RemoveItem of an invalid handle", d::RemoveItem, kMethod, { h(Bad) }, S_OK, VT_BOOL,
             i4(0) },
         { "RemoveItem of a cell in digits", d::RemoveItem, kMethod, { hs(Y1) }, S_OK, VT_BOOL,
@@ -816,6 +818,8 @@ TEST_F(ControlTable, VirtualTableAgreesWithInvoke)
     EXPECT_EQ(a->ChangeParentItem(m[C2], m[R0]), S_FALSE);
     EXPECT_EQ(a->ChangeParentItem(m[C2], m[R1]), S_OK);
     EXPECT_EQ(get(d::ItemParent, { H(C2) }), m[R1]);
+    EXPECT_EQ(a->RemoveItem(m[G0], nullptr), S_OK); // the result is optional
+    EXPECT_EQ(get(d::ItemType, { H(G0) }), 0);
 
     const std::pair<const char *, std::function<HRESULT()>> nulls[] = {
         { "SelectionCount", [&] { return a->get_SelectionCount(nullptr); } },
@@ -834,6 +838,7 @@ TEST_F(ControlTable, VirtualTableAgreesWithInvoke)
         { "ItemBackColor", [&] { return a->get_ItemBackColor(m[C1], nullptr); } },
         { "ItemValue", [&] { return a->get_ItemValue(m[K], nullptr); } },
         { "ItemImage", [&] { return a->get_ItemImage(m[C1], 0, nullptr); } },
+        { "Image", [&] { return a->get_Image(Variant::str(u"77"), nullptr); } },
         { "ItemFont", [&] { return a->get_ItemFont(m[C1], nullptr); } },
         { "Version", [&] { return a->get_Version(nullptr); } },
         { "Control", [&] { return a->get_Control(Variant::i4(m[C1]), nullptr); } },
