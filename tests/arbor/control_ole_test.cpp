@@ -30,6 +30,25 @@ std::vector<DISPID> withoutMoves(const std::vector<DISPID> &ids)
     return out;
 }
 
+QWidget *itemView(IArbor *arbor)
+{
+    LONG hwnd = 0;
+    EXPECT_EQ(arbor->get_hWnd(&hwnd), S_OK);
+    return widgetFromHandle(static_cast<HWND>(hwnd));
+}
+
+// A point at x on the item's row as HitTest finds it; null when no row near the top is the item's.
+QPoint pointOn(IArbor *arbor, LONG item, int x)
+{
+    for (int y = 0; y < 40; ++y) {
+        LONG hit = 0;
+        EXPECT_EQ(arbor->get_HitTest(x, y, &hit), S_OK);
+        if (hit == item)
+            return QPoint(x, y);
+    }
+    return {};
+}
+
 TEST(ControlInContainer, ActivatedInPlaceClickedHeardDeactivatedAndReleased)
 {
     ASSERT_EQ(CallServerRegistration(libraryPath(), false), S_OK);
@@ -72,20 +91,12 @@ TEST(ControlInContainer, ActivatedInPlaceClickedHeardDeactivatedAndReleased)
         ASSERT_EQ(
             arbor->AddItem(BStr(u"click me").get(), Variant::missing(), Variant::missing(), &h),
             S_OK);
-        LONG itemWindow = 0;
-        ASSERT_EQ(arbor->get_hWnd(&itemWindow), S_OK);
-        QWidget *view = widgetFromHandle(static_cast<HWND>(itemWindow));
+        QWidget *view = itemView(arbor.Get());
         ASSERT_NE(view, nullptr);
-        EXPECT_TRUE(IsChild(frame, static_cast<HWND>(itemWindow)));
+        EXPECT_TRUE(IsChild(frame, windowHandle(view)));
 
-        // Find a point on the item's body through HitTest and click it.
-        QPoint at;
-        for (int y = 0; y < 40 && at.isNull(); ++y) {
-            LONG hit = 0;
-            ASSERT_EQ(arbor->get_HitTest(40, y, &hit), S_OK);
-            if (hit == h.lVal)
-                at = QPoint(40, y);
-        }
+        // Click the item's body.
+        const QPoint at = pointOn(arbor.Get(), h.lVal, 40);
         ASSERT_FALSE(at.isNull());
         QTest::mouseClick(view, Qt::LeftButton, {}, at);
         EXPECT_EQ(withoutMoves(sink->ids()),
@@ -144,9 +155,7 @@ TEST(ControlInContainer, DesignTimeShowsTheLogoUntilAPictureIsSet)
     ASSERT_EQ(host->createControl(u"Corvel.Arbor"), S_OK);
     ComPtr<IArbor> arbor;
     ASSERT_EQ(host->control().As(arbor), S_OK);
-    LONG itemWindow = 0;
-    ASSERT_EQ(arbor->get_hWnd(&itemWindow), S_OK);
-    QWidget *view = widgetFromHandle(static_cast<HWND>(itemWindow));
+    QWidget *view = itemView(arbor.Get());
     ASSERT_NE(view, nullptr);
     // The logo's top box is navy; nothing else the control draws on white is.
     const auto navyPixels = [&] {
@@ -191,9 +200,7 @@ TEST_F(ControlAnswers, UserTypeFromTheRegisteredClassAndNoMnemonics)
     for (const auto &f : forms) {
         LPOLESTR name = reinterpret_cast<LPOLESTR>(0x1);
         EXPECT_EQ(object->GetUserType(f.form, &name), f.hr) << f.form;
-        EXPECT_EQ(name ? std::u16string(name) : std::u16string(u"<null>"),
-            f.name ? std::u16string(f.name) : std::u16string(u"<null>"))
-            << f.form;
+        EXPECT_EQ(std::u16string(name ? name : u"<null>"), f.name ? f.name : u"<null>") << f.form;
         if (SUCCEEDED(f.hr))
             CoTaskMemFree(name);
     }
@@ -228,19 +235,11 @@ TEST(ControlReleasedInHandler, LastReferenceDroppedInsideAnEvent)
         Variant h;
         ASSERT_EQ(arbor->AddItem(BStr(u"let go").get(), Variant::missing(), Variant::missing(), &h),
             S_OK);
-        LONG itemWindow = 0;
-        ASSERT_EQ(arbor->get_hWnd(&itemWindow), S_OK);
-        QPointer<QWidget> view = widgetFromHandle(static_cast<HWND>(itemWindow));
+        QPointer<QWidget> view = itemView(arbor.Get());
         ASSERT_TRUE(view);
         view->window()->resize(200, 100);
         view->window()->show();
-        QPoint at;
-        for (int y = 0; y < 40 && at.isNull(); ++y) {
-            LONG hit = 0;
-            ASSERT_EQ(arbor->get_HitTest(30, y, &hit), S_OK);
-            if (hit == h.lVal)
-                at = QPoint(30, y);
-        }
+        const QPoint at = pointOn(arbor.Get(), h.lVal, 30);
         ASSERT_FALSE(at.isNull());
 
         sink->onEvent = [&](const SeenEvent &seen) {
