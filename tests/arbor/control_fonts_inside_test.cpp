@@ -22,9 +22,8 @@ TEST(ControlFontsInside, FontObjectChangesReachTheModelAndOnlyTheControlFontMark
     ComPtr<IFontDisp> font;
     ASSERT_EQ(control->get_Font(&font), S_OK);
     control->setDirty(false);
-    Variant bold = Variant::boolean(true), size = Variant::i4(20);
-    ASSERT_EQ(invokeByName(font.Get(), u"Bold", DISPATCH_PROPERTYPUT, &bold, 1, nullptr), S_OK);
-    ASSERT_EQ(invokeByName(font.Get(), u"Size", DISPATCH_PROPERTYPUT, &size, 1, nullptr), S_OK);
+    putProperty(font.Get(), u"Bold", Variant::boolean(true));
+    putProperty(font.Get(), u"Size", Variant::i4(20));
     EXPECT_TRUE(control->isDirty());
     EXPECT_TRUE(control->model().appearance().font.bold());
     EXPECT_EQ(control->model().appearance().font.pointSizeF(), 20.0);
@@ -33,9 +32,7 @@ TEST(ControlFontsInside, FontObjectChangesReachTheModelAndOnlyTheControlFontMark
     ASSERT_EQ(OleCreateFontIndirect(nullptr, IFontDisp::iid, itemFont.voidOut()), S_OK);
     ASSERT_EQ(control->putref_ItemFont(h.lVal, itemFont.Get()), S_OK);
     control->setDirty(false);
-    Variant italic = Variant::boolean(true);
-    ASSERT_EQ(
-        invokeByName(itemFont.Get(), u"Italic", DISPATCH_PROPERTYPUT, &italic, 1, nullptr), S_OK);
+    putProperty(itemFont.Get(), u"Italic", Variant::boolean(true));
     const QFont *painted = control->model().item(h.lVal)->itemFont();
     ASSERT_TRUE(painted);
     EXPECT_TRUE(painted->italic());
@@ -60,8 +57,7 @@ TEST(ControlFontsInside, AFontSharedByThousandsOfItemsReachesThemAll)
         ASSERT_EQ(control->putref_ItemFont(h.lVal, font.Get()), S_OK);
         items.push_back(h.lVal);
     }
-    Variant italic = Variant::boolean(true);
-    ASSERT_EQ(invokeByName(font.Get(), u"Italic", DISPATCH_PROPERTYPUT, &italic, 1, nullptr), S_OK);
+    putProperty(font.Get(), u"Italic", Variant::boolean(true));
     int following = 0;
     for (LONG h : items) {
         const QFont *painted = control->model().item(h)->itemFont();

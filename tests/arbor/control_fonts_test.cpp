@@ -8,7 +8,6 @@
 #include <QCoreApplication>
 #include <QPushButton>
 
-#include <string_view>
 #include <vector>
 
 namespace {
@@ -23,13 +22,6 @@ ComPtr<IFontDisp> newFont(LONGLONG size = 80000)
     ComPtr<IFontDisp> font;
     EXPECT_EQ(OleCreateFontIndirect(&desc, IFontDisp::iid, font.voidOut()), S_OK);
     return font;
-}
-
-// As a script host writes `Arbor.Font.Size = 24`.
-void putProperty(IDispatch *font, const char16_t *name, Variant value)
-{
-    ASSERT_EQ(invokeByName(font, name, DISPATCH_PROPERTYPUT, &value, 1, nullptr), S_OK)
-        << QString::fromUtf16(name).toStdString();
 }
 
 ULONG refCount(IUnknown *object)
@@ -156,10 +148,17 @@ TEST_F(ControlFonts, RemovedItemsLetGoOfTheirFontAndAReusedHandleHasNone)
         const char *name;
         bool removesParent;
         ULONG itemsLeft;
+        std::function<HRESULT(LONG)> remove;
     } removers[] = {
-        { "RemoveItem", false, 1 },
-        { "RemoveItemRec", true, 0 },
-        { "RemoveAllItems", true, 0 },
+        { "RemoveItem", false, 1,
+            [&](LONG h) {
+                Variant done;
+                const HRESULT hr = arbor->RemoveItem(h, &done);
+                EXPECT_EQ(done.boolVal, VARIANT_TRUE);
+                return hr;
+            } },
+        { "RemoveItemRec", true, 0, [&](LONG h) { return arbor->RemoveItemRec(h); } },
+        { "RemoveAllItems", true, 0, [&](LONG) { return arbor->RemoveAllItems(); } },
     };
     for (const auto &r : removers) {
         // A new control each time, so that no handle freed before is waiting in line.
@@ -181,15 +180,7 @@ TEST_F(ControlFonts, RemovedItemsLetGoOfTheirFontAndAReusedHandleHasNone)
             fillers.push_back(add(u"filler"));
 
         const LONG removed = r.removesParent ? parent : child;
-        if (std::string_view(r.name) == "RemoveItem") {
-            Variant done;
-            ASSERT_EQ(arbor->RemoveItem(removed, &done), S_OK);
-            ASSERT_EQ(done.boolVal, VARIANT_TRUE);
-        } else if (std::string_view(r.name) == "RemoveItemRec") {
-            ASSERT_EQ(arbor->RemoveItemRec(removed), S_OK);
-        } else {
-            ASSERT_EQ(arbor->RemoveAllItems(), S_OK);
-        }
+        ASSERT_EQ(r.remove(removed), S_OK) << r.name;
         EXPECT_EQ(refCount(font.Get()), before + r.itemsLeft * perItem) << r.name;
         putProperty(font.Get(), u"Size", Variant::i4(20)); // reaches at most the item left
         for (LONG f : fillers)

@@ -45,6 +45,13 @@ inline ComPtr<IPictureDisp> bitmapPicture(QColor colour)
     return picture;
 }
 
+// As a script host writes `Arbor.Font.Size = 24`.
+inline void putProperty(IDispatch *object, const char16_t *name, Variant value)
+{
+    ASSERT_EQ(invokeByName(object, name, DISPATCH_PROPERTYPUT, &value, 1, nullptr), S_OK)
+        << utf16ToUtf8(name);
+}
+
 // One event as a sink saw it: identifier and arguments first to last.
 struct SeenEvent {
     DISPID id;
