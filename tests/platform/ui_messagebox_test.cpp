@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QFile>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 
 #include <sys/wait.h>
@@ -12,29 +13,14 @@ namespace {
 
 using namespace platform::ui;
 
-// Sets an environment variable for one test and restores it afterwards.
-class ScopedEnv {
-public:
-    ScopedEnv(const char *name, const QString &value)
-        : m_name(name)
-        , m_had(qEnvironmentVariableIsSet(name))
-        , m_old(qgetenv(name))
-    {
-        qputenv(name, value.toUtf8());
-    }
-    ~ScopedEnv()
-    {
-        if (m_had)
-            qputenv(m_name, m_old);
-        else
-            qunsetenv(m_name);
-    }
-
-private:
-    const char *m_name;
-    bool m_had;
-    QByteArray m_old;
-};
+// Sets an environment variable until the returned guard goes out of scope.
+auto scopedEnv(const char *name, const QString &value)
+{
+    const bool had = qEnvironmentVariableIsSet(name);
+    const QByteArray old = qgetenv(name);
+    qputenv(name, value.toUtf8());
+    return qScopeGuard([=] { had ? void(qputenv(name, old)) : void(qunsetenv(name)); });
+}
 
 MessageBoxRequest box(MsgButtons buttons, int defaultButton = 0, const QString &text = "t")
 {
@@ -67,8 +53,9 @@ TEST(MessageBox, LogRecordsEveryBoxAndAnswersFromTheEnvironment)
 {
     QTemporaryDir dir;
     const QString log = dir.filePath(QStringLiteral("boxes.log"));
-    ScopedEnv logEnv("BIDLARK_MESSAGEBOX_LOG", log);
-    ScopedEnv answers("BIDLARK_MESSAGEBOX_ANSWERS", QStringLiteral(" no ,Bogus,Yes,Retry"));
+    const auto logEnv = scopedEnv("BIDLARK_MESSAGEBOX_LOG", log);
+    const auto answers =
+        scopedEnv("BIDLARK_MESSAGEBOX_ANSWERS", QStringLiteral(" no ,Bogus,Yes,Retry"));
 
     const struct {
         MessageBoxRequest request;
@@ -100,7 +87,7 @@ TEST(MessageBox, ConcurrentProcessesNeverInterleaveBlocks)
 {
     QTemporaryDir dir;
     const QString log = dir.filePath(QStringLiteral("boxes.log"));
-    ScopedEnv logEnv("BIDLARK_MESSAGEBOX_LOG", log);
+    const auto logEnv = scopedEnv("BIDLARK_MESSAGEBOX_LOG", log);
     constexpr int kChildren = 4;
     constexpr int kBoxes = 100;
     const QString longText = QString(3000, u'x') + QStringLiteral("\nend");
