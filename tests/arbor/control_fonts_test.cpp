@@ -14,6 +14,7 @@ namespace {
 
 using namespace arbortest;
 namespace d = arbor::dispid;
+namespace e = arbor::eventid;
 
 ComPtr<IFontDisp> newFont(LONGLONG size = 80000)
 {
@@ -209,8 +210,8 @@ TEST_F(ControlFonts, NullItemFontDropsTheObject)
 }
 
 // The host lets go of the control inside an event its window raised: the window and its items
-// outlive the control until the event loop deletes them. Fonts changed meanwhile reach nothing,
-// and every font reference goes with the window.
+// outlive the control until the event loop deletes them. Fonts changed and the adopted window's
+// notifications meanwhile reach nothing, and every font reference goes with the window.
 TEST(ControlFontsReleased, FontsChangedAfterTheControlWentReachNothing)
 {
     for (const bool deferred : { false, true }) {
@@ -244,6 +245,7 @@ TEST(ControlFontsReleased, FontsChangedAfterTheControlWentReachNothing)
         };
         if (deferred) {
             button.click(); // CommandMessage: released while the window raises it
+            button.click(); // the dying control stopped listening at once
         } else {
             (void)point->Unadvise(cookie);
             point = nullptr;
@@ -257,6 +259,9 @@ TEST(ControlFontsReleased, FontsChangedAfterTheControlWentReachNothing)
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         EXPECT_EQ(refCount(controlFont.Get()), controlBefore) << deferred;
         EXPECT_EQ(refCount(itemFont.Get()), itemBefore) << deferred;
+        button.click();
+        EXPECT_EQ(sink->ids(),
+            deferred ? std::vector<DISPID> { e::CommandMessage } : std::vector<DISPID> {});
         putProperty(itemFont.Get(), u"Size", Variant::i4(10));
     }
 }

@@ -10,7 +10,6 @@
 #include <QCoreApplication>
 #include <QPainter>
 #include <QPointer>
-#include <QPushButton>
 #include <QTest>
 #include <QWidget>
 
@@ -260,34 +259,6 @@ TEST(ControlReleasedInHandler, LastReferenceDroppedInsideAnEvent)
         EXPECT_EQ(seen.back(), releaseIn) << "an event after the control was gone";
         EXPECT_EQ(canUnload(), S_OK) << releaseIn;
     }
-}
-
-// An adopted window that goes on notifying after the host let go of the control in a
-// CommandMessage handler reaches nothing: the dying control stopped listening at once.
-TEST(ControlReleasedInHandler, AdoptedWindowNotifiesAfterTheControlWentInsideCommandMessage)
-{
-    ASSERT_EQ(CallServerRegistration(libraryPath(), false), S_OK);
-    QPushButton button(QStringLiteral("again"));
-    ComPtr<IArbor> arbor;
-    ComPtr<IConnectionPoint> point;
-    auto sink = EventSink::make();
-    DWORD cookie = 0;
-    ASSERT_NO_FATAL_FAILURE(createAdvised(arbor, point, sink.Get(), cookie));
-    Variant h;
-    ASSERT_EQ(arbor->AddItemWindow(static_cast<LONG>(windowHandle(&button)), Variant::missing(),
-                  Variant::missing(), &h),
-        S_OK);
-    ASSERT_NE(h.lVal, 0);
-    sink->onEvent = [&](const SeenEvent &) {
-        point = nullptr;
-        arbor = nullptr;
-    };
-    button.click();
-    ASSERT_FALSE(arbor);
-    button.click(); // before the window's deferred deletion has run
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    button.click();
-    EXPECT_EQ(sink->ids(), std::vector<DISPID>({ e::CommandMessage }));
 }
 
 } // namespace
