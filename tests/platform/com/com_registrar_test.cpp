@@ -140,10 +140,6 @@ TEST(Registrar, RejectsMalformedScripts)
     EXPECT_EQ(r.parse(deep, roots), DISP_E_EXCEPTION);
 }
 
-} // namespace
-
-namespace {
-
 TEST(Registrar, WriteFailureStopsAndIsReported)
 {
     platform::registry::testing::denyAccess(HKEY_CLASSES_ROOT, false, true);
