@@ -554,10 +554,10 @@ TEST_F(StoreTest, BadArgumentsAndHandles)
 
 TEST(StoreDirectory, FollowsTheEnvironment)
 {
-    const char *saved[] = { std::getenv("BIDLARK_REGISTRY_DIR"), std::getenv("XDG_DATA_HOME"),
-        std::getenv("HOME") };
-    const std::string keep[] = { saved[0] ? saved[0] : "", saved[1] ? saved[1] : "",
-        saved[2] ? saved[2] : "" };
+    const char *vars[] = { "BIDLARK_REGISTRY_DIR", "XDG_DATA_HOME", "HOME" };
+    std::vector<std::string> keep;
+    for (const char *var : vars)
+        keep.emplace_back(std::getenv(var) ? std::getenv(var) : "");
     struct Case {
         const char *registryDir;
         const char *dataHome;
@@ -574,7 +574,6 @@ TEST(StoreDirectory, FollowsTheEnvironment)
         ::setenv("XDG_DATA_HOME", c.dataHome, 1);
         EXPECT_EQ(reg::storeDirectory(), c.expected);
     }
-    ::setenv("BIDLARK_REGISTRY_DIR", keep[0].c_str(), 1);
-    ::setenv("XDG_DATA_HOME", keep[1].c_str(), 1);
-    ::setenv("HOME", keep[2].c_str(), 1);
+    for (std::size_t i = 0; i < keep.size(); ++i)
+        ::setenv(vars[i], keep[i].c_str(), 1);
 }
