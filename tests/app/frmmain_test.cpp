@@ -80,42 +80,21 @@ TEST_F(FrmMainTest, MenuBarHasEveryMenuInOrder)
 
 TEST_F(FrmMainTest, CaptionsAndSeparatorsKeepTheirIndexes)
 {
-    const CaptionCase cases[] = {
-        { "File", 0, "&Auto Connect to eBay" },
-        { "File", 1, "S&how BIDLARK in Program Bar" },
-        { "File", 2, "&Stop Banner Rotation" },
-        { "File", 3, "-" },
-        { "File", 4, "&Preferences" },
-        { "File", 5, "-" },
-        { "File", 6, "&Close" },
-        { "History", 0, "Today" },
-        { "History", 7, "30 Days" },
-        { "Refresh", 0, "5 Minutes" },
-        { "Refresh", 3, "60 Minutes" },
-        { "Profiles", 1, "User Profile 1" },
-        { "Profiles", 5, "User Profile 5" },
-        { "BidAlerts", 0, "When 5 Minutes Left" },
-        { "BidAlerts", 2, "When 15 Minutes Left" },
-        { "eBay", 0, "Sell Your Item" },
-        { "eBay", 4, "eBay Sitemap" },
-        { "eBay", 5, "-" },
-        { "eBay", 10, "eBay Live Auctions" },
-        { "eBay", 11, "-" },
-        { "eBay", 12, "Browse Categories" },
-        { "Browse", 0, "Antiques & Art" },
-        { "Browse", 2, "Business, Office && Industrial" },
-        { "Browse", 11, "Movies && Television" },
-        { "Browse", 21, "eBay Premier" },
-        { "PayPal", 1, "Login" },
-        { "PayPal", 3, "Shop" },
-        { "PayPal", 4, "-" },
-        { "PayPal", 5, "Antiques && Art" },
-        { "PayPal", 33, "Toys & Games" },
-        { "PayPal", 34, "Travel" },
-        { "Help", 1, "Check for Bidlark &Updates" },
-        { "Help", 2, "-" },
-        { "Help", 3, "&About Bidlark..." },
-    };
+    const CaptionCase cases[] = { { "File", 0, "&Auto Connect to eBay" },
+        { "File", 1, "S&how BIDLARK in Program Bar" }, { "File", 2, "&Stop Banner Rotation" },
+        { "File", 3, "-" }, { "File", 4, "&Preferences" }, { "File", 5, "-" },
+        { "File", 6, "&Close" }, { "History", 0, "Today" }, { "History", 7, "30 Days" },
+        { "Refresh", 0, "5 Minutes" }, { "Refresh", 3, "60 Minutes" },
+        { "Profiles", 1, "User Profile 1" }, { "Profiles", 5, "User Profile 5" },
+        { "BidAlerts", 0, "When 5 Minutes Left" }, { "BidAlerts", 2, "When 15 Minutes Left" },
+        { "eBay", 0, "Sell Your Item" }, { "eBay", 4, "eBay Sitemap" }, { "eBay", 5, "-" },
+        { "eBay", 10, "eBay Live Auctions" }, { "eBay", 11, "-" },
+        { "eBay", 12, "Browse Categories" }, { "Browse", 0, "Antiques & Art" },
+        { "Browse", 2, "Business, Office && Industrial" }, { "Browse", 11, "Movies && Television" },
+        { "Browse", 21, "eBay Premier" }, { "PayPal", 1, "Login" }, { "PayPal", 3, "Shop" },
+        { "PayPal", 4, "-" }, { "PayPal", 5, "Antiques && Art" }, { "PayPal", 33, "Toys & Games" },
+        { "PayPal", 34, "Travel" }, { "Help", 1, "Check for Bidlark &Updates" }, { "Help", 2, "-" },
+        { "Help", 3, "&About Bidlark..." } };
     frmMain w;
     for (const CaptionCase &c : cases) {
         QAction *a = entry(w, QLatin1String(c.menu), c.index);
@@ -196,6 +175,7 @@ TEST_F(FrmMainTest, StartupChainRunsTheUpdateCheckThenAutoConnect)
         { "manual", false, "bob", "pw", { "checkForUpdate" } },
     };
     for (const ChainCase &c : cases) {
+        SCOPED_TRACE(c.name);
         settings.autoStart = c.autoStart;
         current.userId = QString::fromUtf8(c.userId);
         current.password = QString::fromUtf8(c.password);
@@ -203,26 +183,26 @@ TEST_F(FrmMainTest, StartupChainRunsTheUpdateCheckThenAutoConnect)
         EXPECT_EQ(w.tmStartupDelay.interval(), 500);
         EXPECT_EQ(w.tmCheckVersion.interval(), 100);
         EXPECT_EQ(w.tmStartup.interval(), 2000);
-        EXPECT_TRUE(w.tmStartupDelay.isActive()) << c.name;
-        EXPECT_FALSE(w.tmCheckVersion.isActive()) << c.name;
-        EXPECT_FALSE(w.tmStartup.isActive()) << c.name;
+        EXPECT_TRUE(w.tmStartupDelay.isActive());
+        EXPECT_FALSE(w.tmCheckVersion.isActive());
+        EXPECT_FALSE(w.tmStartup.isActive());
 
         w.tmStartupDelayTick();
-        EXPECT_FALSE(w.tmStartupDelay.isActive()) << c.name;
-        EXPECT_TRUE(w.tmCheckVersion.isActive()) << c.name;
-        EXPECT_TRUE(w.calls.isEmpty()) << c.name;
+        EXPECT_FALSE(w.tmStartupDelay.isActive());
+        EXPECT_TRUE(w.tmCheckVersion.isActive());
+        EXPECT_TRUE(w.calls.isEmpty());
 
         w.mnuFile(0)->setChecked(!c.autoStart); // the tick puts it right
         w.tmCheckVersionTick();
-        EXPECT_FALSE(w.tmCheckVersion.isActive()) << c.name;
-        EXPECT_EQ(w.tmStartup.isActive(), c.autoStart) << c.name;
-        EXPECT_EQ(w.mnuFile(0)->isChecked(), c.autoStart) << c.name;
+        EXPECT_FALSE(w.tmCheckVersion.isActive());
+        EXPECT_EQ(w.tmStartup.isActive(), c.autoStart);
+        EXPECT_EQ(w.mnuFile(0)->isChecked(), c.autoStart);
         if (w.tmStartup.isActive()) {
             w.tmStartupTick();
-            EXPECT_FALSE(w.tmStartup.isActive()) << c.name;
+            EXPECT_FALSE(w.tmStartup.isActive());
         }
-        EXPECT_EQ(w.calls, c.calls) << c.name;
-        EXPECT_FALSE(w.tmRefresh.isActive()) << c.name;
+        EXPECT_EQ(w.calls, c.calls);
+        EXPECT_FALSE(w.tmRefresh.isActive());
     }
 }
 

@@ -6,8 +6,10 @@
 
 #include <clocale>
 #include <functional>
+#include <initializer_list>
 #include <optional>
 #include <ostream>
+#include <tuple>
 #include <variant>
 
 namespace {
@@ -38,160 +40,77 @@ Outcome<T> run(const std::function<T(const QString &)> &convert, const QString &
 constexpr Err kMismatch { vb::kErrTypeMismatch };
 constexpr Err kOverflow { vb::kErrOverflow };
 
-struct BoolCase {
-    const char *text;
-    Outcome<bool> expected;
-};
+// Each text converted, against the value or error in its row.
+template <typename T>
+void check(
+    T (*convert)(const QString &), std::initializer_list<std::pair<const char *, Outcome<T>>> cases)
+{
+    for (const auto &[text, expected] : cases)
+        EXPECT_EQ(run<T>(convert, QString::fromUtf8(text)), expected) << text;
+}
 
 TEST(VbConvert, BooleanTexts)
 {
     const std::string huge = "1" + std::string(500, '0') + "e-10";
     const std::string tiny = "0." + std::string(400, '0') + "1";
     const std::string tinyRaised = tiny + "e+10";
-    const BoolCase cases[] = {
-        { "True", true },
-        { "False", false },
-        { "tRuE", true },
-        { "FALSE", false },
-        { " True ", true },
-        { "#TRUE#", true },
-        { "1", true },
-        { "0", false },
-        { "-1", true },
-        { "0.0", false },
-        { "0.5", true },
-        { "1e-400", false },
-        { "yes", kMismatch },
-        { "", kMismatch },
-        { "Truee", kMismatch },
-        { "1e400", kOverflow },
-        { "Wahr", kMismatch },
-        // Out of range by their digits, not their exponent's sign: 1e490 and 1e-401.
-        { huge.c_str(), kOverflow },
-        { tiny.c_str(), false },
-        { tinyRaised.c_str(), false },
-    };
-    for (const BoolCase &c : cases) {
-        EXPECT_EQ(run<bool>(vb::toBoolean, QString::fromUtf8(c.text)), c.expected) << c.text;
-    }
+    check<bool>(vb::toBoolean,
+        { { "True", true }, { "False", false }, { "tRuE", true }, { "FALSE", false },
+            { " True ", true }, { "#TRUE#", true }, { "1", true }, { "0", false }, { "-1", true },
+            { "0.0", false }, { "0.5", true }, { "1e-400", false }, { "yes", kMismatch },
+            { "", kMismatch }, { "Truee", kMismatch }, { "1e400", kOverflow },
+            { "Wahr", kMismatch },
+            // Out of range by their digits, not their exponent's sign: 1e490 and 1e-401.
+            { huge.c_str(), kOverflow }, { tiny.c_str(), false }, { tinyRaised.c_str(), false } });
 }
-
-struct IntCase {
-    const char *text;
-    Outcome<SHORT> expected;
-};
 
 TEST(VbConvert, IntegerTextsRoundHalfToEvenAndCheckRange)
 {
-    const IntCase cases[] = {
-        { "0", SHORT(0) },
-        { "32767", SHORT(32767) },
-        { "-32768", SHORT(-32768) },
-        { "32768", kOverflow },
-        { "-32769", kOverflow },
-        { "2.5", SHORT(2) },
-        { "3.5", SHORT(4) },
-        { "-2.5", SHORT(-2) },
-        { "0.5", SHORT(0) },
-        { "2.5000001", SHORT(3) },
-        { "32767.5", kOverflow },
-        { "-32768.5", SHORT(-32768) },
-        { " 12 ", SHORT(12) },
-        { "\t7", SHORT(7) },
-        { "+5", SHORT(5) },
-        { "1,000", SHORT(1000) },
-        { "1e3", SHORT(1000) },
-        { "1.5E1", SHORT(15) },
-        { ".5", SHORT(0) },
-        { "5.", SHORT(5) },
-        { "&HFFFF", SHORT(-1) },
-        { "&H7FFF", SHORT(32767) },
-        { "&h10", SHORT(16) },
-        { "&H10000", kOverflow },
-        { "&O17", SHORT(15) },
-        { "&17", SHORT(15) },
-        { "&H", kMismatch },
-        { "&HG", kMismatch },
-        { "abc", kMismatch },
-        { "", kMismatch },
-        { "   ", kMismatch },
-        { "12abc", kMismatch },
-        { ".", kMismatch },
-        { "-", kMismatch },
-        { "1e", kMismatch },
-        { ",5", kMismatch },
-        { "1 2", kMismatch },
-        { "\u0663", kMismatch },
-        { "1e999", kOverflow },
-    };
-    for (const IntCase &c : cases) {
-        EXPECT_EQ(run<SHORT>(vb::toInteger, QString::fromUtf8(c.text)), c.expected) << c.text;
-    }
+    check<SHORT>(vb::toInteger,
+        { { "0", SHORT(0) }, { "32767", SHORT(32767) }, { "-32768", SHORT(-32768) },
+            { "32768", kOverflow }, { "-32769", kOverflow }, { "2.5", SHORT(2) },
+            { "3.5", SHORT(4) }, { "-2.5", SHORT(-2) }, { "0.5", SHORT(0) },
+            { "2.5000001", SHORT(3) }, { "32767.5", kOverflow }, { "-32768.5", SHORT(-32768) },
+            { " 12 ", SHORT(12) }, { "\t7", SHORT(7) }, { "+5", SHORT(5) },
+            { "1,000", SHORT(1000) }, { "1e3", SHORT(1000) }, { "1.5E1", SHORT(15) },
+            { ".5", SHORT(0) }, { "5.", SHORT(5) }, { "&HFFFF", SHORT(-1) },
+            { "&H7FFF", SHORT(32767) }, { "&h10", SHORT(16) }, { "&H10000", kOverflow },
+            { "&O17", SHORT(15) }, { "&17", SHORT(15) }, { "&H", kMismatch }, { "&HG", kMismatch },
+            { "abc", kMismatch }, { "", kMismatch }, { "   ", kMismatch }, { "12abc", kMismatch },
+            { ".", kMismatch }, { "-", kMismatch }, { "1e", kMismatch }, { ",5", kMismatch },
+            { "1 2", kMismatch }, { "\u0663", kMismatch }, { "1e999", kOverflow } });
 }
-
-struct LongCase {
-    const char *text;
-    Outcome<LONG> expected;
-};
 
 TEST(VbConvert, LongTexts)
 {
-    const LongCase cases[] = {
-        { "2147483647", LONG(2147483647) },
-        { "2147483648", kOverflow },
-        { "-2147483648", LONG(-2147483647 - 1) },
-        { "-2147483649", kOverflow },
-        { "2147483647.5", kOverflow },
-        { "40000", LONG(40000) },
-        { "4.5", LONG(4) },
-        { "&HFFFFFFFF", LONG(-1) },
-        { "&H10000", LONG(65536) },
-        { "&HFFFF", LONG(-1) },
-        { "&H100000000", kOverflow },
-        { "x", kMismatch },
-    };
-    for (const LongCase &c : cases) {
-        EXPECT_EQ(run<LONG>(vb::toLong, QString::fromUtf8(c.text)), c.expected) << c.text;
-    }
+    check<LONG>(vb::toLong,
+        { { "2147483647", LONG(2147483647) }, { "2147483648", kOverflow },
+            { "-2147483648", LONG(-2147483647 - 1) }, { "-2147483649", kOverflow },
+            { "2147483647.5", kOverflow }, { "40000", LONG(40000) }, { "4.5", LONG(4) },
+            { "&HFFFFFFFF", LONG(-1) }, { "&H10000", LONG(65536) }, { "&HFFFF", LONG(-1) },
+            { "&H100000000", kOverflow }, { "x", kMismatch } });
 }
-
-struct SingleCase {
-    const char *text;
-    Outcome<float> expected;
-};
 
 TEST(VbConvert, SingleTexts)
 {
-    const SingleCase cases[] = {
-        { "4320", 4320.0f },
-        { "4320.5", 4320.5f },
-        { "-1.25e2", -125.0f },
-        { "3e38", 3e38f },
-        { "1e39", kOverflow },
-        { "-1e39", kOverflow },
-        { "7680px", kMismatch },
-        { "", kMismatch },
-    };
-    for (const SingleCase &c : cases) {
-        EXPECT_EQ(run<float>(vb::toSingle, QString::fromUtf8(c.text)), c.expected) << c.text;
-    }
+    check<float>(vb::toSingle,
+        { { "4320", 4320.0f }, { "4320.5", 4320.5f }, { "-1.25e2", -125.0f }, { "3e38", 3e38f },
+            { "1e39", kOverflow }, { "-1e39", kOverflow }, { "7680px", kMismatch },
+            { "", kMismatch } });
 }
 
 TEST(VbConvert, ErrorsCarryVisualBasicNumbersAndDescriptions)
 {
-    try {
-        vb::toInteger(QStringLiteral("nope"));
-        FAIL() << "no error raised";
-    } catch (const vb::Error &e) {
-        EXPECT_EQ(e.number(), 13);
-        EXPECT_EQ(e.description(), QStringLiteral("Type mismatch"));
-    }
-    try {
-        vb::toInteger(QStringLiteral("40000"));
-        FAIL() << "no error raised";
-    } catch (const vb::Error &e) {
-        EXPECT_EQ(e.number(), 6);
-        EXPECT_EQ(e.description(), QStringLiteral("Overflow"));
+    const std::tuple<const char *, int, const char *> cases[] = { { "nope", 13, "Type mismatch" },
+        { "40000", 6, "Overflow" } };
+    for (const auto &[text, number, description] : cases) {
+        try {
+            vb::toInteger(QString::fromUtf8(text));
+            ADD_FAILURE() << "no error raised for " << text;
+        } catch (const vb::Error &e) {
+            EXPECT_EQ(e.number(), number);
+            EXPECT_EQ(e.description(), QString::fromUtf8(description));
+        }
     }
 }
 
@@ -216,20 +135,14 @@ TEST(VbConvert, IgnoresTheLocale)
 
 TEST(VbConvert, SingleTextAndTrim)
 {
-    const std::pair<float, const char *> texts[] = {
-        { 4320.0f, "4320" },
-        { 4320.5f, "4320.5" },
-        { -15.0f, "-15" },
-        { 0.0f, "0" },
-        { 1e7f, "1E+07" },
-        { 6000.0f, "6000" },
-        { 1234567.0f, "1234567" },
-    };
-    for (const auto &[value, text] : texts)
+    const std::pair<float, const char *> texts[] = { { 4320.0f, "4320" }, { 4320.5f, "4320.5" },
+        { -15.0f, "-15" }, { 0.0f, "0" }, { 1e7f, "1E+07" }, { 6000.0f, "6000" },
+        { 1234567.0f, "1234567" } };
+    for (const auto &[value, text] : texts) {
         EXPECT_EQ(vb::singleText(value), QString::fromLatin1(text)) << text;
-    // Every text written for a window size reads back as the same Single.
-    for (const auto &[value, text] : texts)
+        // Every text written for a window size reads back as the same Single.
         EXPECT_EQ(vb::toSingle(vb::singleText(value)), value) << text;
+    }
 
     EXPECT_EQ(vb::trim(QStringLiteral("  a b  ")), QStringLiteral("a b"));
     EXPECT_EQ(vb::trim(QStringLiteral("\ta\t ")), QStringLiteral("\ta\t"));
