@@ -16,26 +16,17 @@ TEST(ReadEndTime, Parts)
         const char *text;
         std::optional<EndTimeParts> expected;
     };
-    const Case cases[] = {
-        { "2d 03h 15m", EndTimeParts { 2, 3, 15 } },
-        { "12m", EndTimeParts { 0, 0, 12 } },
-        { "0d 00h 12m", EndTimeParts { 0, 0, 12 } },
-        { "5h 12m", EndTimeParts { 0, 5, 12 } },
-        { "1d", EndTimeParts { 1, 0, 0 } },
-        { "12 m", EndTimeParts { 0, 0, 12 } },
-        { "12\u00A0m", EndTimeParts { 0, 0, 12 } },
+    const Case cases[] = { { "2d 03h 15m", EndTimeParts { 2, 3, 15 } },
+        { "12m", EndTimeParts { 0, 0, 12 } }, { "0d 00h 12m", EndTimeParts { 0, 0, 12 } },
+        { "5h 12m", EndTimeParts { 0, 5, 12 } }, { "1d", EndTimeParts { 1, 0, 0 } },
+        { "12 m", EndTimeParts { 0, 0, 12 } }, { "12\u00A0m", EndTimeParts { 0, 0, 12 } },
         { "45 mins 10 secs", EndTimeParts { 0, 0, 45 } },
         { "ends in 7m", EndTimeParts { 0, 0, 7 } }, // the "d" of "ends" has no digits before it
         { "99999m", EndTimeParts { 0, 0, 9999 } },
         { "123456789012345678901234567890m", EndTimeParts { 0, 0, 9999 } },
-        { "0m", EndTimeParts { 0, 0, 0 } },
-        { "12M", std::nullopt }, // lower case only
-        { "Ended", std::nullopt },
-        { "ended", std::nullopt },
-        { "", std::nullopt },
-        { "  ", std::nullopt },
-        { "--", std::nullopt },
-    };
+        { "0m", EndTimeParts { 0, 0, 0 } }, { "12M", std::nullopt }, // lower case only
+        { "Ended", std::nullopt }, { "ended", std::nullopt }, { "", std::nullopt },
+        { "  ", std::nullopt }, { "--", std::nullopt } };
     for (const Case &c : cases)
         EXPECT_EQ(ReadEndTime(QString::fromUtf8(c.text)), c.expected) << c.text;
 }

@@ -136,31 +136,20 @@ TEST(MyEbayParser, ABrokenRowIsReadOnce)
         QString page;
         qsizetype rows;
     };
+    const QString row = u"</p><th>Action</th><input type=checkbox value=\"123\">"_s;
+    const QString unsold =
+        u"Unsold Unsold Unsold Unsold Unsold Unsold Relist ViewItem&amp;item=12"_s;
     const Case cases[] = {
-        { "Watching",
-            u"<p>Items I'm Watching</p><th>Action</th><input type=checkbox value=\"123\">Back to top"_s,
-            1 },
-        { "Bidding",
-            u"<p>Items I'm Bidding On</p><th>Action</th><input type=checkbox value=\"123\">Back to top"_s,
-            1 },
-        { "Selling",
-            u"<p>Items I'm Selling</p><th>Action</th><input type=checkbox value=\"123\"> Items I've Sold"_s,
-            1 },
-        { "Sold",
-            u"<p>Items I've Sold</p><th>Action</th><input type=checkbox value=\"123\">Back to top"_s,
-            1 },
-        { "Won",
-            u"<p>Items I've Won</p><th>Action</th><input type=checkbox value=\"123\">Back to top"_s,
-            1 },
-        { "Unsold",
-            u"Unsold Unsold Unsold Unsold Unsold Unsold Relist ViewItem&amp;item=12\">T</a> Categories"_s,
-            1 },
+        { "Watching", u"<p>Items I'm Watching"_s + row + u"Back to top"_s, 1 },
+        { "Bidding", u"<p>Items I'm Bidding On"_s + row + u"Back to top"_s, 1 },
+        { "Selling", u"<p>Items I'm Selling"_s + row + u" Items I've Sold"_s, 1 },
+        { "Sold", u"<p>Items I've Sold"_s + row + u"Back to top"_s, 1 },
+        { "Won", u"<p>Items I've Won"_s + row + u"Back to top"_s, 1 },
+        { "Unsold", unsold + u"\">T</a> Categories"_s, 1 },
         { "DidntWin", u"<p>Items I Didn't Win</p> category <a href=\"x?item=12\">T</a> Watching"_s,
             1 },
         // The link never closes: no row at all.
-        { "Unsold",
-            u"Unsold Unsold Unsold Unsold Unsold Unsold Relist ViewItem&amp;item=12 Categories"_s,
-            0 },
+        { "Unsold", unsold + u" Categories"_s, 0 },
         { "DidntWin", u"<p>Items I Didn't Win</p> category <a href=x?item=12>T</a> Watching"_s, 0 },
     };
     for (const Case &c : cases) {
