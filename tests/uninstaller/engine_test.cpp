@@ -529,20 +529,15 @@ TEST(PreUninstallRule, ScriptsSucceedWithZeroProgramsWithNonZero)
         int exitCode;
         bool success;
     };
-    const Case cases[] = {
-        { "/opt/p/CLEAN.BAT", 0, true },
-        { "/opt/p/CLEAN.BAT", 1, false },
+    const Case cases[] = { { "/opt/p/CLEAN.BAT", 0, true }, { "/opt/p/CLEAN.BAT", 1, false },
         { "/opt/p/clean.CMD -q", 0, true },
         { "/opt/p/clean.bat", 0, false }, // the search is case-sensitive: a program then
-        { "/opt/p/clean.bat", 2, true },
-        { "/opt/p/SETUP.EXE /remove", 0, false },
+        { "/opt/p/clean.bat", 2, true }, { "/opt/p/SETUP.EXE /remove", 0, false },
         { "/opt/p/SETUP.EXE /remove", 5, true },
         { "/opt/p/SETUP.EXE /run X.BAT", 0, false }, // .EXE before the script
         { "/opt/p/X.BAT /with SETUP.EXE", 0, true }, // .EXE after it
-        { "/opt/p/X.CMD Y.BAT SETUP.EXE", 0, true },
-        { "/opt/p/cleanup", 0, false },
-        { "/opt/p/cleanup", 1, true },
-    };
+        { "/opt/p/X.CMD Y.BAT SETUP.EXE", 0, true }, { "/opt/p/cleanup", 0, false },
+        { "/opt/p/cleanup", 1, true } };
     for (const Case &c : cases)
         EXPECT_EQ(RemovalEngine::PreUninstallSucceeded(c.command, c.exitCode), c.success)
             << c.command << " exit " << c.exitCode;

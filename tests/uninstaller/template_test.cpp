@@ -82,8 +82,7 @@ TEST(WindowText, LanguageVariants)
         std::uint32_t language;
         const char *expected;
     };
-    const Case cases[] = {
-        { "plain text", 7, "plain text" },
+    const Case cases[] = { { "plain text", 7, "plain text" },
         { "<LangID=7>seven</LangID=7><LangID=1>one</LangID=1>", 7, "seven" },
         { "<LangID=1>one</LangID=1><LangID=7>seven</LangID=7>", 7, "seven" },
         { "<LangID=7>seven</LangID=7><LangID=1>one</LangID=1>", 9, "one" },
@@ -91,8 +90,7 @@ TEST(WindowText, LanguageVariants)
         { "<LangID=7>no close<LangID=1>one</LangID=1>", 7, "one" },
         { "</LangID=7>before<LangID=7>", 7, "</LangID=7>before<LangID=7>" },
         { "<LangID=9>nine</LangID=9>", 7, "<LangID=9>nine</LangID=9>" },
-        { "<LangID=7></LangID=7>", 7, "" },
-    };
+        { "<LangID=7></LangID=7>", 7, "" } };
     for (const Case &c : cases)
         EXPECT_EQ(frontend::ApplyLanguageVariant(c.text, c.language), c.expected) << c.text;
 }
@@ -139,16 +137,11 @@ TEST(WindowText, Colours)
         bool background;
         std::optional<QColor> expected;
     };
-    const Case cases[] = {
-        { 0x1000000, false, QColor(1, 2, 3) },
-        { 0x2000000, true, QColor(4, 5, 6) },
-        { 0x3000000, true, QColor(7, 8, 9) },
-        { 0x4000000, true, std::nullopt },
-        { 0x4000000, false, QColor(0, 0, 0) },
+    const Case cases[] = { { 0x1000000, false, QColor(1, 2, 3) },
+        { 0x2000000, true, QColor(4, 5, 6) }, { 0x3000000, true, QColor(7, 8, 9) },
+        { 0x4000000, true, std::nullopt }, { 0x4000000, false, QColor(0, 0, 0) },
         { 0x0000FF, false, QColor(255, 0, 0) }, // red in the low byte
-        { 0xFF0000, true, QColor(0, 0, 255) },
-        { 0x123456, false, QColor(0x56, 0x34, 0x12) },
-    };
+        { 0xFF0000, true, QColor(0, 0, 255) }, { 0x123456, false, QColor(0x56, 0x34, 0x12) } };
     for (const Case &c : cases)
         EXPECT_EQ(frontend::TemplateColour(c.value, c.background, system), c.expected) << c.value;
 }
@@ -177,22 +170,12 @@ TEST(WindowGeometry, PositionCodesInsideTheWorkArea)
         int x;
         int y;
     };
-    const Case cases[] = {
-        { 0, 0, 0, 100, 50 },
-        { 1, 0, 0, 500, 50 },
-        { 2, 0, 0, 900, 50 },
-        { 3, 0, 0, 100, 400 },
-        { 4, 0, 0, 500, 400 },
-        { 5, 0, 0, 900, 400 },
-        { 6, 0, 0, 100, 750 },
-        { 7, 0, 0, 500, 750 },
-        { 8, 0, 0, 900, 750 },
-        { 9, 0, 0, 100, 50 },
-        { 4, 30, -20, 530, 380 },
-        { 8, 10, 10, 900, 750 }, // pushed back inside
+    const Case cases[] = { { 0, 0, 0, 100, 50 }, { 1, 0, 0, 500, 50 }, { 2, 0, 0, 900, 50 },
+        { 3, 0, 0, 100, 400 }, { 4, 0, 0, 500, 400 }, { 5, 0, 0, 900, 400 }, { 6, 0, 0, 100, 750 },
+        { 7, 0, 0, 500, 750 }, { 8, 0, 0, 900, 750 }, { 9, 0, 0, 100, 50 },
+        { 4, 30, -20, 530, 380 }, { 8, 10, 10, 900, 750 }, // pushed back inside
         { 0, -500, -500, 100, 50 },
-        { 4, std::int64_t(0x7FFFFFFF), -std::int64_t(0x80000000), 900, 50 },
-    };
+        { 4, std::int64_t(0x7FFFFFFF), -std::int64_t(0x80000000), 900, 50 } };
     for (const Case &c : cases) {
         const frontend::Rect r =
             frontend::PlaceWindow(200, 100, c.code, c.dx, c.dy, 1000, area, frame);

@@ -233,12 +233,11 @@ TEST(SharedFileDialog, FourButtonsInARowEachEndingWithItsNumber)
 {
     const frontend::SharedFileTexts texts { "Remove /lib/x.so?", "Yes to &all", "&Yes", "&No",
         "No to a&ll" };
-    const std::pair<int, SharedFileAnswer> buttons[] = {
-        { frontend::kYesToAllButton, SharedFileAnswer::YesToAll },
+    const std::pair<int, SharedFileAnswer> buttons[] = { { frontend::kYesToAllButton,
+                                                             SharedFileAnswer::YesToAll },
         { frontend::kYesButton, SharedFileAnswer::Yes },
         { frontend::kNoButton, SharedFileAnswer::No },
-        { frontend::kNoToAllButton, SharedFileAnswer::NoToAll },
-    };
+        { frontend::kNoToAllButton, SharedFileAnswer::NoToAll } };
     int previousX = -1;
     for (const auto &[number, answer] : buttons) {
         frontend::SharedFileDialog dialog(texts);
