@@ -1,6 +1,7 @@
 // Invoke, GetIDsOfNames, type information, error info, events and enumeration, on the test
 // component's class created in-process.
 #include "tests/platform/com_component/widget_object.h"
+#include "tests/platform/no_type_info.h"
 
 #include <gtest/gtest.h>
 
@@ -243,7 +244,7 @@ TEST_F(Dispatch, ObjectConvertsThroughItsValueMember)
 }
 
 // A sink that records events, optionally sets the cancel flag, and can unadvise itself.
-class Sink final : public ComObject<Sink, IDispatch> {
+class Sink final : public NoTypeInfo<ComObject<Sink, IDispatch>> {
 public:
     bool queryExtra(REFIID riid, void **ppv) noexcept
     {
@@ -251,16 +252,6 @@ public:
             return false;
         *ppv = static_cast<IDispatch *>(this);
         return true;
-    }
-    HRESULT GetTypeInfoCount(UINT *n) noexcept override
-    {
-        *n = 0;
-        return S_OK;
-    }
-    HRESULT GetTypeInfo(UINT, LCID, ITypeInfo **) noexcept override { return E_NOTIMPL; }
-    HRESULT GetIDsOfNames(REFIID, LPOLESTR *, UINT, LCID, DISPID *) noexcept override
-    {
-        return E_NOTIMPL;
     }
     HRESULT Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS *p, VARIANT *, EXCEPINFO *,
         UINT *) noexcept override

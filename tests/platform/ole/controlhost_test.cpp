@@ -1,5 +1,6 @@
 // automation.h names a parameter "slots", which Qt defines as a macro: it comes before any Qt
 // header.
+#include "tests/platform/no_type_info.h"
 #include "tests/platform/ole_control/control.h"
 
 #include "platform/com/creation.h"
@@ -30,7 +31,7 @@ std::string controlLibrary()
 }
 
 // Records the events it receives: DISPID and the first argument as a number.
-class EventSink final : public ComObject<EventSink, IDispatch> {
+class EventSink final : public NoTypeInfo<ComObject<EventSink, IDispatch>> {
 public:
     struct Event {
         DISPID id;
@@ -48,16 +49,6 @@ public:
             return S_OK;
         }
         return ComObject::QueryInterface(riid, ppv);
-    }
-    HRESULT GetTypeInfoCount(UINT *n) noexcept override
-    {
-        *n = 0;
-        return S_OK;
-    }
-    HRESULT GetTypeInfo(UINT, LCID, ITypeInfo **) noexcept override { return E_NOTIMPL; }
-    HRESULT GetIDsOfNames(REFIID, LPOLESTR *, UINT, LCID, DISPID *) noexcept override
-    {
-        return E_NOTIMPL;
     }
     HRESULT Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS *p, VARIANT *, EXCEPINFO *,
         UINT *) noexcept override

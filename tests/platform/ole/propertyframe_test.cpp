@@ -2,6 +2,7 @@
 
 #include "platform/com/creation.h"
 #include "platform/com/ole/olectl.h"
+#include "tests/platform/no_type_info.h"
 
 #include <gtest/gtest.h>
 
@@ -16,7 +17,7 @@ namespace {
 using namespace platform::com;
 
 // An object with two colour properties that names the stock colour page.
-class Coloured final : public ComObject<Coloured, IDispatch, ISpecifyPropertyPages> {
+class Coloured final : public NoTypeInfo<ComObject<Coloured, IDispatch, ISpecifyPropertyPages>> {
 public:
     std::map<DISPID, LONG> values { { DISPID_BACKCOLOR, 0x00FFFFFF }, { DISPID_FORECOLOR, 0 } };
     bool refusePuts = false;
@@ -27,16 +28,6 @@ public:
         pages->pElems = static_cast<GUID *>(CoTaskMemAlloc(sizeof(GUID)));
         pages->pElems[0] = CLSID_StockColorPage;
         return S_OK;
-    }
-    HRESULT GetTypeInfoCount(UINT *n) noexcept override
-    {
-        *n = 0;
-        return S_OK;
-    }
-    HRESULT GetTypeInfo(UINT, LCID, ITypeInfo **) noexcept override { return E_NOTIMPL; }
-    HRESULT GetIDsOfNames(REFIID, LPOLESTR *, UINT, LCID, DISPID *) noexcept override
-    {
-        return E_NOTIMPL;
     }
     HRESULT Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS *p, VARIANT *result, EXCEPINFO *,
         UINT *) noexcept override
