@@ -12,6 +12,7 @@
 #include <QTest>
 #include <QWidget>
 
+#include <functional>
 #include <vector>
 
 namespace {
@@ -160,22 +161,18 @@ TEST(WindowCalls, RegisteredMessagesAreStablePerNameAndCaseInsensitive)
     EXPECT_EQ(RegisterWindowMessageW(nullptr), 0u);
 }
 
-// A window that answers one registered message with an address, as trees find each other.
-class AnsweringWidget : public QWidget {
+// A window that hands the messages sent to it to the test; those it does not take go on to Qt.
+class MessageWidget : public QWidget {
 public:
     using QWidget::QWidget;
-    UINT answered = 0;
+    std::function<bool(WindowMessageEvent &)> take;
 
 protected:
     bool event(QEvent *e) override
     {
-        if (e->type() == WindowMessageEvent::eventType()) {
-            auto *m = static_cast<WindowMessageEvent *>(e);
-            if (m->message() == answered) {
-                m->setResult(reinterpret_cast<LRESULT>(this));
-                return true;
-            }
-        }
+        if (e->type() == WindowMessageEvent::eventType() && take &&
+            take(*static_cast<WindowMessageEvent *>(e)))
+            return true;
         return QWidget::event(e);
     }
 };
@@ -184,8 +181,12 @@ TEST(WindowCalls, SendMessageReachesTheWidgetAndItsSubclassFirst)
 {
     const UINT ask = RegisterWindowMessageA("WM_XTREEVIEW");
     const UINT other = RegisterWindowMessageA("WM_RESETDROPSOURCE");
-    AnsweringWidget tree;
-    tree.answered = ask;
+    MessageWidget tree; // answers with its address, as trees find each other
+    tree.take = [&](WindowMessageEvent &m) {
+        if (m.message() == ask)
+            m.setResult(reinterpret_cast<LRESULT>(&tree));
+        return m.message() == ask;
+    };
     QWidget plain;
     const HWND t = windowHandle(&tree);
     EXPECT_EQ(SendMessageW(t, ask, 0, 0), reinterpret_cast<LRESULT>(&tree));
@@ -232,38 +233,31 @@ TEST(WindowCalls, WindowFromPointFindsTheDeepestVisibleWindow)
     EXPECT_EQ(p.y, 10);
 }
 
-// Records the WM_COMMAND notifications a window receives.
-class CommandSink : public QWidget {
-public:
-    using QWidget::QWidget;
-    struct Note {
-        HWND from;
-        WORD id;
-        WORD code;
-        bool operator==(const Note &) const = default;
-    };
-    std::vector<Note> notes;
-
-protected:
-    bool event(QEvent *e) override
-    {
-        if (e->type() == WindowMessageEvent::eventType()) {
-            auto *m = static_cast<WindowMessageEvent *>(e);
-            if (m->message() == WM_COMMAND) {
-                notes.push_back(
-                    { static_cast<HWND>(m->lParam()), LOWORD(m->wParam()), HIWORD(m->wParam()) });
-                m->setResult(0);
-                return true;
-            }
-        }
-        return QWidget::event(e);
-    }
+struct Note {
+    HWND from;
+    WORD id;
+    WORD code;
+    bool operator==(const Note &) const = default;
 };
+
+// Makes a window record the WM_COMMAND notifications it receives.
+void recordCommands(MessageWidget &window, std::vector<Note> &notes)
+{
+    window.take = [&notes](WindowMessageEvent &m) {
+        if (m.message() != WM_COMMAND)
+            return false;
+        notes.push_back({ static_cast<HWND>(m.lParam()), LOWORD(m.wParam()), HIWORD(m.wParam()) });
+        m.setResult(0);
+        return true;
+    };
+}
 
 TEST(WindowCalls, ChildSignalsBecomeCommandNotificationsToTheCurrentParent)
 {
-    CommandSink first;
-    CommandSink second;
+    MessageWidget first, second;
+    std::vector<Note> firstNotes, secondNotes;
+    recordCommands(first, firstNotes);
+    recordCommands(second, secondNotes);
     auto *button = new QPushButton(QStringLiteral("Go"), &first);
     auto *edit = new QLineEdit(&first);
     auto *combo = new QComboBox(&first);
@@ -278,19 +272,18 @@ TEST(WindowCalls, ChildSignalsBecomeCommandNotificationsToTheCurrentParent)
     button->click();
     edit->setText(QStringLiteral("x"));
     emit combo->activated(1);
-    EXPECT_EQ(first.notes,
-        (std::vector<CommandSink::Note> {
-            { b, 7, BN_CLICKED }, { e, 0, EN_CHANGE }, { c, 0, CBN_SELCHANGE } }))
+    EXPECT_EQ(firstNotes,
+        (std::vector<Note> { { b, 7, BN_CLICKED }, { e, 0, EN_CHANGE }, { c, 0, CBN_SELCHANGE } }))
         << "enabling twice must not notify twice";
 
     // Adopted by another window: notifications follow the new parent.
     SetParent(b, windowHandle(&second));
     button->click();
-    EXPECT_EQ(first.notes.size(), 3u);
-    EXPECT_EQ(second.notes, (std::vector<CommandSink::Note> { { b, 7, BN_CLICKED } }));
+    EXPECT_EQ(firstNotes.size(), 3u);
+    EXPECT_EQ(secondNotes, (std::vector<Note> { { b, 7, BN_CLICKED } }));
     SetParent(b, 0);
     button->click(); // no parent: nobody to tell, and no crash
-    EXPECT_EQ(second.notes.size(), 1u);
+    EXPECT_EQ(secondNotes.size(), 1u);
     delete button;
 }
 
