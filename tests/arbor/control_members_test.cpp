@@ -341,6 +341,8 @@ TEST_F(ControlTable, EveryMemberThroughInvokeAnswersAsDocumented)
         return LONG(-1);
     };
 
+    // Rows check what Invoke adds (arguments converted, left out, by reference; results typed);
+    // the rules behind them are the model's and the image collection's own tests.
     const Row rows[] = {
         { "RemoveItem a leaf", d::RemoveItem, kMethod, { h(G0) }, S_OK, VT_BOOL, i4(-1),
             is(d::ItemChild, C0, 0) },
@@ -459,16 +461,8 @@ TEST_F(ControlTable, EveryMemberThroughInvokeAnswersAsDocumented)
 
         { "AddImage of a handle", d::AddImage, kMethod, { str(u"k"), i4(77) }, S_OK, VT_I4, i4(77),
             [&](auto &) { EXPECT_EQ(get(d::Image, { Variant::str(u"k") }), 77); } },
-        { "AddImage of a key there keeps the first", d::AddImage, kMethod, { str(u"k"), i4(88) },
-            S_OK, VT_I4, i4(88),
-            [&](auto &) { EXPECT_EQ(get(d::Image, { Variant::str(u"k") }), 77); },
-            [&] { put(d::AddImage, { Variant::str(u"k"), Variant::i4(77) }, kMethod); } },
         { "AddImage by reference with a cell size", d::AddImage, kMethod,
             { str(u"k"), ref(i4(66)), i4(32), i4(16) }, S_OK, VT_I4, i4(66) },
-        { "AddImage of handle 0 stores nothing", d::AddImage, kMethod, { str(u"k"), i4(0) }, S_OK,
-            VT_I4, i4(0), [&](auto &) { EXPECT_EQ(get(d::Image, { Variant::str(u"k") }), 0); } },
-        { "AddImage of a missing file", d::AddImage, kMethod,
-            { str(u"k"), str(u"/nonexistent/none.bmp") }, S_OK, VT_I4, i4(0) },
         { "AddImage without a picture", d::AddImage, kMethod, { str(u"k") }, DISP_E_BADPARAMCOUNT },
         { "Image of a number is that handle", d::Image, kGet, { i4(5) }, S_OK, VT_I4, i4(5) },
         { "Image of a key never added", d::Image, kGet, { str(u"none") }, S_OK, VT_I4, i4(0) },
@@ -513,17 +507,12 @@ TEST_F(ControlTable, EveryMemberThroughInvokeAnswersAsDocumented)
         { "FindItem prefix", d::FindItem, kGet, { str(u"pe"), flag(false) }, S_OK, VT_I4, h(C0) },
         { "FindItem reaches hidden cells", d::FindItem, kGet, { str(u"ri"), flag(false) }, S_OK,
             VT_I4, h(X1) },
-        { "FindItem below a start", d::FindItem, kGet, { str(u"se"), flag(false), h(C0) }, S_OK,
-            VT_I4, h(G0) },
         { "FindItem start by reference", d::FindItem, kGet, { str(u"seed"), missing(), ref(h(C0)) },
             S_OK, VT_I4, h(G0) },
         { "FindItem start in digits finds the start", d::FindItem, kGet,
             { str(u"fig"), missing(), hs(C2) }, S_OK, VT_I4, h(C2) },
-        { "FindItem empty prefix", d::FindItem, kGet, { str(u""), flag(false) }, S_OK, VT_I4,
-            h(R0) },
         { "FindItem unconvertible bMatch is false", d::FindItem, kGet,
             { str(u"app"), str(u"maybe") }, S_OK, VT_I4, h(C1) },
-        { "FindItem of nothing", d::FindItem, kGet, { str(u"zzz") }, S_OK, VT_I4, i4(0) },
 
         { "RemoveItemRec of a root takes its subtree", d::RemoveItemRec, kMethod, { h(R0) }, S_OK,
             kAny, {}, [&](auto &) {
