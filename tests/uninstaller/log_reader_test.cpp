@@ -17,6 +17,7 @@ namespace {
 using namespace uninstaller::log;
 using namespace uninstall_log_writer;
 using Bytes = std::vector<std::uint8_t>;
+using namespace std::string_literals;
 
 Bytes ToBytes(std::string_view text)
 {
@@ -230,15 +231,11 @@ TEST(SplitLog, FirstLineFields)
         std::string product, code, command;
     };
     const Case cases[] = {
-        { std::string("P\0"
-                      "100\0"
-                      "run x",
-              11),
-            "P", "100", "run x" },
-        { std::string("P\0\0", 3), "P", "", "" },
+        { "P\000100\000run x"s, "P", "100", "run x" },
+        { "P\0\0"s, "P", "", "" },
         { "Only product", "Only product", "", "" },
-        { std::string("P\0c", 3), "P", "c", "" },
-        { std::string("P\0c\0cmd\0tail", 12), "P", "c", std::string("cmd\0tail", 8) },
+        { "P\0c"s, "P", "c", "" },
+        { "P\0c\0cmd\0tail"s, "P", "c", "cmd\0tail"s },
     };
     for (const Case &c : cases) {
         const std::string text =
@@ -253,7 +250,7 @@ TEST(SplitLog, FirstLineFields)
 
 TEST(SplitLog, HeadingRules)
 {
-    const std::string first = std::string("P\0\0", 3) + "\r\n";
+    const std::string first = "P\0\0"s + "\r\n";
     struct Case {
         const char *name;
         std::string text;
@@ -275,7 +272,7 @@ TEST(SplitLog, HeadingRules)
             first + "Shared:\r\nBackups:\r\nFiles:\r\nDirectories:\r\nRegistry:", false },
         { "lower-case heading",
             first + "shared:\r\nBackups:\r\nFiles:\r\nDirectories:\r\nRegistry:\r\n", false },
-        { "no first line end", std::string("P\0\0", 3), false },
+        { "no first line end", "P\0\0"s, false },
         { "one byte", "x", false },
     };
     for (const Case &c : cases)
@@ -284,7 +281,7 @@ TEST(SplitLog, HeadingRules)
 
 TEST(SplitLog, BackupLines)
 {
-    const std::string head = std::string("P\0\0", 3) + "\r\nShared:\r\nBackups:\r\n";
+    const std::string head = "P\0\0"s + "\r\nShared:\r\nBackups:\r\n";
     const std::string tail = "Files:\r\nDirectories:\r\nRegistry:\r\n";
     struct Case {
         const char *name;
@@ -335,9 +332,8 @@ TEST(SplitLog, LengthsAndCountsPastTheirBlock)
         Bytes plain = { '\\', 0 };
         AppendBe32(plain, static_cast<std::uint32_t>(ui.size()));
         plain.insert(plain.end(), ui.begin(), ui.end());
-        AppendText(plain,
-            std::string("P\0\0", 3) +
-                "\r\nShared:\r\nBackups:\r\nFiles:\r\nDirectories:\r\nRegistry:\r\n");
+        AppendText(
+            plain, "P\0\0"s + "\r\nShared:\r\nBackups:\r\nFiles:\r\nDirectories:\r\nRegistry:\r\n");
         return plain;
     };
     const Bytes goodTemplate = DefaultWindowTemplate();
