@@ -109,8 +109,6 @@ TEST_F(HeadlessTest, OptionsInAnyCaseAndPosition)
         { "lower case with /noremove first", { "/noremove", "/silent" }, true, "un", 1, true,
             false },
         { "both inside one argument", { "x/NoRemove/sIlEnT" }, true, "un", 1, true, false },
-        { "no options and a window log: \"No\" to the confirmation", {}, true, "un", 0, false,
-            false },
         { "a log without a user-interface part is silent", {}, false, "un", 1, true, true },
         { "the program's own path never counts", {}, true, "silentnight /SILENT", 0, false, false },
     };
@@ -233,6 +231,7 @@ TEST_F(HeadlessTest, WindowRunAsksTheConfirmationWithTheProductsCaption)
     EXPECT_EQ(logged[0].text,
         "Are you sure you want to completely remove Asked and all of its components?");
     EXPECT_EQ(TakeSnapshot(path("p")), before);
+    EXPECT_TRUE(PendingDeletions().empty());
 }
 
 TEST(InstanceLock, NamesStayInsideTheFolder)
