@@ -316,20 +316,6 @@ TEST_F(ImagesTest, AnImageItemDrawsTheCellTheCollectionCutsForIt)
     DeleteObject(bitmap);
 }
 
-TEST_F(ImagesTest, TwoCollectionsKeepTheirOwnImages)
-{
-    CXImages other;
-    add(Variant::str(u"k"), Variant::i4(11));
-    Variant result;
-    ASSERT_EQ(other.AddImage(Variant::str(u"k"), Variant::i4(22), Variant::missing(),
-                  Variant::missing(), Variant::missing(), &result),
-        S_OK);
-    EXPECT_EQ(image(Variant::str(u"k")), 11);
-    LONG h = 0;
-    ASSERT_EQ(other.Image(Variant::str(u"k"), &h), S_OK);
-    EXPECT_EQ(h, 22);
-}
-
 class ImageFileTest : public ImagesTest { };
 
 TEST_F(ImageFileTest, LoadsAFileAndKeepsItsSizeInPixels)
