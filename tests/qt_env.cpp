@@ -1,4 +1,5 @@
-// Widgets need a QApplication; one is made for the whole test process before any test runs.
+// Fonts, painting and widgets need a QApplication; one is made for the whole test process before
+// any test runs. Linked into every test program that needs one (BIDLARK_QT_TEST_ENV).
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -12,7 +13,7 @@ public:
     void SetUp() override
     {
         static int argc = 1;
-        static char name[] = "platform_ole_test";
+        static char name[] = "bidlark-test";
         static char *argv[] = { name, nullptr };
         m_app = std::make_unique<QApplication>(argc, argv);
     }
