@@ -8,7 +8,8 @@
 #   lib/pkgconfig/arbor.pc
 #   share/applications/       bidlark.desktop
 #   share/icons/hicolor/      the program's icon
-#   share/doc/bidlark/        README.md and the licence (as "copyright", where Debian looks)
+#   share/doc/bidlark/        README.md, the licence (as "copyright", where Debian looks) and
+#                             changelog.gz
 #
 # The uninstaller links the platform layer statically and gets no RUNPATH: it must run from wherever
 # an installer copies it with its log.
@@ -16,6 +17,8 @@
 set(BIDLARK_INSTALL_LIBDIR lib/bidlark)
 set(BIDLARK_INSTALL_INCLUDEDIR include/bidlark)
 set(BIDLARK_INSTALL_DOCDIR share/doc/bidlark)
+set(BIDLARK_PACKAGE_CONTACT "Bidlark developers <bidlark@example.org>" CACHE STRING
+  "Who answers for the release and the Debian package, as \"Name <address>\"")
 
 set(bidlark_installed_programs bidlark regsvr uninstall-log-writer arbor-container myebay-dump)
 set_target_properties(${bidlark_installed_programs} PROPERTIES
@@ -31,6 +34,17 @@ install(FILES app/resources/bidlark.desktop DESTINATION share/applications)
 install(FILES app/resources/bidlark.svg DESTINATION share/icons/hicolor/scalable/apps)
 install(FILES README.md DESTINATION ${BIDLARK_INSTALL_DOCDIR})
 install(FILES LICENSE DESTINATION ${BIDLARK_INSTALL_DOCDIR} RENAME copyright)
+# A release note in the layout Debian tools read, compressed without a name or time stamp so the
+# same sources give the same file.
+string(TIMESTAMP bidlark_release_date "%a, %d %b %Y %H:%M:%S +0000" UTC)
+file(WRITE ${PROJECT_BINARY_DIR}/changelog "bidlark (${PROJECT_VERSION}) unstable; urgency=medium
+
+  * Release ${PROJECT_VERSION}: bidlark, the arbor control and the uninstaller.
+
+ -- ${BIDLARK_PACKAGE_CONTACT}  ${bidlark_release_date}
+")
+execute_process(COMMAND gzip -9nf ${PROJECT_BINARY_DIR}/changelog COMMAND_ERROR_IS_FATAL ANY)
+install(FILES ${PROJECT_BINARY_DIR}/changelog.gz DESTINATION ${BIDLARK_INSTALL_DOCDIR})
 
 # Headers for hosts of the control: the public arbor headers and, followed through their
 # "platform/..." includes, every platform header they need, plus the control host widget and the

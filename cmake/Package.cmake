@@ -5,14 +5,17 @@ set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME bidlark)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_VENDOR "The Bidlark developers")
-set(CPACK_PACKAGE_CONTACT "Bidlark developers <bidlark@localhost>")
+set(CPACK_PACKAGE_CONTACT "${BIDLARK_PACKAGE_CONTACT}")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "desktop companion for auction buyers and sellers")
-set(CPACK_PACKAGE_DESCRIPTION
-  "Bidlark signs in to the user's eBay account, downloads My eBay at a chosen interval and shows the
-items watched, bid on, won, sold and unsold in a tree, with alerts before auctions end and a
-PayPal account view. The package also holds Arbor, the tree-list control the program shows its
-items in (an in-process component any host can create, with headers, a CMake package and a
-pkg-config file), the uninstaller with its log writer, and the regsvr tool.")
+# Debian wraps nothing: lines of the long description stay under 80 characters.
+set(CPACK_PACKAGE_DESCRIPTION "\
+Bidlark signs in to the user's eBay account, downloads the My eBay page at a
+chosen interval and shows the items watched, bid on, won, sold and unsold in a
+tree, with alerts before auctions end and a view of the PayPal account.
+The package also holds Arbor, the tree-list control that shows the items (an
+in-process component that any host can create, with its headers, a CMake
+package and a pkg-config file), the uninstaller with its log writer, and the
+regsvr tool that registers component libraries.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
