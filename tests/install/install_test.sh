@@ -76,6 +76,14 @@ round_trip() {
     fail "the example host builds against the installed prefix"
   fi
 
+  # With its window, the uninstaller asks first; "No" leaves everything in place.
+  local boxes="$sandbox/uninstall-boxes.log"
+  BIDLARK_MESSAGEBOX_LOG=$boxes BIDLARK_MESSAGEBOX_ANSWERS=No run_plain "$prefix/uninstall"
+  check "the uninstaller asks before it removes Bidlark" \
+    grep -qx "text=Are you sure you want to completely remove Bidlark and all of its components?" \
+    "$boxes"
+  check "answering no removes nothing" test -x "$prefix/bin/bidlark"
+
   run_plain "$prefix/uninstall" /SILENT
   check "the silent uninstall runs to its end" test $? -eq 1
   check "only the file the installer did not write is left" \
