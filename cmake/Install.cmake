@@ -73,8 +73,12 @@ function(bidlark_header_closure out)
   set(${out} ${done} PARENT_SCOPE)
 endfunction()
 
-file(GLOB arbor_public_headers RELATIVE ${PROJECT_SOURCE_DIR}/arbor/include
-  ${PROJECT_SOURCE_DIR}/arbor/include/arbor/*.h)
+get_target_property(arbor_header_files arbor_api HEADER_SET)
+set(arbor_public_headers)
+foreach(file IN LISTS arbor_header_files)
+  file(RELATIVE_PATH header ${PROJECT_SOURCE_DIR}/arbor/include ${file})
+  list(APPEND arbor_public_headers ${header})
+endforeach()
 bidlark_header_closure(arbor_host_headers ${arbor_public_headers}
   platform/com/ole/controlhost.h platform/com/com.h)
 foreach(header IN LISTS arbor_host_headers)
