@@ -277,6 +277,7 @@ TEST_F(EngineTest, DeleteFilesAndScheduleWhatIsInUse)
         { "link", 0, false, false },
         { "d\xe5ta.txt", 0, false, false }, // "dåta" in the log's code page
     };
+    WriteFile(path("uninstaller"), "program");
     WriteFile(path("ok.txt"), "x");
     WriteFile(path("target.txt"), "keep me");
     std::filesystem::create_directory(path("folder"));
@@ -321,6 +322,10 @@ TEST_F(EngineTest, DeleteFilesAndScheduleWhatIsInUse)
 
 TEST_F(EngineTest, ScheduleDeletesKeepsSelfWithNoRemoveAndNeedsNoRestartWhenNothingIsInUse)
 {
+    // Listed among its own files, the program removed itself already: nothing waits for a restart.
+    engine({ true, false }).ScheduleDeletes();
+    EXPECT_TRUE(PendingDeletions().empty());
+    WriteFile(path("uninstaller"), "program");
     engine({ true, true }).ScheduleDeletes();
     EXPECT_TRUE(PendingDeletions().empty());
     EXPECT_FALSE(m_engine->restartNeeded());

@@ -1,11 +1,17 @@
 // uninstall-log-writer: builds an uninstall log from a readable description and appends it to a
 // copy of the uninstaller, as an installer or packager does.
 //
-//   uninstall-log-writer --uninstaller PATH --output PATH [--plain PATH] DESCRIPTION
+//   uninstall-log-writer --uninstaller PATH --output PATH [--plain PATH] [--count-shared]
+//                        DESCRIPTION
 //
-// --plain also writes the unscrambled log, for looking at or for seeding a fuzzer.
+// --plain also writes the unscrambled log, for looking at or for seeding a fuzzer. --count-shared
+// is for an installer writing the log as it installs: each [shared] file counts one more user in
+// the registry store's shared-file counts, which the uninstaller counts down again.
 #include "tools/uninstall-log/description.h"
 #include "tools/uninstall-log/log_writer.h"
+#include "platform/registry/registry.h"
+#include "uninstaller/engine/removal_engine.h"
+#include "uninstaller/log/codepage.h"
 
 #include <cstdio>
 #include <exception>
@@ -16,12 +22,31 @@
 
 namespace {
 
+bool CountSharedUsers(const std::vector<std::string> &shared)
+{
+    for (const std::string &line : shared) {
+        const std::string valueName = uninstaller::log::Cp1252ToUtf8(line.substr(0, line.find('|')));
+        DWORD count = 0;
+        if (platform::registry::readDword(HKEY_LOCAL_MACHINE, uninstaller::engine::kSharedDllsKey,
+                valueName, count) != ERROR_SUCCESS)
+            count = 0;
+        if (platform::registry::writeDword(HKEY_LOCAL_MACHINE, uninstaller::engine::kSharedDllsKey,
+                valueName, count + 1) != ERROR_SUCCESS) {
+            std::fprintf(stderr, "cannot count the users of %s in the registry store\n",
+                valueName.c_str());
+            return false;
+        }
+    }
+    return true;
+}
+
 int run(int argc, char **argv)
 {
     std::string uninstaller;
     std::string output;
     std::string plainOutput;
     std::string description;
+    bool countShared = false;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--uninstaller" && i + 1 < argc) {
@@ -30,6 +55,8 @@ int run(int argc, char **argv)
             output = argv[++i];
         } else if (arg == "--plain" && i + 1 < argc) {
             plainOutput = argv[++i];
+        } else if (arg == "--count-shared") {
+            countShared = true;
         } else if (description.empty() && arg.rfind("--", 0) != 0) {
             description = arg;
         } else {
@@ -39,7 +66,8 @@ int run(int argc, char **argv)
     }
     if (uninstaller.empty() || output.empty() || description.empty()) {
         std::fprintf(stderr,
-            "usage: %s --uninstaller PATH --output PATH [--plain PATH] DESCRIPTION\n", argv[0]);
+            "usage: %s --uninstaller PATH --output PATH [--plain PATH] [--count-shared] "
+            "DESCRIPTION\n", argv[0]);
         return 2;
     }
 
@@ -75,6 +103,9 @@ int run(int argc, char **argv)
         std::fprintf(stderr, "%s\n", error.c_str());
         return 1;
     }
+    // Counted only once the uninstaller that counts them down again is written.
+    if (countShared && !CountSharedUsers(parsed.log.shared))
+        return 1;
     return 0;
 }
 

@@ -68,7 +68,9 @@ void RemovalEngine::DeleteAtRestart(const std::string &path)
 
 void RemovalEngine::ScheduleDeletes()
 {
-    if (!m_options.keepSelf)
+    // An installer may list the uninstaller among its files: this system lets a running program's
+    // file go, so it is gone by now and nothing is left for a restart to do.
+    if (!m_options.keepSelf && m_services.files.inspect(m_ownFilePath).exists)
         DeleteAtRestart(m_ownFilePath);
     for (const std::string &file : m_inUseFiles) {
         if (file.size() > 3)
