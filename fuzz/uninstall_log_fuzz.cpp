@@ -24,6 +24,12 @@ void Exercise(std::span<const std::uint8_t> plain)
         for (std::string_view line : SectionLines(*section)) {
             if (section == &log.backups && !ParseBackupLine(line, entry))
                 std::abort(); // SplitLog promised every backups line parses
+            // ... and that the engine is given absolute paths without control characters only.
+            const std::string_view path = section == &log.shared ? line.substr(0, line.find('|'))
+                : section == &log.backups ? std::string_view(entry.backupPath)
+                                          : line;
+            if (PathFault(path) || (section == &log.backups && PathFault(entry.installedPath)))
+                std::abort();
         }
     }
     if (!IsRegistrySectionWellFormed(log.registry))

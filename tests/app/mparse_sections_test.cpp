@@ -373,42 +373,6 @@ TEST(ParseUnsold, SixFoldSearchWrapsAround)
     }
 }
 
-TEST(ItemPageLookUps, Cuts)
-{
-    struct Case {
-        const char *name;
-        QString page;
-        QString seller, bidder, paypal;
-    };
-    const QString seller =
-        u"Seller (Rating) <a href=\"f?ViewFeedback&amp;requested=sally_c&amp;iid=42\">9</a>"_s;
-    const QString ask =
-        u"<a href=\"c?ShowCoreAskSellerQuestion&amp;requested=sally_c&amp;iid=42\">Ask</a>"_s
-        u"<a href=\"c?ReturnUserEmail&amp;requested=bob77&amp;iid=42\">Contact</a>"_s;
-    const QString pay =
-        u"<a href=\"https://www.paypal.com/cgi-bin/webscr?cmd=_xclick&business=sally@example.com&auction_type=ebay\">"_s;
-    const Case cases[] = {
-        { "all three", seller + ask + pay, u"sally_c"_s, u"bob77"_s, u"sally@example.com"_s },
-        { "no https at all", seller + ask, u"sally_c"_s, u"bob77"_s, u"NA"_s },
-        { "https without a business", seller + ask + u"<a href=\"https://signin.ebay.com/\">"_s,
-            u"sally_c"_s, u"bob77"_s, QString() },
-        { "no iid after the value",
-            u"Seller (Rating) requested=sally_c ShowCoreAskSellerQuestion ReturnUserEmail requested=bob77"_s,
-            QString(), QString(), u"NA"_s },
-        { "iid right after requested=", u"Seller (Rating) requested=iid=1"_s, QString(), QString(),
-            u"NA"_s },
-        { "empty page", QString(), QString(), QString(), u"NA"_s },
-    };
-    for (const Case &c : cases) {
-        const mParse::MarkedPage page(c.page);
-        EXPECT_EQ(mParse::LookUpSeller(page), c.seller) << c.name;
-        EXPECT_EQ(mParse::LookUpHighBidder(page), c.bidder) << c.name;
-        EXPECT_EQ(mParse::LookUpPayPalId(page), c.paypal) << c.name;
-    }
-    // Without the heading the first requested= link of the page is taken, as the cut is specified.
-    EXPECT_EQ(mParse::LookUpSeller(mParse::MarkedPage(ask)), u"sally_c"_s);
-}
-
 TEST(ItemPageLookUps, GeneratedItemPages)
 {
     for (const char *fixture : { "item-secure", "item-plain" }) {

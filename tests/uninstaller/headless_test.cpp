@@ -11,10 +11,12 @@
 #include <QProcessEnvironment>
 #include <QScopeGuard>
 #include <QTemporaryDir>
+#include <QTemporaryFile>
 
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <optional>
+#include <unistd.h>
 
 namespace {
 
@@ -58,9 +60,10 @@ bool ProductRemoved(const std::string &root, const std::string &product)
 }
 
 // Runs the program; a run with a window answers its boxes from `answers` and logs them to
-// `boxLog` (the sandbox's log when empty).
+// `boxLog` (the sandbox's log when empty). `errors` receives what it wrote to standard error.
 int RunProgram(const std::string &program, const QStringList &arguments,
-    const QString &answers = QStringLiteral("No"), const QString &boxLog = {})
+    const QString &answers = QStringLiteral("No"), const QString &boxLog = {},
+    std::string *errors = nullptr, const std::string &folder = {})
 {
     QProcess process;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -70,10 +73,14 @@ int RunProgram(const std::string &program, const QStringList &arguments,
     // The copy lives outside the build folder, away from the platform library beside the original.
     env.insert("LD_LIBRARY_PATH", QString::fromLocal8Bit(qgetenv("BIDLARK_BIN_DIR")));
     process.setProcessEnvironment(env);
+    if (!folder.empty())
+        process.setWorkingDirectory(QString::fromStdString(folder));
     process.start(QString::fromStdString(program), arguments);
     EXPECT_TRUE(process.waitForFinished(30000)) << program;
-    EXPECT_EQ(process.exitStatus(), QProcess::NormalExit)
-        << process.readAllStandardError().toStdString();
+    const std::string stderrText = process.readAllStandardError().toStdString();
+    EXPECT_EQ(process.exitStatus(), QProcess::NormalExit) << stderrText;
+    if (errors)
+        *errors = stderrText;
     return process.exitCode();
 }
 
@@ -166,8 +173,43 @@ TEST_F(HeadlessTest, DamagedLogsChangeNothing)
         const std::string program = path("bad");
         WriteFile(program, c.file);
         std::filesystem::permissions(program, std::filesystem::perms::owner_all);
-        for (const QStringList &arguments : { QStringList { "/SILENT" }, QStringList {} })
-            EXPECT_EQ(RunProgram(program, arguments), 0);
+        for (const bool silent : { true, false }) {
+            std::string errors;
+            const QStringList arguments = silent ? QStringList { "/SILENT" } : QStringList {};
+            EXPECT_EQ(RunProgram(program, arguments, {}, {}, &errors), 0);
+            // The window's error box says why; without a window, standard error does.
+            EXPECT_EQ(errors,
+                silent ? "Sweepwright Uninstaller: Uninstallation information corrupt. Aborting.\n"
+                       : "");
+        }
+        EXPECT_EQ(TakeSnapshot(path("p")), before);
+        EXPECT_TRUE(PendingDeletions().empty());
+    }
+}
+
+// A log that names a path relatively or with a control character is corrupt as a whole: nothing is
+// removed, not even what it names soundly, and a silent run says so on standard error.
+TEST_F(HeadlessTest, UnsafePathsMakeTheLogCorrupt)
+{
+    struct Case {
+        const char *name;
+        std::string path; // listed in [files]; relative ones are resolved from the start folder
+    };
+    const Case cases[] = {
+        { "relative path", "p/app/bin/tool" },
+        { "NUL inside a path", path("p/app/bin/tool") + std::string("\0.bak", 5) },
+        { "line feed inside a path", path("p/app/bin/tool\n") },
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        LogDescription d = InstallProduct(path("p"), "Unsafe", false);
+        d.files.push_back(c.path);
+        WriteUninstaller(d, path("un"));
+        const Snapshot before = TakeSnapshot(path("p"));
+        std::string errors;
+        EXPECT_EQ(RunProgram(path("un"), { "/SILENT" }, {}, {}, &errors, m_root), 0);
+        EXPECT_EQ(
+            errors, "Sweepwright Uninstaller: Uninstallation information corrupt. Aborting.\n");
         EXPECT_EQ(TakeSnapshot(path("p")), before);
         EXPECT_TRUE(PendingDeletions().empty());
     }
@@ -182,7 +224,9 @@ TEST_F(HeadlessTest, SecondInstanceEndsWithoutChangingAnything)
         const auto held = frontend::InstanceLock::TryAcquire("Twice");
         ASSERT_TRUE(held);
         EXPECT_FALSE(frontend::InstanceLock::TryAcquire("Twice")); // not even in the same process
-        EXPECT_EQ(RunProgram(path("un"), { "/SILENT" }), 0);
+        std::string errors;
+        EXPECT_EQ(RunProgram(path("un"), { "/SILENT" }, {}, {}, &errors), 0);
+        EXPECT_EQ(errors, "Twice Uninstall: Another uninstaller of Twice is running. Aborting.\n");
         const QString boxes = QString::fromStdString(path("boxes.log"));
         EXPECT_EQ(RunProgram(path("un"), {}, QStringLiteral("Yes"), boxes), 0);
         EXPECT_TRUE(platform::ui::readMessageBoxLog(boxes).isEmpty()); // not even a question
@@ -409,6 +453,41 @@ TEST_F(RunTest, SilentRunsNeverTouchTheFrontEnd)
     WriteFile(path("un"), bytes);
     EXPECT_EQ(run({ true, false, false }), frontend::kExitEndedEarly);
     EXPECT_TRUE(m_interaction.events.empty()); // silent: no message either
+}
+
+// What this process writes to standard error while `run` runs.
+template <typename Run> std::string StandardErrorOf(Run run)
+{
+    QTemporaryFile capture;
+    EXPECT_TRUE(capture.open());
+    std::fflush(stderr);
+    const int saved = dup(2);
+    dup2(capture.handle(), 2);
+    run();
+    std::fflush(stderr);
+    dup2(saved, 2);
+    close(saved);
+    capture.seek(0);
+    return capture.readAll().toStdString();
+}
+
+TEST_F(RunTest, SilentRefusedRegistrySaysWhyOnStandardError)
+{
+    for (const bool ui : { true, false }) {
+        SCOPED_TRACE(ui ? "with texts" : "without texts");
+        LogDescription d = InstallProduct(path("p"), "Denied", ui);
+        WriteUninstaller(d, path("un"));
+        m_registry.denyChange = { "HKEY_CURRENT_USER\\Software\\Denied" };
+        const Snapshot before = TakeSnapshot(path("p"));
+        int exitCode = -1;
+        const std::string errors = StandardErrorOf([&] { exitCode = run({ true, false, false }); });
+        EXPECT_EQ(exitCode, frontend::kExitEndedEarly);
+        EXPECT_EQ(errors,
+            ui ? "Denied Uninstall: You do not have the rights needed to remove this program.\n"
+               : "Sweepwright Uninstaller: Access to the registry was refused. Aborting.\n");
+        EXPECT_TRUE(m_interaction.events.empty());
+        EXPECT_EQ(TakeSnapshot(path("p")), before);
+    }
 }
 
 TEST(InsertProductName, OnlyTheFirstPlaceholderAsPlainText)

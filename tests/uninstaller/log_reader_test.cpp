@@ -289,15 +289,15 @@ TEST(SplitLog, BackupLines)
         bool ok;
     };
     const Case cases[] = {
-        { "six fields", "b\ti\t1\t2\t3\t4", true },
-        { "largest numbers", "b\ti\t4294967295\t0\t0\t0", true },
+        { "six fields", "/b\t/i\t1\t2\t3\t4", true },
+        { "largest numbers", "/b\t/i\t4294967295\t0\t0\t0", true },
         { "short lines are ignored", "ab", true },
-        { "five fields", "b\ti\t1\t2\t3", false },
-        { "seven fields", "b\ti\t1\t2\t3\t4\t5", false },
-        { "not decimal", "b\ti\t0x1\t2\t3\t4", false },
-        { "negative", "b\ti\t-1\t2\t3\t4", false },
-        { "past 32 bits", "b\ti\t4294967296\t2\t3\t4", false },
-        { "empty number", "b\ti\t\t2\t3\t4", false },
+        { "five fields", "/b\t/i\t1\t2\t3", false },
+        { "seven fields", "/b\t/i\t1\t2\t3\t4\t5", false },
+        { "not decimal", "/b\t/i\t0x1\t2\t3\t4", false },
+        { "negative", "/b\t/i\t-1\t2\t3\t4", false },
+        { "past 32 bits", "/b\t/i\t4294967296\t2\t3\t4", false },
+        { "empty number", "/b\t/i\t\t2\t3\t4", false },
     };
     for (const Case &c : cases)
         EXPECT_EQ(Splits(ToBytes(head + c.line + "\r\n" + tail)), c.ok) << c.name;
@@ -307,6 +307,41 @@ TEST(SplitLog, BackupLines)
     EXPECT_EQ(entry.installedPath, "i");
     EXPECT_EQ(entry.versionLow, 2u);
     EXPECT_EQ(entry.timeLow, 4u);
+}
+
+TEST(SplitLog, EveryPathMustBeAbsoluteWithoutControlCharacters)
+{
+    struct Case {
+        const char *name;
+        void (*change)(LogDescription &);
+        bool ok;
+    };
+    const Case cases[] = {
+        { "absolute 1252 paths", [](LogDescription &d) { d.files = { "/opt/d\xe5ta \x80" }; },
+            true },
+        { "lines of 2 characters are no paths", [](LogDescription &d) { d.files = { "ab" }; },
+            true },
+        { "relative file", [](LogDescription &d) { d.files = { "bin/tiny" }; }, false },
+        { "relative folder", [](LogDescription &d) { d.directories = { "./tiny" }; }, false },
+        { "relative shared path", [](LogDescription &d) { d.shared = { "lib/x.so|CTRL" }; },
+            false },
+        { "empty shared path", [](LogDescription &d) { d.shared = { "|CTRL" }; }, false },
+        { "relative backup copy",
+            [](LogDescription &d) { d.backups = { BackupLine("bak/a", "/etc/a", 0, 0, 1) }; },
+            false },
+        { "relative installed file",
+            [](LogDescription &d) { d.backups = { BackupLine("/bak/a", "etc/a", 0, 0, 1) }; },
+            false },
+        { "NUL in a file", [](LogDescription &d) { d.files = { "/opt/tiny\0/x"s }; }, false },
+        { "line feed in a folder", [](LogDescription &d) { d.directories = { "/opt/a\nb" }; },
+            false },
+        { "undefined 1252 byte", [](LogDescription &d) { d.files = { "/opt/\x81" }; }, false },
+    };
+    for (const Case &c : cases) {
+        LogDescription d = SmallLog();
+        c.change(d);
+        EXPECT_EQ(Splits(BuildPlainLog(d)), c.ok) << c.name;
+    }
 }
 
 TEST(SplitLog, PlainLogTruncatedAtEveryOffset)

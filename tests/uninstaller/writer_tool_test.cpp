@@ -7,6 +7,7 @@
 
 #include <QProcess>
 #include <QTemporaryDir>
+#include <filesystem>
 
 #include <gtest/gtest.h>
 
@@ -14,6 +15,7 @@ namespace {
 
 using namespace uninstaller_test;
 using namespace uninstall_log_writer;
+using namespace std::string_literals;
 
 struct ToolRun {
     int exitCode;
@@ -87,13 +89,36 @@ TEST(WriterTool, DescriptionReadsBackAsDescribed)
     EXPECT_EQ(log.registry, EncodeRegistryTrees(expected));
 }
 
+TEST(WriterTool, YesAndNoInAnyLetterCase)
+{
+    QTemporaryDir dir;
+    for (const bool ui : { true, false }) {
+        WriteFile(dir.filePath("d.txt").toStdString(),
+            std::string("[product]\nuser-interface = ") + (ui ? "YES" : "No") +
+                "\n[messages]\ndefaults = yEs\n");
+        const ToolRun run = RunWriter(dir.filePath("d.txt"), dir.filePath("un"));
+        ASSERT_EQ(run.exitCode, 0) << run.errors;
+        std::vector<std::uint8_t> plain;
+        ASSERT_EQ(uninstaller::log::ReadLog(dir.filePath("un").toStdString(), plain),
+            uninstaller::log::ReadStatus::Ok);
+        uninstaller::log::UninstallLog log;
+        ASSERT_TRUE(uninstaller::log::SplitLog(plain, log));
+        EXPECT_EQ(log.hasUserInterface, ui);
+        if (ui) {
+            EXPECT_EQ(log.messages.LookUpMessage(12), "&No"); // the defaults were taken
+        }
+    }
+}
+
 TEST(WriterTool, RefusesWhatItCannotWrite)
 {
     QTemporaryDir dir;
+    const std::string sub = dir.filePath("sub").toStdString();
+    std::filesystem::create_directories(sub);
     struct Case {
         const char *name;
         std::string description;
-        const char *error;
+        std::string error;
     };
     const Case cases[] = {
         { "not in Windows-1252", "[files]\n/opt/\xe4\xb8\xad\n", "line 2: text not representable" },
@@ -107,6 +132,28 @@ TEST(WriterTool, RefusesWhatItCannotWrite)
             "line 2: a registry path has an empty key name" },
         { "backup the uninstaller could not read", "[backups]\n/b/copy\t/i/file\t1\n",
             "line 2: a tab-separated backup" },
+        { "yes/no field with another value", "[product]\nuser-interface = Yes please\n",
+            "line 2: user-interface must be yes or no" },
+        { "defaults with a number", "[messages]\n\ndefaults = 1\n",
+            "line 3: defaults must be yes or no" },
+        { "relative file", "[files]\n/opt/x\nbin/tool\n",
+            "line 3: \"bin/tool\" is not an absolute path" },
+        { "relative folder", "[directories]\nshare\n", "line 2: \"share\" is not an absolute" },
+        { "relative shared path", "[shared]\nlib/x.so|CTRL\n", "line 2: \"lib/x.so\" is not" },
+        { "relative backup copy", "[backups]\nbak/a => /etc/a\n", "line 2: \"bak/a\" is not" },
+        { "relative installed file", "[backups]\n/b\tetc/a\t1\t2\t3\t4\n",
+            "line 2: \"etc/a\" is not" },
+        { "NUL inside a file", "[files]\n/opt/a\0b\n"s,
+            "line 2: \"/opt/a\\x00b\" holds a control character" },
+        { "control character in a folder", "[directories]\n/opt/a\x01z\n",
+            "holds a control character" },
+        { "five keys", "[product]\nkeys = 1 2 3 4 5\n", "line 2: keys needs exactly four" },
+        { "language not a number", "[messages]\nlanguage = x\n",
+            "line 2: language needs a number" },
+        { "folder as the template", "[window]\ntemplate = sub\n",
+            "line 2: " + sub + " is a folder" },
+        { "folder as a picture", "[pictures]\n1 = sub\n",
+            "line 2: a picture needs a readable file: " + sub + " is a folder" },
     };
     for (const Case &c : cases) {
         WriteFile(dir.filePath("d.txt").toStdString(), c.description);

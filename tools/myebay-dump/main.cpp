@@ -4,6 +4,7 @@
 //   myebay-dump [--country NAME] [--charset NAME] [--ticks N --alert-time M] PAGE
 //   myebay-dump --item PAGE      the three item page look-ups
 //   myebay-dump --paypal PAGE    the PayPal balance and activity lines
+//   myebay-dump --help
 #include "app/modules/mAlerts.h"
 #include "app/modules/mParse.h"
 #include "app/modules/mParseLookUp.h"
@@ -11,6 +12,7 @@
 #include "tools/mypages/recorder.h"
 
 #include <QFile>
+#include <QStringDecoder>
 
 #include <cstdio>
 #include <cstring>
@@ -51,13 +53,30 @@ void print(const QString &line)
     std::fputc('\n', stdout);
 }
 
+constexpr const char *kUsage =
+    "usage: myebay-dump [--country NAME] [--charset NAME] [--ticks N --alert-time M] PAGE\n"
+    "       myebay-dump [--charset NAME] --item PAGE\n"
+    "       myebay-dump [--charset NAME] --paypal PAGE\n"
+    "       myebay-dump --help\n";
+
 int usage()
 {
-    std::fprintf(stderr,
-        "usage: myebay-dump [--country NAME] [--charset NAME] [--ticks N --alert-time M] PAGE\n"
-        "       myebay-dump [--charset NAME] --item PAGE\n"
-        "       myebay-dump [--charset NAME] --paypal PAGE\n");
+    std::fputs(kUsage, stderr);
     return 2;
+}
+
+// Whether the page decoder knows `name`: it reads an unknown name as Windows-1252, which is right
+// for a download but would make a mistyped option look like a page that does not parse.
+bool KnownCharset(const QByteArray &name)
+{
+    static const char *const kDecoderNames[] = { "windows-1252", "cp1252", "iso-8859-1", "latin1",
+        "us-ascii", "ascii", "utf-8", "utf8" };
+    const QByteArray folded = name.trimmed().toLower();
+    for (const char *alias : kDecoderNames) {
+        if (folded == alias)
+            return true;
+    }
+    return QStringDecoder(folded.constData()).isValid();
 }
 
 bool readNumber(const char *text, int &out)
@@ -79,10 +98,18 @@ int main(int argc, char **argv)
     for (int i = 1; i < argc; ++i) {
         const char *arg = argv[i];
         const bool hasValue = i + 1 < argc;
+        if (std::strcmp(arg, "--help") == 0 || std::strcmp(arg, "-h") == 0) {
+            std::fputs(kUsage, stdout);
+            return 0;
+        }
         if (std::strcmp(arg, "--country") == 0 && hasValue) {
             country = QString::fromLocal8Bit(argv[++i]);
         } else if (std::strcmp(arg, "--charset") == 0 && hasValue) {
             charset = argv[++i];
+            if (!KnownCharset(charset)) {
+                std::fprintf(stderr, "myebay-dump: unknown charset %s\n", charset.constData());
+                return 2;
+            }
         } else if (std::strcmp(arg, "--ticks") == 0 && hasValue) {
             if (!readNumber(argv[++i], ticks))
                 return usage();

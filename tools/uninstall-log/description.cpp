@@ -48,12 +48,63 @@ std::string Unescape(const std::string &text)
     return out;
 }
 
-bool ReadFile(const std::string &path, std::vector<std::uint8_t> &bytes)
+// False with the reason in `error`. A folder opens as a stream but cannot be read, so it is
+// refused before reading.
+bool ReadFile(const std::string &path, std::vector<std::uint8_t> &bytes, std::string &error)
 {
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
+    std::error_code ec;
+    if (std::filesystem::is_directory(path, ec)) {
+        error = path + " is a folder, not a file";
         return false;
+    }
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        error = "cannot read " + path;
+        return false;
+    }
     bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    return true;
+}
+
+// "yes" or "no" in any letter case; anything else is refused rather than read as "no".
+bool ParseYesNo(const std::string &key, const std::string &value, bool &out, std::string &error)
+{
+    std::string folded = value;
+    for (char &c : folded)
+        c = (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+    if (folded != "yes" && folded != "no") {
+        error = key + " must be yes or no, not \"" + uninstaller::log::Cp1252ToUtf8(value) + "\"";
+        return false;
+    }
+    out = folded == "yes";
+    return true;
+}
+
+// The path as it can be shown in one line of an error message: control characters as \xNN.
+std::string Printable(const std::string &path)
+{
+    std::string out;
+    for (const char c : uninstaller::log::Cp1252ToUtf8(path)) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x20 || byte == 0x7F) {
+            static const char kHex[] = "0123456789ABCDEF";
+            out += "\\x";
+            out += kHex[byte >> 4];
+            out += kHex[byte & 0xF];
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
+// A path the uninstaller will act on: refused here, with the reason, rather than there.
+bool CheckPath(const std::string &path, std::string &error)
+{
+    if (const char *fault = uninstaller::log::PathFault(path)) {
+        error = "\"" + Printable(path) + "\" " + fault;
+        return false;
+    }
     return true;
 }
 
@@ -109,15 +160,15 @@ public:
             return false;
         LogDescription &log = m_result.log;
         if (m_section == "shared") {
+            if (!CheckPath(converted.substr(0, converted.find('|')), error))
+                return false;
             log.shared.push_back(converted);
             return true;
         }
-        if (m_section == "files") {
-            log.files.push_back(converted);
-            return true;
-        }
-        if (m_section == "directories") {
-            log.directories.push_back(converted);
+        if (m_section == "files" || m_section == "directories") {
+            if (!CheckPath(converted, error))
+                return false;
+            (m_section == "files" ? log.files : log.directories).push_back(converted);
             return true;
         }
         if (m_section == "backups")
@@ -184,7 +235,7 @@ private:
         } else if (key == "command") {
             log.command = value;
         } else if (key == "user-interface") {
-            log.userInterface = value == "yes";
+            return ParseYesNo(key, value, log.userInterface, error);
         } else if (key == "option" && ParseNumber(value, 255, number)) {
             log.option = static_cast<std::uint8_t>(number);
         } else if (key == "keys") {
@@ -196,6 +247,10 @@ private:
                     error = "keys needs four numbers from 0 to 255";
                     return false;
                 }
+            }
+            if (in >> word) {
+                error = "keys needs exactly four numbers, not more";
+                return false;
             }
             m_result.keys = { static_cast<std::uint8_t>(k[0]), static_cast<std::uint8_t>(k[1]),
                 static_cast<std::uint8_t>(k[2]), static_cast<std::uint8_t>(k[3]) };
@@ -209,10 +264,14 @@ private:
     bool message(const std::string &key, const std::string &value, std::string &error)
     {
         std::uint64_t number = 0;
-        if (key == "language" && ParseNumber(value, 0xFFFFFFFFu, number)) {
+        if (key == "language") {
+            if (!ParseNumber(value, 0xFFFFFFFFu, number)) {
+                error = "language needs a number from 0 to 4294967295";
+                return false;
+            }
             m_result.log.language = static_cast<std::uint32_t>(number);
         } else if (key == "defaults") {
-            m_defaults = value == "yes";
+            return ParseYesNo(key, value, m_defaults, error);
         } else if (ParseNumber(key, 0xFFFFFFFFu, number)) {
             m_result.log.messages.emplace_back(static_cast<std::uint32_t>(number), Unescape(value));
         } else {
@@ -232,19 +291,19 @@ private:
             m_result.log.windowTemplate = DefaultWindowTemplate();
             return true;
         }
-        if (!ReadFile(path(value), m_result.log.windowTemplate)) {
-            error = "cannot read " + value;
-            return false;
-        }
-        return true;
+        return ReadFile(path(value), m_result.log.windowTemplate, error);
     }
 
     bool picture(const std::string &key, const std::string &value, std::string &error)
     {
         std::uint64_t number = 0;
         LogPicture picture;
-        if (!ParseNumber(key, 0xFFFFFFFFu, number) || !ReadFile(path(value), picture.bytes)) {
-            error = "a picture needs a number and a readable file";
+        if (!ParseNumber(key, 0xFFFFFFFFu, number)) {
+            error = "a picture needs a number";
+            return false;
+        }
+        if (!ReadFile(path(value), picture.bytes, error)) {
+            error = "a picture needs a readable file: " + error;
             return false;
         }
         picture.number = static_cast<std::uint32_t>(number);
@@ -261,6 +320,8 @@ private:
                 error = "a tab-separated backup needs six fields: copy, installed and four numbers";
                 return false;
             }
+            if (!CheckPath(entry.backupPath, error) || !CheckPath(entry.installedPath, error))
+                return false;
             m_result.log.backups.push_back(converted);
             return true;
         }
@@ -269,13 +330,15 @@ private:
             error = "a backup is \"copy => installed\" or six tab-separated fields";
             return false;
         }
+        const std::string copy = Trim(converted.substr(0, arrow));
         const std::string installed = Trim(converted.substr(arrow + 4));
+        if (!CheckPath(copy, error) || !CheckPath(installed, error))
+            return false;
         // The time the installed file has now: what an installer records right after installing.
         const auto state = uninstaller::engine::MakePosixFileSystem()->inspect(
             uninstaller::log::Cp1252ToUtf8(installed));
         const std::uint64_t fileTime = state.exists ? state.lastWriteTime : 0;
-        m_result.log.backups.push_back(
-            BackupLine(Trim(converted.substr(0, arrow)), installed, 0, 0, fileTime));
+        m_result.log.backups.push_back(BackupLine(copy, installed, 0, 0, fileTime));
         return true;
     }
 

@@ -5,7 +5,8 @@
 //   name = Example Product                 first line: product name, code, command
 //   code = 1
 //   command = /opt/example/bin/cleanup --quiet
-//   user-interface = yes                   "no": a log without a user-interface part (silent)
+//   user-interface = yes                   "no": a log without a user-interface part (silent);
+//                                          yes/no fields take any letter case, nothing else
 //   option = 0
 //   keys = 17 5 201 33                     outer step, outer start, inner step, inner start
 //   [messages]
@@ -26,7 +27,9 @@
 //   delete-value HKEY_CURRENT_USER\Software\Example|Name    (nothing after "|": the default value)
 //   keep-value HKEY_CURRENT_USER\Software\Example|Other
 //
-// File names are relative to the description's folder. Texts are converted to Windows-1252; a
+// Template and picture file names are relative to the description's folder; every path the
+// uninstaller acts on ([shared], [backups], [files], [directories]) must be absolute and free of
+// control characters. Texts are converted to Windows-1252; a
 // character it cannot represent is an error.
 #pragma once
 

@@ -6,6 +6,7 @@
 #include "uninstaller/log/log_file.h"
 #include "uninstaller/log/uninstall_log.h"
 
+#include <cstdio>
 #include <vector>
 
 namespace uninstaller::frontend {
@@ -17,6 +18,33 @@ namespace {
 constexpr int kFirstMark = 61;
 
 constexpr std::uint32_t kMessageCaption = 0;
+constexpr std::uint32_t kMessageRegistryRefused = 2;
+
+// A run without a window still says why it stopped early: the message the window would have
+// shown, as one line on standard error, so a script that runs the uninstaller can tell a damaged
+// log from a user's "No". The exit code stays as it is.
+void ReportWithoutWindow(const QString &caption, const QString &text)
+{
+    QString line = caption + QStringLiteral(": ") + text;
+    line.replace(QStringLiteral("\r\n"), QStringLiteral(" "));
+    for (QChar &c : line) {
+        if (c.unicode() < 0x20 || c.unicode() == 0x7F)
+            c = u' '; // one line, and nothing a terminal would act on
+    }
+    const QByteArray utf8 = line.toUtf8();
+    std::fprintf(stderr, "%s\n", utf8.constData());
+    std::fflush(stderr);
+}
+
+// Message 2, or a fixed text when the log carries none (a log without a user-interface part).
+QString RegistryRefusedText(const log::UninstallLog &log)
+{
+    const std::string text = ApplyLanguageVariant(
+        log.messages.LookUpMessage(kMessageRegistryRefused), log.messages.language);
+    if (text.empty())
+        return QStringLiteral("Access to the registry was refused. Aborting.");
+    return log::Cp1252ToQString(text);
+}
 
 } // namespace
 
@@ -41,8 +69,11 @@ int RunUninstall(const std::string &ownFilePath, const CommandLineOptions &optio
     if (status == log::ReadStatus::Ok && !log::SplitLog(plain, log))
         status = log::ReadStatus::Corrupt;
     if (status != log::ReadStatus::Ok) {
+        const QString message = QString::fromLatin1(log::ReadStatusMessage(status));
         if (!silent && interaction)
-            interaction->showError(caption, QString::fromLatin1(log::ReadStatusMessage(status)));
+            interaction->showError(caption, message);
+        else
+            ReportWithoutWindow(caption, message);
         return kExitEndedEarly;
     }
     plain.clear();
@@ -62,8 +93,14 @@ int RunUninstall(const std::string &ownFilePath, const CommandLineOptions &optio
     // (no usable runtime or temporary folder) does not stop the uninstallation.
     bool heldElsewhere = false;
     const auto lock = InstanceLock::TryAcquire(product, &heldElsewhere);
-    if (!lock && heldElsewhere)
+    if (!lock && heldElsewhere) {
+        // The window says nothing here; a run without one names the reason.
+        if (silent || !interaction)
+            ReportWithoutWindow(caption,
+                QStringLiteral("Another uninstaller of %1 is running. Aborting.")
+                    .arg(log::Cp1252ToQString(product)));
         return kExitEndedEarly;
+    }
 
     if (!silent) {
         if (!interaction)
@@ -87,6 +124,8 @@ int RunUninstall(const std::string &ownFilePath, const CommandLineOptions &optio
     if (!engine.CheckRegistryAccess()) {
         if (!silent)
             interaction->registryRefused();
+        else
+            ReportWithoutWindow(caption, RegistryRefusedText(log));
         return kExitEndedEarly;
     }
 

@@ -59,7 +59,9 @@ struct RunServices {
 
 // Runs an uninstall of the log appended to `ownFilePath` (UTF-8). `interaction` may be null: a
 // run that is not silent then ends at the confirmation as if the user had said "No", so nothing is
-// ever removed without someone having agreed. Returns the exit code.
+// ever removed without someone having agreed. Returns the exit code. A run that ends early
+// without a window to say why (a damaged log, another instance, refused registry access) writes
+// the reason to standard error as one line.
 int RunUninstall(const std::string &ownFilePath, const CommandLineOptions &options,
     const RunServices &services, Interaction *interaction);
 

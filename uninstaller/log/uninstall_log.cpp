@@ -170,6 +170,20 @@ std::vector<std::string_view> SectionLines(std::string_view section)
     return lines;
 }
 
+const char *PathFault(std::string_view path) noexcept
+{
+    if (path.empty() || path.front() != '/')
+        return "is not an absolute path";
+    for (const char c : path) {
+        const auto byte = static_cast<unsigned char>(c);
+        // Below 0x20 and DEL; 1252 leaves five bytes undefined, which map to C1 controls.
+        if (byte < 0x20 || byte == 0x7F || byte == 0x81 || byte == 0x8D || byte == 0x8F ||
+            byte == 0x90 || byte == 0x9D)
+            return "holds a control character";
+    }
+    return nullptr;
+}
+
 bool ParseBackupLine(std::string_view line, BackupEntry &entry)
 {
     std::array<std::string_view, 6> fields;
@@ -233,10 +247,22 @@ bool SplitLog(std::span<const std::uint8_t> plain, UninstallLog &log)
     log.registry.assign(
         textPart.begin() + static_cast<std::ptrdiff_t>(registryBegin), textPart.end());
 
+    // Nothing the engine is given may name a path it would have to guess at.
     BackupEntry entry;
     for (std::string_view line : SectionLines(log.backups)) {
-        if (!ParseBackupLine(line, entry))
+        if (!ParseBackupLine(line, entry) || PathFault(entry.backupPath) ||
+            PathFault(entry.installedPath))
             return false;
+    }
+    for (std::string_view line : SectionLines(log.shared)) {
+        if (PathFault(line.substr(0, line.find('|'))))
+            return false;
+    }
+    for (const std::string *section : { &log.files, &log.directories }) {
+        for (std::string_view line : SectionLines(*section)) {
+            if (PathFault(line))
+                return false;
+        }
     }
     return IsRegistrySectionWellFormed(log.registry);
 }
