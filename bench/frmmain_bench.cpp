@@ -115,7 +115,8 @@ int main(int argc, char **argv)
     // Built into bench/, beside bin/ where the control's library is.
     if (qEnvironmentVariableIsEmpty("BIDLARK_ARBOR_LIBRARY"))
         qputenv("BIDLARK_ARBOR_LIBRARY",
-            (QCoreApplication::applicationDirPath() + QStringLiteral("/../bin/libarbor.so")).toUtf8());
+            (QCoreApplication::applicationDirPath() + QStringLiteral("/../bin/libarbor.so"))
+                .toUtf8());
     benchmark::Initialize(&argc, argv);
     mSettings::loadSettings();
     g_window = std::make_unique<frmMain>();
@@ -133,8 +134,8 @@ int main(int argc, char **argv)
     // The window as a user has it after a refresh: every line held, painted once more.
     refresh(g_window->treeList());
     paintWindow(*g_window);
-    std::printf("Resident memory after a 1,400-row refresh: %.1f MB (limit 80 MB)\n",
-        residentMegabytes());
+    std::printf(
+        "Resident memory after a 1,400-row refresh: %.1f MB (limit 80 MB)\n", residentMegabytes());
     g_window.reset();
     benchmark::Shutdown();
     return 0;

@@ -25,8 +25,8 @@
 #include <QToolBar>
 
 #include <algorithm>
-#include <functional>
 #include <cmath>
+#include <functional>
 
 namespace {
 
@@ -76,8 +76,8 @@ constexpr ToolButton kToolbar1[] = { { " Refresh ", "Refresh eBay" },
 // Pixels of a signed twips value (a left or top may lie outside the window).
 int signedPixels(double twips, double dpi)
 {
-    return int(std::lround(std::clamp(twips * dpi / frmMain::kTwipsPerInch, -double(QWIDGETSIZE_MAX),
-        double(QWIDGETSIZE_MAX))));
+    return int(std::lround(std::clamp(
+        twips * dpi / frmMain::kTwipsPerInch, -double(QWIDGETSIZE_MAX), double(QWIDGETSIZE_MAX))));
 }
 
 // A size a widget cannot take (negative) leaves the old one.
@@ -133,7 +133,8 @@ frmMain::~frmMain()
 {
     if (g_instance == this)
         g_instance = nullptr;
-    // The control draws the image list's pictures: close it before they go.
+    // The control draws the image list's pictures: let it go before they do.
+    m_treeList = std::make_unique<mTreeList>();
     Arbor1->closeControl();
     for (OLE_HANDLE &handle : m_imageList)
         DeleteObject(std::exchange(handle, 0));
@@ -170,8 +171,8 @@ void frmMain::buildToolbars(QWidget *client)
     Toolbar1->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
     int index = 1;
     for (const ToolButton &b : kToolbar1) {
-        QAction *action = Toolbar1->addAction(
-            frmMainPictures::toolbarIcon(index), QLatin1String(b.caption));
+        QAction *action =
+            Toolbar1->addAction(frmMainPictures::toolbarIcon(index), QLatin1String(b.caption));
         action->setToolTip(QLatin1String(b.toolTip));
         QObject::connect(
             action, &QAction::triggered, this, [this, index] { toolbar1ButtonClick(index); });

@@ -1,7 +1,8 @@
 // The main window: menu bar, the button and search toolbars, the item tree (the arbor control,
 // created by class identifier), the banner strip, the two-panel status bar, the tray icon, the
-// start-up timer chain and the size kept across runs. Creating the window runs its load; closing it with the close button runs
-// its unload (the size is written); File > Close ends the program without the unload.
+// start-up timer chain and the size kept across runs. Creating the window runs its load; closing it
+// with the close button runs its unload (the size is written); File > Close ends the program
+// without the unload.
 //
 // Operations that belong to later work (the update check, Connect, the Options dialog, the PayPal
 // tree branch) are virtual members, so the chain and the menus can be tested by overriding them.

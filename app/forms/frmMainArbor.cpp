@@ -49,7 +49,8 @@ QString libraryPath()
         return configured;
     const QString dir = QCoreApplication::applicationDirPath();
     const QString beside = dir + u'/' + QLatin1String(kLibraryName);
-    const QString installed = dir + QStringLiteral("/../lib/bidlark/") + QLatin1String(kLibraryName);
+    const QString installed =
+        dir + QStringLiteral("/../lib/bidlark/") + QLatin1String(kLibraryName);
     if (!QFileInfo::exists(beside) && QFileInfo::exists(installed))
         return QFileInfo(installed).canonicalFilePath();
     return beside;
@@ -116,7 +117,8 @@ HRESULT applyDesignSettings(IArbor *tree)
     step(tree->ModifyStyle(Variant::i4(ARBORSTYLE_NONE),
         Variant::i4(ARBORSTYLE_LINESATROOT | ARBORSTYLE_HASLINES | ARBORSTYLE_HASBUTTONS |
             ARBORSTYLE_SINGLESEL | ARBORSTYLE_SHOWSELALWAYS)));
-    step(tree->ModifyDropEffect(Variant::i4(ARBORDROPEFFECT_ALL), Variant::i4(ARBORDROPEFFECT_NONE)));
+    step(tree->ModifyDropEffect(
+        Variant::i4(ARBORDROPEFFECT_ALL), Variant::i4(ARBORDROPEFFECT_NONE)));
 
     std::u16string name = u"MS Sans Serif";
     FONTDESC desc {};

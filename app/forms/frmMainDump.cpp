@@ -84,9 +84,8 @@ void dumpTree(IArbor *tree, QTextStream &out)
         (void)tree->get_ItemData(item, &data);
         OLE_COLOR colour = 0;
         (void)tree->get_ItemForeColor(item, &colour);
-        out << QString(depth * 2, u' ')
-            << QString::fromStdU16String(std::u16string(caption.view())) << '\t' << imageKey(image)
-            << '\t' << text(data) << '\t'
+        out << QString(depth * 2, u' ') << QString::fromStdU16String(std::u16string(caption.view()))
+            << '\t' << imageKey(image) << '\t' << text(data) << '\t'
             << QStringLiteral("0x%1").arg(colour, 8, 16, QLatin1Char('0')) << '\n';
         LONG child = 0;
         if (SUCCEEDED(tree->get_ItemChild(item, &child)) && child > 0) {

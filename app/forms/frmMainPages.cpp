@@ -14,8 +14,7 @@ constexpr Site kUs { "http://pages.ebay.com", "http://my.ebay.com", "http://www.
 constexpr Site kAu { "http://pages.ebay.com.au", "http://my.ebay.com.au",
     "http://www.ebay.com.au/" };
 constexpr Site kCa { "http://pages.ebay.ca", "http://my.ebay.ca", "http://www.ebay.ca/" };
-constexpr Site kUk { "http://pages.ebay.co.uk", "http://my.ebay.co.uk",
-    "http://www.ebay.co.uk/" };
+constexpr Site kUk { "http://pages.ebay.co.uk", "http://my.ebay.co.uk", "http://www.ebay.co.uk/" };
 
 // Ireland searches and signs in on the UK site; only its home page differs.
 const Site &siteFor(const QString &country)

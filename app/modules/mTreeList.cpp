@@ -13,10 +13,10 @@ namespace {
 
 Q_LOGGING_CATEGORY(lcTree, "bidlark.tree")
 
-BStr bstr(const QString &text)
+std::u16string_view wide(const QString &text)
 {
-    return BStr(std::u16string_view(reinterpret_cast<const char16_t *>(text.utf16()),
-        static_cast<std::size_t>(text.size())));
+    return { reinterpret_cast<const char16_t *>(text.utf16()),
+        static_cast<std::size_t>(text.size()) };
 }
 
 constexpr const char16_t *kDocumentIcon = u"documenticon";
@@ -40,8 +40,8 @@ constexpr BranchSpec kStartBranches[] = {
 };
 
 constexpr mTreeList::Branch kClearingOrder[] = { mTreeList::Selling, mTreeList::Sold,
-    mTreeList::Unsold, mTreeList::Bidding, mTreeList::Won, mTreeList::Watching,
-    mTreeList::DidntWin, mTreeList::PayPal };
+    mTreeList::Unsold, mTreeList::Bidding, mTreeList::Won, mTreeList::Watching, mTreeList::DidntWin,
+    mTreeList::PayPal };
 
 } // namespace
 
@@ -55,8 +55,7 @@ mTreeList::mTreeList(ComPtr<IArbor> tree)
 {
 }
 
-void mTreeList::buildInitialTree(
-    const std::array<OLE_HANDLE, kImageCount> &images, bool withPayPal)
+void mTreeList::buildInitialTree(const std::array<OLE_HANDLE, kImageCount> &images, bool withPayPal)
 {
     if (!m_tree)
         return;
@@ -81,7 +80,7 @@ void mTreeList::addPayPalBranch()
 LONG mTreeList::addBranch(const QString &caption, const char16_t *imageKey)
 {
     Variant handle;
-    if (FAILED(m_tree->AddItemIcon(bstr(caption).get(), Variant::str(imageKey),
+    if (FAILED(m_tree->AddItemIcon(BStr(wide(caption)).get(), Variant::str(imageKey),
             Variant::str(imageKey), Variant::missing(), Variant::missing(), &handle)))
         return 0;
     return handle.vt == VT_I4 ? handle.lVal : 0;
@@ -127,14 +126,12 @@ LONG mTreeList::addLine(
         return 0;
     Variant handle;
     LONG line = 0;
-    if (SUCCEEDED(m_tree->AddItemIcon(bstr(text).get(), Variant::str(imageKey),
+    if (SUCCEEDED(m_tree->AddItemIcon(BStr(wide(text)).get(), Variant::str(imageKey),
             Variant::str(imageKey), Variant::i4(m_branch[parent]), Variant::missing(), &handle)) &&
         handle.vt == VT_I4)
         line = handle.lVal;
     // Errors are ignored step by step: an untagged line is still better than a missing one.
-    (void)m_tree->put_ItemData(line, Variant::str(std::u16string_view(
-                                         reinterpret_cast<const char16_t *>(data.utf16()),
-                                         static_cast<std::size_t>(data.size()))));
+    (void)m_tree->put_ItemData(line, Variant::str(wide(data)));
     return line;
 }
 

@@ -155,8 +155,8 @@ TEST_F(StartupProcessTest, FreshStoreShowsTheTreeAndEndsCleanly)
 {
     ASSERT_EQ(platform::com::inprocServerPath(CLSID_Arbor), "");
     const QString dump = logPath(QStringLiteral("state.txt"));
-    std::unique_ptr<QProcess> run = start(QStringLiteral("run.log"), 1500,
-        { { QStringLiteral("BIDLARK_DUMP_TREE"), dump } });
+    std::unique_ptr<QProcess> run =
+        start(QStringLiteral("run.log"), 1500, { { QStringLiteral("BIDLARK_DUMP_TREE"), dump } });
     ASSERT_TRUE(run->waitForFinished(20000));
     EXPECT_EQ(run->exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(run->exitCode(), 0);
