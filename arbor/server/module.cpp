@@ -5,6 +5,7 @@
 #include "platform/com/registrar.h"
 #include "platform/com/server_module.h"
 #include "platform/com/typelib.h"
+#include "platform/registry/registry.h"
 
 #include <mutex>
 
@@ -74,16 +75,22 @@ BIDLARK_COM_EXPORT HRESULT DllCanUnloadNow()
 
 BIDLARK_COM_EXPORT HRESULT DllRegisterServer()
 {
-    const HRESULT hr = runScripts(false);
-    if (FAILED(hr))
-        return hr;
-    return registerEmbeddedTypeLib(arbor::typelib::kArborLib, modulePath());
+    // Hundreds of keys: one write of each root file instead of one per change.
+    platform::registry::ChangeBatch batch;
+    HRESULT hr = runScripts(false);
+    if (SUCCEEDED(hr))
+        hr = registerEmbeddedTypeLib(arbor::typelib::kArborLib, modulePath());
+    const LONG written = batch.close();
+    if (SUCCEEDED(hr) && written != ERROR_SUCCESS)
+        hr = HRESULT_FROM_WIN32(written);
+    return hr;
 }
 
 // Removal goes on past failures and always succeeds; the type library stays registered, as other
 // modules of the same library may still describe themselves by it.
 BIDLARK_COM_EXPORT HRESULT DllUnregisterServer()
 {
+    platform::registry::ChangeBatch batch;
     (void)runScripts(true);
     return S_OK;
 }

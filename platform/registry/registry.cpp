@@ -556,6 +556,24 @@ std::string storeDirectory()
     return home + "/.local/share/bidlark/registry";
 }
 
+ChangeBatch::ChangeBatch()
+{
+    internal::FileStore::instance().beginBatch();
+}
+
+ChangeBatch::~ChangeBatch()
+{
+    close();
+}
+
+LONG ChangeBatch::close() noexcept
+{
+    if (!m_open)
+        return ERROR_SUCCESS;
+    m_open = false;
+    return internal::FileStore::instance().endBatch();
+}
+
 namespace testing {
 
 void denyAccess(HKEY root, bool denyRead, bool denyWrite)

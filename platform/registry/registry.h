@@ -124,6 +124,25 @@ LONG writeString(
 LONG readDword(HKEY root, const std::string &path, const std::string &name, DWORD &value) noexcept;
 LONG writeDword(HKEY root, const std::string &path, const std::string &name, DWORD value) noexcept;
 
+// Makes the changes this process makes while it lives one write per root file, under one hold of
+// the store's lock. Registering a component makes hundreds of changes, and each would otherwise
+// rewrite and flush its whole root file. Other processes wait for the lock meanwhile, so keep a batch
+// short. Batches nest; the outermost one writes. Changes are visible to this process at once; a root
+// whose final write fails keeps its old file, and close() (or the destructor, silently) reports the
+// first such failure. Without a usable store folder every change just takes its own lock as usual.
+class ChangeBatch {
+public:
+    ChangeBatch();
+    ~ChangeBatch();
+    ChangeBatch(const ChangeBatch &) = delete;
+    ChangeBatch &operator=(const ChangeBatch &) = delete;
+    // Ends the batch early; later calls return ERROR_SUCCESS.
+    LONG close() noexcept;
+
+private:
+    bool m_open = true;
+};
+
 // Whether two key or value names name the same thing to the store (case-insensitive, Unicode case
 // folding for valid UTF-8).
 bool namesEqual(std::string_view a, std::string_view b);

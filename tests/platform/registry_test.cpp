@@ -577,3 +577,38 @@ TEST(StoreDirectory, FollowsTheEnvironment)
     for (std::size_t i = 0; i < keep.size(); ++i)
         ::setenv(vars[i], keep[i].c_str(), 1);
 }
+
+// A batch keeps every change in the process until the outermost batch closes, then writes each
+// changed root once; a refused root is refused at the change, not silently at the end.
+TEST_F(StoreTest, ChangeBatchWritesEachRootOnceWhenTheOutermostCloses)
+{
+    ASSERT_EQ(reg::writeString(HKEY_CURRENT_USER, "Kept", "v", "before"), ERROR_SUCCESS);
+    const std::string userBefore = readFile("HKEY_CURRENT_USER");
+    {
+        reg::ChangeBatch outer;
+        ASSERT_EQ(reg::writeString(HKEY_CURRENT_USER, "Batch", "v", "one"), ERROR_SUCCESS);
+        {
+            reg::ChangeBatch inner;
+            ASSERT_EQ(reg::writeDword(HKEY_LOCAL_MACHINE, "Batch\\Deep", "d", 7), ERROR_SUCCESS);
+            EXPECT_EQ(inner.close(), ERROR_SUCCESS);
+            EXPECT_EQ(inner.close(), ERROR_SUCCESS);
+        }
+        std::string value;
+        EXPECT_EQ(reg::readString(HKEY_CURRENT_USER, "Batch", "v", value), ERROR_SUCCESS);
+        EXPECT_EQ(value, "one");
+        EXPECT_EQ(readFile("HKEY_CURRENT_USER"), userBefore);
+        EXPECT_EQ(readFile("HKEY_LOCAL_MACHINE").find("Deep"), std::string::npos);
+
+        reg::testing::denyAccess(HKEY_USERS, false, true);
+        EXPECT_EQ(reg::writeString(HKEY_USERS, "Batch", "v", "no"), ERROR_ACCESS_DENIED);
+        reg::testing::allowAllAccess();
+        EXPECT_EQ(outer.close(), ERROR_SUCCESS);
+    }
+    EXPECT_NE(readFile("HKEY_CURRENT_USER").find("\"v\"=\"one\""), std::string::npos);
+    EXPECT_NE(readFile("HKEY_LOCAL_MACHINE").find("\"d\"=dword:00000007"), std::string::npos);
+    EXPECT_EQ(readFile("HKEY_USERS").find("Batch"), std::string::npos);
+    reg::testing::dropCache(); // what the next process sees
+    DWORD number = 0;
+    EXPECT_EQ(reg::readDword(HKEY_LOCAL_MACHINE, "Batch\\Deep", "d", number), ERROR_SUCCESS);
+    EXPECT_EQ(number, 7u);
+}

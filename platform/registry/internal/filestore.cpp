@@ -5,6 +5,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <optional>
 #include <cstdlib>
 #include <cstring>
 #include <dirent.h>
@@ -289,7 +290,10 @@ LONG FileStore::read(int root, const std::function<LONG(const Key &)> &reader)
     std::lock_guard guard(m_mutex);
     followDirectory();
     // A reader that cannot lock still sees a whole file, old or new, because writers rename.
-    LockScope lock(m_lock, false, false);
+    // Inside a batch this process holds the exclusive lock already (flock would wait for itself).
+    std::optional<LockScope> lock;
+    if (!m_batchLocked)
+        lock.emplace(m_lock, false, false);
     if (const LONG status = load(root))
         return status;
     return reader(*m_cache[root].tree);
@@ -301,20 +305,72 @@ LONG FileStore::modify(int root, const std::function<LONG(Key &, bool &changed)>
     followDirectory();
     if (const int error = makeDirectories(m_directory))
         return fromErrno(error);
-    LockScope lock(m_lock, true, true);
-    if (lock.error())
-        return fromErrno(lock.error());
+    std::optional<LockScope> lock;
+    if (!m_batchLocked) {
+        lock.emplace(m_lock, true, true);
+        if (lock->error())
+            return fromErrno(lock->error());
+    }
     prepareDirectory();
     if (const LONG status = load(root))
         return status;
+    if (m_batchLocked && m_denyWrite[root])
+        return ERROR_ACCESS_DENIED; // refused now, not only when the batch writes
     bool changed = false;
     const LONG status = change(*m_cache[root].tree, changed);
     if (status != ERROR_SUCCESS || !changed)
         return status;
+    if (m_batchLocked) {
+        // The parsed copy stays valid: nobody else can replace the file while the lock is held.
+        m_dirty[root] = true;
+        return ERROR_SUCCESS;
+    }
     const LONG saved = save(root);
     if (saved != ERROR_SUCCESS)
         forget(root); // the copy holds a change that never reached the file
     return saved;
+}
+
+void FileStore::beginBatch()
+{
+    std::lock_guard guard(m_mutex);
+    if (m_batchDepth++ > 0)
+        return;
+    followDirectory();
+    m_batchError = ERROR_SUCCESS;
+    if (const int error = makeDirectories(m_directory)) {
+        m_batchError = fromErrno(error); // each change then takes its own lock and reports
+        return;
+    }
+    if (const int error = m_lock.lock(true, true)) {
+        m_batchError = fromErrno(error);
+        return;
+    }
+    m_batchLocked = true;
+}
+
+LONG FileStore::endBatch()
+{
+    std::lock_guard guard(m_mutex);
+    if (m_batchDepth == 0 || --m_batchDepth > 0)
+        return ERROR_SUCCESS;
+    LONG result = m_batchError;
+    if (m_batchLocked) {
+        for (int root = 0; root < kRootCount; ++root) {
+            if (!m_dirty[root])
+                continue;
+            m_dirty[root] = false;
+            const LONG saved = save(root);
+            if (saved != ERROR_SUCCESS) {
+                forget(root); // the copy holds changes that never reached the file
+                if (result == ERROR_SUCCESS)
+                    result = saved;
+            }
+        }
+        m_lock.unlock();
+        m_batchLocked = false;
+    }
+    return result;
 }
 
 void FileStore::setDenied(int root, bool read, bool write)

@@ -35,6 +35,12 @@ public:
     // root's file before the lock is released. `change` must leave the tree alone when it fails.
     LONG modify(int root, const std::function<LONG(Key &, bool &changed)> &change);
 
+    // Change batches (ChangeBatch in registry.h): while one is open the exclusive lock stays held
+    // and changed roots are written once, when the outermost batch ends. endBatch returns the first
+    // error of those writes or of taking the lock.
+    void beginBatch();
+    LONG endBatch();
+
     // The failure-injection seam behind testing.h.
     void setDenied(int root, bool read, bool write);
     void clearDenied();
@@ -67,6 +73,10 @@ private:
     bool m_directoryPrepared = false;
     FileLock m_lock;
     Cached m_cache[kRootCount];
+    int m_batchDepth = 0;
+    bool m_batchLocked = false; // the lock is held for the open batch
+    LONG m_batchError = 0; // why the batch could not take the lock
+    bool m_dirty[kRootCount] = {}; // changed in the open batch, not yet written
     bool m_denyRead[kRootCount] = {};
     bool m_denyWrite[kRootCount] = {};
 };
