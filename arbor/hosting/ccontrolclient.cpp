@@ -104,7 +104,8 @@ void CControlClient::endEvent() noexcept
     // handler of its window): the close waits for the event loop, and keeps us until then.
     ComPtr<CControlClient> self(this);
     auto finish = [self]() noexcept { self->finishClose(); };
-    if (!QMetaObject::invokeMethod(QCoreApplication::instance(), finish, Qt::QueuedConnection))
+    QCoreApplication *app = QCoreApplication::instance();
+    if (!app || !QMetaObject::invokeMethod(app, finish, Qt::QueuedConnection))
         finishClose();
 }
 
