@@ -31,12 +31,6 @@ void record(std::string call)
     state().calls.push_back(std::move(call));
 }
 
-// The event interface as a sink answers it: Invoke through the sink's IDispatch.
-struct IEventsSink : IDispatch {
-    using Base = IDispatch;
-    static constexpr IID iid = DIID__ITestControlEvents;
-};
-
 // Class information that tells less than the truth: the dispinterfaces it leads to read as
 // vtable-only interfaces, and their names are cut short, as some real controls describe theirs.
 class SkewedTypeInfo final : public ComObject<SkewedTypeInfo, ITypeInfo> {
@@ -215,10 +209,20 @@ public:
         default:
             return E_INVALIDARG;
         }
-        m_events->forEachSink<IEventsSink>([&](IEventsSink *sink) {
-            (void)sink->Invoke(
-                id, IID_NULL, 0, DISPATCH_METHOD, &params, nullptr, nullptr, nullptr);
-        });
+        // Named arguments need a hand-made call: each sink through its IDispatch.
+        ComPtr<IEnumConnections> sinks;
+        if (SUCCEEDED(m_events->EnumConnections(&sinks))) {
+            CONNECTDATA data {};
+            ULONG got = 0;
+            while (sinks->Next(1, &data, &got) == S_OK && got == 1) {
+                ComPtr<IUnknown> unknown;
+                unknown.Attach(data.pUnk);
+                ComPtr<IDispatch> sink;
+                if (SUCCEEDED(unknown.As(sink)))
+                    (void)sink->Invoke(
+                        id, IID_NULL, 0, DISPATCH_METHOD, &params, nullptr, nullptr, nullptr);
+            }
+        }
         if (pVal && kind == FireCancel) {
             pVal->vt = VT_BOOL;
             pVal->boolVal = cancel;
