@@ -4,6 +4,8 @@
 
 #include "arbor/control/cxtreeviewevents.h"
 #include "arbor/control/internal/args.h"
+#include "arbor/hosting/windownodes.h"
+#include "arbor/model/additem.h"
 #include "arbor/view/xtreecursor.h"
 #include "platform/com/classfactory.h"
 #include "platform/ui/messagebox.h"
@@ -17,6 +19,7 @@ namespace arbor {
 
 using namespace platform::com;
 using control::boolArg;
+using control::deref;
 using control::longArg;
 
 namespace {
@@ -59,6 +62,8 @@ CXTreeView::CXTreeView()
 {
     m_events = addPoint(DIID__IArborEvents);
     buildFrame();
+    if (m_controls)
+        m_controls->setTree(this);
 }
 
 void CXTreeView::buildFrame()
@@ -114,6 +119,12 @@ CXTreeView::~CXTreeView()
     // Nothing may be raised any more: a handler's reference would revive a dying object. Adopted
     // windows that lose focus while the window goes still send their notifications.
     m_closing = true;
+    // Hosted controls go before the window their windows live in; their items then find no
+    // holder to give them back to.
+    if (m_controls) {
+        m_controls->closeAll();
+        m_controls->setTree(nullptr);
+    }
     if (m_frame) {
         m_frame->setAboutToGo(nullptr);
         // Items destroyed with the window raise nothing to a host that is letting go.
@@ -387,8 +398,7 @@ HRESULT CXTreeView::get_Image(VARIANT imageKey, LONG *pVal) noexcept
     return m_images.Image(imageKey, pVal);
 }
 
-// The parts behind these members (hosted controls, event information, radio groups, drop
-// targets) arrive with their own objects; until then each answers "nothing there".
+// Reserved members: they answer "nothing there".
 HRESULT CXTreeView::get_Controls(IControlHolder **pVal) noexcept
 {
     if (pVal)
@@ -403,11 +413,29 @@ HRESULT CXTreeView::get__IEventInfo(IEventInfo **pVal) noexcept
     return S_OK;
 }
 
-HRESULT CXTreeView::get_Control(VARIANT, IDispatch **pVal) noexcept
+HRESULT CXTreeView::get_Control(VARIANT item, IDispatch **pVal) noexcept
 {
     if (!pVal)
         return E_POINTER;
     *pVal = nullptr;
+    const Variant key = deref(item);
+    Variant handle;
+    if (SUCCEEDED(VariantChangeType(&handle, &key, 0, VT_I4))) {
+        // An item handle: the hosted control's own object.
+        XTreeItem *x = model().item(handle.lVal);
+        XTreeNode *node = x ? x->GetNode() : nullptr;
+        if (node && node->IsControl())
+            if (auto *client = dynamic_cast<CControlClient *>(
+                    static_cast<XTreeNode_Control *>(node)->control()))
+                return client->get_Object(pVal);
+        return S_OK;
+    }
+    if (!m_controls)
+        return S_OK;
+    ComPtr<IControl> control;
+    if (FAILED(m_controls->get_item(key, &control)))
+        return E_POINTER;
+    *pVal = control.Detach();
     return S_OK;
 }
 
@@ -419,15 +447,59 @@ HRESULT CXTreeView::get_Groups(IGroups **pVal) noexcept
     return S_OK;
 }
 
-HRESULT CXTreeView::AddItemControl(
-    BSTR, BSTR, VARIANT, VARIANT, VARIANT, VARIANT, VARIANT *pVal) noexcept
+HRESULT CXTreeView::AddItemControl(BSTR progid, BSTR name, VARIANT hParent, VARIANT bDown,
+    VARIANT nInitialWidth, VARIANT nInitialHeight, VARIANT *pVal) noexcept
+{
+    if (!m_controls)
+        return controlNotAdded(pVal, E_OUTOFMEMORY);
+    Variant key = Variant::str(platform::com::view(name));
+    ComPtr<IControl> control;
+    const HRESULT hr = m_controls->Add(progid, key, nInitialWidth, nInitialHeight, &control);
+    if (FAILED(hr) || !control)
+        return controlNotAdded(pVal, FAILED(hr) ? hr : E_NOINTERFACE);
+    auto *client = static_cast<CControlClient *>(control.Get());
+    // The item holds the control by a reference of its own, given back through release().
+    client->AddRef();
+    LONG hItem = 0;
+    try {
+        hItem = arbor::AddItemControl(model(), client, longArg(hParent, 0), boolArg(bDown, true));
+    } catch (...) {
+        hItem = 0;
+    }
+    if (!hItem) {
+        client->release();
+        return controlNotAdded(pVal, E_INVALIDARG);
+    }
+    return added(hItem, pVal);
+}
+
+HRESULT CXTreeView::controlNotAdded(VARIANT *pVal, HRESULT why) noexcept
 {
     if (pVal) {
         (void)VariantClear(pVal);
         pVal->vt = VT_I4;
         pVal->lVal = 0;
     }
+    std::u16string text = u"The control could not be added to the tree";
+    if (why == E_NOINTERFACE)
+        text = u"The object is not a control that can be activated in place";
+    else if (why == E_INVALIDARG)
+        text = u"The parent item is not an item of this tree";
+    else if (why == E_ACCESSDENIED)
+        text = u"The control is not safe for untrusted callers";
+    (void)reportError(IArbor::iid, kErrorSource, text, why);
     return S_OK;
+}
+
+HWND CXTreeView::hostWindow() noexcept
+{
+    return m_frame ? platform::ui::windowHandle(&view()) : 0;
+}
+
+void CXTreeView::fireControlEvent(IEventInfo *info) noexcept
+{
+    Variant arg = Variant::dispatch(info);
+    fireEvent(eventid::ControlEvent, &arg, 1);
 }
 
 HRESULT CXTreeView::AddDropTarget(LONG) noexcept

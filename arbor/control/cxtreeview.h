@@ -10,6 +10,7 @@
 // declared default, one that does not convert counts as 0 or false.
 #pragma once
 
+#include "arbor/hosting/ccontrolholder.h"
 #include "arbor/images/imagefile.h"
 #include "arbor/images/ximages.h"
 #include "arbor/typelib.h"
@@ -33,7 +34,8 @@ class CXTreeView final
           platform::com::SupportErrorInfoFor<IArbor>, platform::com::ConnectionPointContainerImpl,
           platform::com::ProvideClassInfoImpl<typelib::kArborClass>,
           platform::com::ObjectSafetyImpl<CXTreeView>, IOleObject, IOleInPlaceObject, IOleControl,
-          IViewObject> {
+          IViewObject>,
+      private XHostingTree {
 public:
     // The source every error of the control names.
     static constexpr std::u16string_view kErrorSource = u"Corvel.Arbor.1";
@@ -236,6 +238,13 @@ public:
     void setDirty(bool dirty) noexcept { m_dirty = dirty; }
 
 private:
+    // XHostingTree, for the hosted controls.
+    HWND hostWindow() noexcept override;
+    void fireControlEvent(IEventInfo *info) noexcept override;
+    DWORD enabledSafety() noexcept override { return enabledSafetyOptions(); }
+    // AddItemControl's failure: S_OK with handle 0 in pVal and the reason as error information.
+    HRESULT controlNotAdded(VARIANT *pVal, HRESULT why) noexcept;
+
     // Hands a new item's handle to an optional pVal (VT_I4) and repaints with a layout.
     HRESULT added(LONG hItem, VARIANT *pVal) noexcept;
 
@@ -267,6 +276,8 @@ private:
     // Hears the item window's command notifications; owned by the window.
     QPointer<QObject> m_commandFilter;
     CXImages m_images;
+    // The controls hosted in items; closed with the control.
+    ComPtr<CControlHolder> m_controls = CControlHolder::make();
     std::unique_ptr<CXTreeViewEvents> m_bridge;
     platform::com::ConnectionPoint *m_events = nullptr;
     ComPtr<IFontDisp> m_font;

@@ -7,6 +7,7 @@
 #include "platform/com/bstr.h"
 #include "platform/com/dispatch.h"
 #include "platform/com/guid.h"
+#include "platform/com/ole/inplace.h"
 #include "platform/registry/registry.h"
 
 #include <QPainter>
@@ -205,38 +206,13 @@ HRESULT CXTreeView::DoVerb(
 
 HRESULT CXTreeView::activate(IOleClientSite *active, HWND parentHint, LPCRECT pos) noexcept
 {
-    if (m_inPlaceSite) {
-        if (pos)
-            (void)SetObjectRects(pos, pos);
-        return S_OK;
-    }
-    ComPtr<IOleClientSite> site = active ? ComPtr<IOleClientSite>(active) : m_clientSite;
-    ComPtr<IOleInPlaceSite> inPlace;
-    if (!site || FAILED(site.As(inPlace)))
-        return E_UNEXPECTED;
-    if (inPlace->CanInPlaceActivate() != S_OK)
-        return E_FAIL;
-    HRESULT hr = inPlace->OnInPlaceActivate();
+    QWidget *container = nullptr;
+    const HRESULT hr = activateInPlace(
+        active, m_clientSite.Get(), parentHint, pos, m_inPlaceSite, m_rect, &container);
     if (FAILED(hr))
         return hr;
-    m_inPlaceSite = inPlace;
-    HWND parent = 0;
-    if (FAILED(inPlace->GetWindow(&parent)) || !parent)
-        parent = parentHint;
-    ComPtr<IOleInPlaceFrame> uiFrame;
-    ComPtr<IOleInPlaceUIWindow> doc;
-    RECT posRect = m_rect, clipRect = m_rect;
-    OLEINPLACEFRAMEINFO info { sizeof(OLEINPLACEFRAMEINFO), FALSE, 0, nullptr, 0 };
-    if (SUCCEEDED(inPlace->GetWindowContext(&uiFrame, &doc, &posRect, &clipRect, &info)))
-        m_rect = posRect;
-    if (pos)
-        m_rect = *pos;
-    QWidget *container = platform::ui::widgetFromHandle(parent);
-    if (!container) {
-        (void)InPlaceDeactivate();
-        return E_FAIL;
-    }
-    frame().setParent(container);
+    if (container)
+        frame().setParent(container);
     (void)SetObjectRects(&m_rect, &m_rect);
     return S_OK;
 }

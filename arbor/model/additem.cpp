@@ -1,8 +1,8 @@
 #include "arbor/model/additem.h"
 
+#include "arbor/hosting/windownodes.h"
 #include "arbor/model/checknodes.h"
 #include "arbor/model/imagenode.h"
-#include "arbor/model/windownodes.h"
 #include "platform/ui/wincalls.h"
 
 namespace arbor {

@@ -1,6 +1,6 @@
 #include "arbor/model/xtreemodel.h"
 
-#include "arbor/model/windownodes.h"
+#include "arbor/hosting/windownodes.h"
 
 #include <QFontMetrics>
 

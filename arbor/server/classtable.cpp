@@ -1,6 +1,8 @@
 #include "arbor/server/classtable.h"
 
 #include "arbor/control/cxtreeview.h"
+#include "arbor/hosting/ccontrolholder.h"
+#include "arbor/hosting/ceventinfo.h"
 #include "arbor/ids.h"
 
 #include <QFile>
@@ -20,11 +22,11 @@ namespace {
 const ServedClass kClasses[] = {
     { "Arbor", &CLSID_Arbor, 101, &arbor::getTreeViewFactory },
     { "General", &CLSID_General, 105, &notServedYet },
-    { "ControlHolder", &CLSID_ControlHolder, 234, &notServedYet },
-    { "Control", &CLSID_Control, 233, &notServedYet },
-    { "EventInfo", &CLSID_EventInfo, 236, &notServedYet },
-    { "EventParamInfo", &CLSID_EventParamInfo, 237, &notServedYet },
-    { "EventsParamInfo", &CLSID_EventsParamInfo, 238, &notServedYet },
+    { "ControlHolder", &CLSID_ControlHolder, 234, &arbor::getControlHolderFactory },
+    { "Control", &CLSID_Control, 233, &arbor::getControlFactory },
+    { "EventInfo", &CLSID_EventInfo, 236, &arbor::getEventInfoFactory },
+    { "EventParamInfo", &CLSID_EventParamInfo, 237, &arbor::getEventParamInfoFactory },
+    { "EventsParamInfo", &CLSID_EventsParamInfo, 238, &arbor::getEventsParamInfoFactory },
     { "Group", &CLSID_Group, 108, &notServedYet },
     { "Groups", &CLSID_Groups, 109, &notServedYet },
 };

@@ -2,7 +2,7 @@
 // sizes, activation, and what happens to the widget when the item or the item window goes.
 #include "tests/arbor/model_test_support.h"
 
-#include "arbor/model/windownodes.h"
+#include "arbor/hosting/windownodes.h"
 #include "platform/ui/wincalls.h"
 
 #include <QApplication>

@@ -2,7 +2,7 @@
 // rows that are not painted still getting their place.
 #include "tests/arbor/view_test_support.h"
 
-#include "arbor/model/windownodes.h"
+#include "arbor/hosting/windownodes.h"
 #include "platform/ui/handles.h"
 #include "platform/ui/wincalls.h"
 

@@ -2,8 +2,8 @@
 // makes of resizes, moves and activation inside an adopted window.
 #include "tests/arbor/model_test_support.h"
 
-#include "arbor/model/windownodes.h"
-#include "arbor/model/xwindowshook.h"
+#include "arbor/hosting/windownodes.h"
+#include "arbor/hosting/xwindowshook.h"
 
 #include <QApplication>
 #include <QLineEdit>

@@ -1,6 +1,7 @@
 #include "platform/com/ole/controlhost.h"
 
 #include "platform/com/creation.h"
+#include "platform/com/ole/inplace.h"
 #include "platform/com/ole/internal/controlsite.h"
 #include "platform/com/ole/olectl.h"
 
@@ -191,12 +192,13 @@ void ControlHost::placeControl() noexcept
 {
     if (!m_object)
         return;
-    const RECT rect = controlRect();
     if (m_inPlace)
-        (void)m_inPlace->SetObjectRects(&rect, &rect);
-    SIZEL extent { pixelsToHimetric(width(), screenDpiX()),
-        pixelsToHimetric(height(), screenDpiY()) };
-    (void)m_object->SetExtent(DVASPECT_CONTENT, &extent);
+        (void)placeInPlaceObject(m_object.Get(), controlRect(), true);
+    else {
+        SIZEL extent { pixelsToHimetric(width(), screenDpiX()),
+            pixelsToHimetric(height(), screenDpiY()) };
+        (void)m_object->SetExtent(DVASPECT_CONTENT, &extent);
+    }
 }
 
 void ControlHost::ambientChanged(DISPID id) noexcept

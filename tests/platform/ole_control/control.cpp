@@ -2,6 +2,7 @@
 #include "tests/platform/ole_control/control.h"
 
 #include "platform/com/classfactory.h"
+#include "platform/com/ole/inplace.h"
 #include "platform/com/registrar.h"
 #include "platform/com/server_module.h"
 #include "platform/com/typelib.h"
@@ -10,6 +11,8 @@
 #include <QPointer>
 #include <QPushButton>
 
+#include <algorithm>
+
 using namespace platform::com;
 
 namespace testcontrol {
@@ -17,16 +20,215 @@ namespace {
 
 constexpr SIZEL kDefaultExtent { 2646, 794 }; // 100 x 30 pixels at 96 dpi
 
+State &state()
+{
+    static State s;
+    return s;
+}
+
+void record(std::string call)
+{
+    state().calls.push_back(std::move(call));
+}
+
+// Class information that tells less than the truth: the dispinterfaces it leads to read as
+// vtable-only interfaces, and their names are cut short, as some real controls describe theirs.
+class SkewedTypeInfo final : public ComObject<SkewedTypeInfo, ITypeInfo> {
+public:
+    explicit SkewedTypeInfo(ComPtr<ITypeInfo> inner) noexcept
+        : m_inner(std::move(inner))
+    {
+    }
+    HRESULT GetTypeAttr(TYPEATTR **out) noexcept override
+    {
+        const HRESULT hr = m_inner->GetTypeAttr(out);
+        if (SUCCEEDED(hr) && state().switches.vtableSource && (*out)->typekind == TKIND_DISPATCH) {
+            (*out)->typekind = TKIND_INTERFACE;
+            (*out)->wTypeFlags &= static_cast<WORD>(~TYPEFLAG_FDUAL);
+        }
+        return hr;
+    }
+    HRESULT GetNames(MEMBERID id, BSTR *names, UINT max, UINT *count) noexcept override
+    {
+        const UINT kept = state().switches.namesKept;
+        return m_inner->GetNames(id, names, kept ? std::min(kept, max) : max, count);
+    }
+    HRESULT GetRefTypeInfo(HREFTYPE ref, ITypeInfo **out) noexcept override
+    {
+        ComPtr<ITypeInfo> info;
+        const HRESULT hr = m_inner->GetRefTypeInfo(ref, &info);
+        if (FAILED(hr))
+            return hr;
+        *out = SkewedTypeInfo::make(info).Detach();
+        return *out ? S_OK : E_OUTOFMEMORY;
+    }
+    HRESULT GetTypeComp(ITypeComp **out) noexcept override { return m_inner->GetTypeComp(out); }
+    HRESULT GetFuncDesc(UINT i, FUNCDESC **out) noexcept override
+    {
+        return m_inner->GetFuncDesc(i, out);
+    }
+    HRESULT GetVarDesc(UINT i, VARDESC **out) noexcept override
+    {
+        return m_inner->GetVarDesc(i, out);
+    }
+    HRESULT GetRefTypeOfImplType(UINT i, HREFTYPE *out) noexcept override
+    {
+        return m_inner->GetRefTypeOfImplType(i, out);
+    }
+    HRESULT GetImplTypeFlags(UINT i, INT *out) noexcept override
+    {
+        return m_inner->GetImplTypeFlags(i, out);
+    }
+    HRESULT GetIDsOfNames(LPOLESTR *names, UINT n, MEMBERID *ids) noexcept override
+    {
+        return m_inner->GetIDsOfNames(names, n, ids);
+    }
+    HRESULT Invoke(void *self, MEMBERID id, WORD flags, DISPPARAMS *p, VARIANT *r, EXCEPINFO *e,
+        UINT *a) noexcept override
+    {
+        return m_inner->Invoke(self, id, flags, p, r, e, a);
+    }
+    HRESULT GetDocumentation(
+        MEMBERID id, BSTR *name, BSTR *doc, DWORD *ctx, BSTR *file) noexcept override
+    {
+        return m_inner->GetDocumentation(id, name, doc, ctx, file);
+    }
+    HRESULT GetDllEntry(MEMBERID id, INVOKEKIND k, BSTR *d, BSTR *n, WORD *o) noexcept override
+    {
+        return m_inner->GetDllEntry(id, k, d, n, o);
+    }
+    HRESULT AddressOfMember(MEMBERID id, INVOKEKIND k, void **out) noexcept override
+    {
+        return m_inner->AddressOfMember(id, k, out);
+    }
+    HRESULT CreateInstance(IUnknown *outer, REFIID riid, void **out) noexcept override
+    {
+        return m_inner->CreateInstance(outer, riid, out);
+    }
+    HRESULT GetMops(MEMBERID id, BSTR *out) noexcept override { return m_inner->GetMops(id, out); }
+    HRESULT GetContainingTypeLib(ITypeLib **lib, UINT *index) noexcept override
+    {
+        return m_inner->GetContainingTypeLib(lib, index);
+    }
+    void ReleaseTypeAttr(TYPEATTR *a) noexcept override { m_inner->ReleaseTypeAttr(a); }
+    void ReleaseFuncDesc(FUNCDESC *f) noexcept override { m_inner->ReleaseFuncDesc(f); }
+    void ReleaseVarDesc(VARDESC *v) noexcept override { m_inner->ReleaseVarDesc(v); }
+
+private:
+    ComPtr<ITypeInfo> m_inner;
+};
+
 // Saved properties: u32 caption length in UTF-16 units (at most 1024), the caption, i32 value.
 template <DWORD Misc>
 class TestControl final
     : public ComObject<TestControl<Misc>, DualImpl<ITestControl, kControlDesc>, IOleObject,
           IOleInPlaceObject, IOleControl, IViewObject, IPersistStreamInit,
-          ConnectionPointContainerImpl, ProvideClassInfoImpl<kControlClass>,
-          ObjectSafetyImpl<TestControl<Misc>>> {
+          ConnectionPointContainerImpl, IProvideClassInfo, ObjectSafetyImpl<TestControl<Misc>>> {
 public:
-    TestControl() noexcept { m_events = this->addPoint(DIID__ITestControlEvents); }
-    ~TestControl() override { delete m_widget.data(); }
+    using Base = ComObject<TestControl<Misc>, DualImpl<ITestControl, kControlDesc>, IOleObject,
+        IOleInPlaceObject, IOleControl, IViewObject, IPersistStreamInit,
+        ConnectionPointContainerImpl, IProvideClassInfo, ObjectSafetyImpl<TestControl<Misc>>>;
+
+    TestControl() noexcept
+        : m_switches(state().switches)
+    {
+        m_events = this->addPoint(DIID__ITestControlEvents);
+        ++state().liveObjects;
+    }
+    ~TestControl() override
+    {
+        delete m_widget.data();
+        --state().liveObjects;
+    }
+
+    HRESULT QueryInterface(REFIID riid, void **ppv) noexcept override
+    {
+        if (ppv &&
+            ((riid == IProvideClassInfo::iid && m_switches.noClassInfo) ||
+                (riid == IObjectSafety::iid && m_switches.unsafe))) {
+            *ppv = nullptr;
+            return E_NOINTERFACE;
+        }
+        return Base::QueryInterface(riid, ppv);
+    }
+
+    HRESULT FindConnectionPoint(REFIID riid, IConnectionPoint **out) noexcept override
+    {
+        record("FindConnectionPoint");
+        return ConnectionPointContainerImpl::FindConnectionPoint(riid, out);
+    }
+
+    // IProvideClassInfo
+    HRESULT GetClassInfo(ITypeInfo **out) noexcept override
+    {
+        if (!out)
+            return E_POINTER;
+        *out = nullptr;
+        ComPtr<ITypeInfo> info;
+        const HRESULT hr = typeInfoOf(kControlClass, &info);
+        if (FAILED(hr))
+            return hr;
+        *out = SkewedTypeInfo::make(info).Detach();
+        return *out ? S_OK : E_OUTOFMEMORY;
+    }
+
+    HRESULT Fire(LONG kind, VARIANT *pVal) noexcept override
+    {
+        if (pVal)
+            VariantInit(pVal);
+        // Arguments last-first, as a caller of Invoke lays them out.
+        VARIANT_BOOL cancel = VARIANT_FALSE;
+        Variant three[] = { Variant::boolean(true), Variant::str(u"seven"), Variant::i4(7) };
+        // Named, in the reverse of the positional layout: first parameter first.
+        Variant namedValues[] = { Variant::i4(7), Variant::str(u"seven"), Variant::boolean(true) };
+        DISPID namedThree[] = { 0, 1, 2 };
+        Variant one[] = { Variant::i4(1) };
+        VARIANT byRef;
+        byRef.vt = VT_BYREF | VT_BOOL;
+        byRef.pboolVal = &cancel;
+        DISPID id = kThree;
+        DISPPARAMS params { three, nullptr, 3, 0 };
+        switch (kind) {
+        case FireThree:
+            break;
+        case FireThreeNamed:
+            params = { namedValues, namedThree, 3, 3 };
+            break;
+        case FireOptionalLeftOut:
+            id = kOptional;
+            params = { one, nullptr, 1, 0 };
+            break;
+        case FireCancel:
+            id = kCancel;
+            params = { &byRef, nullptr, 1, 0 };
+            break;
+        case FireUndeclared:
+            id = kUndeclared;
+            params = { one, nullptr, 1, 0 };
+            break;
+        default:
+            return E_INVALIDARG;
+        }
+        // Named arguments need a hand-made call: each sink through its IDispatch.
+        ComPtr<IEnumConnections> sinks;
+        if (SUCCEEDED(m_events->EnumConnections(&sinks))) {
+            CONNECTDATA data {};
+            ULONG got = 0;
+            while (sinks->Next(1, &data, &got) == S_OK && got == 1) {
+                ComPtr<IUnknown> unknown;
+                unknown.Attach(data.pUnk);
+                ComPtr<IDispatch> sink;
+                if (SUCCEEDED(unknown.As(sink)))
+                    (void)sink->Invoke(
+                        id, IID_NULL, 0, DISPATCH_METHOD, &params, nullptr, nullptr, nullptr);
+            }
+        }
+        if (pVal && kind == FireCancel) {
+            pVal->vt = VT_BOOL;
+            pVal->boolVal = cancel;
+        }
+        return S_OK;
+    }
 
     // ITestControl
     HRESULT get_Caption(BSTR *pVal) noexcept override
@@ -87,6 +289,7 @@ public:
     HRESULT IsDirty() noexcept override { return S_FALSE; }
     HRESULT InitNew() noexcept override
     {
+        record("InitNew");
         m_siteAtInit = m_clientSite ? 1 : 0;
         return S_OK;
     }
@@ -131,6 +334,7 @@ public:
     // IOleObject
     HRESULT SetClientSite(IOleClientSite *site) noexcept override
     {
+        record(site ? "SetClientSite(site)" : "SetClientSite(null)");
         m_clientSite = site;
         readAmbients();
         return S_OK;
@@ -140,8 +344,9 @@ public:
         return m_clientSite.CopyTo(out);
     }
     HRESULT SetHostNames(LPCOLESTR, LPCOLESTR) noexcept override { return S_OK; }
-    HRESULT Close(DWORD) noexcept override
+    HRESULT Close(DWORD option) noexcept override
     {
+        record("Close(" + std::to_string(option) + ")");
         (void)InPlaceDeactivate();
         return S_OK;
     }
@@ -162,6 +367,7 @@ public:
     HRESULT DoVerb(
         LONG verb, LPMSG, IOleClientSite *active, LONG, HWND parent, LPCRECT pos) noexcept override
     {
+        record("DoVerb(" + std::to_string(verb) + ")");
         switch (verb) {
         case OLEIVERB_PRIMARY:
         case OLEIVERB_SHOW:
@@ -170,10 +376,12 @@ public:
             const HRESULT hr = activate(active, parent, pos);
             if (FAILED(hr))
                 return hr;
-            m_widget->show();
+            if (m_widget)
+                m_widget->show();
             if (verb == OLEIVERB_UIACTIVATE) {
                 (void)m_inPlaceSite->OnUIActivate();
-                m_widget->setFocus();
+                if (m_widget)
+                    m_widget->setFocus();
             }
             return S_OK;
         }
@@ -212,6 +420,7 @@ public:
             return E_POINTER;
         if (aspect != DVASPECT_CONTENT)
             return E_INVALIDARG;
+        record("SetExtent");
         m_extent = *size;
         return S_OK;
     }
@@ -236,7 +445,7 @@ public:
     {
         if (!status)
             return E_POINTER;
-        *status = Misc;
+        *status = m_switches.overrideMisc ? m_switches.misc : Misc;
         return S_OK;
     }
     HRESULT SetColorScheme(LOGPALETTE *) noexcept override { return E_NOTIMPL; }
@@ -266,6 +475,8 @@ public:
         if (!pos)
             return E_POINTER;
         m_rect = *pos;
+        record("SetObjectRects(" + std::to_string(pos->left) + "," + std::to_string(pos->top) +
+            "," + std::to_string(pos->right) + "," + std::to_string(pos->bottom) + ")");
         if (m_widget)
             m_widget->setGeometry(
                 pos->left, pos->top, pos->right - pos->left, pos->bottom - pos->top);
@@ -320,42 +531,17 @@ private:
 
     HRESULT activate(IOleClientSite *active, HWND parentHint, LPCRECT pos) noexcept
     {
-        if (m_inPlaceSite) {
-            if (pos)
-                (void)SetObjectRects(pos, pos);
-            return S_OK;
-        }
-        // A verb without a site or rectangle uses the ones given before.
-        ComPtr<IOleClientSite> site = active ? ComPtr<IOleClientSite>(active) : m_clientSite;
-        ComPtr<IOleInPlaceSite> inPlace;
-        if (!site || FAILED(site.As(inPlace)))
-            return E_UNEXPECTED;
-        if (inPlace->CanInPlaceActivate() != S_OK)
-            return E_FAIL;
-        HRESULT hr = inPlace->OnInPlaceActivate();
+        QWidget *parentWidget = nullptr;
+        const HRESULT hr = activateInPlace(
+            active, m_clientSite.Get(), parentHint, pos, m_inPlaceSite, m_rect, &parentWidget);
         if (FAILED(hr))
             return hr;
-        m_inPlaceSite = inPlace;
-        HWND parent = 0;
-        if (FAILED(inPlace->GetWindow(&parent)) || !parent)
-            parent = parentHint;
-        ComPtr<IOleInPlaceFrame> frame;
-        ComPtr<IOleInPlaceUIWindow> doc;
-        RECT posRect = m_rect, clipRect = m_rect;
-        OLEINPLACEFRAMEINFO info { sizeof(OLEINPLACEFRAMEINFO), FALSE, 0, nullptr, 0 };
-        if (SUCCEEDED(inPlace->GetWindowContext(&frame, &doc, &posRect, &clipRect, &info)))
-            m_rect = posRect;
-        if (pos)
-            m_rect = *pos;
-        QWidget *parentWidget = platform::ui::widgetFromHandle(parent);
-        if (!parentWidget) {
-            (void)InPlaceDeactivate();
-            return E_FAIL;
+        if (parentWidget && !m_switches.noWindow) {
+            m_widget = new QPushButton(
+                QString::fromStdU16String(std::u16string(m_caption.view())), parentWidget);
+            QObject::connect(m_widget.data(), &QPushButton::clicked,
+                [this] { m_events->fire(kClicked, nullptr, 0); });
         }
-        m_widget = new QPushButton(
-            QString::fromStdU16String(std::u16string(m_caption.view())), parentWidget);
-        QObject::connect(m_widget.data(), &QPushButton::clicked,
-            [this] { m_events->fire(kClicked, nullptr, 0); });
         (void)SetObjectRects(&m_rect, &m_rect);
         return S_OK;
     }
@@ -383,6 +569,7 @@ private:
     ComPtr<IOleInPlaceSite> m_inPlaceSite;
     QPointer<QPushButton> m_widget;
     ConnectionPoint *m_events = nullptr;
+    const Switches m_switches;
 };
 
 constexpr const char *kRegistryScript = R"(
@@ -456,6 +643,11 @@ BIDLARK_COM_EXPORT HRESULT DllGetClassObject(REFCLSID clsid, REFIID riid, void *
 {
     return getClassObject(
         testcontrol::kClasses, std::size(testcontrol::kClasses), clsid, riid, ppv);
+}
+
+BIDLARK_COM_EXPORT testcontrol::State *TestControlState()
+{
+    return &testcontrol::state();
 }
 
 BIDLARK_COM_EXPORT HRESULT DllCanUnloadNow()

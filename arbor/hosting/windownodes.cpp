@@ -1,8 +1,8 @@
-#include "arbor/model/windownodes.h"
+#include "arbor/hosting/windownodes.h"
 
+#include "arbor/hosting/xwindowshook.h"
 #include "arbor/model/internal/nodepaint.h"
 #include "arbor/model/xtreemodel.h"
-#include "arbor/model/xwindowshook.h"
 #include "platform/ui/wincalls.h"
 
 #include <QApplication>

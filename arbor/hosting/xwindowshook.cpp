@@ -1,4 +1,4 @@
-#include "arbor/model/xwindowshook.h"
+#include "arbor/hosting/xwindowshook.h"
 
 #include <QCoreApplication>
 #include <QEvent>
