@@ -118,6 +118,7 @@ void ApplyFirewallSettings(QObject *window)
 QString ReadWholeResponse(platform::net::Inet &control)
 {
     QString all;
+    all.reserve(control.PendingCharacters());
     QString chunk = control.GetChunk(kChunkSize);
     QCoreApplication::processEvents();
     while (!chunk.isEmpty()) {

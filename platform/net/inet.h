@@ -115,6 +115,9 @@ public:
     // when no response is there. Each call costs O(size).
     QString GetChunk(int size);
 
+    // Characters GetChunk has still to hand out (so a reader can reserve room). O(1).
+    qsizetype PendingCharacters() const { return m_text.size() - m_chunkPos; }
+
     bool StillExecuting() const { return m_reply != nullptr; }
     // Abandons a running request without raising a state.
     void Cancel();
