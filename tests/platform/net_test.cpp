@@ -247,8 +247,9 @@ TEST_F(NetTransfer, FaultsTakeTheErrorPathAndErrorPagesReachTheCaller)
             } catch (const TransferError &e) {
                 EXPECT_EQ(e.number(), c.error);
             }
-            if (c.error == platform::net::kErrTimedOut)
+            if (c.error == platform::net::kErrTimedOut) {
                 EXPECT_GE(ticks - before, 5) << "the event loop stood still while waiting";
+            }
         } else {
             EXPECT_EQ(out.states, (QList<int> { 3, 5, 12 }));
             EXPECT_EQ(inet.ResponseCode(), c.status);
