@@ -371,7 +371,8 @@ void Inet::Execute(
     const QString &url, const QString &method, const QByteArray &body, const QString &headers)
 {
     QList<QPair<QByteArray, QByteArray>> parsed;
-    for (const QString &line : headers.split(QStringLiteral("\r\n"), Qt::SkipEmptyParts)) {
+    for (QString line : headers.split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
+        line = line.trimmed(); // CR LF or a bare LF between lines
         const qsizetype colon = line.indexOf(QLatin1Char(':'));
         if (colon > 0)
             parsed.append({ line.left(colon).trimmed().toLatin1(),
@@ -390,8 +391,13 @@ QString Inet::OpenURL(const QString &url)
     start(url, "GET", {}, {}, true);
     QEventLoop loop;
     connect(m_reply, &QNetworkReply::finished, &loop, &QEventLoop::quit, Qt::QueuedConnection);
-    while (m_reply)
+    // The control may be destroyed by something that runs while we wait (its window closing).
+    const QPointer<Inet> alive(this);
+    connect(this, &QObject::destroyed, &loop, &QEventLoop::quit);
+    while (alive && m_reply)
         loop.exec(QEventLoop::ExcludeUserInputEvents);
+    if (!alive)
+        throw TransferError(kErrTransfer, transferErrorDescription(kErrTransfer));
     m_synchronous = false;
     if (m_errorNumber != 0)
         throw TransferError(m_errorNumber, m_errorDescription);
