@@ -74,22 +74,14 @@ const RoleInfo &info(Role role)
     return kRoles[int(role)];
 }
 
-QStringList load(Overrides &out)
+QStringList parse(QByteArrayView text, const QString &name, Overrides &out)
 {
     out = {};
     QStringList problems;
-    const QString path = qEnvironmentVariable("BIDLARK_SITES");
-    if (path.isEmpty())
-        return problems;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        problems << QStringLiteral("%1: cannot be read").arg(path);
-        return problems;
-    }
     int lineNo = 0;
-    while (!file.atEnd()) {
+    for (const QByteArrayView raw : QByteArray::fromRawData(text.data(), text.size()).split('\n')) {
         ++lineNo;
-        const QString line = QString::fromUtf8(file.readLine(64 * 1024)).trimmed();
+        const QString line = QString::fromUtf8(raw).trimmed();
         if (line.isEmpty() || line.startsWith(u'#'))
             continue;
         const qsizetype eq = line.indexOf(u'=');
@@ -115,12 +107,27 @@ QStringList load(Overrides &out)
         const bool urlOk = url.isValid() && !url.host().isEmpty() &&
             (url.scheme() == u"http" || url.scheme() == u"https");
         if (slot < 0 || value.isEmpty() || !(mail || (role != Role::SupportMail && urlOk))) {
-            problems << QStringLiteral("%1:%2: ignored").arg(path).arg(lineNo);
+            problems << QStringLiteral("%1:%2: ignored").arg(name).arg(lineNo);
             continue;
         }
         out.entry[int(role)][slot] = value;
     }
     return problems;
+}
+
+// Bounded: a sites file is a few lines; anything past 1 MiB is not read.
+constexpr qint64 kMaxSitesFileBytes = 1024 * 1024;
+
+QStringList load(Overrides &out)
+{
+    out = {};
+    const QString path = qEnvironmentVariable("BIDLARK_SITES");
+    if (path.isEmpty())
+        return {};
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return { QStringLiteral("%1: cannot be read").arg(path) };
+    return parse(file.read(kMaxSitesFileBytes), path, out);
 }
 
 const Overrides &overrides()
@@ -197,6 +204,12 @@ QStringList tableKeys()
         }
     }
     return keys;
+}
+
+QStringList checkSitesText(QByteArrayView text)
+{
+    Overrides scratch;
+    return parse(text, QStringLiteral("sites"), scratch);
 }
 
 QStringList reloadSites()

@@ -11,6 +11,7 @@
 // countries and malformed lines are reported once on the bidlark.net log and ignored.
 #pragma once
 
+#include <QByteArrayView>
 #include <QString>
 #include <QStringList>
 
@@ -63,6 +64,9 @@ inline QString siteUrl(Role role, const QString &eBayCountry)
 QStringList tableKeys();
 bool isSecure(Role role); // sign-in and PayPal go over https
 bool roleFromKey(const QString &key, Role *role);
+
+// The problems a sites file's text would be reported with, without using it. Never fails.
+QStringList checkSitesText(QByteArrayView text);
 
 // Reads BIDLARK_SITES again (tests that change it). Returns the problems found, one per line.
 QStringList reloadSites();
