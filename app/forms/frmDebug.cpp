@@ -3,6 +3,7 @@
 #include "app/modules/mStartup.h"
 
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QPlainTextEdit>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -42,8 +43,15 @@ frmDebug::~frmDebug() = default;
 
 frmDebug *frmDebug::instance()
 {
-    if (!g_instance)
+    if (!g_instance) {
+        // A widget must go before the application object does, not at static destruction.
+        static const bool registered = [] {
+            qAddPostRoutine(&frmDebug::destroyInstance);
+            return true;
+        }();
+        (void)registered;
         g_instance = std::make_unique<frmDebug>();
+    }
     return g_instance.get();
 }
 

@@ -178,8 +178,9 @@ Inet::Inet(QObject *parent)
         m_pendingError = kErrTimedOut;
         m_reply->abort();
     });
-    // Answered from the stored login once per request, never with a dialog; a second request for
-    // the same request means the login was refused, and leaving it unanswered fails the transfer.
+    // Answered from the stored login once per request, never with a dialog; when the proxy asks
+    // again for the same request the login was refused, and leaving it unanswered fails the
+    // transfer.
     connect(m_manager, &QNetworkAccessManager::proxyAuthenticationRequired, this,
         [this](const QNetworkProxy &, QAuthenticator *auth) {
             if (m_proxyLoginOffered || m_proxyUser.isEmpty()) {
