@@ -157,6 +157,30 @@ TEST_F(NetTransfer, CookiesSetOnOneControlAreSentByEveryOther)
     EXPECT_TRUE(log.last().header(QStringLiteral("Cookie")).contains(QStringLiteral("sandbox_auth=")));
 }
 
+// The PayPal login ("post" in lower case, as the PayPal step sends it) and its cookie opening the
+// account page on another control.
+TEST_F(NetTransfer, PayPalLoginCookieOpensTheAccountPage)
+{
+    SandboxSite site;
+    ASSERT_TRUE(site.ok()) << site.error().toStdString();
+    qputenv("BIDLARK_NET_CA_FILE", site.caFile().toUtf8());
+    const QString login = site.url(QStringLiteral("paypal"), QStringLiteral("/cgi-bin/webscr"));
+    const QString account = login + QStringLiteral("?cmd=_account");
+    const QByteArray form = "__track=_login-run:p/gen/login:_login-submit&cmd=_login-submit&"
+                            "login_cmd=&login_params&login_email=buyer@example.com&login_password=";
+    const QString header = QStringLiteral("Content-Type: application/x-www-form-urlencoded");
+    Inet post, page;
+    EXPECT_FALSE(runAsync(post, login, QStringLiteral("post"), form + "wrong", header)
+                     .text()
+                     .contains(QStringLiteral("Processing Login")));
+    EXPECT_FALSE(page.OpenURL(account).contains(QStringLiteral("Recent Activity")));
+    EXPECT_TRUE(runAsync(post, login, QStringLiteral("post"), form + "paypalpass", header)
+                    .text()
+                    .contains(QStringLiteral("Processing Login")));
+    EXPECT_TRUE(page.OpenURL(account).contains(QStringLiteral("Recent Activity")));
+    EXPECT_EQ(site.requests().first().body, form + "wrong");
+}
+
 TEST_F(NetTransfer, ProxyLoginIsAnsweredFromTheStoredLoginAndARefusalIsAnError)
 {
     SandboxSite site;
