@@ -22,7 +22,8 @@ std::map<long, double> g_secondsPerRead;
 void BM_ReadWholeResponse(benchmark::State &state)
 {
     const long chars = long(state.range(0));
-    const QString url = g_site->httpOrigin() + QStringLiteral("/__sandbox/page?chars=%1").arg(chars);
+    const QString url =
+        g_site->httpOrigin() + QStringLiteral("/__sandbox/page?chars=%1").arg(chars);
     platform::net::Inet inet;
     double total = 0;
     long reads = 0;
@@ -54,7 +55,11 @@ void BM_ReadWholeResponse(benchmark::State &state)
         g_secondsPerRead[chars] = total / double(reads);
     state.SetBytesProcessed(int64_t(state.iterations()) * chars);
 }
-BENCHMARK(BM_ReadWholeResponse)->Arg(5'000'000)->Arg(10'000'000)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+BENCHMARK(BM_ReadWholeResponse)
+    ->Arg(5'000'000)
+    ->Arg(10'000'000)
+    ->Unit(benchmark::kMillisecond)
+    ->MinTime(2.0);
 
 } // namespace
 
@@ -72,7 +77,8 @@ int main(int argc, char **argv)
     benchmark::Shutdown();
     if (g_secondsPerRead.count(5'000'000) && g_secondsPerRead.count(10'000'000)) {
         const double small = g_secondsPerRead[5'000'000], big = g_secondsPerRead[10'000'000];
-        std::printf("chunk loop: 5 MB %.1f ms, 10 MB %.1f ms, ratio %.2f (linear: about 2, limit 2.5)\n",
+        std::printf(
+            "chunk loop: 5 MB %.1f ms, 10 MB %.1f ms, ratio %.2f (linear: about 2, limit 2.5)\n",
             small * 1000, big * 1000, big / small);
     }
     return 0;

@@ -18,7 +18,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         const qsizetype lf = rest.indexOf('\n');
         const QByteArrayView header = lf < 0 ? rest : rest.first(lf);
         const QByteArrayView body = lf < 0 ? QByteArrayView() : rest.sliced(lf + 1);
-        const QString text = platform::net::DecodePage(body, platform::net::ContentTypeCharset(header));
+        const QString text =
+            platform::net::DecodePage(body, platform::net::ContentTypeCharset(header));
         // Without any declaration a page is Windows-1252: one character per byte.
         if (platform::net::ContentTypeCharset(header).isEmpty() &&
             platform::net::DeclaredCharset(body).isEmpty() && text.size() != body.size())

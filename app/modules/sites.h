@@ -51,7 +51,8 @@ QString countryKey(Country country);
 Country countryFor(const QString &eBayCountry);
 
 // The base address of a role for a country, without a trailing slash: the sites file's
-// "role.country", else its "role", else the built-in entry of the country, else the US one. Paths are appended by the caller:
+// "role.country", else its "role", else the built-in entry of the country, else the US one. Paths
+// are appended by the caller:
 //   siteUrl(Role::SignIn, Country::UK) + "/aw-cgi/eBayISAPI.dll?SignIn"
 // Reads BIDLARK_SITES on first use. O(1).
 QString siteUrl(Role role, Country country = Country::US);

@@ -157,7 +157,9 @@ QString transferErrorDescription(int number)
 }
 
 TransferError::TransferError(int number, const QString &description)
-    : std::runtime_error(description.toStdString()), m_number(number), m_description(description)
+    : std::runtime_error(description.toStdString())
+    , m_number(number)
+    , m_description(description)
 {
 }
 
@@ -167,7 +169,9 @@ QString TransferError::text() const
 }
 
 Inet::Inet(QObject *parent)
-    : QObject(parent), m_manager(new QNetworkAccessManager(this)), m_timeout(new QTimer(this))
+    : QObject(parent)
+    , m_manager(new QNetworkAccessManager(this))
+    , m_timeout(new QTimer(this))
 {
     m_manager->setCookieJar(new SharedCookieJar(m_manager));
     m_timeout->setSingleShot(true);

@@ -108,8 +108,8 @@ public:
     // "Name: value" lines separated by CR LF. Throws TransferError with kErrBusy while a request
     // runs and kErrBadAddress for an address that is not http(s) (no state is raised then).
     void Execute(const QString &url);
-    void Execute(const QString &url, const QString &method, const QByteArray &body,
-        const QString &headers);
+    void Execute(
+        const QString &url, const QString &method, const QByteArray &body, const QString &headers);
 
     // The next at most `size` characters of the last completed response; empty when exhausted or
     // when no response is there. Each call costs O(size).

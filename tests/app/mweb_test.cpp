@@ -44,7 +44,8 @@ TEST_F(DebugLog, WritesTheExactEntriesOnlyWhileTheFlagIsOn)
     };
     const QString page = QStringLiteral("<html>\r\npage</html>");
     const Case cases[] = {
-        { "form load", [] { mWeb::LogConnectionFormLoad(); }, QStringLiteral("Connection Form Load\r\n\r\n"), {} },
+        { "form load", [] { mWeb::LogConnectionFormLoad(); },
+            QStringLiteral("Connection Form Load\r\n\r\n"), {} },
         { "my ebay request", [] { mWeb::LogMyEbayRequest(QStringLiteral("http://x/ws?MyeBay")); },
             QStringLiteral("\r\n\r\nSending MyEbay Post Post\r\n\r\nhttp://x/ws?MyeBay\r\n\r\n"
                            "\r\n\r\nBEFORE GET STATEMENT\r\n\r\n"),
@@ -52,17 +53,20 @@ TEST_F(DebugLog, WritesTheExactEntriesOnlyWhileTheFlagIsOn)
         { "after get", [] { mWeb::LogAfterGetStatement(); },
             QStringLiteral("\r\n\r\nAFTER GET STATEMENT\r\n\r\n"), {} },
         { "page", [&] { mWeb::LogMyEbayPage(page); },
-            QStringLiteral("\r\n\r\nBEFORE RESPONSE BODY\r\n\r\n\r\n\r\nRETURN DATA from myEbay Page\r\n\r\n") +
-                page + QStringLiteral("\r\n\r\n\r\nRetreive ALL Data: \r\n\r\nResponse Text: ") + page +
-                QStringLiteral("\r\n\r\n"),
+            QStringLiteral("\r\n\r\nBEFORE RESPONSE BODY\r\n\r\n\r\n\r\nRETURN DATA from myEbay "
+                           "Page\r\n\r\n") +
+                page + QStringLiteral("\r\n\r\n\r\nRetreive ALL Data: \r\n\r\nResponse Text: ") +
+                page + QStringLiteral("\r\n\r\n"),
             {} },
         { "sign-in post", [] { mWeb::LogSignInPost(QStringLiteral("https://s/aw")); },
             QStringLiteral("Sending Login Post\r\n\r\nhttps://s/aw\r\n\r\n"), {} },
-        { "sign-in success", [] { mWeb::LogSignInSuccess(QStringLiteral("tok"), QStringLiteral("answer")); },
+        { "sign-in success",
+            [] { mWeb::LogSignInSuccess(QStringLiteral("tok"), QStringLiteral("answer")); },
             QStringLiteral("\r\neBay Password: tok\r\n\r\nResponse Text: answer\r\n\r\n"), {} },
         { "paypal data", [] { mWeb::LogPayPalReturnData(QStringLiteral("pp")); }, {},
             QStringLiteral("PayPal Return Data:\r\n\r\npp\r\n\r\n") },
-        { "paypal state", [] { mWeb::LogPayPalState(QStringLiteral("Sending userid and password...")); }, {},
+        { "paypal state",
+            [] { mWeb::LogPayPalState(QStringLiteral("Sending userid and password...")); }, {},
             QStringLiteral("PayPal:\r\n\r\nSending userid and password...\r\n\r\n") },
     };
     for (const Case &c : cases) {
@@ -86,7 +90,8 @@ TEST_F(DebugLog, CapKeepsTheNewestTextAndClosingTurnsTheFlagOff)
     frmDebug *form = frmDebug::instance();
     form->showFor(&main);
     EXPECT_TRUE(mStartup::debugFlag);
-    EXPECT_EQ(form->frameGeometry().left(), main.frameGeometry().left() + main.frameGeometry().width() + 100);
+    EXPECT_EQ(form->frameGeometry().left(),
+        main.frameGeometry().left() + main.frameGeometry().width() + 100);
 
     const QString piece(64 * 1024, QLatin1Char('x'));
     for (int i = 0; i < 100; ++i) { // 6.4 M characters
@@ -107,8 +112,8 @@ TEST_F(DebugLog, CapKeepsTheNewestTextAndClosingTurnsTheFlagOff)
 TEST(Firewall, PortIsAWholeNumberFrom1To65535)
 {
     const std::pair<const char *, int> cases[] = { { "8080", 8080 }, { "40000", 40000 },
-        { "65535", 65535 }, { "1", 1 }, { " 3128 ", 3128 }, { "0", 0 }, { "65536", 0 },
-        { "-1", 0 }, { "80a", 0 }, { "8.0", 0 }, { "", 0 }, { "123456", 0 } };
+        { "65535", 65535 }, { "1", 1 }, { " 3128 ", 3128 }, { "0", 0 }, { "65536", 0 }, { "-1", 0 },
+        { "80a", 0 }, { "8.0", 0 }, { "", 0 }, { "123456", 0 } };
     for (const auto &[text, port] : cases)
         EXPECT_EQ(mWeb::FirewallPortNumber(QString::fromLatin1(text)), port) << text;
 }
@@ -135,7 +140,10 @@ TEST(Firewall, SettingsRouteEveryControlOfAWindowAndAnEmptyHostGoesDirect)
     mWeb::ApplyFirewallSettings(&window);
     for (auto *inet : { inet1, inet2 }) {
         EXPECT_TRUE(inet->OpenURL(url).contains(QStringLiteral("Sandbox product site")));
-        EXPECT_TRUE(site.requests().last().header(QStringLiteral("Via")).contains(QStringLiteral("tinyproxy")));
+        EXPECT_TRUE(site.requests()
+                        .last()
+                        .header(QStringLiteral("Via"))
+                        .contains(QStringLiteral("tinyproxy")));
     }
 
     s.firewallHost.clear();
@@ -206,7 +214,8 @@ TEST(Sites, SitesFileReplacesEntriesByRoleAndCountry)
         EXPECT_EQ(sites::siteUrl(c.role, c.country), QString::fromLatin1(c.url)) << c.url;
     qunsetenv("BIDLARK_SITES");
     EXPECT_TRUE(sites::reloadSites().isEmpty());
-    EXPECT_EQ(sites::siteUrl(Role::SignIn, Country::UK), QStringLiteral("https://signin.ebay.co.uk"));
+    EXPECT_EQ(
+        sites::siteUrl(Role::SignIn, Country::UK), QStringLiteral("https://signin.ebay.co.uk"));
 }
 
 } // namespace

@@ -81,7 +81,9 @@ TEST_F(NetTransfer, ReadsWholeBodiesAtOnceAndInChunksOfAtMost1024Characters)
     for (const Case &c : cases) {
         SCOPED_TRACE(testing::Message() << c.chars << (c.utf8 ? " utf-8" : ""));
         const QString url = site.httpOrigin() +
-            QStringLiteral("/__sandbox/page?chars=%1%2").arg(c.chars).arg(c.utf8 ? "&charset=utf-8" : "");
+            QStringLiteral("/__sandbox/page?chars=%1%2")
+                .arg(c.chars)
+                .arg(c.utf8 ? "&charset=utf-8" : "");
         const QString expected = expectedPage(c.chars, c.utf8);
         Inet inet;
         EXPECT_TRUE(inet.OpenURL(url) == expected);
@@ -126,18 +128,21 @@ TEST_F(NetTransfer, CookiesSetOnOneControlAreSentByEveryOther)
         "pa4=&pa5=&pa6=&pa7=&pa8=&pa9=&pa10=&i1=-1&i2=-1&i3=-1&i4=-1&i5=-1&i6=-1&i7=-1&i8=-1&i9=-1&"
         "i10=-1&i11=-1&pNextPage=&pageType=174&userid=sandboxuser&pass=";
     const QString header = QStringLiteral("Content-Type: application/x-www-form-urlencoded");
-    const QString post = site.url(QStringLiteral("signin.uk"), QStringLiteral("/aw-cgi/eBayISAPI.dll"));
+    const QString post =
+        site.url(QStringLiteral("signin.uk"), QStringLiteral("/aw-cgi/eBayISAPI.dll"));
     const QString myEbay = site.url(QStringLiteral("myebay.uk"),
-        QStringLiteral("/ws/ebayISAPI.dll?MyeBay&first=N&sellerSort=3&bidderSort=3&watchSort=3&dayssince=2"));
+        QStringLiteral(
+            "/ws/ebayISAPI.dll?MyeBay&first=N&sellerSort=3&bidderSort=3&watchSort=3&dayssince=2"));
 
     Inet signInPage, signInPost, page;
     // Without the session cookie the site refuses, as a browser rejecting cookies would see.
     EXPECT_TRUE(runAsync(signInPost, post, QStringLiteral("POST"), form + "sandboxpass", header)
                     .text()
                     .contains(QStringLiteral("rejecting cookies")));
-    ASSERT_EQ(runAsync(signInPage, site.url(QStringLiteral("signin.uk"),
-                                       QStringLiteral("/aw-cgi/eBayISAPI.dll?SignIn")))
-                  .states.last(),
+    ASSERT_EQ(
+        runAsync(signInPage,
+            site.url(QStringLiteral("signin.uk"), QStringLiteral("/aw-cgi/eBayISAPI.dll?SignIn")))
+            .states.last(),
         12);
     EXPECT_TRUE(runAsync(signInPost, post, QStringLiteral("POST"), form + "wrong", header)
                     .text()
@@ -152,9 +157,11 @@ TEST_F(NetTransfer, CookiesSetOnOneControlAreSentByEveryOther)
     const auto log = site.requests();
     ASSERT_GE(log.size(), 6);
     EXPECT_EQ(log[0].header(QStringLiteral("Cookie")), QString());
-    EXPECT_TRUE(log[2].header(QStringLiteral("Cookie")).contains(QStringLiteral("sandbox_session=")));
+    EXPECT_TRUE(
+        log[2].header(QStringLiteral("Cookie")).contains(QStringLiteral("sandbox_session=")));
     EXPECT_EQ(log[2].body, form + "wrong");
-    EXPECT_TRUE(log.last().header(QStringLiteral("Cookie")).contains(QStringLiteral("sandbox_auth=")));
+    EXPECT_TRUE(
+        log.last().header(QStringLiteral("Cookie")).contains(QStringLiteral("sandbox_auth=")));
 }
 
 // The PayPal login ("post" in lower case, as the PayPal step sends it) and its cookie opening the
@@ -207,7 +214,8 @@ TEST_F(NetTransfer, ProxyLoginIsAnsweredFromTheStoredLoginAndARefusalIsAnError)
             EXPECT_EQ(out.states, (QList<int> { 3, 5, 12 }));
             EXPECT_EQ(out.text(), QStringLiteral(BIDLARK_TEST_VERSION));
             ASSERT_EQ(log.size(), before + 1);
-            EXPECT_TRUE(log.last().header(QStringLiteral("Via")).contains(QStringLiteral("tinyproxy")));
+            EXPECT_TRUE(
+                log.last().header(QStringLiteral("Via")).contains(QStringLiteral("tinyproxy")));
         } else {
             EXPECT_EQ(out.states.last(), 11);
             EXPECT_EQ(inet.lastErrorNumber(), platform::net::kErrProxyLogin);
@@ -234,7 +242,8 @@ TEST_F(NetTransfer, FaultsTakeTheErrorPathAndErrorPagesReachTheCaller)
     };
     const Case cases[] = {
         { "stall", QStringLiteral("stall"), page, platform::net::kErrTimedOut, 0, "" },
-        { "reset mid-body", QStringLiteral("reset"), page, platform::net::kErrConnectionLost, 0, "" },
+        { "reset mid-body", QStringLiteral("reset"), page, platform::net::kErrConnectionLost, 0,
+            "" },
         { "short body", QStringLiteral("short"), page, platform::net::kErrConnectionLost, 0, "" },
         { "dropped", QStringLiteral("drop"), page, platform::net::kErrConnectionLost, 0, "" },
         { "33 MB body", QStringLiteral("normal"),
@@ -288,7 +297,8 @@ TEST_F(NetTransfer, TrustedTestAuthorityOpensTheSecureSites)
     ASSERT_TRUE(site.ok()) << site.error().toStdString();
     qputenv("BIDLARK_NET_CA_FILE", site.caFile().toUtf8());
     Inet inet;
-    EXPECT_TRUE(inet.OpenURL(site.url(QStringLiteral("paypal"), QStringLiteral("/cgi-bin/webscr?cmd=_account")))
+    EXPECT_TRUE(inet.OpenURL(site.url(QStringLiteral("paypal"),
+                                 QStringLiteral("/cgi-bin/webscr?cmd=_account")))
                     .contains(QStringLiteral("Log in to your account")));
 }
 

@@ -142,7 +142,8 @@ QString SandboxSite::httpOrigin() const
 bool SandboxSite::setScenario(const QString &name)
 {
     const QByteArray answer = RawGet(httpPort(),
-        QStringLiteral("/__sandbox/scenario?name=") + QString::fromLatin1(QUrl::toPercentEncoding(name)));
+        QStringLiteral("/__sandbox/scenario?name=") +
+            QString::fromLatin1(QUrl::toPercentEncoding(name)));
     return answer.startsWith("HTTP/1.1 200") || answer.startsWith("HTTP/1.0 200");
 }
 
@@ -183,10 +184,11 @@ TinyProxy::TinyProxy(const QString &user, const QString &password)
 {
     const QString dir = scratchDir(QStringLiteral("tinyproxy"));
     m_port = FreeLoopbackPort();
-    QString config = QStringLiteral("Port %1\nListen 127.0.0.1\nTimeout 30\nMaxClients 20\n"
-                                    "Allow 127.0.0.1\nLogLevel Info\nLogFile \"%2/tinyproxy.log\"\n")
-                         .arg(m_port)
-                         .arg(dir);
+    QString config =
+        QStringLiteral("Port %1\nListen 127.0.0.1\nTimeout 30\nMaxClients 20\n"
+                       "Allow 127.0.0.1\nLogLevel Info\nLogFile \"%2/tinyproxy.log\"\n")
+            .arg(m_port)
+            .arg(dir);
     if (!user.isEmpty())
         config += QStringLiteral("BasicAuth %1 %2\n").arg(user, password);
     QFile file(dir + QStringLiteral("/tinyproxy.conf"));
@@ -214,7 +216,8 @@ TinyProxy::TinyProxy(const QString &user, const QString &password)
         }
         QThread::msleep(20);
     }
-    m_error = QStringLiteral("tinyproxy is not listening: ") + QString::fromUtf8(m_process.readAll());
+    m_error =
+        QStringLiteral("tinyproxy is not listening: ") + QString::fromUtf8(m_process.readAll());
 }
 
 TinyProxy::~TinyProxy()

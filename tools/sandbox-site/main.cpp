@@ -29,10 +29,11 @@ void onSignal(int)
 
 int usage()
 {
-    std::cerr << "usage: sandbox-site --dir DIR [--scenario NAME] [--idle-exit SECONDS] [--seed N]\n"
-                 "       [--ebay-user ID] [--ebay-password PW] [--paypal-user EMAIL]\n"
-                 "       [--paypal-password PW] [--version TEXT] [--stall-seconds N]\n"
-                 "       [--http-port N] [--https-port N]\n";
+    std::cerr
+        << "usage: sandbox-site --dir DIR [--scenario NAME] [--idle-exit SECONDS] [--seed N]\n"
+           "       [--ebay-user ID] [--ebay-password PW] [--paypal-user EMAIL]\n"
+           "       [--paypal-password PW] [--version TEXT] [--stall-seconds N]\n"
+           "       [--http-port N] [--https-port N]\n";
     return 1;
 }
 
@@ -117,8 +118,8 @@ int main(int argc, char **argv)
         std::cerr << "sandbox-site: the https server could not be set up\n";
         return 2;
     }
-    for (httplib::Server *server : { static_cast<httplib::Server *>(&http),
-             static_cast<httplib::Server *>(&https) }) {
+    for (httplib::Server *server :
+        { static_cast<httplib::Server *>(&http), static_cast<httplib::Server *>(&https) }) {
         const bool secure = server == &https;
         const auto handler = [&site, secure](const httplib::Request &req, httplib::Response &res) {
             site.handle(req, res, secure);
@@ -153,8 +154,8 @@ int main(int argc, char **argv)
             continue;
         }
         const bool secure = sandbox::IsSecureRole(role);
-        sites += k + "=" + (secure ? "https" : "http") + "://127.0.0.1:" +
-            std::to_string(secure ? httpsPort : httpPort) + "/" + k + "\n";
+        sites += k + "=" + (secure ? "https" : "http") +
+            "://127.0.0.1:" + std::to_string(secure ? httpsPort : httpPort) + "/" + k + "\n";
     }
     const auto sitesPath = dir / "sites";
     if (!writeAtomically(dir / "ca.pem", certs.caPem) || !writeAtomically(sitesPath, sites)) {
@@ -166,8 +167,8 @@ int main(int argc, char **argv)
     std::signal(SIGINT, onSignal);
     std::thread httpThread([&] { http.listen_after_bind(); });
     std::thread httpsThread([&] { https.listen_after_bind(); });
-    std::cout << "sandbox-site: http://127.0.0.1:" << httpPort << " https://127.0.0.1:"
-              << httpsPort << " sites " << sitesPath.string() << std::endl;
+    std::cout << "sandbox-site: http://127.0.0.1:" << httpPort << " https://127.0.0.1:" << httpsPort
+              << " sites " << sitesPath.string() << std::endl;
     while (!g_stop && site.idleSeconds() < idleExit)
         std::this_thread::sleep_for(std::chrono::milliseconds(200));
     site.shutdown();

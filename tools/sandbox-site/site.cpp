@@ -24,9 +24,9 @@ const std::string kPayPalBody =
 const std::string kFormType = "application/x-www-form-urlencoded";
 
 const char *const kFaults[] = { "error500", "drop", "reset", "short", "stall", "bigpage" };
-const char *const kContent[] = { "normal", "alert7", "rows201", "pound-latin1",
-    "pound-undeclared", "pound-utf8", "item-no-paypal", "paypal-many", "version-newer",
-    "version-newline", "version-empty", "version-404" };
+const char *const kContent[] = { "normal", "alert7", "rows201", "pound-latin1", "pound-undeclared",
+    "pound-utf8", "item-no-paypal", "paypal-many", "version-newer", "version-newline",
+    "version-empty", "version-404" };
 
 std::string escapeField(const std::string &text)
 {
@@ -89,7 +89,8 @@ bool IsSecureRole(const std::string &role)
 }
 
 Site::Site(SiteOptions options, const std::string &requestLogPath)
-    : m_options(std::move(options)), m_lastRequest(std::chrono::steady_clock::now())
+    : m_options(std::move(options))
+    , m_lastRequest(std::chrono::steady_clock::now())
 {
     m_log = std::fopen(requestLogPath.c_str(), "a");
 }
@@ -106,8 +107,8 @@ bool Site::setScenario(const std::string &name)
     const std::string bare = colon == std::string::npos ? name : name.substr(colon + 1);
     const bool known = std::any_of(std::begin(kFaults), std::end(kFaults),
                            [&](const char *f) { return bare == f; }) ||
-        std::any_of(std::begin(kContent), std::end(kContent),
-            [&](const char *c) { return bare == c; });
+        std::any_of(
+            std::begin(kContent), std::end(kContent), [&](const char *c) { return bare == c; });
     if (!known)
         return false;
     std::lock_guard lock(m_mutex);
@@ -179,7 +180,8 @@ bool Site::hasCookie(const httplib::Request &req, const std::string &name, bool 
         if (at == 0 || cookies[at - 1] == ' ' || cookies[at - 1] == ';') {
             const std::size_t start = at + name.size() + 1;
             const std::size_t end = cookies.find(';', start);
-            const std::string value = cookies.substr(start, end == std::string::npos ? end : end - start);
+            const std::string value =
+                cookies.substr(start, end == std::string::npos ? end : end - start);
             std::lock_guard lock(m_mutex);
             if (!value.empty() && (!issuedOnly || m_tokens.count(value)))
                 return true;
@@ -199,7 +201,8 @@ void Site::handle(const httplib::Request &req, httplib::Response &res, bool http
     }
     // "/<key>/rest": the key names the site entry the program's table pointed here.
     const std::size_t slash = path.find('/', 1);
-    const std::string key = path.substr(1, slash == std::string::npos ? std::string::npos : slash - 1);
+    const std::string key =
+        path.substr(1, slash == std::string::npos ? std::string::npos : slash - 1);
     const std::string rest = slash == std::string::npos ? "/" : path.substr(slash);
     const std::size_t dot = key.find('.');
     const std::string role = key.substr(0, dot);
@@ -224,8 +227,8 @@ void Site::serve(const std::string &key, const std::string &role, const std::str
     const std::string fault = faultScenario(role);
     if (fault == "stall") {
         std::unique_lock lock(m_mutex);
-        m_wake.wait_for(lock, std::chrono::seconds(m_options.stallSeconds),
-            [this] { return m_stopping; });
+        m_wake.wait_for(
+            lock, std::chrono::seconds(m_options.stallSeconds), [this] { return m_stopping; });
         res.status = 503;
         res.set_content(html("Stalled", "<p>The stall ended.</p>"), "text/html");
         return;
@@ -236,22 +239,22 @@ void Site::serve(const std::string &key, const std::string &role, const std::str
         myEbay(country, req, res);
     else if (role == "item" && path == "/aw-cgi/eBayISAPI.dll" && req.has_param("ViewItem")) {
         const std::string item = req.get_param_value("item");
-        const auto page = mypages::ItemPage(QString::fromStdString(item), m_options.seed,
-            faultScenario(role) != "item-no-paypal");
+        const auto page = mypages::ItemPage(
+            QString::fromStdString(item), m_options.seed, faultScenario(role) != "item-no-paypal");
         res.set_content(page.bytes.toStdString(), "text/html");
     } else if (role == "paypal" && path == "/cgi-bin/webscr")
         payPal(req, res);
     else if (role == "product")
         product(path, res);
     else
-        res.set_content(html("Sandbox " + key, "<p>Sandbox page of " + key + " at " +
-                                 escapeField(path) + "</p>"),
+        res.set_content(html("Sandbox " + key,
+                            "<p>Sandbox page of " + key + " at " + escapeField(path) + "</p>"),
             "text/html");
     applyFault(role, res);
 }
 
-void Site::signIn(const std::string &country, const std::string &path,
-    const httplib::Request &req, httplib::Response &res)
+void Site::signIn(const std::string &country, const std::string &path, const httplib::Request &req,
+    httplib::Response &res)
 {
     (void)country;
     if (path != "/aw-cgi/eBayISAPI.dll") {
@@ -267,19 +270,20 @@ void Site::signIn(const std::string &country, const std::string &path,
             return;
         }
         res.set_header("Set-Cookie", "sandbox_session=" + issueToken("s") + "; Path=/");
-        res.set_content(html("eBay Sign In",
-                            "<form method=\"post\" action=\"eBayISAPI.dll\">"
-                            "<input type=\"hidden\" name=\"MfcISAPICommand\" value=\"SignInWelcome\">"
-                            "User ID <input name=\"userid\"> Password <input type=\"password\" "
-                            "name=\"pass\"></form>"),
+        res.set_content(
+            html("eBay Sign In",
+                "<form method=\"post\" action=\"eBayISAPI.dll\">"
+                "<input type=\"hidden\" name=\"MfcISAPICommand\" value=\"SignInWelcome\">"
+                "User ID <input name=\"userid\"> Password <input type=\"password\" "
+                "name=\"pass\"></form>"),
             "text/html");
         return;
     }
     if (req.method != "POST" || req.get_header_value("Content-Type") != kFormType ||
         req.body.rfind(kSignInBody + "userid=", 0) != 0) {
         res.status = 400;
-        res.set_content(html("Bad request", "<p>The sign-in form was not as expected.</p>"),
-            "text/html");
+        res.set_content(
+            html("Bad request", "<p>The sign-in form was not as expected.</p>"), "text/html");
         return;
     }
     if (!hasCookie(req, "sandbox_session", true)) {
@@ -289,7 +293,8 @@ void Site::signIn(const std::string &country, const std::string &path,
             "text/html");
         return;
     }
-    if (req.body != kSignInBody + "userid=" + m_options.ebayUser + "&pass=" + m_options.ebayPassword) {
+    if (req.body !=
+        kSignInBody + "userid=" + m_options.ebayUser + "&pass=" + m_options.ebayPassword) {
         res.set_content(html("eBay Sign In",
                             "<p><font color=\"red\">Your User ID or password is not valid.</font> "
                             "Please try again.</p>"),
@@ -298,10 +303,12 @@ void Site::signIn(const std::string &country, const std::string &path,
     }
     const std::string token = issueToken("t");
     res.set_header("Set-Cookie", "sandbox_auth=" + token + "; Path=/");
-    res.set_content(html("Welcome to eBay",
-                        "<p>Welcome " + m_options.ebayUser + ". <a href=\"/myebay/ws/"
-                        "ebayISAPI.dll?MyeBay&amp;userid=" + m_options.ebayUser + "&amp;pass=" +
-                        token + "&amp;first=N\">Go to My eBay</a></p>"),
+    res.set_content(
+        html("Welcome to eBay",
+            "<p>Welcome " + m_options.ebayUser +
+                ". <a href=\"/myebay/ws/"
+                "ebayISAPI.dll?MyeBay&amp;userid=" +
+                m_options.ebayUser + "&amp;pass=" + token + "&amp;first=N\">Go to My eBay</a></p>"),
         "text/html");
 }
 
@@ -316,13 +323,12 @@ void Site::myEbay(const std::string &country, const httplib::Request &req, httpl
         std::stoi(days) <= 30;
     if (!queryOk) {
         res.status = 400;
-        res.set_content(html("Bad request", "<p>The My eBay request was not as expected.</p>"),
-            "text/html");
+        res.set_content(
+            html("Bad request", "<p>The My eBay request was not as expected.</p>"), "text/html");
         return;
     }
     if (!hasCookie(req, "sandbox_auth", true)) {
-        res.set_content(html("eBay Sign In", "<p>Please sign in to see My eBay.</p>"),
-            "text/html");
+        res.set_content(html("eBay Sign In", "<p>Please sign in to see My eBay.</p>"), "text/html");
         return;
     }
     const std::string scenario = faultScenario("myebay");
@@ -365,12 +371,12 @@ void Site::payPal(const httplib::Request &req, httplib::Response &res)
             req.body.rfind(kPayPalBody, 0) == 0;
         if (!formOk) {
             res.status = 400;
-            res.set_content(html("Bad request", "<p>The login form was not as expected.</p>"),
-                "text/html");
+            res.set_content(
+                html("Bad request", "<p>The login form was not as expected.</p>"), "text/html");
             return;
         }
-        if (req.body != kPayPalBody + m_options.payPalUser + "&login_password=" +
-                m_options.payPalPassword) {
+        if (req.body !=
+            kPayPalBody + m_options.payPalUser + "&login_password=" + m_options.payPalPassword) {
             res.set_content(html("PayPal - Login",
                                 "<p>Please check your email address and password and try "
                                 "again.</p>"),
@@ -378,15 +384,16 @@ void Site::payPal(const httplib::Request &req, httplib::Response &res)
             return;
         }
         res.set_header("Set-Cookie", "sandbox_paypal=" + issueToken("p") + "; Path=/");
-        res.set_content(html("PayPal - Processing Login",
-                            "<p>Processing Login... <a href=\"webscr?cmd=_account\">continue</a></p>"),
+        res.set_content(
+            html("PayPal - Processing Login",
+                "<p>Processing Login... <a href=\"webscr?cmd=_account\">continue</a></p>"),
             "text/html");
         return;
     }
     if (req.get_param_value("cmd") == "_account" && hasCookie(req, "sandbox_paypal", true)) {
         const int rows = faultScenario("paypal") == "paypal-many" ? 20 : 5;
-        res.set_content(mypages::PayPalAccountPage(m_options.seed, rows).bytes.toStdString(),
-            "text/html");
+        res.set_content(
+            mypages::PayPalAccountPage(m_options.seed, rows).bytes.toStdString(), "text/html");
         return;
     }
     res.set_content(html("PayPal - Login", "<p>Log in to your account.</p>"), "text/html");
@@ -418,12 +425,12 @@ void Site::product(const std::string &path, httplib::Response &res)
         res.set_content(std::string("MZ sandbox updater\0", 19), "application/octet-stream");
         return;
     }
-    res.set_content(html("Bidlark", "<p>Sandbox product site: " + escapeField(path) + "</p>"),
-        "text/html");
+    res.set_content(
+        html("Bidlark", "<p>Sandbox product site: " + escapeField(path) + "</p>"), "text/html");
 }
 
-void Site::sandboxControl(const std::string &path, const httplib::Request &req,
-    httplib::Response &res)
+void Site::sandboxControl(
+    const std::string &path, const httplib::Request &req, httplib::Response &res)
 {
     if (path == "/__sandbox/scenario") {
         const std::string name = req.get_param_value("name");
@@ -449,7 +456,8 @@ void Site::sandboxControl(const std::string &path, const httplib::Request &req,
         // Built from a 50-character block, so even 33 MB takes no time.
         std::string block;
         for (int i = 0; i < 50; ++i)
-            block += (utf8 && i == 49) ? std::string("\xC2\xA3") : std::string(1, char('a' + i % 26));
+            block +=
+                (utf8 && i == 49) ? std::string("\xC2\xA3") : std::string(1, char('a' + i % 26));
         std::string body;
         body.reserve(static_cast<size_t>(chars) * (utf8 ? 2 : 1));
         long long i = 0;
@@ -470,8 +478,8 @@ bool Site::applyFault(const std::string &role, httplib::Response &res)
     const std::string fault = faultScenario(role.empty() ? std::string("page") : role);
     if (fault == "error500") {
         res.status = 500;
-        res.set_content(html("Server error", "<p>The sandbox site failed on purpose (500).</p>"),
-            "text/html");
+        res.set_content(
+            html("Server error", "<p>The sandbox site failed on purpose (500).</p>"), "text/html");
         return true;
     }
     if (fault == "bigpage") {
@@ -493,11 +501,13 @@ bool Site::applyFault(const std::string &role, httplib::Response &res)
         auto body = std::make_shared<std::string>(res.body);
         const std::string type = res.get_header_value("Content-Type");
         const size_t promised = body->size() + (fault == "short" ? 100 : 0);
-        const size_t sent = fault == "drop" ? 0 : fault == "reset" ? body->size() / 2 : body->size();
+        const size_t sent = fault == "drop" ? 0
+            : fault == "reset"              ? body->size() / 2
+                                            : body->size();
         res.body.clear();
         res.headers.erase("Content-Type");
-        res.set_content_provider(promised, type,
-            [body, sent](size_t offset, size_t, httplib::DataSink &sink) {
+        res.set_content_provider(
+            promised, type, [body, sent](size_t offset, size_t, httplib::DataSink &sink) {
                 if (offset >= sent)
                     return false; // closes the connection short of what was promised
                 sink.write(body->data() + offset, sent - offset);

@@ -75,8 +75,8 @@ private:
     void myEbay(const std::string &country, const httplib::Request &req, httplib::Response &res);
     void payPal(const httplib::Request &req, httplib::Response &res);
     void product(const std::string &path, httplib::Response &res);
-    void sandboxControl(const std::string &path, const httplib::Request &req,
-        httplib::Response &res);
+    void sandboxControl(
+        const std::string &path, const httplib::Request &req, httplib::Response &res);
     std::string issueToken(const char *prefix);
     bool hasCookie(const httplib::Request &req, const std::string &name, bool issuedOnly);
     std::string faultScenario(const std::string &role) const;

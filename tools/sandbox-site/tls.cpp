@@ -64,10 +64,10 @@ TestCertificates MakeTestCertificates()
     out.caKey.reset(EVP_EC_gen("P-256"));
     out.serverKey.reset(EVP_EC_gen("P-256"));
     check(out.caKey && out.serverKey, "EVP_EC_gen");
-    out.ca = makeCertificate(out.caKey.get(), "Bidlark sandbox test authority", 1, nullptr,
-        nullptr, true);
-    out.server = makeCertificate(
-        out.serverKey.get(), "127.0.0.1", 2, out.ca.get(), out.caKey.get(), false);
+    out.ca = makeCertificate(
+        out.caKey.get(), "Bidlark sandbox test authority", 1, nullptr, nullptr, true);
+    out.server =
+        makeCertificate(out.serverKey.get(), "127.0.0.1", 2, out.ca.get(), out.caKey.get(), false);
 
     std::unique_ptr<BIO, decltype(&BIO_free)> bio(BIO_new(BIO_s_mem()), &BIO_free);
     check(bio && PEM_write_bio_X509(bio.get(), out.ca.get()) == 1, "PEM_write_bio_X509");
