@@ -1,6 +1,7 @@
 // The chunk loop on pages of 5 and 10 MB from the sandbox site: reading a page must cost time in
 // proportion to its length (the loop appends and lets events run after every 1,024 characters).
-// Only the loop is timed; the transfer itself is paused out. Prints the 10 MB / 5 MB ratio.
+// Only the loop is timed; the transfer itself is paused out. Prints the 10 MB / 5 MB ratio of the
+// loop's CPU time.
 #include "app/modules/mWeb.h"
 #include "platform/net/inet.h"
 #include "tests/support/sandbox_site.h"
@@ -10,13 +11,22 @@
 #include <QApplication>
 #include <QEventLoop>
 
-#include <chrono>
 #include <cstdio>
+#include <ctime>
 #include <map>
 
 namespace {
 
 testsupport::SandboxSite *g_site = nullptr;
+
+// CPU time of this thread: on a shared, loaded machine wall time mostly measures the wait for a
+// core, which hides whether the loop's own work grows linearly.
+double threadCpuSeconds()
+{
+    timespec ts {};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
+    return double(ts.tv_sec) + double(ts.tv_nsec) / 1e9;
+}
 std::map<long, double> g_secondsPerRead;
 
 void BM_ReadWholeResponse(benchmark::State &state)
@@ -45,9 +55,9 @@ void BM_ReadWholeResponse(benchmark::State &state)
             break;
         }
         state.ResumeTiming();
-        const auto start = std::chrono::steady_clock::now();
+        const double start = threadCpuSeconds();
         const QString text = mWeb::ReadWholeResponse(inet);
-        total += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        total += threadCpuSeconds() - start;
         ++reads;
         benchmark::DoNotOptimize(text.size());
     }
@@ -78,7 +88,7 @@ int main(int argc, char **argv)
     if (g_secondsPerRead.count(5'000'000) && g_secondsPerRead.count(10'000'000)) {
         const double small = g_secondsPerRead[5'000'000], big = g_secondsPerRead[10'000'000];
         std::printf(
-            "chunk loop: 5 MB %.1f ms, 10 MB %.1f ms, ratio %.2f (linear: about 2, limit 2.5)\n",
+            "chunk loop (UI thread CPU): 5 MB %.1f ms, 10 MB %.1f ms, ratio %.2f (limit 2.5)\n",
             small * 1000, big * 1000, big / small);
     }
     return 0;
