@@ -60,9 +60,8 @@ frmAbout::frmAbout(QWidget *parent)
         text->setStyleSheet(QStringLiteral("color: #0645ad"));
         connect(head, &ClickLabel::clicked, this, action);
         connect(text, &ClickLabel::clicked, this, action);
-        const int row = links->rowCount();
-        links->addWidget(head, row, 0);
-        links->addWidget(text, row, 1);
+        links->addWidget(head, m_linkRows, 0);
+        links->addWidget(text, m_linkRows++, 1);
         return text;
     };
     m_web = addLink("Web:", productSite(), &frmAbout::webClick);

@@ -46,4 +46,5 @@ private:
     QLabel *m_mail;
     QLabel *m_debug;
     QPushButton *m_close;
+    int m_linkRows = 0;
 };

@@ -172,13 +172,13 @@ QWidget *frmOptions::buildFirewallPage()
     const std::pair<const char *, QLineEdit *> rows[] = { { "Firewall Host:", m_fwHost },
         { "Firewall Port:", m_fwPort }, { "Firewall LogonName:", m_fwLogin },
         { "Firewall Password:", m_fwPassword } };
+    int row = 0;
     for (const auto &[caption, edit] : rows) {
-        const int row = grid->rowCount();
         grid->addWidget(new QLabel(QLatin1String(caption), this), row, 0);
-        grid->addWidget(edit, row, 1);
+        grid->addWidget(edit, row++, 1);
     }
     grid->addWidget(
-        note("Note: Only fill out if you are behind a firewall or proxy.", this), 4, 0, 1, 2);
+        note("Note: Only fill out if you are behind a firewall or proxy.", this), row, 0, 1, 2);
     grid->setColumnStretch(1, 1);
     return page("Firewall Preferences", grid, this);
 }
