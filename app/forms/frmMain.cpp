@@ -2,6 +2,7 @@
 
 #include "app/modules/VbConvert.h"
 #include "app/modules/mStartup.h"
+#include "app/modules/sites.h"
 
 #include <QAction>
 #include <QApplication>
@@ -11,6 +12,7 @@
 #include <QMenuBar>
 #include <QPainter>
 #include <QStatusBar>
+#include <QUrl>
 
 #include <algorithm>
 #include <cmath>
@@ -43,7 +45,8 @@ frmMain::frmMain(QWidget *parent)
 {
     g_instance = this;
     setObjectName(QStringLiteral("frmMain"));
-    m_menus.build(menuBar(), QLatin1String(mStartup::kProductSiteName));
+    // The "Visit" entry names the product site the site table points at.
+    m_menus.build(menuBar(), QUrl(sites::siteUrl(sites::Role::Product)).host());
     buildStatusBar();
 
     // The item tree fills this area once it exists.
