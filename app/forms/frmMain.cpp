@@ -6,6 +6,8 @@
 #include "app/forms/frmMainPictures.h"
 #include "app/modules/VbConvert.h"
 #include "app/modules/mStartup.h"
+#include "app/modules/mShortcuts.h"
+#include "app/modules/sites.h"
 #include "platform/ui/handles.h"
 #include "platform/ui/messagebox.h"
 #include "platform/ui/shell.h"
@@ -23,6 +25,7 @@
 #include <QStatusBar>
 #include <QSystemTrayIcon>
 #include <QToolBar>
+#include <QUrl>
 
 #include <algorithm>
 #include <cmath>
@@ -94,7 +97,8 @@ frmMain::frmMain(QWidget *parent)
     g_instance = this;
     setObjectName(QStringLiteral("frmMain"));
     setWindowIcon(frmMainPictures::programIcon());
-    m_menus.build(menuBar(), QLatin1String(mStartup::kProductSiteName));
+    // The "Visit" entry names the product site the site table points at.
+    m_menus.build(menuBar(), QUrl(sites::siteUrl(sites::Role::Product)).host());
     buildStatusBar();
 
     // The client area below the menu bar; its children are placed by the layout rule.
@@ -192,6 +196,7 @@ void frmMain::buildToolbars(QWidget *client)
     Toolbar2->addWidget(txtSearch);
     Toolbar2->addWidget(cmdSearch);
     QObject::connect(cmdSearch, &QPushButton::clicked, this, [this] { quickSearch(); });
+    QObject::connect(txtSearch, &QLineEdit::returnPressed, this, [this] { quickSearch(); });
 }
 
 void frmMain::buildBanner(QWidget *client)
@@ -255,14 +260,17 @@ void frmMain::toolbar1ButtonClick(int index)
         break;
     case 4:
         platform::ui::shellOpenDocument(
-            QLatin1String(mStartup::kProductSiteUrl) + QStringLiteral("help.asp"));
+            sites::siteUrl(sites::Role::Product) + QStringLiteral("/help.asp"));
         break;
     default:
         break;
     }
 }
 
-void frmMain::quickSearch() { }
+void frmMain::quickSearch()
+{
+    mShortcuts::QuickSearch(txtSearch->text(), mSettings::settings.eBayCountry);
+}
 
 void frmMain::picture1Click()
 {
@@ -382,7 +390,7 @@ void frmMain::wireMenus()
     wire(m_menus.mnuHistory, &frmMain::mnuHistoryClick);
     wire(m_menus.mnuProfiles, &frmMain::mnuProfilesClick);
     wire(m_menus.mnuBidAlerts, &frmMain::mnuBidAlertsClick);
-    // eBay, PayPal and Help open pages and the About box; those arrive with later work.
+    wirePageMenus();
 }
 
 void frmMain::load()
@@ -438,11 +446,12 @@ void frmMain::load()
 
 void frmMain::setProfileCaptions()
 {
-    if (!mSettings::current.userId.isEmpty())
-        mnuProfiles(1)->setText(mSettings::current.userId);
-    for (int n = 2; n <= mSettings::kProfileCount; ++n) {
-        if (!mSettings::settings.profileUserName[n - 1].isEmpty())
-            mnuProfiles(n)->setText(mSettings::settings.profileUserName[n - 1]);
+    // A name cleared in the options gives the entry its own caption back rather than a stale one.
+    const QList<MenuEntry> defaults = frmMainMenuTables::profiles();
+    for (int n = 1; n <= mSettings::kProfileCount; ++n) {
+        const QString &name =
+            n == 1 ? mSettings::current.userId : mSettings::settings.profileUserName[n - 1];
+        mnuProfiles(n)->setText(name.isEmpty() ? defaults[n - 1].caption : name);
     }
 }
 
@@ -502,8 +511,6 @@ void frmMain::addPayPalBranch()
 void frmMain::checkForUpdate() { }
 
 void frmMain::connect() { }
-
-void frmMain::showOptionsDialog(bool) { }
 
 void frmMain::startRefreshTimer()
 {

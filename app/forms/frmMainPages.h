@@ -1,5 +1,5 @@
-// The eBay pages Toolbar1 opens for the chosen country. Kept in one look-up so that the site table
-// (host names per country, overridable for tests) can take its place without touching the toolbar.
+// The eBay pages Toolbar1 opens for the chosen country, from the site table (BIDLARK_SITES may point
+// them elsewhere).
 #pragma once
 
 #include <QString>
