@@ -1,6 +1,8 @@
 #include "arbor/server/classtable.h"
 
+#include "arbor/control/cgeneral.h"
 #include "arbor/control/cxtreeview.h"
+#include "arbor/groups/cgroups.h"
 #include "arbor/ids.h"
 
 #include <QFile>
@@ -19,14 +21,14 @@ namespace {
 
 const ServedClass kClasses[] = {
     { "Arbor", &CLSID_Arbor, 101, &arbor::getTreeViewFactory },
-    { "General", &CLSID_General, 105, &notServedYet },
+    { "General", &CLSID_General, 105, &arbor::getGeneralFactory },
     { "ControlHolder", &CLSID_ControlHolder, 234, &notServedYet },
     { "Control", &CLSID_Control, 233, &notServedYet },
     { "EventInfo", &CLSID_EventInfo, 236, &notServedYet },
     { "EventParamInfo", &CLSID_EventParamInfo, 237, &notServedYet },
     { "EventsParamInfo", &CLSID_EventsParamInfo, 238, &notServedYet },
-    { "Group", &CLSID_Group, 108, &notServedYet },
-    { "Groups", &CLSID_Groups, 109, &notServedYet },
+    { "Group", &CLSID_Group, 108, &arbor::getGroupFactory },
+    { "Groups", &CLSID_Groups, 109, &arbor::getGroupsFactory },
 };
 
 } // namespace

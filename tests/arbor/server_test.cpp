@@ -13,6 +13,7 @@
 
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 
@@ -201,8 +202,12 @@ TEST(ArborServer, ServesTheControlOnlyInAGuiProcess)
     static char *argv[] = { name, nullptr };
     QApplication app(argc, argv);
     const CLSID unknown = guid("{12345678-0000-0000-0000-000000000000}");
+    const CLSID *const made[] = { &CLSID_Arbor, &CLSID_General, &CLSID_Group, &CLSID_Groups };
     for (const CLSID *clsid : kServed)
-        EXPECT_EQ(answer(*clsid), *clsid == CLSID_Arbor ? S_OK : CLASS_E_CLASSNOTAVAILABLE)
+        EXPECT_EQ(answer(*clsid),
+            std::find(std::begin(made), std::end(made), clsid) != std::end(made)
+                ? S_OK
+                : CLASS_E_CLASSNOTAVAILABLE)
             << guidToString(*clsid);
     EXPECT_EQ(answer(kUnservedControls), CLASS_E_CLASSNOTAVAILABLE);
     EXPECT_EQ(answer(unknown), CLASS_E_CLASSNOTAVAILABLE);
@@ -214,9 +219,19 @@ TEST(ArborServer, ServesTheControlOnlyInAGuiProcess)
     ASSERT_EQ(regsvr(""), 0);
     ComPtr<IUnknown> other;
     EXPECT_EQ(CoCreateInstance(
-                  CLSID_Group, nullptr, CLSCTX_INPROC_SERVER, IUnknown::iid, other.voidOut()),
+                  CLSID_EventInfo, nullptr, CLSCTX_INPROC_SERVER, IUnknown::iid, other.voidOut()),
         CLASS_E_CLASSNOTAVAILABLE);
     EXPECT_FALSE(other);
+    // The groups and the property page are made through their registration like the control.
+    CLSID groups {};
+    ASSERT_EQ(CLSIDFromProgID(u"Arbor.Groups", &groups), S_OK);
+    for (const CLSID *clsid : { static_cast<const CLSID *>(&groups), &CLSID_Group, &CLSID_General }) {
+        ComPtr<IUnknown> object;
+        EXPECT_EQ(CoCreateInstance(
+                      *clsid, nullptr, CLSCTX_INPROC_SERVER, IUnknown::iid, object.voidOut()),
+            S_OK)
+            << guidToString(*clsid);
+    }
 
     // The toolbox picture the registration names ("%MODULE%, 246") travels inside the module.
     const QImage toolbox(QStringLiteral(":/arbor/BITMAP/246"));
@@ -271,6 +286,21 @@ TEST(ArborServer, TypeLibraryDescribesTheControlAndStaysAfterRemoval)
     ComPtr<ITypeLib> still;
     EXPECT_EQ(LoadRegTypeLib(LIBID_ArborLib, 1, 0, kArborLibLcid, &still), S_OK);
     ASSERT_EQ(regsvr("-u"), 0); // removing what is gone is harmless
+}
+
+// "General.General" is a name another server may have taken since: removal leaves its keys alone
+// when they name another class, and still removes the page's own class key.
+TEST(ArborServer, RemovalLeavesAGeneralProgIdThatNamesAnotherClass)
+{
+    ASSERT_EQ(regsvr(""), 0);
+    const std::string other = "{0BADC0DE-0000-4000-8000-000000000001}";
+    ASSERT_EQ(reg::writeString(HKEY_CLASSES_ROOT, "General.General.1\\CLSID", "", other),
+        ERROR_SUCCESS);
+    ASSERT_EQ(regsvr("-u"), 0);
+    EXPECT_EQ(value("General.General.1\\CLSID"), other);
+    EXPECT_EQ(value("General.General\\CurVer"), "General.General.1");
+    EXPECT_FALSE(keyExists(clsidKey(CLSID_General)));
+    EXPECT_FALSE(keyExists("Arbor.Groups.1"));
 }
 
 } // namespace
