@@ -99,7 +99,8 @@ HRESULT CXTreeView::Load(IStream *stream) noexcept
 
     // Every value was checked: from here on nothing fails but for memory, and the puts below are
     // the members a host would call.
-    m_extent = set.extent;
+    SIZEL extent = set.extent;
+    (void)SetExtent(DVASPECT_CONTENT, &extent);
     (void)put_BorderStyle(set.borderStyle);
     (void)put_BackColor(set.backColor);
     (void)put_ForeColor(set.foreColor);
