@@ -26,99 +26,73 @@ protected:
     }
     void activate(std::vector<IUnknown *> objects)
     {
-        ASSERT_EQ(page->SetObjects(static_cast<ULONG>(objects.size()), objects.data()), S_OK);
         const RECT rect { 0, 0, 400, 200 };
+        ASSERT_EQ(page->SetObjects(static_cast<ULONG>(objects.size()), objects.data()), S_OK);
         ASSERT_EQ(page->Activate(platform::ui::windowHandle(&host), &rect, TRUE), S_OK);
     }
     QCheckBox *box(int id) { return host.findChild<QCheckBox *>(QString::number(id)); }
-    QComboBox *list() { return host.findChild<QComboBox *>(QStringLiteral("217")); }
-    struct State {
-        LONG style, dropEffect, border;
-        bool operator==(const State &) const = default;
-    };
-    static State state(IArbor *a)
+    static std::vector<LONG> state(IArbor *a)
     {
-        State s {};
-        EXPECT_EQ(a->get_Style(&s.style), S_OK);
-        EXPECT_EQ(a->get_DropEffect(&s.dropEffect), S_OK);
-        EXPECT_EQ(a->get_BorderStyle(&s.border), S_OK);
-        return s;
+        LONG style = 0, drop = 0, border = 0;
+        EXPECT_EQ(a->get_Style(&style), S_OK);
+        EXPECT_EQ(a->get_DropEffect(&drop), S_OK);
+        EXPECT_EQ(a->get_BorderStyle(&border), S_OK);
+        return { style, drop, border };
     }
-
     QWidget host;
     ComPtr<IPropertyPage> page;
 };
 
 TEST_F(Page, ApplyWritesStylesDragAndBorder)
 {
+    // Each case starts from styles 31 (buttons, lines, root lines, single selection, selection
+    // always), drop effects copy and link (5) and border Shadow (5).
     const struct {
-        const char *what;
-        std::vector<int> click; // boxes clicked after the page was filled
-        int border; // list row, -1 for no selection
-        State expected;
+        std::vector<int> click;
+        int row; // of the border list; -1 for no selection
+        std::vector<LONG> expected;
     } cases[] = {
-        // The control starts with buttons, lines, root lines, single selection, show-selection
-        // (31), drop effects copy and link (5), border 5; whatever effects were set, the page
-        // writes none or move.
-        { "grid lines on, single selection off", { 208, 209 }, 2, { 31 ^ 32 ^ 8, 2, 2 } },
-        { "drag disabled", { 207 }, 0, { 31, 0, 0 } },
-        { "drag enabled again", { 207, 207 }, 6, { 31, 2, 6 } },
-        { "no border chosen", { 204 }, -1, { 31 ^ 4, 2, 5 } },
+        { { 208, 209 }, 2, { 31 ^ 32 ^ 8, 2, 2 } },
+        { { 207 }, 0, { 31, 0, 0 } },
+        { { 207, 207 }, 6, { 31, 2, 6 } }, // drag allowed again: move only
+        { { 204 }, -1, { 31 ^ 4, 2, 5 } }, // no border chosen: it stays
     };
-    IUnknown *objects[] = { arbor.Get() };
     for (const auto &c : cases) {
-        ASSERT_EQ(arbor->ModifyStyle(Variant::i4(65535), Variant::i4(0)), S_OK);
-        ASSERT_EQ(arbor->ModifyStyle(Variant::i4(0), Variant::i4(31)), S_OK);
-        ASSERT_EQ(arbor->ModifyDropEffect(Variant::i4(7), Variant::i4(0)), S_OK);
-        ASSERT_EQ(arbor->ModifyDropEffect(Variant::i4(0), Variant::i4(5)), S_OK); // copy and link
+        for (auto [remove, add] : { std::pair(65535, 0), std::pair(0, 31) })
+            ASSERT_EQ(arbor->ModifyStyle(Variant::i4(remove), Variant::i4(add)), S_OK);
+        ASSERT_EQ(arbor->ModifyDropEffect(Variant::i4(0), Variant::i4(5)), S_OK);
+        ASSERT_EQ(arbor->ModifyDropEffect(Variant::i4(2), Variant::i4(0)), S_OK);
         ASSERT_EQ(arbor->put_BorderStyle(5), S_OK);
-        ASSERT_NO_FATAL_FAILURE(activate({ objects[0] }));
-        EXPECT_EQ(page->IsPageDirty(), S_FALSE) << c.what;
-        EXPECT_EQ(list()->currentText(), QStringLiteral("Shadow"));
+        ASSERT_NO_FATAL_FAILURE(activate({ arbor.Get() }));
+        EXPECT_EQ(page->IsPageDirty(), S_FALSE);
         for (int id : c.click)
             box(id)->click();
-        list()->setCurrentIndex(c.border);
-        EXPECT_EQ(page->IsPageDirty(), S_OK) << c.what;
+        host.findChild<QComboBox *>(QStringLiteral("217"))->setCurrentIndex(c.row);
+        EXPECT_EQ(page->IsPageDirty(), S_OK);
         ASSERT_EQ(page->Apply(), S_OK);
         EXPECT_EQ(page->IsPageDirty(), S_FALSE);
-        const State got = state(arbor.Get());
-        EXPECT_TRUE(got == c.expected)
-            << c.what << ": " << got.style << " " << got.dropEffect << " " << got.border;
+        EXPECT_EQ(state(arbor.Get()), c.expected) << c.click.front();
         ASSERT_EQ(page->Deactivate(), S_OK);
     }
 }
 
-// Apply on a page that never read its object, or that edits several, changes nothing.
+// A page that never read its object, or that was given several, writes nothing on Apply.
 TEST_F(Page, ApplyOnAnUnreadPageChangesNothing)
 {
-    ASSERT_EQ(arbor->ModifyDropEffect(Variant::i4(0), Variant::i4(5)), S_OK);
-    const State before = state(arbor.Get());
-    IUnknown *one[] = { arbor.Get() };
-    ASSERT_EQ(page->SetObjects(1, one), S_OK);
-    EXPECT_EQ(page->Apply(), S_OK); // no window: nothing was read
-    EXPECT_TRUE(state(arbor.Get()) == before);
-
     ComPtr<IArbor> second;
     ASSERT_EQ(CoCreateInstance(
                   CLSID_Arbor, nullptr, CLSCTX_INPROC_SERVER, IArbor::iid, second.voidOut()),
         S_OK);
-    const State secondBefore = state(second.Get());
+    ASSERT_EQ(arbor->ModifyDropEffect(Variant::i4(0), Variant::i4(5)), S_OK);
+    const std::vector<LONG> before = state(arbor.Get()), secondBefore = state(second.Get());
+    IUnknown *one[] = { arbor.Get() };
+    ASSERT_EQ(page->SetObjects(1, one), S_OK);
+    EXPECT_EQ(page->Apply(), S_OK); // never shown, never read
     ASSERT_NO_FATAL_FAILURE(activate({ arbor.Get(), second.Get() }));
     box(208)->click();
     EXPECT_EQ(page->Apply(), S_OK);
-    EXPECT_TRUE(state(arbor.Get()) == before);
-    EXPECT_TRUE(state(second.Get()) == secondBefore);
-    EXPECT_FALSE(box(211)->isEnabled()); // "Reserved"
-
-    PROPPAGEINFO info {};
-    ASSERT_EQ(page->GetPageInfo(&info), S_OK);
-    EXPECT_EQ(std::u16string_view(info.pszTitle), u"&General");
-    EXPECT_EQ(std::u16string_view(info.pszDocString), u"General properties");
-    EXPECT_EQ(std::u16string_view(info.pszHelpFile), u"General help file");
-    EXPECT_GT(info.size.cx, info.size.cy);
-    CoTaskMemFree(info.pszTitle);
-    CoTaskMemFree(info.pszDocString);
-    CoTaskMemFree(info.pszHelpFile);
+    EXPECT_EQ(state(arbor.Get()), before);
+    EXPECT_EQ(state(second.Get()), secondBefore);
 }
 
 class FrameDriver final : public PropertyFrameDriver {
@@ -144,21 +118,15 @@ TEST_F(Page, PropertiesVerbOpensTheFrameWithTheGeneralAndColourPages)
             titles.push_back(frame.pageTitle(i));
         QWidget *window = frame.pageArea(0)->window();
         window->show();
+        frame.pageArea(0)->findChild<QCheckBox *>(QStringLiteral("208"))->click();
         QApplication::processEvents();
-        auto *grid = frame.pageArea(0)->findChild<QCheckBox *>(QStringLiteral("208"));
-        ASSERT_TRUE(grid);
-        grid->click();
-        EXPECT_TRUE(frame.applyEnabled());
-        QApplication::processEvents();
-#ifdef ARBOR_SCREENSHOT_DIR
         QDir().mkpath(QStringLiteral(ARBOR_SCREENSHOT_DIR));
         window->grab().save(QStringLiteral(ARBOR_SCREENSHOT_DIR "/property-frame.png"));
-#endif
         frame.pressOk();
     });
     LONG before = 0, after = 0;
-    ASSERT_EQ(arbor->get_Style(&before), S_OK);
     ComPtr<IOleObject> ole;
+    ASSERT_EQ(arbor->get_Style(&before), S_OK);
     ASSERT_EQ(arbor.As(ole), S_OK);
     ASSERT_EQ(ole->DoVerb(OLEIVERB_PRIMARY, nullptr, nullptr, 0, 0, nullptr), S_OK);
     EXPECT_EQ(titles, (std::vector<QString> { QStringLiteral("&General"), QStringLiteral("Color") }));

@@ -111,45 +111,22 @@ TEST(Registrar, ForceRemoveRebuildsAndDeleteRemoves)
     EXPECT_FALSE(detail::keyExists(HKEY_CURRENT_USER, "Gone"));
 }
 
-// Forms real scripts use: binary values, the unquoted module path, a root given by replacement.
-TEST(Registrar, AcceptsBinaryValuesRawModuleAndQuotedRoots)
+// Binary values as real scripts write them; %MODULE_RAW% and quoted roots: RegsvrScript.
+TEST(Registrar, WritesBinaryValues)
 {
     Registrar r;
-    r.addReplacement("MODULE", "/opt/w/libw.so");
-    r.addReplacement("HKROOT", "HKCU");
-    ASSERT_EQ(r.registerScript("'%HKROOT%' { Bin { val Flags = b '00aAfF10' val None = b '' "
-                               "LocalServer32 = s '%MODULE%' { val Exe = s '%MODULE_RAW%' } } }"),
-        S_OK)
+    ASSERT_EQ(r.registerScript("HKCU { Bin { val Flags = b '00aAfF10' val None = b '' } }"), S_OK)
         << r.error();
+    HKEY key = nullptr;
     DWORD type = 0, size = 16;
     BYTE bytes[16] {};
-    HKEY key = nullptr;
     ASSERT_EQ(RegOpenKeyEx(HKEY_CURRENT_USER, "Bin", 0, KEY_READ, &key), ERROR_SUCCESS);
     EXPECT_EQ(RegQueryValueEx(key, "Flags", nullptr, &type, bytes, &size), ERROR_SUCCESS);
     EXPECT_EQ(type, REG_BINARY);
     EXPECT_EQ(std::string(reinterpret_cast<char *>(bytes), size), std::string("\x00\xaa\xff\x10", 4));
-    size = 16;
-    EXPECT_EQ(RegQueryValueEx(key, "None", nullptr, &type, bytes, &size), ERROR_SUCCESS);
-    EXPECT_EQ(size, 0u);
     RegCloseKey(key);
-    std::string exe;
-    EXPECT_EQ(platform::registry::readString(HKEY_CURRENT_USER, "Bin\\LocalServer32", "Exe", exe),
-        ERROR_SUCCESS);
-    EXPECT_EQ(exe, "/opt/w/libw.so");
-    ASSERT_EQ(r.unregisterScript("HKCU { Bin { val Flags = b '00' val None = b '' "
-                                 "LocalServer32 = s '%MODULE%' { val Exe = s '%MODULE_RAW%' } } }"),
-        S_OK);
+    ASSERT_EQ(r.unregisterScript("HKCU { Bin { val Flags = b '00' val None = b '' } }"), S_OK);
     EXPECT_FALSE(detail::keyExists(HKEY_CURRENT_USER, "Bin"));
-
-    // A raw path given on its own wins over the one MODULE supplies.
-    Registrar own;
-    own.addReplacement("MODULE_RAW", "/raw");
-    own.addReplacement("MODULE", "\"/quoted\"");
-    ASSERT_EQ(own.registerScript("HKCU { Raw = s '%MODULE_RAW%' }"), S_OK);
-    EXPECT_EQ(read("Raw"), "<missing>"); // HKCU, not HKCR
-    std::string raw;
-    EXPECT_EQ(platform::registry::readString(HKEY_CURRENT_USER, "Raw", "", raw), ERROR_SUCCESS);
-    EXPECT_EQ(raw, "/raw");
 }
 
 TEST(Registrar, RejectsMalformedScripts)
