@@ -51,8 +51,8 @@ struct Border {
     const char *text;
     LONG value;
 };
-constexpr Border kBorders[] = { { "None", 0 }, { "Single line", 1 }, { "Raised", 2 },
-    { "Pop", 3 }, { "Drop", 4 }, { "Shadow", 5 }, { "Inset", 6 } };
+constexpr Border kBorders[] = { { "None", 0 }, { "Single line", 1 }, { "Raised", 2 }, { "Pop", 3 },
+    { "Drop", 4 }, { "Shadow", 5 }, { "Inset", 6 } };
 
 LPOLESTR taskString(std::u16string_view text) noexcept
 {
@@ -183,8 +183,8 @@ HRESULT CGeneral::Activate(HWND parent, LPCRECT rect, BOOL) noexcept
         m_border->setMaxVisibleItems(static_cast<int>(std::size(kBorders)));
         for (const Border &b : kBorders)
             m_border->addItem(QString::fromLatin1(b.text), static_cast<int>(b.value));
-        QObject::connect(m_border, &QComboBox::currentIndexChanged, m_widget,
-            [this] { markDirty(); });
+        QObject::connect(
+            m_border, &QComboBox::currentIndexChanged, m_widget, [this] { markDirty(); });
         auto *label = new QLabel(QStringLiteral("Border effect"), m_widget);
         label->setGeometry(units.map(QRect(182, 10, 43, 13)));
         fill();

@@ -145,8 +145,8 @@ HRESULT CXTreeView::Load(IStorage *storage) noexcept
     if (!storage)
         return E_POINTER;
     ComPtr<IStream> stream;
-    if (FAILED(storage->OpenStream(
-            kContents, nullptr, STGM_READ | STGM_SHARE_EXCLUSIVE, 0, &stream)))
+    if (FAILED(
+            storage->OpenStream(kContents, nullptr, STGM_READ | STGM_SHARE_EXCLUSIVE, 0, &stream)))
         return E_FAIL;
     return Load(stream.Get());
 }
@@ -185,8 +185,8 @@ HRESULT CXTreeView::showProperties(HWND owner) noexcept
     if (FAILED(hr))
         return hr;
     IUnknown *objects[] = { identity() };
-    hr = OleCreatePropertyFrame(owner, 0, 0, u"Arbor Properties", 1, objects, pages.cElems, pages.pElems, 0,
-        0, nullptr);
+    hr = OleCreatePropertyFrame(
+        owner, 0, 0, u"Arbor Properties", 1, objects, pages.cElems, pages.pElems, 0, 0, nullptr);
     CoTaskMemFree(pages.pElems);
     return hr;
 }

@@ -20,9 +20,9 @@ struct GroupsLink {
     CGroups *groups = nullptr;
 };
 
-class CGroup final : public platform::com::ComObject<CGroup,
-                         platform::com::DualImpl<IGroup, typelib::kGroupDesc>,
-                         platform::com::SupportErrorInfoFor<IGroup>> {
+class CGroup final
+    : public platform::com::ComObject<CGroup, platform::com::DualImpl<IGroup, typelib::kGroupDesc>,
+          platform::com::SupportErrorInfoFor<IGroup>> {
 public:
     CGroup() noexcept = default;
 

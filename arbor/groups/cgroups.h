@@ -10,11 +10,11 @@
 
 namespace arbor {
 
-class CGroups final : public platform::com::ComObject<CGroups,
-                          platform::com::DualImpl<IGroups, typelib::kGroupsDesc>,
-                          platform::com::SupportErrorInfoFor<IGroups>,
-                          platform::com::EnumVariantCursor<CGroups>>,
-                      public XTreeGroupHook {
+class CGroups final
+    : public platform::com::ComObject<CGroups,
+          platform::com::DualImpl<IGroups, typelib::kGroupsDesc>,
+          platform::com::SupportErrorInfoFor<IGroups>, platform::com::EnumVariantCursor<CGroups>>,
+      public XTreeGroupHook {
 public:
     CGroups();
     ~CGroups() override;

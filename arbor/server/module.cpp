@@ -25,11 +25,10 @@ std::string modulePath()
 
 bool sameText(const std::string &a, const std::string &b)
 {
-    return a.size() == b.size() &&
-        std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-            return std::tolower(static_cast<unsigned char>(x)) ==
-                std::tolower(static_cast<unsigned char>(y));
-        });
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+        return std::tolower(static_cast<unsigned char>(x)) ==
+            std::tolower(static_cast<unsigned char>(y));
+    });
 }
 
 const RgsValue *childDefault(const RgsKey &key, const char *child)
@@ -67,9 +66,9 @@ void keepForeignProgIds(std::vector<RgsRoot> &roots)
         }
         for (const RgsKey &k : root.keys) {
             const RgsValue *curVer = childDefault(k, "CurVer");
-            if (curVer &&
-                std::any_of(foreign.begin(), foreign.end(),
-                    [&](const std::string &f) { return sameText(f, curVer->text); }))
+            if (curVer && std::any_of(foreign.begin(), foreign.end(), [&](const std::string &f) {
+                    return sameText(f, curVer->text);
+                }))
                 foreign.push_back(k.name);
         }
         std::erase_if(root.keys, [&](const RgsKey &k) {

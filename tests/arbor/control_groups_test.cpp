@@ -86,10 +86,10 @@ TEST_F(Groups, OneOnThroughGroupsAndThroughSiblings)
         { s1, { 1, 0, 0, 0, 1 } }, // an ungrouped one switches grouped siblings off too
     };
     for (const auto &s : steps) {
-        ASSERT_EQ(call(d::ItemValue, DISPATCH_PROPERTYPUT, { Variant::i4(s.on), Variant::i4(1) }),
-            S_OK);
-        EXPECT_EQ((std::vector<LONG> { value(s1), value(s2), value(g1), value(g2),
-                      value(elsewhere) }),
+        ASSERT_EQ(
+            call(d::ItemValue, DISPATCH_PROPERTYPUT, { Variant::i4(s.on), Variant::i4(1) }), S_OK);
+        EXPECT_EQ(
+            (std::vector<LONG> { value(s1), value(s2), value(g1), value(g2), value(elsewhere) }),
             s.expected)
             << s.on;
     }
@@ -122,8 +122,8 @@ TEST_F(Groups, GroupsOutlivingTheirControlOrMadeAloneTakeEveryHandle)
     EXPECT_EQ(members(kept.Get()), (std::vector<LONG> { 5, 6, 7 }));
 
     ComPtr<IGroup> alone;
-    ASSERT_EQ(CoCreateInstance(CLSID_Group, nullptr, CLSCTX_INPROC_SERVER, IGroup::iid,
-                  alone.voidOut()),
+    ASSERT_EQ(
+        CoCreateInstance(CLSID_Group, nullptr, CLSCTX_INPROC_SERVER, IGroup::iid, alone.voidOut()),
         S_OK);
     EXPECT_EQ(alone->Add(5), S_OK);
     EXPECT_EQ(alone->Add(5), ARBOR_S_ALREADYGROUPED);
@@ -134,8 +134,8 @@ TEST_F(Groups, NewEnumSharesOneCursorAndCloneHasItsOwn)
     ComPtr<IGroup> g[3] = { group({ 1 }), group({ 2 }), group({ 3 }) };
     auto newEnum = [&] {
         Variant result;
-        EXPECT_EQ(invokeByDispid(groups.Get(), DISPID_NEWENUM, DISPATCH_PROPERTYGET, nullptr, 0,
-                      &result),
+        EXPECT_EQ(
+            invokeByDispid(groups.Get(), DISPID_NEWENUM, DISPATCH_PROPERTYGET, nullptr, 0, &result),
             S_OK);
         ComPtr<IEnumVARIANT> e;
         EXPECT_EQ(result.punkVal->QueryInterface(IID_PPV_ARGS(&e)), S_OK);

@@ -20,8 +20,8 @@ protected:
     void SetUp() override
     {
         ControlFixture::SetUp();
-        ASSERT_EQ(CoCreateInstance(CLSID_General, nullptr, CLSCTX_INPROC_SERVER,
-                      IPropertyPage::iid, page.voidOut()),
+        ASSERT_EQ(CoCreateInstance(CLSID_General, nullptr, CLSCTX_INPROC_SERVER, IPropertyPage::iid,
+                      page.voidOut()),
             S_OK);
     }
     void activate(std::vector<IUnknown *> objects)
@@ -52,8 +52,7 @@ TEST_F(Page, ApplyWritesStylesDragAndBorder)
         int row; // of the border list; -1 for no selection
         std::vector<LONG> expected;
     } cases[] = {
-        { { 208, 209 }, 2, { 31 ^ 32 ^ 8, 2, 2 } },
-        { { 207 }, 0, { 31, 0, 0 } },
+        { { 208, 209 }, 2, { 31 ^ 32 ^ 8, 2, 2 } }, { { 207 }, 0, { 31, 0, 0 } },
         { { 207, 207 }, 6, { 31, 2, 6 } }, // drag allowed again: move only
         { { 204 }, -1, { 31 ^ 4, 2, 5 } }, // no border chosen: it stays
     };
@@ -80,8 +79,8 @@ TEST_F(Page, ApplyWritesStylesDragAndBorder)
 TEST_F(Page, ApplyOnAnUnreadPageChangesNothing)
 {
     ComPtr<IArbor> second;
-    ASSERT_EQ(CoCreateInstance(
-                  CLSID_Arbor, nullptr, CLSCTX_INPROC_SERVER, IArbor::iid, second.voidOut()),
+    ASSERT_EQ(
+        CoCreateInstance(CLSID_Arbor, nullptr, CLSCTX_INPROC_SERVER, IArbor::iid, second.voidOut()),
         S_OK);
     ASSERT_EQ(arbor->ModifyDropEffect(Variant::i4(0), Variant::i4(5)), S_OK);
     const std::vector<LONG> before = state(arbor.Get()), secondBefore = state(second.Get());
@@ -129,7 +128,8 @@ TEST_F(Page, PropertiesVerbOpensTheFrameWithTheGeneralAndColourPages)
     ASSERT_EQ(arbor->get_Style(&before), S_OK);
     ASSERT_EQ(arbor.As(ole), S_OK);
     ASSERT_EQ(ole->DoVerb(OLEIVERB_PRIMARY, nullptr, nullptr, 0, 0, nullptr), S_OK);
-    EXPECT_EQ(titles, (std::vector<QString> { QStringLiteral("&General"), QStringLiteral("Color") }));
+    EXPECT_EQ(
+        titles, (std::vector<QString> { QStringLiteral("&General"), QStringLiteral("Color") }));
     ASSERT_EQ(arbor->get_Style(&after), S_OK);
     EXPECT_EQ(after, before ^ 32);
 }

@@ -13,8 +13,8 @@ using namespace arbortest;
 std::string fixture(const std::string &name)
 {
     const char *source = std::getenv("BIDLARK_SOURCE_DIR");
-    std::ifstream in(std::string(source ? source : ".") + "/tests/fixtures/arbor/" + name,
-        std::ios::binary);
+    std::ifstream in(
+        std::string(source ? source : ".") + "/tests/fixtures/arbor/" + name, std::ios::binary);
     std::ostringstream bytes;
     bytes << in.rdbuf();
     return bytes.str();
@@ -23,7 +23,8 @@ std::string fixture(const std::string &name)
 ComPtr<IArbor> newControl()
 {
     ComPtr<IArbor> a;
-    EXPECT_EQ(CoCreateInstance(CLSID_Arbor, nullptr, CLSCTX_INPROC_SERVER, IArbor::iid, a.voidOut()),
+    EXPECT_EQ(
+        CoCreateInstance(CLSID_Arbor, nullptr, CLSCTX_INPROC_SERVER, IArbor::iid, a.voidOut()),
         S_OK);
     return a;
 }
@@ -142,8 +143,8 @@ TEST_F(ControlPersistence, DamagedStreamsFailAndChangeNothing)
         for (VARTYPE vt : std::initializer_list<VARTYPE> {
                  VT_EMPTY, VT_I2, VT_I4, VT_R8, VT_BSTR, VT_DISPATCH, VT_BOOL, 0x7FFF })
             if (std::memcmp(good.data() + rows[row], &vt, 2) != 0)
-                refused(patched(rows[row], vt), "row " + std::to_string(row) + " as " +
-                        std::to_string(vt));
+                refused(patched(rows[row], vt),
+                    "row " + std::to_string(row) + " as " + std::to_string(vt));
     const struct {
         const char *what;
         std::string bytes;

@@ -225,7 +225,8 @@ TEST(ArborServer, ServesTheControlOnlyInAGuiProcess)
     // The groups and the property page are made through their registration like the control.
     CLSID groups {};
     ASSERT_EQ(CLSIDFromProgID(u"Arbor.Groups", &groups), S_OK);
-    for (const CLSID *clsid : { static_cast<const CLSID *>(&groups), &CLSID_Group, &CLSID_General }) {
+    for (const CLSID *clsid :
+        { static_cast<const CLSID *>(&groups), &CLSID_Group, &CLSID_General }) {
         ComPtr<IUnknown> object;
         EXPECT_EQ(CoCreateInstance(
                       *clsid, nullptr, CLSCTX_INPROC_SERVER, IUnknown::iid, object.voidOut()),
@@ -294,8 +295,8 @@ TEST(ArborServer, RemovalLeavesAGeneralProgIdThatNamesAnotherClass)
 {
     ASSERT_EQ(regsvr(""), 0);
     const std::string other = "{0BADC0DE-0000-4000-8000-000000000001}";
-    ASSERT_EQ(reg::writeString(HKEY_CLASSES_ROOT, "General.General.1\\CLSID", "", other),
-        ERROR_SUCCESS);
+    ASSERT_EQ(
+        reg::writeString(HKEY_CLASSES_ROOT, "General.General.1\\CLSID", "", other), ERROR_SUCCESS);
     ASSERT_EQ(regsvr("-u"), 0);
     EXPECT_EQ(value("General.General.1\\CLSID"), other);
     EXPECT_EQ(value("General.General\\CurVer"), "General.General.1");

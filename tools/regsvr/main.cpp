@@ -18,6 +18,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -44,19 +45,20 @@ int runScript(const std::string &file, const std::vector<std::string> &replaceme
             return usage();
         registrar.addReplacement(r.substr(0, eq), r.substr(eq + 1));
     }
+    std::error_code error;
+    const auto size = std::filesystem::file_size(file, error);
     std::ifstream in(file, std::ios::binary);
-    if (!in) {
-        std::fprintf(stderr, "regsvr: the script %s could not be read\n", file.c_str());
-        return 3;
-    }
     std::string script;
-    script.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    if (in.bad() || script.size() > platform::com::kMaxRgsBytes) {
-        std::fprintf(stderr, "regsvr: the script %s could not be read\n", file.c_str());
+    if (!error && size <= platform::com::kMaxRgsBytes && in)
+        script.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    if (error || !in || script.size() > platform::com::kMaxRgsBytes) {
+        std::fprintf(stderr,
+            "regsvr: the script %s could not be read (missing, unreadable or over %zu bytes)\n",
+            file.c_str(), platform::com::kMaxRgsBytes);
         return 3;
     }
-    const HRESULT hr = unregister ? registrar.unregisterScript(script)
-                                  : registrar.registerScript(script);
+    const HRESULT hr =
+        unregister ? registrar.unregisterScript(script) : registrar.registerScript(script);
     if (FAILED(hr)) {
         std::fprintf(stderr, "regsvr: %s: %s (0x%08X)\n", file.c_str(),
             registrar.error().empty() ? "the registry refused a change" : registrar.error().c_str(),
@@ -64,8 +66,8 @@ int runScript(const std::string &file, const std::vector<std::string> &replaceme
         return 5;
     }
     if (!silent)
-        std::printf("%s of %s succeeded.\n", unregister ? "Unregistration" : "Registration",
-            file.c_str());
+        std::printf(
+            "%s of %s succeeded.\n", unregister ? "Unregistration" : "Registration", file.c_str());
     return 0;
 }
 
@@ -114,8 +116,8 @@ int main(int argc, char **argv)
         if (hr == TYPE_E_CANTLOADLIBRARY) {
             // A library that loads but carries no type library is not a load failure.
             if (SUCCEEDED(platform::com::loadServerLibrary(library, nullptr))) {
-                std::fprintf(stderr, "regsvr: %s holds no type library; nothing written\n",
-                    library.c_str());
+                std::fprintf(
+                    stderr, "regsvr: %s holds no type library; nothing written\n", library.c_str());
                 return 4;
             }
             std::fprintf(stderr, "regsvr: the library %s could not be loaded: %s\n",

@@ -144,7 +144,8 @@ HRESULT readPropertySet(IStream *stream, PropertySet &out) noexcept
         IStream *in = stream;
         ULONG version = 0;
         LONG cx = 0, cy = 0;
-        if (!readValue(in, version) || version != kPropertySetVersion || !readValue(in, cx) || !readValue(in, cy))
+        if (!readValue(in, version) || version != kPropertySetVersion || !readValue(in, cx) ||
+            !readValue(in, cy))
             return E_FAIL;
         Variant rows[kRows];
         for (int row = 0; row < kRows; ++row)
@@ -170,9 +171,8 @@ HRESULT readPropertySet(IStream *stream, PropertySet &out) noexcept
         set.autoVScroll = rows[10].boolVal != VARIANT_FALSE;
         set.style = style & 63;
         set.dropEffect = dropEffect & 7;
-        if (!isBorderStyle(set.borderStyle) || !isColour(rows[1].lVal) ||
-            !isColour(rows[2].lVal) || !isPicturePosition(set.picturePosition) ||
-            !isMousePointer(set.mousePointer) ||
+        if (!isBorderStyle(set.borderStyle) || !isColour(rows[1].lVal) || !isColour(rows[2].lVal) ||
+            !isPicturePosition(set.picturePosition) || !isMousePointer(set.mousePointer) ||
             (rows[kPictureRow].pdispVal && !set.picture) ||
             (rows[kFontRow].pdispVal && !set.font) ||
             (rows[kMouseIconRow].pdispVal && !set.mouseIcon))

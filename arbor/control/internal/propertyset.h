@@ -40,10 +40,11 @@ struct PropertySet {
 VARTYPE propertyRowType(int row) noexcept;
 
 // Reads one set. E_FAIL for a version other than 768, a short stream, a row of another variant
-// type (checked before its value is read, so no length field is ever trusted), an object row naming any class
-// but StdPicture (picture rows) or StdFont (the font row), or an object that does not load.
-// Values outside a property's range are refused too (border style 0..6, the picture positions,
-// the mouse pointers). The extent is clamped to 0..kMaxSavedExtent. `out` is written only on S_OK.
+// type (checked before its value is read, so no length field is ever trusted), an object row naming
+// any class but StdPicture (picture rows) or StdFont (the font row), or an object that does not
+// load. Values outside a property's range are refused too (border style 0..6, the picture
+// positions, the mouse pointers). The extent is clamped to 0..kMaxSavedExtent. `out` is written
+// only on S_OK.
 [[nodiscard]] HRESULT readPropertySet(IStream *stream, PropertySet &out) noexcept;
 
 // Whether a value is one the control accepts for that property.

@@ -123,7 +123,8 @@ TEST(Registrar, WritesBinaryValues)
     ASSERT_EQ(RegOpenKeyEx(HKEY_CURRENT_USER, "Bin", 0, KEY_READ, &key), ERROR_SUCCESS);
     EXPECT_EQ(RegQueryValueEx(key, "Flags", nullptr, &type, bytes, &size), ERROR_SUCCESS);
     EXPECT_EQ(type, REG_BINARY);
-    EXPECT_EQ(std::string(reinterpret_cast<char *>(bytes), size), std::string("\x00\xaa\xff\x10", 4));
+    EXPECT_EQ(
+        std::string(reinterpret_cast<char *>(bytes), size), std::string("\x00\xaa\xff\x10", 4));
     RegCloseKey(key);
     ASSERT_EQ(r.unregisterScript("HKCU { Bin { val Flags = b '00' val None = b '' } }"), S_OK);
     EXPECT_FALSE(detail::keyExists(HKEY_CURRENT_USER, "Bin"));
