@@ -165,7 +165,10 @@ HRESULT CGeneral::Activate(HWND parent, LPCRECT rect, BOOL) noexcept
             rect->left, rect->top, rect->right - rect->left, rect->bottom - rect->top);
         const DialogUnits units(m_widget->font());
         auto *group = new QGroupBox(QStringLiteral("Style"), m_widget);
-        group->setGeometry(units.map(QRect(5, 5, 100, 95)));
+        // A dialog's group box draws its title across its top edge; Qt's puts the title above
+        // the frame, so the box starts half a line higher to keep its frame where the dialog has it.
+        const int halfLine = QFontMetrics(m_widget->font()).height() / 2;
+        group->setGeometry(units.map(QRect(5, 5, 100, 95)).adjusted(0, -halfLine, 0, 0));
         auto place = [&](const Box &b) {
             auto *box = new QCheckBox(QString::fromLatin1(b.text), m_widget);
             box->setObjectName(QString::number(b.id));
