@@ -58,7 +58,8 @@ VARIANT_BOOL vbool(bool value) noexcept
 } // namespace
 
 CXTreeView::CXTreeView()
-    : m_bridge(std::make_unique<CXTreeViewEvents>(*this))
+    : m_groups(CGroups::make())
+    , m_bridge(std::make_unique<CXTreeViewEvents>(*this))
 {
     m_events = addPoint(DIID__IArborEvents);
     buildFrame();
@@ -83,6 +84,10 @@ void CXTreeView::buildFrame()
     v.setControl(this);
     v.setEvents(m_bridge.get());
     v.model().setImageLookup(&m_images);
+    v.model().setGroupHook(m_groups.Get());
+    // A window built in place of a destroyed one starts its handles over: no group may keep one.
+    if (m_groups)
+        m_groups->forgetAll();
     // Child windows (those adopted as items above all) report to their parent with WM_COMMAND;
     // the host hears each as CommandMessage. The message goes on to the window afterwards.
     m_commandFilter = platform::ui::subclassWindow(platform::ui::windowHandle(&v),
@@ -116,6 +121,8 @@ XTreeFrame &CXTreeView::frame() noexcept
 
 CXTreeView::~CXTreeView()
 {
+    if (m_groups)
+        m_groups->detach();
     // Nothing may be raised any more: a handler's reference would revive a dying object. Adopted
     // windows that lose focus while the window goes still send their notifications.
     m_closing = true;
@@ -134,6 +141,7 @@ CXTreeView::~CXTreeView()
         v.setEvents(nullptr);
         v.setControl(nullptr);
         v.model().setImageLookup(nullptr);
+        v.model().setGroupHook(nullptr);
         XTreeFrame *window = m_frame.data();
         if (t_raising > 0) {
             // The window's code is still on the stack below us: it goes once control is back in
@@ -444,7 +452,9 @@ HRESULT CXTreeView::get_Groups(IGroups **pVal) noexcept
     if (!pVal)
         return E_POINTER;
     *pVal = nullptr;
-    return S_OK;
+    if (!m_groups)
+        return E_OUTOFMEMORY;
+    return m_groups->QueryInterface(IID_PPV_ARGS(pVal));
 }
 
 HRESULT CXTreeView::AddItemControl(BSTR progid, BSTR name, VARIANT hParent, VARIANT bDown,

@@ -11,6 +11,7 @@
 #pragma once
 
 #include "arbor/hosting/ccontrolholder.h"
+#include "arbor/groups/cgroups.h"
 #include "arbor/images/imagefile.h"
 #include "arbor/images/ximages.h"
 #include "arbor/typelib.h"
@@ -18,6 +19,8 @@
 #include "platform/com/connection.h"
 #include "platform/com/errorinfo.h"
 #include "platform/com/ole/olectl.h"
+#include "platform/com/ole/propertyframe.h"
+#include "platform/com/storage.h"
 
 #include <QPointer>
 
@@ -34,7 +37,7 @@ class CXTreeView final
           platform::com::SupportErrorInfoFor<IArbor>, platform::com::ConnectionPointContainerImpl,
           platform::com::ProvideClassInfoImpl<typelib::kArborClass>,
           platform::com::ObjectSafetyImpl<CXTreeView>, IOleObject, IOleInPlaceObject, IOleControl,
-          IViewObject>,
+          IViewObject, IPersistStreamInit, IPersistStorage, ISpecifyPropertyPages>,
       private XHostingTree {
 public:
     // The source every error of the control names.
@@ -224,6 +227,26 @@ public:
     HRESULT SetAdvise(DWORD, DWORD, IAdviseSink *) noexcept override { return E_NOTIMPL; }
     HRESULT GetAdvise(DWORD *, DWORD *, IAdviseSink **out) noexcept override;
 
+    // IPersist, IPersistStreamInit, IPersistStorage: the saved property set (its layout is in
+    // internal/propertyset.h); a storage keeps it in its stream "Contents". A load checks the
+    // whole set before it applies any of it: on failure the control is exactly as it was.
+    HRESULT GetClassID(CLSID *pClassID) noexcept override;
+    HRESULT IsDirty() noexcept override;
+    HRESULT Load(IStream *pStm) noexcept override;
+    HRESULT Save(IStream *pStm, BOOL fClearDirty) noexcept override;
+    HRESULT GetSizeMax(ULARGE_INTEGER *pcbSize) noexcept override;
+    HRESULT InitNew() noexcept override { return S_OK; }
+    HRESULT InitNew(IStorage *) noexcept override { return S_OK; }
+    HRESULT Load(IStorage *pStg) noexcept override;
+    HRESULT Save(IStorage *pStgSave, BOOL fSameAsLoad) noexcept override;
+    HRESULT SaveCompleted(IStorage *) noexcept override { return S_OK; }
+    HRESULT HandsOffStorage() noexcept override { return S_OK; }
+
+    // ISpecifyPropertyPages: the General page and the stock colour page.
+    HRESULT GetPages(CAUUID *pPages) noexcept override;
+    // The "&Properties..." verb: the platform's property frame over this control, modal.
+    HRESULT showProperties(HWND owner) noexcept;
+
     // The platform's miscellaneous-status flags the registration also names ("131473").
     static constexpr DWORD kMiscStatus = OLEMISC_SETCLIENTSITEFIRST | OLEMISC_ACTIVATEWHENVISIBLE |
         OLEMISC_INSIDEOUT | OLEMISC_CANTLINKINSIDE | OLEMISC_RECOMPOSEONRESIZE;
@@ -278,6 +301,8 @@ private:
     CXImages m_images;
     // The controls hosted in items; closed with the control.
     ComPtr<CControlHolder> m_controls = CControlHolder::make();
+    // Made with the control, handed out by Groups; told when the control goes (a host may keep it).
+    ComPtr<CGroups> m_groups;
     std::unique_ptr<CXTreeViewEvents> m_bridge;
     platform::com::ConnectionPoint *m_events = nullptr;
     ComPtr<IFontDisp> m_font;
@@ -300,6 +325,7 @@ private:
     int m_suspended = 0;
     int m_insideEvent = 0;
     LONG m_dropEffect = 2; // ARBORDROPEFFECT_MOVE: items can be moved until a host says otherwise
+    int m_persisting = 0; // a load or save runs: a nested one (from a property's sink) is refused
     bool m_dirty = false;
 };
 

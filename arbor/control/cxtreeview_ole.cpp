@@ -26,6 +26,8 @@ constexpr HRESULT DV_E_DVASPECT = hr(0x8004006B);
 constexpr DWORD kUserTypeFull = 1;
 constexpr DWORD kUserTypeShort = 2;
 constexpr DWORD kUserTypeAppName = 3;
+// The one verb the registration lists ("Verb\\0" = "&Properties...,0,2"): the primary verb.
+constexpr LONG kVerbProperties = OLEIVERB_PRIMARY;
 
 template <class T> HRESULT noObject(T **out) noexcept
 {
@@ -181,7 +183,6 @@ HRESULT CXTreeView::DoVerb(
     LONG verb, LPMSG, IOleClientSite *active, LONG, HWND parent, LPCRECT pos) noexcept
 {
     switch (verb) {
-    case OLEIVERB_PRIMARY:
     case OLEIVERB_SHOW:
     case OLEIVERB_INPLACEACTIVATE:
     case OLEIVERB_UIACTIVATE: {
@@ -198,8 +199,13 @@ HRESULT CXTreeView::DoVerb(
     case OLEIVERB_HIDE:
         frame().hide();
         return S_OK;
+    case kVerbProperties:
+    case OLEIVERB_PROPERTIES:
+        // Owned by the container's window when there is one, so the frame stays above it.
+        if (!parent && frame().parentWidget())
+            parent = platform::ui::windowHandle(frame().parentWidget());
+        return showProperties(parent);
     default:
-        // The property page arrives with its own object.
         return verb > 0 ? OLEOBJ_S_INVALIDVERB : E_NOTIMPL;
     }
 }

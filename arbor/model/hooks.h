@@ -32,7 +32,7 @@ public:
     virtual bool groupMembers(LONG hItem, std::vector<LONG> &members) = 0;
     // hItem is being destroyed: no group may keep it.
     virtual void forgetItem(LONG hItem) = 0;
-    // Every item is being destroyed: drop every group.
+    // Every item is being destroyed and handles will be reused: every group is emptied.
     virtual void forgetAll() = 0;
 };
 

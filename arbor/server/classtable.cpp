@@ -1,8 +1,10 @@
 #include "arbor/server/classtable.h"
 
+#include "arbor/control/cgeneral.h"
 #include "arbor/control/cxtreeview.h"
 #include "arbor/hosting/ccontrolholder.h"
 #include "arbor/hosting/ceventinfo.h"
+#include "arbor/groups/cgroups.h"
 #include "arbor/ids.h"
 
 #include <QFile>
@@ -10,25 +12,18 @@
 
 namespace arbor::server {
 
-HRESULT notServedYet(REFIID, void **ppv) noexcept
-{
-    if (ppv)
-        *ppv = nullptr;
-    return CLASS_E_CLASSNOTAVAILABLE;
-}
-
 namespace {
 
 const ServedClass kClasses[] = {
     { "Arbor", &CLSID_Arbor, 101, &arbor::getTreeViewFactory },
-    { "General", &CLSID_General, 105, &notServedYet },
+    { "General", &CLSID_General, 105, &arbor::getGeneralFactory },
     { "ControlHolder", &CLSID_ControlHolder, 234, &arbor::getControlHolderFactory },
     { "Control", &CLSID_Control, 233, &arbor::getControlFactory },
     { "EventInfo", &CLSID_EventInfo, 236, &arbor::getEventInfoFactory },
     { "EventParamInfo", &CLSID_EventParamInfo, 237, &arbor::getEventParamInfoFactory },
     { "EventsParamInfo", &CLSID_EventsParamInfo, 238, &arbor::getEventsParamInfoFactory },
-    { "Group", &CLSID_Group, 108, &notServedYet },
-    { "Groups", &CLSID_Groups, 109, &notServedYet },
+    { "Group", &CLSID_Group, 108, &arbor::getGroupFactory },
+    { "Groups", &CLSID_Groups, 109, &arbor::getGroupsFactory },
 };
 
 } // namespace

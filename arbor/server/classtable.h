@@ -1,6 +1,5 @@
 // The classes libarbor serves, in the order it registers them, each with the number of its registry
-// script. A class whose object is not built yet is listed with notServedYet, so its registration is
-// complete while creating it answers CLASS_E_CLASSNOTAVAILABLE.
+// script.
 #pragma once
 
 #include "platform/com/classfactory.h"
@@ -17,9 +16,6 @@ struct ServedClass {
     int script; // the REGISTRY resource that registers it
     HRESULT (*getFactory)(REFIID riid, void **ppv) noexcept;
 };
-
-// The factory stand-in of a class whose object arrives later: *ppv stays null.
-HRESULT notServedYet(REFIID riid, void **ppv) noexcept;
 
 std::span<const ServedClass> servedClasses() noexcept;
 

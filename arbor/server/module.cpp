@@ -7,6 +7,8 @@
 #include "platform/com/typelib.h"
 #include "platform/registry/registry.h"
 
+#include <algorithm>
+#include <cctype>
 #include <mutex>
 
 using namespace platform::com;
@@ -21,6 +23,71 @@ std::string modulePath()
     return modulePathOf(reinterpret_cast<const void *>(&modulePath));
 }
 
+bool sameText(const std::string &a, const std::string &b)
+{
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+        return std::tolower(static_cast<unsigned char>(x)) ==
+            std::tolower(static_cast<unsigned char>(y));
+    });
+}
+
+const RgsValue *childDefault(const RgsKey &key, const char *child)
+{
+    for (const RgsKey &c : key.children)
+        if (sameText(c.name, child) && c.defaultValue)
+            return &*c.defaultValue;
+    return nullptr;
+}
+
+// Whether the registry's `key\child` default value is there and says something else.
+bool registryDiffers(const std::string &key, const char *child, const std::string &ours)
+{
+    std::string theirs;
+    return platform::registry::readString(HKEY_CLASSES_ROOT, key + "\\" + child, "", theirs) ==
+        ERROR_SUCCESS &&
+        !sameText(theirs, ours);
+}
+
+// Some of our ProgIDs are generic ("General.General"): another server may have registered the
+// same name since. Removal leaves alone a ProgID key whose CLSID (or CurVer) now names something
+// else, and a version-independent key whose CurVer leads to such a key.
+void keepForeignProgIds(std::vector<RgsRoot> &roots)
+{
+    for (RgsRoot &root : roots) {
+        if (root.root != HKEY_CLASSES_ROOT)
+            continue;
+        std::vector<std::string> foreign;
+        for (const RgsKey &k : root.keys) {
+            const RgsValue *clsid = childDefault(k, "CLSID");
+            const RgsValue *curVer = childDefault(k, "CurVer");
+            if ((clsid && registryDiffers(k.name, "CLSID", clsid->text)) ||
+                (curVer && registryDiffers(k.name, "CurVer", curVer->text)))
+                foreign.push_back(k.name);
+        }
+        for (const RgsKey &k : root.keys) {
+            const RgsValue *curVer = childDefault(k, "CurVer");
+            if (curVer && std::any_of(foreign.begin(), foreign.end(), [&](const std::string &f) {
+                    return sameText(f, curVer->text);
+                }))
+                foreign.push_back(k.name);
+        }
+        std::erase_if(root.keys, [&](const RgsKey &k) {
+            return std::any_of(foreign.begin(), foreign.end(),
+                [&](const std::string &f) { return sameText(f, k.name); });
+        });
+    }
+}
+
+HRESULT unregisterScript(Registrar &registrar, const std::string &script)
+{
+    std::vector<RgsRoot> roots;
+    const HRESULT hr = registrar.parse(script, roots);
+    if (FAILED(hr))
+        return hr;
+    keepForeignProgIds(roots);
+    return registrar.unregisterRoots(roots);
+}
+
 HRESULT runScripts(bool unregister) noexcept
 {
     try {
@@ -31,7 +98,7 @@ HRESULT runScripts(bool unregister) noexcept
             const std::optional<std::string> script = arbor::server::registryScript(served.script);
             HRESULT hr = script ? S_OK : SELFREG_E_CLASS;
             if (script)
-                hr = unregister ? registrar.unregisterScript(*script)
+                hr = unregister ? unregisterScript(registrar, *script)
                                 : registrar.registerScript(*script);
             if (FAILED(hr) && !unregister)
                 return hr;

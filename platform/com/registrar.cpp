@@ -22,6 +22,17 @@ bool isBlank(char c)
     return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f' || c == '\v';
 }
 
+int hexDigit(char c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}
+
 struct Token {
     enum Kind { End, Open, Close, Equals, Word, Quoted } kind = End;
     std::string text;
@@ -43,7 +54,8 @@ public:
     {
         std::vector<RgsRoot> roots;
         for (Token t = take(); t.kind != Token::End; t = take()) {
-            if (t.kind != Token::Word)
+            // Quoted roots ('%HKROOT%') are common in scripts whose root is a replacement.
+            if (t.kind != Token::Word && t.kind != Token::Quoted)
                 fail("a root key name was expected");
             RgsRoot root;
             root.root = rootOf(t.text);
@@ -167,7 +179,7 @@ private:
     {
         Token type = next();
         if (type.kind != Token::Word)
-            fail("a value type (s or d) was expected");
+            fail("a value type (s, d or b) was expected");
         Token data = next();
         if (data.kind != Token::Quoted && data.kind != Token::Word)
             fail("value data was expected");
@@ -186,6 +198,18 @@ private:
             if (*end != 0 || n > 0xFFFFFFFFull || data.text[0] == '-')
                 fail("bad number '" + data.text + "'");
             v.number = static_cast<DWORD>(n);
+        } else if (t == "b") {
+            // Pairs of hex digits, one byte each.
+            v.type = REG_BINARY;
+            const std::string &hex = data.text;
+            if (hex.size() % 2 != 0)
+                fail("odd number of hex digits in '" + hex + "'");
+            for (std::size_t i = 0; i < hex.size(); i += 2) {
+                const int high = hexDigit(hex[i]), low = hexDigit(hex[i + 1]);
+                if (high < 0 || low < 0)
+                    fail("bad hex digits in '" + hex + "'");
+                v.text += static_cast<char>(high * 16 + low);
+            }
         } else {
             fail("unsupported value type '" + type.text + "'");
         }
@@ -261,6 +285,9 @@ LONG setValue(HKEY key, const RgsValue &v)
     if (v.type == REG_DWORD)
         return RegSetValueEx(
             key, v.name.c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE *>(&v.number), 4);
+    if (v.type == REG_BINARY)
+        return RegSetValueEx(key, v.name.c_str(), 0, REG_BINARY,
+            reinterpret_cast<const BYTE *>(v.text.data()), static_cast<DWORD>(v.text.size()));
     return RegSetValueEx(key, v.name.c_str(), 0, REG_SZ,
         reinterpret_cast<const BYTE *>(v.text.c_str()), static_cast<DWORD>(v.text.size() + 1));
 }
@@ -332,7 +359,14 @@ void unregisterKey(HKEY root, const std::string &parent, const RgsKey &k, LONG &
 
 void Registrar::addReplacement(const std::string &name, const std::string &value)
 {
-    m_replacements[lower(name)] = value;
+    const std::string key = lower(name);
+    m_replacements[key] = value;
+    // Scripts name the module path unquoted as %MODULE_RAW%; it is the same path here, and a
+    // caller that gives MODULE supplies it too unless it gives its own.
+    if (key == "module" && !m_explicitRaw)
+        m_replacements["module_raw"] = value;
+    if (key == "module_raw")
+        m_explicitRaw = true;
 }
 
 HRESULT Registrar::parse(std::string_view script, std::vector<RgsRoot> &roots) noexcept
@@ -376,9 +410,14 @@ HRESULT Registrar::registerScript(std::string_view script) noexcept
 HRESULT Registrar::unregisterScript(std::string_view script) noexcept
 {
     std::vector<RgsRoot> roots;
-    HRESULT hr = parse(script, roots);
+    const HRESULT hr = parse(script, roots);
     if (FAILED(hr))
         return hr;
+    return unregisterRoots(roots);
+}
+
+HRESULT Registrar::unregisterRoots(const std::vector<RgsRoot> &roots) noexcept
+{
     try {
         LONG firstError = ERROR_SUCCESS;
         for (const RgsRoot &r : roots)

@@ -13,6 +13,7 @@
 
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 
@@ -201,25 +202,28 @@ TEST(ArborServer, ServesTheControlOnlyInAGuiProcess)
     static char *argv[] = { name, nullptr };
     QApplication app(argc, argv);
     const CLSID unknown = guid("{12345678-0000-0000-0000-000000000000}");
-    const auto servedYet = [](REFCLSID clsid) {
-        return clsid != CLSID_General && clsid != CLSID_Group && clsid != CLSID_Groups;
-    };
-    for (const CLSID *clsid : kServed)
-        EXPECT_EQ(answer(*clsid), servedYet(*clsid) ? S_OK : CLASS_E_CLASSNOTAVAILABLE)
+    for (const CLSID *clsid : kServed) // all nine are served in a GUI process
+        EXPECT_EQ(answer(*clsid), S_OK)
             << guidToString(*clsid);
     EXPECT_EQ(answer(kUnservedControls), CLASS_E_CLASSNOTAVAILABLE);
     EXPECT_EQ(answer(unknown), CLASS_E_CLASSNOTAVAILABLE);
     EXPECT_EQ(getClassObject(CLSID_Arbor, IClassFactory::iid, nullptr), E_POINTER);
     EXPECT_EQ(canUnloadNow(), S_OK);
 
-    // A registered class it does not serve fails through the registry too. Made by ProgID and
-    // released, the control lets the module go: ControlLifecycle.
+    // The groups, the property page and the event information are made through their
+    // registration like the control (made by ProgID and released, the control lets the module go:
+    // ControlLifecycle).
     ASSERT_EQ(regsvr(""), 0);
-    ComPtr<IUnknown> other;
-    EXPECT_EQ(CoCreateInstance(
-                  CLSID_Group, nullptr, CLSCTX_INPROC_SERVER, IUnknown::iid, other.voidOut()),
-        CLASS_E_CLASSNOTAVAILABLE);
-    EXPECT_FALSE(other);
+    CLSID groups {};
+    ASSERT_EQ(CLSIDFromProgID(u"Arbor.Groups", &groups), S_OK);
+    for (const CLSID *clsid : { static_cast<const CLSID *>(&groups), &CLSID_Group, &CLSID_General,
+             &CLSID_EventInfo, &CLSID_ControlHolder }) {
+        ComPtr<IUnknown> object;
+        EXPECT_EQ(CoCreateInstance(
+                      *clsid, nullptr, CLSCTX_INPROC_SERVER, IUnknown::iid, object.voidOut()),
+            S_OK)
+            << guidToString(*clsid);
+    }
 
     // The toolbox picture the registration names ("%MODULE%, 246") travels inside the module.
     const QImage toolbox(QStringLiteral(":/arbor/BITMAP/246"));
@@ -274,6 +278,21 @@ TEST(ArborServer, TypeLibraryDescribesTheControlAndStaysAfterRemoval)
     ComPtr<ITypeLib> still;
     EXPECT_EQ(LoadRegTypeLib(LIBID_ArborLib, 1, 0, kArborLibLcid, &still), S_OK);
     ASSERT_EQ(regsvr("-u"), 0); // removing what is gone is harmless
+}
+
+// "General.General" is a name another server may have taken since: removal leaves its keys alone
+// when they name another class, and still removes the page's own class key.
+TEST(ArborServer, RemovalLeavesAGeneralProgIdThatNamesAnotherClass)
+{
+    ASSERT_EQ(regsvr(""), 0);
+    const std::string other = "{0BADC0DE-0000-4000-8000-000000000001}";
+    ASSERT_EQ(
+        reg::writeString(HKEY_CLASSES_ROOT, "General.General.1\\CLSID", "", other), ERROR_SUCCESS);
+    ASSERT_EQ(regsvr("-u"), 0);
+    EXPECT_EQ(value("General.General.1\\CLSID"), other);
+    EXPECT_EQ(value("General.General\\CurVer"), "General.General.1");
+    EXPECT_FALSE(keyExists(clsidKey(CLSID_General)));
+    EXPECT_FALSE(keyExists("Arbor.Groups.1"));
 }
 
 } // namespace

@@ -49,6 +49,7 @@ public:
         top->addWidget(m_progId, 1);
         top->addWidget(button(QStringLiteral("Create"), [this] { create(); }));
         top->addWidget(button(QStringLiteral("Release"), [this] { release(); }));
+        top->addWidget(button(QStringLiteral("Properties"), [this] { properties(); }));
         layout->addLayout(top);
 
         auto *split = new QSplitter;
@@ -114,6 +115,18 @@ public:
         if (!m_log->connect(m_host->oleObject().Get()))
             log(QStringLiteral("the control names no event interface a sink can join"));
         return m_control != nullptr;
+    }
+
+    // The control's property pages in the platform's frame, as a design environment opens them.
+    void properties()
+    {
+        if (!m_host->hasControl()) {
+            log(QStringLiteral("no control: press Create first"));
+            return;
+        }
+        const HRESULT hr = m_host->doVerb(OLEIVERB_PROPERTIES);
+        if (FAILED(hr))
+            log(QStringLiteral("properties failed: %1").arg(hresultText(hr, {})));
     }
 
     void release()

@@ -111,9 +111,30 @@ TEST(Registrar, ForceRemoveRebuildsAndDeleteRemoves)
     EXPECT_FALSE(detail::keyExists(HKEY_CURRENT_USER, "Gone"));
 }
 
+// Binary values as real scripts write them; %MODULE_RAW% and quoted roots: RegsvrScript.
+TEST(Registrar, WritesBinaryValues)
+{
+    Registrar r;
+    ASSERT_EQ(r.registerScript("HKCU { Bin { val Flags = b '00aAfF10' val None = b '' } }"), S_OK)
+        << r.error();
+    HKEY key = nullptr;
+    DWORD type = 0, size = 16;
+    BYTE bytes[16] {};
+    ASSERT_EQ(RegOpenKeyEx(HKEY_CURRENT_USER, "Bin", 0, KEY_READ, &key), ERROR_SUCCESS);
+    EXPECT_EQ(RegQueryValueEx(key, "Flags", nullptr, &type, bytes, &size), ERROR_SUCCESS);
+    EXPECT_EQ(type, REG_BINARY);
+    EXPECT_EQ(
+        std::string(reinterpret_cast<char *>(bytes), size), std::string("\x00\xaa\xff\x10", 4));
+    RegCloseKey(key);
+    ASSERT_EQ(r.unregisterScript("HKCU { Bin { val Flags = b '00' val None = b '' } }"), S_OK);
+    EXPECT_FALSE(detail::keyExists(HKEY_CURRENT_USER, "Bin"));
+}
+
 TEST(Registrar, RejectsMalformedScripts)
 {
     const char *bad[] = {
+        "HKCR { A { val B = b '0' } }",
+        "HKCR { A { val B = b 'zz' } }",
         "HKXX { A }",
         "HKCR { A = s 'unterminated }",
         "HKCR { A = q 'x' }",
