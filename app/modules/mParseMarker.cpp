@@ -1,31 +1,49 @@
 #include "app/modules/mParseMarker.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace mParse {
 
 std::u32string ToMarker(QStringView text)
 {
     // One pass without an intermediate list: this runs over the whole page once per download.
-    std::u32string out;
-    out.reserve(static_cast<std::size_t>(text.size()));
     const qsizetype n = text.size();
+    const char16_t *src = text.utf16();
+    std::u32string out(static_cast<std::size_t>(n), U'\0');
+    char32_t *dst = out.data();
+    // Pages rarely hold surrogates: look for one first, so the common case is a plain widening
+    // loop the compiler vectorises.
+    bool surrogates = false;
+    for (qsizetype i = 0; i < n; ++i)
+        surrogates |= (src[i] & 0xF800) == 0xD800;
+    if (!surrogates) {
+        for (qsizetype i = 0; i < n; ++i)
+            dst[i] = src[i];
+        return out;
+    }
     for (qsizetype i = 0; i < n; ++i) {
-        const char16_t unit = text[i].unicode();
-        if (QChar::isHighSurrogate(unit) && i + 1 < n &&
-            QChar::isLowSurrogate(text[i + 1].unicode())) {
-            out.push_back(QChar::surrogateToUcs4(unit, text[i + 1].unicode()));
+        const char16_t unit = src[i];
+        if (QChar::isHighSurrogate(unit) && i + 1 < n && QChar::isLowSurrogate(src[i + 1])) {
+            *dst++ = QChar::surrogateToUcs4(unit, src[i + 1]);
             ++i;
         } else {
-            out.push_back(unit); // a lone surrogate counts as one character, as toUcs4 keeps it
+            *dst++ = unit; // a lone surrogate counts as one character, as toUcs4 keeps it
         }
     }
+    out.resize(static_cast<std::size_t>(dst - out.data()));
     return out;
 }
 
 MarkedPage::MarkedPage(QStringView text)
     : m_text(ToMarker(text))
+    , m_bytes(m_text.size(), '\0')
 {
+    char *dst = m_bytes.data();
+    const char32_t *src = m_text.data();
+    const std::size_t n = m_text.size();
+    for (std::size_t i = 0; i < n; ++i)
+        dst[i] = src[i] <= 0xFF ? static_cast<char>(src[i]) : '\0';
 }
 
 MarkedPage::Memo &MarkedPage::memoFor(std::u32string_view marker) const
@@ -51,8 +69,27 @@ Pos MarkedPage::Find(std::u32string_view marker, Pos from) const
     if (memo.hit > 0 && from.value >= memo.hitFrom && from.value <= memo.hit)
         return memo.hit;
 
-    const std::u32string_view text(m_text);
-    const std::size_t at = text.find(marker, static_cast<std::size_t>(from.value - 1));
+    const auto start = static_cast<std::size_t>(from.value - 1);
+    std::size_t at = std::u32string_view::npos;
+    if (std::all_of(marker.begin(), marker.end(), [](char32_t c) { return c != 0 && c <= 0xFF; })) {
+        char narrow[64];
+        const char *hay = m_bytes.data() + start;
+        const std::size_t left = m_bytes.size() - start;
+        const void *hit = nullptr;
+        if (marker.size() == 1) {
+            hit = std::memchr(hay, static_cast<int>(marker[0]), left);
+        } else if (marker.size() <= sizeof narrow) {
+            for (std::size_t i = 0; i < marker.size(); ++i)
+                narrow[i] = static_cast<char>(marker[i]);
+            hit = memmem(hay, left, narrow, marker.size());
+        } else {
+            at = std::u32string_view(m_text).find(marker, start);
+        }
+        if (hit)
+            at = static_cast<std::size_t>(static_cast<const char *>(hit) - m_bytes.data());
+    } else {
+        at = std::u32string_view(m_text).find(marker, start);
+    }
     if (at == std::u32string_view::npos) {
         if (memo.missFrom == 0 || from.value < memo.missFrom)
             memo.missFrom = from.value;

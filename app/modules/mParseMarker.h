@@ -88,6 +88,9 @@ private:
     Memo &memoFor(std::u32string_view marker) const;
 
     std::u32string m_text;
+    // The same characters one byte each, for the C library's vectorised searches: characters
+    // above 0xFF and NUL become NUL, and markers holding either are searched in m_text instead.
+    std::string m_bytes;
     mutable std::vector<Memo> m_memo;
 };
 

@@ -97,17 +97,21 @@ TEST(MarkedPage, StartsAtIsFindEqualsPosition)
 // random walk with a plain search.
 TEST(MarkedPage, RepeatedSearchesAgreeWithAPlainSearch)
 {
+    // Characters beyond one byte and NUL take the other search path; both must agree.
     std::mt19937 rng(12345);
+    const char16_t alphabet[] = u"ab<td>x\u00E9\u20AC";
     QString text;
     for (int i = 0; i < 3000; ++i)
-        text += QChar(u"ab<td>x"[rng() % 7]);
+        text += QChar(i % 500 == 7 ? u'\0' : alphabet[rng() % 9]);
+    const std::u32string wide = ToMarker(text);
     const MarkedPage page(text);
-    const char32_t *markers[] = { U"<td", U"ab", U"x", U"b<t", U"zz" };
+    const std::u32string markers[] = { U"<td", U"ab", U"x", U"b<t", U"zz", U"\u00E9", U"\u20ACx",
+        std::u32string(1, U'\0'), std::u32string(70, U'a') };
     for (int i = 0; i < 20000; ++i) {
-        const char32_t *marker = markers[rng() % 5];
+        const std::u32string &marker = markers[rng() % std::size(markers)];
         const qint64 from = static_cast<qint64>(rng() % 3100);
-        const QString m = QString::fromUcs4(marker);
-        const qint64 plain = from < 1 ? -1 : text.indexOf(m, from - 1) + 1;
+        const std::size_t at = wide.find(marker, static_cast<std::size_t>(std::max<qint64>(from - 1, 0)));
+        const qint64 plain = at == std::u32string::npos ? 0 : static_cast<qint64>(at) + 1;
         const Pos got = page.Find(marker, from);
         if (from < 1) {
             ASSERT_FALSE(got.done);
