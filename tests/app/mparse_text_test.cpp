@@ -155,6 +155,38 @@ TEST(CleanHtml, ReplacementsAndTheirOrder)
         EXPECT_EQ(CleanHtml(QString::fromUtf16(c.in)), QString::fromUtf16(c.out)) << c.name;
 }
 
+// The cleaner runs its steps as one streaming pass; it must give what replacing each piece in
+// turn gives, on texts built from fragments of the pieces so that removals join new pieces, held
+// partial matches break off at every point, and the text ends inside a piece.
+TEST(CleanHtml, OnePassEqualsTheStepsInTurn)
+{
+    const char16_t *steps[][2] = { { u"\"", u"" }, { u"<span class=TextBold>", u"" },
+        { u"</font>", u"" }, { u"</span>", u"" }, { u"<span>", u"" }, { u"\n", u"" },
+        { u"\r", u"" }, { u"</b>", u"" }, { u"<b>", u"" }, { u"</B>", u"" }, { u"<B>", u"" },
+        { u"</i>", u"" }, { u"<br", u"" }, { u"\"", u"" }, { u"<font color=#339933>", u"" },
+        { u"<font color=#FF3300>", u"" }, { u"<font size=2>", u"" },
+        { u"<font size=2 color=#FF0000>", u"" }, { u">", u"" }, { u"color=#FF0000", u"" },
+        { u"<span class=body", u"" }, { u"&nbsp;", u" " }, { u"&quot;", u"\"" },
+        { u"Transactions.", u"" }, { u"_0", u"" } };
+    std::mt19937 rng(99);
+    for (int round = 0; round < 4000; ++round) {
+        QString in;
+        const int parts = 1 + static_cast<int>(rng() % 8);
+        for (int i = 0; i < parts; ++i) {
+            const QString piece = QString::fromUtf16(steps[rng() % std::size(steps)][0]);
+            const qsizetype a = rng() % (piece.size() + 1);
+            const qsizetype b = a + rng() % (piece.size() - a + 1);
+            in += rng() % 3 ? piece.mid(a, b - a) : piece;
+            if (rng() % 4 == 0)
+                in += QChar(u"\"\n\r>&;_0x <\u00E9"[rng() % 12]);
+        }
+        QString want = in;
+        for (const auto &step : steps)
+            want.replace(QString::fromUtf16(step[0]), QString::fromUtf16(step[1]));
+        ASSERT_EQ(CleanHtml(in), want) << in.toStdString();
+    }
+}
+
 TEST(DecodePage, CharsetRules)
 {
     struct Case {
