@@ -147,6 +147,36 @@ struct Pipeline {
     std::array<std::uint8_t, kStepCount> matched {};
 };
 
+// Whether c, arriving while no step holds anything, passes every step untouched: each step whose
+// piece starts with c is shown, by reading ahead in the text, to see a mismatch before any
+// character that an earlier step might remove. False when that cannot be shown (a match, an
+// earlier step's start character in the way, the end of the text); the pipeline decides then.
+bool PassesUntouched(QStringView text, qsizetype i, std::uint32_t reacting,
+    const std::array<std::uint32_t, 128> &startsWith)
+{
+    while (reacting) {
+        const int s = std::countr_zero(reacting);
+        reacting &= reacting - 1;
+        const std::u16string_view p = kSteps[std::size_t(s)].find;
+        const std::uint32_t earlier = (1u << s) - 1u;
+        bool mismatch = false;
+        for (std::size_t j = 1; j < p.size(); ++j) {
+            if (i + qsizetype(j) >= text.size())
+                return false;
+            const char16_t w = text[i + qsizetype(j)].unicode();
+            if (w < 128 && (startsWith[w] & earlier))
+                return false;
+            if (w != p[j]) {
+                mismatch = true;
+                break;
+            }
+        }
+        if (!mismatch)
+            return false;
+    }
+    return true;
+}
+
 } // namespace
 
 QString CleanHtml(QStringView text)
@@ -154,13 +184,26 @@ QString CleanHtml(QStringView text)
     // No step lengthens the text, so the output fits the input's size.
     QString out(text.size(), Qt::Uninitialized);
     Pipeline pipe(reinterpret_cast<char16_t *>(out.data()));
-    const std::uint32_t *startsWith = pipe.t.startsWith.data();
-    for (const QChar ch : text) {
-        const char16_t c = ch.unicode();
-        if (pipe.active == 0 && (c >= 128 || startsWith[c] == 0))
-            *pipe.out++ = c;
-        else
-            pipe.feed(0, c);
+    const auto &startsWith = pipe.t.startsWith;
+    const qsizetype n = text.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        const char16_t c = text[i].unicode();
+        const std::uint32_t reacting = c < 128 ? startsWith[c] : 0u;
+        if (pipe.active == 0) {
+            if (reacting == 0) {
+                *pipe.out++ = c;
+                continue;
+            }
+            // The first step that reacts deletes c outright (a quote mark, ">").
+            const Step &first = kSteps[std::size_t(std::countr_zero(reacting))];
+            if (first.find.size() == 1 && first.replaceWith.empty())
+                continue;
+            if (PassesUntouched(text, i, reacting, startsWith)) {
+                *pipe.out++ = c;
+                continue;
+            }
+        }
+        pipe.feed(0, c);
     }
     pipe.finish();
     out.truncate(pipe.out - reinterpret_cast<char16_t *>(out.data()));
