@@ -35,15 +35,34 @@ std::u32string ToMarker(QStringView text)
     return out;
 }
 
-MarkedPage::MarkedPage(QStringView text)
-    : m_text(ToMarker(text))
-    , m_bytes(m_text.size(), '\0')
+MarkedPage::MarkedPage(QStringView page)
+    : m_text(std::make_unique_for_overwrite<char32_t[]>(std::size_t(page.size()) + 1))
+    , m_bytes(std::make_unique_for_overwrite<char[]>(std::size_t(page.size()) + 1))
 {
-    char *dst = m_bytes.data();
-    const char32_t *src = m_text.data();
-    const std::size_t n = m_text.size();
-    for (std::size_t i = 0; i < n; ++i)
-        dst[i] = src[i] <= 0xFF ? static_cast<char>(src[i]) : '\0';
+    const qsizetype n = page.size();
+    const char16_t *src = page.utf16();
+    char32_t *wide = m_text.get();
+    char *bytes = m_bytes.get();
+    std::size_t out = 0;
+    for (qsizetype i = 0; i < n;) {
+        // Runs without surrogates convert in a loop the compiler vectorises.
+        qsizetype end = i;
+        while (end < n && (src[end] & 0xF800) != 0xD800)
+            ++end;
+        for (qsizetype k = i; k < end; ++k, ++out) {
+            wide[out] = src[k];
+            bytes[out] = src[k] <= 0xFF ? static_cast<char>(src[k]) : '\0';
+        }
+        if (end == n)
+            break;
+        char32_t c = src[end];
+        i = end + 1;
+        if (QChar::isHighSurrogate(src[end]) && i < n && QChar::isLowSurrogate(src[i]))
+            c = QChar::surrogateToUcs4(src[end], src[i++]);
+        wide[out] = c; // a lone surrogate counts as one character, as toUcs4 keeps it
+        bytes[out++] = '\0';
+    }
+    m_size = out;
 }
 
 MarkedPage::Memo &MarkedPage::memoFor(std::u32string_view marker) const
@@ -73,8 +92,8 @@ Pos MarkedPage::Find(std::u32string_view marker, Pos from) const
     std::size_t at = std::u32string_view::npos;
     if (std::all_of(marker.begin(), marker.end(), [](char32_t c) { return c != 0 && c <= 0xFF; })) {
         char narrow[64];
-        const char *hay = m_bytes.data() + start;
-        const std::size_t left = m_bytes.size() - start;
+        const char *hay = m_bytes.get() + start;
+        const std::size_t left = m_size - start;
         const void *hit = nullptr;
         if (marker.size() == 1) {
             hit = std::memchr(hay, static_cast<int>(marker[0]), left);
@@ -83,12 +102,12 @@ Pos MarkedPage::Find(std::u32string_view marker, Pos from) const
                 narrow[i] = static_cast<char>(marker[i]);
             hit = memmem(hay, left, narrow, marker.size());
         } else {
-            at = std::u32string_view(m_text).find(marker, start);
+            at = text().find(marker, start);
         }
         if (hit)
-            at = static_cast<std::size_t>(static_cast<const char *>(hit) - m_bytes.data());
+            at = static_cast<std::size_t>(static_cast<const char *>(hit) - m_bytes.get());
     } else {
-        at = std::u32string_view(m_text).find(marker, start);
+        at = text().find(marker, start);
     }
     if (at == std::u32string_view::npos) {
         if (memo.missFrom == 0 || from.value < memo.missFrom)
@@ -107,7 +126,7 @@ std::optional<bool> MarkedPage::StartsAt(std::u32string_view marker, Pos at) con
         return std::nullopt;
     if (marker.empty() || at.value > Length())
         return false;
-    return std::u32string_view(m_text)
+    return text()
         .substr(static_cast<std::size_t>(at.value - 1))
         .starts_with(marker);
 }
@@ -120,7 +139,7 @@ Cut MarkedPage::Text(Pos from, Pos to) const
         return QString();
     const qint64 end = std::min({ to.value, Length() + 1, from.value + kMaxCut });
     return QString::fromUcs4(
-        m_text.data() + (from.value - 1), static_cast<qsizetype>(end - from.value));
+        m_text.get() + (from.value - 1), static_cast<qsizetype>(end - from.value));
 }
 
 } // namespace mParse
