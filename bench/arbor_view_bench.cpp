@@ -206,6 +206,9 @@ public:
     {
         ConsoleReporter::ReportRuns(runs);
         for (const Run &r : runs) {
+            // Aggregates of repetitions are reported as their own runs; the median is kept.
+            if (r.run_type == Run::RT_Aggregate && r.aggregate_name != "median")
+                continue;
             const std::string name = r.benchmark_name(); // BM_<side>_<task>/<n>[/...]
             const auto split = name.find('_', 3);
             const auto slash = name.find('/');
