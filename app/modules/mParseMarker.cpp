@@ -161,8 +161,20 @@ Cut MarkedPage::Text(Pos from, Pos to) const
     if (from.value > Length())
         return QString();
     const qint64 end = std::min({ to.value, Length() + 1, from.value + kMaxCut });
-    return QString::fromUcs4(
-        m_text.get() + (from.value - 1), static_cast<qsizetype>(end - from.value));
+    const char32_t *src = m_text.get() + (from.value - 1);
+    const auto n = static_cast<qsizetype>(end - from.value);
+    // Cuts of the basic plane narrow directly. The decoder's rules stay for the rest: a surrogate
+    // code point or one beyond the plane, and a leading U+FEFF, which it drops as a byte order mark.
+    bool plain = n == 0 || src[0] != 0xFEFF;
+    for (qsizetype i = 0; i < n && plain; ++i)
+        plain = src[i] < 0xD800 || (src[i] > 0xDFFF && src[i] <= 0xFFFF);
+    if (!plain)
+        return QString::fromUcs4(src, n);
+    QString out(n, Qt::Uninitialized);
+    char16_t *dst = reinterpret_cast<char16_t *>(out.data());
+    for (qsizetype i = 0; i < n; ++i)
+        dst[i] = static_cast<char16_t>(src[i]);
+    return out;
 }
 
 } // namespace mParse
