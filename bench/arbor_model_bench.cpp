@@ -313,7 +313,8 @@ public:
             if (r.run_type == Run::RT_Aggregate && r.aggregate_name != "median")
                 continue;
             const std::string name = r.benchmark_name();
-            const double ms = r.GetAdjustedRealTime();
+            // CPU time: on a shared machine the wall clock also counts other processes.
+            const double ms = r.GetAdjustedCPUTime();
             const auto split = name.find('_', 3);
             const auto end = name.find('/');
             if (split == std::string::npos)
