@@ -1,6 +1,7 @@
 // The marker idiom, the cleaner and page decoding: the rules every reader builds on.
 #include "app/modules/mParseMarker.h"
 #include "app/modules/mParseText.h"
+#include "platform/cp1252.h"
 
 #include <gtest/gtest.h>
 
@@ -196,6 +197,19 @@ TEST(CleanHtml, OnePassEqualsTheStepsInTurn)
         for (const auto &step : steps)
             want.replace(QString::fromUtf16(step[0]), QString::fromUtf16(step[1]));
         ASSERT_EQ(CleanHtml(in), want) << in.toStdString();
+    }
+}
+
+// Every byte value, alone in a run of ASCII long enough for the wide copying, decodes as 1252.
+TEST(DecodePage, EveryByteInsideLongAsciiRuns)
+{
+    for (int b = 0; b < 256; ++b) {
+        QByteArray bytes(40, 'a');
+        bytes[17] = static_cast<char>(b);
+        const QString text = FromWindows1252(bytes);
+        ASSERT_EQ(text.size(), 40);
+        EXPECT_EQ(text[17].unicode(), platform::cp1252ToUnicode(static_cast<unsigned char>(b))) << b;
+        EXPECT_EQ(text.count(u'a'), b == 'a' ? 40 : 39) << b;
     }
 }
 
