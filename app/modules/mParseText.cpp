@@ -62,6 +62,8 @@ struct Pipeline {
     struct Tables {
         std::array<std::array<std::uint8_t, kLongestPiece + 1>, kStepCount> fail {};
         std::array<std::uint32_t, 128> startsWith {}; // steps whose piece starts with a character
+        std::array<std::uint32_t, 128> secondIs {}; // steps whose piece goes on with a character
+        std::uint32_t single = 0; // steps whose piece is one character
     };
     static const Tables &tables()
     {
@@ -70,6 +72,10 @@ struct Pipeline {
             for (int s = 0; s < kStepCount; ++s) {
                 const std::u16string_view p = kSteps[std::size_t(s)].find;
                 t.startsWith[p[0]] |= 1u << s;
+                if (p.size() > 1)
+                    t.secondIs[p[1]] |= 1u << s;
+                else
+                    t.single |= 1u << s;
                 auto &f = t.fail[std::size_t(s)];
                 // f[q]: the longest proper border of the first q characters.
                 std::size_t k = 0;
@@ -155,9 +161,18 @@ struct Pipeline {
 // piece starts with c is shown, by reading ahead in the text, to see a mismatch before any
 // character that an earlier step might remove. False when that cannot be shown (a match, an
 // earlier step's start character in the way, the end of the text); the pipeline decides then.
-bool PassesUntouched(QStringView text, qsizetype i, std::uint32_t reacting,
-    const std::array<std::uint32_t, 128> &startsWith)
+bool PassesUntouched(
+    QStringView text, qsizetype i, std::uint32_t reacting, const Pipeline::Tables &t)
 {
+    const auto &startsWith = t.startsWith;
+    // Mostly the very next character already differs from every piece c starts, and no step
+    // before them starts with it.
+    if (i + 1 < text.size() && !(reacting & t.single)) {
+        const char16_t w = text[i + 1].unicode();
+        const std::uint32_t before = (1u << (31 - std::countl_zero(reacting))) - 1u;
+        if (w >= 128 || (!(reacting & t.secondIs[w]) && !(startsWith[w] & before)))
+            return true;
+    }
     while (reacting) {
         const int s = std::countr_zero(reacting);
         reacting &= reacting - 1;
@@ -202,7 +217,7 @@ QString CleanHtml(QStringView text)
             const Step &first = kSteps[std::size_t(std::countr_zero(reacting))];
             if (first.find.size() == 1 && first.replaceWith.empty())
                 continue;
-            if (PassesUntouched(text, i, reacting, startsWith)) {
+            if (PassesUntouched(text, i, reacting, pipe.t)) {
                 *pipe.out++ = c;
                 continue;
             }
