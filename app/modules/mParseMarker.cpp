@@ -90,11 +90,18 @@ MarkedPage::MarkedPage(QStringView page)
 
 MarkedPage::Memo &MarkedPage::memoFor(std::u32string_view marker) const
 {
-    for (Memo &m : m_memo) {
-        if (m.marker == marker)
-            return m;
+    // Readers search the same markers in the same order row after row: try the one after the
+    // last match first.
+    const std::size_t n = m_memo.size();
+    for (std::size_t k = 0; k < n; ++k) {
+        const std::size_t i = (m_lastMemo + 1 + k) % n;
+        if (m_memo[i].marker == marker) {
+            m_lastMemo = i;
+            return m_memo[i];
+        }
     }
     m_memo.push_back(Memo { std::u32string(marker) });
+    m_lastMemo = m_memo.size() - 1;
     return m_memo.back();
 }
 
@@ -165,16 +172,16 @@ Cut MarkedPage::Text(Pos from, Pos to) const
     const auto n = static_cast<qsizetype>(end - from.value);
     // Cuts of the basic plane narrow directly. The decoder's rules stay for the rest: a surrogate
     // code point or one beyond the plane, and a leading U+FEFF, which it drops as a byte order mark.
-    bool plain = n == 0 || src[0] != 0xFEFF;
-    for (qsizetype i = 0; i < n && plain; ++i)
-        plain = src[i] < 0xD800 || (src[i] > 0xDFFF && src[i] <= 0xFFFF);
-    if (!plain)
-        return QString::fromUcs4(src, n);
     QString out(n, Qt::Uninitialized);
     char16_t *dst = reinterpret_cast<char16_t *>(out.data());
-    for (qsizetype i = 0; i < n; ++i)
-        dst[i] = static_cast<char16_t>(src[i]);
-    return out;
+    char32_t odd = n > 0 && src[0] == 0xFEFF ? 0xD800 : 0;
+    for (qsizetype i = 0; i < n; ++i) {
+        const char32_t c = src[i];
+        // Nonzero for a surrogate code point or one beyond the plane.
+        odd |= (c & ~char32_t(0xFFFF)) | ((c & 0xF800) == 0xD800 ? c : 0);
+        dst[i] = static_cast<char16_t>(c);
+    }
+    return odd ? QString::fromUcs4(src, n) : out;
 }
 
 } // namespace mParse

@@ -96,6 +96,7 @@ private:
     std::size_t m_size = 0;
     std::u32string_view text() const { return { m_text.get(), m_size }; }
     mutable std::vector<Memo> m_memo;
+    mutable std::size_t m_lastMemo = 0;
 };
 
 // The marker texts are ASCII or the currency sign; this gives the searchable form of any QString.
