@@ -309,8 +309,12 @@ public:
     {
         ConsoleReporter::ReportRuns(runs);
         for (const Run &r : runs) {
+            // Aggregates of repetitions are reported as their own runs; the median is kept.
+            if (r.run_type == Run::RT_Aggregate && r.aggregate_name != "median")
+                continue;
             const std::string name = r.benchmark_name();
-            const double ms = r.GetAdjustedRealTime();
+            // CPU time: on a shared machine the wall clock also counts other processes.
+            const double ms = r.GetAdjustedCPUTime();
             const auto split = name.find('_', 3);
             const auto end = name.find('/');
             if (split == std::string::npos)
@@ -319,6 +323,8 @@ public:
             const std::string task = name.substr(
                 split + 1, end == std::string::npos ? std::string::npos : end - split - 1);
             m_times[task][side] = ms;
+            if (const auto c = r.counters.find("bytes_per_item"); c != r.counters.end())
+                m_bytes[task][side] = c->second;
         }
     }
     void Finalize() override
@@ -333,10 +339,20 @@ public:
             std::printf("%-16s %12.1f %12.1f %7.1fx\n", task.c_str(), a->second, q->second,
                 q->second / a->second);
         }
+        std::printf("\n%-16s %12s %12s %8s\n", "bytes per item", "arbor", "QTreeWidget", "ratio");
+        for (const auto &[task, sides] : m_bytes) {
+            const auto a = sides.find("Arbor");
+            const auto q = sides.find("QTreeWidget");
+            if (a == sides.end() || q == sides.end())
+                continue;
+            std::printf("%-16s %12.1f %12.1f %7.1fx\n", task.c_str(), a->second, q->second,
+                q->second / a->second);
+        }
     }
 
 private:
     std::map<std::string, std::map<std::string, double>> m_times;
+    std::map<std::string, std::map<std::string, double>> m_bytes; // heap bytes beyond the text
 };
 
 } // namespace

@@ -206,6 +206,9 @@ public:
     {
         ConsoleReporter::ReportRuns(runs);
         for (const Run &r : runs) {
+            // Aggregates of repetitions are reported as their own runs; the median is kept.
+            if (r.run_type == Run::RT_Aggregate && r.aggregate_name != "median")
+                continue;
             const std::string name = r.benchmark_name(); // BM_<side>_<task>/<n>[/...]
             const auto split = name.find('_', 3);
             const auto slash = name.find('/');
@@ -214,8 +217,9 @@ public:
             const std::string side = name.substr(3, split - 3);
             const std::string task = name.substr(split + 1, slash - split - 1);
             const long n = std::stol(name.substr(slash + 1));
-            // Real time per iteration in microseconds, whatever unit the run printed in.
-            const double us = r.GetAdjustedRealTime() *
+            // CPU time per iteration in microseconds, whatever unit the run printed in: on a shared
+            // machine the wall clock also counts the time other processes held the core.
+            const double us = r.GetAdjustedCPUTime() *
                 (r.time_unit == benchmark::kMillisecond         ? 1e3
                         : r.time_unit == benchmark::kNanosecond ? 1e-3
                         : r.time_unit == benchmark::kSecond     ? 1e6

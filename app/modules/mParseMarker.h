@@ -10,6 +10,7 @@
 #include <QString>
 #include <QStringView>
 
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -57,7 +58,7 @@ class MarkedPage {
 public:
     explicit MarkedPage(QStringView text);
 
-    qint64 Length() const { return static_cast<qint64>(m_text.size()); }
+    qint64 Length() const { return static_cast<qint64>(m_size); }
 
     // 1-based position of the first occurrence of `marker` at or after `from`; 0 when there is
     // none, when `from` lies past the end, or when the marker is empty. Skipped when `from` is
@@ -87,8 +88,15 @@ private:
     };
     Memo &memoFor(std::u32string_view marker) const;
 
-    std::u32string m_text;
+    // Buffers filled once without being cleared first: a page is converted in one pass.
+    std::unique_ptr<char32_t[]> m_text;
+    // The same characters one byte each, for the C library's vectorised searches: characters
+    // above 0xFF and NUL become NUL, and markers holding either are searched in m_text instead.
+    std::unique_ptr<char[]> m_bytes;
+    std::size_t m_size = 0;
+    std::u32string_view text() const { return { m_text.get(), m_size }; }
     mutable std::vector<Memo> m_memo;
+    mutable std::size_t m_lastMemo = 0;
 };
 
 // The marker texts are ASCII or the currency sign; this gives the searchable form of any QString.

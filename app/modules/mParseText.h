@@ -12,7 +12,8 @@ namespace mParse {
 // Deletes a fixed list of markup pieces and replaces "&nbsp;" and "&quot;", in a fixed order that
 // is part of the behaviour: literal quote marks go first, so "&quot;" is the only quote that
 // survives; every ">" goes, so an unknown tag stays as its text without the ">". Not an HTML
-// converter: other entities and tags are left alone. Never fails; O(n) per step, 25 steps.
+// converter: other entities and tags are left alone. Never fails; one pass, O(n) (all 25 steps
+// run as a pipeline over the text).
 QString CleanHtml(QStringView text);
 
 // The page-decoding rule shared with the transfer control (platform/net/page_charset.h).

@@ -10,9 +10,9 @@ XTreeNode_Check::XTreeNode_Check(std::string_view text)
 {
 }
 
-QSize XTreeNode_Check::Measure(const XTreeModel &, const QFontMetrics &fm) const
+QSize XTreeNode_Check::Measure(const XTreeModel &model, const QFontMetrics &fm) const
 {
-    QSize s = measureText(fm);
+    QSize s = measureText(model, fm);
     s.rwidth() += kIconSpacing + kIconSize;
     s.setHeight(std::max(s.height(), kIconSize));
     return s;

@@ -33,7 +33,7 @@ int XTreeNode_ImageString::tileWidth(const XTreeModel &model) const
 
 QSize XTreeNode_ImageString::Measure(const XTreeModel &model, const QFontMetrics &fm) const
 {
-    QSize s = measureText(fm);
+    QSize s = measureText(model, fm);
     ImageEntry entry;
     const XTreeImageLookup *images = model.imageLookup();
     const bool found = images && images->findImage(m_key, &entry);

@@ -1,6 +1,7 @@
 #include "arbor/model/textnodes.h"
 
 #include "arbor/model/internal/nodepaint.h"
+#include "arbor/model/internal/textextent.h"
 #include "arbor/model/xtreemodel.h"
 #include "platform/ui/wincalls.h"
 
@@ -34,12 +35,18 @@ void XTreeNode_String::SetText(std::string_view text)
     m_text = std::move(buffer);
 }
 
-QSize XTreeNode_String::measureText(const QFontMetrics &fm) const
+QSize XTreeNode_String::measureText(const XTreeModel &model, const QFontMetrics &fm) const
 {
     const XTreeItem *x = item();
-    const QString t = qtext(textData());
     QSize size(0, fm.height());
-    if (!t.isEmpty()) {
+    std::optional<QSize> summed;
+    if (m_text && !x->GetWordWrap())
+        summed = fastSingleLineExtent(
+            x->itemFont() ? *x->itemFont() : model.appearance().font, m_text.get());
+    const QString t = summed ? QString() : qtext(textData());
+    if (summed) {
+        size = *summed;
+    } else if (!t.isEmpty()) {
         if (x->GetWordWrap()) {
             const int w = std::max<LONG>(x->width(), 0);
             size = fm.boundingRect(QRect(0, 0, w, 0x3fffffff),
@@ -53,9 +60,9 @@ QSize XTreeNode_String::measureText(const QFontMetrics &fm) const
         std::max(size.height(), kMinTextHeight) + kTextExtraHeight };
 }
 
-QSize XTreeNode_String::Measure(const XTreeModel &, const QFontMetrics &fm) const
+QSize XTreeNode_String::Measure(const XTreeModel &model, const QFontMetrics &fm) const
 {
-    return measureText(fm);
+    return measureText(model, fm);
 }
 
 void XTreeNode_String::Paint(QPainter &p, const QRect &rect, XTreeModel &model)
@@ -154,7 +161,7 @@ bool XTreeNode_IconString::reservesIcon(const XTreeModel &model) const
 
 QSize XTreeNode_IconString::Measure(const XTreeModel &model, const QFontMetrics &fm) const
 {
-    QSize s = measureText(fm);
+    QSize s = measureText(model, fm);
     s.rwidth() += kIconSpacing + (reservesIcon(model) ? kIconSize : 0);
     s.setHeight(std::max(s.height(), kIconSize));
     return s;

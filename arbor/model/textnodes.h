@@ -27,8 +27,9 @@ public:
     bool HasText() const noexcept override { return true; }
 
 protected:
-    // Text size as (text width + 20, max(text height, 14) + 3).
-    QSize measureText(const QFontMetrics &fm) const;
+    // Text size as (text width + 20, max(text height, 14) + 3); fm are the metrics of the item's
+    // font (or the model's), which single-line ASCII texts are summed in without a text layout.
+    QSize measureText(const XTreeModel &model, const QFontMetrics &fm) const;
     // The text painting every text kind ends with: fill, text, focus rectangle.
     void paintText(QPainter &p, const QRect &rect, XTreeModel &model, bool ghost) const;
     // Paints the node; the text kinds differ only in what they put before the text.

@@ -1,5 +1,7 @@
 #include "arbor/view/layoutwalk.h"
 
+#include <QVarLengthArray>
+
 #include <vector>
 
 namespace arbor {
@@ -17,19 +19,20 @@ struct Run {
 
 bool walkBand(const XTreeLayout &layout, QPoint origin, int top, int bottom, XTreeVisitor &visitor)
 {
-    std::vector<Run> runs;
+    // Walks are shallow and rows short: stack storage spares paint and hit test the heap.
+    QVarLengthArray<Run, 32> runs;
     std::vector<RowCell> cells;
     auto enter = [&](const XTreeItem *parent, int x, int y) {
         const auto [first, rowTop] = layout.firstRowEndingBelow(parent, top - y);
         if (first)
-            runs.push_back({ parent, first, x, y + rowTop });
+            runs.append({ parent, first, x, y + rowTop });
     };
     enter(nullptr, origin.x(), origin.y());
-    std::vector<Run> children;
+    QVarLengthArray<Run, 8> children;
     while (!runs.empty()) {
         Run &run = runs.back();
         if (!run.row || run.y > bottom) {
-            runs.pop_back();
+            runs.removeLast();
             continue;
         }
         XTreeItem *leftmost = run.row;
@@ -47,7 +50,7 @@ bool walkBand(const XTreeLayout &layout, QPoint origin, int top, int bottom, XTr
             if (!visitor.visit(v))
                 return false;
             if (c.item->IsExpanded() && c.item->hasChildren())
-                children.push_back(
+                children.append(
                     { c.item, nullptr, at.x() + kButtonColumn, at.y() + node.height() });
         }
         // Pushed last to first so the leftmost cell's children are walked first.

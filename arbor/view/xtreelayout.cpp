@@ -113,7 +113,10 @@ void XTreeLayout::computeSubtree(XTreeItem *x)
         fam.tops.push_back(top);
         h += top;
     } else {
-        m_families.erase(x);
+        // A childless item is never looked up (only expanded items with children are), so the
+        // entry it may keep from before its children went costs no hash per added leaf.
+        if (x->GetFirstChild())
+            m_families.erase(x);
         if (rows)
             for (XTreeItem *r = x->GetFirstChild(); r; r = r->GetNext()) {
                 const RowGeometry g = row(r, nullptr);
@@ -122,10 +125,11 @@ void XTreeLayout::computeSubtree(XTreeItem *x)
             }
     }
     // Every item becomes valid here and nowhere else, so the parent-node cache cannot outlive a
-    // change: an entry is rewritten or dropped whenever its item is measured again.
+    // change: an entry is rewritten or dropped whenever its item is measured again. A childless
+    // item may keep one, unread: only valid expanded items with children are looked up.
     if (rows)
         m_parentNodes[x] = node;
-    else
+    else if (x->GetFirstChild())
         m_parentNodes.erase(x);
     x->setCachedSize(w, h);
 }

@@ -125,6 +125,7 @@ void XTreeView::ensureLayout()
     if (!m_needLayout && !m_model.layoutDirty())
         return;
     m_needLayout = false;
+    ++m_layoutPasses;
     m_layout.update();
     updateScrollBars();
 }
@@ -428,6 +429,8 @@ XTreeView *XTreeView::fromWidget(QWidget *widget) noexcept
 
 bool XTreeView::event(QEvent *e)
 {
+    if (e->type() == QEvent::StyleChange)
+        ++m_layoutPasses;
     if (e->type() == platform::ui::WindowMessageEvent::eventType()) {
         auto *msg = static_cast<platform::ui::WindowMessageEvent *>(e);
         if (msg->message() == msgTreeView()) {
@@ -517,9 +520,77 @@ void XTreeView::setDropTarget(const XTreeItem *x)
     }
 }
 
+XTreeView::ClientKey XTreeView::clientKey() const
+{
+    return { size(), m_hbar->isHidden(), m_vbar->isHidden() };
+}
+
+void XTreeView::gatherShownItems()
+{
+    class Gather : public XTreeVisitor {
+    public:
+        explicit Gather(std::vector<ShownItem> &out)
+            : m_out(out)
+        {
+        }
+        bool visit(const VisitedItem &v) override
+        {
+            m_out.push_back({ v.item, QRect(v.origin, v.node) });
+            return true;
+        }
+
+    private:
+        std::vector<ShownItem> &m_out;
+    };
+    m_shown.clear();
+    m_shownHeight = clientRect().height();
+    Gather gather(m_shown);
+    walkBand(m_layout, { -m_hpos, -m_vpos }, 0, m_shownHeight - 1, gather);
+    m_shownLayered = true;
+    for (std::size_t i = 1; i < m_shown.size() && m_shownLayered; ++i)
+        m_shownLayered = m_shown[i].rect.top() > m_shown[i - 1].rect.bottom();
+    m_shownPass = m_layoutPasses;
+    m_shownScroll = { m_hpos, m_vpos };
+    m_shownKey = clientKey();
+}
+
 XTreeItem *XTreeView::hitTest(QPoint client, int *area)
 {
     ensureLayout();
+    if (m_shownPass != m_layoutPasses || m_shownScroll != QPoint(m_hpos, m_vpos) ||
+        !(m_shownKey == clientKey()))
+        gatherShownItems();
+    XTreeItem *found = nullptr;
+    QRect rect;
+    if (client.y() >= 0 && client.y() < m_shownHeight) {
+        if (m_shownLayered && !m_shown.empty()) {
+            // Rows mostly share one height: start where that puts the point and step from there.
+            const int y = client.y();
+            const int top = m_shown.front().rect.top();
+            const int span = m_shown.back().rect.bottom() + 1 - top;
+            const auto n = static_cast<qint64>(m_shown.size());
+            qint64 i = span > 0 ? std::clamp<qint64>((qint64(y) - top) * n / span, 0, n - 1) : 0;
+            while (i > 0 && m_shown[std::size_t(i)].rect.top() > y)
+                --i;
+            while (i + 1 < n && m_shown[std::size_t(i + 1)].rect.top() <= y)
+                ++i;
+            if (const ShownItem &s = m_shown[std::size_t(i)]; s.rect.contains(client)) {
+                found = s.item;
+                rect = s.rect;
+            }
+        } else {
+            for (const ShownItem &s : m_shown) {
+                if (s.rect.contains(client)) {
+                    found = s.item;
+                    rect = s.rect;
+                    break;
+                }
+            }
+        }
+        if (area)
+            *area = found ? found->GetNode()->HitTest(m_model, client, rect) : kHitOutside;
+        return found;
+    }
     HitVisitor hit(m_model, client);
     walkBand(m_layout, { -m_hpos, -m_vpos }, client.y(), client.y(), hit);
     if (area)

@@ -14,6 +14,7 @@
 #include <QWidget>
 
 #include <optional>
+#include <vector>
 
 class QScrollBar;
 
@@ -60,7 +61,9 @@ public:
     bool designMode() const noexcept { return m_model.appearance().designMode; }
 
     // The item under a client point and the area of it (HitArea); null and kHitOutside when none.
-    // Visits only the rows crossing the point's line.
+    // Points inside the client area are looked up in the item rectangles of the rows on screen,
+    // gathered once per layout, scroll position and client size (O(log rows shown) when the rows
+    // have no cells); other points visit only the rows crossing the point's line.
     XTreeItem *hitTest(QPoint client, int *area = nullptr);
     // Origin of an item in client coordinates; nullopt when hidden by a collapsed ancestor.
     std::optional<QPoint> itemOrigin(const XTreeItem *x);
@@ -166,6 +169,16 @@ private:
     void onHorizontalAction(int action);
     void syncBars();
     void applyCursor();
+    void gatherShownItems();
+    // What the client area depends on, cheap to compare (the bars' size hints are not; a style
+    // change, which can change them, counts as a layout pass).
+    struct ClientKey {
+        QSize window;
+        bool hbar;
+        bool vbar;
+        bool operator==(const ClientKey &) const = default;
+    };
+    ClientKey clientKey() const;
 
     XTreeModel m_model;
     XTreeLayout m_layout { m_model };
@@ -189,6 +202,22 @@ private:
     std::optional<QCursor> m_mouseIcon;
     int m_dragDelay = 200;
     DragDetector *m_drag;
+
+    // Rectangles of the items on screen, in walk order, for hit tests between two changes of the
+    // layout, the scroll position or the client size (every layout pass counts as a change, and any
+    // change to the items marks the layout stale first, so no entry outlives its item).
+    struct ShownItem {
+        XTreeItem *item;
+        QRect rect; // node rectangle with the button column
+    };
+    std::vector<ShownItem> m_shown;
+    // Rows one below the other without overlap (no cells): the list is sorted by top.
+    bool m_shownLayered = false;
+    quint64 m_layoutPasses = 0;
+    quint64 m_shownPass = ~quint64(0);
+    QPoint m_shownScroll;
+    ClientKey m_shownKey {};
+    int m_shownHeight = 0; // of the client area
 };
 
 } // namespace arbor

@@ -11,7 +11,12 @@
 #include <QString>
 #include <QStringDecoder>
 
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
+
 #include <algorithm>
+#include <array>
 #include <cctype>
 
 namespace platform::net {
@@ -52,10 +57,33 @@ inline QByteArray DeclaredCharset(QByteArrayView page)
 // Windows-1252 bytes to text; the five unassigned bytes map to the C1 controls of the same value.
 inline QString FromWindows1252(QByteArrayView bytes)
 {
+    static constexpr auto table = [] {
+        std::array<char16_t, 256> t {};
+        for (int b = 0; b < 256; ++b)
+            t[std::size_t(b)] = platform::cp1252ToUnicode(static_cast<unsigned char>(b));
+        return t;
+    }();
     QString out(bytes.size(), Qt::Uninitialized);
-    QChar *dst = out.data();
-    for (const char c : bytes)
-        *dst++ = QChar(platform::cp1252ToUnicode(static_cast<unsigned char>(c)));
+    char16_t *dst = reinterpret_cast<char16_t *>(out.data());
+    const auto *src = reinterpret_cast<const unsigned char *>(bytes.data());
+    const qsizetype n = bytes.size();
+    qsizetype i = 0;
+#ifdef __SSE2__
+    // Sixteen ASCII bytes at a time widen without the table.
+    const __m128i zero = _mm_setzero_si128();
+    for (; i + 16 <= n; i += 16) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(src + i));
+        if (_mm_movemask_epi8(v)) {
+            for (qsizetype k = i; k < i + 16; ++k)
+                dst[k] = table[src[k]];
+            continue;
+        }
+        _mm_storeu_si128(reinterpret_cast<__m128i *>(dst + i), _mm_unpacklo_epi8(v, zero));
+        _mm_storeu_si128(reinterpret_cast<__m128i *>(dst + i + 8), _mm_unpackhi_epi8(v, zero));
+    }
+#endif
+    for (; i < n; ++i)
+        dst[i] = table[src[i]];
     return out;
 }
 

@@ -1,6 +1,7 @@
 // The marker idiom, the cleaner and page decoding: the rules every reader builds on.
 #include "app/modules/mParseMarker.h"
 #include "app/modules/mParseText.h"
+#include "platform/cp1252.h"
 
 #include <gtest/gtest.h>
 
@@ -97,23 +98,39 @@ TEST(MarkedPage, StartsAtIsFindEqualsPosition)
 // random walk with a plain search.
 TEST(MarkedPage, RepeatedSearchesAgreeWithAPlainSearch)
 {
+    // Characters beyond one byte and NUL take the other search path, and surrogates (a pair, a lone
+    // one) the slow conversion; every answer must be that of a plain search.
     std::mt19937 rng(12345);
+    const char16_t alphabet[] = u"ab<td>x\u00E9\u20AC\uFEFF";
     QString text;
-    for (int i = 0; i < 3000; ++i)
-        text += QChar(u"ab<td>x"[rng() % 7]);
+    for (int i = 0; i < 3000; ++i) {
+        if (i % 700 == 650)
+            text += i % 1400 == 650 ? QStringLiteral("\U0001F600") : QString(QChar(0xD800));
+        text += QChar(i % 500 == 7 ? u'\0' : alphabet[rng() % 10]);
+    }
+    const std::u32string wide = ToMarker(text);
     const MarkedPage page(text);
-    const char32_t *markers[] = { U"<td", U"ab", U"x", U"b<t", U"zz" };
+    const std::u32string markers[] = { U"<td", U"ab", U"x", U"b<t", U"zz", U"\u00E9", U"\u20ACx",
+        std::u32string(1, U'\0'), std::u32string(70, U'a') };
     for (int i = 0; i < 20000; ++i) {
-        const char32_t *marker = markers[rng() % 5];
+        const std::u32string &marker = markers[rng() % std::size(markers)];
         const qint64 from = static_cast<qint64>(rng() % 3100);
-        const QString m = QString::fromUcs4(marker);
-        const qint64 plain = from < 1 ? -1 : text.indexOf(m, from - 1) + 1;
+        const std::size_t at = wide.find(marker, static_cast<std::size_t>(std::max<qint64>(from - 1, 0)));
+        const qint64 plain = at == std::u32string::npos ? 0 : static_cast<qint64>(at) + 1;
         const Pos got = page.Find(marker, from);
         if (from < 1) {
             ASSERT_FALSE(got.done);
         } else {
             ASSERT_EQ(got.value, from > text.size() ? 0 : plain)
                 << "search " << i << " from " << from;
+        }
+        // Cuts keep what decoding the characters gives, byte order mark rule included.
+        const qint64 to = from + static_cast<qint64>(rng() % 40);
+        if (from >= 1 && from <= page.Length()) {
+            const auto length = std::min<qint64>(to, page.Length() + 1) - from;
+            ASSERT_EQ(page.Text(from, to),
+                QString::fromUcs4(wide.data() + from - 1, static_cast<qsizetype>(length)))
+                << "cut " << from << ".." << to;
         }
     }
 }
@@ -149,6 +166,51 @@ TEST(CleanHtml, ReplacementsAndTheirOrder)
     };
     for (const Case &c : cases)
         EXPECT_EQ(CleanHtml(QString::fromUtf16(c.in)), QString::fromUtf16(c.out)) << c.name;
+}
+
+// The cleaner runs its steps as one streaming pass; it must give what replacing each piece in
+// turn gives, on texts built from fragments of the pieces so that removals join new pieces, held
+// partial matches break off at every point, and the text ends inside a piece.
+TEST(CleanHtml, OnePassEqualsTheStepsInTurn)
+{
+    const char16_t *steps[][2] = { { u"\"", u"" }, { u"<span class=TextBold>", u"" },
+        { u"</font>", u"" }, { u"</span>", u"" }, { u"<span>", u"" }, { u"\n", u"" },
+        { u"\r", u"" }, { u"</b>", u"" }, { u"<b>", u"" }, { u"</B>", u"" }, { u"<B>", u"" },
+        { u"</i>", u"" }, { u"<br", u"" }, { u"\"", u"" }, { u"<font color=#339933>", u"" },
+        { u"<font color=#FF3300>", u"" }, { u"<font size=2>", u"" },
+        { u"<font size=2 color=#FF0000>", u"" }, { u">", u"" }, { u"color=#FF0000", u"" },
+        { u"<span class=body", u"" }, { u"&nbsp;", u" " }, { u"&quot;", u"\"" },
+        { u"Transactions.", u"" }, { u"_0", u"" } };
+    std::mt19937 rng(99);
+    for (int round = 0; round < 4000; ++round) {
+        QString in;
+        const int parts = 1 + static_cast<int>(rng() % 8);
+        for (int i = 0; i < parts; ++i) {
+            const QString piece = QString::fromUtf16(steps[rng() % std::size(steps)][0]);
+            const qsizetype a = rng() % (piece.size() + 1);
+            const qsizetype b = a + rng() % (piece.size() - a + 1);
+            in += rng() % 3 ? piece.mid(a, b - a) : piece;
+            if (rng() % 4 == 0)
+                in += QChar(u"\"\n\r>&;_0x <\u00E9"[rng() % 12]);
+        }
+        QString want = in;
+        for (const auto &step : steps)
+            want.replace(QString::fromUtf16(step[0]), QString::fromUtf16(step[1]));
+        ASSERT_EQ(CleanHtml(in), want) << in.toStdString();
+    }
+}
+
+// Every byte value, alone in a run of ASCII long enough for the wide copying, decodes as 1252.
+TEST(DecodePage, EveryByteInsideLongAsciiRuns)
+{
+    for (int b = 0; b < 256; ++b) {
+        QByteArray bytes(40, 'a');
+        bytes[17] = static_cast<char>(b);
+        const QString text = FromWindows1252(bytes);
+        ASSERT_EQ(text.size(), 40);
+        EXPECT_EQ(text[17].unicode(), platform::cp1252ToUnicode(static_cast<unsigned char>(b))) << b;
+        EXPECT_EQ(text.count(u'a'), b == 'a' ? 40 : 39) << b;
+    }
 }
 
 TEST(DecodePage, CharsetRules)

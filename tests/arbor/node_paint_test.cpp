@@ -4,9 +4,12 @@
 #include "arbor/model/checknodes.h"
 #include "arbor/model/imagenode.h"
 #include "arbor/model/internal/nodepaint.h"
+#include "arbor/model/internal/textextent.h"
 
 #include <QFontMetrics>
 #include <QPainter>
+
+#include <random>
 
 namespace arbor {
 namespace {
@@ -192,6 +195,53 @@ TEST(NodeHitTest, AreasPerKind)
         const QRect rect(0, 0, 120, 20);
         EXPECT_EQ(m.item(h)->GetNode()->HitTest(m, QPoint(c.x, 10), rect), c.area);
     }
+}
+
+// Summed extents stand in for Qt's layout, so they must give exactly its sizes in every font,
+// ligatures, kerning and overhanging letters included, and refuse what they cannot sum.
+TEST(NodeMeasure, SummedTextExtentsEqualQtLayout)
+{
+    struct FontCase {
+        const char *family;
+        int points;
+        bool bold;
+        bool italic;
+    } fonts[] = { { "Liberation Sans", 8, false, false }, { "Liberation Sans", 10, true, false },
+        { "Liberation Serif", 13, false, true }, { "DejaVu Sans", 9, false, false },
+        { "DejaVu Serif", 11, true, true }, { "Liberation Mono", 8, false, false } };
+    std::vector<std::string> texts = { "Item 12345", "AVA To Wa", "office", "ffi", "fly", "Tree ",
+        "  lead", "W.", "f", "}", "Tj" };
+    std::mt19937 rng(7);
+    for (int i = 0; i < 300; ++i) {
+        std::string t(1 + rng() % 24, ' ');
+        for (char &c : t)
+            c = static_cast<char>(0x20 + rng() % 95);
+        texts.push_back(t);
+    }
+    for (const FontCase &fc : fonts) {
+        QFont f(fc.family);
+        f.setPointSize(fc.points);
+        f.setBold(fc.bold);
+        f.setItalic(fc.italic);
+        const QFontMetrics fm(f);
+        int summed = 0;
+        for (const std::string &t : texts) {
+            SCOPED_TRACE(std::string(fc.family) + " '" + t + "'");
+            const auto fast = fastSingleLineExtent(f, t);
+            if (!fast)
+                continue;
+            ++summed;
+            EXPECT_EQ(*fast,
+                fm.boundingRect(QRect(), Qt::TextSingleLine | Qt::TextShowMnemonic,
+                      QString::fromStdString(t))
+                    .size());
+        }
+        // Texts with '&' are left to the fast path's refusal, so most, not all, are summed.
+        EXPECT_GT(summed, 250) << fc.family;
+    }
+    const QFont plain(QStringLiteral("Liberation Sans"));
+    for (const char *refused : { "", "&Tree", "Gr\xC3\xBC\xC3\x9F""e", "a\tb", "line\nbreak" })
+        EXPECT_FALSE(fastSingleLineExtent(plain, refused).has_value()) << refused;
 }
 
 TEST(NodeMeasure, SizesPerKind)

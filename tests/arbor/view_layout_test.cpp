@@ -8,6 +8,9 @@
 #include <QFontMetrics>
 #include <QScrollBar>
 
+#include <functional>
+#include <string>
+
 namespace arbor {
 namespace {
 
@@ -224,6 +227,63 @@ TEST(ViewWalk, VisitsOnlyTheRowsInTheBand)
     ASSERT_NE(hit, nullptr);
     EXPECT_EQ(originOf(*v, hit->handle()).y(), -(total / 2 % rowH));
     EXPECT_EQ(area, kHitItem);
+}
+
+// The hit test answers from the rectangles of the rows on screen, gathered once; after every kind
+// of change it must still answer what a walk over the point's line finds.
+TEST(ViewWalk, HitTestsFollowEveryChange)
+{
+    struct FirstHit : XTreeVisitor {
+        QPoint point;
+        XTreeItem *item = nullptr;
+        bool visit(const VisitedItem &v) override
+        {
+            if (!QRect(v.origin, v.node).contains(point))
+                return true;
+            item = v.item;
+            return false;
+        }
+    };
+    auto v = makeView({ 200, 150 });
+    XTreeModel &m = v->model();
+    std::vector<LONG> roots;
+    for (int r = 0; r < 6; ++r) {
+        roots.push_back(AddItem(m, "root " + std::to_string(r)));
+        for (int c = 0; c < 3; ++c)
+            AddItem(m, "child " + std::to_string(c), roots.back());
+    }
+    const struct {
+        const char *name;
+        std::function<void()> change;
+    } steps[] = {
+        { "collapsed", [] {} },
+        { "expanded", [&] { m.Expand(roots[0], true), m.Expand(roots[2], true); } },
+        { "added above", [&] { AddItem(m, "new child", roots[0]); } },
+        { "removed", [&] { m.RemoveItemRec(m.ItemChild(roots[0])); } },
+        { "collapsed again", [&] { m.Expand(roots[0], false); } },
+        { "scrolled", [&] { v->ScrollTo(0, 30); } },
+        { "resized", [&] { v->resize(120, 90); } },
+        { "cell with a tall neighbour", [&] {
+             const LONG cell = AddItem(m, "cell", roots[1], false);
+             m.item(cell)->SetWordWrap(true);
+             m.item(cell)->setWidth(30);
+             m.invalidateItem(m.item(cell));
+         } },
+        { "all removed", [&] { m.RemoveAllItems(); } },
+    };
+    for (const auto &step : steps) {
+        SCOPED_TRACE(step.name);
+        step.change();
+        const XTreeLayout &l = v->treeLayout();
+        for (int y = -3; y < 160; y += 2) {
+            for (int x : { 1, 9, 30, 70, 150 }) {
+                FirstHit want;
+                want.point = { x, y };
+                walkBand(l, -v->scrollPosition(), y, y, want);
+                ASSERT_EQ(v->hitTest({ x, y }), want.item) << x << "," << y;
+            }
+        }
+    }
 }
 
 TEST(ViewScroll, BarStepsFromTheirActions)
