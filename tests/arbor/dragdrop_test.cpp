@@ -458,13 +458,13 @@ TEST_F(BetweenTrees, DropTargetListTakesLiveForeignWindowsAndRemovesTheFirstDupl
 TEST_F(BetweenTrees, PictureOfADragInProgress)
 {
     const LONG item = a.add(u"dragged item");
-    const LONG other = b.add(u"another item");
+    (void)b.add(u"another item");
     (void)b.add(u"child", dest);
     b.view().ensureLayout();
     a.view().ensureLayout();
     QImage shot;
     QRect picture;
-    const QPoint over = b.at(dest) + QPoint(10, 0);
+    const QPoint over = b.at(dest) + QPoint(40, 6);
     dragFrom(a, item, input,
         { { a.at(item) }, { over }, { over, Qt::LeftButton, {}, false, [&] {
               EXPECT_EQ(b.view().hoverItem(), dest);
@@ -473,6 +473,7 @@ TEST_F(BetweenTrees, PictureOfADragInProgress)
               ASSERT_NE(area->window(), nullptr);
               EXPECT_TRUE(area->window()->isVisible());
               picture = area->rect();
+
               // What the screen shows: the target window with the picture over it.
               shot = b.frame->grab().toImage().convertToFormat(QImage::Format_ARGB32);
               QPainter p(&shot);
@@ -482,9 +483,10 @@ TEST_F(BetweenTrees, PictureOfADragInProgress)
             { over, Qt::NoButton, Qt::NoModifier, true } });
     ASSERT_FALSE(shot.isNull());
     EXPECT_EQ(picture.center(), over);
-    // The highlight of the hover row shows the selection colour, the picture's text over it.
-    const QPoint destInShot = b.frame->mapFromGlobal(b.at(other)) ;
-    (void)destInShot;
+    // The picture shows over the tree: the shot differs from the tree alone where it lies.
+    const QImage tree = b.frame->grab().toImage().convertToFormat(QImage::Format_ARGB32);
+    const QRect inShot = picture.translated(-b.frame->mapToGlobal(QPoint(0, 0)));
+    EXPECT_NE(shot.copy(inShot), tree.copy(inShot));
     std::filesystem::create_directories(ARBOR_SCREENSHOT_DIR);
     EXPECT_TRUE(shot.save(QStringLiteral(ARBOR_SCREENSHOT_DIR "/drag_in_progress.png")));
 }
