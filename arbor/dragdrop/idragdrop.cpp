@@ -284,6 +284,8 @@ void IDragDrop::dragOverProcessing(QPoint screen, DWORD &effect, bool leave)
         m_hoverItem = x ? x->handle() : 0;
         if (!tree->CanDrop(m_hoverItem, effect))
             effect = DROPEFFECT_NONE;
+    } else {
+        effect = DROPEFFECT_NONE; // a listed window that is no tree takes nothing
     }
     if (leave)
         return;

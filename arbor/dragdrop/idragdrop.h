@@ -79,7 +79,7 @@ public:
 private:
     struct Registration;
     // Clears the hover tree and item, then for enter/over finds the tree and item under the
-    // pointer and zeroes effect when that tree refuses; moves the picture.
+    // pointer and zeroes effect when there is none or it refuses; moves the picture.
     void dragOverProcessing(QPoint screen, DWORD &effect, bool leave);
     void dropProcessing(QPoint screen, DWORD effect);
     bool sourceAlive() const noexcept;

@@ -180,7 +180,7 @@ private:
         m_effect = DROPEFFECT_NONE;
         m_result = hr;
         if (hr == DRAGDROP_S_DROP && m_target) {
-            DWORD effect = m_lastEffect;
+            DWORD effect = m_ok;
             if (SUCCEEDED(m_target->Drop(m_data, keys, pt, &effect)))
                 m_effect = effect;
         } else {
