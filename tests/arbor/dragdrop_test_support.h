@@ -24,6 +24,16 @@ using arbor::XTreeViewDragDrop;
 
 // One round of the drag loop: where the pointer is, what is held, and what happens meanwhile.
 struct Step {
+    Step() = default;
+    Step(QPoint p, Qt::MouseButtons b = Qt::LeftButton, Qt::KeyboardModifiers m = {},
+        bool esc = false, std::function<void()> act = {})
+        : pos(p)
+        , buttons(b)
+        , mods(m)
+        , escape(esc)
+        , action(std::move(act))
+    {
+    }
     QPoint pos;
     Qt::MouseButtons buttons = Qt::LeftButton;
     Qt::KeyboardModifiers mods = Qt::NoModifier;
