@@ -57,8 +57,14 @@ public:
         ++rounds;
         if (steps.empty()) {
             m_now.buttons = Qt::NoButton; // a script that runs out lets go
+            // A loop that ignores the release would never end: fail, and Escape it.
+            if (++m_idle == kMaxIdleRounds) {
+                ADD_FAILURE() << "the drag went on after the button came up";
+                m_now.escape = true;
+            }
             return;
         }
+        m_idle = 0;
         m_now = std::move(steps.front());
         steps.pop_front();
         if (m_now.action)
@@ -66,7 +72,9 @@ public:
     }
 
 private:
+    static constexpr int kMaxIdleRounds = 100;
     Step m_now;
+    int m_idle = 0;
 };
 
 struct Tree {
