@@ -123,8 +123,8 @@ void BM_QTreeView_DragOverStep(benchmark::State &state)
     double accepted = 0;
     for (auto _ : state) {
         y = y + kRowStep < vp->height() - 20 ? y + kRowStep : 20;
-        QDragMoveEvent move(QPoint(40, y), Qt::MoveAction, &tree->mime,
-            Qt::LeftButton, Qt::NoModifier);
+        QDragMoveEvent move(
+            QPoint(40, y), Qt::MoveAction, &tree->mime, Qt::LeftButton, Qt::NoModifier);
         QCoreApplication::sendEvent(vp, &move);
         paintWidget(tree->view);
         accepted += move.isAccepted() ? 1 : 0;
@@ -154,8 +154,9 @@ public:
         std::printf("\nDrag-over step (hit test, highlight, repaint), microseconds:\n");
         for (const auto &[size, us] : m_arbor) {
             const double qt = m_qt.count(size) ? m_qt[size] : 0;
-            std::printf("  %9s items: arbor %8.1f  QTreeView %8.1f  ratio %.2f%s\n", size.c_str(), us,
-                qt, qt > 0 ? us / qt : 0.0, size == "1000000" && us >= 2000 ? "  OVER 2 ms" : "");
+            std::printf("  %9s items: arbor %8.1f  QTreeView %8.1f  ratio %.2f%s\n", size.c_str(),
+                us, qt, qt > 0 ? us / qt : 0.0,
+                size == "1000000" && us >= 2000 ? "  OVER 2 ms" : "");
         }
     }
 

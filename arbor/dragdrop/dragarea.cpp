@@ -10,8 +10,8 @@ class PictureWindow : public QWidget {
 public:
     explicit PictureWindow(CDCArea::Paint paint)
         : QWidget(nullptr,
-              Qt::ToolTip | Qt::FramelessWindowHint | Qt::WindowTransparentForInput
-                  | Qt::WindowDoesNotAcceptFocus | Qt::WindowStaysOnTopHint)
+              Qt::ToolTip | Qt::FramelessWindowHint | Qt::WindowTransparentForInput |
+                  Qt::WindowDoesNotAcceptFocus | Qt::WindowStaysOnTopHint)
         , m_paint(std::move(paint))
     {
         setObjectName(QStringLiteral("ArborDragPicture"));
@@ -74,8 +74,8 @@ CDCArea::~CDCArea()
 void CDCArea::moveTo(QPoint position, const QRect &clip)
 {
     m_position = position;
-    m_rect = QRect(QPoint(position.x() - m_size.width() / 2, position.y() - m_size.height() / 2),
-        m_size);
+    m_rect = QRect(
+        QPoint(position.x() - m_size.width() / 2, position.y() - m_size.height() / 2), m_size);
     auto *window = static_cast<PictureWindow *>(m_window.data());
     if (!window)
         return;

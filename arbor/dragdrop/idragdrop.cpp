@@ -143,8 +143,8 @@ HRESULT IDragDrop::RunDrag(XTreeViewDragDrop &view, LONG hItem)
 
 bool IDragDrop::sourceAlive() const noexcept
 {
-    return m_host && m_source && m_source->dragHost() == m_host
-        && m_source->model().isValid(m_sourceItem);
+    return m_host && m_source && m_source->dragHost() == m_host &&
+        m_source->model().isValid(m_sourceItem);
 }
 
 void IDragDrop::revalidate() noexcept

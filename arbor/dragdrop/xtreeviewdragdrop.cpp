@@ -24,14 +24,12 @@ int readDragDelay() noexcept
     using namespace platform::registry;
     DWORD number = 0;
     if (readDword(HKEY_CURRENT_USER, XTreeViewDragDrop::kDragDelayKey,
-            XTreeViewDragDrop::kDragDelayValue, number)
-            == ERROR_SUCCESS
-        && number <= 0x7FFFFFFF)
+            XTreeViewDragDrop::kDragDelayValue, number) == ERROR_SUCCESS &&
+        number <= 0x7FFFFFFF)
         return static_cast<int>(number);
     std::string text;
     if (readString(HKEY_CURRENT_USER, XTreeViewDragDrop::kDragDelayKey,
-            XTreeViewDragDrop::kDragDelayValue, text)
-        == ERROR_SUCCESS) {
+            XTreeViewDragDrop::kDragDelayValue, text) == ERROR_SUCCESS) {
         int value = 0;
         const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
         if (ec == std::errc() && end == text.data() + text.size() && value >= 0)
@@ -48,10 +46,8 @@ XTreeViewDragDrop::XTreeViewDragDrop(QWidget *parent)
         timer(id).setInterval(id == kDragWatchTimer ? kDragWatchMs : kScrollMs);
     connect(&timer(kDragWatchTimer), &QTimer::timeout, this, &XTreeViewDragDrop::onDragWatchTick);
     connect(&timer(kScrollUpTimer), &QTimer::timeout, this, &XTreeViewDragDrop::onScrollUpTick);
-    connect(
-        &timer(kScrollDownTimer), &QTimer::timeout, this, &XTreeViewDragDrop::onScrollDownTick);
-    connect(
-        &timer(kScrollLeftTimer), &QTimer::timeout, this, &XTreeViewDragDrop::onScrollLeftTick);
+    connect(&timer(kScrollDownTimer), &QTimer::timeout, this, &XTreeViewDragDrop::onScrollDownTick);
+    connect(&timer(kScrollLeftTimer), &QTimer::timeout, this, &XTreeViewDragDrop::onScrollLeftTick);
     connect(
         &timer(kScrollRightTimer), &QTimer::timeout, this, &XTreeViewDragDrop::onScrollRightTick);
 }
@@ -155,9 +151,11 @@ void XTreeViewDragDrop::DragOverItem(LONG hItem, QPoint client)
         int id;
     } strips[] = {
         { QRect(c.left(), c.top(), c.width(), kScrollStrip), kScrollUpTimer },
-        { QRect(c.left(), c.bottom() - kScrollStrip + 1, c.width(), kScrollStrip), kScrollDownTimer },
+        { QRect(c.left(), c.bottom() - kScrollStrip + 1, c.width(), kScrollStrip),
+            kScrollDownTimer },
         { QRect(c.left(), c.top(), kScrollStrip, c.height()), kScrollLeftTimer },
-        { QRect(c.right() - kScrollStrip + 1, c.top(), kScrollStrip, c.height()), kScrollRightTimer },
+        { QRect(c.right() - kScrollStrip + 1, c.top(), kScrollStrip, c.height()),
+            kScrollRightTimer },
     };
     bool inStrip = false;
     for (const auto &s : strips) {
@@ -239,7 +237,8 @@ void XTreeViewDragDrop::DropOnSelf(LONG hTarget, DWORD effect)
     const LONG source = m_dragSource;
     QPointer<XTreeViewDragDrop> self(this);
     if (effect != DROPEFFECT_NONE && CanDrop(hTarget, effect)) {
-        const bool cancel = m_host && m_host->fireItemDragged(source, hTarget, static_cast<LONG>(effect));
+        const bool cancel =
+            m_host && m_host->fireItemDragged(source, hTarget, static_cast<LONG>(effect));
         if (!self)
             return;
         qCDebug(lcDrag) << "drop on own tree" << source << "->" << hTarget << effect << cancel;
@@ -268,12 +267,13 @@ void XTreeViewDragDrop::DropFromTree(XTreeView *sourceView, LONG hTarget, DWORD 
     qCDebug(lcDrag) << "drop from another tree" << hSource << "->" << hTarget << effect << cancel;
     if (cancel || !self || !source || !m_host || !source->m_host)
         return;
-    const CopyResult copied = CopyItems(source->model(), hSource, *targetTree.Get(), model(), hTarget, true);
+    const CopyResult copied =
+        CopyItems(source->model(), hSource, *targetTree.Get(), model(), hTarget, true);
     if (copied.copy != 0)
         (void)targetTree->put_ExpandItem(hTarget, VARIANT_TRUE);
     // A move that left anything behind keeps the source, so nothing is lost.
-    if ((effect & DROPEFFECT_MOVE) && copied.complete && source && source->m_host
-        && source->model().isValid(hSource)) {
+    if ((effect & DROPEFFECT_MOVE) && copied.complete && source && source->m_host &&
+        source->model().isValid(hSource)) {
         const ComPtr<IArbor> sourceTree(source->m_host->arbor());
         (void)sourceTree->RemoveItemRec(hSource);
     }

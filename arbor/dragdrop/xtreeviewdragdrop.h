@@ -32,7 +32,8 @@ public:
     // Depth of the strips along the client edges where a resting pointer scrolls.
     static constexpr int kScrollStrip = 4;
     // Where the system keeps the drag delay, and its default in milliseconds.
-    static constexpr const char *kDragDelayKey = "Software\\Microsoft\\Windows NT\\CurrentVersion\\Windows";
+    static constexpr const char *kDragDelayKey =
+        "Software\\Microsoft\\Windows NT\\CurrentVersion\\Windows";
     static constexpr const char *kDragDelayValue = "DragDelay";
     static constexpr int kDefaultDragDelay = 200;
 
@@ -95,7 +96,10 @@ public:
     void EndDragDetection() override;
 
 private:
-    QTimer &timer(int id) noexcept { return m_timers[static_cast<std::size_t>(id - kDragWatchTimer)]; }
+    QTimer &timer(int id) noexcept
+    {
+        return m_timers[static_cast<std::size_t>(id - kDragWatchTimer)];
+    }
     void runTimer(int id);
 
     XTreeDragHost *m_host = nullptr;

@@ -84,7 +84,8 @@ TEST_F(InsideTree, DropsFollowModifiersAndRefuseTheSourcesOwnSubtree)
         };
         const QPoint over = a.at(target);
         std::deque<Step> steps { { a.at(source), c.upAtFirst ? Qt::NoButton : Qt::LeftButton },
-            { over, Qt::LeftButton, c.mods }, { over + QPoint(1, 0), Qt::LeftButton, c.mods, c.escape },
+            { over, Qt::LeftButton, c.mods },
+            { over + QPoint(1, 0), Qt::LeftButton, c.mods, c.escape },
             { over + QPoint(1, 0), Qt::NoButton, c.mods } };
         dragFrom(a, source, input, steps);
 
@@ -137,7 +138,8 @@ TEST_F(InsideTree, ClickWithoutDragAndTheDragDelay)
         int delay;
     } delays[] = { { "35", 35 }, { "0", 0 }, { "junk", 200 }, { "-4", 200 } };
     for (const auto &d : delays) {
-        ASSERT_EQ(reg::writeString(HKEY_CURRENT_USER, key, XTreeViewDragDrop::kDragDelayValue, d.text),
+        ASSERT_EQ(
+            reg::writeString(HKEY_CURRENT_USER, key, XTreeViewDragDrop::kDragDelayValue, d.text),
             ERROR_SUCCESS);
         EXPECT_EQ(arbor::readDragDelay(), d.delay) << d.text;
     }
@@ -203,8 +205,8 @@ TEST_F(AutoScroll, ThePointerAtAnEdgeRunsThatEdgesTimerAndEachTickScrollsOneLine
         { "bottom", { cx, c.bottom() - 1 }, { V::kScrollDownTimer }, { 0, 4 } },
         { "left", { c.left() + 1, cy }, { V::kScrollLeftTimer }, { -4, 0 } },
         { "right", { c.right() - 1, cy }, { V::kScrollRightTimer }, { 4, 0 } },
-        { "top left corner", { c.left() + 1, c.top() + 1 }, { V::kScrollUpTimer, V::kScrollLeftTimer },
-            { -4, -4 } },
+        { "top left corner", { c.left() + 1, c.top() + 1 },
+            { V::kScrollUpTimer, V::kScrollLeftTimer }, { -4, -4 } },
         { "middle", { cx, cy }, {}, { 0, 0 } },
     };
     for (const auto &k : cases) {
@@ -216,25 +218,34 @@ TEST_F(AutoScroll, ThePointerAtAnEdgeRunsThatEdgesTimerAndEachTickScrollsOneLine
         dragFrom(a, a.view().hitTest(QPoint(cx, cy))->handle(), input,
             // The click selects and may scroll its item into sight: scroll back once dragging.
             { { grab, Qt::LeftButton, {}, false, [&] { a.view().ScrollTo(40, 200); } }, { edge },
-                { edge, Qt::LeftButton, Qt::NoModifier, false, [&] {
-                   V &v = a.view();
-                   for (int id = V::kScrollUpTimer; id <= V::kScrollRightTimer; ++id)
-                       EXPECT_EQ(v.timerActive(id),
-                           std::find(k.timers.begin(), k.timers.end(), id) != k.timers.end())
-                           << id;
-                   EXPECT_TRUE(v.timerActive(V::kDragWatchTimer));
-                   const QPoint before = v.scrollPosition();
-                   for (int id : k.timers) {
-                       switch (id) {
-                       case V::kScrollUpTimer: v.onScrollUpTick(); break;
-                       case V::kScrollDownTimer: v.onScrollDownTick(); break;
-                       case V::kScrollLeftTimer: v.onScrollLeftTick(); break;
-                       default: v.onScrollRightTick(); break;
-                       }
-                   }
-                   EXPECT_EQ(v.scrollPosition() - before, k.step);
-                   checked = true;
-               } },
+                { edge, Qt::LeftButton, Qt::NoModifier, false,
+                    [&] {
+                        V &v = a.view();
+                        for (int id = V::kScrollUpTimer; id <= V::kScrollRightTimer; ++id)
+                            EXPECT_EQ(v.timerActive(id),
+                                std::find(k.timers.begin(), k.timers.end(), id) != k.timers.end())
+                                << id;
+                        EXPECT_TRUE(v.timerActive(V::kDragWatchTimer));
+                        const QPoint before = v.scrollPosition();
+                        for (int id : k.timers) {
+                            switch (id) {
+                            case V::kScrollUpTimer:
+                                v.onScrollUpTick();
+                                break;
+                            case V::kScrollDownTimer:
+                                v.onScrollDownTick();
+                                break;
+                            case V::kScrollLeftTimer:
+                                v.onScrollLeftTick();
+                                break;
+                            default:
+                                v.onScrollRightTick();
+                                break;
+                            }
+                        }
+                        EXPECT_EQ(v.scrollPosition() - before, k.step);
+                        checked = true;
+                    } },
                 { edge, Qt::LeftButton, Qt::NoModifier, true } });
         EXPECT_TRUE(checked);
         EXPECT_EQ(a.find(e::ItemDragged), nullptr); // Escape ended it
@@ -408,10 +419,11 @@ TEST_F(BetweenTrees, CancelledDropCopiesNothingAndLeavingATreeStopsItsScrolling)
         { { a.at(item) }, { top },
             { b.at(dest), Qt::LeftButton, {}, false,
                 [&] { sawScroll = a.view().timerActive(XTreeViewDragDrop::kScrollUpTimer); } },
-            { b.at(dest), Qt::LeftButton, {}, false, [&] {
-                 sawStop = !a.view().timerActive(XTreeViewDragDrop::kScrollUpTimer);
-                 EXPECT_EQ(b.view().hoverItem(), dest);
-             } },
+            { b.at(dest), Qt::LeftButton, {}, false,
+                [&] {
+                    sawStop = !a.view().timerActive(XTreeViewDragDrop::kScrollUpTimer);
+                    EXPECT_EQ(b.view().hoverItem(), dest);
+                } },
             { b.at(dest), Qt::NoButton } });
     EXPECT_TRUE(sawScroll);
     EXPECT_TRUE(sawStop);
@@ -466,20 +478,22 @@ TEST_F(BetweenTrees, PictureOfADragInProgress)
     QRect picture;
     const QPoint over = b.at(dest) + QPoint(40, 6);
     dragFrom(a, item, input,
-        { { a.at(item) }, { over }, { over, Qt::LeftButton, {}, false, [&] {
-              EXPECT_EQ(b.view().hoverItem(), dest);
-              const arbor::CDCArea *area = a.dd().dragArea().area();
-              ASSERT_NE(area, nullptr);
-              ASSERT_NE(area->window(), nullptr);
-              EXPECT_TRUE(area->window()->isVisible());
-              picture = area->rect();
+        { { a.at(item) }, { over },
+            { over, Qt::LeftButton, {}, false,
+                [&] {
+                    EXPECT_EQ(b.view().hoverItem(), dest);
+                    const arbor::CDCArea *area = a.dd().dragArea().area();
+                    ASSERT_NE(area, nullptr);
+                    ASSERT_NE(area->window(), nullptr);
+                    EXPECT_TRUE(area->window()->isVisible());
+                    picture = area->rect();
 
-              // What the screen shows: the target window with the picture over it.
-              shot = b.frame->grab().toImage().convertToFormat(QImage::Format_ARGB32);
-              QPainter p(&shot);
-              p.drawPixmap(picture.topLeft() - b.frame->mapToGlobal(QPoint(0, 0)),
-                  area->window()->grab());
-          } },
+                    // What the screen shows: the target window with the picture over it.
+                    shot = b.frame->grab().toImage().convertToFormat(QImage::Format_ARGB32);
+                    QPainter p(&shot);
+                    p.drawPixmap(picture.topLeft() - b.frame->mapToGlobal(QPoint(0, 0)),
+                        area->window()->grab());
+                } },
             { over, Qt::NoButton, Qt::NoModifier, true } });
     ASSERT_FALSE(shot.isNull());
     EXPECT_EQ(picture.center(), over);
@@ -517,7 +531,8 @@ TEST_F(DragFaults, SourceControlReleasedDuringTheDrag)
                     a.control = nullptr;
             };
         dragFrom(a, item, input,
-            { { a.at(item) }, { b.at(dest), Qt::LeftButton, {}, false, [&] { a.control = nullptr; } },
+            { { a.at(item) },
+                { b.at(dest), Qt::LeftButton, {}, false, [&] { a.control = nullptr; } },
                 { b.at(dest) }, { b.at(dest), Qt::NoButton } });
         EXPECT_EQ(a.control, nullptr);
         EXPECT_NE(a.find(e::ItemDragging), nullptr);

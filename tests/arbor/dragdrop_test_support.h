@@ -101,8 +101,8 @@ struct Tree {
     LONG add(const char16_t *text, LONG parent = 0, bool down = true)
     {
         Variant h;
-        EXPECT_EQ(control->AddItem(
-                      BStr(text).get(), Variant::i4(parent), Variant::boolean(down), &h),
+        EXPECT_EQ(
+            control->AddItem(BStr(text).get(), Variant::i4(parent), Variant::boolean(down), &h),
             S_OK);
         return h.lVal;
     }
@@ -165,7 +165,8 @@ inline void expectNoDragLeft(std::initializer_list<Tree *> trees)
             continue;
         EXPECT_EQ(registeredDropTarget(t->hwnd()), nullptr);
         EXPECT_EQ(t->view().dragSource(), 0);
-        for (int id = XTreeViewDragDrop::kDragWatchTimer; id <= XTreeViewDragDrop::kScrollRightTimer; ++id)
+        for (int id = XTreeViewDragDrop::kDragWatchTimer;
+             id <= XTreeViewDragDrop::kScrollRightTimer; ++id)
             EXPECT_FALSE(t->view().timerActive(id)) << id;
     }
     for (QWidget *w : QApplication::topLevelWidgets())

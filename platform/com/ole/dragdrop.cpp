@@ -39,8 +39,12 @@ public:
     bool escape = false;
 
 protected:
-    bool eventFilter(QObject *, QEvent *e) override
+    bool eventFilter(QObject *target, QEvent *e) override
     {
+        // Windows still see their input, so Qt's own button and grab bookkeeping stays right;
+        // only the widgets are kept from acting on it.
+        if (!target->isWidgetType())
+            return false;
         switch (e->type()) {
         case QEvent::KeyPress:
             if (static_cast<QKeyEvent *>(e)->key() == Qt::Key_Escape)
@@ -102,8 +106,8 @@ public:
         qApp->installEventFilter(&m_hold);
         QPointer<QWidget> grabber = QApplication::focusWidget();
         // The offscreen platform has no pointer to grab.
-        if (grabber && grabber->isVisible()
-            && QGuiApplication::platformName() != QLatin1String("offscreen"))
+        if (grabber && grabber->isVisible() &&
+            QGuiApplication::platformName() != QLatin1String("offscreen"))
             grabber->grabMouse();
         else
             grabber = nullptr;
@@ -129,7 +133,8 @@ private:
         if (m_pending)
             return;
         m_pending = true;
-        QMetaObject::invokeMethod(&m_hold, [this] { round(); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            &m_hold, [this] { round(); }, Qt::QueuedConnection);
     }
 
     void round()
