@@ -141,27 +141,33 @@ public:
             const std::string name = r.benchmark_name();
             const auto slash = name.find('/');
             const std::string size = slash == std::string::npos ? "" : name.substr(slash + 1);
-            const double us = r.GetAdjustedRealTime();
+            const Times t { r.GetAdjustedRealTime(), r.GetAdjustedCPUTime() };
             if (name.rfind("BM_Arbor_", 0) == 0)
-                m_arbor[size] = us;
+                m_arbor[size] = t;
             else
-                m_qt[size] = us;
+                m_qt[size] = t;
         }
     }
     void Finalize() override
     {
         ConsoleReporter::Finalize();
-        std::printf("\nDrag-over step (hit test, highlight, repaint), microseconds:\n");
-        for (const auto &[size, us] : m_arbor) {
-            const double qt = m_qt.count(size) ? m_qt[size] : 0;
-            std::printf("  %9s items: arbor %8.1f  QTreeView %8.1f  ratio %.2f%s\n", size.c_str(),
-                us, qt, qt > 0 ? us / qt : 0.0,
-                size == "1000000" && us >= 2000 ? "  OVER 2 ms" : "");
+        // Wall time suffers from other work on a shared machine; CPU time is the step's own cost.
+        std::printf("\nDrag-over step (hit test, highlight, repaint), microseconds wall / CPU:\n");
+        for (const auto &[size, t] : m_arbor) {
+            const Times q = m_qt.count(size) ? m_qt[size] : Times {};
+            std::printf(
+                "  %9s items: arbor %8.1f / %7.1f  QTreeView %8.1f / %7.1f  CPU ratio %.2f%s\n",
+                size.c_str(), t.wall, t.cpu, q.wall, q.cpu, q.cpu > 0 ? t.cpu / q.cpu : 0.0,
+                size == "1000000" && (t.wall >= 2000 || t.cpu >= 2000) ? "  OVER 2 ms" : "");
         }
     }
 
 private:
-    std::map<std::string, double> m_arbor, m_qt;
+    struct Times {
+        double wall = 0;
+        double cpu = 0;
+    };
+    std::map<std::string, Times> m_arbor, m_qt;
 };
 
 } // namespace
