@@ -2,7 +2,9 @@
 // cxtreeview_items.cpp.
 #include "arbor/control/cxtreeview.h"
 
+#include "arbor/control/cxtreeview_drag.h"
 #include "arbor/control/cxtreeviewevents.h"
+#include "arbor/dragdrop/xtreeviewdragdrop.h"
 #include "arbor/control/internal/args.h"
 #include "arbor/hosting/windownodes.h"
 #include "arbor/model/additem.h"
@@ -60,6 +62,7 @@ VARIANT_BOOL vbool(bool value) noexcept
 CXTreeView::CXTreeView()
     : m_groups(CGroups::make())
     , m_bridge(std::make_unique<CXTreeViewEvents>(*this))
+    , m_drag(std::make_unique<CXTreeViewDragHost>(*this))
 {
     m_events = addPoint(DIID__IArborEvents);
     buildFrame();
@@ -69,7 +72,9 @@ CXTreeView::CXTreeView()
 
 void CXTreeView::buildFrame()
 {
-    m_frame = new XTreeFrame();
+    auto *dragView = new XTreeViewDragDrop();
+    dragView->setDragHost(m_drag.get());
+    m_frame = new XTreeFrame(nullptr, dragView);
     // A container may destroy the window under us; what it showed, besides the items, goes on
     // to the next one.
     m_frame->setAboutToGo([this](XTreeFrame &gone) noexcept {
@@ -143,7 +148,16 @@ CXTreeView::~CXTreeView()
         v.model().setImageLookup(nullptr);
         v.model().setGroupHook(nullptr);
         XTreeFrame *window = m_frame.data();
-        if (t_raising > 0) {
+        XTreeViewDragDrop &dv = dragView();
+        dv.setDragHost(nullptr);
+        m_drag->detach();
+        if (dv.inDrag()) {
+            // The drag loop runs inside the window: it goes once the loop has returned.
+            window->hide();
+            moduleLock();
+            QObject::connect(window, &QObject::destroyed, [] { moduleUnlock(); });
+            dv.deleteAfterDrag(window);
+        } else if (t_raising > 0) {
             // The window's code is still on the stack below us: it goes once control is back in
             // the event loop, and the module stays loaded until then.
             window->hide();
@@ -510,16 +524,6 @@ void CXTreeView::fireControlEvent(IEventInfo *info) noexcept
 {
     Variant arg = Variant::dispatch(info);
     fireEvent(eventid::ControlEvent, &arg, 1);
-}
-
-HRESULT CXTreeView::AddDropTarget(LONG) noexcept
-{
-    return S_OK;
-}
-
-HRESULT CXTreeView::RemoveDropTarget(LONG) noexcept
-{
-    return S_OK;
 }
 
 HRESULT getTreeViewFactory(REFIID riid, void **ppv) noexcept

@@ -30,6 +30,8 @@
 namespace arbor {
 
 class CXTreeViewEvents;
+class CXTreeViewDragHost;
+class XTreeViewDragDrop;
 
 class CXTreeView final
     : public platform::com::ComObject<CXTreeView,
@@ -256,6 +258,11 @@ public:
     // that uses the font object behind that watch re-reads its font and is laid out again.
     void fontObjectChanged(const void *itemWatch) noexcept;
 
+    // The DropEffect value (only the three low bits are kept).
+    LONG dropEffect() const noexcept { return m_dropEffect; }
+    // The item window with its drag support.
+    XTreeViewDragDrop &dragView() noexcept;
+
     // Property puts and style changes set it; persistence clears it.
     bool isDirty() const noexcept { return m_dirty; }
     void setDirty(bool dirty) noexcept { m_dirty = dirty; }
@@ -304,6 +311,8 @@ private:
     // Made with the control, handed out by Groups; told when the control goes (a host may keep it).
     ComPtr<CGroups> m_groups;
     std::unique_ptr<CXTreeViewEvents> m_bridge;
+    // Drag and drop: the events, the drop source and target, the drop-target list.
+    std::unique_ptr<CXTreeViewDragHost> m_drag;
     platform::com::ConnectionPoint *m_events = nullptr;
     ComPtr<IFontDisp> m_font;
     platform::com::AdviseLink m_fontLink; // tells us when m_font changes

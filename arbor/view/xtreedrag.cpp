@@ -20,8 +20,11 @@ void DragDetector::arm(LONG hItem, int delayMs)
 
 void DragDetector::cancel()
 {
+    const bool was = armed();
     m_item = 0;
     m_timer.stop();
+    if (was)
+        m_view.EndDragDetection();
 }
 
 void DragDetector::pointerMoved(QPoint client)
@@ -33,9 +36,12 @@ void DragDetector::pointerMoved(QPoint client)
 void DragDetector::fire()
 {
     const LONG h = m_item;
-    cancel();
+    m_item = 0;
+    m_timer.stop();
     if (h != 0 && m_view.model().isValid(h))
         m_view.BeginDrag(h);
+    else if (h != 0)
+        m_view.EndDragDetection();
 }
 
 } // namespace arbor

@@ -15,7 +15,8 @@ class XTreeView;
 class DragDetector : public QObject {
     Q_OBJECT
 public:
-    // On success the view's BeginDrag hook gets the armed item.
+    // On success the view's BeginDrag hook gets the armed item; every other outcome of an armed
+    // detection (cancel, an item gone) reaches its EndDragDetection hook.
     explicit DragDetector(XTreeView &view);
     Q_DISABLE_COPY_MOVE(DragDetector)
 

@@ -4,10 +4,11 @@
 
 namespace arbor {
 
-XTreeFrame::XTreeFrame(QWidget *parent)
+XTreeFrame::XTreeFrame(QWidget *parent, XTreeView *view)
     : QWidget(parent)
-    , m_view(new XTreeView(this))
+    , m_view(view ? view : new XTreeView(this))
 {
+    m_view->setParent(this);
     setObjectName(QStringLiteral("XTreeFrame"));
     // The item window covers the inside and the border paints every pixel around it.
     setAttribute(Qt::WA_OpaquePaintEvent);

@@ -15,7 +15,9 @@ namespace arbor {
 class XTreeFrame : public QWidget {
     Q_OBJECT
 public:
-    explicit XTreeFrame(QWidget *parent = nullptr);
+    // view: the item window to hold (a subclass with more abilities); the frame becomes its
+    // parent. Null makes a plain one.
+    explicit XTreeFrame(QWidget *parent = nullptr, XTreeView *view = nullptr);
     ~XTreeFrame() override;
     Q_DISABLE_COPY_MOVE(XTreeFrame)
 

@@ -139,6 +139,9 @@ public:
     virtual bool acceptsDrops() const { return false; }
     // "WM_RESETDROPSOURCE": forget a drag source of this tree.
     virtual void ResetDropSource() { }
+    // Drag detection ended without a drag: the button came up, another button or Escape was
+    // pressed, the focus left or the armed item went away.
+    virtual void EndDragDetection() { }
 
 protected:
     // Starts the non-blocking drag detection for hItem after a press on it; BeginDrag

@@ -11,6 +11,7 @@
 #include <QPlainTextEdit>
 #include <QTextEdit>
 #include <QWidget>
+#include <QWindow>
 
 #include <algorithm>
 #include <map>
@@ -332,7 +333,26 @@ BOOL ClientToScreen(HWND hwnd, POINT *point) noexcept
 
 HWND WindowFromPoint(POINT point) noexcept
 {
-    return windowHandle(QApplication::widgetAt(QPoint(point.x, point.y)));
+    const QPoint p(point.x, point.y);
+    const QWidget *top = QApplication::topLevelAt(p);
+    if (!top || !top->windowFlags().testFlag(Qt::WindowTransparentForInput))
+        return windowHandle(QApplication::widgetAt(p));
+    // A window that lets input through (a picture following the pointer) is not "at" the point:
+    // the topmost other window there is, as Qt lists them from the top down.
+    const QWindowList windows = QGuiApplication::topLevelWindows();
+    for (auto it = windows.crbegin(); it != windows.crend(); ++it) {
+        const QWindow *win = *it;
+        if (!win->isVisible() || win->flags().testFlag(Qt::WindowTransparentForInput)
+            || !win->geometry().contains(p))
+            continue;
+        for (QWidget *top : QApplication::topLevelWidgets()) {
+            if (top->windowHandle() != win)
+                continue;
+            QWidget *child = top->childAt(top->mapFromGlobal(p));
+            return windowHandle(child ? child : top);
+        }
+    }
+    return 0;
 }
 
 HWND GetFocus() noexcept

@@ -86,7 +86,8 @@ BOOL GetWindowRect(HWND hwnd, RECT *rect) noexcept;
 BOOL GetClientRect(HWND hwnd, RECT *rect) noexcept;
 BOOL ScreenToClient(HWND hwnd, POINT *point) noexcept;
 BOOL ClientToScreen(HWND hwnd, POINT *point) noexcept;
-// The deepest visible window at a screen point, 0 when none.
+// The deepest visible window at a screen point, 0 when none. Windows that let input through
+// (Qt::WindowTransparentForInput) are never found: the window below them is.
 HWND WindowFromPoint(POINT point) noexcept;
 HWND GetFocus() noexcept;
 // Returns the window that had the focus before.
