@@ -1,6 +1,6 @@
 #include "app/modules/mParseText.h"
 
-#include "platform/cp1252.h"
+#include "platform/net/page_charset.h"
 
 #include <QStringDecoder>
 
@@ -55,62 +55,17 @@ QString CleanHtml(QStringView text)
 
 QByteArray DeclaredCharset(QByteArrayView page)
 {
-    constexpr qsizetype kSniffBytes = 4096;
-    const QByteArray head = page.first(std::min(page.size(), kSniffBytes)).toByteArray().toLower();
-    qsizetype from = 0;
-    while (true) {
-        const qsizetype meta = head.indexOf("<meta", from);
-        if (meta < 0)
-            return {};
-        const qsizetype close = head.indexOf('>', meta);
-        const qsizetype end = close < 0 ? head.size() : close;
-        const qsizetype cs = head.indexOf("charset=", meta);
-        if (cs >= 0 && cs < end) {
-            qsizetype a = cs + 8;
-            while (a < end && (head[a] == '"' || head[a] == '\'' || head[a] == ' '))
-                ++a;
-            qsizetype b = a;
-            while (b < end &&
-                (std::isalnum(static_cast<unsigned char>(head[b])) || head[b] == '-' ||
-                    head[b] == '_' || head[b] == ':' || head[b] == '.'))
-                ++b;
-            if (b > a)
-                return head.mid(a, b - a);
-        }
-        from = meta + 5;
-    }
+    return platform::net::DeclaredCharset(page);
 }
 
 QString FromWindows1252(QByteArrayView bytes)
 {
-    QString out(bytes.size(), Qt::Uninitialized);
-    QChar *dst = out.data();
-    for (const char c : bytes) {
-        const auto b = static_cast<unsigned char>(c);
-        *dst++ = QChar(platform::cp1252ToUnicode(b));
-    }
-    return out;
+    return platform::net::FromWindows1252(bytes);
 }
 
 QString DecodePage(QByteArrayView bytes, QByteArrayView charset)
 {
-    QByteArray name = charset.toByteArray().trimmed().toLower();
-    if (name.isEmpty()) {
-        name = DeclaredCharset(bytes).toLower();
-        // A page whose own <meta> could be read is no UTF-16 or UTF-32 page, whatever it says:
-        // browsers read such a page as UTF-8.
-        if (name.startsWith("utf-16") || name.startsWith("utf-32") || name.startsWith("ucs-"))
-            name = "utf-8";
-    }
-    if (name.isEmpty() || name == "windows-1252" || name == "cp1252" || name == "iso-8859-1" ||
-        name == "latin1" || name == "us-ascii" || name == "ascii")
-        return FromWindows1252(bytes);
-    if (name == "utf-8" || name == "utf8")
-        return QString::fromUtf8(bytes);
-    QStringDecoder decoder(name.constData());
-    if (!decoder.isValid())
-        return FromWindows1252(bytes);
-    return decoder.decode(bytes);
+    return platform::net::DecodePage(bytes, charset);
 }
 
 } // namespace mParse

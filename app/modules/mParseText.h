@@ -15,6 +15,7 @@ namespace mParse {
 // converter: other entities and tags are left alone. Never fails; O(n) per step, 25 steps.
 QString CleanHtml(QStringView text);
 
+// The page-decoding rule shared with the transfer control (platform/net/page_charset.h).
 // The charset a page declares in a <meta ... charset=NAME> within its first 4096 bytes, lower-case,
 // or empty. Bounded: reads at most those bytes whatever the page.
 QByteArray DeclaredCharset(QByteArrayView page);

@@ -1,0 +1,212 @@
+// The program's side of web transfer: the debug logs, the firewall settings reaching the controls
+// (through a real tinyproxy), the chunk loop, and the site table's sites file.
+#include "app/forms/frmDebug.h"
+#include "app/modules/mSettings.h"
+#include "app/modules/mStartup.h"
+#include "app/modules/mWeb.h"
+#include "app/modules/sites.h"
+#include "platform/net/inet.h"
+#include "tests/support/sandbox_site.h"
+
+#include <gtest/gtest.h>
+
+#include <QEventLoop>
+#include <QFile>
+#include <QTimer>
+
+#include <functional>
+
+namespace {
+
+const QString kEbayStart = QStringLiteral("eBay:\r\nEnter body text here, if needed");
+const QString kPayPalStart = QStringLiteral("PayPal:\r\nEnter body text here, if needed");
+
+class DebugLog : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        frmDebug::destroyInstance();
+        mStartup::debugFlag = false;
+    }
+    void TearDown() override
+    {
+        frmDebug::destroyInstance();
+        mStartup::debugFlag = false;
+    }
+};
+
+TEST_F(DebugLog, WritesTheExactEntriesOnlyWhileTheFlagIsOn)
+{
+    struct Case {
+        const char *name;
+        std::function<void()> write;
+        QString ebay, payPal; // what the entry appends
+    };
+    const QString page = QStringLiteral("<html>\r\npage</html>");
+    const Case cases[] = {
+        { "form load", [] { mWeb::LogConnectionFormLoad(); }, QStringLiteral("Connection Form Load\r\n\r\n"), {} },
+        { "my ebay request", [] { mWeb::LogMyEbayRequest(QStringLiteral("http://x/ws?MyeBay")); },
+            QStringLiteral("\r\n\r\nSending MyEbay Post Post\r\n\r\nhttp://x/ws?MyeBay\r\n\r\n"
+                           "\r\n\r\nBEFORE GET STATEMENT\r\n\r\n"),
+            {} },
+        { "after get", [] { mWeb::LogAfterGetStatement(); },
+            QStringLiteral("\r\n\r\nAFTER GET STATEMENT\r\n\r\n"), {} },
+        { "page", [&] { mWeb::LogMyEbayPage(page); },
+            QStringLiteral("\r\n\r\nBEFORE RESPONSE BODY\r\n\r\n\r\n\r\nRETURN DATA from myEbay Page\r\n\r\n") +
+                page + QStringLiteral("\r\n\r\n\r\nRetreive ALL Data: \r\n\r\nResponse Text: ") + page +
+                QStringLiteral("\r\n\r\n"),
+            {} },
+        { "sign-in post", [] { mWeb::LogSignInPost(QStringLiteral("https://s/aw")); },
+            QStringLiteral("Sending Login Post\r\n\r\nhttps://s/aw\r\n\r\n"), {} },
+        { "sign-in success", [] { mWeb::LogSignInSuccess(QStringLiteral("tok"), QStringLiteral("answer")); },
+            QStringLiteral("\r\neBay Password: tok\r\n\r\nResponse Text: answer\r\n\r\n"), {} },
+        { "paypal data", [] { mWeb::LogPayPalReturnData(QStringLiteral("pp")); }, {},
+            QStringLiteral("PayPal Return Data:\r\n\r\npp\r\n\r\n") },
+        { "paypal state", [] { mWeb::LogPayPalState(QStringLiteral("Sending userid and password...")); }, {},
+            QStringLiteral("PayPal:\r\n\r\nSending userid and password...\r\n\r\n") },
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        frmDebug::destroyInstance();
+        mStartup::debugFlag = false;
+        c.write();
+        EXPECT_EQ(frmDebug::instance()->ebayLog(), kEbayStart);
+        EXPECT_EQ(frmDebug::instance()->payPalLog(), kPayPalStart);
+        mStartup::debugFlag = true;
+        c.write();
+        EXPECT_EQ(frmDebug::instance()->ebayLog(), kEbayStart + c.ebay);
+        EXPECT_EQ(frmDebug::instance()->payPalLog(), kPayPalStart + c.payPal);
+    }
+}
+
+TEST_F(DebugLog, CapKeepsTheNewestTextAndClosingTurnsTheFlagOff)
+{
+    QWidget main;
+    main.setGeometry(50, 60, 300, 200);
+    frmDebug *form = frmDebug::instance();
+    form->showFor(&main);
+    EXPECT_TRUE(mStartup::debugFlag);
+    EXPECT_EQ(form->frameGeometry().left(), main.frameGeometry().left() + main.frameGeometry().width() + 100);
+
+    const QString piece(64 * 1024, QLatin1Char('x'));
+    for (int i = 0; i < 100; ++i) { // 6.4 M characters
+        mWeb::LogDebug(piece);
+        ASSERT_LE(form->ebayLog().size(), frmDebug::kLogCap);
+    }
+    mWeb::LogDebug(QStringLiteral("last entry"));
+    EXPECT_TRUE(form->ebayLog().endsWith(QStringLiteral("last entry\r\n")));
+    EXPECT_GE(form->ebayLog().size(), frmDebug::kLogCap / 2);
+    EXPECT_EQ(form->payPalLog(), kPayPalStart);
+
+    form->close();
+    EXPECT_FALSE(mStartup::debugFlag);
+    mWeb::LogDebug(QStringLiteral("after close"));
+    EXPECT_FALSE(form->ebayLog().contains(QStringLiteral("after close")));
+}
+
+TEST(Firewall, PortIsAWholeNumberFrom1To65535)
+{
+    const std::pair<const char *, int> cases[] = { { "8080", 8080 }, { "40000", 40000 },
+        { "65535", 65535 }, { "1", 1 }, { " 3128 ", 3128 }, { "0", 0 }, { "65536", 0 },
+        { "-1", 0 }, { "80a", 0 }, { "8.0", 0 }, { "", 0 }, { "123456", 0 } };
+    for (const auto &[text, port] : cases)
+        EXPECT_EQ(mWeb::FirewallPortNumber(QString::fromLatin1(text)), port) << text;
+}
+
+// Through a real proxy: the four settings take every control of a window there; an empty host
+// sends direct again, though port, login and password are still set.
+TEST(Firewall, SettingsRouteEveryControlOfAWindowAndAnEmptyHostGoesDirect)
+{
+    qputenv("BIDLARK_NET_TIMEOUT_MS", "5000");
+    testsupport::SandboxSite site;
+    ASSERT_TRUE(site.ok()) << site.error().toStdString();
+    testsupport::TinyProxy proxy(QStringLiteral("fwuser"), QStringLiteral("fwpass"));
+    ASSERT_TRUE(proxy.ok()) << proxy.error().toStdString();
+    const QString url = site.url(QStringLiteral("product"), QStringLiteral("/"));
+
+    QObject window;
+    auto *inet1 = new platform::net::Inet(&window);
+    auto *inet2 = new platform::net::Inet(&window);
+    auto &s = mSettings::settings;
+    s.firewallHost = QStringLiteral("127.0.0.1");
+    s.firewallPort = QString::number(proxy.port());
+    s.firewallLogin = QStringLiteral("fwuser");
+    s.firewallPassword = QStringLiteral("fwpass");
+    mWeb::ApplyFirewallSettings(&window);
+    for (auto *inet : { inet1, inet2 }) {
+        EXPECT_TRUE(inet->OpenURL(url).contains(QStringLiteral("Sandbox product site")));
+        EXPECT_TRUE(site.requests().last().header(QStringLiteral("Via")).contains(QStringLiteral("tinyproxy")));
+    }
+
+    s.firewallHost.clear();
+    mWeb::ApplyFirewallSettings(&window);
+    for (auto *inet : { inet1, inet2 }) {
+        EXPECT_TRUE(inet->OpenURL(url).contains(QStringLiteral("Sandbox product site")));
+        EXPECT_EQ(site.requests().last().header(QStringLiteral("Via")), QString());
+    }
+    mSettings::resetInMemory();
+}
+
+TEST(ReadWholeResponse, JoinsAllChunksAndRunsPendingEventsBetweenThem)
+{
+    testsupport::SandboxSite site;
+    ASSERT_TRUE(site.ok()) << site.error().toStdString();
+    platform::net::Inet inet;
+    QString text;
+    int posted = 0;
+    QEventLoop loop;
+    QObject::connect(&inet, &platform::net::Inet::StateChanged, [&](int state) {
+        if (state == 12) {
+            QTimer::singleShot(0, [&] { ++posted; });
+            text = mWeb::ReadWholeResponse(inet);
+        }
+        if (state >= 11)
+            loop.quit();
+    });
+    inet.Execute(site.httpOrigin() + QStringLiteral("/__sandbox/page?chars=3000"));
+    loop.exec();
+    EXPECT_EQ(text.size(), 3000);
+    EXPECT_EQ(posted, 1) << "a timer due during the read ran before it ended";
+}
+
+TEST(Sites, SitesFileReplacesEntriesByRoleAndCountry)
+{
+    const QString path = qEnvironmentVariable("BIDLARK_TEST_SANDBOX") + QStringLiteral("/sites");
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("# comment\n"
+               "signin.uk=https://127.0.0.1:1/signin.uk\n"
+               "myebay=http://127.0.0.1:2/my/\n"
+               "myebay.ca=http://127.0.0.1:3/ca\n"
+               "nosuchrole=http://127.0.0.1:4\n"
+               "item.fr=http://127.0.0.1:5\n"
+               "paypal=ftp://127.0.0.1:6\n"
+               "product\n");
+    file.close();
+    qputenv("BIDLARK_SITES", path.toUtf8());
+    EXPECT_EQ(sites::reloadSites().size(), 4);
+    using sites::Country;
+    using sites::Role;
+    const struct {
+        Role role;
+        QString country;
+        const char *url;
+    } cases[] = {
+        { Role::SignIn, QStringLiteral("United Kingdom"), "https://127.0.0.1:1/signin.uk" },
+        { Role::SignIn, QStringLiteral("Ireland"), "https://127.0.0.1:1/signin.uk" },
+        { Role::SignIn, QStringLiteral("United States"), "https://signin.ebay.com" },
+        { Role::SignIn, QStringLiteral("Australia"), "https://signin.ebay.com.au" },
+        { Role::MyEbay, QStringLiteral("New Zealand"), "http://127.0.0.1:2/my" },
+        { Role::MyEbay, QStringLiteral("Australia"), "http://127.0.0.1:2/my" },
+        { Role::MyEbay, QStringLiteral("Canada"), "http://127.0.0.1:3/ca" },
+        { Role::PayPal, QStringLiteral("Canada"), "https://www.paypal.com" },
+        { Role::Motors, QStringLiteral("United Kingdom"), "http://www.motors.ebay.com" },
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(sites::siteUrl(c.role, c.country), QString::fromLatin1(c.url)) << c.url;
+    qunsetenv("BIDLARK_SITES");
+    EXPECT_TRUE(sites::reloadSites().isEmpty());
+    EXPECT_EQ(sites::siteUrl(Role::SignIn, Country::UK), QStringLiteral("https://signin.ebay.co.uk"));
+}
+
+} // namespace
