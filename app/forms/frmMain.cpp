@@ -1,19 +1,32 @@
 #include "app/forms/frmMain.h"
 
+#include "app/forms/frmMainArbor.h"
+#include "app/forms/frmMainLayout.h"
+#include "app/forms/frmMainPages.h"
+#include "app/forms/frmMainPictures.h"
 #include "app/modules/VbConvert.h"
 #include "app/modules/mStartup.h"
+#include "platform/ui/handles.h"
+#include "platform/ui/messagebox.h"
+#include "platform/ui/shell.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDateTime>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPainter>
+#include <QPushButton>
 #include <QStatusBar>
+#include <QSystemTrayIcon>
+#include <QToolBar>
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
 
 namespace {
 
@@ -36,6 +49,43 @@ QPixmap busyPicture()
     return pixmap;
 }
 
+// A picture box that reports clicks.
+class ClickLabel : public QLabel {
+public:
+    using QLabel::QLabel;
+    std::function<void()> clicked;
+
+protected:
+    void mousePressEvent(QMouseEvent *event) override
+    {
+        QLabel::mousePressEvent(event);
+        if (clicked)
+            clicked();
+    }
+};
+
+struct ToolButton {
+    const char *caption;
+    const char *toolTip;
+};
+
+constexpr ToolButton kToolbar1[] = { { " Refresh ", "Refresh eBay" },
+    { " Search ", "Search Auction Site" }, { "My eBay", "Visit eBay Web Site" },
+    { "Help", "Help" } };
+
+// Pixels of a signed twips value (a left or top may lie outside the window).
+int signedPixels(double twips, double dpi)
+{
+    return int(std::lround(std::clamp(
+        twips * dpi / frmMain::kTwipsPerInch, -double(QWIDGETSIZE_MAX), double(QWIDGETSIZE_MAX))));
+}
+
+// A size a widget cannot take (negative) leaves the old one.
+int sizePixels(double twips, double dpi, int old)
+{
+    return twips < 0 ? old : frmMain::twipsToPixels(twips, dpi);
+}
+
 } // namespace
 
 frmMain::frmMain(QWidget *parent)
@@ -43,13 +93,20 @@ frmMain::frmMain(QWidget *parent)
 {
     g_instance = this;
     setObjectName(QStringLiteral("frmMain"));
+    setWindowIcon(frmMainPictures::programIcon());
     m_menus.build(menuBar(), QLatin1String(mStartup::kProductSiteName));
     buildStatusBar();
 
-    // The item tree fills this area once it exists.
-    auto *treeArea = new QWidget(this);
-    treeArea->setObjectName(QStringLiteral("treeArea"));
-    setCentralWidget(treeArea);
+    // The client area below the menu bar; its children are placed by the layout rule.
+    auto *client = new QWidget(this);
+    client->setObjectName(QStringLiteral("formClient"));
+    setCentralWidget(client);
+    buildToolbars(client);
+    Arbor1 = new platform::com::ControlHost(client);
+    Arbor1->setObjectName(QStringLiteral("Arbor1"));
+    Arbor1->setDisplayName(QStringLiteral("Arbor1"));
+    buildBanner(client);
+    buildTray();
 
     const std::pair<QTimer *, int> timers[] = { { &tmStartupDelay, kStartupDelayInterval },
         { &tmCheckVersion, kCheckVersionInterval }, { &tmStartup, kStartupInterval },
@@ -76,6 +133,11 @@ frmMain::~frmMain()
 {
     if (g_instance == this)
         g_instance = nullptr;
+    // The control draws the image list's pictures: let it go before they do.
+    m_treeList = std::make_unique<mTreeList>();
+    Arbor1->closeControl();
+    for (OLE_HANDLE &handle : m_imageList)
+        DeleteObject(std::exchange(handle, 0));
 }
 
 frmMain *frmMain::instance()
@@ -98,6 +160,188 @@ void frmMain::buildStatusBar()
     statusBar()->addWidget(m_statusPicture);
     statusBar()->addWidget(m_statusText, 1);
     statusBar()->setSizeGripEnabled(true);
+}
+
+void frmMain::buildToolbars(QWidget *client)
+{
+    Toolbar1 = new QToolBar(QStringLiteral("Toolbar1"), client);
+    Toolbar1->setObjectName(QStringLiteral("Toolbar1"));
+    Toolbar1->setMovable(false);
+    Toolbar1->setIconSize(QSize(24, 24));
+    Toolbar1->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+    int index = 1;
+    for (const ToolButton &b : kToolbar1) {
+        QAction *action =
+            Toolbar1->addAction(frmMainPictures::toolbarIcon(index), QLatin1String(b.caption));
+        action->setToolTip(QLatin1String(b.toolTip));
+        QObject::connect(
+            action, &QAction::triggered, this, [this, index] { toolbar1ButtonClick(index); });
+        ++index;
+    }
+
+    Toolbar2 = new QToolBar(QStringLiteral("Toolbar2"), client);
+    Toolbar2->setObjectName(QStringLiteral("Toolbar2"));
+    Toolbar2->setMovable(false);
+    txtSearch = new QLineEdit(Toolbar2);
+    txtSearch->setObjectName(QStringLiteral("txtSearch"));
+    txtSearch->setToolTip(
+        QStringLiteral("Enter the item you want to search for on eBay and then click Search"));
+    cmdSearch = new QPushButton(QStringLiteral("&Search"), Toolbar2);
+    cmdSearch->setObjectName(QStringLiteral("cmdSearch"));
+    cmdSearch->setToolTip(QStringLiteral("Quick Search"));
+    Toolbar2->addWidget(txtSearch);
+    Toolbar2->addWidget(cmdSearch);
+    QObject::connect(cmdSearch, &QPushButton::clicked, this, [this] { quickSearch(); });
+}
+
+void frmMain::buildBanner(QWidget *client)
+{
+    picbanner = new QFrame(client);
+    picbanner->setObjectName(QStringLiteral("picbanner"));
+    auto *picture = new ClickLabel(picbanner);
+    picture->setObjectName(QStringLiteral("Picture1"));
+    picture->setPixmap(frmMainPictures::defaultBanner());
+    picture->adjustSize();
+    picture->setCursor(Qt::PointingHandCursor);
+    picture->clicked = [this] { picture1Click(); };
+    Picture1 = picture;
+    picbanner->resize(picture->width(), twipsToPixels(frmMainLayout::kBannerHeight, logicalDpiY()));
+}
+
+void frmMain::buildTray()
+{
+    Tray = new QSystemTrayIcon(frmMainPictures::programIcon(), this);
+    Tray->setObjectName(QStringLiteral("Tray"));
+    Tray->setToolTip(QLatin1String(mStartup::kProgramTitle));
+    QObject::connect(Tray, &QSystemTrayIcon::activated, this, [this] { restoreFromTray(); });
+    if (QSystemTrayIcon::isSystemTrayAvailable())
+        Tray->show();
+}
+
+void frmMain::createTree()
+{
+    QString problem;
+    const QString library = frmMainArbor::libraryPath();
+    if (FAILED(frmMainArbor::createTreeControl(*Arbor1, library, &problem))) {
+        platform::ui::messageBox(problem, platform::ui::MsgButtons::OK,
+            platform::ui::MsgIcon::Exclamation, QLatin1String(mStartup::kProgramTitle));
+        return;
+    }
+    platform::com::ComPtr<IArbor> tree;
+    if (const auto dispatch = Arbor1->control())
+        (void)dispatch.As(tree);
+    if (!tree)
+        return;
+    (void)frmMainArbor::applyDesignSettings(tree.Get());
+    for (int i = 0; i < mTreeList::kImageCount; ++i)
+        m_imageList[i] = platform::ui::registerBitmap(frmMainPictures::treeImage(i));
+    m_treeList = std::make_unique<mTreeList>(tree);
+    m_treeList->buildInitialTree(m_imageList, !mSettings::settings.payPalUserID.isEmpty());
+}
+
+void frmMain::toolbar1ButtonClick(int index)
+{
+    const QString &country = mSettings::settings.eBayCountry;
+    switch (index) {
+    case 1:
+        connectOrAskForCredentials();
+        break;
+    case 2:
+        platform::ui::shellOpenDocument(frmMainPages::searchPage(country));
+        break;
+    case 3:
+        platform::ui::shellOpenDocument(
+            frmMainPages::myEbayPage(country, !mStartup::signInToken.isEmpty()));
+        break;
+    case 4:
+        platform::ui::shellOpenDocument(
+            QLatin1String(mStartup::kProductSiteUrl) + QStringLiteral("help.asp"));
+        break;
+    default:
+        break;
+    }
+}
+
+void frmMain::quickSearch() { }
+
+void frmMain::picture1Click()
+{
+    platform::ui::shellOpenDocument(mStartup::bannerLink);
+}
+
+bool frmMain::systemTrayAvailable() const
+{
+    return QSystemTrayIcon::isSystemTrayAvailable();
+}
+
+void frmMain::restoreFromTray()
+{
+    setWindowState(Qt::WindowNoState);
+    show();
+}
+
+void frmMain::placeToolbars()
+{
+    QWidget *client = centralWidget();
+    const int h1 = Toolbar1->sizeHint().height();
+    Toolbar1->setGeometry(0, 0, client->width(), h1);
+    Toolbar2->setGeometry(0, h1, client->width(), Toolbar2->sizeHint().height());
+}
+
+void frmMain::applyLayout()
+{
+    placeToolbars();
+    const double dx = logicalDpiX();
+    const double dy = logicalDpiY();
+    frmMainLayout::Input in;
+    in.windowWidth = pixelsToTwips(frameGeometry().width(), dx);
+    in.windowHeight = pixelsToTwips(frameGeometry().height(), dy);
+    in.toolbar1Height = pixelsToTwips(Toolbar1->height(), dy);
+    in.toolbar2Height = pixelsToTwips(Toolbar2->height(), dy);
+    // The status bar sits right below the client area.
+    in.statusBarTop = pixelsToTwips(centralWidget()->height(), dy);
+    in.statusBarHeight = pixelsToTwips(statusBar()->isVisible() ? statusBar()->height() : 0, dy);
+    in.bannerHeight = pixelsToTwips(picbanner->height(), dy);
+    in.pictureWidth = pixelsToTwips(Picture1->width(), dx);
+    const frmMainLayout::Result r = frmMainLayout::compute(in);
+    if (!r.apply)
+        return;
+    const auto place = [dx, dy](QWidget *w, const frmMainLayout::Box &b) {
+        w->setGeometry(signedPixels(b.left, dx), signedPixels(b.top, dy),
+            sizePixels(b.width, dx, w->width()), sizePixels(b.height, dy, w->height()));
+    };
+    place(Arbor1, r.tree);
+    place(picbanner, r.banner);
+    Picture1->move(signedPixels(r.pictureLeft, dx), Picture1->y());
+    // A cap rather than a fixed width, so the window can still be made narrower.
+    m_statusText->setMaximumWidth(
+        sizePixels(r.statusPanel2Width, dx, m_statusText->maximumWidth()));
+}
+
+void frmMain::resizeEvent(QResizeEvent *event)
+{
+    QMainWindow::resizeEvent(event);
+    if (!isMinimized())
+        applyLayout();
+}
+
+void frmMain::changeEvent(QEvent *event)
+{
+    QMainWindow::changeEvent(event);
+    // Hidden, the window leaves the task bar; only a tray icon could bring it back.
+    if (event->type() == QEvent::WindowStateChange && isMinimized() &&
+        !mSettings::settings.showMinimized && systemTrayAvailable())
+        QTimer::singleShot(0, this, [this] {
+            if (isMinimized())
+                hide();
+        });
+}
+
+bool frmMain::event(QEvent *event)
+{
+    if (event->type() == QEvent::Paint && m_firstPaintAt == 0)
+        m_firstPaintAt = QDateTime::currentMSecsSinceEpoch();
+    return QMainWindow::event(event);
 }
 
 void frmMain::setStatusBusy(bool busy)
@@ -149,7 +393,7 @@ void frmMain::load()
     if (mSettings::current.userId.isEmpty())
         stopRefreshTimer();
 
-    // The item tree and its empty branches are built here once the tree control exists.
+    createTree();
 
     mSettings::checkRefreshMenu(m_menus.mnuRefresh);
     mSettings::checkHistoryMenu(m_menus.mnuHistory);
@@ -252,7 +496,7 @@ void frmMain::endProgram()
 
 void frmMain::addPayPalBranch()
 {
-    ++m_payPalBranchRequests;
+    m_treeList->addPayPalBranch();
 }
 
 void frmMain::checkForUpdate() { }

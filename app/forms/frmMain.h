@@ -1,6 +1,8 @@
-// The main window: menu bar, item-tree area, two-panel status bar, the start-up timer chain and the
-// size kept across runs. Creating the window runs its load; closing it with the close button runs
-// its unload (the size is written); File > Close ends the program without the unload.
+// The main window: menu bar, the button and search toolbars, the item tree (the arbor control,
+// created by class identifier), the banner strip, the two-panel status bar, the tray icon, the
+// start-up timer chain and the size kept across runs. Creating the window runs its load; closing it
+// with the close button runs its unload (the size is written); File > Close ends the program
+// without the unload.
 //
 // Operations that belong to later work (the update check, Connect, the Options dialog, the PayPal
 // tree branch) are virtual members, so the chain and the menus can be tested by overriding them.
@@ -8,12 +10,22 @@
 
 #include "app/forms/frmMainMenus.h"
 #include "app/modules/mSettings.h"
+#include "app/modules/mTreeList.h"
+#include "platform/com/ole/controlhost.h"
 #include "platform/wintypes.h"
 
 #include <QMainWindow>
 #include <QTimer>
 
+#include <array>
+#include <memory>
+
+class QFrame;
 class QLabel;
+class QLineEdit;
+class QPushButton;
+class QSystemTrayIcon;
+class QToolBar;
 
 class frmMain : public QMainWindow, public mSettings::SettingsHost {
     Q_OBJECT
@@ -58,10 +70,43 @@ public:
     // SettingsHost.
     const MenuArray &refreshMenu() const override { return m_menus.mnuRefresh; }
     const MenuArray &historyMenu() const override { return m_menus.mnuHistory; }
-    // Adds the "PayPal" root line to the item tree. The tree arrives with later work; until then
-    // this only counts the request (payPalBranchRequests()).
+    // Adds the "PayPal" branch to the item tree unless it is there already.
     void addPayPalBranch() override;
-    int payPalBranchRequests() const { return m_payPalBranchRequests; }
+
+    // The item tree builder; its operations do nothing when the control could not be created.
+    mTreeList &treeList() { return *m_treeList; }
+    const mTreeList &treeList() const { return *m_treeList; }
+
+    // The window's parts, by their names.
+    QToolBar *Toolbar1 = nullptr; // buttons 1..4: actions(), in order
+    QToolBar *Toolbar2 = nullptr;
+    QLineEdit *txtSearch = nullptr;
+    QPushButton *cmdSearch = nullptr;
+    platform::com::ControlHost *Arbor1 = nullptr;
+    QFrame *picbanner = nullptr;
+    QLabel *Picture1 = nullptr;
+    QSystemTrayIcon *Tray = nullptr;
+
+    // Toolbar1's buttons by index: 1 Refresh (or Options without credentials), 2 the country's
+    // search page, 3 My eBay (the home page before a sign-in), 4 the help page. Others: nothing.
+    void toolbar1ButtonClick(int index);
+    // cmdSearch: the quick search of txtSearch's text; filled by the menus work.
+    virtual void quickSearch();
+    // Picture1: opens the banner link.
+    void picture1Click();
+    // The tray icon's event: normal state, shown.
+    void restoreFromTray();
+    // Whether minimising may hide the window: only a tray icon could bring it back.
+    virtual bool systemTrayAvailable() const;
+
+    // Moves the children by the layout rule for the current sizes (done on every resize).
+    void applyLayout();
+
+    // Writes the window's state and the whole tree to `path` as UTF-8 text (documented in the
+    // README); false when the file cannot be written.
+    bool dumpState(const QString &path) const;
+    // When the window was first painted, in milliseconds since the epoch; 0 before.
+    qint64 firstPaintAt() const { return m_firstPaintAt; }
 
     // Status bar: panel 1 the busy picture (shown or cleared), panel 2 a text.
     void setStatusBusy(bool busy);
@@ -108,10 +153,18 @@ public:
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    void changeEvent(QEvent *event) override;
+    bool event(QEvent *event) override;
 
 private:
     void load();
     void buildStatusBar();
+    void buildToolbars(QWidget *client);
+    void buildBanner(QWidget *client);
+    void buildTray();
+    void createTree();
+    void placeToolbars();
     void wireMenus();
     void applyStoredSize();
     void mnuFileClick(int index);
@@ -126,7 +179,10 @@ private:
     QLabel *m_statusPicture = nullptr;
     QLabel *m_statusText = nullptr;
     SHORT m_refreshMinutes = 0;
-    int m_payPalBranchRequests = 0;
+    std::unique_ptr<mTreeList> m_treeList = std::make_unique<mTreeList>();
+    // The graphics handles of the tree's images; the control draws them, the window owns them.
+    std::array<OLE_HANDLE, mTreeList::kImageCount> m_imageList {};
+    qint64 m_firstPaintAt = 0;
     // Set by File > Close: the program is ending without an unload, so closing writes nothing.
     bool m_ending = false;
 };

@@ -13,6 +13,7 @@ namespace mStartup {
 QString versionText;
 QString bannerLink;
 bool debugFlag = false;
+QString signInToken;
 
 QString makeVersionText(int major, int minor, int revision)
 {
@@ -48,10 +49,21 @@ int run(int argc, char **argv)
     frmMain window;
     window.show();
 
+    // The state is dumped once, while the window still holds its tree: before the timed close,
+    // or when the program ends some other way.
+    const QString dumpPath = qEnvironmentVariable("BIDLARK_DUMP_TREE");
+    bool dumped = false;
+    const auto dump = [&] {
+        if (!dumpPath.isEmpty() && !dumped)
+            dumped = window.dumpState(dumpPath);
+    };
+    QObject::connect(&app, &QCoreApplication::aboutToQuit, &window, dump);
+
     bool quitAfterOk = false;
     const int quitAfter = qEnvironmentVariableIntValue("BIDLARK_QUIT_AFTER_MS", &quitAfterOk);
     if (quitAfterOk && quitAfter >= 0) {
-        QTimer::singleShot(quitAfter, &window, [&window] {
+        QTimer::singleShot(quitAfter, &window, [&window, &dump] {
+            dump();
             window.close();
             QCoreApplication::quit();
         });

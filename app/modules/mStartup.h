@@ -18,12 +18,17 @@ QString makeVersionText(int major, int minor, int revision);
 extern QString versionText;
 extern QString bannerLink;
 extern bool debugFlag;
+// The sign-in's token for this run: empty until a sign-in succeeds (Toolbar1's My eBay then opens
+// the My eBay page instead of the home page).
+extern QString signInToken;
 
 // The whole program: refuses a second copy (message "This program is already running!"), loads the
 // settings, shows the main window and runs the event loop. Returns the process exit code.
 //
 // For process tests only: BIDLARK_QUIT_AFTER_MS=<n> closes the main window with its close button's
 // path (so the window size is saved) n milliseconds after start, which ends the program.
+// BIDLARK_DUMP_TREE=<file> writes the window's state and tree there (frmMain::dumpState) just
+// before that close, or when the program ends otherwise.
 int run(int argc, char **argv);
 
 } // namespace mStartup

@@ -1,6 +1,8 @@
 // The built program run as processes: a second copy refuses to start, a killed copy does not block
 // the next one, and a bad setting is reported through the message-box log. Each process inherits
 // the test's sandbox (HOME, XDG folders, registry folder, offscreen platform).
+#include "arbor/ids.h"
+#include "platform/com/creation.h"
 #include "platform/ui/instancelock.h"
 #include "platform/ui/messagebox.h"
 #include "tests/app/shell_test_support.h"
@@ -35,10 +37,13 @@ protected:
     }
 
     // Starts the program with its own message-box log; quitAfterMs < 0 lets it run until killed.
-    std::unique_ptr<QProcess> start(const QString &logName, int quitAfterMs)
+    std::unique_ptr<QProcess> start(const QString &logName, int quitAfterMs,
+        const QList<std::pair<QString, QString>> &extraEnv = {})
     {
         auto process = std::make_unique<QProcess>();
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        for (const auto &[name, value] : extraEnv)
+            env.insert(name, value);
         env.insert(QStringLiteral("BIDLARK_MESSAGEBOX_LOG"), logPath(logName));
         env.remove(QStringLiteral("BIDLARK_MESSAGEBOX_ANSWERS"));
         if (quitAfterMs >= 0)
@@ -142,6 +147,38 @@ TEST_F(StartupProcessTest, BadSettingIsReportedAndTheProgramStillStarts)
     EXPECT_TRUE(boxes[0].text.contains(QStringLiteral("\n\nError # 13 Type mismatch\n\n")));
     EXPECT_EQ(stored("FormWidth"), QStringLiteral("6000"));
     EXPECT_EQ(stored("AutoStart"), QStringLiteral("yes")); // loading never rewrites a setting
+}
+
+// A first start on a fresh store: the program registers the tree control itself, shows the
+// window with its branches (read from outside through the state dump) and ends on its timer.
+TEST_F(StartupProcessTest, FreshStoreShowsTheTreeAndEndsCleanly)
+{
+    ASSERT_EQ(platform::com::inprocServerPath(CLSID_Arbor), "");
+    const QString dump = logPath(QStringLiteral("state.txt"));
+    std::unique_ptr<QProcess> run =
+        start(QStringLiteral("run.log"), 1500, { { QStringLiteral("BIDLARK_DUMP_TREE"), dump } });
+    ASSERT_TRUE(run->waitForFinished(20000));
+    EXPECT_EQ(run->exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(run->exitCode(), 0);
+    EXPECT_TRUE(platform::ui::readMessageBoxLog(logPath(QStringLiteral("run.log"))).isEmpty());
+    EXPECT_NE(platform::com::inprocServerPath(CLSID_Arbor), "");
+
+    QFile file(dump);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QStringList lines = QString::fromUtf8(file.readAll()).split(u'\n', Qt::SkipEmptyParts);
+    for (const char *fact : { "size=288x512", "visible=yes", "control=yes",
+             "controlWindowInMainWindow=yes", "toolbar1= Refresh | Search |My eBay|Help" })
+        EXPECT_TRUE(lines.contains(QLatin1String(fact))) << fact;
+    const qsizetype treeAt = lines.indexOf(QStringLiteral("[tree]"));
+    ASSERT_GE(treeAt, 0);
+    QStringList branches;
+    for (const QString &line : lines.mid(treeAt + 1))
+        branches << line.section(u'\t', 0, 1);
+    EXPECT_EQ(branches,
+        (QStringList { "Items I am Selling\tsellicon", "Items I have Sold\tsoldicon",
+            "Bids I have Placed\tbidicon", "Auctions I have Won\twonicon",
+            "Items I am Watching\twatchicon", "Auctions I did not Win\tdidntwinicon",
+            "Items I did not Sell\tunsoldicon" }));
 }
 
 } // namespace
