@@ -382,7 +382,7 @@ void frmMain::wireMenus()
     wire(m_menus.mnuHistory, &frmMain::mnuHistoryClick);
     wire(m_menus.mnuProfiles, &frmMain::mnuProfilesClick);
     wire(m_menus.mnuBidAlerts, &frmMain::mnuBidAlertsClick);
-    // eBay, PayPal and Help open pages and the About box; those arrive with later work.
+    wirePageMenus();
 }
 
 void frmMain::load()
@@ -438,11 +438,12 @@ void frmMain::load()
 
 void frmMain::setProfileCaptions()
 {
-    if (!mSettings::current.userId.isEmpty())
-        mnuProfiles(1)->setText(mSettings::current.userId);
-    for (int n = 2; n <= mSettings::kProfileCount; ++n) {
-        if (!mSettings::settings.profileUserName[n - 1].isEmpty())
-            mnuProfiles(n)->setText(mSettings::settings.profileUserName[n - 1]);
+    // A name cleared in the options gives the entry its own caption back rather than a stale one.
+    const QList<MenuEntry> defaults = frmMainMenuTables::profiles();
+    for (int n = 1; n <= mSettings::kProfileCount; ++n) {
+        const QString &name =
+            n == 1 ? mSettings::current.userId : mSettings::settings.profileUserName[n - 1];
+        mnuProfiles(n)->setText(name.isEmpty() ? defaults[n - 1].caption : name);
     }
 }
 
@@ -502,8 +503,6 @@ void frmMain::addPayPalBranch()
 void frmMain::checkForUpdate() { }
 
 void frmMain::connect() { }
-
-void frmMain::showOptionsDialog(bool) { }
 
 void frmMain::startRefreshTimer()
 {

@@ -125,6 +125,10 @@ public:
 
     // Puts the Profiles captions in line with the current user ID and stored user names.
     void setProfileCaptions();
+    // Shows the PayPal menu while a PayPal password is stored, hides it otherwise.
+    void setPayPalMenuVisible();
+    // Help > About: the one non-modal About box.
+    void showAbout();
 
     // Refresh schedule: each resets the minute counter.
     void startRefreshTimer();
@@ -166,6 +170,7 @@ private:
     void createTree();
     void placeToolbars();
     void wireMenus();
+    void wirePageMenus(); // eBay, Browse Categories, PayPal, Help (frmMainActions.cpp)
     void applyStoredSize();
     void mnuFileClick(int index);
     void mnuRefreshClick(int index);

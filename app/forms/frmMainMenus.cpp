@@ -1,5 +1,7 @@
 #include "app/forms/frmMainMenus.h"
 
+#include "app/modules/sites.h"
+
 #include <QAction>
 #include <QMenu>
 #include <QMenuBar>
@@ -160,3 +162,82 @@ void frmMainMenuBar::build(QMenuBar *bar, const QString &productSiteName)
     mnuHelpTop = bar->addMenu(QStringLiteral("&Help"));
     fill(mnuHelpTop, mnuHelp, help(productSiteName));
 }
+
+namespace frmMainMenuPages {
+
+using sites::Role;
+using sites::siteUrl;
+
+QString ebay(int index)
+{
+    switch (index) {
+    case 0:
+        return siteUrl(Role::Pages) + QStringLiteral("/sell/index.html");
+    case 1:
+        return siteUrl(Role::Pages) + QStringLiteral("/services/index.html");
+    case 2:
+        return siteUrl(Role::Pages) + QStringLiteral("/help/index.html");
+    case 3:
+        return siteUrl(Role::Pages) + QStringLiteral("/community/index.html");
+    case 4:
+        return siteUrl(Role::Pages) + QStringLiteral("/sitemap.html");
+    case 6:
+        return siteUrl(Role::Media) + u'/';
+    case 7:
+        return siteUrl(Role::Stores) + u'/';
+    case 8:
+        return siteUrl(Role::Pages) + QStringLiteral("/ebaymotors/index.html");
+    case 9:
+        return siteUrl(Role::Premier) + u'/';
+    case 10:
+        return siteUrl(Role::LiveAuctions) + QStringLiteral("/index.html");
+    default:
+        return {};
+    }
+}
+
+QString browse(int index)
+{
+    const QList<MenuEntry> entries = frmMainMenuTables::browseCategories();
+    if (index < 0 || index >= entries.size())
+        return {};
+    return siteUrl(Role::Listings) + QStringLiteral("/aw/plistings/list/category") +
+        QString::number(entries[index].code) + QStringLiteral("/index.html");
+}
+
+QString payPal(int index)
+{
+    const QString base = siteUrl(Role::PayPal) + QStringLiteral("/cgi-bin/webscr?cmd=");
+    switch (index) {
+    case 1:
+        return base + QStringLiteral("_login-run");
+    case 2:
+        return base + QStringLiteral("_help-ext");
+    case 3:
+        return base + QStringLiteral("_shop-ext");
+    default:
+        break;
+    }
+    const QList<MenuEntry> entries = frmMainMenuTables::payPal();
+    if (index < 5 || index > entries.size())
+        return {};
+    return base + QStringLiteral("_shop-cat-ext&loc=") + QString::number(entries[index - 1].code);
+}
+
+QString help(int index)
+{
+    switch (index) {
+    case 0:
+        return siteUrl(Role::Product) + u'/';
+    case 1:
+        return siteUrl(Role::Product) +
+            QStringLiteral("/support.asp?version=%1.%2.%3")
+                .arg(BIDLARK_VERSION_MAJOR)
+                .arg(BIDLARK_VERSION_MINOR)
+                .arg(BIDLARK_VERSION_REVISION);
+    default:
+        return {};
+    }
+}
+
+} // namespace frmMainMenuPages

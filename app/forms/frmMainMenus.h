@@ -83,3 +83,13 @@ struct frmMainMenuBar {
 
     void build(QMenuBar *bar, const QString &productSiteName);
 };
+
+// The page each entry of the eBay, Browse Categories, PayPal and Help menus opens, by the entry's
+// index: a site-table address plus the entry's path. Empty for separators, the submenu, the About
+// entry and indexes outside the menu. The eBay menu's pages are the same for every country.
+namespace frmMainMenuPages {
+QString ebay(int index);
+QString browse(int index);
+QString payPal(int index);
+QString help(int index);
+} // namespace frmMainMenuPages

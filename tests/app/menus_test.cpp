@@ -1,0 +1,397 @@
+// Menu pages, quick search, the About box and the Options dialog. Pages are read back from the
+// shell log; the site table is pointed at a distinct test host per role and country, so an address
+// made from the wrong role or country cannot pass.
+#include "app/forms/frmAbout.h"
+#include "app/forms/frmDebug.h"
+#include "app/forms/frmMain.h"
+#include "app/forms/frmOptions.h"
+#include "app/modules/mShortcuts.h"
+#include "app/modules/mStartup.h"
+#include "app/modules/sites.h"
+#include "platform/ui/messagebox.h"
+#include "tests/app/shell_test_support.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QTabBar>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QUrl>
+
+namespace {
+
+using mSettings::current;
+using mSettings::settings;
+using platform::ui::MsgResult;
+
+class CountingMain : public frmMain {
+public:
+    int connects = 0;
+    void connect() override { ++connects; }
+};
+
+class MenusTest : public ShellTest {
+protected:
+    void SetUp() override
+    {
+        ShellTest::SetUp();
+        const QString path = m_dir.filePath(QStringLiteral("sites"));
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("pages=http://pages.test\npages.uk=http://pages-uk.test\n"
+                   "pages.ca=http://pages-ca.test\npages.au=http://pages-au.test\n"
+                   "search=http://search.test\nsearch.uk=http://search-uk.test\n"
+                   "search.ca=http://search-ca.test\nsearch.au=http://search-au.test\n"
+                   "listings=http://listings.test\nlistings.uk=http://listings-uk.test\n"
+                   "stores=http://stores.test\nstores.uk=http://stores-uk.test\n"
+                   "media=http://media.test\npremier=http://premier.test\n"
+                   "liveauctions=http://live.test\nmotors=http://motors.test\n"
+                   "paypal=https://paypal.test\nproduct=http://product.test\n"
+                   "supportmail=help@product.test\n");
+        file.close();
+        qputenv("BIDLARK_SITES", path.toUtf8());
+        ASSERT_TRUE(sites::reloadSites().isEmpty());
+        QFile::remove(qEnvironmentVariable("BIDLARK_SHELL_LOG"));
+    }
+    void TearDown() override
+    {
+        qunsetenv("BIDLARK_SITES");
+        sites::reloadSites();
+        ShellTest::TearDown();
+    }
+
+    // Every line of the shell log since the last call.
+    QStringList opened()
+    {
+        QFile file(qEnvironmentVariable("BIDLARK_SHELL_LOG"));
+        QStringList lines;
+        if (file.open(QIODevice::ReadOnly))
+            lines = QString::fromUtf8(file.readAll()).split(u'\n', Qt::SkipEmptyParts);
+        file.close();
+        file.remove();
+        return lines;
+    }
+
+    QTemporaryDir m_dir;
+};
+
+TEST_F(MenusTest, EveryPageEntryOpensItsAddressWhateverTheCountry)
+{
+    static constexpr int kCategories[] = { 353, 267, 12576, 11450, 11116, 1, 160, 293, 237, 11700,
+        281, 11232, 11233, 625, 870, 10542, 888, 260, 11730, 220, 99, 2038 };
+    static constexpr int kShops[] = { 7, 2750, 2952, 4140, 4848, 5249, 8025, 11039, 11335, 16373,
+        16653, 21629, 22776, 22978, 23298, 23913, 25447, 28039, 28681, 31395, 32871, 33036, 35449,
+        36394, 36930, 37857, 37898, 39358, 41689, 43084 };
+    QList<std::pair<QAction *(frmMain::*)(int) const, std::pair<int, QString>>> rows;
+    const std::pair<int, const char *> ebay[] = { { 0, "http://pages.test/sell/index.html" },
+        { 1, "http://pages.test/services/index.html" }, { 2, "http://pages.test/help/index.html" },
+        { 3, "http://pages.test/community/index.html" }, { 4, "http://pages.test/sitemap.html" },
+        { 6, "http://media.test/" }, { 7, "http://stores.test/" },
+        { 8, "http://pages.test/ebaymotors/index.html" }, { 9, "http://premier.test/" },
+        { 10, "http://live.test/index.html" } };
+    for (const auto &[i, page] : ebay)
+        rows.append({ &frmMain::mnuEbay, { i, QLatin1String(page) } });
+    for (int i = 0; i < int(std::size(kCategories)); ++i) {
+        rows.append({ &frmMain::mnuBrowse,
+            { i,
+                QStringLiteral("http://listings.test/aw/plistings/list/category%1/index.html")
+                    .arg(kCategories[i]) } });
+    }
+    const char *const payPalCommands[] = { "_login-run", "_help-ext", "_shop-ext" };
+    for (int i = 1; i <= 3; ++i) {
+        rows.append({ &frmMain::mnuPayPal,
+            { i,
+                QStringLiteral("https://paypal.test/cgi-bin/webscr?cmd=") +
+                    payPalCommands[i - 1] } });
+    }
+    for (int i = 5; i <= 34; ++i) {
+        rows.append({ &frmMain::mnuPayPal,
+            { i,
+                QStringLiteral("https://paypal.test/cgi-bin/webscr?cmd=_shop-cat-ext&loc=%1")
+                    .arg(kShops[i - 5]) } });
+    }
+    rows.append({ &frmMain::mnuHelp, { 0, QStringLiteral("http://product.test/") } });
+    rows.append({ &frmMain::mnuHelp,
+        { 1,
+            QStringLiteral("http://product.test/support.asp?version=%1.%2.%3")
+                .arg(BIDLARK_VERSION_MAJOR)
+                .arg(BIDLARK_VERSION_MINOR)
+                .arg(BIDLARK_VERSION_REVISION) } });
+
+    for (const char *country : { "United States", "United Kingdom", "Ireland", "New Zealand",
+             "Switzerland", "Canada", "Australia" }) {
+        settings.eBayCountry = QLatin1String(country);
+        CountingMain w;
+        for (const auto &[menu, row] : rows) {
+            (w.*menu)(row.first)->trigger();
+            EXPECT_EQ(opened(), QStringList { row.second }) << country << ' ' << row.first;
+        }
+        // Separators, the submenu and the About entry open no page.
+        for (QAction *a : { w.mnuEbay(5), w.mnuEbay(11), w.mnuEbay(12), w.mnuPayPal(4),
+                 w.mnuHelp(2), w.mnuHelp(3) })
+            a->trigger();
+        EXPECT_EQ(opened(), QStringList {}) << country;
+        EXPECT_NE(frmAbout::instance(), nullptr);
+        delete frmAbout::instance();
+    }
+}
+
+TEST_F(MenusTest, QuickSearchEncodesTheTextAndPicksTheCountrysHost)
+{
+    const QString query =
+        QStringLiteral("/search/search.dll?MfcISAPICommand=GetResult&ht=1&ebaytag1=ebayreg&query=");
+    const struct {
+        const char *text;
+        const char *country;
+        const char *host;
+        const char *end; // null: the advanced-search page instead of a query
+    } cases[] = {
+        { "red wool socks", "United States", "http://search.test", "red+wool+socks" },
+        { "a&b #1 50% c++", "United States", "http://search.test", "a%26b+%231+50%25+c%2B%2B" },
+        { "caf\xc3\xa9 \xe2\x82\xac", "United Kingdom", "http://search-uk.test",
+            "caf%C3%A9+%E2%82%AC" },
+        { "lamp", "Ireland", "http://search-uk.test", "lamp" },
+        { "lamp", "Australia", "http://search-au.test", "lamp" },
+        { "lamp", "Canada", "http://search.test", "lamp" },
+        { "lamp", "New Zealand", "http://search.test", "lamp" },
+        { "", "United States", "http://pages.test", nullptr },
+        { "   ", "Ireland", "http://pages-uk.test", nullptr },
+        { "", "Canada", "http://pages-ca.test", nullptr },
+    };
+    for (const auto &c : cases) {
+        const QString text = QString::fromUtf8(c.text);
+        const QString expected = QLatin1String(c.host) +
+            (c.end ? query + QLatin1String(c.end) : QStringLiteral("/search/items/search.html"));
+        mShortcuts::QuickSearch(text, QLatin1String(c.country));
+        EXPECT_EQ(opened(), QStringList { expected }) << c.text << ' ' << c.country;
+        // The desktop gets the address through QUrl: it must not decode or re-encode the query.
+        EXPECT_EQ(QUrl(expected, QUrl::TolerantMode).toString(QUrl::FullyEncoded), expected);
+    }
+}
+
+TEST_F(MenusTest, OptionsSaveShowsThePayPalMenuAndRenamesTheProfiles)
+{
+    mSettings::loadSettings(); // profiles never filled in read "empty"
+    CountingMain w;
+    QAction *payPal = w.menus().mnuPayPalTop->menuAction();
+    EXPECT_FALSE(payPal->isVisible());
+    frmOptions d(&w);
+    d.txtUserName()->setText(QStringLiteral(" alice "));
+    d.txtProfileUserName(2)->setText(QStringLiteral("bob"));
+    d.txtPayPalPassword()->setText(QStringLiteral("pp"));
+    ASSERT_TRUE(d.apply());
+    EXPECT_TRUE(payPal->isVisible());
+    const QStringList captions = { "alice", "bob", "empty", "empty", "empty" };
+    for (int n = 1; n <= 5; ++n)
+        EXPECT_EQ(w.mnuProfiles(n)->text(), captions[n - 1]) << n;
+
+    // Not saving the PayPal password clears it, and the menu goes again.
+    d.chkPayPal()->setChecked(false);
+    d.txtUserName()->clear();
+    d.txtProfileUserName(2)->clear();
+    ASSERT_TRUE(d.apply());
+    EXPECT_FALSE(payPal->isVisible());
+    EXPECT_EQ(stored("PayPalPassword"), QString());
+    EXPECT_EQ(w.mnuProfiles(1)->text(), QStringLiteral("User Profile 1"));
+    EXPECT_EQ(w.mnuProfiles(2)->text(), QStringLiteral("User Profile 2"));
+}
+
+TEST_F(MenusTest, OptionsShowProfileOneAfterASwitchAndApplySurvivesCancel)
+{
+    settings.profileUserName = { QStringLiteral("alice"), QStringLiteral("bob"),
+        QStringLiteral("carol"), QStringLiteral("empty"), QStringLiteral("empty") };
+    settings.profilePassword = { QStringLiteral("pa"), QString(), QString(), QString(), QString() };
+    settings.eBayCountry = QStringLiteral("Ireland"); // not in the list, kept unless changed
+    CountingMain w;
+    w.mnuProfiles(3)->trigger();
+    EXPECT_EQ(current.userId, QStringLiteral("carol"));
+    EXPECT_EQ(current.password, QString());
+    EXPECT_EQ(w.connects, 1);
+
+    frmOptions d(&w);
+    EXPECT_EQ(d.txtUserName()->text(), QStringLiteral("alice"));
+    EXPECT_EQ(d.txtPassword()->text(), QStringLiteral("pa"));
+    EXPECT_EQ(d.txtPassword()->echoMode(), QLineEdit::Password);
+    EXPECT_EQ(d.txtFirewallPassword()->echoMode(), QLineEdit::Normal);
+    EXPECT_EQ(d.cmbCountry()->currentText(), QStringLiteral("Ireland"));
+    d.cmbRefresh()->setCurrentText(QStringLiteral("15 Minutes"));
+    ASSERT_TRUE(d.apply());
+    EXPECT_EQ(stored("eBayCountry"), QStringLiteral("Ireland"));
+    d.cmbRefresh()->setCurrentText(QStringLiteral("30 Minutes"));
+    d.cmdCancel()->click();
+    EXPECT_EQ(stored("Refresh"), QStringLiteral("15 Minutes"));
+    EXPECT_TRUE(w.mnuRefresh(1)->isChecked());
+    EXPECT_EQ(d.result(), QDialog::Rejected);
+}
+
+TEST_F(MenusTest, CtrlTabCyclesFourPagesAndOnlyTheSelectedOneIsLive)
+{
+    CountingMain w;
+    frmOptions d(&w);
+    d.show();
+    const QStringList tips = { "Your eBay settings", "Your firewall settings",
+        "eBay Multiple User Profiles", "Your PayPal settings" };
+    for (int step = 1; step <= 5; ++step) {
+        QTest::keyClick(d.cmdOK(), Qt::Key_Tab, Qt::ControlModifier);
+        const int tab = step % 4;
+        ASSERT_EQ(d.tbsOptions()->currentIndex(), tab) << step;
+        EXPECT_EQ(d.tbsOptions()->tabToolTip(tab), tips[tab]);
+        for (int i = 0; i < frmOptions::kPageCount; ++i) {
+            EXPECT_EQ(d.picOptions(i)->isVisible(), i == tab) << step << ' ' << i;
+            EXPECT_EQ(d.picOptions(i)->isEnabled(), i == tab) << step << ' ' << i;
+        }
+    }
+    // A plain Tab still moves the focus, not the tab.
+    QTest::keyClick(d.cmdOK(), Qt::Key_Tab);
+    EXPECT_EQ(d.tbsOptions()->currentIndex(), 1);
+}
+
+TEST_F(MenusTest, FirewallPortOutsideOneTo65535IsRefusedNamingTheField)
+{
+    CountingMain w;
+    const struct {
+        const char *port;
+        bool accepted;
+    } cases[] = { { "8080", true }, { "", true }, { "1", true }, { "65535", true }, { "0", false },
+        { "65536", false }, { "80a", false }, { "-1", false }, { " ", true } };
+    for (const auto &c : cases) {
+        RegDeleteKey(HKEY_CURRENT_USER, mSettings::registryPath().toStdString().c_str());
+        platform::ui::MessageBoxRecorder boxes;
+        frmOptions d(&w);
+        d.txtFirewallHost()->setText(QStringLiteral("proxy.test"));
+        d.txtFirewallPort()->setText(QLatin1String(c.port));
+        d.cmdOK()->click();
+        EXPECT_EQ(d.result(), c.accepted ? QDialog::Accepted : QDialog::Rejected) << c.port;
+        EXPECT_EQ(stored("FirewallHost"),
+            c.accepted ? QStringLiteral("proxy.test") : QStringLiteral("<missing>"))
+            << c.port;
+        ASSERT_EQ(boxes.boxes().size(), c.accepted ? 0 : 1) << c.port;
+        if (!c.accepted) {
+            EXPECT_TRUE(boxes.boxes()[0].text.startsWith(QStringLiteral("Firewall Port:")));
+            EXPECT_EQ(d.tbsOptions()->currentIndex(), 1);
+        }
+    }
+}
+
+TEST_F(MenusTest, OkAsksToResyncOnlyWithBothCredentials)
+{
+    const struct {
+        const char *user;
+        const char *password;
+        MsgResult answer;
+        int questions;
+        int connects;
+        bool refreshTimer;
+    } cases[] = { { "alice", "", MsgResult::Yes, 0, 0, false },
+        { "", "pw", MsgResult::Yes, 0, 0, false }, { "alice", "pw", MsgResult::Yes, 1, 1, false },
+        { "alice", "pw", MsgResult::No, 1, 0, true } };
+    for (const auto &c : cases) {
+        CountingMain w;
+        w.stopRefreshTimer();
+        platform::ui::MessageBoxRecorder boxes;
+        boxes.queueAnswer(c.answer);
+        frmOptions d(&w);
+        d.txtUserName()->setText(QLatin1String(c.user));
+        d.txtPassword()->setText(QLatin1String(c.password));
+        d.cmdOK()->click();
+        EXPECT_EQ(d.result(), QDialog::Accepted);
+        ASSERT_EQ(boxes.boxes().size(), c.questions) << c.user << c.password;
+        if (c.questions) {
+            EXPECT_EQ(boxes.boxes()[0].text, QStringLiteral("Connect Now to Resync Data?"));
+            EXPECT_EQ(boxes.boxes()[0].title, QStringLiteral("Bidlark"));
+            EXPECT_EQ(boxes.boxes()[0].buttons, platform::ui::MsgButtons::YesNo);
+        }
+        EXPECT_EQ(w.connects, c.connects);
+        EXPECT_EQ(w.tmRefresh.isActive(), c.refreshTimer);
+    }
+}
+
+TEST_F(MenusTest, PreferencesRunsTheDialogModallyThroughTheSeam)
+{
+    CountingMain w;
+    // The launcher's message-box log alone makes the modal dialog answer Cancel.
+    ASSERT_FALSE(qEnvironmentVariable("BIDLARK_MESSAGEBOX_LOG").isEmpty());
+    w.mnuFile(4)->trigger();
+    EXPECT_EQ(stored("UserID"), QStringLiteral("<missing>"));
+
+    bool wasModal = false;
+    const frmOptions::Driver previous = frmOptions::setModalDriver([&](frmOptions &d) {
+        wasModal = d.isModal();
+        d.txtUserName()->setText(QStringLiteral("dora"));
+        d.cmdOK()->click();
+    });
+    w.mnuFile(4)->trigger();
+    frmOptions::setModalDriver(previous);
+    EXPECT_TRUE(wasModal);
+    EXPECT_EQ(stored("UserID"), QStringLiteral("dora"));
+}
+
+TEST_F(MenusTest, AboutIsSingleAndItsLabelsAct)
+{
+    mStartup::versionText = mStartup::makeVersionText(4, 5, 3);
+    CountingMain w;
+    w.mnuHelp(3)->trigger();
+    frmAbout *about = frmAbout::instance();
+    ASSERT_NE(about, nullptr);
+    EXPECT_FALSE(about->isModal());
+    w.mnuHelp(3)->trigger();
+    EXPECT_EQ(frmAbout::instance(), about);
+    EXPECT_EQ(about->windowTitle(), QStringLiteral("About"));
+    EXPECT_EQ(about->lblVersion()->text(), mStartup::versionText);
+
+    QTest::mouseClick(about->lblWeb(), Qt::LeftButton);
+    QTest::mouseClick(about->lblEMail(), Qt::LeftButton);
+    EXPECT_EQ(opened(), (QStringList { "http://product.test/", "mailto:help@product.test" }));
+    mStartup::debugFlag = false;
+    QTest::mouseClick(about->lblDebug(), Qt::LeftButton);
+    EXPECT_TRUE(mStartup::debugFlag);
+    EXPECT_TRUE(frmDebug::instance()->isVisible());
+    frmDebug::destroyInstance();
+
+    about->cmdClose()->click();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(frmAbout::instance(), nullptr);
+}
+
+// Pictures of each Options page and of the About box, written when BIDLARK_SCREENSHOT_DIR is set.
+TEST_F(MenusTest, PagesAndAboutBoxDrawAtTheDefaultFont)
+{
+    mStartup::versionText = mStartup::makeVersionText(4, 5, 3);
+    mSettings::loadSettings();
+    CountingMain w;
+    frmOptions d(&w);
+    d.show();
+    const QString dir = qEnvironmentVariable("BIDLARK_SCREENSHOT_DIR");
+    for (int i = 0; i < frmOptions::kPageCount; ++i) {
+        d.selectTab(i);
+        const QPixmap picture = d.grab();
+        // Laid out, not placed: no two fields or captions of a page overlap, at any font size.
+        QList<QRect> taken;
+        for (QWidget *child : d.picOptions(i)->findChildren<QWidget *>()) {
+            if (qobject_cast<QGroupBox *>(child) || !child->isVisible())
+                continue;
+            const QRect r(child->mapTo(&d, QPoint(0, 0)), child->size());
+            EXPECT_TRUE(d.rect().contains(r)) << i;
+            for (const QRect &other : taken)
+                EXPECT_FALSE(r.intersects(other)) << i << ' ' << child->metaObject()->className();
+            taken.append(r);
+        }
+        if (!dir.isEmpty())
+            picture.save(QDir(dir).filePath(QStringLiteral("options-page%1.png").arg(i)));
+    }
+    frmAbout *about = frmAbout::showAbout(&w);
+    QCoreApplication::processEvents();
+    if (!dir.isEmpty())
+        about->grab().save(QDir(dir).filePath(QStringLiteral("about.png")));
+    delete about;
+}
+
+} // namespace
