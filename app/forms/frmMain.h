@@ -8,6 +8,7 @@
 // tree branch) are virtual members, so the chain and the menus can be tested by overriding them.
 #pragma once
 
+#include "app/forms/frmAlert.h"
 #include "app/forms/frmMainMenus.h"
 #include "app/modules/mSettings.h"
 #include "app/modules/mTreeList.h"
@@ -99,6 +100,17 @@ public:
     // Whether minimising may hide the window: only a tray icon could bring it back.
     virtual bool systemTrayAvailable() const;
 
+    // The alert tick's show: fills and shows the alert window, and when the user may not see it
+    // (this window hidden in the tray or minimised, or another program in front) also raises the
+    // same alert as a desktop notification (frmMainAlerts.cpp).
+    void showAlertWindow();
+    // Whether an alert window shown now might go unseen.
+    virtual bool alertMayGoUnseen() const;
+    // The tray icon's message; clicking it brings the alert window forward.
+    virtual void showDesktopNotification(const QString &title, const QString &text);
+    // The notification's text: one line per auction with its title and minutes left.
+    static QString alertNotificationText(const QList<AlertLine> &lines);
+
     // Moves the children by the layout rule for the current sizes (done on every resize).
     void applyLayout();
 
@@ -170,6 +182,7 @@ private:
     void createTree();
     void placeToolbars();
     void wireMenus();
+    void wireAlerts();
     void wirePageMenus(); // eBay, Browse Categories, PayPal, Help (frmMainActions.cpp)
     void applyStoredSize();
     void mnuFileClick(int index);
