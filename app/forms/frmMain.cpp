@@ -128,6 +128,7 @@ frmMain::frmMain(QWidget *parent)
 
     wireMenus();
     load();
+    wireItemActions();
 }
 
 frmMain::~frmMain()
@@ -135,6 +136,7 @@ frmMain::~frmMain()
     if (g_instance == this)
         g_instance = nullptr;
     AlertList().setShowWindowHandler({});
+    unwireItemActions();
     // The control draws the image list's pictures: let it go before they do.
     m_treeList = std::make_unique<mTreeList>();
     Arbor1->closeControl();

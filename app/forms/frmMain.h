@@ -9,9 +9,11 @@
 #pragma once
 
 #include "app/forms/frmAlert.h"
+#include "app/forms/frmMainItems.h"
 #include "app/forms/frmMainMenus.h"
 #include "app/modules/mSettings.h"
 #include "app/modules/mTreeList.h"
+#include "platform/com/connection.h"
 #include "platform/com/ole/controlhost.h"
 #include "platform/wintypes.h"
 
@@ -21,6 +23,9 @@
 #include <array>
 #include <memory>
 
+namespace platform::net {
+class Inet;
+}
 class QFrame;
 class QLabel;
 class QLineEdit;
@@ -111,6 +116,11 @@ public:
     // The notification's text: one line per auction with its title and minutes left.
     static QString alertNotificationText(const QList<AlertLine> &lines);
 
+    // The item tree's selection handler and its menus (frmMainItems.cpp).
+    ItemActions *itemActions() const { return m_itemActions; }
+    // Downloads an item page synchronously on the window's own transfer control.
+    virtual ItemActions::Page fetchItemPage(const QString &url);
+
     // Moves the children by the layout rule for the current sizes (done on every resize).
     void applyLayout();
 
@@ -183,6 +193,8 @@ private:
     void placeToolbars();
     void wireMenus();
     void wireAlerts();
+    void wireItemActions();
+    void unwireItemActions();
     void wirePageMenus(); // eBay, Browse Categories, PayPal, Help (frmMainActions.cpp)
     void applyStoredSize();
     void mnuFileClick(int index);
@@ -201,6 +213,10 @@ private:
     // The graphics handles of the tree's images; the control draws them, the window owns them.
     std::array<OLE_HANDLE, mTreeList::kImageCount> m_imageList {};
     qint64 m_firstPaintAt = 0;
+    ItemActions *m_itemActions = nullptr;
+    platform::net::Inet *m_itemInet = nullptr;
+    platform::com::ComPtr<IConnectionPoint> m_itemSelectPoint;
+    DWORD m_itemSelectCookie = 0;
     // Set by File > Close: the program is ending without an unload, so closing writes nothing.
     bool m_ending = false;
 };
