@@ -12,8 +12,8 @@ constexpr int kNotificationShowTime = 15000;
 void frmMain::wireAlerts()
 {
     AlertList().setShowWindowHandler([this] { showAlertWindow(); });
-    QObject::connect(Tray, &QSystemTrayIcon::messageClicked, this,
-        [] { frmAlert::instance()->bringForward(); });
+    QObject::connect(
+        Tray, &QSystemTrayIcon::messageClicked, this, [] { frmAlert::instance()->bringForward(); });
 }
 
 void frmMain::showAlertWindow()

@@ -2,19 +2,19 @@
 
 #include "app/forms/frmMain.h"
 #include "app/modules/mParseLookUp.h"
-#include "app/modules/mWeb.h"
-#include "platform/com/com.h"
-#include "platform/net/inet.h"
 #include "app/modules/mSettings.h"
+#include "app/modules/mWeb.h"
 #include "app/modules/sites.h"
+#include "platform/com/com.h"
 #include "platform/com/variant.h"
+#include "platform/net/inet.h"
 #include "platform/ui/shell.h"
 
 #include <QCursor>
 #include <QInputDialog>
 #include <QMenu>
-#include <QTimer>
 #include <QPointer>
+#include <QTimer>
 #include <QUrl>
 
 using platform::com::ComPtr;
@@ -42,10 +42,12 @@ struct MenuDef {
     std::initializer_list<const char *> entries; // "-" is a separator
 };
 const MenuDef kMenus[] = {
-    { "Watch", { "Goto Item", "-", "Seller Auctions", "Seller History", "Ask Question", "Buy It Now" } },
+    { "Watch",
+        { "Goto Item", "-", "Seller Auctions", "Seller History", "Ask Question", "Buy It Now" } },
     { "Bid", { "Goto Item", "-", "Seller Auctions", "Seller History", "Ask Question" } },
-    { "Won", { "Goto Item", "-", "Seller Auctions", "Seller History", "Ask Question", "Leave Feedback",
-                 "Pay for item with PayPal" } },
+    { "Won",
+        { "Goto Item", "-", "Seller Auctions", "Seller History", "Ask Question", "Leave Feedback",
+            "Pay for item with PayPal" } },
     { "Seller", { "Goto Item", "-", "Bidder Feedback", "Question Bidder" } },
     { "Sold", { "Goto Item", "-", "Bidder Feedback", "Leave Feedback", "Question Bidder" } },
 };
@@ -73,8 +75,8 @@ ItemActions::ItemActions(platform::com::ComPtr<IArbor> tree, Hooks hooks, QWidge
     if (!m_hooks.inputBox) {
         m_hooks.inputBox = [menuParent](const QString &title, const QString &prompt) {
             bool ok = false;
-            const QString text = QInputDialog::getText(
-                menuParent, title, prompt, QLineEdit::Normal, QString(), &ok);
+            const QString text =
+                QInputDialog::getText(menuParent, title, prompt, QLineEdit::Normal, QString(), &ok);
             return ok ? std::optional<QString>(text) : std::nullopt;
         };
     }
@@ -85,8 +87,8 @@ ItemActions::ItemActions(platform::com::ComPtr<IArbor> tree, Hooks hooks, QWidge
         for (const char *entry : kMenus[m].entries) {
             QAction *action = qstrcmp(entry, "-") == 0 ? menu->addSeparator()
                                                        : menu->addAction(QLatin1String(entry));
-            connect(action, &QAction::triggered, this,
-                [this, m, index] { menuClick(Menu(m), index); });
+            connect(
+                action, &QAction::triggered, this, [this, m, index] { menuClick(Menu(m), index); });
             ++index;
         }
         m_menus[m] = menu;
@@ -153,8 +155,10 @@ QString ItemActions::lookUp(bool highBidder)
         id = highBidder ? mParse::LookUpHighBidder(marked) : mParse::LookUpSeller(marked);
     }
     if (id.isEmpty()) {
-        m_hooks.setStatusText(QStringLiteral("Could not find the %1 of item %2%3")
-                .arg(who, m_item, page.ok ? QStringLiteral(".") : QStringLiteral(": ") + page.text));
+        m_hooks.setStatusText(
+            QStringLiteral("Could not find the %1 of item %2%3")
+                .arg(
+                    who, m_item, page.ok ? QStringLiteral(".") : QStringLiteral(": ") + page.text));
     }
     return id;
 }
@@ -182,7 +186,8 @@ void ItemActions::menuClick(Menu m, int index)
     const QString user = enc(other);
     const QString askSeller = site(Role::Contact) + kIsapi +
         QStringLiteral("ReturnUserEmail&requested=") + user + QStringLiteral("&iid=") + item;
-    const QString feedback = site(Role::Feedback) + kIsapi + QStringLiteral("ViewFeedback&userid=") + user;
+    const QString feedback =
+        site(Role::Feedback) + kIsapi + QStringLiteral("ViewFeedback&userid=") + user;
     const QString leave = site(Role::Feedback) + kIsapi +
         QStringLiteral("LeaveFeedbackShow&useridfrom=") + me + QStringLiteral("&useridto=") + user +
         QStringLiteral("&item=") + item;
@@ -190,7 +195,8 @@ void ItemActions::menuClick(Menu m, int index)
     if (buyer) {
         switch (index) {
         case 2:
-            address = site(Role::Listings) + kIsapi + QStringLiteral("ViewListedItems&userid=") + user;
+            address =
+                site(Role::Listings) + kIsapi + QStringLiteral("ViewListedItems&userid=") + user;
             break;
         case 3:
             address = feedback;
@@ -216,10 +222,12 @@ void ItemActions::menuClick(Menu m, int index)
 
 void ItemActions::payWithPayPal()
 {
-    const Page page = m_hooks.fetchPage(viewItemAddress(m_item));
+    // The input box below runs its own loop: keep the item this choice was made for.
+    const QString item = m_item;
+    const Page page = m_hooks.fetchPage(viewItemAddress(item));
     if (!page.ok) {
-        m_hooks.setStatusText(
-            QStringLiteral("Could not find the seller's PayPal ID of item %1: %2").arg(m_item, page.text));
+        m_hooks.setStatusText(QStringLiteral("Could not find the seller's PayPal ID of item %1: %2")
+                                  .arg(item, page.text));
         return;
     }
     QString id = mParse::LookUpPayPalId(mParse::MarkedPage(page.text));
@@ -232,7 +240,8 @@ void ItemActions::payWithPayPal()
     }
     if (!id.isEmpty()) {
         open(site(Role::PayPal) + QStringLiteral("/xclick-auction/business=") + enc(id) +
-            QStringLiteral("&auction_type=Ebay&jitem_id=") + enc(m_item) + QStringLiteral("&jmagic=1"));
+            QStringLiteral("&auction_type=Ebay&jitem_id=") + enc(item) +
+            QStringLiteral("&jmagic=1"));
         return;
     }
     m_hooks.setStatusBusy(true);

@@ -1,6 +1,7 @@
 // The program's sounds: the system beep, and the alert's run of beeps. Everything goes through one
 // device so tests record the beeps instead of sounding them. The real device rings the desktop's
-// bell (QApplication::beep: the X bell under X11 and XWayland, which the desktop's sound theme plays).
+// bell: the X bell under X11 (QApplication::beep), the sound theme's "bell" event through
+// canberra-gtk-play on other platforms (Wayland) when that player is installed, else Qt's beep.
 #pragma once
 
 #include <QtGlobal>

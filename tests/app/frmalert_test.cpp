@@ -39,13 +39,14 @@ protected:
         ShellTest::SetUp();
         mSettings::settings.alertTime = 5;
         mSettings::settings.eBayCountry = u"United States"_s;
-        list.setShowWindowHandler([this] { window.ShowAlerts(list, mSettings::settings.alertTime); });
+        list.setShowWindowHandler(
+            [this] { window.ShowAlerts(list, mSettings::settings.alertTime); });
     }
 
     void queue(int n, const QString &endTime)
     {
-        list.QueueAlert(QString::number(1000 + n), u"Item %1 "_s.arg(n), endTime,
-            u"$%1.00"_s.arg(n));
+        list.QueueAlert(
+            QString::number(1000 + n), u"Item %1 "_s.arg(n), endTime, u"$%1.00"_s.arg(n));
     }
     QStringList lines() const
     {
@@ -137,60 +138,44 @@ TEST_F(AlertTest, EveryWarnedRecordIsListedExactlyOnce)
 {
     for (int n = 1; n <= 8; ++n)
         queue(n, u"3m"_s);
-    queue(9, u"7m"_s); // warned two ticks later, while the first window is still open
+    queue(9, u"7m"_s); // warned at the third tick, while the first window is still full
     struct Step {
         const char *name;
+        int queued; // a record queued with 2 minutes left before the tick, 0: none
         bool closeFirst;
+        int alertTime;
         int filled; // lines filled in the window after the tick
         int beeps; // beeps of this tick
     } const steps[] = {
-        { "eight warned, six fit", false, 6, 4 },
-        { "full window stays as it is", false, 6, 0 },
-        { "the ninth is warned, the window is still full", false, 6, 0 },
-        { "closed: a fresh window takes the three waiting", true, 3, 4 },
-        { "nothing waits: the window stays as it is", false, 3, 0 },
+        { "eight warned, six fit", 0, false, 5, 6, 4 },
+        { "full window stays as it is", 0, false, 5, 6, 0 },
+        { "the ninth is warned, the window is still full", 0, false, 5, 6, 0 },
+        { "closed: a fresh window takes the three waiting", 0, true, 5, 3, 4 },
+        { "warned while open: the next free line", 10, false, 5, 4, 4 },
+        { "an alert time above the listed mark lists nobody twice", 0, false, 90, 4, 0 },
     };
-    QStringList firstLines;
     for (const Step &s : steps) {
         SCOPED_TRACE(s.name);
+        if (s.queued)
+            queue(s.queued, u"2m"_s);
         if (s.closeFirst) {
             countListed();
             QTest::mouseClick(window.Label2, Qt::LeftButton);
         }
         const int before = sounds.beeps();
-        list.Tick(5);
+        list.Tick(s.alertTime);
         letBeepsFinish();
         EXPECT_TRUE(window.isVisible());
         EXPECT_EQ(window.filledLines(), s.filled);
         EXPECT_EQ(sounds.beeps() - before, s.beeps);
     }
     countListed();
-    ASSERT_EQ(listed.size(), 9u);
+    ASSERT_EQ(listed.size(), 10u);
     for (const auto &[page, times] : listed)
         EXPECT_EQ(times, 1) << page.toStdString();
-    EXPECT_TRUE(lines()[0].startsWith(u"1. $7.00, Item 7"_s)) << lines()[0].toStdString();
-    EXPECT_TRUE(lines()[2].startsWith(u"3. $9.00, Item 9"_s)) << lines()[2].toStdString();
-}
-
-TEST_F(AlertTest, RecordWarnedWhileOpenGetsTheNextLineAtTheNextTick)
-{
-    queue(1, u"2m"_s);
-    list.Tick(5);
-    letBeepsFinish();
-    queue(2, u"4m"_s);
-    const int before = sounds.beeps();
-    list.Tick(5);
-    letBeepsFinish();
-    EXPECT_EQ(window.filledLines(), 2);
     EXPECT_EQ(window.Label1->text(), kMany);
-    EXPECT_TRUE(lines()[1].startsWith(u"2. $2.00, Item 2"_s));
-    EXPECT_EQ(sounds.beeps() - before, 4);
-
-    // Even an alert time above the "listed" mark lists nobody twice.
-    const int beeps = sounds.beeps();
-    list.Tick(90);
-    EXPECT_EQ(window.filledLines(), 2);
-    EXPECT_EQ(sounds.beeps(), beeps);
+    EXPECT_TRUE(lines()[0].startsWith(u"1. $7.00, Item 7"_s)) << lines()[0].toStdString();
+    EXPECT_TRUE(lines()[3].startsWith(u"4. $10.00, Item 10"_s)) << lines()[3].toStdString();
 }
 
 TEST_F(AlertTest, ScreenshotsWithTwoAndSixLines)

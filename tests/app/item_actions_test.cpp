@@ -109,10 +109,15 @@ protected:
 
 TEST_F(ItemActionsTest, EveryMenuEntryOpensItsPage)
 {
-    const QString isapi = u"/aw-cgi/eBayISAPI.dll?"_s;
-    const auto host = [](sites::Role r) { return sites::siteUrl(r, sites::Country::US) + u"/aw-cgi/eBayISAPI.dll?"_s; };
-    const auto seller = [](const char *item) { return enc(fromPage(QString::fromLatin1(item), u"SELLER"_s)); };
-    const auto bidder = [](const char *item) { return enc(fromPage(QString::fromLatin1(item), u"BIDDER"_s)); };
+    const auto host = [](sites::Role r) {
+        return sites::siteUrl(r, sites::Country::US) + u"/aw-cgi/eBayISAPI.dll?"_s;
+    };
+    const auto seller = [](const char *item) {
+        return enc(fromPage(QString::fromLatin1(item), u"SELLER"_s));
+    };
+    const auto bidder = [](const char *item) {
+        return enc(fromPage(QString::fromLatin1(item), u"BIDDER"_s));
+    };
     using B = mTreeList::Branch;
     using R = sites::Role;
     struct Case {
@@ -122,7 +127,8 @@ TEST_F(ItemActionsTest, EveryMenuEntryOpensItsPage)
         QString address; // empty: nothing opens
     } const cases[] = {
         { B::Watching, "Watch", 0, host(R::Item) + u"ViewItem&item=1001"_s },
-        { B::Watching, "Watch", 2, host(R::Listings) + u"ViewListedItems&userid="_s + seller("1001") },
+        { B::Watching, "Watch", 2,
+            host(R::Listings) + u"ViewListedItems&userid="_s + seller("1001") },
         { B::Watching, "Watch", 3, host(R::Feedback) + u"ViewFeedback&userid="_s + seller("1001") },
         { B::Watching, "Watch", 4,
             host(R::Contact) + u"ReturnUserEmail&requested="_s + seller("1001") + u"&iid=1001"_s },
@@ -134,7 +140,8 @@ TEST_F(ItemActionsTest, EveryMenuEntryOpensItsPage)
                 seller("1004") + u"&item=1004"_s },
         { B::Won, "Won", 6,
             sites::siteUrl(R::PayPal) + u"/xclick-auction/business="_s +
-                enc(fromPage(u"1004"_s, u"PAYPAL"_s)) + u"&auction_type=Ebay&jitem_id=1004&jmagic=1"_s },
+                enc(fromPage(u"1004"_s, u"PAYPAL"_s)) +
+                u"&auction_type=Ebay&jitem_id=1004&jmagic=1"_s },
         { B::Selling, "Seller", 2, host(R::Feedback) + u"ViewFeedback&userid="_s + bidder("1005") },
         { B::Selling, "Seller", 3,
             host(R::Contact) + u"ReturnUserEmail&requested="_s + bidder("1005") +
@@ -147,7 +154,6 @@ TEST_F(ItemActionsTest, EveryMenuEntryOpensItsPage)
                 u"&iid=1006&frm=284"_s },
         { B::Unsold, "Sold", 2, host(R::Feedback) + u"ViewFeedback&userid="_s + bidder("1007") },
     };
-    (void)isapi;
     ASSERT_FALSE(seller("1001").isEmpty());
     ASSERT_TRUE(sites::siteUrl(R::PayPal).startsWith(u"https://"_s));
     for (const Case &c : cases) {
@@ -169,8 +175,9 @@ TEST_F(ItemActionsTest, EveryMenuEntryOpensItsPage)
     QStringList won;
     for (QAction *a : window->itemActions()->menu(ItemActions::Won)->actions())
         won << (a->isSeparator() ? u"-"_s : a->text());
-    EXPECT_EQ(won, (QStringList { u"Goto Item"_s, u"-"_s, u"Seller Auctions"_s, u"Seller History"_s,
-                       u"Ask Question"_s, u"Leave Feedback"_s, u"Pay for item with PayPal"_s }));
+    EXPECT_EQ(won,
+        (QStringList { u"Goto Item"_s, u"-"_s, u"Seller Auctions"_s, u"Seller History"_s,
+            u"Ask Question"_s, u"Leave Feedback"_s, u"Pay for item with PayPal"_s }));
 }
 
 TEST_F(ItemActionsTest, BranchAndPayPalLines)
@@ -191,7 +198,8 @@ TEST_F(ItemActionsTest, BranchAndPayPalLines)
 TEST_F(ItemActionsTest, PayingWithoutAPayPalLinkAndFailedLookUps)
 {
     const QString pay = sites::siteUrl(sites::Role::PayPal) + u"/xclick-auction/business="_s;
-    const QString prompt = u"PayPay Payment|Do you know the Sellers PayPal ID? If you do not know it, please click the Cancel button."_s;
+    const QString prompt =
+        u"PayPay Payment|Do you know the Sellers PayPal ID? If you do not know it, please click the Cancel button."_s;
     struct Case {
         const char *name;
         const char *scenario;
@@ -225,7 +233,8 @@ TEST_F(ItemActionsTest, PayingWithoutAPayPalLinkAndFailedLookUps)
         EXPECT_EQ(asked, c.asked ? QStringList { prompt } : QStringList());
         EXPECT_EQ(shell.opened().mid(opened),
             c.address.isEmpty() ? QStringList() : QStringList { c.address });
-        EXPECT_TRUE(window->statusText().startsWith(c.status)) << window->statusText().toStdString();
+        EXPECT_TRUE(window->statusText().startsWith(c.status))
+            << window->statusText().toStdString();
         EXPECT_EQ(window->statusText().isEmpty(), c.status.isEmpty());
         EXPECT_FALSE(window->statusBusy());
     }
