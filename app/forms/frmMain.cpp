@@ -128,15 +128,19 @@ frmMain::frmMain(QWidget *parent)
     tmStartupDelay.start();
     tmAlert.start();
     tmAdBanner.start();
+    wireAlerts();
 
     wireMenus();
     load();
+    wireItemActions();
 }
 
 frmMain::~frmMain()
 {
     if (g_instance == this)
         g_instance = nullptr;
+    AlertList().setShowWindowHandler({});
+    unwireItemActions();
     // The control draws the image list's pictures: let it go before they do.
     m_treeList = std::make_unique<mTreeList>();
     Arbor1->closeControl();
@@ -559,7 +563,10 @@ void frmMain::tmStartupTick()
 // The refresh schedule, the alert scan and the banner rotation arrive with later work.
 void frmMain::tmRefreshTick() { }
 
-void frmMain::tmAlertTick() { }
+void frmMain::tmAlertTick()
+{
+    AlertList().Tick(mSettings::settings.alertTime);
+}
 
 void frmMain::tmAdBannerTick() { }
 

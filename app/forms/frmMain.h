@@ -8,9 +8,12 @@
 // tree branch) are virtual members, so the chain and the menus can be tested by overriding them.
 #pragma once
 
+#include "app/forms/frmAlert.h"
+#include "app/forms/frmMainItems.h"
 #include "app/forms/frmMainMenus.h"
 #include "app/modules/mSettings.h"
 #include "app/modules/mTreeList.h"
+#include "platform/com/connection.h"
 #include "platform/com/ole/controlhost.h"
 #include "platform/wintypes.h"
 
@@ -20,6 +23,9 @@
 #include <array>
 #include <memory>
 
+namespace platform::net {
+class Inet;
+}
 class QFrame;
 class QLabel;
 class QLineEdit;
@@ -99,6 +105,22 @@ public:
     // Whether minimising may hide the window: only a tray icon could bring it back.
     virtual bool systemTrayAvailable() const;
 
+    // The alert tick's show: fills and shows the alert window, and when the user may not see it
+    // (this window hidden in the tray or minimised, or another program in front) also raises the
+    // same alert as a desktop notification (frmMainAlerts.cpp).
+    void showAlertWindow();
+    // Whether an alert window shown now might go unseen.
+    virtual bool alertMayGoUnseen() const;
+    // The tray icon's message; clicking it brings the alert window forward.
+    virtual void showDesktopNotification(const QString &title, const QString &text);
+    // The notification's text: one line per auction with its title and minutes left.
+    static QString alertNotificationText(const QList<AlertLine> &lines);
+
+    // The item tree's selection handler and its menus (frmMainItems.cpp).
+    ItemActions *itemActions() const { return m_itemActions; }
+    // Downloads an item page synchronously on the window's own transfer control.
+    virtual ItemActions::Page fetchItemPage(const QString &url);
+
     // Moves the children by the layout rule for the current sizes (done on every resize).
     void applyLayout();
 
@@ -170,6 +192,9 @@ private:
     void createTree();
     void placeToolbars();
     void wireMenus();
+    void wireAlerts();
+    void wireItemActions();
+    void unwireItemActions();
     void wirePageMenus(); // eBay, Browse Categories, PayPal, Help (frmMainActions.cpp)
     void applyStoredSize();
     void mnuFileClick(int index);
@@ -188,6 +213,10 @@ private:
     // The graphics handles of the tree's images; the control draws them, the window owns them.
     std::array<OLE_HANDLE, mTreeList::kImageCount> m_imageList {};
     qint64 m_firstPaintAt = 0;
+    ItemActions *m_itemActions = nullptr;
+    platform::net::Inet *m_itemInet = nullptr;
+    platform::com::ComPtr<IConnectionPoint> m_itemSelectPoint;
+    DWORD m_itemSelectCookie = 0;
     // Set by File > Close: the program is ending without an unload, so closing writes nothing.
     bool m_ending = false;
 };

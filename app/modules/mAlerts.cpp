@@ -119,6 +119,23 @@ void mAlerts::Tick(int alertTime)
             record.setTimeLeft(static_cast<qint16>(record.TimeLeft() - 1));
         }
     }
+    if (!showWindow) {
+        showWindow = std::any_of(m_records.begin(), m_records.end(),
+            [alertTime](const clsAlert &record) { return IsWaiting(record, alertTime); });
+    }
     if (showWindow && m_showWindow)
         m_showWindow();
+}
+
+bool mAlerts::IsWaiting(const clsAlert &record, int alertTime)
+{
+    // 88 is checked by itself: with an alert time of 88 or more a listed record is still listed.
+    return record.AlertDisplayed() && record.TimeLeft() != clsAlert::kListed &&
+        record.TimeLeft() <= alertTime;
+}
+
+mAlerts &AlertList()
+{
+    static mAlerts list;
+    return list;
 }

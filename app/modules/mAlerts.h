@@ -51,8 +51,12 @@ public:
     // One tick of tmAlert. For each record not yet warned about, in list order: a record with a
     // day or hour part is left alone; otherwise its minutes are read on its first tick, and it is
     // marked when they are at most alertTime, else counted down by one. After the loop the
-    // show-window handler runs once if any record was marked in this tick.
+    // show-window handler runs once if any record was marked in this tick, or if a record warned
+    // before still waits for a line (a full alert window left it out).
     void Tick(int alertTime);
+
+    // A record the tick has warned about that no alert window has listed yet.
+    static bool IsWaiting(const clsAlert &record, int alertTime);
 
     // Called by Tick to show the alert window without waiting for it.
     void setShowWindowHandler(std::function<void()> handler) { m_showWindow = std::move(handler); }
@@ -67,3 +71,6 @@ private:
     std::vector<clsAlert> m_records;
     std::function<void()> m_showWindow;
 };
+
+// The program's alert list, created on first use.
+mAlerts &AlertList();

@@ -91,8 +91,10 @@ TEST(AlertTick, CountsDownWithoutRereadingAndWarnsOnce)
     EXPECT_EQ(f.ticksUntilShown(5), 6);
     EXPECT_TRUE(record.AlertDisplayed());
     EXPECT_EQ(record.TimeLeft(), 5);
-    EXPECT_EQ(f.ticksUntilShown(5), 0) << "a warned record is not looked at again";
-    EXPECT_EQ(record.TimeLeft(), 5);
+    EXPECT_EQ(f.ticksUntilShown(5), 1) << "warned, but no window has listed it yet";
+    EXPECT_EQ(record.TimeLeft(), 5) << "a warned record is not counted down again";
+    record.setTimeLeft(clsAlert::kListed);
+    EXPECT_EQ(f.ticksUntilShown(5), 0) << "listed: nothing left to show";
 }
 
 TEST(AlertTick, ShowsTheWindowOnceAfterMarkingEveryDueRecord)
@@ -102,8 +104,10 @@ TEST(AlertTick, ShowsTheWindowOnceAfterMarkingEveryDueRecord)
     f.alerts.setShowWindowHandler([&] {
         ++f.shown;
         for (qsizetype i = 1; i <= f.alerts.Count(); ++i) {
-            if (f.alerts.At(i)->AlertDisplayed())
+            if (f.alerts.At(i)->AlertDisplayed()) {
                 markedWhenShown.push_back(f.alerts.At(i)->Item());
+                f.alerts.At(i)->setTimeLeft(clsAlert::kListed); // as the window lists it
+            }
         }
     });
     f.alerts.QueueAlert(u"a"_s, u"A"_s, u"3m"_s, u"$1"_s);
