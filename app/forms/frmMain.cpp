@@ -7,7 +7,9 @@
 #include "app/modules/VbConvert.h"
 #include "app/modules/mStartup.h"
 #include "app/modules/mShortcuts.h"
+#include "app/modules/mWeb.h"
 #include "app/modules/sites.h"
+#include "platform/net/inet.h"
 #include "platform/ui/handles.h"
 #include "platform/ui/messagebox.h"
 #include "platform/ui/shell.h"
@@ -111,6 +113,8 @@ frmMain::frmMain(QWidget *parent)
     Arbor1->setDisplayName(QStringLiteral("Arbor1"));
     buildBanner(client);
     buildTray();
+    Inet1 = new platform::net::Inet(this);
+    Inet1->setObjectName(QStringLiteral("Inet1"));
 
     const std::pair<QTimer *, int> timers[] = { { &tmStartupDelay, kStartupDelayInterval },
         { &tmCheckVersion, kCheckVersionInterval }, { &tmStartup, kStartupInterval },
@@ -209,7 +213,7 @@ void frmMain::buildBanner(QWidget *client)
     picbanner->setObjectName(QStringLiteral("picbanner"));
     auto *picture = new ClickLabel(picbanner);
     picture->setObjectName(QStringLiteral("Picture1"));
-    picture->setPixmap(frmMainPictures::defaultBanner());
+    picture->setPixmap(frmMainPictures::bannerPicture(1));
     picture->adjustSize();
     picture->setCursor(Qt::PointingHandCursor);
     picture->clicked = [this] { picture1Click(); };
@@ -263,8 +267,7 @@ void frmMain::toolbar1ButtonClick(int index)
             frmMainPages::myEbayPage(country, !mStartup::signInToken.isEmpty()));
         break;
     case 4:
-        platform::ui::shellOpenDocument(
-            sites::siteUrl(sites::Role::Product) + QStringLiteral("/help.asp"));
+        platform::ui::shellOpenDocument(mStartup::productHomePage() + QStringLiteral("help.asp"));
         break;
     default:
         break;
@@ -414,7 +417,8 @@ void frmMain::load()
     mnuFile(1)->setChecked(settings.showMinimized);
     mnuFile(2)->setChecked(settings.adBannerDisplay);
 
-    // The firewall settings are applied to the window's transfer control here once it exists.
+    if (!settings.firewallHost.isEmpty())
+        mWeb::ApplyFirewallSettings(this);
 
     setProfileCaptions();
     mnuProfiles(1)->setChecked(true);
@@ -512,8 +516,6 @@ void frmMain::addPayPalBranch()
     m_treeList->addPayPalBranch();
 }
 
-void frmMain::checkForUpdate() { }
-
 void frmMain::connect() { }
 
 void frmMain::startRefreshTimer()
@@ -538,6 +540,8 @@ void frmMain::tmCheckVersionTick()
 {
     tmCheckVersion.stop();
     checkForUpdate();
+    if (m_ending) // the user took the update
+        return;
     if (mSettings::settings.autoStart) {
         mnuFile(0)->setChecked(true);
         tmStartup.start();
@@ -560,7 +564,7 @@ void frmMain::tmStartupTick()
     }
 }
 
-// The refresh schedule, the alert scan and the banner rotation arrive with later work.
+// The refresh schedule and the alert scan arrive with later work.
 void frmMain::tmRefreshTick() { }
 
 void frmMain::tmAlertTick()
@@ -568,7 +572,18 @@ void frmMain::tmAlertTick()
     AlertList().Tick(mSettings::settings.alertTime);
 }
 
-void frmMain::tmAdBannerTick() { }
+void frmMain::tmAdBannerTick()
+{
+    if (m_bannerIndex >= 1 && m_bannerIndex <= frmMainPictures::kBannerCount) {
+        m_bannerShown = m_bannerIndex;
+        Picture1->setPixmap(frmMainPictures::bannerPicture(m_bannerShown));
+        mStartup::bannerLink = frmMainPictures::bannerLink(m_bannerShown);
+        m_bannerIndex = SHORT(m_bannerShown % frmMainPictures::kBannerCount + 1);
+    } else {
+        // The first picture stays for one more tick.
+        m_bannerIndex = 2;
+    }
+}
 
 void frmMain::connectOrAskForCredentials()
 {

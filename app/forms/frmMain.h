@@ -33,6 +33,10 @@ class QPushButton;
 class QSystemTrayIcon;
 class QToolBar;
 
+namespace platform::net {
+class Inet;
+}
+
 class frmMain : public QMainWindow, public mSettings::SettingsHost {
     Q_OBJECT
 
@@ -92,6 +96,8 @@ public:
     QFrame *picbanner = nullptr;
     QLabel *Picture1 = nullptr;
     QSystemTrayIcon *Tray = nullptr;
+    // The window's transfer control: the update check's version file.
+    platform::net::Inet *Inet1 = nullptr;
 
     // Toolbar1's buttons by index: 1 Refresh (or Options without credentials), 2 the country's
     // search page, 3 My eBay (the home page before a sign-in), 4 the help page. Others: nothing.
@@ -137,7 +143,10 @@ public:
     QString statusText() const;
 
     // Operations the start-up chain, the menus and the toolbar call.
-    virtual void checkForUpdate(); // the update check; filled by later work
+    // The update check: reads the product site's version file and, when it differs from the
+    // running version, offers the updater (its https page on the product site) and then ends the
+    // program. A failed read or an HTTP error status is a quiet "Latest version is: ".
+    virtual void checkForUpdate();
     using QObject::connect;
     virtual void connect(); // sign in and download My eBay; filled by later work
     // Shows the Options dialog (modal from File > Preferences, otherwise non-modal); later work.
@@ -164,6 +173,11 @@ public:
     void tmRefreshTick();
     void tmAlertTick();
     void tmAdBannerTick();
+
+    // The banner to show at the next tick: 0 at start, then 2, 3, 4, 1, ...
+    SHORT bannerIndex() const { return m_bannerIndex; }
+    // Which banner picture (1..4) Picture1 shows.
+    int bannerShown() const { return m_bannerShown; }
 
     QTimer tmStartupDelay;
     QTimer tmCheckVersion;
@@ -214,9 +228,10 @@ private:
     std::array<OLE_HANDLE, mTreeList::kImageCount> m_imageList {};
     qint64 m_firstPaintAt = 0;
     ItemActions *m_itemActions = nullptr;
-    platform::net::Inet *m_itemInet = nullptr;
     platform::com::ComPtr<IConnectionPoint> m_itemSelectPoint;
     DWORD m_itemSelectCookie = 0;
+    SHORT m_bannerIndex = 0;
+    int m_bannerShown = 1;
     // Set by File > Close: the program is ending without an unload, so closing writes nothing.
     bool m_ending = false;
 };

@@ -296,13 +296,9 @@ public:
 
 ItemActions::Page frmMain::fetchItemPage(const QString &url)
 {
-    if (!m_itemInet) {
-        m_itemInet = new platform::net::Inet(this);
-        m_itemInet->setObjectName(QStringLiteral("Inet1"));
-        mWeb::ApplyFirewallSettings(*m_itemInet);
-    }
+    // The window's own transfer control, which carries the firewall settings like every other.
     try {
-        return { true, m_itemInet->OpenURL(url) };
+        return { true, Inet1->OpenURL(url) };
     } catch (const platform::net::TransferError &error) {
         return { false, error.text() };
     }

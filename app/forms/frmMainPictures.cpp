@@ -1,6 +1,7 @@
 #include "app/forms/frmMainPictures.h"
 
 #include "app/modules/mStartup.h"
+#include "app/modules/sites.h"
 
 #include <QLinearGradient>
 #include <QPainter>
@@ -282,28 +283,114 @@ QIcon programIcon()
     return icon;
 }
 
-QPixmap defaultBanner()
+namespace {
+
+struct BannerDesign {
+    QColor from, to, frame;
+    const char *title;
+    const char *line;
+};
+
+// Drawn in the strip's own size: a gradient, a title and one line, a small emblem on the left.
+QPixmap drawBanner(const BannerDesign &d, int n)
 {
-    QPixmap pixmap(234, 60);
+    constexpr int kWidth = 234, kHeight = 60;
+    QPixmap pixmap(kWidth, kHeight);
     QPainter p(&pixmap);
     p.setRenderHint(QPainter::Antialiasing);
-    QLinearGradient g(0, 0, 234, 60);
-    g.setColorAt(0, QColor(250, 190, 90));
-    g.setColorAt(1, QColor(200, 110, 30));
+    QLinearGradient g(0, 0, kWidth, kHeight);
+    g.setColorAt(0, d.from);
+    g.setColorAt(1, d.to);
     p.fillRect(pixmap.rect(), g);
-    p.setPen(QColor(120, 60, 10));
+    p.setPen(d.frame);
     p.drawRect(pixmap.rect().adjusted(0, 0, -1, -1));
+    // The emblem: a coin for the site, a gavel head for auctions, a shield for payments, a star.
+    p.save();
+    p.translate(8, 14);
+    p.scale(2, 2);
+    switch (n) {
+    case 1:
+        tag(p, QColor(255, 236, 170));
+        break;
+    case 2:
+        trophy(p, QColor(255, 215, 90));
+        break;
+    case 3: {
+        pen(p, kOutline);
+        p.setBrush(QColor(230, 250, 230));
+        QPainterPath shield;
+        shield.moveTo(8, 1.5);
+        shield.lineTo(14, 4);
+        shield.cubicTo(14, 10, 11, 13, 8, 14.5);
+        shield.cubicTo(5, 13, 2, 10, 2, 4);
+        shield.closeSubpath();
+        p.drawPath(shield);
+        pen(p, QColor(0, 140, 0), 1.6);
+        p.drawPolyline(QPolygonF({ { 5, 8 }, { 7.5, 10.5 }, { 11, 5.5 } }));
+        break;
+    }
+    default: {
+        pen(p, kOutline);
+        p.setBrush(QColor(255, 240, 120));
+        QPolygonF star;
+        for (int i = 0; i < 10; ++i) {
+            const double r = i % 2 ? 3.0 : 7.0;
+            const double a = M_PI / 2 + i * M_PI / 5;
+            star << QPointF(8 + r * std::cos(a), 8 - r * std::sin(a));
+        }
+        p.drawPolygon(star);
+        break;
+    }
+    }
+    p.restore();
     QFont font(QStringLiteral("Liberation Sans"));
-    font.setPixelSize(24);
+    font.setPixelSize(22);
     font.setBold(true);
     p.setFont(font);
     p.setPen(Qt::white);
-    p.drawText(QRect(0, 4, 234, 32), Qt::AlignCenter, QStringLiteral("Bidlark"));
+    const QRect text(44, 0, kWidth - 50, kHeight);
+    p.drawText(text.adjusted(0, 6, 0, -26), Qt::AlignCenter, QLatin1String(d.title));
     font.setPixelSize(11);
     font.setBold(false);
     p.setFont(font);
-    p.drawText(QRect(0, 34, 234, 20), Qt::AlignCenter, QLatin1String(mStartup::kProductSiteName));
+    p.drawText(text.adjusted(0, 36, 0, -6), Qt::AlignCenter, QLatin1String(d.line));
     return pixmap;
+}
+
+} // namespace
+
+QPixmap bannerPicture(int n)
+{
+    static const BannerDesign designs[kBannerCount] = {
+        { QColor(250, 190, 90), QColor(200, 110, 30), QColor(120, 60, 10), "Bidlark",
+            mStartup::kProductSiteName },
+        { QColor(90, 150, 240), QColor(20, 60, 160), QColor(10, 30, 90), "Auctions",
+            "Find it, bid on it, win it" },
+        { QColor(110, 200, 120), QColor(20, 120, 60), QColor(10, 70, 30), "Pay safely",
+            "Fast payments for your wins" },
+        { QColor(190, 120, 220), QColor(100, 40, 150), QColor(60, 20, 90), "Tips",
+            "Buying and selling with Bidlark" },
+    };
+    if (n < 1 || n > kBannerCount)
+        return {};
+    return drawBanner(designs[n - 1], n);
+}
+
+QString bannerLink(int n)
+{
+    using sites::Role;
+    switch (n) {
+    case 1:
+        return mStartup::productHomePage();
+    case 2:
+        return sites::siteUrl(Role::Partner1) + u'/';
+    case 3:
+        return sites::siteUrl(Role::Partner2) + u'/';
+    case 4:
+        return sites::siteUrl(Role::Product) + QStringLiteral("/ebay");
+    default:
+        return {};
+    }
 }
 
 } // namespace frmMainPictures

@@ -22,7 +22,12 @@ QIcon toolbarIcon(int index);
 // The tray icon and the window icon.
 QIcon programIcon();
 
-// The banner shown before the rotation picks one: 234 x 60.
-QPixmap defaultBanner();
+// The rotating banner: pictures 1..4, each 234 x 60 and each with its own link. Picture 1 is the
+// one the window starts with. A null pixmap / empty link outside 1..4.
+inline constexpr int kBannerCount = 4;
+QPixmap bannerPicture(int n);
+// 1 the product site's home page, 2 and 3 the partner sites' home pages, 4 "/ebay" on the
+// product site.
+QString bannerLink(int n);
 
 } // namespace frmMainPictures

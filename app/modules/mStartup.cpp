@@ -2,6 +2,7 @@
 
 #include "app/forms/frmMain.h"
 #include "app/modules/mSettings.h"
+#include "app/modules/sites.h"
 #include "platform/ui/instancelock.h"
 #include "platform/ui/messagebox.h"
 
@@ -14,6 +15,11 @@ QString versionText;
 QString bannerLink;
 bool debugFlag = false;
 QString signInToken;
+
+QString productHomePage()
+{
+    return sites::siteUrl(sites::Role::Product) + u'/';
+}
 
 QString makeVersionText(int major, int minor, int revision)
 {
@@ -33,7 +39,7 @@ int run(int argc, char **argv)
 
     versionText =
         makeVersionText(BIDLARK_VERSION_MAJOR, BIDLARK_VERSION_MINOR, BIDLARK_VERSION_REVISION);
-    bannerLink = QLatin1String(kProductSiteUrl);
+    bannerLink = productHomePage();
 
     // Held until the process ends; the kernel drops it even when the process is killed.
     platform::ui::SingleInstanceLock instance(QStringLiteral("bidlark"));

@@ -6,10 +6,12 @@
 namespace mStartup {
 
 inline constexpr const char *kProgramTitle = "Bidlark";
-// The product web site: the first banner link and the Help menu's "Visit" entry. Defaults until
-// the site table can override them.
-inline constexpr const char *kProductSiteUrl = "http://www.bidlark.com/";
+// The product web site's name as menus and the banner show it; its address is the site table's
+// Role::Product entry.
 inline constexpr const char *kProductSiteName = "www.bidlark.com";
+
+// The product web site's home page ("<product site>/"): the first banner link.
+QString productHomePage();
 
 // "Version: 4.5  (4.5.3)": major.minor, two blanks, then major.minor.revision in parentheses.
 QString makeVersionText(int major, int minor, int revision);

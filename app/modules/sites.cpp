@@ -53,7 +53,7 @@ constexpr RoleInfo kRoles[] = {
     { Role::Feedback, "feedback", { "http://feedback.ebay.com" } },
     { Role::Contact, "contact", { "http://contact.ebay.com" } },
     { Role::PayPal, "paypal", { "https://www.paypal.com" } },
-    { Role::Product, "product", { "http://www.bidlark.com" } },
+    { Role::Product, "product", { "https://www.bidlark.com" } },
     { Role::SupportMail, "supportmail", { "support@bidlark.com" } },
     { Role::Partner1, "partner1", { "http://www.ebay.com" } },
     { Role::Partner2, "partner2", { "https://www.paypal.com" } },

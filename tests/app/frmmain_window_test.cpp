@@ -573,7 +573,7 @@ TEST_F(WindowTest, ToolbarButtonsBannerAndSearch)
     }
     w.toolbar1ButtonClick(4);
     w.toolbar1ButtonClick(5); // no such button
-    EXPECT_EQ(m_shell.opened().last(), QStringLiteral("http://www.bidlark.com/help.asp"));
+    EXPECT_EQ(m_shell.opened().last(), QStringLiteral("https://www.bidlark.com/help.asp"));
 
     QTest::mouseClick(w.Picture1, Qt::LeftButton);
     EXPECT_EQ(m_shell.opened().last(), QStringLiteral("http://banner.example/click"));

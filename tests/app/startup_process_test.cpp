@@ -6,6 +6,7 @@
 #include "platform/ui/instancelock.h"
 #include "platform/ui/messagebox.h"
 #include "tests/app/shell_test_support.h"
+#include "tests/support/sandbox_site.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
@@ -45,6 +46,14 @@ protected:
         for (const auto &[name, value] : extraEnv)
             env.insert(name, value);
         env.insert(QStringLiteral("BIDLARK_MESSAGEBOX_LOG"), logPath(logName));
+        // The start-up update check must not reach the real product site: a closed loopback port.
+        if (!env.contains(QStringLiteral("BIDLARK_SITES"))) {
+            QFile sitesFile(logPath(QStringLiteral("sites")));
+            EXPECT_TRUE(sitesFile.open(QIODevice::WriteOnly));
+            sitesFile.write("product=http://127.0.0.1:" +
+                QByteArray::number(testsupport::FreeLoopbackPort()) + '\n');
+            env.insert(QStringLiteral("BIDLARK_SITES"), sitesFile.fileName());
+        }
         env.remove(QStringLiteral("BIDLARK_MESSAGEBOX_ANSWERS"));
         if (quitAfterMs >= 0)
             env.insert(QStringLiteral("BIDLARK_QUIT_AFTER_MS"), QString::number(quitAfterMs));

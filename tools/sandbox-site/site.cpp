@@ -25,8 +25,8 @@ const std::string kFormType = "application/x-www-form-urlencoded";
 
 const char *const kFaults[] = { "error500", "drop", "reset", "short", "stall", "bigpage" };
 const char *const kContent[] = { "normal", "alert7", "rows201", "pound-latin1", "pound-undeclared",
-    "pound-utf8", "item-no-paypal", "paypal-many", "version-newer", "version-newline",
-    "version-empty", "version-404" };
+    "pound-utf8", "item-no-paypal", "paypal-many", "paypal-late-login", "version-newer",
+    "version-newline", "version-empty", "version-404" };
 
 std::string escapeField(const std::string &text)
 {
@@ -375,8 +375,15 @@ void Site::payPal(const httplib::Request &req, httplib::Response &res)
                 html("Bad request", "<p>The login form was not as expected.</p>"), "text/html");
             return;
         }
-        if (req.body !=
-            kPayPalBody + m_options.payPalUser + "&login_password=" + m_options.payPalPassword) {
+        // The form values arrive percent-encoded; compare what they say.
+        const std::string fields = req.body.substr(kPayPalBody.size());
+        const std::string passwordKey = "&login_password=";
+        const std::size_t split = fields.find(passwordKey);
+        const bool credentialsOk = split != std::string::npos &&
+            httplib::detail::decode_url(fields.substr(0, split), false) == m_options.payPalUser &&
+            httplib::detail::decode_url(fields.substr(split + passwordKey.size()), false) ==
+                m_options.payPalPassword;
+        if (!credentialsOk) {
             res.set_content(html("PayPal - Login",
                                 "<p>Please check your email address and password and try "
                                 "again.</p>"),
@@ -384,6 +391,13 @@ void Site::payPal(const httplib::Request &req, httplib::Response &res)
             return;
         }
         res.set_header("Set-Cookie", "sandbox_paypal=" + issueToken("p") + "; Path=/");
+        if (faultScenario("paypal") == "paypal-late-login") {
+            // The marker only near the end of a page longer than one read chunk.
+            res.set_content(
+                html("PayPal", "<p>" + std::string(3000, '.') + "</p>\n<p>Processing Login</p>"),
+                "text/html");
+            return;
+        }
         res.set_content(
             html("PayPal - Processing Login",
                 "<p>Processing Login... <a href=\"webscr?cmd=_account\">continue</a></p>"),

@@ -45,6 +45,7 @@ struct SiteOptions {
 //   pound-utf8        UK My eBay re-encoded and declared UTF-8
 //   item-no-paypal    item pages without the secure payment link
 //   paypal-many       the PayPal account page with 20 activity rows
+//   paypal-late-login the PayPal sign-in answer holds "Processing Login" only near its end
 //   version-newer     /version.txt holds the next revision
 //   version-newline   /version.txt holds the version and CR LF
 //   version-empty     /version.txt is empty

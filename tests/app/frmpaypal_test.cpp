@@ -1,0 +1,225 @@
+// The PayPal step against the sandbox site (a real process): sign-in, prompt, refusal, transfer
+// error, the account lines under the PayPal branch, and the alert timer running after every exit.
+#include "app/forms/frmMain.h"
+#include "app/forms/frmPayPal.h"
+#include "app/modules/mStartup.h"
+#include "app/modules/sites.h"
+#include "platform/com/bstr.h"
+#include "platform/ui/inputbox.h"
+#include "platform/ui/messagebox.h"
+#include "platform/ui/shell.h"
+#include "tests/app/shell_test_support.h"
+#include "tests/support/sandbox_site.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QTest>
+
+namespace {
+
+using mSettings::settings;
+
+const QString kUser = QStringLiteral("a+b@example.com");
+const QString kPassword = QStringLiteral("p&ss w%rd=1");
+const QByteArray kEncodedForm = "__track=_login-run:p/gen/login:_login-submit&cmd=_login-submit&"
+                                "login_cmd=&login_params&login_email=a%2Bb%40example.com&"
+                                "login_password=p%26ss%20w%25rd%3D1";
+const QString kPrompt = QStringLiteral(
+    "Please enter your PayPal Password.  Note this will only be transfered between you and "
+    "PayPal.  You can auto login to PayPal by setting your preferences in Bidlark.");
+
+class QuietMain : public frmMain {
+public:
+    QuietMain() { tmStartupDelay.stop(); }
+    void connect() override { }
+    void showOptionsDialog(bool) override { }
+};
+
+struct Line {
+    QString text;
+    OLE_COLOR colour = 0;
+};
+
+std::vector<Line> payPalLines(frmMain &w)
+{
+    std::vector<Line> out;
+    IArbor *tree = w.treeList().tree().Get();
+    LONG item = 0;
+    if (!tree || FAILED(tree->get_ItemChild(w.treeList().branch(mTreeList::PayPal), &item)))
+        return out;
+    while (item > 0 && out.size() < 100) {
+        Line line;
+        platform::com::BStr text;
+        (void)tree->get_ItemText(item, text.out());
+        line.text = QString::fromStdU16String(std::u16string(text.view()));
+        (void)tree->get_ItemForeColor(item, &line.colour);
+        out.push_back(line);
+        LONG next = 0;
+        (void)tree->get_ItemNext(item, &next);
+        item = next;
+    }
+    return out;
+}
+
+class PayPalTest : public ShellTest {
+protected:
+    void SetUp() override
+    {
+        ShellTest::SetUp();
+        ASSERT_TRUE(m_site.ok()) << m_site.error().toStdString();
+        qputenv("BIDLARK_SITES", m_site.sitesFile().toUtf8());
+        qputenv("BIDLARK_NET_CA_FILE", m_site.caFile().toUtf8());
+        ASSERT_TRUE(sites::reloadSites().isEmpty());
+        settings.payPalUserID = kUser;
+    }
+    void TearDown() override
+    {
+        qunsetenv("BIDLARK_SITES");
+        qunsetenv("BIDLARK_NET_CA_FILE");
+        sites::reloadSites();
+        ShellTest::TearDown();
+    }
+    QList<testsupport::LoggedRequest> payPalRequests() const
+    {
+        QList<testsupport::LoggedRequest> out;
+        for (const auto &r : m_site.requests())
+            if (r.target.startsWith(QLatin1String("/paypal/")))
+                out << r;
+        return out;
+    }
+    // Runs the step the way the end of a retrieval does and waits until the window is gone.
+    static void runStep(frmMain &w)
+    {
+        w.tmAlert.stop();
+        frmPayPal::start(w);
+        QTRY_VERIFY_WITH_TIMEOUT(frmPayPal::instance() == nullptr, 15000);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+
+    testsupport::SandboxSite m_site { { QStringLiteral("--paypal-user"), kUser,
+        QStringLiteral("--paypal-password"), kPassword } };
+    platform::ui::MessageBoxRecorder m_boxes;
+    platform::ui::InputBoxRecorder m_inputs;
+};
+
+struct StepCase {
+    const char *name;
+    const char *scenario;
+    const char *stored; // PayPalPassword
+    QStringList answers; // typed into the prompt; none = cancelled
+    int prompts;
+    int posts; // sign-in posts the site saw
+    QString status; // panel 2 at the end; "last sync: " means it starts so
+    int lines; // balance + activity lines under the PayPal branch
+};
+
+TEST_F(PayPalTest, EveryExitLeavesTheAlertTimerRunningAndTheBusyPictureCleared)
+{
+    const QString sync = QStringLiteral("last sync: ");
+    const QString refused = QStringLiteral("PayPal username (email) or password was invalid");
+    const QString failed =
+        QStringLiteral("An error occurred in communicating with the eBay computers...");
+    const QString waiting = QStringLiteral("Logging onto PayPal...");
+    const StepCase cases[] = {
+        { "stored password", "normal", "p&ss w%rd=1", {}, 0, 1, sync, 1 + 5 },
+        { "prompt answered", "normal", "", { kPassword }, 1, 1, sync, 1 + 5 },
+        { "prompt cancelled", "normal", "", {}, 1, 0, waiting, 0 },
+        { "prompt left empty", "normal", "", { QString() }, 1, 0, waiting, 0 },
+        { "refused sign-in", "normal", "wrong", {}, 0, 1, refused, 0 },
+        { "transfer error", "paypal:drop", "p&ss w%rd=1", {}, 0, 1, failed, 0 },
+        { "server error page", "paypal:error500", "p&ss w%rd=1", {}, 0, 1, refused, 0 },
+        { "20 activity rows", "paypal-many", "p&ss w%rd=1", {}, 0, 1, sync, 1 + 15 },
+        { "marker late in a long answer", "paypal-late-login", "p&ss w%rd=1", {}, 0, 1, sync,
+            1 + 5 },
+    };
+    QuietMain w;
+    for (const StepCase &c : cases) {
+        SCOPED_TRACE(c.name);
+        ASSERT_TRUE(m_site.setScenario(QLatin1String(c.scenario)));
+        settings.payPalPassword = QString::fromUtf8(c.stored);
+        for (const QString &a : c.answers)
+            m_inputs.queueAnswer(a);
+        const int promptsBefore = m_inputs.boxes().size();
+        const int postsBefore = payPalRequests().size();
+        w.treeList().clearBranches();
+        w.setStatusText(QString());
+
+        runStep(w);
+
+        EXPECT_TRUE(w.tmAlert.isActive());
+        EXPECT_FALSE(w.statusBusy());
+        EXPECT_TRUE(w.statusText().startsWith(c.status)) << w.statusText().toStdString();
+        EXPECT_EQ(m_inputs.boxes().size() - promptsBefore, c.prompts);
+        const auto requests = payPalRequests().mid(postsBefore);
+        int posts = 0;
+        for (const auto &r : requests) {
+            if (r.method != QLatin1String("POST"))
+                continue;
+            ++posts;
+            EXPECT_EQ(r.scheme, QStringLiteral("https"));
+            EXPECT_EQ(r.target, QStringLiteral("/paypal/cgi-bin/webscr"));
+            EXPECT_EQ(r.header(QStringLiteral("Content-Type")),
+                QStringLiteral("application/x-www-form-urlencoded"));
+            if (c.stored == kPassword || !c.answers.isEmpty())
+                EXPECT_EQ(r.body, kEncodedForm);
+        }
+        EXPECT_EQ(posts, c.posts);
+        const auto lines = payPalLines(w);
+        ASSERT_EQ(int(lines.size()), c.lines);
+        if (!lines.empty()) {
+            EXPECT_TRUE(lines[0].text.startsWith(QLatin1String("Balance: $")));
+            EXPECT_EQ(lines[0].colour, mTreeList::kGreen);
+            EXPECT_NE(lines[1].colour, mTreeList::kGreen);
+        }
+    }
+    EXPECT_EQ(m_inputs.boxes().first().title, QStringLiteral("PayPal Prompt"));
+    EXPECT_EQ(m_inputs.boxes().first().prompt, kPrompt);
+    EXPECT_TRUE(m_boxes.boxes().isEmpty());
+}
+
+// Without a PayPal ID the step is only the alert timer; while a PayPal window still runs, a second
+// retrieval's end does not start another one (no stacked prompts).
+TEST_F(PayPalTest, NoIdMeansNoTrafficAndASecondStartDoesNotStack)
+{
+    QuietMain w;
+    settings.payPalUserID.clear();
+    w.tmAlert.stop();
+    frmPayPal::start(w);
+    EXPECT_EQ(frmPayPal::instance(), nullptr);
+    EXPECT_TRUE(w.tmAlert.isActive());
+
+    settings.payPalUserID = kUser;
+    settings.payPalPassword = kPassword;
+    w.tmAlert.stop();
+    frmPayPal::start(w);
+    frmPayPal *first = frmPayPal::instance();
+    ASSERT_NE(first, nullptr);
+    EXPECT_TRUE(w.statusBusy());
+    EXPECT_FALSE(w.tmAlert.isActive());
+    frmPayPal::start(w);
+    EXPECT_EQ(frmPayPal::instance(), first);
+    EXPECT_TRUE(w.tmAlert.isActive());
+    QTRY_VERIFY_WITH_TIMEOUT(frmPayPal::instance() == nullptr, 15000);
+    EXPECT_EQ(payPalRequests().size(), 2); // one sign-in, one account page
+    EXPECT_EQ(int(payPalLines(w).size()), 1 + 5);
+}
+
+// The main window with the PayPal branch filled and the third banner, for a person to look at.
+TEST_F(PayPalTest, ScreenshotWithPayPalLinesAndBanner)
+{
+    settings.payPalPassword = kPassword;
+    QuietMain w;
+    w.show();
+    runStep(w);
+    (void)w.treeList().tree()->put_ExpandItem(w.treeList().branch(mTreeList::PayPal), VARIANT_TRUE);
+    for (int i = 0; i < 3; ++i)
+        w.tmAdBannerTick();
+    w.resize(560, 640);
+    QCoreApplication::processEvents();
+    const QString dir =
+        QCoreApplication::applicationDirPath() + QStringLiteral("/../test-artifacts");
+    ASSERT_TRUE(QDir().mkpath(dir));
+    EXPECT_TRUE(w.grab().save(dir + QStringLiteral("/frmMain-paypal.png")));
+}
+
+} // namespace

@@ -1,0 +1,250 @@
+// The update check against the sandbox product site (a real process) and the banner rotation.
+#include "app/forms/frmMain.h"
+#include "app/forms/frmMainPictures.h"
+#include "app/forms/frmMainUpdate.h"
+#include "app/modules/mStartup.h"
+#include "app/modules/sites.h"
+#include "platform/ui/messagebox.h"
+#include "platform/ui/shell.h"
+#include "tests/app/shell_test_support.h"
+#include "tests/support/sandbox_site.h"
+
+#include <QAction>
+#include <QFile>
+#include <QImage>
+#include <QLabel>
+#include <QTest>
+#include <QUrl>
+
+namespace {
+
+using mSettings::current;
+using mSettings::settings;
+using platform::ui::MsgResult;
+
+// A main window whose connect, options and end are recorded instead of done.
+class ChainMain : public frmMain {
+public:
+    ChainMain() { tmStartupDelay.stop(); }
+    QStringList calls;
+    void connect() override { calls << QStringLiteral("connect"); }
+    void showOptionsDialog(bool) override { calls << QStringLiteral("options"); }
+    void endProgram() override { calls << QStringLiteral("end"); }
+};
+
+// Points the site table at a sites file (the sandbox's, plus extra lines) for the test's life.
+class SitesOverride {
+public:
+    SitesOverride(const testsupport::SandboxSite &site, const QString &extra = {})
+    {
+        QFile in(site.sitesFile());
+        EXPECT_TRUE(in.open(QIODevice::ReadOnly));
+        QFile out(site.dir() + QStringLiteral("/sites-test"));
+        EXPECT_TRUE(out.open(QIODevice::WriteOnly));
+        out.write(in.readAll() + extra.toUtf8());
+        out.close();
+        qputenv("BIDLARK_SITES", out.fileName().toUtf8());
+        qputenv("BIDLARK_NET_CA_FILE", site.caFile().toUtf8());
+        EXPECT_TRUE(sites::reloadSites().isEmpty());
+    }
+    ~SitesOverride()
+    {
+        qunsetenv("BIDLARK_SITES");
+        qunsetenv("BIDLARK_NET_CA_FILE");
+        sites::reloadSites();
+    }
+};
+
+class UpdateTest : public ShellTest {
+protected:
+    void SetUp() override
+    {
+        ShellTest::SetUp();
+        ASSERT_TRUE(m_site.ok()) << m_site.error().toStdString();
+    }
+    void TearDown() override
+    {
+        qunsetenv("BIDLARK_NET_TIMEOUT_MS");
+        ShellTest::TearDown();
+    }
+    QStringList versionRequests() const
+    {
+        QStringList out;
+        for (const auto &r : m_site.requests())
+            if (r.target.endsWith(QLatin1String("/version.txt")))
+                out << r.scheme + u' ' + r.method + u' ' + r.target;
+        return out;
+    }
+
+    testsupport::SandboxSite m_site { { QStringLiteral("--stall-seconds"), QStringLiteral("20") } };
+    platform::ui::MessageBoxRecorder m_boxes;
+    platform::ui::ShellRecorder m_shell;
+};
+
+const QString kNewer = QStringLiteral(
+    "A newer version of Bidlark has been found.  Would you like to download it now?");
+const QString kDownload = QStringLiteral(
+    "When the download begins, you will receive a dialog box on whether to OPEN/RUN or SAVE the "
+    "program.  Choose the OPEN/RUN button to automatically install the update.  Bidlark will "
+    "close when the download begins.");
+
+struct VersionCase {
+    const char *scenario;
+    bool asks; // the question appears (answered No)
+    QString shown; // after "Latest version is: "
+};
+
+// Whatever the site answers, the check ends with the busy picture cleared and the chain goes on
+// to the auto-connect step; only a real, different version text asks.
+TEST_F(UpdateTest, VersionFileAnswersAndFailuresAllReachAutoConnect)
+{
+    const QString running = frmMainUpdate::runningVersion();
+    const QString next =
+        running.section(u'.', 0, 1) + u'.' + QString::number(running.section(u'.', 2).toInt() + 1);
+    const VersionCase cases[] = {
+        { "normal", false, running },
+        { "product:version-newline", true, running },
+        { "product:version-newer", true, next },
+        { "product:version-empty", false, QString() },
+        { "product:version-404", false, QString() },
+        { "product:error500", false, QString() },
+        { "product:drop", false, QString() },
+        { "product:stall", false, QString() },
+    };
+    SitesOverride sitesFile(m_site);
+    qputenv("BIDLARK_NET_TIMEOUT_MS", "1500");
+    settings.autoStart = true;
+    current.userId = QStringLiteral("bob");
+    current.password = QStringLiteral("pw");
+    for (const VersionCase &c : cases) {
+        SCOPED_TRACE(c.scenario);
+        ASSERT_TRUE(m_site.setScenario(QLatin1String(c.scenario)));
+        m_boxes.clear();
+        m_boxes.queueAnswer(MsgResult::No);
+        ChainMain w;
+        w.tmCheckVersion.start();
+        w.tmCheckVersionTick();
+        EXPECT_FALSE(w.tmCheckVersion.isActive());
+        EXPECT_EQ(m_boxes.boxes().size(), c.asks ? 1 : 0);
+        if (c.asks) {
+            EXPECT_EQ(m_boxes.boxes()[0].text, kNewer);
+            EXPECT_EQ(m_boxes.boxes()[0].title, QStringLiteral("New Version"));
+            EXPECT_EQ(m_boxes.boxes()[0].buttons, platform::ui::MsgButtons::YesNo);
+        }
+        EXPECT_EQ(w.statusText(), QStringLiteral("Latest version is: ") + c.shown);
+        EXPECT_FALSE(w.statusBusy());
+        EXPECT_TRUE(w.tmStartup.isActive());
+        w.tmStartupTick();
+        EXPECT_EQ(w.calls, QStringList { "connect" });
+        EXPECT_TRUE(m_shell.opened().isEmpty());
+    }
+    EXPECT_EQ(versionRequests().size(), int(std::size(cases)));
+    EXPECT_EQ(versionRequests().first(), QStringLiteral("http GET /product/version.txt"));
+}
+
+// A version file that is some other page cannot fill the status bar: one line, 64 characters.
+TEST_F(UpdateTest, ShownVersionIsOneLineOfAtMost64Characters)
+{
+    const QString longLine = QString(70, u'7');
+    testsupport::SandboxSite site(
+        { QStringLiteral("--version"), longLine + QStringLiteral("\nx") });
+    ASSERT_TRUE(site.ok());
+    SitesOverride sitesFile(site);
+    m_boxes.queueAnswer(MsgResult::No);
+    ChainMain w;
+    w.tmCheckVersionTick();
+    EXPECT_EQ(w.statusText(), QStringLiteral("Latest version is: ") + longLine.left(64));
+    EXPECT_EQ(m_boxes.boxes().size(), 1);
+}
+
+struct YesCase {
+    const char *name;
+    bool httpsProduct;
+    QStringList opened;
+};
+
+// Yes shows the download notice, hands the updater's https page on the product site to the
+// browser (never an http one) and ends the program; the chain does not go on.
+TEST_F(UpdateTest, YesOpensOnlyTheHttpsUpdaterPageAndEnds)
+{
+    const QString https =
+        QUrl(m_site.base(QStringLiteral("paypal"))).adjusted(QUrl::RemovePath).toString() +
+        QStringLiteral("/product");
+    const YesCase cases[] = {
+        { "https product site", true, { https + QStringLiteral("/bidlarkupdate.exe") } },
+        { "http product site", false, {} },
+    };
+    ASSERT_TRUE(m_site.setScenario(QStringLiteral("product:version-newer")));
+    settings.autoStart = true;
+    for (const YesCase &c : cases) {
+        SCOPED_TRACE(c.name);
+        SitesOverride sitesFile(
+            m_site, c.httpsProduct ? QStringLiteral("\nproduct=") + https + u'\n' : QString());
+        m_boxes.clear();
+        m_boxes.queueAnswer(MsgResult::Yes);
+        ChainMain w;
+        const int opened = m_shell.opened().size();
+        w.tmCheckVersionTick();
+        ASSERT_EQ(m_boxes.boxes().size(), 2);
+        EXPECT_EQ(m_boxes.boxes()[1].text, kDownload);
+        EXPECT_EQ(m_boxes.boxes()[1].title, QStringLiteral("New Version"));
+        EXPECT_EQ(m_boxes.boxes()[1].icon, platform::ui::MsgIcon::Information);
+        EXPECT_EQ(m_shell.opened().mid(opened), c.opened);
+        EXPECT_EQ(w.calls, QStringList { "end" });
+        EXPECT_FALSE(w.tmStartup.isActive());
+    }
+    for (const auto &r : m_site.requests())
+        EXPECT_FALSE(r.target.endsWith(QLatin1String("bidlarkupdate.exe")));
+}
+
+class BannerTest : public ShellTest {
+protected:
+    void SetUp() override
+    {
+        ShellTest::SetUp();
+        mStartup::bannerLink = mStartup::productHomePage();
+    }
+    platform::ui::MessageBoxRecorder m_boxes;
+    platform::ui::ShellRecorder m_shell;
+};
+
+// The first picture stays for two ticks (the first tick only arms the rotation), then 2, 3, 4, 1;
+// stopping keeps picture and link; a click opens the link of the picture shown.
+TEST_F(BannerTest, TicksRotateStopKeepsPictureAndClickOpensCurrentLink)
+{
+    const QString product = sites::siteUrl(sites::Role::Product);
+    const QString links[] = { product + u'/', sites::siteUrl(sites::Role::Partner1) + u'/',
+        sites::siteUrl(sites::Role::Partner2) + u'/', product + QStringLiteral("/ebay") };
+    for (int a = 1; a <= 4; ++a)
+        for (int b = a + 1; b <= 4; ++b)
+            EXPECT_NE(frmMainPictures::bannerPicture(a).toImage(),
+                frmMainPictures::bannerPicture(b).toImage());
+
+    ChainMain w;
+    EXPECT_TRUE(w.tmAdBanner.isActive());
+    EXPECT_EQ(w.tmAdBanner.interval(), 10000);
+    const int shown[] = { 1, 2, 3, 4, 1, 2 };
+    for (int tick = 0; tick < 6; ++tick) {
+        w.tmAdBannerTick();
+        EXPECT_EQ(w.bannerShown(), shown[tick]) << tick;
+        EXPECT_EQ(
+            w.Picture1->pixmap().toImage(), frmMainPictures::bannerPicture(shown[tick]).toImage())
+            << tick;
+        EXPECT_EQ(mStartup::bannerLink, links[shown[tick] - 1]) << tick;
+    }
+    w.tmAdBannerTick(); // now on 3
+    w.mnuFile(2)->trigger();
+    EXPECT_TRUE(settings.adBannerDisplay);
+    EXPECT_FALSE(w.tmAdBanner.isActive());
+    EXPECT_EQ(w.bannerShown(), 3);
+    EXPECT_EQ(mStartup::bannerLink, links[2]);
+    QTest::mouseClick(w.Picture1, Qt::LeftButton);
+    EXPECT_EQ(m_shell.opened(), QStringList { links[2] });
+
+    w.mnuFile(2)->trigger();
+    EXPECT_TRUE(w.tmAdBanner.isActive());
+    w.tmAdBannerTick();
+    EXPECT_EQ(w.bannerShown(), 4);
+}
+
+} // namespace
