@@ -1,5 +1,7 @@
 #include "app/forms/frmMainItems.h"
 
+#include "platform/ui/inputbox.h"
+
 #include "app/forms/frmMain.h"
 #include "app/modules/mParseLookUp.h"
 #include "app/modules/mSettings.h"
@@ -8,10 +10,10 @@
 #include "platform/com/com.h"
 #include "platform/com/variant.h"
 #include "platform/net/inet.h"
+#include "platform/ui/inputbox.h"
 #include "platform/ui/shell.h"
 
 #include <QCursor>
-#include <QInputDialog>
 #include <QMenu>
 #include <QPointer>
 #include <QTimer>
@@ -73,11 +75,10 @@ ItemActions::ItemActions(platform::com::ComPtr<IArbor> tree, Hooks hooks, QWidge
     if (!m_hooks.popUp)
         m_hooks.popUp = [](QMenu *menu) { menu->exec(QCursor::pos()); };
     if (!m_hooks.inputBox) {
+        // The program's one input box, which tests and scripted runs answer without a dialog.
         m_hooks.inputBox = [menuParent](const QString &title, const QString &prompt) {
-            bool ok = false;
-            const QString text =
-                QInputDialog::getText(menuParent, title, prompt, QLineEdit::Normal, QString(), &ok);
-            return ok ? std::optional<QString>(text) : std::nullopt;
+            const QString text = platform::ui::inputBox({ prompt, title }, menuParent);
+            return text.isEmpty() ? std::nullopt : std::optional<QString>(text);
         };
     }
     for (int m = 0; m < MenuCount; ++m) {
