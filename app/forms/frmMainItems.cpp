@@ -19,6 +19,8 @@
 #include <QTimer>
 #include <QUrl>
 
+#include <utility>
+
 using platform::com::ComPtr;
 
 namespace {
@@ -336,4 +338,6 @@ void frmMain::unwireItemActions()
         (void)m_itemSelectPoint->Unadvise(m_itemSelectCookie);
     m_itemSelectPoint = {};
     m_itemSelectCookie = 0;
+    // It holds the control: the control must go before its host closes, not with the children.
+    delete std::exchange(m_itemActions, nullptr);
 }
