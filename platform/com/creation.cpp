@@ -1,5 +1,6 @@
 #include "platform/com/creation.h"
 
+#include "platform/com/boundary.h"
 #include "platform/com/server_module.h"
 #include "platform/registry/registry.h"
 
@@ -82,7 +83,7 @@ HRESULT CoGetClassObject(REFCLSID rclsid, CLSCTX context, void *, REFIID riid, v
     *ppv = nullptr;
     if (!(context & (CLSCTX_INPROC_SERVER | CLSCTX_INPROC_HANDLER)))
         return REGDB_E_CLASSNOTREG;
-    try {
+    return guarded([&] {
         {
             ComPtr<IUnknown> object;
             std::lock_guard lock(classMutex());
@@ -102,9 +103,7 @@ HRESULT CoGetClassObject(REFCLSID rclsid, CLSCTX context, void *, REFIID riid, v
                                                                   : CO_E_DLLNOTFOUND;
         using GetClassObject = HRESULT (*)(REFCLSID, REFIID, void **);
         return reinterpret_cast<GetClassObject>(entry)(rclsid, riid, ppv);
-    } catch (...) {
-        return E_OUTOFMEMORY;
-    }
+    });
 }
 
 HRESULT CoCreateInstance(
@@ -125,7 +124,7 @@ HRESULT CoRegisterClassObject(
 {
     if (!classObject || !cookie)
         return E_INVALIDARG;
-    try {
+    return guarded([&] {
         std::lock_guard lock(classMutex());
         auto &classes = registeredClasses();
         for (std::size_t i = 0; i < classes.size(); ++i) {
@@ -138,9 +137,7 @@ HRESULT CoRegisterClassObject(
         classes.push_back({ rclsid, classObject });
         *cookie = static_cast<DWORD>(classes.size());
         return S_OK;
-    } catch (...) {
-        return E_OUTOFMEMORY;
-    }
+    });
 }
 
 HRESULT CoRevokeClassObject(DWORD cookie) noexcept
@@ -159,7 +156,7 @@ HRESULT CLSIDFromProgID(LPCOLESTR progId, CLSID *clsid) noexcept
     if (!progId || !clsid)
         return E_INVALIDARG;
     *clsid = CLSID_NULL;
-    try {
+    return guarded([&] {
         std::string name = utf16ToUtf8(viewOf(progId));
         for (int hop = 0; hop <= kMaxCurVerHops; ++hop) {
             if (name.empty() || name.find('\\') != std::string::npos)
@@ -176,10 +173,8 @@ HRESULT CLSIDFromProgID(LPCOLESTR progId, CLSID *clsid) noexcept
                 return CO_E_CLASSSTRING;
             name = text;
         }
-    } catch (...) {
-        return E_OUTOFMEMORY;
-    }
-    return CO_E_CLASSSTRING;
+        return CO_E_CLASSSTRING;
+    });
 }
 
 HRESULT ProgIDFromCLSID(REFCLSID clsid, LPOLESTR *progId) noexcept
@@ -187,15 +182,13 @@ HRESULT ProgIDFromCLSID(REFCLSID clsid, LPOLESTR *progId) noexcept
     if (!progId)
         return E_INVALIDARG;
     *progId = nullptr;
-    try {
+    return guarded([&] {
         std::string text;
         if (!readDefault("CLSID\\" + guidToString(clsid) + "\\ProgID", text) || text.empty())
             return REGDB_E_CLASSNOTREG;
         *progId = taskString(utf8ToUtf16(text));
         return *progId ? S_OK : E_OUTOFMEMORY;
-    } catch (...) {
-        return E_OUTOFMEMORY;
-    }
+    });
 }
 
 HRESULT CLSIDFromString(LPCOLESTR text, CLSID *clsid) noexcept

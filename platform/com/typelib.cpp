@@ -2,6 +2,7 @@
 // embedded libraries, LoadTypeLib and type-library registration.
 #include "platform/com/typelib.h"
 
+#include "platform/com/boundary.h"
 #include "platform/com/creation.h"
 #include "platform/com/internal/regutil.h"
 #include "platform/com/internal/typedata.h"
@@ -202,12 +203,10 @@ HRESULT giveString(const std::string &text, BSTR *out) noexcept
 {
     if (!out)
         return S_OK;
-    try {
+    return guarded([&] {
         *out = BStr::fromUtf8(text).detach();
         return S_OK;
-    } catch (...) {
-        return E_OUTOFMEMORY;
-    }
+    });
 }
 
 struct FuncBlock {
@@ -589,16 +588,14 @@ public:
     {
         if (!name || !found)
             return E_INVALIDARG;
-        try {
+        return guarded([&] {
             const std::string wanted = lowerAscii(utf16ToUtf8(name));
             *found = FALSE;
             for (const TypeData &t : m_lib->types)
                 if (lowerAscii(t.name) == wanted || t.byName.count(wanted))
                     *found = TRUE;
             return S_OK;
-        } catch (...) {
-            return E_OUTOFMEMORY;
-        }
+        });
     }
     HRESULT FindName(LPOLESTR, ULONG, ITypeInfo **, MEMBERID *, USHORT *found) noexcept override
     {
@@ -620,7 +617,7 @@ constexpr char kMagic[8] = { 'B', 'L', 'K', 'T', 'L', 'B', '\r', '\n' };
 
 HRESULT loadLibData(const std::string &path, std::shared_ptr<const LibData> &out) noexcept
 {
-    try {
+    return guarded([&] {
         std::ifstream in(path, std::ios::binary);
         if (!in)
             return TYPE_E_CANTLOADLIBRARY;
@@ -651,9 +648,7 @@ HRESULT loadLibData(const std::string &path, std::shared_ptr<const LibData> &out
             return TYPE_E_CANTLOADLIBRARY;
         out = it->second;
         return S_OK;
-    } catch (...) {
-        return E_OUTOFMEMORY;
-    }
+    });
 }
 
 std::string versionKey(WORD major, WORD minor)
@@ -735,12 +730,10 @@ HRESULT typeInfoOf(const InterfaceDesc &desc, ITypeInfo **out) noexcept
     if (!out)
         return E_INVALIDARG;
     *out = nullptr;
-    try {
+    return guarded([&] {
         const Known k = knownInterface(desc);
         return makeTypeInfo(k.lib, k.index, out);
-    } catch (...) {
-        return E_OUTOFMEMORY;
-    }
+    });
 }
 
 HRESULT typeInfoOf(const CoClassDesc &desc, ITypeInfo **out) noexcept
@@ -765,16 +758,14 @@ HRESULT typeLibOf(const TypeLibDesc &desc, ITypeLib **out) noexcept
     if (!out)
         return E_INVALIDARG;
     *out = nullptr;
-    try {
+    return guarded([&] {
         std::shared_ptr<LibData> lib;
         {
             std::lock_guard lock(table().mutex);
             lib = libForLocked(desc);
         }
         return makeTypeLib(lib, out);
-    } catch (...) {
-        return E_OUTOFMEMORY;
-    }
+    });
 }
 
 EmbeddedTypeLib::EmbeddedTypeLib(const TypeLibDesc &desc) noexcept
@@ -797,7 +788,7 @@ HRESULT exportTypeLib(const std::string &library, const std::string &output) noe
     HRESULT hr = loadLibData(library, lib);
     if (FAILED(hr))
         return hr;
-    try {
+    return guarded([&] {
         const std::string bytes = serializeTypeLib(*lib);
         const std::string temp = output + ".part";
         {
@@ -809,9 +800,7 @@ HRESULT exportTypeLib(const std::string &library, const std::string &output) noe
         if (std::rename(temp.c_str(), output.c_str()) != 0)
             return TYPE_E_IOERROR;
         return S_OK;
-    } catch (...) {
-        return E_OUTOFMEMORY;
-    }
+    });
 }
 
 HRESULT loadTypeLibFromMemory(std::string_view bytes, ITypeLib **out) noexcept
@@ -819,14 +808,12 @@ HRESULT loadTypeLibFromMemory(std::string_view bytes, ITypeLib **out) noexcept
     if (!out)
         return E_INVALIDARG;
     *out = nullptr;
-    try {
+    return guarded([&] {
         auto lib = parseTypeLib(bytes);
         if (!lib)
             return TYPE_E_INVDATAREAD;
         return makeTypeLib(std::move(lib), out);
-    } catch (...) {
-        return E_OUTOFMEMORY;
-    }
+    });
 }
 
 HRESULT registerEmbeddedTypeLib(const TypeLibDesc &desc, const std::string &modulePath) noexcept
@@ -835,13 +822,11 @@ HRESULT registerEmbeddedTypeLib(const TypeLibDesc &desc, const std::string &modu
     HRESULT hr = typeLibOf(desc, &lib);
     if (FAILED(hr))
         return hr;
-    try {
+    return guarded([&] {
         const std::u16string path = utf8ToUtf16(modulePath);
         const std::u16string folder = utf8ToUtf16(parentFolder(modulePath));
         return RegisterTypeLib(lib.Get(), path.c_str(), folder.c_str());
-    } catch (...) {
-        return E_OUTOFMEMORY;
-    }
+    });
 }
 
 HRESULT unregisterEmbeddedTypeLib(const TypeLibDesc &desc) noexcept
@@ -864,7 +849,7 @@ HRESULT LoadTypeLibEx(LPCOLESTR file, REGKIND regkind, ITypeLib **out) noexcept
     if (!file || !out)
         return E_INVALIDARG;
     *out = nullptr;
-    try {
+    return guarded([&] {
         const std::string path = utf16ToUtf8(file);
         std::shared_ptr<const LibData> lib;
         HRESULT hr = loadLibData(path, lib);
@@ -882,9 +867,7 @@ HRESULT LoadTypeLibEx(LPCOLESTR file, REGKIND regkind, ITypeLib **out) noexcept
         }
         *out = object.Detach();
         return S_OK;
-    } catch (...) {
-        return E_OUTOFMEMORY;
-    }
+    });
 }
 
 HRESULT LoadRegTypeLib(REFGUID rguid, WORD major, WORD minor, LCID lcid, ITypeLib **out) noexcept
@@ -892,7 +875,7 @@ HRESULT LoadRegTypeLib(REFGUID rguid, WORD major, WORD minor, LCID lcid, ITypeLi
     if (!out)
         return E_INVALIDARG;
     *out = nullptr;
-    try {
+    return guarded([&] {
         // The registered minor versions of the same major version from the one asked for up,
         // tried highest first; the first with a path for the locale (or the neutral one) wins.
         const std::string libKey = "TypeLib\\" + guidToString(rguid);
@@ -927,16 +910,14 @@ HRESULT LoadRegTypeLib(REFGUID rguid, WORD major, WORD minor, LCID lcid, ITypeLi
             return TYPE_E_LIBNOTREGISTERED;
         const std::u16string wide = utf8ToUtf16(path);
         return LoadTypeLib(wide.c_str(), out);
-    } catch (...) {
-        return E_OUTOFMEMORY;
-    }
+    });
 }
 
 HRESULT RegisterTypeLib(ITypeLib *lib, LPCOLESTR fullPath, LPCOLESTR helpDir) noexcept
 {
     if (!lib || !fullPath)
         return E_INVALIDARG;
-    try {
+    return guarded([&] {
         TLIBATTR *attr = nullptr;
         HRESULT hr = lib->GetLibAttr(&attr);
         if (FAILED(hr))
@@ -986,15 +967,13 @@ HRESULT RegisterTypeLib(ITypeLib *lib, LPCOLESTR fullPath, LPCOLESTR helpDir) no
                 write(key + "\\TypeLib", "", libid) && write(key + "\\TypeLib", "Version", version);
         }
         return ok ? S_OK : TYPE_E_REGISTRYACCESS;
-    } catch (...) {
-        return E_OUTOFMEMORY;
-    }
+    });
 }
 
 HRESULT UnRegisterTypeLib(
     REFGUID libID, WORD major, WORD minor, LCID lcid, SYSKIND syskind) noexcept
 {
-    try {
+    return guarded([&] {
         const std::string libid = guidToString(libID);
         const std::string version = versionKey(major, minor);
         const std::string libKey = "TypeLib\\" + libid;
@@ -1029,7 +1008,5 @@ HRESULT UnRegisterTypeLib(
         if (subkeyNames(HKEY_CLASSES_ROOT, libKey).empty())
             (void)deleteTree(HKEY_CLASSES_ROOT, libKey);
         return S_OK;
-    } catch (...) {
-        return E_OUTOFMEMORY;
-    }
+    });
 }
