@@ -1,6 +1,7 @@
 #include "platform/com/creation.h"
 
 #include "platform/com/boundary.h"
+#include "platform/com/internal/logging.h"
 #include "platform/com/server_module.h"
 #include "platform/registry/registry.h"
 
@@ -90,19 +91,27 @@ HRESULT CoGetClassObject(REFCLSID rclsid, CLSCTX context, void *, REFIID riid, v
             for (const auto &entry : registeredClasses())
                 if (entry.clsid == rclsid)
                     object = entry.object;
-            if (object)
+            if (object) {
+                qCDebug(lcCom) << "class" << guidToString(rclsid).c_str()
+                               << "from the object registered in this process";
                 return object->QueryInterface(riid, ppv);
+            }
         }
         const std::string path = inprocServerPath(rclsid);
-        if (path.empty())
+        if (path.empty()) {
+            qCDebug(lcCom) << "class" << guidToString(rclsid).c_str() << "is not registered";
             return REGDB_E_CLASSNOTREG;
+        }
         HRESULT hr;
         void *entry = serverEntryPoint(path, "DllGetClassObject", &hr);
         if (!entry)
             return hr == HRESULT_FROM_WIN32(ERROR_PROC_NOT_FOUND) ? CO_E_ERRORINDLL
                                                                   : CO_E_DLLNOTFOUND;
         using GetClassObject = HRESULT (*)(REFCLSID, REFIID, void **);
-        return reinterpret_cast<GetClassObject>(entry)(rclsid, riid, ppv);
+        hr = reinterpret_cast<GetClassObject>(entry)(rclsid, riid, ppv);
+        qCDebug(lcCom).nospace() << "class " << guidToString(rclsid).c_str() << " from "
+                                 << path.c_str() << ": 0x" << Qt::hex << static_cast<quint32>(hr);
+        return hr;
     });
 }
 

@@ -2,6 +2,7 @@
 #include "uninstaller/engine/removal_engine.h"
 
 #include "uninstaller/log/codepage.h"
+#include "uninstaller/log/logging.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -35,12 +36,14 @@ void RemovalEngine::RecordFileFailure(const std::string &path, int error)
 
 void RemovalEngine::KeepShared(const std::string &valueName)
 {
+    qCDebug(lcEngine) << "shared file kept" << valueName.c_str();
     m_services.registry.writeDword(HKEY_LOCAL_MACHINE, kSharedDllsKey, valueName, 0);
 }
 
 void RemovalEngine::RemoveShared(
     const std::string &path, const std::string &valueName, bool unregister)
 {
+    qCDebug(lcEngine) << "shared file removed" << valueName.c_str();
     m_services.registry.deleteValue(HKEY_LOCAL_MACHINE, kSharedDllsKey, valueName);
     m_services.files.clearReadOnly(valueName);
     if (unregister)
@@ -73,6 +76,7 @@ void RemovalEngine::ReleaseSharedFiles()
             ERROR_SUCCESS)
             count = 0;
         if (count >= 2) {
+            qCDebug(lcEngine) << "shared file" << valueName.c_str() << "still used" << count - 1;
             m_services.registry.writeDword(
                 HKEY_LOCAL_MACHINE, kSharedDllsKey, valueName, count - 1);
             continue;
@@ -138,7 +142,9 @@ void RemovalEngine::RestoreBackups(bool restore)
             const bool unchanged =
                 state.readable && state.lastWriteTime == time && state.version == version;
             if (!state.exists || unchanged) {
-                if (m_services.files.replaceWithCopy(backup, installed) != 0) {
+                const int error = m_services.files.replaceWithCopy(backup, installed);
+                qCDebug(lcEngine) << "backup restored to" << installed.c_str() << "error" << error;
+                if (error != 0) {
                     // Keep the only good copy; the user sees the file among the failures.
                     m_failedFiles.push_back(entry.installedPath);
                     continue;
@@ -154,7 +160,9 @@ void RemovalEngine::DeleteFiles()
     for (std::string_view line : log::SectionLines(m_log.files)) {
         const std::string file = log::Cp1252ToUtf8(line);
         m_services.files.clearReadOnly(file);
-        RecordFileFailure(std::string(line), m_services.files.removeFile(file));
+        const int error = m_services.files.removeFile(file);
+        qCDebug(lcEngine) << "file" << file.c_str() << "error" << error;
+        RecordFileFailure(std::string(line), error);
     }
 }
 
@@ -166,6 +174,7 @@ void RemovalEngine::RemoveFolders()
         const std::string folder = log::Cp1252ToUtf8(line);
         m_services.files.clearReadOnly(folder);
         const int error = m_services.files.removeFolder(folder);
+        qCDebug(lcEngine) << "folder" << folder.c_str() << "error" << error;
         if (error != 0 && !IsNotFound(error))
             m_failedFolders.emplace_back(line);
     }

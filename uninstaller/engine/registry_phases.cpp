@@ -3,6 +3,7 @@
 #include "uninstaller/engine/removal_engine.h"
 
 #include "uninstaller/log/codepage.h"
+#include "uninstaller/log/logging.h"
 #include "uninstaller/log/registry_tree.h"
 
 #include <array>
@@ -47,6 +48,7 @@ void RemovalEngine::AddFailedKey(const std::vector<std::string> &displayPath)
         if (log::EqualsNoCase(known, joined))
             return;
     }
+    qCDebug(lcEngine) << "registry key left" << joined.c_str();
     m_failedKeys.push_back(joined);
 }
 
@@ -128,9 +130,12 @@ bool RemovalEngine::CheckRegistryAccess()
     for (const Root &root : Roots()) {
         std::string keyPath;
         std::vector<std::string> displayPath { root.name };
-        if (!WalkNode(reader, root.key, keyPath, displayPath, WalkMode::Check, 0))
+        if (!WalkNode(reader, root.key, keyPath, displayPath, WalkMode::Check, 0)) {
+            qCDebug(lcEngine) << "registry check: a key may not be changed under" << root.name;
             return false;
+        }
     }
+    qCDebug(lcEngine) << "registry check passed";
     return true;
 }
 
@@ -142,9 +147,12 @@ bool RemovalEngine::RemoveRegistry()
     for (const Root &root : Roots()) {
         std::string keyPath;
         std::vector<std::string> displayPath { root.name };
-        if (!WalkNode(reader, root.key, keyPath, displayPath, WalkMode::Remove, 0))
+        if (!WalkNode(reader, root.key, keyPath, displayPath, WalkMode::Remove, 0)) {
+            qCDebug(lcEngine) << "registry removal lost its place under" << root.name;
             return false;
+        }
     }
+    qCDebug(lcEngine) << "registry removed;" << m_failedKeys.size() << "keys left";
     return reader.atEnd();
 }
 

@@ -3,8 +3,11 @@
 
 #include "uninstaller/engine/pending_deletions.h"
 #include "uninstaller/log/codepage.h"
+#include "uninstaller/log/logging.h"
 
 namespace uninstaller::engine {
+
+Q_LOGGING_CATEGORY(lcEngine, "uninstaller.engine", QtInfoMsg)
 
 RemovalEngine::RemovalEngine(const log::UninstallLog &log, std::string ownFilePath,
     EngineOptions options, EngineServices services)
@@ -34,9 +37,14 @@ bool RemovalEngine::RunPreUninstallCommand()
         log::EqualsNoCase(first.code, "101") || first.command.empty())
         return true;
     const auto exitCode = m_services.processes.runAndWait(log::Cp1252ToUtf8(first.command));
-    if (!exitCode)
+    if (!exitCode) {
+        qCDebug(lcEngine) << "pre-uninstall command could not start; going on";
         return true; // a command that cannot be started does not hold the uninstall up
-    return PreUninstallSucceeded(first.command, *exitCode);
+    }
+    const bool succeeded = PreUninstallSucceeded(first.command, *exitCode);
+    qCDebug(lcEngine) << "pre-uninstall command exit code" << *exitCode
+                      << (succeeded ? "succeeded" : "failed: stop");
+    return succeeded;
 }
 
 void RemovalEngine::Unregister(const std::string &path)
@@ -51,6 +59,7 @@ void RemovalEngine::Unregister(const std::string &path)
     // Libraries and servers look for their neighbours relative to the current folder.
     if (slash != std::string::npos)
         m_services.files.setCurrentFolder(slash == 0 ? "/" : file.substr(0, slash));
+    qCDebug(lcEngine) << "unregister" << file.c_str();
     if (log::EqualsNoCase(extension, ".tlb"))
         m_services.components.unregisterTypeLibrary(file);
     else if (log::EqualsNoCase(extension, ".exe"))
@@ -63,6 +72,7 @@ void RemovalEngine::Unregister(const std::string &path)
 
 void RemovalEngine::DeleteAtRestart(const std::string &path)
 {
+    qCDebug(lcEngine) << "delete at restart" << path.c_str();
     SchedulePendingDeletion(m_services.registry, path);
 }
 

@@ -1,5 +1,6 @@
 #include "uninstaller/log/log_file.h"
 
+#include "uninstaller/log/logging.h"
 #include "uninstaller/log/scramble.h"
 
 #include <filesystem>
@@ -7,6 +8,8 @@
 #include <new>
 
 namespace uninstaller::log {
+
+Q_LOGGING_CATEGORY(lcLog, "uninstaller.log", QtInfoMsg)
 
 const char *ReadStatusMessage(ReadStatus status) noexcept
 {
@@ -35,7 +38,9 @@ ReadStatus UnscrambleBlock(std::vector<std::uint8_t> &block) noexcept
     return ReadStatus::Ok;
 }
 
-ReadStatus ReadLog(const std::string &ownFilePath, std::vector<std::uint8_t> &plain)
+namespace {
+
+ReadStatus readLogBlock(const std::string &ownFilePath, std::vector<std::uint8_t> &plain)
 {
     plain.clear();
     std::ifstream in(std::filesystem::path(ownFilePath), std::ios::binary);
@@ -73,9 +78,20 @@ ReadStatus ReadLog(const std::string &ownFilePath, std::vector<std::uint8_t> &pl
         plain.clear();
         return ReadStatus::CannotOpen;
     }
+    qCDebug(lcLog) << "log block at" << start << "length" << length;
     const ReadStatus status = UnscrambleBlock(plain);
     if (status != ReadStatus::Ok)
         plain.clear();
+    return status;
+}
+
+} // namespace
+
+ReadStatus ReadLog(const std::string &ownFilePath, std::vector<std::uint8_t> &plain)
+{
+    const ReadStatus status = readLogBlock(ownFilePath, plain);
+    qCDebug(lcLog) << "read" << ownFilePath.c_str() << "status" << static_cast<int>(status)
+                   << "plain bytes" << plain.size();
     return status;
 }
 

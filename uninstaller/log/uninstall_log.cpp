@@ -1,6 +1,7 @@
 #include "uninstaller/log/uninstall_log.h"
 
 #include "uninstaller/log/byte_reader.h"
+#include "uninstaller/log/logging.h"
 #include "uninstaller/log/registry_tree.h"
 #include "uninstaller/log/window_template_check.h"
 
@@ -202,11 +203,21 @@ bool ParseBackupLine(std::string_view line, BackupEntry &entry)
         ParseDecimal(fields[5], entry.timeLow);
 }
 
+namespace {
+
+bool refuse(const char *why)
+{
+    qCDebug(lcLog) << "log refused:" << why;
+    return false;
+}
+
+} // namespace
+
 bool SplitLog(std::span<const std::uint8_t> plain, UninstallLog &log)
 {
     log = {};
     if (plain.size() < 2)
-        return false;
+        return refuse("shorter than two bytes");
     std::span<const std::uint8_t> textPart = plain;
     if (plain[0] == '\\') {
         log.hasUserInterface = true;
@@ -214,14 +225,14 @@ bool SplitLog(std::span<const std::uint8_t> plain, UninstallLog &log)
         ByteReader reader(plain.subspan(2));
         std::span<const std::uint8_t> ui;
         if (!ReadCountedBlock(reader, ui) || !ParseUserInterface(ui, log))
-            return false;
+            return refuse("window part unreadable");
         textPart = plain.subspan(2 + 4 + ui.size());
     }
 
     const std::string_view text(reinterpret_cast<const char *>(textPart.data()), textPart.size());
     const std::size_t firstEnd = text.find(kCrLf);
     if (firstEnd == std::string_view::npos)
-        return false;
+        return refuse("no first line");
     log.firstLine = SplitFirstLine(text.substr(0, firstEnd));
 
     constexpr std::array<std::string_view, 5> kHeadings = {
@@ -232,7 +243,7 @@ bool SplitLog(std::span<const std::uint8_t> plain, UninstallLog &log)
     for (std::size_t i = 0; i < kHeadings.size(); ++i) {
         headingAt[i] = FindHeading(text, kHeadings[i], from);
         if (headingAt[i] == std::string_view::npos)
-            return false;
+            return refuse("a section heading missing");
         from = headingAt[i] + kHeadings[i].size() + 2;
     }
     auto section = [&](std::size_t i) {
@@ -252,19 +263,22 @@ bool SplitLog(std::span<const std::uint8_t> plain, UninstallLog &log)
     for (std::string_view line : SectionLines(log.backups)) {
         if (!ParseBackupLine(line, entry) || PathFault(entry.backupPath) ||
             PathFault(entry.installedPath))
-            return false;
+            return refuse("a backup line unreadable or naming an unsafe path");
     }
     for (std::string_view line : SectionLines(log.shared)) {
         if (PathFault(line.substr(0, line.find('|'))))
-            return false;
+            return refuse("a shared file naming an unsafe path");
     }
     for (const std::string *section : { &log.files, &log.directories }) {
         for (std::string_view line : SectionLines(*section)) {
             if (PathFault(line))
-                return false;
+                return refuse("a file or folder naming an unsafe path");
         }
     }
-    return IsRegistrySectionWellFormed(log.registry);
+    if (!IsRegistrySectionWellFormed(log.registry))
+        return refuse("registry section malformed");
+    qCDebug(lcLog) << "log accepted";
+    return true;
 }
 
 } // namespace uninstaller::log
