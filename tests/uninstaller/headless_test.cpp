@@ -221,9 +221,9 @@ TEST_F(HeadlessTest, SecondInstanceEndsWithoutChangingAnything)
     WriteUninstaller(d, path("un"));
     const Snapshot before = TakeSnapshot(path("p"));
     {
-        const auto held = frontend::InstanceLock::TryAcquire("Twice");
+        const auto held = frontend::tryLockProduct("Twice");
         ASSERT_TRUE(held);
-        EXPECT_FALSE(frontend::InstanceLock::TryAcquire("Twice")); // not even in the same process
+        EXPECT_FALSE(frontend::tryLockProduct("Twice")); // not even in the same process
         std::string errors;
         EXPECT_EQ(RunProgram(path("un"), { "/SILENT" }, {}, {}, &errors), 0);
         EXPECT_EQ(errors, "Twice Uninstall: Another uninstaller of Twice is running. Aborting.\n");
@@ -254,7 +254,7 @@ TEST_F(HeadlessTest, SecondInstanceEndsWithoutChangingAnything)
     qputenv("XDG_RUNTIME_DIR", "/proc/no-such-folder");
     qputenv("TMPDIR", "/proc");
     bool heldElsewhere = true;
-    EXPECT_FALSE(frontend::InstanceLock::TryAcquire("Lockless", &heldElsewhere));
+    EXPECT_FALSE(frontend::tryLockProduct("Lockless", &heldElsewhere));
     EXPECT_FALSE(heldElsewhere);
     EXPECT_EQ(RunProgram(path("un2"), { "/SILENT" }), 1);
     EXPECT_TRUE(ProductRemoved(path("q"), "Lockless"));
@@ -278,16 +278,16 @@ TEST_F(HeadlessTest, WindowRunAsksTheConfirmationWithTheProductsCaption)
     EXPECT_TRUE(PendingDeletions().empty());
 }
 
-TEST(InstanceLock, NamesStayInsideTheFolder)
+TEST(ProductLock, NamesStayInsideTheFolder)
 {
     for (const std::string &product :
         std::vector<std::string> { "../../etc/passwd", std::string("a\0b\n", 4), "/", "" }) {
-        const QString file = frontend::InstanceLock::LockFilePath("/run/user/1", product);
-        EXPECT_TRUE(file.startsWith("/run/user/1/swun-")) << file.toStdString();
-        EXPECT_EQ(file.count('/'), 4);
+        const QString name = frontend::productLockName(product);
+        EXPECT_TRUE(name.startsWith("swun-")) << name.toStdString();
+        EXPECT_EQ(name.size(), 37);
+        EXPECT_FALSE(name.contains('/'));
     }
-    EXPECT_NE(frontend::InstanceLock::LockFilePath("/r", "A"),
-        frontend::InstanceLock::LockFilePath("/r", "a"));
+    EXPECT_NE(frontend::productLockName("A"), frontend::productLockName("a"));
 }
 
 TEST_F(HeadlessTest, PendingDeletionsOption)

@@ -92,7 +92,7 @@ int RunUninstall(const std::string &ownFilePath, const CommandLineOptions &optio
     // Only another uninstaller of the product ends this one; a lock that cannot be made at all
     // (no usable runtime or temporary folder) does not stop the uninstallation.
     bool heldElsewhere = false;
-    const auto lock = InstanceLock::TryAcquire(product, &heldElsewhere);
+    const auto lock = tryLockProduct(product, &heldElsewhere);
     if (!lock && heldElsewhere) {
         // The window says nothing here; a run without one names the reason.
         if (silent || !interaction)
