@@ -11,7 +11,7 @@ namespace uninstaller::log {
 
 Q_LOGGING_CATEGORY(lcLog, "uninstaller.log", QtInfoMsg)
 
-const char *ReadStatusMessage(ReadStatus status) noexcept
+const char *readStatusMessage(ReadStatus status) noexcept
 {
     switch (status) {
     case ReadStatus::Ok:
@@ -26,12 +26,12 @@ const char *ReadStatusMessage(ReadStatus status) noexcept
     return "Uninstallation information corrupt. Aborting.";
 }
 
-ReadStatus UnscrambleBlock(std::vector<std::uint8_t> &block) noexcept
+ReadStatus unscrambleBlock(std::vector<std::uint8_t> &block) noexcept
 {
-    const auto outer = UnscrambleLayer(block);
+    const auto outer = unscrambleLayer(block);
     if (!outer)
         return ReadStatus::Corrupt;
-    const auto inner = UnscrambleLayer(std::span<std::uint8_t>(block.data(), *outer));
+    const auto inner = unscrambleLayer(std::span<std::uint8_t>(block.data(), *outer));
     if (!inner || *inner < 2)
         return ReadStatus::Corrupt;
     block.resize(*inner);
@@ -79,7 +79,7 @@ ReadStatus readLogBlock(const std::string &ownFilePath, std::vector<std::uint8_t
         return ReadStatus::CannotOpen;
     }
     qCDebug(lcLog) << "log block at" << start << "length" << length;
-    const ReadStatus status = UnscrambleBlock(plain);
+    const ReadStatus status = unscrambleBlock(plain);
     if (status != ReadStatus::Ok)
         plain.clear();
     return status;
