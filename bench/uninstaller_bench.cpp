@@ -23,7 +23,7 @@ const std::vector<std::uint8_t> &ScrambledBlock()
         std::vector<std::uint8_t> plain(kLogBytes);
         for (std::size_t i = 0; i < plain.size(); ++i)
             plain[i] = static_cast<std::uint8_t>(i * 2654435761u >> 13);
-        return uninstall_log_writer::BuildBlock(plain, uninstall_log_writer::ScrambleKeys {});
+        return uninstall_log_writer::buildBlock(plain, uninstall_log_writer::ScrambleKeys {});
     }();
     return block;
 }
@@ -48,7 +48,7 @@ void BM_UnscrambleLog64MB(benchmark::State &state)
         state.PauseTiming();
         work.assign(source.begin(), source.end());
         state.ResumeTiming();
-        if (uninstaller::log::UnscrambleBlock(work) != uninstaller::log::ReadStatus::Ok)
+        if (uninstaller::log::unscrambleBlock(work) != uninstaller::log::ReadStatus::Ok)
             state.SkipWithError("the block did not unscramble");
         benchmark::DoNotOptimize(work.data());
     }
@@ -78,7 +78,7 @@ public:
 
 void BM_EngineDeletes20000Files(benchmark::State &state)
 {
-    auto files = uninstaller::engine::MakePosixFileSystem();
+    auto files = uninstaller::engine::makePosixFileSystem();
     uninstaller::engine::StoreRegistryAccess registry;
     Unused unused;
     for (auto _ : state) {

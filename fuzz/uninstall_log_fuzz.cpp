@@ -11,7 +11,7 @@
 
 namespace {
 
-void Exercise(std::span<const std::uint8_t> plain)
+void exercise(std::span<const std::uint8_t> plain)
 {
     using namespace uninstaller::log;
     UninstallLog log;
@@ -21,18 +21,18 @@ void Exercise(std::span<const std::uint8_t> plain)
     (void)log.messages.LookUpMessage(0);
     BackupEntry entry;
     for (const std::string *section : { &log.shared, &log.backups, &log.files, &log.directories }) {
-        for (std::string_view line : SectionLines(*section)) {
-            if (section == &log.backups && !ParseBackupLine(line, entry))
+        for (std::string_view line : sectionLines(*section)) {
+            if (section == &log.backups && !parseBackupLine(line, entry))
                 std::abort(); // SplitLog promised every backups line parses
             // ... and that the engine is given absolute paths without control characters only.
             const std::string_view path = section == &log.shared ? line.substr(0, line.find('|'))
                 : section == &log.backups ? std::string_view(entry.backupPath)
                                           : line;
-            if (PathFault(path) || (section == &log.backups && PathFault(entry.installedPath)))
+            if (pathFault(path) || (section == &log.backups && pathFault(entry.installedPath)))
                 std::abort();
         }
     }
-    if (!IsRegistrySectionWellFormed(log.registry))
+    if (!isRegistrySectionWellFormed(log.registry))
         std::abort();
 }
 
@@ -41,10 +41,10 @@ void Exercise(std::span<const std::uint8_t> plain)
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {
     const std::span<const std::uint8_t> input(data, size);
-    Exercise(input);
+    exercise(input);
     std::vector<std::uint8_t> block(input.begin(), input.end());
-    if (uninstaller::log::UnscrambleBlock(block) == uninstaller::log::ReadStatus::Ok)
-        Exercise(block);
-    (void)uninstaller::log::IsRegistrySectionWellFormed(input);
+    if (uninstaller::log::unscrambleBlock(block) == uninstaller::log::ReadStatus::Ok)
+        exercise(block);
+    (void)uninstaller::log::isRegistrySectionWellFormed(input);
     return 0;
 }

@@ -14,7 +14,7 @@ namespace {
 
 using namespace uninstaller::engine;
 
-std::size_t Hash(HKEY root, const std::string &path)
+std::size_t hash(HKEY root, const std::string &path)
 {
     return std::hash<std::string> {}(path) ^ reinterpret_cast<std::uintptr_t>(root);
 }
@@ -23,7 +23,7 @@ class HashedRegistry final : public RegistryAccess {
 public:
     KeyAccess openForChange(HKEY root, const std::string &path) override
     {
-        switch (Hash(root, path) % 4) {
+        switch (hash(root, path) % 4) {
         case 0:
             return KeyAccess::NotFound;
         case 1:
@@ -32,11 +32,11 @@ public:
             return KeyAccess::Granted;
         }
     }
-    bool canRead(HKEY root, const std::string &path) override { return Hash(root, path) % 3 != 0; }
+    bool canRead(HKEY root, const std::string &path) override { return hash(root, path) % 3 != 0; }
     LONG deleteValue(HKEY, const std::string &, const std::string &) override { return 0; }
     LONG deleteKey(HKEY root, const std::string &path) override
     {
-        return Hash(root, path) % 5 == 0 ? ERROR_ACCESS_DENIED : ERROR_SUCCESS;
+        return hash(root, path) % 5 == 0 ? ERROR_ACCESS_DENIED : ERROR_SUCCESS;
     }
     LONG readDword(HKEY, const std::string &, const std::string &, DWORD &) override
     {
@@ -82,7 +82,7 @@ public:
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {
     const std::span<const std::uint8_t> input(data, size);
-    if (!uninstaller::log::IsRegistrySectionWellFormed(input))
+    if (!uninstaller::log::isRegistrySectionWellFormed(input))
         return 0;
     uninstaller::log::UninstallLog log;
     log.registry.assign(input.begin(), input.end());

@@ -19,7 +19,7 @@ namespace {
 // Exit code of "/DELETEPENDING" when some recorded paths could not be removed yet.
 constexpr int kExitPendingLeft = 2;
 
-QStringList Arguments(int argc, char **argv)
+QStringList arguments(int argc, char **argv)
 {
     QStringList arguments;
     for (int i = 1; i < argc; ++i) // the program's own path never carries options
@@ -31,7 +31,7 @@ QStringList Arguments(int argc, char **argv)
 
 int main(int argc, char **argv)
 {
-    const auto options = uninstaller::frontend::ParseCommandLine(Arguments(argc, argv));
+    const auto options = uninstaller::frontend::parseCommandLine(arguments(argc, argv));
     // A silent run never opens a window, so it must not need a display either.
     // Without any display to show it on, a run that is not silent keeps to the safe side: it ends
     // at the confirmation without removing anything, as it would if the user said "No".
@@ -44,25 +44,25 @@ int main(int argc, char **argv)
     else
         app = std::make_unique<QApplication>(argc, argv);
 
-    const auto files = uninstaller::engine::MakePosixFileSystem();
+    const auto files = uninstaller::engine::makePosixFileSystem();
     uninstaller::engine::StoreRegistryAccess registry;
     if (options.deletePending) {
-        const auto result = uninstaller::engine::RunPendingDeletions(registry, *files);
+        const auto result = uninstaller::engine::runPendingDeletions(registry, *files);
         return result.remaining == 0 ? 0 : kExitPendingLeft;
     }
 
-    const auto processes = uninstaller::engine::MakeQtProcessLauncher();
-    const auto components = uninstaller::engine::MakeComponentUnregistrar();
+    const auto processes = uninstaller::engine::makeQtProcessLauncher();
+    const auto components = uninstaller::engine::makeComponentUnregistrar();
     const std::string ownFile =
         QFile::encodeName(QCoreApplication::applicationFilePath()).toStdString();
     const uninstaller::frontend::RunServices services { *files, registry, *processes, *components,
         [] { QCoreApplication::processEvents(); } };
     if (options.silent || !display)
-        return uninstaller::frontend::RunUninstall(ownFile, options, services, nullptr);
+        return uninstaller::frontend::runUninstall(ownFile, options, services, nullptr);
 
-    const auto dialogs = uninstaller::frontend::MakeQtDialogs();
-    const auto restart = uninstaller::engine::MakeLoginManagerRestart();
+    const auto dialogs = uninstaller::frontend::makeQtDialogs();
+    const auto restart = uninstaller::engine::makeLoginManagerRestart();
     uninstaller::frontend::WindowInteraction window(
-        *dialogs, *restart, uninstaller::frontend::ScreenContext());
-    return uninstaller::frontend::RunUninstall(ownFile, options, services, &window);
+        *dialogs, *restart, uninstaller::frontend::screenContext());
+    return uninstaller::frontend::runUninstall(ownFile, options, services, &window);
 }

@@ -1,11 +1,16 @@
 #include "arbor/groups/cgroup.h"
 
 #include "arbor/groups/cgroups.h"
+#include "platform/com/boundary.h"
 #include "platform/com/classfactory.h"
 
 #include <algorithm>
 
 namespace arbor {
+
+namespace {
+constexpr std::u16string_view kSource = u"Corvel.Arbor.1"; // the control the group belongs to
+} // namespace
 
 bool CGroup::contains(LONG hItem) const noexcept
 {
@@ -29,12 +34,10 @@ HRESULT CGroup::Add(LONG hItem) noexcept
     // Any group of the collection (this one included) holding the handle keeps it.
     if (m_owner && m_owner->groups ? m_owner->groups->holds(hItem) : contains(hItem))
         return ARBOR_S_ALREADYGROUPED;
-    try {
+    return platform::com::guarded({ IGroup::iid, kSource, u"Add" }, [&] {
         m_members.insert(std::lower_bound(m_members.begin(), m_members.end(), hItem), hItem);
-    } catch (...) {
-        return E_OUTOFMEMORY;
-    }
-    return S_OK;
+        return S_OK;
+    });
 }
 
 HRESULT CGroup::Remove(LONG hItem) noexcept

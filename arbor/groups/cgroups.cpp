@@ -1,10 +1,15 @@
 #include "arbor/groups/cgroups.h"
 
+#include "platform/com/boundary.h"
 #include "platform/com/classfactory.h"
 
 namespace arbor {
 
 using namespace platform::com;
+
+namespace {
+constexpr std::u16string_view kSource = u"Corvel.Arbor.1"; // the control the groups belong to
+} // namespace
 
 CGroups::CGroups()
     : m_link(std::make_shared<GroupsLink>(GroupsLink { this }))
@@ -67,11 +72,12 @@ HRESULT CGroups::Add(IGroup **pVal) noexcept
     ComPtr<CGroup> group = CGroup::make();
     if (!group)
         return E_OUTOFMEMORY;
-    try {
+    const HRESULT hr = guarded({ IGroups::iid, kSource, u"Add" }, [&] {
         m_groups.push_back(group);
-    } catch (...) {
-        return E_OUTOFMEMORY;
-    }
+        return S_OK;
+    });
+    if (FAILED(hr))
+        return hr;
     group->setOwner(m_link);
     if (pVal)
         *pVal = group.Detach();

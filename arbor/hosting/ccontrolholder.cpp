@@ -1,6 +1,7 @@
 #include "arbor/hosting/ccontrolholder.h"
 
 #include "arbor/hosting/internal/controlkey.h"
+#include "platform/com/boundary.h"
 #include "platform/com/classfactory.h"
 #include "platform/com/creation.h"
 #include "platform/com/ole/olectl.h"
@@ -50,7 +51,7 @@ HRESULT CControlHolder::Add(BSTR progid, VARIANT Key, VARIANT nInitialWidth, VAR
     if (!m_tree || !m_tree->hostWindow())
         return reportError(IControlHolder::iid, kSource,
             u"The control holder has no tree window to host a control in", E_UNEXPECTED);
-    try {
+    return guarded({ IControlHolder::iid, kSource, u"Add" }, [&] {
         const Variant key = hosting::storedKey(Key);
         for (const auto &c : m_controls)
             if (hosting::keysEqual(c->key(), key))
@@ -87,9 +88,7 @@ HRESULT CControlHolder::Add(BSTR progid, VARIANT Key, VARIANT nInitialWidth, VAR
         if (pVal)
             *pVal = client.Detach();
         return S_OK;
-    } catch (...) {
-        return E_OUTOFMEMORY;
-    }
+    });
 }
 
 HRESULT CControlHolder::get_Count(LONG *pVal) noexcept

@@ -2,6 +2,7 @@
 // registration of every served class's script and of the type library the module carries.
 #include "arbor/server/classtable.h"
 #include "arbor/typelib.h"
+#include "platform/com/boundary.h"
 #include "platform/com/registrar.h"
 #include "platform/com/server_module.h"
 #include "platform/com/typelib.h"
@@ -90,7 +91,7 @@ HRESULT unregisterScript(Registrar &registrar, const std::string &script)
 
 HRESULT runScripts(bool unregister) noexcept
 {
-    try {
+    return guarded([&] {
         Registrar registrar;
         registrar.addReplacement("MODULE", modulePath());
         HRESULT first = S_OK;
@@ -106,9 +107,7 @@ HRESULT runScripts(bool unregister) noexcept
                 first = hr;
         }
         return first;
-    } catch (...) {
-        return E_OUTOFMEMORY;
-    }
+    });
 }
 
 // Factories are made on first request; the platform's factory cache is not thread-safe on its

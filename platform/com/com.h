@@ -3,6 +3,7 @@
 #pragma once
 
 #include "platform/com/automation.h"
+#include "platform/com/boundary.h"
 #include "platform/com/bstr.h"
 #include "platform/com/classfactory.h"
 #include "platform/com/connection.h"

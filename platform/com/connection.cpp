@@ -1,108 +1,31 @@
 #include "platform/com/connection.h"
 
+#include "platform/com/boundary.h"
+#include "platform/com/enumvariant.h"
+
 namespace platform::com {
 
 namespace {
 
-// A snapshot of the connections at the time EnumConnections was called.
-class ConnectionEnum final : public ComObject<ConnectionEnum, IEnumConnections> {
-public:
-    ConnectionEnum(std::vector<std::pair<ComPtr<IUnknown>, DWORD>> items, std::size_t pos)
-        : m_items(std::move(items))
-        , m_pos(pos)
-    {
-    }
-    HRESULT Next(ULONG count, CONNECTDATA *out, ULONG *fetched) noexcept override
-    {
-        if (!out || (count > 1 && !fetched))
-            return E_POINTER;
-        ULONG n = 0;
-        for (; n < count && m_pos < m_items.size(); ++n, ++m_pos) {
-            out[n].pUnk = m_items[m_pos].first.Get();
-            out[n].pUnk->AddRef();
-            out[n].dwCookie = m_items[m_pos].second;
-        }
-        if (fetched)
-            *fetched = n;
-        return n == count ? S_OK : S_FALSE;
-    }
-    HRESULT Skip(ULONG count) noexcept override
-    {
-        const std::size_t left = m_items.size() - m_pos;
-        m_pos += std::min<std::size_t>(count, left);
-        return count <= left ? S_OK : S_FALSE;
-    }
-    HRESULT Reset() noexcept override
-    {
-        m_pos = 0;
-        return S_OK;
-    }
-    HRESULT Clone(IEnumConnections **out) noexcept override
-    {
-        if (!out)
-            return E_POINTER;
-        try {
-            auto copy = ConnectionEnum::make(m_items, m_pos);
-            *out = copy ? copy.Detach() : nullptr;
-            return *out ? S_OK : E_OUTOFMEMORY;
-        } catch (...) {
-            *out = nullptr;
-            return E_OUTOFMEMORY;
-        }
-    }
+// Snapshots taken when EnumConnections / EnumConnectionPoints was called.
+using Connection = std::pair<ComPtr<IUnknown>, DWORD>;
 
-private:
-    std::vector<std::pair<ComPtr<IUnknown>, DWORD>> m_items;
-    std::size_t m_pos;
-};
+HRESULT copyConnection(const Connection &item, CONNECTDATA *out) noexcept
+{
+    out->pUnk = item.first.Get();
+    out->pUnk->AddRef();
+    out->dwCookie = item.second;
+    return S_OK;
+}
 
-class PointEnum final : public ComObject<PointEnum, IEnumConnectionPoints> {
-public:
-    PointEnum(std::vector<ComPtr<IConnectionPoint>> items, std::size_t pos)
-        : m_items(std::move(items))
-        , m_pos(pos)
-    {
-    }
-    HRESULT Next(ULONG count, IConnectionPoint **out, ULONG *fetched) noexcept override
-    {
-        if (!out || (count > 1 && !fetched))
-            return E_POINTER;
-        ULONG n = 0;
-        for (; n < count && m_pos < m_items.size(); ++n, ++m_pos)
-            (void)m_items[m_pos].CopyTo(&out[n]);
-        if (fetched)
-            *fetched = n;
-        return n == count ? S_OK : S_FALSE;
-    }
-    HRESULT Skip(ULONG count) noexcept override
-    {
-        const std::size_t left = m_items.size() - m_pos;
-        m_pos += std::min<std::size_t>(count, left);
-        return count <= left ? S_OK : S_FALSE;
-    }
-    HRESULT Reset() noexcept override
-    {
-        m_pos = 0;
-        return S_OK;
-    }
-    HRESULT Clone(IEnumConnectionPoints **out) noexcept override
-    {
-        if (!out)
-            return E_POINTER;
-        try {
-            auto copy = PointEnum::make(m_items, m_pos);
-            *out = copy ? copy.Detach() : nullptr;
-            return *out ? S_OK : E_OUTOFMEMORY;
-        } catch (...) {
-            *out = nullptr;
-            return E_OUTOFMEMORY;
-        }
-    }
+HRESULT copyPoint(const ComPtr<IConnectionPoint> &item, IConnectionPoint **out) noexcept
+{
+    return item.CopyTo(out);
+}
 
-private:
-    std::vector<ComPtr<IConnectionPoint>> m_items;
-    std::size_t m_pos;
-};
+using ConnectionEnum = SnapshotEnum<IEnumConnections, CONNECTDATA, Connection, copyConnection>;
+using PointEnum =
+    SnapshotEnum<IEnumConnectionPoints, IConnectionPoint *, ComPtr<IConnectionPoint>, copyPoint>;
 
 } // namespace
 
@@ -145,7 +68,7 @@ HRESULT ConnectionPoint::Advise(IUnknown *sink, DWORD *cookie) noexcept
     ComPtr<IUnknown> events;
     if (FAILED(sink->QueryInterface(m_iid, events.voidOut())) || !events)
         return CONNECT_E_CANNOTCONNECT;
-    try {
+    return guarded([&] {
         for (std::size_t i = 0; i < m_sinks.size(); ++i) {
             if (!m_sinks[i]) {
                 m_sinks[i] = std::move(events);
@@ -158,9 +81,7 @@ HRESULT ConnectionPoint::Advise(IUnknown *sink, DWORD *cookie) noexcept
         m_sinks.push_back(std::move(events));
         *cookie = static_cast<DWORD>(m_sinks.size());
         return S_OK;
-    } catch (...) {
-        return E_OUTOFMEMORY;
-    }
+    });
 }
 
 HRESULT ConnectionPoint::Unadvise(DWORD cookie) noexcept
@@ -176,19 +97,17 @@ HRESULT ConnectionPoint::EnumConnections(IEnumConnections **out) noexcept
     if (!out)
         return E_POINTER;
     *out = nullptr;
-    try {
-        std::vector<std::pair<ComPtr<IUnknown>, DWORD>> items;
+    return guarded([&] {
+        std::vector<Connection> items;
         for (std::size_t i = 0; i < m_sinks.size(); ++i)
             if (m_sinks[i])
                 items.emplace_back(m_sinks[i], static_cast<DWORD>(i + 1));
-        auto e = ConnectionEnum::make(std::move(items), 0);
+        auto e = ConnectionEnum::make(std::move(items));
         if (!e)
             return E_OUTOFMEMORY;
         *out = e.Detach();
         return S_OK;
-    } catch (...) {
-        return E_OUTOFMEMORY;
-    }
+    });
 }
 
 std::size_t ConnectionPoint::fire(
@@ -262,18 +181,16 @@ HRESULT ConnectionPointContainerImpl::EnumConnectionPoints(IEnumConnectionPoints
     if (!out)
         return E_POINTER;
     *out = nullptr;
-    try {
+    return guarded([&] {
         std::vector<ComPtr<IConnectionPoint>> items;
         for (const auto &p : m_points)
             items.emplace_back(p.get());
-        auto e = PointEnum::make(std::move(items), 0);
+        auto e = PointEnum::make(std::move(items));
         if (!e)
             return E_OUTOFMEMORY;
         *out = e.Detach();
         return S_OK;
-    } catch (...) {
-        return E_OUTOFMEMORY;
-    }
+    });
 }
 
 HRESULT ConnectionPointContainerImpl::FindConnectionPoint(

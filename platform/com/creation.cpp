@@ -1,5 +1,7 @@
 #include "platform/com/creation.h"
 
+#include "platform/com/boundary.h"
+#include "platform/com/internal/logging.h"
 #include "platform/com/server_module.h"
 #include "platform/registry/registry.h"
 
@@ -82,29 +84,35 @@ HRESULT CoGetClassObject(REFCLSID rclsid, CLSCTX context, void *, REFIID riid, v
     *ppv = nullptr;
     if (!(context & (CLSCTX_INPROC_SERVER | CLSCTX_INPROC_HANDLER)))
         return REGDB_E_CLASSNOTREG;
-    try {
+    return guarded([&] {
         {
             ComPtr<IUnknown> object;
             std::lock_guard lock(classMutex());
             for (const auto &entry : registeredClasses())
                 if (entry.clsid == rclsid)
                     object = entry.object;
-            if (object)
+            if (object) {
+                qCDebug(lcCom) << "class" << guidToString(rclsid).c_str()
+                               << "from the object registered in this process";
                 return object->QueryInterface(riid, ppv);
+            }
         }
         const std::string path = inprocServerPath(rclsid);
-        if (path.empty())
+        if (path.empty()) {
+            qCDebug(lcCom) << "class" << guidToString(rclsid).c_str() << "is not registered";
             return REGDB_E_CLASSNOTREG;
+        }
         HRESULT hr;
         void *entry = serverEntryPoint(path, "DllGetClassObject", &hr);
         if (!entry)
             return hr == HRESULT_FROM_WIN32(ERROR_PROC_NOT_FOUND) ? CO_E_ERRORINDLL
                                                                   : CO_E_DLLNOTFOUND;
         using GetClassObject = HRESULT (*)(REFCLSID, REFIID, void **);
-        return reinterpret_cast<GetClassObject>(entry)(rclsid, riid, ppv);
-    } catch (...) {
-        return E_OUTOFMEMORY;
-    }
+        hr = reinterpret_cast<GetClassObject>(entry)(rclsid, riid, ppv);
+        qCDebug(lcCom).nospace() << "class " << guidToString(rclsid).c_str() << " from "
+                                 << path.c_str() << ": 0x" << Qt::hex << static_cast<quint32>(hr);
+        return hr;
+    });
 }
 
 HRESULT CoCreateInstance(
@@ -125,7 +133,7 @@ HRESULT CoRegisterClassObject(
 {
     if (!classObject || !cookie)
         return E_INVALIDARG;
-    try {
+    return guarded([&] {
         std::lock_guard lock(classMutex());
         auto &classes = registeredClasses();
         for (std::size_t i = 0; i < classes.size(); ++i) {
@@ -138,9 +146,7 @@ HRESULT CoRegisterClassObject(
         classes.push_back({ rclsid, classObject });
         *cookie = static_cast<DWORD>(classes.size());
         return S_OK;
-    } catch (...) {
-        return E_OUTOFMEMORY;
-    }
+    });
 }
 
 HRESULT CoRevokeClassObject(DWORD cookie) noexcept
@@ -159,7 +165,7 @@ HRESULT CLSIDFromProgID(LPCOLESTR progId, CLSID *clsid) noexcept
     if (!progId || !clsid)
         return E_INVALIDARG;
     *clsid = CLSID_NULL;
-    try {
+    return guarded([&] {
         std::string name = utf16ToUtf8(viewOf(progId));
         for (int hop = 0; hop <= kMaxCurVerHops; ++hop) {
             if (name.empty() || name.find('\\') != std::string::npos)
@@ -176,10 +182,8 @@ HRESULT CLSIDFromProgID(LPCOLESTR progId, CLSID *clsid) noexcept
                 return CO_E_CLASSSTRING;
             name = text;
         }
-    } catch (...) {
-        return E_OUTOFMEMORY;
-    }
-    return CO_E_CLASSSTRING;
+        return CO_E_CLASSSTRING;
+    });
 }
 
 HRESULT ProgIDFromCLSID(REFCLSID clsid, LPOLESTR *progId) noexcept
@@ -187,15 +191,13 @@ HRESULT ProgIDFromCLSID(REFCLSID clsid, LPOLESTR *progId) noexcept
     if (!progId)
         return E_INVALIDARG;
     *progId = nullptr;
-    try {
+    return guarded([&] {
         std::string text;
         if (!readDefault("CLSID\\" + guidToString(clsid) + "\\ProgID", text) || text.empty())
             return REGDB_E_CLASSNOTREG;
         *progId = taskString(utf8ToUtf16(text));
         return *progId ? S_OK : E_OUTOFMEMORY;
-    } catch (...) {
-        return E_OUTOFMEMORY;
-    }
+    });
 }
 
 HRESULT CLSIDFromString(LPCOLESTR text, CLSID *clsid) noexcept

@@ -1,5 +1,7 @@
 #include "platform/com/errorinfo.h"
 
+#include "platform/com/boundary.h"
+
 #include <string>
 
 namespace platform::com {
@@ -49,12 +51,10 @@ private:
     }
     static HRESULT take(std::u16string &field, LPOLESTR text) noexcept
     {
-        try {
+        return guarded([&] {
             field = text ? text : u"";
             return S_OK;
-        } catch (...) {
-            return E_OUTOFMEMORY;
-        }
+        });
     }
     GUID m_guid {};
     std::u16string m_source, m_description, m_helpFile;

@@ -2,6 +2,8 @@
 // matched to members, arguments converted, defaults supplied and results written back.
 #include "platform/com/internal/typedata.h"
 
+#include "platform/com/boundary.h"
+
 #include <array>
 #include <cstring>
 
@@ -177,7 +179,7 @@ HRESULT getIdsOfNames(const TypeData &type, LPOLESTR *names, UINT count, DISPID 
 {
     if (!names || !ids || count == 0)
         return E_INVALIDARG;
-    try {
+    return guarded([&] {
         for (UINT i = 0; i < count; ++i)
             ids[i] = DISPID_UNKNOWN;
         if (!names[0])
@@ -200,9 +202,7 @@ HRESULT getIdsOfNames(const TypeData &type, LPOLESTR *names, UINT count, DISPID 
                 hr = DISP_E_UNKNOWNNAME;
         }
         return hr;
-    } catch (...) {
-        return E_OUTOFMEMORY;
-    }
+    });
 }
 
 HRESULT invoke(const TypeData &type, void *iface, IUnknown *errorSource, DISPID id, WORD flags,
@@ -386,7 +386,7 @@ HRESULT invokeByName(IDispatch *target, std::u16string_view name, WORD flags, VA
 {
     if (!target)
         return E_INVALIDARG;
-    try {
+    return guarded([&] {
         std::u16string text(name);
         LPOLESTR names[] = { text.data() };
         DISPID id = DISPID_UNKNOWN;
@@ -394,9 +394,7 @@ HRESULT invokeByName(IDispatch *target, std::u16string_view name, WORD flags, VA
         if (FAILED(hr))
             return hr;
         return invokeByDispid(target, id, flags, args, count, result, excep);
-    } catch (...) {
-        return E_OUTOFMEMORY;
-    }
+    });
 }
 
 } // namespace platform::com

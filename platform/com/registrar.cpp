@@ -1,5 +1,6 @@
 #include "platform/com/registrar.h"
 
+#include "platform/com/boundary.h"
 #include "platform/com/internal/regutil.h"
 
 #include <cctype>
@@ -372,20 +373,20 @@ void Registrar::addReplacement(const std::string &name, const std::string &value
 HRESULT Registrar::parse(std::string_view script, std::vector<RgsRoot> &roots) noexcept
 {
     m_error.clear();
-    try {
+    return guarded([&] {
         if (script.size() > kMaxRgsBytes) {
             m_error = "script too long";
             return DISP_E_EXCEPTION;
         }
-        Parser parser(script, m_replacements);
-        roots = parser.script();
-        return S_OK;
-    } catch (const ParseError &e) {
-        m_error = e.message;
-        return DISP_E_EXCEPTION;
-    } catch (...) {
-        return E_OUTOFMEMORY;
-    }
+        try {
+            Parser parser(script, m_replacements);
+            roots = parser.script();
+            return S_OK;
+        } catch (const ParseError &e) {
+            m_error = e.message;
+            return DISP_E_EXCEPTION;
+        }
+    });
 }
 
 HRESULT Registrar::registerScript(std::string_view script) noexcept
@@ -394,7 +395,7 @@ HRESULT Registrar::registerScript(std::string_view script) noexcept
     HRESULT hr = parse(script, roots);
     if (FAILED(hr))
         return hr;
-    try {
+    return guarded([&] {
         for (const RgsRoot &r : roots)
             for (const RgsKey &k : r.keys)
                 if (LONG err = registerKey(r.root, "", k); err != ERROR_SUCCESS) {
@@ -402,9 +403,7 @@ HRESULT Registrar::registerScript(std::string_view script) noexcept
                     return HRESULT_FROM_WIN32(err);
                 }
         return S_OK;
-    } catch (...) {
-        return E_OUTOFMEMORY;
-    }
+    });
 }
 
 HRESULT Registrar::unregisterScript(std::string_view script) noexcept
@@ -418,15 +417,13 @@ HRESULT Registrar::unregisterScript(std::string_view script) noexcept
 
 HRESULT Registrar::unregisterRoots(const std::vector<RgsRoot> &roots) noexcept
 {
-    try {
+    return guarded([&] {
         LONG firstError = ERROR_SUCCESS;
         for (const RgsRoot &r : roots)
             for (const RgsKey &k : r.keys)
                 unregisterKey(r.root, "", k, firstError);
         return HRESULT_FROM_WIN32(firstError);
-    } catch (...) {
-        return E_OUTOFMEMORY;
-    }
+    });
 }
 
 } // namespace platform::com

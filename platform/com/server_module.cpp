@@ -1,5 +1,7 @@
 #include "platform/com/server_module.h"
 
+#include "platform/com/internal/logging.h"
+
 #include <dlfcn.h>
 
 #include <climits>
@@ -8,6 +10,8 @@
 #include <mutex>
 
 namespace platform::com {
+
+Q_LOGGING_CATEGORY(lcCom, "bidlark.com", QtInfoMsg)
 
 namespace {
 
@@ -37,6 +41,7 @@ void *loadLibrary(
         char real[PATH_MAX];
         if (path.empty() || !::realpath(path.c_str(), real)) {
             t_lastError = path + ": no such file";
+            qCDebug(lcCom) << "no library" << path.c_str();
             *status = HRESULT_FROM_WIN32(ERROR_MOD_NOT_FOUND);
             return nullptr;
         }
@@ -45,9 +50,12 @@ void *loadLibrary(
         if (!entry.handle) {
             ::dlerror();
             entry.handle = ::dlopen(real, RTLD_NOW | RTLD_LOCAL | RTLD_NODELETE);
+            if (entry.handle)
+                qCDebug(lcCom) << "loaded" << real;
             if (!entry.handle) {
                 const char *why = ::dlerror();
                 t_lastError = why ? why : (std::string(real) + ": cannot be loaded");
+                qCDebug(lcCom) << "cannot load" << real << t_lastError.c_str();
                 cache().erase(real);
                 *status = HRESULT_FROM_WIN32(ERROR_MOD_NOT_FOUND);
                 return nullptr;
@@ -78,6 +86,7 @@ void *serverEntryPoint(const std::string &libraryPath, const char *name, HRESULT
     if (!symbol) {
         try {
             t_lastError = libraryPath + ": no entry point " + name;
+            qCDebug(lcCom) << "no entry point" << name << "in" << libraryPath.c_str();
         } catch (...) {
         }
         hr = HRESULT_FROM_WIN32(ERROR_PROC_NOT_FOUND);

@@ -2,6 +2,7 @@
 // typed-variant layout.
 #include "platform/com/storage.h"
 
+#include "platform/com/boundary.h"
 #include "platform/com/creation.h"
 #include "platform/com/dispatch.h"
 
@@ -46,12 +47,15 @@ public:
             return STG_E_INVALIDPOINTER;
         if (m_pos + cb > kMaxStreamSize)
             return STG_E_MEDIUMFULL;
-        try {
-            if (m_pos + cb > m_bytes->size())
-                m_bytes->resize(static_cast<std::size_t>(m_pos + cb));
-        } catch (...) {
-            return STG_E_INSUFFICIENTMEMORY;
-        }
+        const HRESULT grown = guarded(
+            [&] {
+                if (m_pos + cb > m_bytes->size())
+                    m_bytes->resize(static_cast<std::size_t>(m_pos + cb));
+                return S_OK;
+            },
+            STG_E_INSUFFICIENTMEMORY);
+        if (FAILED(grown))
+            return grown;
         if (cb)
             std::memcpy(m_bytes->data() + m_pos, pv, cb);
         m_pos += cb;
@@ -87,12 +91,10 @@ public:
     {
         if (size.QuadPart > kMaxStreamSize)
             return STG_E_MEDIUMFULL;
-        try {
+        return guarded([&] {
             m_bytes->resize(static_cast<std::size_t>(size.QuadPart));
             return S_OK;
-        } catch (...) {
-            return STG_E_INSUFFICIENTMEMORY;
-        }
+        }, STG_E_INSUFFICIENTMEMORY);
     }
     HRESULT CopyTo(IStream *target, ULARGE_INTEGER cb, ULARGE_INTEGER *read,
         ULARGE_INTEGER *written) noexcept override
@@ -176,7 +178,7 @@ public:
         *out = nullptr;
         if (!validName(name))
             return STG_E_INVALIDNAME;
-        try {
+        return guarded([&] {
             const auto key = folded(name);
             if (m_storages.count(key))
                 return STG_E_FILEALREADYEXISTS;
@@ -187,9 +189,7 @@ public:
             auto stream = MemoryStream::make(bytes);
             *out = stream.Detach();
             return *out ? S_OK : E_OUTOFMEMORY;
-        } catch (...) {
-            return STG_E_INSUFFICIENTMEMORY;
-        }
+        }, STG_E_INSUFFICIENTMEMORY);
     }
     HRESULT OpenStream(const OLECHAR *name, void *, DWORD, DWORD, IStream **out) noexcept override
     {
@@ -198,16 +198,14 @@ public:
         *out = nullptr;
         if (!validName(name))
             return STG_E_INVALIDNAME;
-        try {
+        return guarded([&] {
             const auto it = m_streams.find(folded(name));
             if (it == m_streams.end())
                 return STG_E_FILENOTFOUND;
             auto stream = MemoryStream::make(it->second);
             *out = stream.Detach();
             return *out ? S_OK : E_OUTOFMEMORY;
-        } catch (...) {
-            return STG_E_INSUFFICIENTMEMORY;
-        }
+        }, STG_E_INSUFFICIENTMEMORY);
     }
     HRESULT CreateStorage(
         const OLECHAR *name, DWORD mode, DWORD, DWORD, IStorage **out) noexcept override
@@ -217,7 +215,7 @@ public:
         *out = nullptr;
         if (!validName(name))
             return STG_E_INVALIDNAME;
-        try {
+        return guarded([&] {
             const auto key = folded(name);
             if (m_streams.count(key) || (m_storages.count(key) && !(mode & STGM_CREATE)))
                 return STG_E_FILEALREADYEXISTS;
@@ -227,9 +225,7 @@ public:
             m_storages[key] = child;
             *out = child.Detach();
             return S_OK;
-        } catch (...) {
-            return STG_E_INSUFFICIENTMEMORY;
-        }
+        }, STG_E_INSUFFICIENTMEMORY);
     }
     HRESULT OpenStorage(
         const OLECHAR *name, IStorage *, DWORD, SNB, DWORD, IStorage **out) noexcept override
@@ -239,16 +235,14 @@ public:
         *out = nullptr;
         if (!validName(name))
             return STG_E_INVALIDNAME;
-        try {
+        return guarded([&] {
             const auto it = m_storages.find(folded(name));
             if (it == m_storages.end())
                 return STG_E_FILENOTFOUND;
             *out = it->second.Get();
             (*out)->AddRef();
             return S_OK;
-        } catch (...) {
-            return STG_E_INSUFFICIENTMEMORY;
-        }
+        }, STG_E_INSUFFICIENTMEMORY);
     }
     HRESULT CopyTo(DWORD, const IID *, SNB, IStorage *) noexcept override { return E_NOTIMPL; }
     HRESULT MoveElementTo(const OLECHAR *, IStorage *, const OLECHAR *, DWORD) noexcept override
@@ -267,14 +261,12 @@ public:
     {
         if (!validName(name))
             return STG_E_INVALIDNAME;
-        try {
+        return guarded([&] {
             const auto key = folded(name);
             if (m_streams.erase(key) + m_storages.erase(key) == 0)
                 return STG_E_FILENOTFOUND;
             return S_OK;
-        } catch (...) {
-            return STG_E_INSUFFICIENTMEMORY;
-        }
+        }, STG_E_INSUFFICIENTMEMORY);
     }
     HRESULT RenameElement(const OLECHAR *, const OLECHAR *) noexcept override { return E_NOTIMPL; }
     HRESULT SetElementTimes(
@@ -373,20 +365,18 @@ HRESULT createStreamOnBytes(std::string_view bytes, IStream **out) noexcept
     if (!out)
         return E_POINTER;
     *out = nullptr;
-    try {
+    return guarded([&] {
         auto stream = MemoryStream::make(std::make_shared<std::string>(bytes));
         *out = stream.Detach();
         return *out ? S_OK : E_OUTOFMEMORY;
-    } catch (...) {
-        return E_OUTOFMEMORY;
-    }
+    });
 }
 
 HRESULT streamBytes(IStream *stream, std::string &out) noexcept
 {
     if (!stream)
         return E_POINTER;
-    try {
+    return guarded([&] {
         ComPtr<IStream> clone;
         HRESULT hr = stream->Clone(&clone);
         if (FAILED(hr))
@@ -406,9 +396,7 @@ HRESULT streamBytes(IStream *stream, std::string &out) noexcept
             if (read < sizeof buffer)
                 return S_OK;
         }
-    } catch (...) {
-        return E_OUTOFMEMORY;
-    }
+    });
 }
 
 HRESULT writeTypedVariant(IStream *stream, const VARIANT &input) noexcept

@@ -3,6 +3,7 @@
 // types follows the same range and rounding rules.
 #include "platform/com/variant.h"
 
+#include "platform/com/boundary.h"
 #include "platform/com/dispatch.h"
 #include "platform/com/internal/varconvert.h"
 
@@ -207,11 +208,8 @@ HRESULT VariantChangeTypeEx(
     if (FAILED(hr))
         return hr;
     Variant out;
-    try {
-        hr = platform::com::detail::coerce(out, value, flags, vt, 0);
-    } catch (...) {
-        hr = E_OUTOFMEMORY;
-    }
+    hr = platform::com::guarded(
+        [&] { return platform::com::detail::coerce(out, value, flags, vt, 0); });
     if (FAILED(hr))
         return hr;
     // In place (dest == src) the old value is released here too; `value` holds its own copy.

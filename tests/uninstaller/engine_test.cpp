@@ -31,7 +31,7 @@ protected:
         ASSERT_TRUE(m_dir.isValid());
         m_root = m_dir.path().toStdString();
         // The counts key exists on any system that has ever installed a shared file.
-        SetSharedCount("unrelated", 7);
+        setSharedCount("unrelated", 7);
     }
     void TearDown() override { platform::registry::testing::allowAllAccess(); }
 
@@ -40,7 +40,7 @@ protected:
     RemovalEngine &engine(EngineOptions options = {})
     {
         EXPECT_TRUE(
-            uninstaller::log::SplitLog(uninstall_log_writer::BuildPlainLog(m_log), m_split));
+            uninstaller::log::SplitLog(uninstall_log_writer::buildPlainLog(m_log), m_split));
         m_engine = std::make_unique<RemovalEngine>(m_split, path("uninstaller"), options,
             EngineServices { m_files, m_registry, m_launcher, m_components, &m_question, {} });
         return *m_engine;
@@ -48,7 +48,7 @@ protected:
 
     QTemporaryDir m_dir;
     std::string m_root;
-    LogDescription m_log = UiDescription("Product");
+    LogDescription m_log = uiDescription("Product");
     uninstaller::log::UninstallLog m_split;
     FaultyFileSystem m_files;
     FaultyRegistry m_registry;
@@ -108,9 +108,9 @@ TEST_F(EngineTest, ReleaseSharedFiles)
         SCOPED_TRACE(c.name);
         const std::string folder = path("case" + std::to_string(index++));
         for (const char *name : { "a.so", "b.so", "c.so", "t.tlb", "s.EXE" })
-            WriteFile(folder + "/" + name, "binary");
+            writeFile(folder + "/" + name, "binary");
         for (const auto &[name, count] : c.counts)
-            SetSharedCount(folder + "/" + name, count);
+            setSharedCount(folder + "/" + name, count);
         m_log.shared.clear();
         for (const std::string &line : c.lines)
             m_log.shared.push_back(folder + "/" + line);
@@ -125,11 +125,11 @@ TEST_F(EngineTest, ReleaseSharedFiles)
         EXPECT_EQ(m_question.asked.size(), c.answers.size());
         for (const auto &[name, expected] : c.countsAfter) {
             bool present = false;
-            const DWORD count = SharedCount(folder + "/" + name, &present);
+            const DWORD count = sharedCount(folder + "/" + name, &present);
             EXPECT_EQ(present ? int(count) : -1, expected) << name;
         }
         for (const char *name : { "a.so", "b.so", "c.so", "t.tlb", "s.EXE" })
-            EXPECT_EQ(Exists(folder + "/" + name), c.removed.count(name) == 0) << name;
+            EXPECT_EQ(exists(folder + "/" + name), c.removed.count(name) == 0) << name;
         auto withoutFolder = [&](std::vector<std::string> calls) {
             for (std::string &call : calls) {
                 const auto at = call.find(folder + "/");
@@ -144,7 +144,7 @@ TEST_F(EngineTest, ReleaseSharedFiles)
         EXPECT_EQ(e.yesToAll(), c.yesToAll);
         EXPECT_EQ(e.noToAll(), c.noToAll);
         EXPECT_TRUE(e.failedFiles().empty());
-        EXPECT_EQ(SharedCount("unrelated"), 7u);
+        EXPECT_EQ(sharedCount("unrelated"), 7u);
     }
 }
 
@@ -160,13 +160,13 @@ TEST_F(EngineTest, UnregisterRunsInTheFilesFolderAndRestoresTheCurrentFolder)
 
 TEST_F(EngineTest, SharedFilesWaitForAnOpenableCountsKey)
 {
-    WriteFile(path("a.so"), "x");
-    SetSharedCount(path("a.so"), 1);
+    writeFile(path("a.so"), "x");
+    setSharedCount(path("a.so"), 1);
     m_log.shared = { path("a.so") };
     m_registry.denyChange.insert(std::string("HKEY_LOCAL_MACHINE\\") + kShared);
     engine({ true, false }).ReleaseSharedFiles();
-    EXPECT_TRUE(Exists(path("a.so")));
-    EXPECT_EQ(SharedCount(path("a.so")), 1u);
+    EXPECT_TRUE(exists(path("a.so")));
+    EXPECT_EQ(sharedCount(path("a.so")), 1u);
 }
 
 TEST_F(EngineTest, RestoreBackups)
@@ -196,8 +196,8 @@ TEST_F(EngineTest, RestoreBackups)
         const std::string folder = path("b" + std::to_string(index++));
         const std::string backup = folder + "/backup/app.conf";
         const std::string installed = folder + "/etc/app.conf";
-        WriteFile(backup, "old");
-        WriteFile(installed, "new");
+        writeFile(backup, "old");
+        writeFile(installed, "new");
         const std::uint64_t time = m_files.inspect(installed).lastWriteTime;
         std::uint32_t versionHigh = 0;
         std::uint64_t recordedTime = time;
@@ -210,13 +210,13 @@ TEST_F(EngineTest, RestoreBackups)
         m_files.restoreErrors.clear();
         if (c.restoreError)
             m_files.restoreErrors[installed] = c.restoreError;
-        m_log.backups = { uninstall_log_writer::BackupLine(
+        m_log.backups = { uninstall_log_writer::backupLine(
             backup, installed, versionHigh, 0, recordedTime) };
 
         RemovalEngine &e = engine();
         e.RestoreBackups(c.restore);
-        EXPECT_EQ(Exists(installed) ? ReadFile(installed) : "", c.expectedInstalled);
-        EXPECT_EQ(Exists(backup), c.backupKept);
+        EXPECT_EQ(exists(installed) ? readFile(installed) : "", c.expectedInstalled);
+        EXPECT_EQ(exists(backup), c.backupKept);
         EXPECT_EQ(e.failedFiles(),
             c.failed ? std::vector<std::string> { installed } : std::vector<std::string> {});
         EXPECT_TRUE(e.inUseFiles().empty());
@@ -228,14 +228,14 @@ TEST_F(EngineTest, RestoreBackups)
 
 TEST_F(EngineTest, RestoringNeverWritesThroughALink)
 {
-    WriteFile(path("backup"), "old");
-    WriteFile(path("victim"), "victim");
+    writeFile(path("backup"), "old");
+    writeFile(path("victim"), "victim");
     std::filesystem::create_symlink(path("victim"), path("installed"));
-    auto files = MakePosixFileSystem();
+    auto files = makePosixFileSystem();
     ASSERT_EQ(files->replaceWithCopy(path("backup"), path("installed")), 0);
     EXPECT_FALSE(std::filesystem::is_symlink(path("installed")));
-    EXPECT_EQ(ReadFile(path("installed")), "old");
-    EXPECT_EQ(ReadFile(path("victim")), "victim");
+    EXPECT_EQ(readFile(path("installed")), "old");
+    EXPECT_EQ(readFile(path("victim")), "victim");
     // And a link in the installed file's place counts as changed, so it is not restored at all.
     std::filesystem::remove(path("installed"));
     std::filesystem::create_symlink(path("victim"), path("installed"));
@@ -246,14 +246,14 @@ TEST_F(EngineTest, RestoringNeverWritesThroughALink)
 
 TEST_F(EngineTest, ARestoredFileKeepsItsTimeAndFitsBesideALongName)
 {
-    WriteFile(path("backup"), "old");
+    writeFile(path("backup"), "old");
     const struct timespec times[2] = { { 1000000000, 0 }, { 1000000000, 0 } };
     ASSERT_EQ(::utimensat(AT_FDCWD, path("backup").c_str(), times, 0), 0);
     const std::string longName = path(std::string(250, 'n'));
-    WriteFile(longName, "new");
-    auto files = MakePosixFileSystem();
+    writeFile(longName, "new");
+    auto files = makePosixFileSystem();
     ASSERT_EQ(files->replaceWithCopy(path("backup"), longName), 0);
-    EXPECT_EQ(ReadFile(longName), "old");
+    EXPECT_EQ(readFile(longName), "old");
     struct stat st { };
     ASSERT_EQ(::stat(longName.c_str(), &st), 0);
     EXPECT_EQ(st.st_mtim.tv_sec, 1000000000);
@@ -277,12 +277,12 @@ TEST_F(EngineTest, DeleteFilesAndScheduleWhatIsInUse)
         { "link", 0, false, false },
         { "d\xe5ta.txt", 0, false, false }, // "dåta" in the log's code page
     };
-    WriteFile(path("uninstaller"), "program");
-    WriteFile(path("ok.txt"), "x");
-    WriteFile(path("target.txt"), "keep me");
+    writeFile(path("uninstaller"), "program");
+    writeFile(path("ok.txt"), "x");
+    writeFile(path("target.txt"), "keep me");
     std::filesystem::create_directory(path("folder"));
     std::filesystem::create_symlink(path("target.txt"), path("link"));
-    WriteFile(path("d\xc3\xa5ta.txt"), "x");
+    writeFile(path("d\xc3\xa5ta.txt"), "x");
     std::vector<std::string> failed;
     std::vector<std::string> inUse;
     m_log.files = { "ab" }; // two characters: ignored
@@ -290,7 +290,7 @@ TEST_F(EngineTest, DeleteFilesAndScheduleWhatIsInUse)
         const std::string file = path(entry.name);
         m_log.files.push_back(file);
         if (entry.injected) {
-            WriteFile(file, "held");
+            writeFile(file, "held");
             m_files.removeErrors[file] = entry.injected;
         }
         if (entry.inFailed)
@@ -302,50 +302,50 @@ TEST_F(EngineTest, DeleteFilesAndScheduleWhatIsInUse)
     e.DeleteFiles();
     EXPECT_EQ(e.failedFiles(), failed);
     EXPECT_EQ(e.inUseFiles(), inUse);
-    EXPECT_FALSE(Exists(path("ok.txt")));
-    EXPECT_FALSE(Exists(path("link")));
-    EXPECT_EQ(ReadFile(path("target.txt")), "keep me");
-    EXPECT_FALSE(Exists(path("d\xc3\xa5ta.txt")));
+    EXPECT_FALSE(exists(path("ok.txt")));
+    EXPECT_FALSE(exists(path("link")));
+    EXPECT_EQ(readFile(path("target.txt")), "keep me");
+    EXPECT_FALSE(exists(path("d\xc3\xa5ta.txt")));
     EXPECT_TRUE(std::filesystem::is_directory(path("folder")));
     EXPECT_FALSE(e.restartNeeded());
 
     e.ScheduleDeletes();
     std::vector<std::string> pending = { path("uninstaller") };
     pending.insert(pending.end(), inUse.begin(), inUse.end());
-    auto recorded = PendingDeletions();
+    auto recorded = pendingDeletions();
     std::sort(recorded.begin(), recorded.end());
     std::sort(pending.begin(), pending.end());
     EXPECT_EQ(recorded, pending);
-    EXPECT_TRUE(e.TakeRestartNeeded());
-    EXPECT_FALSE(e.TakeRestartNeeded()); // asked once
+    EXPECT_TRUE(e.takeRestartNeeded());
+    EXPECT_FALSE(e.takeRestartNeeded()); // asked once
 }
 
 TEST_F(EngineTest, ScheduleDeletesKeepsSelfWithNoRemoveAndNeedsNoRestartWhenNothingIsInUse)
 {
     // Listed among its own files, the program removed itself already: nothing waits for a restart.
     engine({ true, false }).ScheduleDeletes();
-    EXPECT_TRUE(PendingDeletions().empty());
-    WriteFile(path("uninstaller"), "program");
+    EXPECT_TRUE(pendingDeletions().empty());
+    writeFile(path("uninstaller"), "program");
     engine({ true, true }).ScheduleDeletes();
-    EXPECT_TRUE(PendingDeletions().empty());
+    EXPECT_TRUE(pendingDeletions().empty());
     EXPECT_FALSE(m_engine->restartNeeded());
     engine({ true, false }).ScheduleDeletes();
-    EXPECT_EQ(PendingDeletions(), std::vector<std::string> { path("uninstaller") });
+    EXPECT_EQ(pendingDeletions(), std::vector<std::string> { path("uninstaller") });
     EXPECT_FALSE(m_engine->restartNeeded());
 }
 
 TEST_F(EngineTest, RemoveFolders)
 {
     std::filesystem::create_directories(path("empty/inner"));
-    WriteFile(path("full/file"), "x");
+    writeFile(path("full/file"), "x");
     std::filesystem::create_directory(path("held"));
     m_files.removeErrors[path("held")] = EBUSY;
     m_log.directories = { path("empty/inner"), path("empty"), path("full"), path("missing"),
         path("held") };
     RemovalEngine &e = engine();
     e.RemoveFolders();
-    EXPECT_FALSE(Exists(path("empty")));
-    EXPECT_TRUE(Exists(path("full/file")));
+    EXPECT_FALSE(exists(path("empty")));
+    EXPECT_TRUE(exists(path("full/file")));
     EXPECT_EQ(e.failedFolders(), (std::vector<std::string> { path("full"), path("held") }));
     EXPECT_TRUE(e.inUseFiles().empty());
     ASSERT_FALSE(m_files.folderChanges.empty());
@@ -360,7 +360,7 @@ TEST_F(EngineTest, LongAndNonAsciiPathsAreRemovedLikeAnyOther)
         folder += "/" + std::string(120, char('a' + i));
     const std::string utf8Folder =
         path("\xc3\xa5\xc3\xa4\xc3\xb6-folder") + folder.substr(folder.find('/'));
-    WriteFile(utf8Folder + "/file.txt", "x");
+    writeFile(utf8Folder + "/file.txt", "x");
     m_log.files = { path(folder) + "/file.txt" };
     std::vector<std::string> folders;
     for (std::string f = folder; f.find('/') != std::string::npos; f.resize(f.rfind('/')))
@@ -372,18 +372,18 @@ TEST_F(EngineTest, LongAndNonAsciiPathsAreRemovedLikeAnyOther)
     e.RemoveFolders();
     EXPECT_TRUE(e.failedFiles().empty());
     EXPECT_TRUE(e.failedFolders().empty());
-    EXPECT_FALSE(Exists(path("\xc3\xa5\xc3\xa4\xc3\xb6-folder")));
+    EXPECT_FALSE(exists(path("\xc3\xa5\xc3\xa4\xc3\xb6-folder")));
     EXPECT_GT(m_log.files.front().size(), 1000u);
 }
 
 TEST_F(EngineTest, ClearingReadOnlyNeverFollowsALink)
 {
-    WriteFile(path("ro"), "x");
-    WriteFile(path("target"), "x");
+    writeFile(path("ro"), "x");
+    writeFile(path("target"), "x");
     ::chmod(path("ro").c_str(), 0444);
     ::chmod(path("target").c_str(), 0444);
     std::filesystem::create_symlink(path("target"), path("link"));
-    auto files = MakePosixFileSystem();
+    auto files = makePosixFileSystem();
     files->clearReadOnly(path("ro"));
     files->clearReadOnly(path("link"));
     struct stat st { };
@@ -395,22 +395,22 @@ TEST_F(EngineTest, ClearingReadOnlyNeverFollowsALink)
 
 // --- Registry
 
-void PutValue(HKEY root, const std::string &key, const std::string &name)
+void putValue(HKEY root, const std::string &key, const std::string &name)
 {
     ASSERT_EQ(platform::registry::writeString(root, key, name, "v"), ERROR_SUCCESS);
 }
 
 TEST_F(EngineTest, RemoveRegistryValuesKeysAndFailures)
 {
-    PutValue(HKEY_CURRENT_USER, "Software\\Prod", "A");
-    PutValue(HKEY_CURRENT_USER, "Software\\Prod", "B");
-    PutValue(HKEY_CURRENT_USER, "Software\\Prod\\Sub", "C");
-    PutValue(HKEY_CURRENT_USER, "Software\\Other", "X");
+    putValue(HKEY_CURRENT_USER, "Software\\Prod", "A");
+    putValue(HKEY_CURRENT_USER, "Software\\Prod", "B");
+    putValue(HKEY_CURRENT_USER, "Software\\Prod\\Sub", "C");
+    putValue(HKEY_CURRENT_USER, "Software\\Other", "X");
     for (const char *name : { "one", "two", "" })
-        PutValue(HKEY_CURRENT_USER, "Software\\Vals", name);
-    PutValue(HKEY_CURRENT_USER, "Software\\Kept\\Plugin", "P"); // a subkey the log does not know
-    PutValue(HKEY_LOCAL_MACHINE, "Software\\Prod", "D");
-    PutValue(HKEY_CLASSES_ROOT, ".prod", "");
+        putValue(HKEY_CURRENT_USER, "Software\\Vals", name);
+    putValue(HKEY_CURRENT_USER, "Software\\Kept\\Plugin", "P"); // a subkey the log does not know
+    putValue(HKEY_LOCAL_MACHINE, "Software\\Prod", "D");
+    putValue(HKEY_CLASSES_ROOT, ".prod", "");
 
     m_log.hasRegistry = true;
     RegistryNode &software = m_log.registry[1].child("Software");
@@ -436,15 +436,15 @@ TEST_F(EngineTest, RemoveRegistryValuesKeysAndFailures)
     RemovalEngine &e = engine();
     ASSERT_TRUE(e.CheckRegistryAccess());
     EXPECT_TRUE(e.RemoveRegistry());
-    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, "Software\\Prod"));
-    EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, "Software"));
-    EXPECT_TRUE(ValueExists(HKEY_CURRENT_USER, "Software\\Other", "X"));
-    EXPECT_FALSE(ValueExists(HKEY_CURRENT_USER, "Software\\Vals", "one"));
-    EXPECT_TRUE(ValueExists(HKEY_CURRENT_USER, "Software\\Vals", "two")); // only 1 means delete
-    EXPECT_FALSE(ValueExists(HKEY_CURRENT_USER, "Software\\Vals", ""));
-    EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, "Software\\Kept\\Plugin"));
-    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, "Software\\Prod"));
-    EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, ".prod"));
+    EXPECT_FALSE(keyExists(HKEY_CURRENT_USER, "Software\\Prod"));
+    EXPECT_TRUE(keyExists(HKEY_CURRENT_USER, "Software"));
+    EXPECT_TRUE(valueExists(HKEY_CURRENT_USER, "Software\\Other", "X"));
+    EXPECT_FALSE(valueExists(HKEY_CURRENT_USER, "Software\\Vals", "one"));
+    EXPECT_TRUE(valueExists(HKEY_CURRENT_USER, "Software\\Vals", "two")); // only 1 means delete
+    EXPECT_FALSE(valueExists(HKEY_CURRENT_USER, "Software\\Vals", ""));
+    EXPECT_TRUE(keyExists(HKEY_CURRENT_USER, "Software\\Kept\\Plugin"));
+    EXPECT_FALSE(keyExists(HKEY_LOCAL_MACHINE, "Software\\Prod"));
+    EXPECT_FALSE(keyExists(HKEY_CLASSES_ROOT, ".prod"));
     EXPECT_EQ(
         e.failedRegistryKeys(), std::vector<std::string> { "HKEY_CURRENT_USER\\Software\\Kept" });
 }
@@ -470,11 +470,11 @@ TEST_F(EngineTest, DeniedKeysStopTheirNodeAndTheWalkStaysAligned)
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
-        PutValue(HKEY_CURRENT_USER, "Software\\Locked", "L");
-        PutValue(HKEY_CURRENT_USER, "Software\\Locked\\Child", "C");
-        PutValue(HKEY_CURRENT_USER, "Software\\After", "A");
-        PutValue(HKEY_LOCAL_MACHINE, "Software\\Later", "Z");
-        m_log = UiDescription("Product");
+        putValue(HKEY_CURRENT_USER, "Software\\Locked", "L");
+        putValue(HKEY_CURRENT_USER, "Software\\Locked\\Child", "C");
+        putValue(HKEY_CURRENT_USER, "Software\\After", "A");
+        putValue(HKEY_LOCAL_MACHINE, "Software\\Later", "Z");
+        m_log = uiDescription("Product");
         m_log.hasRegistry = true;
         RegistryNode &software = m_log.registry[1].child("Software");
         RegistryNode &locked = software.child("Locked");
@@ -495,11 +495,11 @@ TEST_F(EngineTest, DeniedKeysStopTheirNodeAndTheWalkStaysAligned)
         RemovalEngine &e = engine();
         EXPECT_EQ(e.CheckRegistryAccess(), c.checkPasses);
         EXPECT_TRUE(e.RemoveRegistry()); // read to the end of the section
-        EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, "Software\\Locked"));
-        EXPECT_TRUE(ValueExists(HKEY_CURRENT_USER, "Software\\Locked", "L"));
-        EXPECT_EQ(!KeyExists(HKEY_CURRENT_USER, "Software\\Locked\\Child"), c.lockedChildRemoved);
-        EXPECT_EQ(!KeyExists(HKEY_CURRENT_USER, "Software\\After"), c.siblingAfterRemoved);
-        EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, "Software\\Later"));
+        EXPECT_TRUE(keyExists(HKEY_CURRENT_USER, "Software\\Locked"));
+        EXPECT_TRUE(valueExists(HKEY_CURRENT_USER, "Software\\Locked", "L"));
+        EXPECT_EQ(!keyExists(HKEY_CURRENT_USER, "Software\\Locked\\Child"), c.lockedChildRemoved);
+        EXPECT_EQ(!keyExists(HKEY_CURRENT_USER, "Software\\After"), c.siblingAfterRemoved);
+        EXPECT_FALSE(keyExists(HKEY_LOCAL_MACHINE, "Software\\Later"));
         EXPECT_EQ(e.failedRegistryKeys(), c.failed);
     }
 }
@@ -508,7 +508,7 @@ TEST_F(EngineTest, DeniedKeysStopTheirNodeAndTheWalkStaysAligned)
 // cannot be written shows up as failed removals rather than as a refused check.
 TEST_F(EngineTest, WriteFailuresOfTheStoreAreCollected)
 {
-    PutValue(HKEY_CURRENT_USER, "Software\\Prod", "A");
+    putValue(HKEY_CURRENT_USER, "Software\\Prod", "A");
     m_log.hasRegistry = true;
     m_log.registry[1].child("Software").child("Prod").values = { { "A", 1 } };
     m_log.registry[1].child("Software").findSubkey("Prod")->deleteFlag = 1;
@@ -517,7 +517,7 @@ TEST_F(EngineTest, WriteFailuresOfTheStoreAreCollected)
     EXPECT_TRUE(e.CheckRegistryAccess());
     e.RemoveRegistry();
     platform::registry::testing::allowAllAccess();
-    EXPECT_TRUE(ValueExists(HKEY_CURRENT_USER, "Software\\Prod", "A"));
+    EXPECT_TRUE(valueExists(HKEY_CURRENT_USER, "Software\\Prod", "A"));
     EXPECT_EQ(
         e.failedRegistryKeys(), std::vector<std::string> { "HKEY_CURRENT_USER\\Software\\Prod" });
     m_log.hasRegistry = false;
@@ -544,7 +544,7 @@ TEST(PreUninstallRule, ScriptsSucceedWithZeroProgramsWithNonZero)
         { "/opt/p/X.CMD Y.BAT SETUP.EXE", 0, true }, { "/opt/p/cleanup", 0, false },
         { "/opt/p/cleanup", 1, true } };
     for (const Case &c : cases)
-        EXPECT_EQ(RemovalEngine::PreUninstallSucceeded(c.command, c.exitCode), c.success)
+        EXPECT_EQ(RemovalEngine::preUninstallSucceeded(c.command, c.exitCode), c.success)
             << c.command << " exit " << c.exitCode;
 }
 
@@ -577,12 +577,12 @@ TEST_F(EngineTest, PreUninstallCommandRunsOnlyWithACodeAndACommand)
 
 TEST(QtProcessLauncher, ExitCodesOfRealCommands)
 {
-    QTemporaryDir dir(ExecutableScratch()); // scripts must not run from a noexec /tmp
+    QTemporaryDir dir(executableScratch()); // scripts must not run from a noexec /tmp
     ASSERT_TRUE(dir.isValid());
     const std::string folder = dir.filePath("with space").toStdString();
     auto script = [&](const std::string &name, const std::string &body) {
         const std::string file = folder + "/" + name;
-        WriteFile(file, "#!/bin/sh\n" + body + "\n");
+        writeFile(file, "#!/bin/sh\n" + body + "\n");
         std::filesystem::permissions(file, std::filesystem::perms::owner_all);
         return file;
     };
@@ -590,7 +590,7 @@ TEST(QtProcessLauncher, ExitCodesOfRealCommands)
     const std::string args =
         script("args.sh", "[ \"$1\" = \"a b\" ] && [ \"$2\" = c ] && exit 7; exit 1");
     const std::string crash = script("crash.sh", "kill -SEGV $$");
-    const auto launcher = MakeQtProcessLauncher();
+    const auto launcher = makeQtProcessLauncher();
     EXPECT_EQ(launcher->runAndWait("\"" + three + "\""), 3);
     EXPECT_EQ(launcher->runAndWait("\"" + args + "\" \"a b\" c"), 7); // quoted as on Windows
     EXPECT_EQ(launcher->runAndWait("\"" + crash + "\""), 1); // no exit code to read
@@ -622,36 +622,36 @@ TEST(Wininit, EntryGoesAfterTheLastRenameSection)
             "a\r\n[Rename]\r\nNUL=/opt/p/x.dll\r\n" },
     };
     for (const Case &c : cases)
-        EXPECT_EQ(AddWininitEntry(c.before, entry), c.after) << c.name;
+        EXPECT_EQ(addWininitEntry(c.before, entry), c.after) << c.name;
 }
 
 TEST(Wininit, FileIsWrittenBackWhole)
 {
     QTemporaryDir dir;
     const std::string ini = dir.filePath("wininit.ini").toStdString();
-    ASSERT_TRUE(AddWininitDeletion(ini, "/a"));
-    ASSERT_TRUE(AddWininitDeletion(ini, "/b"));
-    EXPECT_EQ(ReadFile(ini), "[Rename]\r\nNUL=/b\r\nNUL=/a");
+    ASSERT_TRUE(addWininitDeletion(ini, "/a"));
+    ASSERT_TRUE(addWininitDeletion(ini, "/b"));
+    EXPECT_EQ(readFile(ini), "[Rename]\r\nNUL=/b\r\nNUL=/a");
 }
 
 TEST_F(EngineTest, PendingDeletionsAreCarriedOutAndForgotten)
 {
-    WriteFile(path("a"), "x");
+    writeFile(path("a"), "x");
     std::filesystem::create_directory(path("emptydir"));
-    WriteFile(path("full/x"), "x");
-    WriteFile(path("held"), "x");
-    WriteFile(path("A"), "x"); // names differing only in case are two files here
+    writeFile(path("full/x"), "x");
+    writeFile(path("held"), "x");
+    writeFile(path("A"), "x"); // names differing only in case are two files here
     m_files.removeErrors[path("held")] = EBUSY;
     for (const char *name : { "a", "emptydir", "full", "held", "gone", "A", "a" })
-        ASSERT_TRUE(SchedulePendingDeletion(m_registry, path(name)));
-    EXPECT_EQ(PendingDeletions().size(), 6u); // "a" twice is one record
-    const PendingDeletionResult result = RunPendingDeletions(m_registry, m_files);
+        ASSERT_TRUE(schedulePendingDeletion(m_registry, path(name)));
+    EXPECT_EQ(pendingDeletions().size(), 6u); // "a" twice is one record
+    const PendingDeletionResult result = runPendingDeletions(m_registry, m_files);
     EXPECT_EQ(result.removed, 4);
     EXPECT_EQ(result.remaining, 2);
-    EXPECT_FALSE(Exists(path("a")));
-    EXPECT_FALSE(Exists(path("A")));
-    EXPECT_FALSE(Exists(path("emptydir")));
-    auto left = PendingDeletions();
+    EXPECT_FALSE(exists(path("a")));
+    EXPECT_FALSE(exists(path("A")));
+    EXPECT_FALSE(exists(path("emptydir")));
+    auto left = pendingDeletions();
     std::sort(left.begin(), left.end());
     EXPECT_EQ(left, (std::vector<std::string> { path("full"), path("held") }));
 }

@@ -1,5 +1,5 @@
 // The uninstaller end to end without a window: as a process (options, exit codes, damaged logs,
-// a second instance) and in-process through RunUninstall with a recording Interaction.
+// a second instance) and in-process through runUninstall with a recording Interaction.
 #include "platform/ui/messagebox.h"
 #include "tests/uninstaller/test_support.h"
 #include "uninstaller/engine/pending_deletions.h"
@@ -26,23 +26,23 @@ namespace frontend = uninstaller::frontend;
 
 // A small installed product in `root`: two files in a folder, a shared library with count 1, a
 // backed-up configuration file and a registry key.
-LogDescription InstallProduct(const std::string &root, const std::string &product, bool ui)
+LogDescription installProduct(const std::string &root, const std::string &product, bool ui)
 {
-    WriteFile(root + "/app/bin/tool", "program");
-    WriteFile(root + "/app/share/readme", "text");
-    WriteFile(root + "/lib/libshared.so", "library");
-    WriteFile(root + "/etc/app.conf", "installed");
-    WriteFile(root + "/backup/app.conf", "original");
-    SetSharedCount(root + "/lib/libshared.so", 1);
+    writeFile(root + "/app/bin/tool", "program");
+    writeFile(root + "/app/share/readme", "text");
+    writeFile(root + "/lib/libshared.so", "library");
+    writeFile(root + "/etc/app.conf", "installed");
+    writeFile(root + "/backup/app.conf", "original");
+    setSharedCount(root + "/lib/libshared.so", 1);
     EXPECT_EQ(
         platform::registry::writeString(HKEY_CURRENT_USER, "Software\\" + product, "Path", root),
         ERROR_SUCCESS);
 
-    LogDescription d = UiDescription(product);
+    LogDescription d = uiDescription(product);
     d.userInterface = ui;
     d.shared = { root + "/lib/libshared.so" };
-    const auto state = uninstaller::engine::MakePosixFileSystem()->inspect(root + "/etc/app.conf");
-    d.backups = { uninstall_log_writer::BackupLine(
+    const auto state = uninstaller::engine::makePosixFileSystem()->inspect(root + "/etc/app.conf");
+    d.backups = { uninstall_log_writer::backupLine(
         root + "/backup/app.conf", root + "/etc/app.conf", 0, 0, state.lastWriteTime) };
     d.files = { root + "/app/bin/tool", root + "/app/share/readme" };
     d.directories = { root + "/app/bin", root + "/app/share", root + "/app", root + "/backup" };
@@ -52,16 +52,16 @@ LogDescription InstallProduct(const std::string &root, const std::string &produc
     return d;
 }
 
-bool ProductRemoved(const std::string &root, const std::string &product)
+bool productRemoved(const std::string &root, const std::string &product)
 {
-    return !Exists(root + "/app") && !Exists(root + "/lib/libshared.so") &&
-        !Exists(root + "/backup") && ReadFile(root + "/etc/app.conf") == "installed" &&
-        !KeyExists(HKEY_CURRENT_USER, "Software\\" + product);
+    return !exists(root + "/app") && !exists(root + "/lib/libshared.so") &&
+        !exists(root + "/backup") && readFile(root + "/etc/app.conf") == "installed" &&
+        !keyExists(HKEY_CURRENT_USER, "Software\\" + product);
 }
 
 // Runs the program; a run with a window answers its boxes from `answers` and logs them to
 // `boxLog` (the sandbox's log when empty). `errors` receives what it wrote to standard error.
-int RunProgram(const std::string &program, const QStringList &arguments,
+int runProgram(const std::string &program, const QStringList &arguments,
     const QString &answers = QStringLiteral("No"), const QString &boxLog = {},
     std::string *errors = nullptr, const std::string &folder = {})
 {
@@ -87,7 +87,7 @@ int RunProgram(const std::string &program, const QStringList &arguments,
 class HeadlessTest : public ::testing::Test {
 protected:
     HeadlessTest()
-        : m_dir(ExecutableScratch())
+        : m_dir(executableScratch())
     {
     }
     void SetUp() override
@@ -124,31 +124,31 @@ TEST_F(HeadlessTest, OptionsInAnyCaseAndPosition)
         SCOPED_TRACE(c.name);
         const std::string root = path("case" + std::to_string(index));
         const std::string product = "Product" + std::to_string(index++);
-        const LogDescription d = InstallProduct(root, product, c.ui);
+        const LogDescription d = installProduct(root, product, c.ui);
         const std::string program = root + "/" + c.folder + "/uninstaller";
         std::filesystem::create_directories(root + "/" + c.folder);
-        WriteUninstaller(d, program);
-        const Snapshot before = TakeSnapshot(root);
+        writeUninstaller(d, program);
+        const Snapshot before = takeSnapshot(root);
 
-        EXPECT_EQ(RunProgram(program, c.arguments), c.exitCode);
+        EXPECT_EQ(runProgram(program, c.arguments), c.exitCode);
         if (c.removed) {
-            EXPECT_TRUE(ProductRemoved(root, product));
+            EXPECT_TRUE(productRemoved(root, product));
         } else {
-            EXPECT_EQ(TakeSnapshot(root), before);
+            EXPECT_EQ(takeSnapshot(root), before);
         }
-        const auto pending = PendingDeletions();
+        const auto pending = pendingDeletions();
         EXPECT_EQ(std::count(pending.begin(), pending.end(), program), c.selfScheduled ? 1 : 0);
-        EXPECT_TRUE(Exists(program)); // scheduled, never deleted while running
+        EXPECT_TRUE(exists(program)); // scheduled, never deleted while running
     }
 }
 
 TEST_F(HeadlessTest, DamagedLogsChangeNothing)
 {
-    const LogDescription d = InstallProduct(path("p"), "Damaged", false);
+    const LogDescription d = installProduct(path("p"), "Damaged", false);
     const std::string good = path("good");
-    WriteUninstaller(d, good);
-    const std::string original = ReadFile(good);
-    const std::size_t programSize = ReadFile(BuiltUninstaller()).size();
+    writeUninstaller(d, good);
+    const std::string original = readFile(good);
+    const std::size_t programSize = readFile(builtUninstaller()).size();
     struct Case {
         const char *name;
         std::string file;
@@ -167,23 +167,23 @@ TEST_F(HeadlessTest, DamagedLogsChangeNothing)
         { "truncated block",
             original.substr(0, original.size() - 30) + original.substr(original.size() - 4) },
     };
-    const Snapshot before = TakeSnapshot(path("p"));
+    const Snapshot before = takeSnapshot(path("p"));
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
         const std::string program = path("bad");
-        WriteFile(program, c.file);
+        writeFile(program, c.file);
         std::filesystem::permissions(program, std::filesystem::perms::owner_all);
         for (const bool silent : { true, false }) {
             std::string errors;
             const QStringList arguments = silent ? QStringList { "/SILENT" } : QStringList {};
-            EXPECT_EQ(RunProgram(program, arguments, {}, {}, &errors), 0);
+            EXPECT_EQ(runProgram(program, arguments, {}, {}, &errors), 0);
             // The window's error box says why; without a window, standard error does.
             EXPECT_EQ(errors,
                 silent ? "Sweepwright Uninstaller: Uninstallation information corrupt. Aborting.\n"
                        : "");
         }
-        EXPECT_EQ(TakeSnapshot(path("p")), before);
-        EXPECT_TRUE(PendingDeletions().empty());
+        EXPECT_EQ(takeSnapshot(path("p")), before);
+        EXPECT_TRUE(pendingDeletions().empty());
     }
 }
 
@@ -202,42 +202,42 @@ TEST_F(HeadlessTest, UnsafePathsMakeTheLogCorrupt)
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
-        LogDescription d = InstallProduct(path("p"), "Unsafe", false);
+        LogDescription d = installProduct(path("p"), "Unsafe", false);
         d.files.push_back(c.path);
-        WriteUninstaller(d, path("un"));
-        const Snapshot before = TakeSnapshot(path("p"));
+        writeUninstaller(d, path("un"));
+        const Snapshot before = takeSnapshot(path("p"));
         std::string errors;
-        EXPECT_EQ(RunProgram(path("un"), { "/SILENT" }, {}, {}, &errors, m_root), 0);
+        EXPECT_EQ(runProgram(path("un"), { "/SILENT" }, {}, {}, &errors, m_root), 0);
         EXPECT_EQ(
             errors, "Sweepwright Uninstaller: Uninstallation information corrupt. Aborting.\n");
-        EXPECT_EQ(TakeSnapshot(path("p")), before);
-        EXPECT_TRUE(PendingDeletions().empty());
+        EXPECT_EQ(takeSnapshot(path("p")), before);
+        EXPECT_TRUE(pendingDeletions().empty());
     }
 }
 
 TEST_F(HeadlessTest, SecondInstanceEndsWithoutChangingAnything)
 {
-    const LogDescription d = InstallProduct(path("p"), "Twice", true);
-    WriteUninstaller(d, path("un"));
-    const Snapshot before = TakeSnapshot(path("p"));
+    const LogDescription d = installProduct(path("p"), "Twice", true);
+    writeUninstaller(d, path("un"));
+    const Snapshot before = takeSnapshot(path("p"));
     {
-        const auto held = frontend::InstanceLock::TryAcquire("Twice");
+        const auto held = frontend::tryLockProduct("Twice");
         ASSERT_TRUE(held);
-        EXPECT_FALSE(frontend::InstanceLock::TryAcquire("Twice")); // not even in the same process
+        EXPECT_FALSE(frontend::tryLockProduct("Twice")); // not even in the same process
         std::string errors;
-        EXPECT_EQ(RunProgram(path("un"), { "/SILENT" }, {}, {}, &errors), 0);
+        EXPECT_EQ(runProgram(path("un"), { "/SILENT" }, {}, {}, &errors), 0);
         EXPECT_EQ(errors, "Twice Uninstall: Another uninstaller of Twice is running. Aborting.\n");
         const QString boxes = QString::fromStdString(path("boxes.log"));
-        EXPECT_EQ(RunProgram(path("un"), {}, QStringLiteral("Yes"), boxes), 0);
+        EXPECT_EQ(runProgram(path("un"), {}, QStringLiteral("Yes"), boxes), 0);
         EXPECT_TRUE(platform::ui::readMessageBoxLog(boxes).isEmpty()); // not even a question
-        EXPECT_EQ(TakeSnapshot(path("p")), before);
+        EXPECT_EQ(takeSnapshot(path("p")), before);
     }
-    EXPECT_EQ(RunProgram(path("un"), { "/SILENT" }), 1);
-    EXPECT_TRUE(ProductRemoved(path("p"), "Twice"));
+    EXPECT_EQ(runProgram(path("un"), { "/SILENT" }), 1);
+    EXPECT_TRUE(productRemoved(path("p"), "Twice"));
 
     // A lock no folder can hold is no second instance: the uninstallation goes on.
-    const LogDescription lockless = InstallProduct(path("q"), "Lockless", true);
-    WriteUninstaller(lockless, path("un2"));
+    const LogDescription lockless = installProduct(path("q"), "Lockless", true);
+    writeUninstaller(lockless, path("un2"));
     const auto restore = [](const char *name, std::optional<QByteArray> value) {
         return qScopeGuard([name, value] {
             if (value)
@@ -254,19 +254,19 @@ TEST_F(HeadlessTest, SecondInstanceEndsWithoutChangingAnything)
     qputenv("XDG_RUNTIME_DIR", "/proc/no-such-folder");
     qputenv("TMPDIR", "/proc");
     bool heldElsewhere = true;
-    EXPECT_FALSE(frontend::InstanceLock::TryAcquire("Lockless", &heldElsewhere));
+    EXPECT_FALSE(frontend::tryLockProduct("Lockless", &heldElsewhere));
     EXPECT_FALSE(heldElsewhere);
-    EXPECT_EQ(RunProgram(path("un2"), { "/SILENT" }), 1);
-    EXPECT_TRUE(ProductRemoved(path("q"), "Lockless"));
+    EXPECT_EQ(runProgram(path("un2"), { "/SILENT" }), 1);
+    EXPECT_TRUE(productRemoved(path("q"), "Lockless"));
 }
 
 TEST_F(HeadlessTest, WindowRunAsksTheConfirmationWithTheProductsCaption)
 {
-    const LogDescription d = InstallProduct(path("p"), "Asked", true);
-    WriteUninstaller(d, path("un"));
-    const Snapshot before = TakeSnapshot(path("p"));
+    const LogDescription d = installProduct(path("p"), "Asked", true);
+    writeUninstaller(d, path("un"));
+    const Snapshot before = takeSnapshot(path("p"));
     const QString boxes = QString::fromStdString(path("boxes.log"));
-    EXPECT_EQ(RunProgram(path("un"), {}, QStringLiteral("No"), boxes), 0);
+    EXPECT_EQ(runProgram(path("un"), {}, QStringLiteral("No"), boxes), 0);
     const auto logged = platform::ui::readMessageBoxLog(boxes);
     ASSERT_EQ(logged.size(), 1);
     EXPECT_EQ(logged[0].title, "Asked Uninstall");
@@ -274,39 +274,39 @@ TEST_F(HeadlessTest, WindowRunAsksTheConfirmationWithTheProductsCaption)
     EXPECT_EQ(logged[0].buttons, "YesNo");
     EXPECT_EQ(logged[0].text,
         "Are you sure you want to completely remove Asked and all of its components?");
-    EXPECT_EQ(TakeSnapshot(path("p")), before);
-    EXPECT_TRUE(PendingDeletions().empty());
+    EXPECT_EQ(takeSnapshot(path("p")), before);
+    EXPECT_TRUE(pendingDeletions().empty());
 }
 
-TEST(InstanceLock, NamesStayInsideTheFolder)
+TEST(ProductLock, NamesStayInsideTheFolder)
 {
     for (const std::string &product :
         std::vector<std::string> { "../../etc/passwd", std::string("a\0b\n", 4), "/", "" }) {
-        const QString file = frontend::InstanceLock::LockFilePath("/run/user/1", product);
-        EXPECT_TRUE(file.startsWith("/run/user/1/swun-")) << file.toStdString();
-        EXPECT_EQ(file.count('/'), 4);
+        const QString name = frontend::productLockName(product);
+        EXPECT_TRUE(name.startsWith("swun-")) << name.toStdString();
+        EXPECT_EQ(name.size(), 37);
+        EXPECT_FALSE(name.contains('/'));
     }
-    EXPECT_NE(frontend::InstanceLock::LockFilePath("/r", "A"),
-        frontend::InstanceLock::LockFilePath("/r", "a"));
+    EXPECT_NE(frontend::productLockName("A"), frontend::productLockName("a"));
 }
 
 TEST_F(HeadlessTest, PendingDeletionsOption)
 {
-    WriteFile(path("left/over"), "x");
+    writeFile(path("left/over"), "x");
     uninstaller::engine::StoreRegistryAccess registry;
-    ASSERT_TRUE(uninstaller::engine::SchedulePendingDeletion(registry, path("left/over")));
-    ASSERT_TRUE(uninstaller::engine::SchedulePendingDeletion(registry, path("left")));
-    WriteUninstaller(UiDescription("Any"), path("un"));
-    EXPECT_EQ(RunProgram(path("un"), { "/deletepending" }), 0);
-    EXPECT_FALSE(Exists(path("left")));
-    EXPECT_TRUE(PendingDeletions().empty());
+    ASSERT_TRUE(uninstaller::engine::schedulePendingDeletion(registry, path("left/over")));
+    ASSERT_TRUE(uninstaller::engine::schedulePendingDeletion(registry, path("left")));
+    writeUninstaller(uiDescription("Any"), path("un"));
+    EXPECT_EQ(runProgram(path("un"), { "/deletepending" }), 0);
+    EXPECT_FALSE(exists(path("left")));
+    EXPECT_TRUE(pendingDeletions().empty());
 }
 
 TEST(CommandLine, OptionsAreFoundAnywhereInTheArguments)
 {
-    const auto a = frontend::ParseCommandLine({ "--x", "/Silent", "/NOREMOVE" });
+    const auto a = frontend::parseCommandLine({ "--x", "/Silent", "/NOREMOVE" });
     EXPECT_TRUE(a.silent && a.keepSelf && !a.deletePending);
-    const auto b = frontend::ParseCommandLine({ "silent", "noremove", "/SILEN", "T" });
+    const auto b = frontend::parseCommandLine({ "silent", "noremove", "/SILEN", "T" });
     EXPECT_FALSE(b.silent || b.keepSelf);
 }
 
@@ -352,7 +352,7 @@ class RunTest : public HeadlessTest {
 protected:
     int run(const frontend::CommandLineOptions &options)
     {
-        return frontend::RunUninstall(path("un"), options,
+        return frontend::runUninstall(path("un"), options,
             { m_files, m_registry, m_launcher, m_components, {} }, &m_interaction);
     }
     FaultyFileSystem m_files;
@@ -364,11 +364,11 @@ protected:
 
 TEST_F(RunTest, FullRunWithQuestions)
 {
-    LogDescription d = InstallProduct(path("p"), "Full", true);
+    LogDescription d = installProduct(path("p"), "Full", true);
     d.files.push_back(path("p/held.dll"));
-    WriteFile(path("p/held.dll"), "x");
+    writeFile(path("p/held.dll"), "x");
     m_files.removeErrors[path("p/held.dll")] = ETXTBSY;
-    WriteUninstaller(d, path("un"));
+    writeUninstaller(d, path("un"));
     m_interaction.question.answers = { uninstaller::engine::SharedFileAnswer::Yes };
     m_interaction.restoreAnswer = true;
 
@@ -378,10 +378,10 @@ TEST_F(RunTest, FullRunWithQuestions)
             "backups?", "63", "64", "65", "finish failed=1 restart=1" }));
     EXPECT_EQ(
         m_interaction.question.asked, std::vector<std::string> { path("p/lib/libshared.so") });
-    EXPECT_FALSE(Exists(path("p/app")));
-    EXPECT_EQ(ReadFile(path("p/etc/app.conf")), "original"); // restored
-    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, "Software\\Full"));
-    auto pending = PendingDeletions();
+    EXPECT_FALSE(exists(path("p/app")));
+    EXPECT_EQ(readFile(path("p/etc/app.conf")), "original"); // restored
+    EXPECT_FALSE(keyExists(HKEY_CURRENT_USER, "Software\\Full"));
+    auto pending = pendingDeletions();
     std::sort(pending.begin(), pending.end());
     EXPECT_EQ(pending, (std::vector<std::string> { path("p/held.dll"), path("un") }));
 }
@@ -413,15 +413,15 @@ TEST_F(RunTest, EarlyEndsRemoveNothing)
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
-        LogDescription d = InstallProduct(path("p"), "Early", true);
+        LogDescription d = installProduct(path("p"), "Early", true);
         d.code = "1";
         d.command = "/opt/early/CLEAN.BAT";
         m_launcher.exitCode = c.preUninstallExit; // a script: 0 is success
-        WriteUninstaller(d, path("un"));
+        writeUninstaller(d, path("un"));
         if (c.corrupt) {
-            std::string bytes = ReadFile(path("un"));
+            std::string bytes = readFile(path("un"));
             bytes[bytes.size() - 20] ^= 0x04;
-            WriteFile(path("un"), bytes);
+            writeFile(path("un"), bytes);
         }
         if (c.missing)
             std::filesystem::remove(path("un"));
@@ -430,33 +430,33 @@ TEST_F(RunTest, EarlyEndsRemoveNothing)
             m_registry.denyChange = { "HKEY_CURRENT_USER\\Software\\Early" };
         m_interaction.events.clear();
         m_interaction.confirmAnswer = c.confirm;
-        const Snapshot before = TakeSnapshot(path("p"));
+        const Snapshot before = takeSnapshot(path("p"));
 
         EXPECT_EQ(run({}), frontend::kExitEndedEarly);
         EXPECT_EQ(m_interaction.events, c.events);
-        EXPECT_EQ(TakeSnapshot(path("p")), before);
-        EXPECT_TRUE(PendingDeletions().empty());
+        EXPECT_EQ(takeSnapshot(path("p")), before);
+        EXPECT_TRUE(pendingDeletions().empty());
     }
 }
 
 TEST_F(RunTest, SilentRunsNeverTouchTheFrontEnd)
 {
-    LogDescription d = InstallProduct(path("p"), "Quiet", true);
-    WriteUninstaller(d, path("un"));
+    LogDescription d = installProduct(path("p"), "Quiet", true);
+    writeUninstaller(d, path("un"));
     EXPECT_EQ(run({ true, true, false }), frontend::kExitRemoved);
     EXPECT_TRUE(m_interaction.events.empty());
-    EXPECT_TRUE(ProductRemoved(path("p"), "Quiet")); // last-user shared file removed, no restore
-    EXPECT_TRUE(PendingDeletions().empty()); // "/NOREMOVE"
+    EXPECT_TRUE(productRemoved(path("p"), "Quiet")); // last-user shared file removed, no restore
+    EXPECT_TRUE(pendingDeletions().empty()); // "/NOREMOVE"
 
-    std::string bytes = ReadFile(path("un"));
+    std::string bytes = readFile(path("un"));
     bytes[bytes.size() - 20] ^= 0x04;
-    WriteFile(path("un"), bytes);
+    writeFile(path("un"), bytes);
     EXPECT_EQ(run({ true, false, false }), frontend::kExitEndedEarly);
     EXPECT_TRUE(m_interaction.events.empty()); // silent: no message either
 }
 
 // What this process writes to standard error while `run` runs.
-template <typename Run> std::string StandardErrorOf(Run run)
+template <typename Run> std::string standardErrorOf(Run run)
 {
     QTemporaryFile capture;
     EXPECT_TRUE(capture.open());
@@ -475,25 +475,25 @@ TEST_F(RunTest, SilentRefusedRegistrySaysWhyOnStandardError)
 {
     for (const bool ui : { true, false }) {
         SCOPED_TRACE(ui ? "with texts" : "without texts");
-        LogDescription d = InstallProduct(path("p"), "Denied", ui);
-        WriteUninstaller(d, path("un"));
+        LogDescription d = installProduct(path("p"), "Denied", ui);
+        writeUninstaller(d, path("un"));
         m_registry.denyChange = { "HKEY_CURRENT_USER\\Software\\Denied" };
-        const Snapshot before = TakeSnapshot(path("p"));
+        const Snapshot before = takeSnapshot(path("p"));
         int exitCode = -1;
-        const std::string errors = StandardErrorOf([&] { exitCode = run({ true, false, false }); });
+        const std::string errors = standardErrorOf([&] { exitCode = run({ true, false, false }); });
         EXPECT_EQ(exitCode, frontend::kExitEndedEarly);
         EXPECT_EQ(errors,
             ui ? "Denied Uninstall: You do not have the rights needed to remove this program.\n"
                : "Sweepwright Uninstaller: Access to the registry was refused. Aborting.\n");
         EXPECT_TRUE(m_interaction.events.empty());
-        EXPECT_EQ(TakeSnapshot(path("p")), before);
+        EXPECT_EQ(takeSnapshot(path("p")), before);
     }
 }
 
-TEST(InsertProductName, OnlyTheFirstPlaceholderAsPlainText)
+TEST(insertProductName, OnlyTheFirstPlaceholderAsPlainText)
 {
-    EXPECT_EQ(frontend::InsertProductName("%s and %s", "50%s"), "50%s and %s");
-    EXPECT_EQ(frontend::InsertProductName("none", "P"), "none");
+    EXPECT_EQ(frontend::insertProductName("%s and %s", "50%s"), "50%s and %s");
+    EXPECT_EQ(frontend::insertProductName("none", "P"), "none");
 }
 
 } // namespace

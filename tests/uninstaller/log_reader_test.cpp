@@ -19,18 +19,18 @@ using namespace uninstall_log_writer;
 using Bytes = std::vector<std::uint8_t>;
 using namespace std::string_literals;
 
-Bytes ToBytes(std::string_view text)
+Bytes toBytes(std::string_view text)
 {
     return Bytes(text.begin(), text.end());
 }
 
-LogDescription SmallLog()
+LogDescription smallLog()
 {
-    LogDescription d = uninstaller_test::UiDescription("Tiny");
+    LogDescription d = uninstaller_test::uiDescription("Tiny");
     d.code = "1";
     d.command = "/bin/true";
     d.shared = { "/opt/tiny/lib/libshared.so|CTRL" };
-    d.backups = { BackupLine("/opt/tiny/bak/a.conf", "/etc/tiny/a.conf", 0, 0, 42) };
+    d.backups = { backupLine("/opt/tiny/bak/a.conf", "/etc/tiny/a.conf", 0, 0, 42) };
     d.files = { "/opt/tiny/bin/tiny" };
     d.directories = { "/opt/tiny/bin", "/opt/tiny" };
     d.hasRegistry = true;
@@ -40,7 +40,7 @@ LogDescription SmallLog()
     return d;
 }
 
-bool Splits(const Bytes &plain)
+bool splits(const Bytes &plain)
 {
     UninstallLog log;
     return SplitLog(plain, log);
@@ -50,29 +50,29 @@ TEST(Scramble, KnownLayer)
 {
     // Body {1, 2}, step 3, start 4: a starts at 7, so 1 + 7 = 8, then a = 10 and 2 + 10 = 12. The
     // checksum columns sum the four bytes before them: 8, 12, 3, 4, then four empty columns.
-    const Bytes layer = ScrambleLayer(Bytes { 1, 2 }, 3, 4);
+    const Bytes layer = scrambleLayer(Bytes { 1, 2 }, 3, 4);
     EXPECT_EQ(layer, (Bytes { 8, 12, 3, 4, 8, 12, 3, 4, 0, 0, 0, 0 }));
     Bytes copy = layer;
-    ASSERT_EQ(UnscrambleLayer(copy), std::optional<std::size_t>(2));
+    ASSERT_EQ(unscrambleLayer(copy), std::optional<std::size_t>(2));
     EXPECT_EQ(Bytes(copy.begin(), copy.begin() + 2), (Bytes { 1, 2 }));
 }
 
 TEST(Scramble, ChecksumWrapsAndFoldsColumns)
 {
     Bytes data(17, 0xFF);
-    const auto sums = ColumnChecksum(data);
+    const auto sums = columnChecksum(data);
     EXPECT_EQ(sums[0], 0xFD); // three bytes of 0xFF in column 0 (0, 8, 16)
     EXPECT_EQ(sums[1], 0xFE);
 }
 
 TEST(Scramble, EveryKeyPairRoundTrips)
 {
-    const Bytes plain = ToBytes("x\r\nShared:\r\n");
+    const Bytes plain = toBytes("x\r\nShared:\r\n");
     for (int k1 = 0; k1 < 256; k1 += 17) {
         for (int k2 = 0; k2 < 256; k2 += 13) {
-            Bytes block = BuildBlock(
+            Bytes block = buildBlock(
                 plain, { std::uint8_t(k1), std::uint8_t(k2), std::uint8_t(k2), std::uint8_t(k1) });
-            ASSERT_EQ(UnscrambleBlock(block), ReadStatus::Ok);
+            ASSERT_EQ(unscrambleBlock(block), ReadStatus::Ok);
             ASSERT_EQ(block, plain);
         }
     }
@@ -80,12 +80,12 @@ TEST(Scramble, EveryKeyPairRoundTrips)
 
 TEST(Scramble, EverySingleByteChangeIsCorrupt)
 {
-    const Bytes good = BuildBlock(BuildPlainLog(SmallLog()), ScrambleKeys {});
+    const Bytes good = buildBlock(buildPlainLog(smallLog()), ScrambleKeys {});
     for (std::size_t i = 0; i < good.size(); ++i) {
         for (std::uint8_t delta : { std::uint8_t(1), std::uint8_t(0x80) }) {
             Bytes bad = good;
             bad[i] = static_cast<std::uint8_t>(bad[i] + delta);
-            ASSERT_EQ(UnscrambleBlock(bad), ReadStatus::Corrupt) << "byte " << i;
+            ASSERT_EQ(unscrambleBlock(bad), ReadStatus::Corrupt) << "byte " << i;
         }
     }
 }
@@ -99,13 +99,13 @@ TEST(Scramble, ShortLayersAndPlainLogs)
     const Case cases[] = {
         { "empty block", {} },
         { "9 bytes", Bytes(9, 0) },
-        { "outer layer holding less than an inner tail", ScrambleLayer(Bytes(9, 0), 1, 2) },
-        { "plain log of 1 byte", BuildBlock(Bytes { 'x' }, ScrambleKeys {}) },
-        { "plain log of 0 bytes", BuildBlock(Bytes {}, ScrambleKeys {}) },
+        { "outer layer holding less than an inner tail", scrambleLayer(Bytes(9, 0), 1, 2) },
+        { "plain log of 1 byte", buildBlock(Bytes { 'x' }, ScrambleKeys {}) },
+        { "plain log of 0 bytes", buildBlock(Bytes {}, ScrambleKeys {}) },
     };
     for (const Case &c : cases) {
         Bytes block = c.block;
-        EXPECT_EQ(UnscrambleBlock(block), ReadStatus::Corrupt) << c.name;
+        EXPECT_EQ(unscrambleBlock(block), ReadStatus::Corrupt) << c.name;
     }
 }
 
@@ -114,21 +114,21 @@ protected:
     std::string write(const Bytes &bytes)
     {
         const std::string path = m_dir.filePath("own").toStdString();
-        uninstaller_test::WriteFile(path, std::string(bytes.begin(), bytes.end()));
+        uninstaller_test::writeFile(path, std::string(bytes.begin(), bytes.end()));
         return path;
     }
-    static Bytes Program()
+    static Bytes program()
     {
-        return ToBytes("#!program bytes\x7f"
+        return toBytes("#!program bytes\x7f"
                        "ELF");
     }
     // The program, the block of `plain` and a trailer holding `offset` (the block's by default).
-    static Bytes OwnFile(const Bytes &plain, std::optional<std::uint32_t> offset = {})
+    static Bytes ownFile(const Bytes &plain, std::optional<std::uint32_t> offset = {})
     {
-        Bytes file = Program();
-        const Bytes block = BuildBlock(plain, ScrambleKeys {});
+        Bytes file = program();
+        const Bytes block = buildBlock(plain, ScrambleKeys {});
         file.insert(file.end(), block.begin(), block.end());
-        const std::uint32_t value = offset.value_or(static_cast<std::uint32_t>(Program().size()));
+        const std::uint32_t value = offset.value_or(static_cast<std::uint32_t>(program().size()));
         for (int i = 0; i < 4; ++i)
             file.push_back(static_cast<std::uint8_t>(value >> (8 * i)));
         return file;
@@ -138,17 +138,17 @@ protected:
 
 TEST_F(LogFileTest, TrailerIsLittleEndianOffsetOfTheBlock)
 {
-    const Bytes plain = BuildPlainLog(SmallLog());
+    const Bytes plain = buildPlainLog(smallLog());
     Bytes read;
-    ASSERT_EQ(ReadLog(write(OwnFile(plain)), read), ReadStatus::Ok);
+    ASSERT_EQ(ReadLog(write(ownFile(plain)), read), ReadStatus::Ok);
     EXPECT_EQ(read, plain);
 }
 
 TEST_F(LogFileTest, BadFilesAndTrailers)
 {
-    const Bytes plain = BuildPlainLog(SmallLog());
-    const Bytes block = BuildBlock(plain, ScrambleKeys {});
-    const auto programSize = static_cast<std::uint32_t>(Program().size());
+    const Bytes plain = buildPlainLog(smallLog());
+    const Bytes block = buildBlock(plain, ScrambleKeys {});
+    const auto programSize = static_cast<std::uint32_t>(program().size());
     struct Case {
         const char *name;
         Bytes file;
@@ -157,11 +157,11 @@ TEST_F(LogFileTest, BadFilesAndTrailers)
     const Case cases[] = {
         { "3-byte file", Bytes { 1, 2, 3 }, ReadStatus::Corrupt },
         { "trailer only", Bytes { 0, 0, 0, 0 }, ReadStatus::Corrupt },
-        { "offset at the trailer", OwnFile(plain, programSize + std::uint32_t(block.size())),
+        { "offset at the trailer", ownFile(plain, programSize + std::uint32_t(block.size())),
             ReadStatus::Corrupt },
-        { "offset past the end", OwnFile(plain, 0xFFFFFFF0u), ReadStatus::Corrupt },
-        { "offset one byte late", OwnFile(plain, programSize + 1), ReadStatus::Corrupt },
-        { "offset one byte early", OwnFile(plain, programSize - 1), ReadStatus::Corrupt },
+        { "offset past the end", ownFile(plain, 0xFFFFFFF0u), ReadStatus::Corrupt },
+        { "offset one byte late", ownFile(plain, programSize + 1), ReadStatus::Corrupt },
+        { "offset one byte early", ownFile(plain, programSize - 1), ReadStatus::Corrupt },
     };
     for (const Case &c : cases) {
         Bytes read { 9 };
@@ -170,16 +170,16 @@ TEST_F(LogFileTest, BadFilesAndTrailers)
     }
     Bytes read;
     EXPECT_EQ(ReadLog(m_dir.filePath("missing").toStdString(), read), ReadStatus::CannotOpen);
-    EXPECT_STREQ(ReadStatusMessage(ReadStatus::CannotOpen),
+    EXPECT_STREQ(readStatusMessage(ReadStatus::CannotOpen),
         "Couldn't read uninstallation information. Aborting.");
     EXPECT_STREQ(
-        ReadStatusMessage(ReadStatus::Corrupt), "Uninstallation information corrupt. Aborting.");
-    EXPECT_STREQ(ReadStatusMessage(ReadStatus::OutOfMemory), "Out of memory. Aborting.");
+        readStatusMessage(ReadStatus::Corrupt), "Uninstallation information corrupt. Aborting.");
+    EXPECT_STREQ(readStatusMessage(ReadStatus::OutOfMemory), "Out of memory. Aborting.");
 }
 
 TEST_F(LogFileTest, FileTruncatedAtEveryOffsetIsNeverAccepted)
 {
-    const Bytes file = OwnFile(BuildPlainLog(SmallLog()));
+    const Bytes file = ownFile(buildPlainLog(smallLog()));
     for (std::size_t length = 0; length < file.size(); ++length) {
         Bytes read;
         const ReadStatus status = ReadLog(write(Bytes(file.begin(), file.begin() + length)), read);
@@ -190,10 +190,10 @@ TEST_F(LogFileTest, FileTruncatedAtEveryOffsetIsNeverAccepted)
 TEST(SplitLog, SmallLogComesApart)
 {
     for (const bool ui : { true, false }) {
-        LogDescription d = SmallLog();
+        LogDescription d = smallLog();
         d.userInterface = ui; // the first byte is a backslash only with a user-interface part
         UninstallLog log;
-        ASSERT_TRUE(SplitLog(BuildPlainLog(d), log));
+        ASSERT_TRUE(SplitLog(buildPlainLog(d), log));
         EXPECT_EQ(log.hasUserInterface, ui);
         EXPECT_EQ(log.firstLine.productName, "Tiny");
         EXPECT_EQ(log.firstLine.code, "1");
@@ -201,7 +201,7 @@ TEST(SplitLog, SmallLogComesApart)
         EXPECT_EQ(log.shared, "/opt/tiny/lib/libshared.so|CTRL\r\n");
         EXPECT_EQ(log.files, "/opt/tiny/bin/tiny\r\n");
         EXPECT_EQ(log.directories, "/opt/tiny/bin\r\n/opt/tiny\r\n");
-        EXPECT_EQ(log.registry, EncodeRegistryTrees(d.registry));
+        EXPECT_EQ(log.registry, encodeRegistryTrees(d.registry));
         if (ui) {
             EXPECT_EQ(log.messages.language, 1u);
             EXPECT_EQ(log.messages.LookUpMessage(0), "%s Uninstall");
@@ -212,11 +212,11 @@ TEST(SplitLog, SmallLogComesApart)
 
 TEST(SplitLog, MessageLookupTakesTheFirstEntryAndPicturesKeepLengthBeforeNumber)
 {
-    LogDescription d = SmallLog();
+    LogDescription d = smallLog();
     d.messages = { { 4, "first" }, { 4, "second" }, { 7, "" } };
     d.pictures = { { 9, { 'B', 'M', 1, 2 } }, { 3, {} } };
     UninstallLog log;
-    ASSERT_TRUE(SplitLog(BuildPlainLog(d), log));
+    ASSERT_TRUE(SplitLog(buildPlainLog(d), log));
     EXPECT_EQ(log.messages.LookUpMessage(4), "first");
     ASSERT_EQ(log.pictures.size(), 2u);
     EXPECT_EQ(log.pictures[0].number, 9u);
@@ -241,7 +241,7 @@ TEST(SplitLog, FirstLineFields)
         const std::string text =
             c.line + "\r\nShared:\r\nBackups:\r\nFiles:\r\nDirectories:\r\nRegistry:\r\n";
         UninstallLog log;
-        ASSERT_TRUE(SplitLog(ToBytes(text), log)) << c.product;
+        ASSERT_TRUE(SplitLog(toBytes(text), log)) << c.product;
         EXPECT_EQ(log.firstLine.productName, c.product);
         EXPECT_EQ(log.firstLine.code, c.code);
         EXPECT_EQ(log.firstLine.command, c.command);
@@ -276,7 +276,7 @@ TEST(SplitLog, HeadingRules)
         { "one byte", "x", false },
     };
     for (const Case &c : cases)
-        EXPECT_EQ(Splits(ToBytes(c.text)), c.ok) << c.name;
+        EXPECT_EQ(splits(toBytes(c.text)), c.ok) << c.name;
 }
 
 TEST(SplitLog, BackupLines)
@@ -300,9 +300,9 @@ TEST(SplitLog, BackupLines)
         { "empty number", "/b\t/i\t\t2\t3\t4", false },
     };
     for (const Case &c : cases)
-        EXPECT_EQ(Splits(ToBytes(head + c.line + "\r\n" + tail)), c.ok) << c.name;
+        EXPECT_EQ(splits(toBytes(head + c.line + "\r\n" + tail)), c.ok) << c.name;
     BackupEntry entry;
-    ASSERT_TRUE(ParseBackupLine("b\ti\t1\t2\t3\t4", entry));
+    ASSERT_TRUE(parseBackupLine("b\ti\t1\t2\t3\t4", entry));
     EXPECT_EQ(entry.backupPath, "b");
     EXPECT_EQ(entry.installedPath, "i");
     EXPECT_EQ(entry.versionLow, 2u);
@@ -327,10 +327,10 @@ TEST(SplitLog, EveryPathMustBeAbsoluteWithoutControlCharacters)
             false },
         { "empty shared path", [](LogDescription &d) { d.shared = { "|CTRL" }; }, false },
         { "relative backup copy",
-            [](LogDescription &d) { d.backups = { BackupLine("bak/a", "/etc/a", 0, 0, 1) }; },
+            [](LogDescription &d) { d.backups = { backupLine("bak/a", "/etc/a", 0, 0, 1) }; },
             false },
         { "relative installed file",
-            [](LogDescription &d) { d.backups = { BackupLine("/bak/a", "etc/a", 0, 0, 1) }; },
+            [](LogDescription &d) { d.backups = { backupLine("/bak/a", "etc/a", 0, 0, 1) }; },
             false },
         { "NUL in a file", [](LogDescription &d) { d.files = { "/opt/tiny\0/x"s }; }, false },
         { "line feed in a folder", [](LogDescription &d) { d.directories = { "/opt/a\nb" }; },
@@ -338,20 +338,20 @@ TEST(SplitLog, EveryPathMustBeAbsoluteWithoutControlCharacters)
         { "undefined 1252 byte", [](LogDescription &d) { d.files = { "/opt/\x81" }; }, false },
     };
     for (const Case &c : cases) {
-        LogDescription d = SmallLog();
+        LogDescription d = smallLog();
         c.change(d);
-        EXPECT_EQ(Splits(BuildPlainLog(d)), c.ok) << c.name;
+        EXPECT_EQ(splits(buildPlainLog(d)), c.ok) << c.name;
     }
 }
 
 TEST(SplitLog, PlainLogTruncatedAtEveryOffset)
 {
-    const Bytes plain = BuildPlainLog(SmallLog());
+    const Bytes plain = buildPlainLog(smallLog());
     const std::size_t registryStart =
-        plain.size() - EncodeRegistryTrees(SmallLog().registry).size();
+        plain.size() - encodeRegistryTrees(smallLog().registry).size();
     for (std::size_t length = 0; length < plain.size(); ++length) {
         // Cut right after "Registry:\r\n" the log is whole, with an empty registry section.
-        EXPECT_EQ(Splits(Bytes(plain.begin(), plain.begin() + length)), length == registryStart)
+        EXPECT_EQ(splits(Bytes(plain.begin(), plain.begin() + length)), length == registryStart)
             << "length " << length;
     }
 }
@@ -361,32 +361,32 @@ TEST(SplitLog, LengthsAndCountsPastTheirBlock)
     auto uiLog = [](const Bytes &messages, const Bytes &windowTemplate, const Bytes &pictures) {
         Bytes ui;
         for (const Bytes *block : { &messages, &windowTemplate, &pictures }) {
-            AppendBe32(ui, static_cast<std::uint32_t>(block->size()));
+            appendBe32(ui, static_cast<std::uint32_t>(block->size()));
             ui.insert(ui.end(), block->begin(), block->end());
         }
         Bytes plain = { '\\', 0 };
-        AppendBe32(plain, static_cast<std::uint32_t>(ui.size()));
+        appendBe32(plain, static_cast<std::uint32_t>(ui.size()));
         plain.insert(plain.end(), ui.begin(), ui.end());
-        AppendText(
+        appendText(
             plain, "P\0\0"s + "\r\nShared:\r\nBackups:\r\nFiles:\r\nDirectories:\r\nRegistry:\r\n");
         return plain;
     };
-    const Bytes goodTemplate = DefaultWindowTemplate();
+    const Bytes goodTemplate = defaultWindowTemplate();
     auto table = [](std::uint32_t count, std::uint32_t length) {
         Bytes b;
-        AppendBe32(b, 1);
-        AppendBe32(b, count);
-        AppendBe32(b, 0);
-        AppendBe32(b, length);
-        AppendText(b, "abc");
+        appendBe32(b, 1);
+        appendBe32(b, count);
+        appendBe32(b, 0);
+        appendBe32(b, length);
+        appendText(b, "abc");
         return b;
     };
     auto pictures = [](std::uint32_t count, std::uint32_t length) {
         Bytes b;
-        AppendBe32(b, count);
-        AppendBe32(b, length);
-        AppendBe32(b, 1);
-        AppendText(b, "BM");
+        appendBe32(b, count);
+        appendBe32(b, length);
+        appendBe32(b, 1);
+        appendText(b, "BM");
         return b;
     };
     Bytes badUiLength = uiLog(table(1, 3), goodTemplate, pictures(1, 2));
@@ -412,7 +412,7 @@ TEST(SplitLog, LengthsAndCountsPastTheirBlock)
         { "picture count absurd", uiLog(table(1, 3), goodTemplate, pictures(0x7FFFFFFF, 2)),
             false },
         { "no window template", uiLog(table(1, 3), {}, pictures(1, 2)), false },
-        { "template with a bad magic", uiLog(table(1, 3), ToBytes("RTX"), pictures(1, 2)), false },
+        { "template with a bad magic", uiLog(table(1, 3), toBytes("RTX"), pictures(1, 2)), false },
         { "template cut short",
             uiLog(table(1, 3), Bytes(goodTemplate.begin(), goodTemplate.end() - 5), pictures(1, 2)),
             false },
@@ -420,7 +420,7 @@ TEST(SplitLog, LengthsAndCountsPastTheirBlock)
         { "UI length absurd", hugeUiLength, false },
     };
     for (const Case &c : cases)
-        EXPECT_EQ(Splits(c.plain), c.ok) << c.name;
+        EXPECT_EQ(splits(c.plain), c.ok) << c.name;
 }
 
 TEST(RegistryTree, NodeSizesAndBounds)
@@ -430,26 +430,26 @@ TEST(RegistryTree, NodeSizesAndBounds)
     for (int i = 0; i < 4; ++i)
         four.insert(four.end(), empty8.begin(), empty8.end());
     ByteReader reader(empty8);
-    ASSERT_TRUE(SkipRegistryNode(reader, 0));
+    ASSERT_TRUE(skipRegistryNode(reader, 0));
     EXPECT_EQ(reader.position(), 8u); // counts 0 and 0: one 8-byte node
 
     auto deep = [](int levels) {
         Bytes b;
         for (int i = 0; i < levels; ++i) {
-            AppendBe32(b, 0);
-            AppendBe32(b, 1);
-            AppendBe32(b, 1);
+            appendBe32(b, 0);
+            appendBe32(b, 1);
+            appendBe32(b, 1);
             b.push_back('k');
             b.push_back(0);
         }
-        AppendBe32(b, 0);
-        AppendBe32(b, 0);
+        appendBe32(b, 0);
+        appendBe32(b, 0);
         for (int i = 0; i < 3; ++i)
             b.insert(b.end(), 8, 0);
         return b;
     };
     Bytes hugeCount(4, 0);
-    AppendBe32(hugeCount, 0xFFFFFFFF);
+    appendBe32(hugeCount, 0xFFFFFFFF);
     struct Case {
         const char *name;
         Bytes section;
@@ -473,24 +473,24 @@ TEST(RegistryTree, NodeSizesAndBounds)
         { "name without terminator",
             [] {
                 Bytes b;
-                AppendBe32(b, 1);
-                AppendText(b, "name");
+                appendBe32(b, 1);
+                appendText(b, "name");
                 return b;
             }(),
             false },
     };
     for (const Case &c : cases)
-        EXPECT_EQ(IsRegistrySectionWellFormed(c.section), c.ok) << c.name;
+        EXPECT_EQ(isRegistrySectionWellFormed(c.section), c.ok) << c.name;
 }
 
 TEST(Codepage, FoldingKnowsOnlyAsciiAndThreeLetters)
 {
-    EXPECT_TRUE(EqualsNoCase("|ctrl", "|CTRL"));
-    EXPECT_TRUE(EqualsNoCase("\xe5\xe4\xf6", "\xc5\xc4\xd6")); // å ä ö
-    EXPECT_FALSE(EqualsNoCase("\xe9", "\xc9")); // é is not folded
-    EXPECT_FALSE(EqualsNoCase("abc", "abcd"));
-    EXPECT_EQ(FoldCase('{'), '{');
-    EXPECT_EQ(FoldCase(0xff), 0xff);
+    EXPECT_TRUE(equalsNoCase("|ctrl", "|CTRL"));
+    EXPECT_TRUE(equalsNoCase("\xe5\xe4\xf6", "\xc5\xc4\xd6")); // å ä ö
+    EXPECT_FALSE(equalsNoCase("\xe9", "\xc9")); // é is not folded
+    EXPECT_FALSE(equalsNoCase("abc", "abcd"));
+    EXPECT_EQ(foldCase('{'), '{');
+    EXPECT_EQ(foldCase(0xff), 0xff);
 }
 
 TEST(Codepage, EveryByteSurvivesUtf8AndBack)
@@ -498,12 +498,12 @@ TEST(Codepage, EveryByteSurvivesUtf8AndBack)
     std::string all;
     for (int b = 1; b < 256; ++b)
         all += static_cast<char>(b);
-    const std::string utf8 = Cp1252ToUtf8(all);
-    EXPECT_EQ(Utf8ToCp1252(utf8), all);
-    EXPECT_EQ(Cp1252ToUtf8("\x80"), "\xe2\x82\xac"); // euro sign
-    EXPECT_EQ(Cp1252ToQString("\xe5").at(0), QChar(0xe5));
-    EXPECT_FALSE(Utf8ToCp1252("\xe4\xb8\xad").has_value()); // a CJK character
-    EXPECT_FALSE(Utf8ToCp1252("\xc3").has_value()); // cut short
+    const std::string utf8 = cp1252ToUtf8(all);
+    EXPECT_EQ(utf8ToCp1252(utf8), all);
+    EXPECT_EQ(cp1252ToUtf8("\x80"), "\xe2\x82\xac"); // euro sign
+    EXPECT_EQ(cp1252ToQString("\xe5").at(0), QChar(0xe5));
+    EXPECT_FALSE(utf8ToCp1252("\xe4\xb8\xad").has_value()); // a CJK character
+    EXPECT_FALSE(utf8ToCp1252("\xc3").has_value()); // cut short
 }
 
 } // namespace

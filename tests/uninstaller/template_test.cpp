@@ -13,10 +13,10 @@
 namespace {
 
 namespace frontend = uninstaller::frontend;
-using uninstaller::log::ParseWindowTemplate;
+using uninstaller::log::parseWindowTemplate;
 using uninstaller::log::WindowTemplate;
 
-WindowTemplate SampleTemplate(std::uint32_t version)
+WindowTemplate sampleTemplate(std::uint32_t version)
 {
     WindowTemplate tpl;
     tpl.version = version;
@@ -48,31 +48,31 @@ TEST(WindowTemplate, EveryVersionReadsBackAndEveryTruncationIsRefused)
 {
     for (std::uint32_t version : { 1u, 2u, 3u, 4u }) {
         SCOPED_TRACE(version);
-        const WindowTemplate tpl = SampleTemplate(version);
-        std::vector<std::uint8_t> bytes = uninstaller::log::EncodeWindowTemplate(tpl);
-        const auto parsed = ParseWindowTemplate(bytes);
+        const WindowTemplate tpl = sampleTemplate(version);
+        std::vector<std::uint8_t> bytes = uninstaller::log::encodeWindowTemplate(tpl);
+        const auto parsed = parseWindowTemplate(bytes);
         ASSERT_TRUE(parsed);
         EXPECT_EQ(*parsed, tpl);
         for (std::size_t length = 0; length < bytes.size(); ++length)
-            ASSERT_FALSE(ParseWindowTemplate(std::span(bytes).first(length))) << length;
+            ASSERT_FALSE(parseWindowTemplate(std::span(bytes).first(length))) << length;
         bytes.push_back(0); // trailing bytes are allowed
-        EXPECT_TRUE(ParseWindowTemplate(bytes));
+        EXPECT_TRUE(parseWindowTemplate(bytes));
         bytes[1] = 't';
-        EXPECT_FALSE(ParseWindowTemplate(bytes));
+        EXPECT_FALSE(parseWindowTemplate(bytes));
     }
     // Version 1 records carry 4 bytes more per control, and nothing else differs.
-    EXPECT_EQ(uninstaller::log::EncodeWindowTemplate(SampleTemplate(1)).size(),
-        uninstaller::log::EncodeWindowTemplate(SampleTemplate(2)).size() + 2 * 4);
+    EXPECT_EQ(uninstaller::log::encodeWindowTemplate(sampleTemplate(1)).size(),
+        uninstaller::log::encodeWindowTemplate(sampleTemplate(2)).size() + 2 * 4);
 }
 
 TEST(WindowTemplate, HugeControlCountIsRefusedBeforeAllocating)
 {
-    WindowTemplate tpl = SampleTemplate(4);
+    WindowTemplate tpl = sampleTemplate(4);
     tpl.controls.clear();
-    std::vector<std::uint8_t> bytes = uninstaller::log::EncodeWindowTemplate(tpl);
+    std::vector<std::uint8_t> bytes = uninstaller::log::encodeWindowTemplate(tpl);
     for (std::size_t i = bytes.size() - 4; i < bytes.size(); ++i)
         bytes[i] = 0xFF;
-    EXPECT_FALSE(ParseWindowTemplate(bytes));
+    EXPECT_FALSE(parseWindowTemplate(bytes));
 }
 
 TEST(WindowText, LanguageVariants)
@@ -92,7 +92,7 @@ TEST(WindowText, LanguageVariants)
         { "<LangID=9>nine</LangID=9>", 7, "<LangID=9>nine</LangID=9>" },
         { "<LangID=7></LangID=7>", 7, "" } };
     for (const Case &c : cases)
-        EXPECT_EQ(frontend::ApplyLanguageVariant(c.text, c.language), c.expected) << c.text;
+        EXPECT_EQ(frontend::applyLanguageVariant(c.text, c.language), c.expected) << c.text;
 }
 
 TEST(WindowText, Links)
@@ -117,7 +117,7 @@ TEST(WindowText, Links)
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.text);
-        const auto link = frontend::ParseLink(c.text);
+        const auto link = frontend::parseLink(c.text);
         ASSERT_EQ(link.has_value(), c.link);
         if (link) {
             EXPECT_EQ(link->shown, c.shown);
@@ -143,20 +143,20 @@ TEST(WindowText, Colours)
         { 0x0000FF, false, QColor(255, 0, 0) }, // red in the low byte
         { 0xFF0000, true, QColor(0, 0, 255) }, { 0x123456, false, QColor(0x56, 0x34, 0x12) } };
     for (const Case &c : cases)
-        EXPECT_EQ(frontend::TemplateColour(c.value, c.background, system), c.expected) << c.value;
+        EXPECT_EQ(frontend::templateColour(c.value, c.background, system), c.expected) << c.value;
 }
 
 TEST(WindowGeometry, ScaleAndFonts)
 {
-    EXPECT_EQ(frontend::ScaleFactor(96), 1000);
-    EXPECT_EQ(frontend::ScaleFactor(120), 1250);
-    EXPECT_EQ(frontend::ScaleFactor(144), 1500);
-    EXPECT_EQ(frontend::ScaleCoordinate(200, 1250), 250);
-    EXPECT_EQ(frontend::ScaleCoordinate(-8, 1500), -12);
-    EXPECT_EQ(frontend::ScaleCoordinate(0x7FFFFFFF, 1500), frontend::kMaxCoordinate);
-    EXPECT_EQ(frontend::FontPixelHeight(9, 1000), 12);
-    EXPECT_EQ(frontend::FontPixelHeight(8, 1500), 16);
-    EXPECT_EQ(frontend::FontPixelHeight(0, 1000), 1);
+    EXPECT_EQ(frontend::scaleFactor(96), 1000);
+    EXPECT_EQ(frontend::scaleFactor(120), 1250);
+    EXPECT_EQ(frontend::scaleFactor(144), 1500);
+    EXPECT_EQ(frontend::scaleCoordinate(200, 1250), 250);
+    EXPECT_EQ(frontend::scaleCoordinate(-8, 1500), -12);
+    EXPECT_EQ(frontend::scaleCoordinate(0x7FFFFFFF, 1500), frontend::kMaxCoordinate);
+    EXPECT_EQ(frontend::fontPixelHeight(9, 1000), 12);
+    EXPECT_EQ(frontend::fontPixelHeight(8, 1500), 16);
+    EXPECT_EQ(frontend::fontPixelHeight(0, 1000), 1);
 }
 
 TEST(WindowGeometry, PositionCodesInsideTheWorkArea)
@@ -193,22 +193,22 @@ TEST(WindowGeometry, FrameGrowthAndClientArea)
     const frontend::Rect outer = frontend::PlaceWindow(200, 100, 0, 0, 0, 1500, area, thick);
     EXPECT_EQ(outer, (frontend::Rect { 0, 0, 300 + 6, 150 + 6 + 7 }));
     // The client keeps the size the template meant: outer minus the designed 2 + 2 and 18.
-    EXPECT_EQ(frontend::ClientArea(outer, thick), (frontend::Rect { 5, 30, 296, 128 }));
+    EXPECT_EQ(frontend::clientArea(outer, thick), (frontend::Rect { 5, 30, 296, 128 }));
     const frontend::FrameMetrics thin { 1, 10 };
     EXPECT_EQ(frontend::PlaceWindow(200, 100, 0, 0, 0, 1000, area, thin),
         (frontend::Rect { 0, 0, 200, 100 })); // never shrinks
 }
 
-TEST(DetailsText, HeadingsListsAndTheFinalLineBreak)
+TEST(detailsText, HeadingsListsAndTheFinalLineBreak)
 {
     const std::vector<std::string> none;
-    EXPECT_EQ(frontend::DetailsText(none, none, none, "F", "D", "K"), "");
-    EXPECT_EQ(frontend::DetailsText({ "a", "b" }, none, none, "F", "D", "K"), "F\r\na\r\nb\r\n");
-    EXPECT_EQ(frontend::DetailsText({ "a" }, { "d" }, { "k" }, "F", "D", "K"),
+    EXPECT_EQ(frontend::detailsText(none, none, none, "F", "D", "K"), "");
+    EXPECT_EQ(frontend::detailsText({ "a", "b" }, none, none, "F", "D", "K"), "F\r\na\r\nb\r\n");
+    EXPECT_EQ(frontend::detailsText({ "a" }, { "d" }, { "k" }, "F", "D", "K"),
         "F\r\na\r\n\r\nD\r\nd\r\n\r\nK\r\nk\r\n");
-    EXPECT_EQ(frontend::DetailsText(none, none, { "k" }, "F", "D", "K"), "K\r\nk\r\n");
-    EXPECT_EQ(frontend::TitleFromButton("&Details..."), "Details");
-    EXPECT_EQ(frontend::TitleFromButton("Mo&re.... &&"), "More. ");
+    EXPECT_EQ(frontend::detailsText(none, none, { "k" }, "F", "D", "K"), "K\r\nk\r\n");
+    EXPECT_EQ(frontend::titleFromButton("&Details..."), "Details");
+    EXPECT_EQ(frontend::titleFromButton("Mo&re.... &&"), "More. ");
 }
 
 } // namespace

@@ -15,7 +15,7 @@ using uninstaller::engine::KeyAccess;
 
 namespace {
 
-std::string RootName(HKEY root)
+std::string rootName(HKEY root)
 {
     if (root == HKEY_CLASSES_ROOT)
         return "HKEY_CLASSES_ROOT";
@@ -26,9 +26,9 @@ std::string RootName(HKEY root)
     return "HKEY_USERS";
 }
 
-std::string FullName(HKEY root, const std::string &path)
+std::string fullName(HKEY root, const std::string &path)
 {
-    return RootName(root) + "\\" + path;
+    return rootName(root) + "\\" + path;
 }
 
 } // namespace
@@ -55,19 +55,19 @@ KeyAccess FaultyRegistry::openForChange(HKEY root, const std::string &path)
 {
     const KeyAccess real = StoreRegistryAccess::openForChange(root, path);
     if (real == KeyAccess::Granted &&
-        (denyChange.count(FullName(root, path)) || denyRead.count(FullName(root, path))))
+        (denyChange.count(fullName(root, path)) || denyRead.count(fullName(root, path))))
         return KeyAccess::Denied;
     return real;
 }
 
 bool FaultyRegistry::canRead(HKEY root, const std::string &path)
 {
-    return !denyRead.count(FullName(root, path)) && StoreRegistryAccess::canRead(root, path);
+    return !denyRead.count(fullName(root, path)) && StoreRegistryAccess::canRead(root, path);
 }
 
 LONG FaultyRegistry::deleteKey(HKEY root, const std::string &path)
 {
-    if (denyDelete.count(FullName(root, path)) || denyChange.count(FullName(root, path)))
+    if (denyDelete.count(fullName(root, path)) || denyChange.count(fullName(root, path)))
         return ERROR_ACCESS_DENIED;
     return StoreRegistryAccess::deleteKey(root, path);
 }
@@ -84,20 +84,20 @@ uninstaller::engine::SharedFileAnswer ScriptedQuestion::ask(const std::string &p
     return answer;
 }
 
-void WriteFile(const std::string &path, const std::string &content)
+void writeFile(const std::string &path, const std::string &content)
 {
     std::filesystem::create_directories(std::filesystem::path(path).parent_path());
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out << content;
 }
 
-std::string ReadFile(const std::string &path)
+std::string readFile(const std::string &path)
 {
     std::ifstream in(path, std::ios::binary);
     return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
 }
 
-bool Exists(const std::string &path)
+bool exists(const std::string &path)
 {
     std::error_code ec;
     return std::filesystem::symlink_status(path, ec).type() !=
@@ -105,7 +105,7 @@ bool Exists(const std::string &path)
         !ec;
 }
 
-Snapshot TakeSnapshot(const std::string &folder)
+Snapshot takeSnapshot(const std::string &folder)
 {
     Snapshot snapshot;
     namespace fs = std::filesystem;
@@ -116,20 +116,20 @@ Snapshot TakeSnapshot(const std::string &folder)
         else if (entry.is_directory())
             snapshot.files[rel] = "<dir>";
         else
-            snapshot.files[rel] = ReadFile(entry.path().string());
+            snapshot.files[rel] = readFile(entry.path().string());
     }
     const std::string store = platform::registry::storeDirectory();
     if (fs::exists(store)) {
         for (const auto &entry : fs::directory_iterator(store)) {
             if (entry.path().extension() == ".reg")
                 snapshot.registry[entry.path().filename().string()] =
-                    ReadFile(entry.path().string());
+                    readFile(entry.path().string());
         }
     }
     return snapshot;
 }
 
-DWORD SharedCount(const std::string &path, bool *present)
+DWORD sharedCount(const std::string &path, bool *present)
 {
     DWORD count = 0;
     const LONG rc = platform::registry::readDword(HKEY_LOCAL_MACHINE,
@@ -139,14 +139,14 @@ DWORD SharedCount(const std::string &path, bool *present)
     return rc == ERROR_SUCCESS ? count : 0;
 }
 
-void SetSharedCount(const std::string &path, DWORD count)
+void setSharedCount(const std::string &path, DWORD count)
 {
     ASSERT_EQ(platform::registry::writeDword(HKEY_LOCAL_MACHINE,
                   "Software\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs", path, count),
         ERROR_SUCCESS);
 }
 
-bool KeyExists(HKEY root, const std::string &path)
+bool keyExists(HKEY root, const std::string &path)
 {
     HKEY key = nullptr;
     const LONG rc = RegOpenKeyEx(root, path.c_str(), 0, KEY_READ, &key);
@@ -155,7 +155,7 @@ bool KeyExists(HKEY root, const std::string &path)
     return rc == ERROR_SUCCESS;
 }
 
-bool ValueExists(HKEY root, const std::string &path, const std::string &name)
+bool valueExists(HKEY root, const std::string &path, const std::string &name)
 {
     HKEY key = nullptr;
     if (RegOpenKeyEx(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
@@ -167,7 +167,7 @@ bool ValueExists(HKEY root, const std::string &path, const std::string &name)
     return rc == ERROR_SUCCESS;
 }
 
-std::vector<std::string> PendingDeletions()
+std::vector<std::string> pendingDeletions()
 {
     uninstaller::engine::StoreRegistryAccess store;
     std::vector<std::string> paths;
@@ -177,34 +177,34 @@ std::vector<std::string> PendingDeletions()
     return paths;
 }
 
-uninstall_log_writer::LogDescription UiDescription(const std::string &product)
+uninstall_log_writer::LogDescription uiDescription(const std::string &product)
 {
     uninstall_log_writer::LogDescription d;
     d.userInterface = true;
-    d.messages = uninstall_log_writer::DefaultMessages();
-    d.windowTemplate = uninstall_log_writer::DefaultWindowTemplate();
+    d.messages = uninstall_log_writer::defaultMessages();
+    d.windowTemplate = uninstall_log_writer::defaultWindowTemplate();
     d.productName = product;
     return d;
 }
 
-std::string BuiltUninstaller()
+std::string builtUninstaller()
 {
     const char *bin = std::getenv("BIDLARK_BIN_DIR");
     return std::string(bin ? bin : ".") + "/uninstaller";
 }
 
-QString ExecutableScratch()
+QString executableScratch()
 {
     return QString::fromLocal8Bit(qgetenv("BIDLARK_BIN_DIR")) + "/../uninstaller-test-XXXXXX";
 }
 
-void WriteUninstaller(
+void writeUninstaller(
     const uninstall_log_writer::LogDescription &description, const std::string &outputPath)
 {
-    const auto block = uninstall_log_writer::BuildBlock(
-        uninstall_log_writer::BuildPlainLog(description), uninstall_log_writer::ScrambleKeys {});
+    const auto block = uninstall_log_writer::buildBlock(
+        uninstall_log_writer::buildPlainLog(description), uninstall_log_writer::ScrambleKeys {});
     std::string error;
-    ASSERT_TRUE(uninstall_log_writer::AppendLog(BuiltUninstaller(), outputPath, block, error))
+    ASSERT_TRUE(uninstall_log_writer::appendLog(builtUninstaller(), outputPath, block, error))
         << error;
 }
 

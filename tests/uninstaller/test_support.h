@@ -46,7 +46,7 @@ public:
 
 private:
     std::unique_ptr<uninstaller::engine::FileSystem> m_real =
-        uninstaller::engine::MakePosixFileSystem();
+        uninstaller::engine::makePosixFileSystem();
     std::string m_current = "/start";
 };
 
@@ -103,30 +103,30 @@ struct Snapshot {
     std::map<std::string, std::string> registry;
     bool operator==(const Snapshot &) const = default;
 };
-Snapshot TakeSnapshot(const std::string &folder);
+Snapshot takeSnapshot(const std::string &folder);
 
 // Creates `path` with `content`, making its folders.
-void WriteFile(const std::string &path, const std::string &content);
-std::string ReadFile(const std::string &path);
-bool Exists(const std::string &path); // lstat: a dangling link exists
+void writeFile(const std::string &path, const std::string &content);
+std::string readFile(const std::string &path);
+bool exists(const std::string &path); // lstat: a dangling link exists
 
-DWORD SharedCount(const std::string &path, bool *present = nullptr);
-void SetSharedCount(const std::string &path, DWORD count);
-bool KeyExists(HKEY root, const std::string &path);
-bool ValueExists(HKEY root, const std::string &path, const std::string &name);
-std::vector<std::string> PendingDeletions();
+DWORD sharedCount(const std::string &path, bool *present = nullptr);
+void setSharedCount(const std::string &path, DWORD count);
+bool keyExists(HKEY root, const std::string &path);
+bool valueExists(HKEY root, const std::string &path, const std::string &name);
+std::vector<std::string> pendingDeletions();
 
 // A log description with the standard texts and window, for `product`.
-uninstall_log_writer::LogDescription UiDescription(const std::string &product);
+uninstall_log_writer::LogDescription uiDescription(const std::string &product);
 
 // Builds the block of `description` with the default keys and appends it to a copy of the built
 // uninstaller at `outputPath`.
-void WriteUninstaller(
+void writeUninstaller(
     const uninstall_log_writer::LogDescription &description, const std::string &outputPath);
-std::string BuiltUninstaller();
+std::string builtUninstaller();
 
 // A QTemporaryDir template inside the build tree, for programs and libraries a test executes
 // (/tmp may be mounted noexec).
-QString ExecutableScratch();
+QString executableScratch();
 
 } // namespace uninstaller_test

@@ -27,20 +27,20 @@ protected:
         std::filesystem::copy_file(
             std::string(std::getenv("BIDLARK_BIN_DIR")) + "/libcomtestwidget.so", m_library);
         ASSERT_EQ(platform::com::CallServerRegistration(m_library, false), S_OK);
-        ASSERT_TRUE(KeyExists(HKEY_CLASSES_ROOT, kClassKey));
-        ASSERT_TRUE(KeyExists(HKEY_CLASSES_ROOT, kTypeLibKey));
+        ASSERT_TRUE(keyExists(HKEY_CLASSES_ROOT, kClassKey));
+        ASSERT_TRUE(keyExists(HKEY_CLASSES_ROOT, kTypeLibKey));
     }
-    QTemporaryDir m_dir { ExecutableScratch() };
+    QTemporaryDir m_dir { executableScratch() };
     std::string m_library;
     std::unique_ptr<uninstaller::engine::ComponentUnregistrar> m_unregistrar =
-        uninstaller::engine::MakeComponentUnregistrar();
+        uninstaller::engine::makeComponentUnregistrar();
 };
 
 TEST_F(UnregisterTest, ServerLibraryUnregistersItself)
 {
     m_unregistrar->unregisterServer(m_library);
-    EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, kClassKey));
-    EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, kTypeLibKey));
+    EXPECT_FALSE(keyExists(HKEY_CLASSES_ROOT, kClassKey));
+    EXPECT_FALSE(keyExists(HKEY_CLASSES_ROOT, kTypeLibKey));
 }
 
 TEST_F(UnregisterTest, TypeLibraryFileRemovesOnlyItsRegistration)
@@ -48,35 +48,35 @@ TEST_F(UnregisterTest, TypeLibraryFileRemovesOnlyItsRegistration)
     const std::string tlb = m_dir.filePath("widget.tlb").toStdString();
     ASSERT_EQ(platform::com::exportTypeLib(m_library, tlb), S_OK);
     m_unregistrar->unregisterTypeLibrary(tlb);
-    EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, kTypeLibKey));
-    EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, kClassKey));
+    EXPECT_FALSE(keyExists(HKEY_CLASSES_ROOT, kTypeLibKey));
+    EXPECT_TRUE(keyExists(HKEY_CLASSES_ROOT, kClassKey));
 }
 
 TEST_F(UnregisterTest, FilesThatAreNoComponentsAreLeftAlone)
 {
     const std::string text = m_dir.filePath("notes.so").toStdString();
-    WriteFile(text, "not a library");
+    writeFile(text, "not a library");
     m_unregistrar->unregisterServer(text);
     m_unregistrar->unregisterTypeLibrary(text);
     m_unregistrar->unregisterServer(m_dir.filePath("missing.so").toStdString());
-    EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, kClassKey));
+    EXPECT_TRUE(keyExists(HKEY_CLASSES_ROOT, kClassKey));
 }
 
 TEST_F(UnregisterTest, SharedControlIsUnregisteredThenDeleted)
 {
-    uninstall_log_writer::LogDescription d = UiDescription("Widget");
+    uninstall_log_writer::LogDescription d = uiDescription("Widget");
     d.shared = { m_library + "|ctrl" };
     uninstaller::log::UninstallLog log;
-    ASSERT_TRUE(uninstaller::log::SplitLog(uninstall_log_writer::BuildPlainLog(d), log));
+    ASSERT_TRUE(uninstaller::log::SplitLog(uninstall_log_writer::buildPlainLog(d), log));
     FaultyFileSystem files;
     FaultyRegistry registry;
     RecordingLauncher launcher;
-    SetSharedCount(m_library, 1);
+    setSharedCount(m_library, 1);
     uninstaller::engine::RemovalEngine engine(log, "/nowhere", { true, true },
         { files, registry, launcher, *m_unregistrar, nullptr, {} });
     engine.ReleaseSharedFiles();
-    EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, kClassKey));
-    EXPECT_FALSE(Exists(m_library));
+    EXPECT_FALSE(keyExists(HKEY_CLASSES_ROOT, kClassKey));
+    EXPECT_FALSE(exists(m_library));
     EXPECT_EQ(
         files.folderChanges, (std::vector<std::string> { m_dir.path().toStdString(), "/start" }));
 }

@@ -1,5 +1,5 @@
 // The uninstaller's window: built from a realistic template and looked at offscreen, the dialogs
-// of its own, and whole runs through RunUninstall with the window and scripted dialogs.
+// of its own, and whole runs through runUninstall with the window and scripted dialogs.
 #include "platform/ui/shell.h"
 #include "tests/uninstaller/test_support.h"
 #include "uninstaller/frontend/shared_file_dialog.h"
@@ -31,7 +31,7 @@ constexpr std::uint32_t kDisabled = 0x08000000;
 constexpr std::uint32_t kText = 0x1000000;
 constexpr std::uint32_t kFace = 0x3000000;
 
-std::vector<std::uint8_t> EncodeImage(const QImage &image, const char *format)
+std::vector<std::uint8_t> encodeImage(const QImage &image, const char *format)
 {
     QByteArray bytes;
     QBuffer buffer(&bytes);
@@ -40,7 +40,7 @@ std::vector<std::uint8_t> EncodeImage(const QImage &image, const char *format)
     return std::vector<std::uint8_t>(bytes.begin(), bytes.end());
 }
 
-std::vector<uninstall_log_writer::LogPicture> Pictures()
+std::vector<uninstall_log_writer::LogPicture> samplePictures()
 {
     QImage bitmap(40, 20, QImage::Format_RGB32);
     for (int x = 0; x < 40; ++x)
@@ -48,7 +48,7 @@ std::vector<uninstall_log_writer::LogPicture> Pictures()
             bitmap.setPixel(x, y, qRgb(x * 6, 80, 200 - y * 8));
     QImage icon(32, 32, QImage::Format_ARGB32);
     icon.fill(qRgb(0, 150, 0));
-    return { { 5, EncodeImage(bitmap, "BMP") }, { 6, EncodeImage(icon, "ICO") },
+    return { { 5, encodeImage(bitmap, "BMP") }, { 6, encodeImage(icon, "ICO") },
         { 7, { 0, 0, 1, 0, 1, 0, 0xFF, 0xFF } } }; // an icon file cut short after its header
 }
 
@@ -74,7 +74,7 @@ TemplateControl Control(std::uint32_t style, std::uint32_t kind, std::uint32_t s
 
 // A progress window as an installer would ship it: a bitmap banner, the product's icon, a bold
 // header in two languages, the product text, five marks, two end markers, a link and the buttons.
-uninstaller::log::WindowTemplate RealisticTemplate()
+uninstaller::log::WindowTemplate realisticTemplate()
 {
     uninstaller::log::WindowTemplate tpl;
     tpl.version = 4;
@@ -114,7 +114,7 @@ uninstaller::log::WindowTemplate RealisticTemplate()
     return tpl;
 }
 
-frontend::BuildContext Context(int dpi, const std::vector<uninstaller::log::Picture> *pictures)
+frontend::BuildContext contextAt(int dpi, const std::vector<uninstaller::log::Picture> *pictures)
 {
     frontend::BuildContext context;
     context.verticalDpi = dpi;
@@ -124,7 +124,7 @@ frontend::BuildContext Context(int dpi, const std::vector<uninstaller::log::Pict
     return context;
 }
 
-void SaveScreenshot(QWidget *window, const char *name)
+void saveScreenshot(QWidget *window, const char *name)
 {
     const QString path = QStringLiteral(UNINSTALLER_SCREENSHOT_DIR "/%1.png").arg(name);
     EXPECT_TRUE(window->grab().save(path)) << path.toStdString();
@@ -133,11 +133,11 @@ void SaveScreenshot(QWidget *window, const char *name)
 TEST(TemplateWindow, RealisticTemplateScaledAndRendered)
 {
     std::vector<uninstaller::log::Picture> pictures;
-    for (const auto &p : Pictures())
+    for (const auto &p : samplePictures())
         pictures.push_back({ p.number, p.bytes });
     platform::ui::ShellRecorder shell;
-    const auto context = Context(144, &pictures); // f = 1500
-    auto built = frontend::BuildTemplateWindow(RealisticTemplate(), context);
+    const auto context = contextAt(144, &pictures); // f = 1500
+    auto built = frontend::buildTemplateWindow(realisticTemplate(), context);
     ASSERT_TRUE(built);
     std::unique_ptr<QWidget> window(built->window);
     ASSERT_TRUE(built->topLevel);
@@ -185,7 +185,7 @@ TEST(TemplateWindow, RealisticTemplateScaledAndRendered)
     EXPECT_FALSE(qobject_cast<frontend::LinkLabel *>(built->control(74)));
 
     window->show();
-    SaveScreenshot(window.get(), "uninstaller-window-144dpi");
+    saveScreenshot(window.get(), "uninstaller-window-144dpi");
 }
 
 TEST(TemplateWindow, EveryPositionCodeInsideTheWorkArea)
@@ -194,10 +194,10 @@ TEST(TemplateWindow, EveryPositionCodeInsideTheWorkArea)
     const QPoint expected[] = { { 2, 20 }, { 592, 20 }, { 1182, 20 }, { 2, 370 }, { 592, 370 },
         { 1182, 370 }, { 2, 720 }, { 592, 720 }, { 1182, 720 }, { 2, 20 } };
     for (std::uint32_t code = 0; code <= 9; ++code) {
-        auto tpl = RealisticTemplate();
+        auto tpl = realisticTemplate();
         tpl.positionCode = code;
         tpl.xOffset = code == 9 ? -50 : 0; // pushed back inside
-        auto built = frontend::BuildTemplateWindow(tpl, Context(96, nullptr));
+        auto built = frontend::buildTemplateWindow(tpl, contextAt(96, nullptr));
         std::unique_ptr<QWidget> window(built->window);
         EXPECT_EQ(window->geometry(), QRect(expected[code], QSize(416, 278))) << "code " << code;
     }
@@ -211,9 +211,9 @@ TEST(TemplateWindow, ChildTemplateGoesIntoTheParentAndOldListBoxesUseWindowColou
     tpl.controls = { Control(kVisible, 7, 0, 10, { 1, 2, 30, 40 }, "", -2, 0x0000FF),
         Control(kVisible | 0x3, 3, 0, 11, { 1, 50, 30, 20 }, "check") };
     tpl.controls[0].backgroundColour = 0x00FF00;
-    EXPECT_FALSE(frontend::BuildTemplateWindow(tpl, Context(96, nullptr), nullptr));
+    EXPECT_FALSE(frontend::buildTemplateWindow(tpl, contextAt(96, nullptr), nullptr));
     QWidget parent;
-    const auto built = frontend::BuildTemplateWindow(tpl, Context(96, nullptr), &parent);
+    const auto built = frontend::buildTemplateWindow(tpl, contextAt(96, nullptr), &parent);
     ASSERT_TRUE(built);
     EXPECT_FALSE(built->topLevel);
     EXPECT_EQ(built->window, &parent);
@@ -224,7 +224,7 @@ TEST(TemplateWindow, ChildTemplateGoesIntoTheParentAndOldListBoxesUseWindowColou
 
     tpl.version = 4; // from version 4 on, a list box takes the template's colours
     QWidget parent4;
-    const auto built4 = frontend::BuildTemplateWindow(tpl, Context(96, nullptr), &parent4);
+    const auto built4 = frontend::buildTemplateWindow(tpl, contextAt(96, nullptr), &parent4);
     EXPECT_EQ(built4->control(10)->palette().color(QPalette::Text), QColor(255, 0, 0));
     EXPECT_EQ(built4->control(10)->palette().color(QPalette::Base), QColor(0, 255, 0));
 }
@@ -251,7 +251,7 @@ TEST(SharedFileDialog, FourButtonsInARowEachEndingWithItsNumber)
         previousX = button->x();
         button->click();
         EXPECT_EQ(dialog.result(), number);
-        EXPECT_EQ(frontend::SharedFileDialog::AnswerOf(dialog.result()), answer);
+        EXPECT_EQ(frontend::SharedFileDialog::answerOf(dialog.result()), answer);
     }
     frontend::SharedFileDialog dialog(texts);
     EXPECT_EQ(dialog.button(frontend::kYesToAllButton)->text(), "Yes to &all");
@@ -333,8 +333,8 @@ public:
 class WindowRunTest : public ::testing::Test {
 protected:
     WindowRunTest()
-        : m_dir(ExecutableScratch())
-        , m_window(m_dialogs, m_restart, Context(96, nullptr))
+        : m_dir(executableScratch())
+        , m_window(m_dialogs, m_restart, contextAt(96, nullptr))
     {
     }
     std::string path(const std::string &relative) const
@@ -342,20 +342,20 @@ protected:
         return m_dir.path().toStdString() + "/" + relative;
     }
     // A small installed product: two last-user shared files, a file, a folder and a key.
-    uninstall_log_writer::LogDescription Install(const std::string &product)
+    uninstall_log_writer::LogDescription install(const std::string &product)
     {
         const std::string root = path("p");
-        WriteFile(root + "/lib/a.so", "a");
-        WriteFile(root + "/lib/b.so", "b");
-        WriteFile(root + "/app/tool", "t");
-        SetSharedCount(root + "/lib/a.so", 1);
-        SetSharedCount(root + "/lib/b.so", 1);
+        writeFile(root + "/lib/a.so", "a");
+        writeFile(root + "/lib/b.so", "b");
+        writeFile(root + "/app/tool", "t");
+        setSharedCount(root + "/lib/a.so", 1);
+        setSharedCount(root + "/lib/b.so", 1);
         EXPECT_EQ(platform::registry::writeString(
                       HKEY_CURRENT_USER, "Software\\" + product, "Path", root),
             ERROR_SUCCESS);
-        auto d = UiDescription(product);
-        d.windowTemplate = uninstaller::log::EncodeWindowTemplate(RealisticTemplate());
-        d.pictures = Pictures();
+        auto d = uiDescription(product);
+        d.windowTemplate = uninstaller::log::encodeWindowTemplate(realisticTemplate());
+        d.pictures = samplePictures();
         d.messages.push_back({ 0, "ignored: the first key 0 wins" });
         d.shared = { root + "/lib/a.so", root + "/lib/b.so" };
         d.files = { root + "/app/tool" };
@@ -367,7 +367,7 @@ protected:
     }
     int run()
     {
-        return frontend::RunUninstall(
+        return frontend::runUninstall(
             path("un"), {}, { m_files, m_registry, m_launcher, m_components, {} }, &m_window);
     }
 
@@ -383,16 +383,16 @@ protected:
 
 TEST_F(WindowRunTest, FailuresOfferDetailsAndClosingAsksForTheRestart)
 {
-    auto d = Install("Demo");
+    auto d = install("Demo");
     // In use: a failed file, a restart, and its folder stays.
     d.files.push_back(path("p/app/busy.dll"));
-    WriteFile(path("p/app/busy.dll"), "x");
+    writeFile(path("p/app/busy.dll"), "x");
     m_files.removeErrors[path("p/app/busy.dll")] = ETXTBSY;
-    WriteFile(path("p/etc/app.conf"), "installed");
-    WriteFile(path("p/app/app.conf.bak"), "original");
-    d.backups = { uninstall_log_writer::BackupLine(path("p/app/app.conf.bak"),
+    writeFile(path("p/etc/app.conf"), "installed");
+    writeFile(path("p/app/app.conf.bak"), "original");
+    d.backups = { uninstall_log_writer::backupLine(path("p/app/app.conf.bak"),
         path("p/etc/app.conf"), 0, 0, m_files.inspect(path("p/etc/app.conf")).lastWriteTime) };
-    WriteUninstaller(d, path("un"));
+    writeUninstaller(d, path("un"));
     m_dialogs.questionAnswers = { true, true, true }; // confirmation, restore, restart
     m_dialogs.sharedAnswers = { SharedFileAnswer::YesToAll };
     bool closeIgnored = false;
@@ -414,7 +414,7 @@ TEST_F(WindowRunTest, FailuresOfferDetailsAndClosingAsksForTheRestart)
             "72 " + std::to_string(w.control(72)->isVisible()),
             "65 " + std::to_string(w.control(65)->isVisible()),
             qobject_cast<QLabel *>(w.control(57))->text().toStdString() };
-        SaveScreenshot(w.window, "uninstaller-window-finished");
+        saveScreenshot(w.window, "uninstaller-window-finished");
         qobject_cast<QPushButton *>(w.control(54))->click();
         close->click();
     });
@@ -435,7 +435,7 @@ TEST_F(WindowRunTest, FailuresOfferDetailsAndClosingAsksForTheRestart)
     EXPECT_EQ(m_dialogs.events[2],
         "question Demo Uninstall: Do you want to restore the files that were replaced during "
         "installation?");
-    EXPECT_EQ(ReadFile(path("p/etc/app.conf")), "original");
+    EXPECT_EQ(readFile(path("p/etc/app.conf")), "original");
     EXPECT_EQ(m_dialogs.events[3],
         "question Demo Uninstall: Some files will be removed when the computer restarts. "
         "Restart now?");
@@ -446,15 +446,15 @@ TEST_F(WindowRunTest, FailuresOfferDetailsAndClosingAsksForTheRestart)
     EXPECT_EQ(m_dialogs.shownDetails[0].text.toStdString(),
         "These files could not be removed:\n" + path("p/app/busy.dll") +
             "\n\nThese folders could not be removed:\n" + path("p/app") + "\n");
-    EXPECT_FALSE(Exists(path("p/lib")));
-    EXPECT_FALSE(Exists(path("p/app/tool")));
-    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, "Software\\Demo"));
+    EXPECT_FALSE(exists(path("p/lib")));
+    EXPECT_FALSE(exists(path("p/app/tool")));
+    EXPECT_FALSE(keyExists(HKEY_CURRENT_USER, "Software\\Demo"));
     EXPECT_FALSE(m_window.window()->window->isVisible());
 }
 
 TEST_F(WindowRunTest, NothingFailedLeavesDetailsDisabled)
 {
-    WriteUninstaller(Install("Clean"), path("un"));
+    writeUninstaller(install("Clean"), path("un"));
     m_dialogs.questionAnswers = { true };
     m_dialogs.sharedAnswers = { SharedFileAnswer::Yes, SharedFileAnswer::Yes };
     bool detailsEnabled = true;
@@ -469,18 +469,18 @@ TEST_F(WindowRunTest, NothingFailedLeavesDetailsDisabled)
     EXPECT_FALSE(failedShown);
     EXPECT_EQ(m_restart.requests, 0);
     EXPECT_EQ(m_dialogs.events.size(), 3u); // confirmation and two shared-file questions
-    EXPECT_FALSE(Exists(path("p/app")));
-    EXPECT_FALSE(Exists(path("p/lib")));
+    EXPECT_FALSE(exists(path("p/app")));
+    EXPECT_FALSE(exists(path("p/lib")));
 }
 
 TEST_F(WindowRunTest, NoToTheConfirmationRemovesNothing)
 {
-    WriteUninstaller(Install("Kept"), path("un"));
-    const Snapshot before = TakeSnapshot(path("p"));
+    writeUninstaller(install("Kept"), path("un"));
+    const Snapshot before = takeSnapshot(path("p"));
     m_dialogs.questionAnswers = { false };
     EXPECT_EQ(run(), frontend::kExitEndedEarly);
     EXPECT_EQ(m_window.window(), nullptr);
-    EXPECT_EQ(TakeSnapshot(path("p")), before);
+    EXPECT_EQ(takeSnapshot(path("p")), before);
 }
 
 } // namespace

@@ -22,12 +22,12 @@ struct ToolRun {
     std::string errors;
 };
 
-ToolRun RunWriter(const QString &description, const QString &output, const QStringList &more = {})
+ToolRun runWriter(const QString &description, const QString &output, const QStringList &more = {})
 {
     QProcess process;
     process.start(QString::fromLocal8Bit(qgetenv("BIDLARK_BIN_DIR")) + "/uninstall-log-writer",
         QStringList {
-            "--uninstaller", QString::fromStdString(BuiltUninstaller()), "--output", output } +
+            "--uninstaller", QString::fromStdString(builtUninstaller()), "--output", output } +
             more + QStringList { description });
     EXPECT_TRUE(process.waitForFinished(30000));
     return { process.exitCode(), process.readAllStandardError().toStdString() };
@@ -37,9 +37,9 @@ TEST(WriterTool, DescriptionReadsBackAsDescribed)
 {
     QTemporaryDir dir;
     const std::string root = dir.path().toStdString();
-    WriteFile(root + "/logo.bmp", "BM-picture");
-    WriteFile(root + "/etc/app.conf", "installed");
-    WriteFile(root + "/product.txt",
+    writeFile(root + "/logo.bmp", "BM-picture");
+    writeFile(root + "/etc/app.conf", "installed");
+    writeFile(root + "/product.txt",
         "# every section\n"
         "[product]\nname = Demo Pr\xc3\xb6"
         "duct\ncode = 1\ncommand = /opt/CLEAN.BAT -q\n"
@@ -57,7 +57,7 @@ TEST(WriterTool, DescriptionReadsBackAsDescribed)
             "delete-value HKEY_CURRENT_USER\\Software\\Demo|Path\n"
             "delete-key HKEY_CURRENT_USER\\Software\\Demo\n"
             "keep-key HKEY_USERS\\.DEFAULT\n");
-    const ToolRun run = RunWriter(dir.filePath("product.txt"), dir.filePath("un"));
+    const ToolRun run = runWriter(dir.filePath("product.txt"), dir.filePath("un"));
     ASSERT_EQ(run.exitCode, 0) << run.errors;
 
     std::vector<std::uint8_t> plain;
@@ -76,9 +76,9 @@ TEST(WriterTool, DescriptionReadsBackAsDescribed)
     EXPECT_EQ(log.shared, "/opt/lib/libarbor.so|CTRL\r\n");
     EXPECT_EQ(log.files, "/opt/bin/d\xe5ta\r\n");
     uninstaller::log::BackupEntry backup;
-    ASSERT_TRUE(uninstaller::log::ParseBackupLine(
-        uninstaller::log::SectionLines(log.backups).at(0), backup));
-    const auto state = uninstaller::engine::MakePosixFileSystem()->inspect(root + "/etc/app.conf");
+    ASSERT_TRUE(uninstaller::log::parseBackupLine(
+        uninstaller::log::sectionLines(log.backups).at(0), backup));
+    const auto state = uninstaller::engine::makePosixFileSystem()->inspect(root + "/etc/app.conf");
     EXPECT_EQ((std::uint64_t(backup.timeHigh) << 32) | backup.timeLow, state.lastWriteTime);
 
     std::array<RegistryNode, 4> expected;
@@ -86,17 +86,17 @@ TEST(WriterTool, DescriptionReadsBackAsDescribed)
     software.child("Demo").values = { { "Path", 1 } };
     software.findSubkey("Demo")->deleteFlag = 1;
     expected[3].child(".DEFAULT");
-    EXPECT_EQ(log.registry, EncodeRegistryTrees(expected));
+    EXPECT_EQ(log.registry, encodeRegistryTrees(expected));
 }
 
 TEST(WriterTool, YesAndNoInAnyLetterCase)
 {
     QTemporaryDir dir;
     for (const bool ui : { true, false }) {
-        WriteFile(dir.filePath("d.txt").toStdString(),
+        writeFile(dir.filePath("d.txt").toStdString(),
             std::string("[product]\nuser-interface = ") + (ui ? "YES" : "No") +
                 "\n[messages]\ndefaults = yEs\n");
-        const ToolRun run = RunWriter(dir.filePath("d.txt"), dir.filePath("un"));
+        const ToolRun run = runWriter(dir.filePath("d.txt"), dir.filePath("un"));
         ASSERT_EQ(run.exitCode, 0) << run.errors;
         std::vector<std::uint8_t> plain;
         ASSERT_EQ(uninstaller::log::ReadLog(dir.filePath("un").toStdString(), plain),
@@ -156,17 +156,17 @@ TEST(WriterTool, RefusesWhatItCannotWrite)
             "line 2: a picture needs a readable file: " + sub + " is a folder" },
     };
     for (const Case &c : cases) {
-        WriteFile(dir.filePath("d.txt").toStdString(), c.description);
-        const ToolRun run = RunWriter(dir.filePath("d.txt"), dir.filePath("un"));
+        writeFile(dir.filePath("d.txt").toStdString(), c.description);
+        const ToolRun run = runWriter(dir.filePath("d.txt"), dir.filePath("un"));
         EXPECT_EQ(run.exitCode, 1) << c.name;
         EXPECT_NE(run.errors.find(c.error), std::string::npos) << c.name << ": " << run.errors;
     }
     // Inputs and outputs it cannot use end with a message, not an abort or a false success.
-    const ToolRun folder = RunWriter(dir.path(), dir.filePath("un"));
+    const ToolRun folder = runWriter(dir.path(), dir.filePath("un"));
     EXPECT_EQ(folder.exitCode, 1) << folder.errors;
-    WriteFile(dir.filePath("d.txt").toStdString(), "[files]\n/opt/x\n");
+    writeFile(dir.filePath("d.txt").toStdString(), "[files]\n/opt/x\n");
     const ToolRun plain =
-        RunWriter(dir.filePath("d.txt"), dir.filePath("un"), { "--plain", "/nonexistent/dir/p" });
+        runWriter(dir.filePath("d.txt"), dir.filePath("un"), { "--plain", "/nonexistent/dir/p" });
     EXPECT_EQ(plain.exitCode, 1);
     EXPECT_NE(plain.errors.find("cannot write /nonexistent/dir/p"), std::string::npos)
         << plain.errors;

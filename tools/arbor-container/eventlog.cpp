@@ -1,5 +1,6 @@
 #include "tools/arbor-container/eventlog.h"
 
+#include "platform/com/boundary.h"
 #include "platform/com/bstr.h"
 
 #include <QStringList>
@@ -84,7 +85,7 @@ HRESULT EventLog::GetIDsOfNames(REFIID, LPOLESTR *, UINT, LCID, DISPID *) noexce
 HRESULT EventLog::Invoke(
     DISPID id, REFIID, LCID, WORD, DISPPARAMS *params, VARIANT *, EXCEPINFO *, UINT *) noexcept
 {
-    try {
+    return guarded([&] {
         // Names of the event and its parameters, first to last.
         BSTR names[16] = {};
         UINT named = 0;
@@ -106,10 +107,8 @@ HRESULT EventLog::Invoke(
         line += QLatin1Char('(') + args.join(QStringLiteral(", ")) + QLatin1Char(')');
         if (onLine)
             onLine(line);
-    } catch (...) {
-        return E_OUTOFMEMORY;
-    }
-    return S_OK;
+        return S_OK;
+    });
 }
 
 QString describe(const VARIANT &value)

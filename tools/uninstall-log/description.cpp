@@ -15,7 +15,7 @@ namespace uninstall_log_writer {
 
 namespace {
 
-std::string Trim(const std::string &text)
+std::string trim(const std::string &text)
 {
     const auto begin = text.find_first_not_of(" \t\r");
     if (begin == std::string::npos)
@@ -24,17 +24,17 @@ std::string Trim(const std::string &text)
     return text.substr(begin, end - begin + 1);
 }
 
-bool SplitSetting(const std::string &line, std::string &key, std::string &value)
+bool splitSetting(const std::string &line, std::string &key, std::string &value)
 {
     const auto eq = line.find('=');
     if (eq == std::string::npos)
         return false;
-    key = Trim(line.substr(0, eq));
-    value = Trim(line.substr(eq + 1));
+    key = trim(line.substr(0, eq));
+    value = trim(line.substr(eq + 1));
     return true;
 }
 
-std::string Unescape(const std::string &text)
+std::string unescape(const std::string &text)
 {
     std::string out;
     for (std::size_t i = 0; i < text.size(); ++i) {
@@ -50,7 +50,7 @@ std::string Unescape(const std::string &text)
 
 // False with the reason in `error`. A folder opens as a stream but cannot be read, so it is
 // refused before reading.
-bool ReadFile(const std::string &path, std::vector<std::uint8_t> &bytes, std::string &error)
+bool readFile(const std::string &path, std::vector<std::uint8_t> &bytes, std::string &error)
 {
     std::error_code ec;
     if (std::filesystem::is_directory(path, ec)) {
@@ -67,13 +67,13 @@ bool ReadFile(const std::string &path, std::vector<std::uint8_t> &bytes, std::st
 }
 
 // "yes" or "no" in any letter case; anything else is refused rather than read as "no".
-bool ParseYesNo(const std::string &key, const std::string &value, bool &out, std::string &error)
+bool parseYesNo(const std::string &key, const std::string &value, bool &out, std::string &error)
 {
     std::string folded = value;
     for (char &c : folded)
         c = (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
     if (folded != "yes" && folded != "no") {
-        error = key + " must be yes or no, not \"" + uninstaller::log::Cp1252ToUtf8(value) + "\"";
+        error = key + " must be yes or no, not \"" + uninstaller::log::cp1252ToUtf8(value) + "\"";
         return false;
     }
     out = folded == "yes";
@@ -81,10 +81,10 @@ bool ParseYesNo(const std::string &key, const std::string &value, bool &out, std
 }
 
 // The path as it can be shown in one line of an error message: control characters as \xNN.
-std::string Printable(const std::string &path)
+std::string printable(const std::string &path)
 {
     std::string out;
-    for (const char c : uninstaller::log::Cp1252ToUtf8(path)) {
+    for (const char c : uninstaller::log::cp1252ToUtf8(path)) {
         const auto byte = static_cast<unsigned char>(c);
         if (byte < 0x20 || byte == 0x7F) {
             static const char kHex[] = "0123456789ABCDEF";
@@ -99,16 +99,16 @@ std::string Printable(const std::string &path)
 }
 
 // A path the uninstaller will act on: refused here, with the reason, rather than there.
-bool CheckPath(const std::string &path, std::string &error)
+bool checkPath(const std::string &path, std::string &error)
 {
-    if (const char *fault = uninstaller::log::PathFault(path)) {
-        error = "\"" + Printable(path) + "\" " + fault;
+    if (const char *fault = uninstaller::log::pathFault(path)) {
+        error = "\"" + printable(path) + "\" " + fault;
         return false;
     }
     return true;
 }
 
-bool ParseNumber(const std::string &text, std::uint64_t max, std::uint64_t &value)
+bool parseNumber(const std::string &text, std::uint64_t max, std::uint64_t &value)
 {
     if (text.empty() || text.size() > 20)
         return false;
@@ -123,7 +123,7 @@ bool ParseNumber(const std::string &text, std::uint64_t max, std::uint64_t &valu
     return true;
 }
 
-int RootIndex(const std::string &name)
+int rootIndex(const std::string &name)
 {
     static const std::map<std::string, int> roots = { { "HKEY_CLASSES_ROOT", 0 },
         { "HKEY_CURRENT_USER", 1 }, { "HKEY_LOCAL_MACHINE", 2 }, { "HKEY_USERS", 3 } };
@@ -141,7 +141,7 @@ public:
 
     bool line(const std::string &raw, std::string &error)
     {
-        const std::string text = Trim(raw);
+        const std::string text = trim(raw);
         if (text.empty() || text[0] == '#')
             return true;
         if (text.front() == '[' && text.back() == ']') {
@@ -160,13 +160,13 @@ public:
             return false;
         LogDescription &log = m_result.log;
         if (m_section == "shared") {
-            if (!CheckPath(converted.substr(0, converted.find('|')), error))
+            if (!checkPath(converted.substr(0, converted.find('|')), error))
                 return false;
             log.shared.push_back(converted);
             return true;
         }
         if (m_section == "files" || m_section == "directories") {
-            if (!CheckPath(converted, error))
+            if (!checkPath(converted, error))
                 return false;
             (m_section == "files" ? log.files : log.directories).push_back(converted);
             return true;
@@ -177,7 +177,7 @@ public:
             return registry(converted, error);
         std::string key;
         std::string value;
-        if (!SplitSetting(converted, key, value)) {
+        if (!splitSetting(converted, key, value)) {
             error = "expected name = value";
             return false;
         }
@@ -197,7 +197,7 @@ public:
     {
         if (!m_defaults)
             return;
-        for (const auto &[key, text] : DefaultMessages()) {
+        for (const auto &[key, text] : defaultMessages()) {
             bool given = false;
             for (const auto &entry : m_result.log.messages)
                 given = given || entry.first == key;
@@ -209,7 +209,7 @@ public:
 private:
     static bool convert(const std::string &utf8, std::string &out, std::string &error)
     {
-        const auto converted = uninstaller::log::Utf8ToCp1252(utf8);
+        const auto converted = uninstaller::log::utf8ToCp1252(utf8);
         if (!converted) {
             error = "text not representable in Windows-1252";
             return false;
@@ -235,15 +235,15 @@ private:
         } else if (key == "command") {
             log.command = value;
         } else if (key == "user-interface") {
-            return ParseYesNo(key, value, log.userInterface, error);
-        } else if (key == "option" && ParseNumber(value, 255, number)) {
+            return parseYesNo(key, value, log.userInterface, error);
+        } else if (key == "option" && parseNumber(value, 255, number)) {
             log.option = static_cast<std::uint8_t>(number);
         } else if (key == "keys") {
             std::istringstream in(value);
             std::uint64_t k[4] = {};
             std::string word;
             for (auto &v : k) {
-                if (!(in >> word) || !ParseNumber(word, 255, v)) {
+                if (!(in >> word) || !parseNumber(word, 255, v)) {
                     error = "keys needs four numbers from 0 to 255";
                     return false;
                 }
@@ -265,15 +265,15 @@ private:
     {
         std::uint64_t number = 0;
         if (key == "language") {
-            if (!ParseNumber(value, 0xFFFFFFFFu, number)) {
+            if (!parseNumber(value, 0xFFFFFFFFu, number)) {
                 error = "language needs a number from 0 to 4294967295";
                 return false;
             }
             m_result.log.language = static_cast<std::uint32_t>(number);
         } else if (key == "defaults") {
-            return ParseYesNo(key, value, m_defaults, error);
-        } else if (ParseNumber(key, 0xFFFFFFFFu, number)) {
-            m_result.log.messages.emplace_back(static_cast<std::uint32_t>(number), Unescape(value));
+            return parseYesNo(key, value, m_defaults, error);
+        } else if (parseNumber(key, 0xFFFFFFFFu, number)) {
+            m_result.log.messages.emplace_back(static_cast<std::uint32_t>(number), unescape(value));
         } else {
             error = "a message needs a numeric key";
             return false;
@@ -288,21 +288,21 @@ private:
             return false;
         }
         if (value == "default") {
-            m_result.log.windowTemplate = DefaultWindowTemplate();
+            m_result.log.windowTemplate = defaultWindowTemplate();
             return true;
         }
-        return ReadFile(path(value), m_result.log.windowTemplate, error);
+        return readFile(path(value), m_result.log.windowTemplate, error);
     }
 
     bool picture(const std::string &key, const std::string &value, std::string &error)
     {
         std::uint64_t number = 0;
         LogPicture picture;
-        if (!ParseNumber(key, 0xFFFFFFFFu, number)) {
+        if (!parseNumber(key, 0xFFFFFFFFu, number)) {
             error = "a picture needs a number";
             return false;
         }
-        if (!ReadFile(path(value), picture.bytes, error)) {
+        if (!readFile(path(value), picture.bytes, error)) {
             error = "a picture needs a readable file: " + error;
             return false;
         }
@@ -316,11 +316,11 @@ private:
         if (converted.find('\t') != std::string::npos) {
             // Written as the uninstaller will read it, or refused here rather than there.
             uninstaller::log::BackupEntry entry;
-            if (!uninstaller::log::ParseBackupLine(converted, entry)) {
+            if (!uninstaller::log::parseBackupLine(converted, entry)) {
                 error = "a tab-separated backup needs six fields: copy, installed and four numbers";
                 return false;
             }
-            if (!CheckPath(entry.backupPath, error) || !CheckPath(entry.installedPath, error))
+            if (!checkPath(entry.backupPath, error) || !checkPath(entry.installedPath, error))
                 return false;
             m_result.log.backups.push_back(converted);
             return true;
@@ -330,15 +330,15 @@ private:
             error = "a backup is \"copy => installed\" or six tab-separated fields";
             return false;
         }
-        const std::string copy = Trim(converted.substr(0, arrow));
-        const std::string installed = Trim(converted.substr(arrow + 4));
-        if (!CheckPath(copy, error) || !CheckPath(installed, error))
+        const std::string copy = trim(converted.substr(0, arrow));
+        const std::string installed = trim(converted.substr(arrow + 4));
+        if (!checkPath(copy, error) || !checkPath(installed, error))
             return false;
         // The time the installed file has now: what an installer records right after installing.
-        const auto state = uninstaller::engine::MakePosixFileSystem()->inspect(
-            uninstaller::log::Cp1252ToUtf8(installed));
+        const auto state = uninstaller::engine::makePosixFileSystem()->inspect(
+            uninstaller::log::cp1252ToUtf8(installed));
         const std::uint64_t fileTime = state.exists ? state.lastWriteTime : 0;
-        m_result.log.backups.push_back(BackupLine(copy, installed, 0, 0, fileTime));
+        m_result.log.backups.push_back(backupLine(copy, installed, 0, 0, fileTime));
         return true;
     }
 
@@ -346,7 +346,7 @@ private:
     {
         const auto space = line.find(' ');
         const std::string verb = line.substr(0, space);
-        std::string rest = space == std::string::npos ? std::string() : Trim(line.substr(space));
+        std::string rest = space == std::string::npos ? std::string() : trim(line.substr(space));
         const bool isValue = verb == "delete-value" || verb == "keep-value";
         const bool isKey = verb == "delete-key" || verb == "keep-key";
         if (!isValue && !isKey) {
@@ -372,7 +372,7 @@ private:
                 break;
             start = slash + 1;
         }
-        const int root = RootIndex(parts.front());
+        const int root = rootIndex(parts.front());
         if (root < 0 || (isKey && parts.size() < 2)) {
             error = "a registry path starts with a root name and, for a key, names a subkey";
             return false;
@@ -405,7 +405,7 @@ private:
 
 } // namespace
 
-bool ParseDescription(const std::string &text, const std::string &baseFolder,
+bool parseDescription(const std::string &text, const std::string &baseFolder,
     ParsedDescription &result, std::string &error)
 {
     result = {};

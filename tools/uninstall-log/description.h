@@ -45,7 +45,7 @@ struct ParsedDescription {
 };
 
 // False with "line N: ..." in `error` when the description is not understood.
-bool ParseDescription(const std::string &text, const std::string &baseFolder,
+bool parseDescription(const std::string &text, const std::string &baseFolder,
     ParsedDescription &result, std::string &error);
 
 } // namespace uninstall_log_writer

@@ -25,7 +25,7 @@ RegistryNode &RegistryNode::child(const std::string &name)
     return subkeys.back().node.front();
 }
 
-void AppendBe32(std::vector<std::uint8_t> &out, std::uint32_t value)
+void appendBe32(std::vector<std::uint8_t> &out, std::uint32_t value)
 {
     out.push_back(static_cast<std::uint8_t>(value >> 24));
     out.push_back(static_cast<std::uint8_t>(value >> 16));
@@ -33,77 +33,77 @@ void AppendBe32(std::vector<std::uint8_t> &out, std::uint32_t value)
     out.push_back(static_cast<std::uint8_t>(value));
 }
 
-void AppendBe16(std::vector<std::uint8_t> &out, std::uint16_t value)
+void appendBe16(std::vector<std::uint8_t> &out, std::uint16_t value)
 {
     out.push_back(static_cast<std::uint8_t>(value >> 8));
     out.push_back(static_cast<std::uint8_t>(value));
 }
 
-void AppendText(std::vector<std::uint8_t> &out, const std::string &text)
+void appendText(std::vector<std::uint8_t> &out, const std::string &text)
 {
     out.insert(out.end(), text.begin(), text.end());
 }
 
 namespace {
 
-void EncodeNode(const RegistryNode &node, std::vector<std::uint8_t> &out)
+void encodeNode(const RegistryNode &node, std::vector<std::uint8_t> &out)
 {
-    AppendBe32(out, static_cast<std::uint32_t>(node.values.size()));
+    appendBe32(out, static_cast<std::uint32_t>(node.values.size()));
     for (const RegistryValue &value : node.values) {
-        AppendText(out, value.name);
+        appendText(out, value.name);
         out.push_back(0);
-        AppendBe32(out, value.deleteFlag);
+        appendBe32(out, value.deleteFlag);
     }
-    AppendBe32(out, static_cast<std::uint32_t>(node.subkeys.size()));
+    appendBe32(out, static_cast<std::uint32_t>(node.subkeys.size()));
     for (const RegistrySubkey &subkey : node.subkeys) {
-        AppendBe32(out, subkey.deleteFlag);
-        AppendText(out, subkey.name);
+        appendBe32(out, subkey.deleteFlag);
+        appendText(out, subkey.name);
         out.push_back(0);
-        EncodeNode(subkey.node.front(), out);
+        encodeNode(subkey.node.front(), out);
     }
 }
 
-void AppendCounted(std::vector<std::uint8_t> &out, std::span<const std::uint8_t> bytes)
+void appendCounted(std::vector<std::uint8_t> &out, std::span<const std::uint8_t> bytes)
 {
-    AppendBe32(out, static_cast<std::uint32_t>(bytes.size()));
+    appendBe32(out, static_cast<std::uint32_t>(bytes.size()));
     out.insert(out.end(), bytes.begin(), bytes.end());
 }
 
-void AppendSection(
+void appendSection(
     std::vector<std::uint8_t> &out, const char *heading, const std::vector<std::string> &lines)
 {
-    AppendText(out, heading);
-    AppendText(out, "\r\n");
+    appendText(out, heading);
+    appendText(out, "\r\n");
     for (const std::string &line : lines) {
-        AppendText(out, line);
-        AppendText(out, "\r\n");
+        appendText(out, line);
+        appendText(out, "\r\n");
     }
 }
 
-void AppendCountedText(std::vector<std::uint8_t> &out, const std::string &text)
+void appendCountedText(std::vector<std::uint8_t> &out, const std::string &text)
 {
-    AppendBe32(out, static_cast<std::uint32_t>(text.size()));
-    AppendText(out, text);
+    appendBe32(out, static_cast<std::uint32_t>(text.size()));
+    appendText(out, text);
 }
 
 } // namespace
 
-std::vector<std::uint8_t> EncodeRegistryNode(const RegistryNode &node)
+std::vector<std::uint8_t> encodeRegistryNode(const RegistryNode &node)
 {
     std::vector<std::uint8_t> out;
-    EncodeNode(node, out);
+    encodeNode(node, out);
     return out;
 }
 
-std::vector<std::uint8_t> EncodeRegistryTrees(const std::array<RegistryNode, 4> &roots)
+std::vector<std::uint8_t> encodeRegistryTrees(const std::array<RegistryNode, 4> &roots)
 {
     std::vector<std::uint8_t> out;
     for (const RegistryNode &root : roots)
-        EncodeNode(root, out);
+        encodeNode(root, out);
     return out;
 }
 
-std::string BackupLine(const std::string &backupPath, const std::string &installedPath,
+std::string backupLine(const std::string &backupPath, const std::string &installedPath,
     std::uint32_t versionHigh, std::uint32_t versionLow, std::uint64_t fileTime)
 {
     return backupPath + '\t' + installedPath + '\t' + std::to_string(versionHigh) + '\t' +
@@ -111,51 +111,51 @@ std::string BackupLine(const std::string &backupPath, const std::string &install
         std::to_string(fileTime & 0xFFFFFFFFu);
 }
 
-std::vector<std::uint8_t> BuildPlainLog(const LogDescription &d)
+std::vector<std::uint8_t> buildPlainLog(const LogDescription &d)
 {
     std::vector<std::uint8_t> out;
     if (d.userInterface) {
         std::vector<std::uint8_t> messages;
-        AppendBe32(messages, d.language);
-        AppendBe32(messages, static_cast<std::uint32_t>(d.messages.size()));
+        appendBe32(messages, d.language);
+        appendBe32(messages, static_cast<std::uint32_t>(d.messages.size()));
         for (const auto &[key, text] : d.messages) {
-            AppendBe32(messages, key);
-            AppendCountedText(messages, text);
+            appendBe32(messages, key);
+            appendCountedText(messages, text);
         }
         std::vector<std::uint8_t> pictures;
-        AppendBe32(pictures, static_cast<std::uint32_t>(d.pictures.size()));
+        appendBe32(pictures, static_cast<std::uint32_t>(d.pictures.size()));
         for (const LogPicture &picture : d.pictures) {
-            AppendBe32(pictures, static_cast<std::uint32_t>(picture.bytes.size()));
-            AppendBe32(pictures, picture.number);
+            appendBe32(pictures, static_cast<std::uint32_t>(picture.bytes.size()));
+            appendBe32(pictures, picture.number);
             pictures.insert(pictures.end(), picture.bytes.begin(), picture.bytes.end());
         }
         std::vector<std::uint8_t> ui;
-        AppendCounted(ui, messages);
-        AppendCounted(ui, d.windowTemplate);
-        AppendCounted(ui, pictures);
+        appendCounted(ui, messages);
+        appendCounted(ui, d.windowTemplate);
+        appendCounted(ui, pictures);
         out.push_back('\\');
         out.push_back(d.option);
-        AppendCounted(out, ui);
+        appendCounted(out, ui);
     }
-    AppendText(out, d.productName);
+    appendText(out, d.productName);
     out.push_back(0);
-    AppendText(out, d.code);
+    appendText(out, d.code);
     out.push_back(0);
-    AppendText(out, d.command);
-    AppendText(out, "\r\n");
-    AppendSection(out, "Shared:", d.shared);
-    AppendSection(out, "Backups:", d.backups);
-    AppendSection(out, "Files:", d.files);
-    AppendSection(out, "Directories:", d.directories);
-    AppendText(out, "Registry:\r\n");
+    appendText(out, d.command);
+    appendText(out, "\r\n");
+    appendSection(out, "Shared:", d.shared);
+    appendSection(out, "Backups:", d.backups);
+    appendSection(out, "Files:", d.files);
+    appendSection(out, "Directories:", d.directories);
+    appendText(out, "Registry:\r\n");
     if (d.hasRegistry) {
-        const auto trees = EncodeRegistryTrees(d.registry);
+        const auto trees = encodeRegistryTrees(d.registry);
         out.insert(out.end(), trees.begin(), trees.end());
     }
     return out;
 }
 
-std::vector<std::uint8_t> ScrambleLayer(
+std::vector<std::uint8_t> scrambleLayer(
     std::span<const std::uint8_t> body, std::uint8_t step, std::uint8_t start)
 {
     std::vector<std::uint8_t> out;
@@ -174,13 +174,13 @@ std::vector<std::uint8_t> ScrambleLayer(
     return out;
 }
 
-std::vector<std::uint8_t> BuildBlock(std::span<const std::uint8_t> plain, const ScrambleKeys &keys)
+std::vector<std::uint8_t> buildBlock(std::span<const std::uint8_t> plain, const ScrambleKeys &keys)
 {
-    const auto inner = ScrambleLayer(plain, keys.innerStep, keys.innerStart);
-    return ScrambleLayer(inner, keys.outerStep, keys.outerStart);
+    const auto inner = scrambleLayer(plain, keys.innerStep, keys.innerStart);
+    return scrambleLayer(inner, keys.outerStep, keys.outerStart);
 }
 
-bool AppendLog(const std::string &uninstallerPath, const std::string &outputPath,
+bool appendLog(const std::string &uninstallerPath, const std::string &outputPath,
     std::span<const std::uint8_t> block, std::string &error)
 {
     std::ifstream in(uninstallerPath, std::ios::binary);
@@ -253,7 +253,7 @@ uninstaller::log::TemplateControl Control(std::uint32_t style, std::uint32_t kin
 
 } // namespace
 
-std::vector<std::uint8_t> DefaultWindowTemplate()
+std::vector<std::uint8_t> defaultWindowTemplate()
 {
     uninstaller::log::WindowTemplate tpl;
     tpl.version = 4;
@@ -280,10 +280,10 @@ std::vector<std::uint8_t> DefaultWindowTemplate()
         Control(idle, 2, 54, 180, 200, 90, 26, "&Details..."),
         Control(idle, 2, 55, 280, 200, 90, 26, "&Close"),
     };
-    return uninstaller::log::EncodeWindowTemplate(tpl);
+    return uninstaller::log::encodeWindowTemplate(tpl);
 }
 
-std::vector<std::pair<std::uint32_t, std::string>> DefaultMessages()
+std::vector<std::pair<std::uint32_t, std::string>> defaultMessages()
 {
     return {
         { 0, "%s Uninstall" },

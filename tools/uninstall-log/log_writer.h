@@ -68,37 +68,37 @@ struct ScrambleKeys {
     std::uint8_t innerStart = 0x21;
 };
 
-void AppendBe32(std::vector<std::uint8_t> &out, std::uint32_t value);
-void AppendBe16(std::vector<std::uint8_t> &out, std::uint16_t value);
-void AppendText(std::vector<std::uint8_t> &out, const std::string &text);
+void appendBe32(std::vector<std::uint8_t> &out, std::uint32_t value);
+void appendBe16(std::vector<std::uint8_t> &out, std::uint16_t value);
+void appendText(std::vector<std::uint8_t> &out, const std::string &text);
 
-std::vector<std::uint8_t> EncodeRegistryNode(const RegistryNode &node);
-std::vector<std::uint8_t> EncodeRegistryTrees(const std::array<RegistryNode, 4> &roots);
+std::vector<std::uint8_t> encodeRegistryNode(const RegistryNode &node);
+std::vector<std::uint8_t> encodeRegistryTrees(const std::array<RegistryNode, 4> &roots);
 
 // A backups line from its six fields.
-std::string BackupLine(const std::string &backupPath, const std::string &installedPath,
+std::string backupLine(const std::string &backupPath, const std::string &installedPath,
     std::uint32_t versionHigh, std::uint32_t versionLow, std::uint64_t fileTime);
 
 // The plain log: the optional user-interface part, the first line, the five sections.
-std::vector<std::uint8_t> BuildPlainLog(const LogDescription &description);
+std::vector<std::uint8_t> buildPlainLog(const LogDescription &description);
 
 // One scrambled layer: the body scrambled, then step, start and the eight column checksums.
-std::vector<std::uint8_t> ScrambleLayer(
+std::vector<std::uint8_t> scrambleLayer(
     std::span<const std::uint8_t> body, std::uint8_t step, std::uint8_t start);
 
 // Inner layer first, then the outer one.
-std::vector<std::uint8_t> BuildBlock(std::span<const std::uint8_t> plain, const ScrambleKeys &keys);
+std::vector<std::uint8_t> buildBlock(std::span<const std::uint8_t> plain, const ScrambleKeys &keys);
 
 // Copies `uninstallerPath` to `outputPath` (executable), appends `block` and the 4-byte
 // little-endian offset of the block. False with a message in `error`.
-bool AppendLog(const std::string &uninstallerPath, const std::string &outputPath,
+bool appendLog(const std::string &uninstallerPath, const std::string &outputPath,
     std::span<const std::uint8_t> block, std::string &error);
 
 // A small progress window template (version 4): the product text 57, the five progress marks
 // 61 to 65, the end markers 71 and 72, the Details button 54 and the Close button 55.
-std::vector<std::uint8_t> DefaultWindowTemplate();
+std::vector<std::uint8_t> defaultWindowTemplate();
 
 // The message texts (keys 0 to 12) of an English uninstaller.
-std::vector<std::pair<std::uint32_t, std::string>> DefaultMessages();
+std::vector<std::pair<std::uint32_t, std::string>> defaultMessages();
 
 } // namespace uninstall_log_writer

@@ -22,10 +22,10 @@
 
 namespace {
 
-bool CountSharedUsers(const std::vector<std::string> &shared)
+bool countSharedUsers(const std::vector<std::string> &shared)
 {
     for (const std::string &line : shared) {
-        const std::string valueName = uninstaller::log::Cp1252ToUtf8(line.substr(0, line.find('|')));
+        const std::string valueName = uninstaller::log::cp1252ToUtf8(line.substr(0, line.find('|')));
         DWORD count = 0;
         if (platform::registry::readDword(HKEY_LOCAL_MACHINE, uninstaller::engine::kSharedDllsKey,
                 valueName, count) != ERROR_SUCCESS)
@@ -80,14 +80,14 @@ int run(int argc, char **argv)
     uninstall_log_writer::ParsedDescription parsed;
     std::string error;
     const std::string base = std::filesystem::path(description).parent_path().string();
-    if (!uninstall_log_writer::ParseDescription(text, base, parsed, error)) {
+    if (!uninstall_log_writer::parseDescription(text, base, parsed, error)) {
         std::fprintf(stderr, "%s: %s\n", description.c_str(), error.c_str());
         return 1;
     }
     if (parsed.log.userInterface && parsed.log.windowTemplate.empty())
-        parsed.log.windowTemplate = uninstall_log_writer::DefaultWindowTemplate();
+        parsed.log.windowTemplate = uninstall_log_writer::defaultWindowTemplate();
 
-    const auto plain = uninstall_log_writer::BuildPlainLog(parsed.log);
+    const auto plain = uninstall_log_writer::buildPlainLog(parsed.log);
     if (!plainOutput.empty()) {
         std::ofstream out(plainOutput, std::ios::binary);
         out.write(reinterpret_cast<const char *>(plain.data()),
@@ -98,13 +98,13 @@ int run(int argc, char **argv)
             return 1;
         }
     }
-    const auto block = uninstall_log_writer::BuildBlock(plain, parsed.keys);
-    if (!uninstall_log_writer::AppendLog(uninstaller, output, block, error)) {
+    const auto block = uninstall_log_writer::buildBlock(plain, parsed.keys);
+    if (!uninstall_log_writer::appendLog(uninstaller, output, block, error)) {
         std::fprintf(stderr, "%s\n", error.c_str());
         return 1;
     }
     // Counted only once the uninstaller that counts them down again is written.
-    if (countShared && !CountSharedUsers(parsed.log.shared))
+    if (countShared && !countSharedUsers(parsed.log.shared))
         return 1;
     return 0;
 }

@@ -2,6 +2,7 @@
 #include "uninstaller/engine/removal_engine.h"
 
 #include "uninstaller/log/codepage.h"
+#include "uninstaller/log/logging.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -10,37 +11,39 @@ namespace uninstaller::engine {
 
 namespace {
 
-bool IsNotFound(int error)
+bool isNotFound(int error)
 {
     return error == ENOENT || error == ENOTDIR;
 }
 
 // The errors Windows reports as access denied or a sharing violation: the file is held by
 // something that a restart releases.
-bool IsInUse(int error)
+bool isInUse(int error)
 {
     return error == EACCES || error == EPERM || error == EBUSY || error == ETXTBSY;
 }
 
 } // namespace
 
-void RemovalEngine::RecordFileFailure(const std::string &path, int error)
+void RemovalEngine::recordFileFailure(const std::string &path, int error)
 {
-    if (error == 0 || IsNotFound(error))
+    if (error == 0 || isNotFound(error))
         return;
     m_failedFiles.push_back(path);
-    if (IsInUse(error))
+    if (isInUse(error))
         m_inUseFiles.push_back(path);
 }
 
-void RemovalEngine::KeepShared(const std::string &valueName)
+void RemovalEngine::keepShared(const std::string &valueName)
 {
+    qCDebug(lcEngine) << "shared file kept" << valueName.c_str();
     m_services.registry.writeDword(HKEY_LOCAL_MACHINE, kSharedDllsKey, valueName, 0);
 }
 
-void RemovalEngine::RemoveShared(
+void RemovalEngine::removeShared(
     const std::string &path, const std::string &valueName, bool unregister)
 {
+    qCDebug(lcEngine) << "shared file removed" << valueName.c_str();
     m_services.registry.deleteValue(HKEY_LOCAL_MACHINE, kSharedDllsKey, valueName);
     m_services.files.clearReadOnly(valueName);
     if (unregister)
@@ -50,7 +53,7 @@ void RemovalEngine::RemoveShared(
 
 void RemovalEngine::ReleaseSharedFiles()
 {
-    const auto lines = log::SectionLines(m_log.shared);
+    const auto lines = log::sectionLines(m_log.shared);
     if (lines.empty())
         return;
     if (m_services.registry.openForChange(HKEY_LOCAL_MACHINE, kSharedDllsKey) != KeyAccess::Granted)
@@ -60,19 +63,20 @@ void RemovalEngine::ReleaseSharedFiles()
         bool unregister = false;
         std::string_view pathView = line;
         if (const std::size_t bar = line.find('|'); bar != std::string_view::npos) {
-            unregister = log::EqualsNoCase(line.substr(bar), "|CTRL");
+            unregister = log::equalsNoCase(line.substr(bar), "|CTRL");
             pathView = line.substr(0, bar);
         }
         if (pathView.empty())
             continue; // an empty name would address the key's default value
         const std::string path(pathView);
-        const std::string valueName = log::Cp1252ToUtf8(path); // the path on this file system
+        const std::string valueName = log::cp1252ToUtf8(path); // the path on this file system
 
         DWORD count = 0;
         if (m_services.registry.readDword(HKEY_LOCAL_MACHINE, kSharedDllsKey, valueName, count) !=
             ERROR_SUCCESS)
             count = 0;
         if (count >= 2) {
+            qCDebug(lcEngine) << "shared file" << valueName.c_str() << "still used" << count - 1;
             m_services.registry.writeDword(
                 HKEY_LOCAL_MACHINE, kSharedDllsKey, valueName, count - 1);
             continue;
@@ -83,17 +87,17 @@ void RemovalEngine::ReleaseSharedFiles()
             [&](const Decision &d) { return d.path == path; });
         if (decided != m_decisions.end()) {
             if (decided->keep)
-                KeepShared(valueName);
+                keepShared(valueName);
             else
-                RemoveShared(path, valueName, unregister);
+                removeShared(path, valueName, unregister);
             continue;
         }
         if (m_noToAll) {
-            KeepShared(valueName);
+            keepShared(valueName);
             continue;
         }
         if (m_yesToAll || m_options.silent) {
-            RemoveShared(path, valueName, unregister);
+            removeShared(path, valueName, unregister);
             continue;
         }
         // Without a question to ask, keeping the file is the answer that loses nothing.
@@ -101,20 +105,20 @@ void RemovalEngine::ReleaseSharedFiles()
             m_services.sharedQuestion ? m_services.sharedQuestion->ask(path) : SharedFileAnswer::No;
         switch (answer) {
         case SharedFileAnswer::No:
-            KeepShared(valueName);
+            keepShared(valueName);
             m_decisions.push_back({ path, true });
             break;
         case SharedFileAnswer::NoToAll:
-            KeepShared(valueName);
+            keepShared(valueName);
             m_noToAll = true;
             break;
         case SharedFileAnswer::YesToAll:
             m_yesToAll = true;
-            RemoveShared(path, valueName, unregister);
+            removeShared(path, valueName, unregister);
             break;
         case SharedFileAnswer::Yes:
             m_decisions.push_back({ path, false });
-            RemoveShared(path, valueName, unregister);
+            removeShared(path, valueName, unregister);
             break;
         }
     }
@@ -125,12 +129,12 @@ void RemovalEngine::RestoreBackups(bool restore)
     if (m_log.backups.size() <= 2)
         return;
     log::BackupEntry entry;
-    for (std::string_view line : log::SectionLines(m_log.backups)) {
-        if (!log::ParseBackupLine(line, entry))
+    for (std::string_view line : log::sectionLines(m_log.backups)) {
+        if (!log::parseBackupLine(line, entry))
             continue; // SplitLog refuses such logs; never guess at a broken line
-        const std::string backup = log::Cp1252ToUtf8(entry.backupPath);
+        const std::string backup = log::cp1252ToUtf8(entry.backupPath);
         if (restore) {
-            const std::string installed = log::Cp1252ToUtf8(entry.installedPath);
+            const std::string installed = log::cp1252ToUtf8(entry.installedPath);
             const FileState state = m_services.files.inspect(installed);
             const std::uint64_t time = (std::uint64_t(entry.timeHigh) << 32) | entry.timeLow;
             const std::uint64_t version =
@@ -138,7 +142,9 @@ void RemovalEngine::RestoreBackups(bool restore)
             const bool unchanged =
                 state.readable && state.lastWriteTime == time && state.version == version;
             if (!state.exists || unchanged) {
-                if (m_services.files.replaceWithCopy(backup, installed) != 0) {
+                const int error = m_services.files.replaceWithCopy(backup, installed);
+                qCDebug(lcEngine) << "backup restored to" << installed.c_str() << "error" << error;
+                if (error != 0) {
                     // Keep the only good copy; the user sees the file among the failures.
                     m_failedFiles.push_back(entry.installedPath);
                     continue;
@@ -151,10 +157,12 @@ void RemovalEngine::RestoreBackups(bool restore)
 
 void RemovalEngine::DeleteFiles()
 {
-    for (std::string_view line : log::SectionLines(m_log.files)) {
-        const std::string file = log::Cp1252ToUtf8(line);
+    for (std::string_view line : log::sectionLines(m_log.files)) {
+        const std::string file = log::cp1252ToUtf8(line);
         m_services.files.clearReadOnly(file);
-        RecordFileFailure(std::string(line), m_services.files.removeFile(file));
+        const int error = m_services.files.removeFile(file);
+        qCDebug(lcEngine) << "file" << file.c_str() << "error" << error;
+        recordFileFailure(std::string(line), error);
     }
 }
 
@@ -162,11 +170,12 @@ void RemovalEngine::RemoveFolders()
 {
     // Never stand inside a folder that is about to go.
     m_services.files.setCurrentFolder("/");
-    for (std::string_view line : log::SectionLines(m_log.directories)) {
-        const std::string folder = log::Cp1252ToUtf8(line);
+    for (std::string_view line : log::sectionLines(m_log.directories)) {
+        const std::string folder = log::cp1252ToUtf8(line);
         m_services.files.clearReadOnly(folder);
         const int error = m_services.files.removeFolder(folder);
-        if (error != 0 && !IsNotFound(error))
+        qCDebug(lcEngine) << "folder" << folder.c_str() << "error" << error;
+        if (error != 0 && !isNotFound(error))
             m_failedFolders.emplace_back(line);
     }
 }

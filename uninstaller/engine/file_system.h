@@ -38,10 +38,10 @@ public:
 };
 
 // The real file system.
-std::unique_ptr<FileSystem> MakePosixFileSystem();
+std::unique_ptr<FileSystem> makePosixFileSystem();
 
 // FILETIME of a POSIX time: (seconds + 11644473600) x 10^7 + nanoseconds / 100.
-constexpr std::uint64_t FileTimeFromPosix(std::int64_t seconds, std::int64_t nanoseconds) noexcept
+constexpr std::uint64_t fileTimeFromPosix(std::int64_t seconds, std::int64_t nanoseconds) noexcept
 {
     return static_cast<std::uint64_t>(seconds + 11644473600LL) * 10000000ULL +
         static_cast<std::uint64_t>(nanoseconds / 100);

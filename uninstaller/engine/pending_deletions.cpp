@@ -6,7 +6,7 @@
 
 namespace uninstaller::engine {
 
-bool SchedulePendingDeletion(RegistryAccess &registry, const std::string &path)
+bool schedulePendingDeletion(RegistryAccess &registry, const std::string &path)
 {
     // Value names compare without regard to case but paths do not: a path differing only in case
     // from one already recorded gets a name of its own ("path|2", ...), so neither record is lost.
@@ -28,7 +28,7 @@ bool SchedulePendingDeletion(RegistryAccess &registry, const std::string &path)
     return false;
 }
 
-PendingDeletionResult RunPendingDeletions(RegistryAccess &registry, FileSystem &files)
+PendingDeletionResult runPendingDeletions(RegistryAccess &registry, FileSystem &files)
 {
     PendingDeletionResult result;
     for (const auto &[name, path] :

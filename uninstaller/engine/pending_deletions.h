@@ -1,6 +1,6 @@
 // Delete-at-restart on Linux. Windows keeps such requests in PendingFileRenameOperations and
 // carries them out while booting; here each request is one REG_SZ value (name and data: the UTF-8
-// path) under HKEY_LOCAL_MACHINE\Software\Bidlark\Uninstaller\PendingDeletions in the registry
+// path) under HKEY_LOCAL_MACHINE\Software\Bidlark\Uninstaller\pendingDeletions in the registry
 // store, and `uninstaller /DELETEPENDING` carries them out. Nothing runs that at boot by itself.
 #pragma once
 
@@ -15,7 +15,7 @@ inline constexpr const char *kPendingDeletionsKey =
     "Software\\Bidlark\\Uninstaller\\PendingDeletions";
 
 // Records `path` (UTF-8); false when the store refuses the write.
-bool SchedulePendingDeletion(RegistryAccess &registry, const std::string &path);
+bool schedulePendingDeletion(RegistryAccess &registry, const std::string &path);
 
 struct PendingDeletionResult {
     int removed = 0; // deleted now, or already gone
@@ -23,6 +23,6 @@ struct PendingDeletionResult {
 };
 
 // Deletes every recorded path (unlink, or rmdir for a folder) and forgets those that are gone.
-PendingDeletionResult RunPendingDeletions(RegistryAccess &registry, FileSystem &files);
+PendingDeletionResult runPendingDeletions(RegistryAccess &registry, FileSystem &files);
 
 } // namespace uninstaller::engine

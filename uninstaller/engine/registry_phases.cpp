@@ -3,6 +3,7 @@
 #include "uninstaller/engine/removal_engine.h"
 
 #include "uninstaller/log/codepage.h"
+#include "uninstaller/log/logging.h"
 #include "uninstaller/log/registry_tree.h"
 
 #include <array>
@@ -16,7 +17,7 @@ struct Root {
     const char *name;
 };
 
-const std::array<Root, log::kRegistryRootCount> &Roots()
+const std::array<Root, log::kRegistryRootCount> &roots()
 {
     static const std::array<Root, log::kRegistryRootCount> roots = { {
         { HKEY_CLASSES_ROOT, "HKEY_CLASSES_ROOT" },
@@ -27,7 +28,7 @@ const std::array<Root, log::kRegistryRootCount> &Roots()
     return roots;
 }
 
-std::string Join(const std::vector<std::string> &parts)
+std::string join(const std::vector<std::string> &parts)
 {
     std::string joined;
     for (const std::string &part : parts) {
@@ -40,20 +41,21 @@ std::string Join(const std::vector<std::string> &parts)
 
 } // namespace
 
-void RemovalEngine::AddFailedKey(const std::vector<std::string> &displayPath)
+void RemovalEngine::addFailedKey(const std::vector<std::string> &displayPath)
 {
-    const std::string joined = Join(displayPath);
+    const std::string joined = join(displayPath);
     for (const std::string &known : m_failedKeys) {
-        if (log::EqualsNoCase(known, joined))
+        if (log::equalsNoCase(known, joined))
             return;
     }
+    qCDebug(lcEngine) << "registry key left" << joined.c_str();
     m_failedKeys.push_back(joined);
 }
 
 // Walks one node. Returns false to abandon the whole walk: the check failed, or the data ended
 // early (which SplitLog's dry walk rules out). In remove mode a key that may not be changed stops
 // only the node that lists it; the unread rest of that node is skipped so the reader stays aligned.
-bool RemovalEngine::WalkNode(log::ByteReader &reader, HKEY root, std::string &keyPath,
+bool RemovalEngine::walkNode(log::ByteReader &reader, HKEY root, std::string &keyPath,
     std::vector<std::string> &displayPath, WalkMode mode, int depth)
 {
     if (depth > log::kMaxRegistryDepth)
@@ -63,10 +65,10 @@ bool RemovalEngine::WalkNode(log::ByteReader &reader, HKEY root, std::string &ke
         return false;
     for (std::uint32_t i = 0; i < values; ++i) {
         log::RegistryValueEntry value;
-        if (!log::ReadValueEntry(reader, value))
+        if (!log::readValueEntry(reader, value))
             return false;
         if (mode == WalkMode::Remove && value.deleteFlag == 1)
-            m_services.registry.deleteValue(root, keyPath, log::Cp1252ToUtf8(value.name));
+            m_services.registry.deleteValue(root, keyPath, log::cp1252ToUtf8(value.name));
     }
 
     std::uint32_t subkeys = 0;
@@ -74,7 +76,7 @@ bool RemovalEngine::WalkNode(log::ByteReader &reader, HKEY root, std::string &ke
         return false;
     for (std::uint32_t i = 0; i < subkeys; ++i) {
         log::RegistrySubkeyEntry subkey;
-        if (!log::ReadSubkeyEntry(reader, subkey))
+        if (!log::readSubkeyEntry(reader, subkey))
             return false;
         std::uint32_t childValues = 0;
         if (!reader.peekBe32(childValues))
@@ -83,7 +85,7 @@ bool RemovalEngine::WalkNode(log::ByteReader &reader, HKEY root, std::string &ke
         const std::size_t parentLength = keyPath.size();
         if (!keyPath.empty())
             keyPath += '\\';
-        keyPath += log::Cp1252ToUtf8(subkey.name);
+        keyPath += log::cp1252ToUtf8(subkey.name);
         displayPath.emplace_back(subkey.name);
         auto restore = [&] {
             keyPath.resize(parentLength);
@@ -96,7 +98,7 @@ bool RemovalEngine::WalkNode(log::ByteReader &reader, HKEY root, std::string &ke
             : m_services.registry.openForChange(root, keyPath);
         if (access == KeyAccess::NotFound) {
             restore();
-            if (!log::SkipRegistryNode(reader, depth + 1))
+            if (!log::skipRegistryNode(reader, depth + 1))
                 return false;
             continue;
         }
@@ -105,16 +107,16 @@ bool RemovalEngine::WalkNode(log::ByteReader &reader, HKEY root, std::string &ke
             restore();
             if (mode == WalkMode::Check)
                 return false;
-            return log::SkipRegistryNode(reader, depth + 1) &&
-                log::SkipSubkeyEntries(reader, subkeys - i - 1, depth);
+            return log::skipRegistryNode(reader, depth + 1) &&
+                log::skipSubkeyEntries(reader, subkeys - i - 1, depth);
         }
-        if (!WalkNode(reader, root, keyPath, displayPath, mode, depth + 1)) {
+        if (!walkNode(reader, root, keyPath, displayPath, mode, depth + 1)) {
             restore();
             return false;
         }
         if (mode == WalkMode::Remove && subkey.deleteFlag != 0 &&
             m_services.registry.deleteKey(root, keyPath) != ERROR_SUCCESS)
-            AddFailedKey(displayPath);
+            addFailedKey(displayPath);
         restore();
     }
     return true;
@@ -125,12 +127,15 @@ bool RemovalEngine::CheckRegistryAccess()
     if (m_log.registry.empty())
         return true;
     log::ByteReader reader(m_log.registry);
-    for (const Root &root : Roots()) {
+    for (const Root &root : roots()) {
         std::string keyPath;
         std::vector<std::string> displayPath { root.name };
-        if (!WalkNode(reader, root.key, keyPath, displayPath, WalkMode::Check, 0))
+        if (!walkNode(reader, root.key, keyPath, displayPath, WalkMode::Check, 0)) {
+            qCDebug(lcEngine) << "registry check: a key may not be changed under" << root.name;
             return false;
+        }
     }
+    qCDebug(lcEngine) << "registry check passed";
     return true;
 }
 
@@ -139,12 +144,15 @@ bool RemovalEngine::RemoveRegistry()
     if (m_log.registry.empty())
         return true;
     log::ByteReader reader(m_log.registry);
-    for (const Root &root : Roots()) {
+    for (const Root &root : roots()) {
         std::string keyPath;
         std::vector<std::string> displayPath { root.name };
-        if (!WalkNode(reader, root.key, keyPath, displayPath, WalkMode::Remove, 0))
+        if (!walkNode(reader, root.key, keyPath, displayPath, WalkMode::Remove, 0)) {
+            qCDebug(lcEngine) << "registry removal lost its place under" << root.name;
             return false;
+        }
     }
+    qCDebug(lcEngine) << "registry removed;" << m_failedKeys.size() << "keys left";
     return reader.atEnd();
 }
 

@@ -3,8 +3,11 @@
 
 #include "uninstaller/engine/pending_deletions.h"
 #include "uninstaller/log/codepage.h"
+#include "uninstaller/log/logging.h"
 
 namespace uninstaller::engine {
+
+Q_LOGGING_CATEGORY(lcEngine, "uninstaller.engine", QtInfoMsg)
 
 RemovalEngine::RemovalEngine(const log::UninstallLog &log, std::string ownFilePath,
     EngineOptions options, EngineServices services)
@@ -15,7 +18,7 @@ RemovalEngine::RemovalEngine(const log::UninstallLog &log, std::string ownFilePa
 {
 }
 
-bool RemovalEngine::PreUninstallSucceeded(const std::string &command, int exitCode)
+bool RemovalEngine::preUninstallSucceeded(const std::string &command, int exitCode)
 {
     const std::size_t bat = command.find(".BAT");
     const std::size_t cmd = command.find(".CMD");
@@ -30,13 +33,18 @@ bool RemovalEngine::PreUninstallSucceeded(const std::string &command, int exitCo
 bool RemovalEngine::RunPreUninstallCommand()
 {
     const log::FirstLine &first = m_log.firstLine;
-    if (first.code.empty() || log::EqualsNoCase(first.code, "100") ||
-        log::EqualsNoCase(first.code, "101") || first.command.empty())
+    if (first.code.empty() || log::equalsNoCase(first.code, "100") ||
+        log::equalsNoCase(first.code, "101") || first.command.empty())
         return true;
-    const auto exitCode = m_services.processes.runAndWait(log::Cp1252ToUtf8(first.command));
-    if (!exitCode)
+    const auto exitCode = m_services.processes.runAndWait(log::cp1252ToUtf8(first.command));
+    if (!exitCode) {
+        qCDebug(lcEngine) << "pre-uninstall command could not start; going on";
         return true; // a command that cannot be started does not hold the uninstall up
-    return PreUninstallSucceeded(first.command, *exitCode);
+    }
+    const bool succeeded = preUninstallSucceeded(first.command, *exitCode);
+    qCDebug(lcEngine) << "pre-uninstall command exit code" << *exitCode
+                      << (succeeded ? "succeeded" : "failed: stop");
+    return succeeded;
 }
 
 void RemovalEngine::Unregister(const std::string &path)
@@ -45,15 +53,16 @@ void RemovalEngine::Unregister(const std::string &path)
     if (dot == std::string::npos)
         return;
     const std::string_view extension = std::string_view(path).substr(dot);
-    const std::string file = log::Cp1252ToUtf8(path);
+    const std::string file = log::cp1252ToUtf8(path);
     const std::size_t slash = file.rfind('/');
     const std::string saved = m_services.files.currentFolder();
     // Libraries and servers look for their neighbours relative to the current folder.
     if (slash != std::string::npos)
         m_services.files.setCurrentFolder(slash == 0 ? "/" : file.substr(0, slash));
-    if (log::EqualsNoCase(extension, ".tlb"))
+    qCDebug(lcEngine) << "unregister" << file.c_str();
+    if (log::equalsNoCase(extension, ".tlb"))
         m_services.components.unregisterTypeLibrary(file);
-    else if (log::EqualsNoCase(extension, ".exe"))
+    else if (log::equalsNoCase(extension, ".exe"))
         m_services.processes.startDetached(file, { "/unregserver" });
     else
         m_services.components.unregisterServer(file);
@@ -63,7 +72,8 @@ void RemovalEngine::Unregister(const std::string &path)
 
 void RemovalEngine::DeleteAtRestart(const std::string &path)
 {
-    SchedulePendingDeletion(m_services.registry, path);
+    qCDebug(lcEngine) << "delete at restart" << path.c_str();
+    schedulePendingDeletion(m_services.registry, path);
 }
 
 void RemovalEngine::ScheduleDeletes()
@@ -74,12 +84,12 @@ void RemovalEngine::ScheduleDeletes()
         DeleteAtRestart(m_ownFilePath);
     for (const std::string &file : m_inUseFiles) {
         if (file.size() > 3)
-            DeleteAtRestart(log::Cp1252ToUtf8(file));
+            DeleteAtRestart(log::cp1252ToUtf8(file));
     }
     m_restartNeeded = !m_inUseFiles.empty();
 }
 
-bool RemovalEngine::TakeRestartNeeded()
+bool RemovalEngine::takeRestartNeeded()
 {
     const bool needed = m_restartNeeded;
     m_restartNeeded = false;

@@ -67,7 +67,7 @@ public:
 
     // The restart decision: true once when something in use is waiting for a restart, and then
     // clears the flag, so closing twice asks only once.
-    bool TakeRestartNeeded();
+    bool takeRestartNeeded();
     bool restartNeeded() const { return m_restartNeeded; }
 
     const std::vector<std::string> &failedFiles() const { return m_failedFiles; }
@@ -80,7 +80,7 @@ public:
     // Whether the pre-uninstall command `command` succeeded with `exitCode`: for a batch or command
     // script (".BAT"/".CMD", case-sensitive, with no ".EXE" before it) 0 is success, for anything
     // else a non-zero exit code.
-    static bool PreUninstallSucceeded(const std::string &command, int exitCode);
+    static bool preUninstallSucceeded(const std::string &command, int exitCode);
 
 private:
     enum class WalkMode { Check, Remove };
@@ -89,12 +89,12 @@ private:
         bool keep = false;
     };
 
-    bool WalkNode(log::ByteReader &reader, HKEY root, std::string &keyPath,
+    bool walkNode(log::ByteReader &reader, HKEY root, std::string &keyPath,
         std::vector<std::string> &displayPath, WalkMode mode, int depth);
-    void AddFailedKey(const std::vector<std::string> &displayPath);
-    void RecordFileFailure(const std::string &path, int error);
-    void KeepShared(const std::string &valueName);
-    void RemoveShared(const std::string &path, const std::string &valueName, bool unregister);
+    void addFailedKey(const std::vector<std::string> &displayPath);
+    void recordFileFailure(const std::string &path, int error);
+    void keepShared(const std::string &valueName);
+    void removeShared(const std::string &path, const std::string &valueName, bool unregister);
 
     const log::UninstallLog &m_log;
     std::string m_ownFilePath;

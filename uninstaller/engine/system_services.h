@@ -48,9 +48,9 @@ public:
     virtual void requestRestart() = 0;
 };
 
-std::unique_ptr<ProcessLauncher> MakeQtProcessLauncher();
-std::unique_ptr<RestartRequester> MakeLoginManagerRestart();
+std::unique_ptr<ProcessLauncher> makeQtProcessLauncher();
+std::unique_ptr<RestartRequester> makeLoginManagerRestart();
 // The production unregistrar over the component object layer.
-std::unique_ptr<ComponentUnregistrar> MakeComponentUnregistrar();
+std::unique_ptr<ComponentUnregistrar> makeComponentUnregistrar();
 
 } // namespace uninstaller::engine

@@ -7,7 +7,7 @@
 
 namespace uninstaller::engine {
 
-std::string AddWininitEntry(const std::optional<std::string> &current, const std::string &entry)
+std::string addWininitEntry(const std::optional<std::string> &current, const std::string &entry)
 {
     if (!current)
         return "[Rename]\r\n" + entry;
@@ -20,7 +20,7 @@ std::string AddWininitEntry(const std::optional<std::string> &current, const std
     while (pos <= text.size()) {
         const std::size_t crlf = text.find("\r\n", pos);
         const std::size_t end = crlf == std::string::npos ? text.size() : crlf;
-        if (log::EqualsNoCase(std::string_view(text).substr(pos, end - pos), "[Rename]")) {
+        if (log::equalsNoCase(std::string_view(text).substr(pos, end - pos), "[Rename]")) {
             lastStart = pos;
             lastEnd = crlf == std::string::npos ? text.size() : crlf + 2;
         }
@@ -47,7 +47,7 @@ std::string AddWininitEntry(const std::optional<std::string> &current, const std
     return result;
 }
 
-bool AddWininitDeletion(const std::string &iniPath, const std::string &shortPath)
+bool addWininitDeletion(const std::string &iniPath, const std::string &shortPath)
 {
     const QString path = QString::fromStdString(iniPath);
     std::optional<std::string> current;
@@ -55,7 +55,7 @@ bool AddWininitDeletion(const std::string &iniPath, const std::string &shortPath
     if (in.open(QIODevice::ReadOnly))
         current = in.readAll().toStdString();
     in.close();
-    const std::string updated = AddWininitEntry(current, "NUL=" + shortPath);
+    const std::string updated = addWininitEntry(current, "NUL=" + shortPath);
     QSaveFile out(path);
     if (!out.open(QIODevice::WriteOnly))
         return false;

@@ -11,10 +11,10 @@ namespace uninstaller::engine {
 // The new content of the file: `current` is nullopt when the file could not be read. The entry
 // goes right after the last "[Rename]" line (any case), unless that line is already followed by
 // the same entry; without such a line a "[Rename]" section is appended. O(n).
-std::string AddWininitEntry(const std::optional<std::string> &current, const std::string &entry);
+std::string addWininitEntry(const std::optional<std::string> &current, const std::string &entry);
 
 // Reads the file at `iniPath` (UTF-8), adds "NUL=" + `shortPath` and writes it back whole through
 // a temporary file. False when it cannot be written.
-bool AddWininitDeletion(const std::string &iniPath, const std::string &shortPath);
+bool addWininitDeletion(const std::string &iniPath, const std::string &shortPath);
 
 } // namespace uninstaller::engine

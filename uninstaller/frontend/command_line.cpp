@@ -2,7 +2,7 @@
 
 namespace uninstaller::frontend {
 
-CommandLineOptions ParseCommandLine(const QStringList &arguments)
+CommandLineOptions parseCommandLine(const QStringList &arguments)
 {
     // The arguments as one command line folded to capitals, searched anywhere.
     const QString line = arguments.join(QLatin1Char(' ')).toUpper();

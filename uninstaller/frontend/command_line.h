@@ -13,6 +13,6 @@ struct CommandLineOptions {
 };
 
 // `arguments` excludes the program path (argv[0]).
-CommandLineOptions ParseCommandLine(const QStringList &arguments);
+CommandLineOptions parseCommandLine(const QStringList &arguments);
 
 } // namespace uninstaller::frontend

@@ -42,6 +42,6 @@ public:
     virtual void details(const DetailsTexts &texts, QWidget *parent) = 0;
 };
 
-std::unique_ptr<Dialogs> MakeQtDialogs();
+std::unique_ptr<Dialogs> makeQtDialogs();
 
 } // namespace uninstaller::frontend

@@ -2,56 +2,38 @@
 
 #include <QCryptographicHash>
 #include <QDir>
-#include <QFile>
 #include <QStandardPaths>
-
-#include <cerrno>
-
-#include <fcntl.h>
-#include <sys/file.h>
-#include <unistd.h>
 
 namespace uninstaller::frontend {
 
-InstanceLock::~InstanceLock()
-{
-    ::close(m_fd); // releases the flock; the file stays so no other process races on its removal
-}
-
-QString InstanceLock::LockFilePath(const QString &folder, const std::string &productName)
+QString productLockName(const std::string &productName)
 {
     const std::string mutexName = "swun_" + productName + "_mutex";
     const QByteArray hash = QCryptographicHash::hash(
         QByteArray(mutexName.data(), static_cast<qsizetype>(mutexName.size())),
         QCryptographicHash::Sha256);
-    return QDir(folder).filePath(
-        QStringLiteral("swun-%1.lock").arg(QString::fromLatin1(hash.toHex().left(32))));
+    return QStringLiteral("swun-%1").arg(QString::fromLatin1(hash.toHex().left(32)));
 }
 
-std::unique_ptr<InstanceLock> InstanceLock::TryAcquire(
+std::unique_ptr<platform::ui::SingleInstanceLock> tryLockProduct(
     const std::string &productName, bool *heldElsewhere)
 {
     if (heldElsewhere)
         *heldElsewhere = false;
-    // The runtime folder first; the temporary folder when there is none or it cannot be used.
-    QStringList folders;
-    const QString runtime = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
-    if (!runtime.isEmpty())
-        folders << runtime;
-    folders << QDir::tempPath();
+    const QString name = productLockName(productName);
+    const QString folders[] = { QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation),
+        platform::ui::privateFolderUnder(QDir::tempPath()) };
     for (const QString &folder : folders) {
-        const QByteArray path = QFile::encodeName(LockFilePath(folder, productName));
-        const int fd = ::open(path.constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
-        if (fd < 0)
+        if (folder.isEmpty())
             continue;
-        if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
-            const bool busy = errno == EWOULDBLOCK;
-            ::close(fd);
-            if (heldElsewhere)
-                *heldElsewhere = busy;
-            return nullptr;
-        }
-        return std::unique_ptr<InstanceLock>(new InstanceLock(fd));
+        auto lock = std::make_unique<platform::ui::SingleInstanceLock>(name, folder);
+        if (lock->lockFailed())
+            continue; // no lock file here: the next folder
+        if (lock->acquired())
+            return lock;
+        if (heldElsewhere)
+            *heldElsewhere = true;
+        return nullptr;
     }
     return nullptr;
 }

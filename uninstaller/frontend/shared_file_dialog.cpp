@@ -59,7 +59,7 @@ void SharedFileDialog::reject()
     done(kNoButton);
 }
 
-engine::SharedFileAnswer SharedFileDialog::AnswerOf(int result)
+engine::SharedFileAnswer SharedFileDialog::answerOf(int result)
 {
     switch (result) {
     case kYesButton:
@@ -99,7 +99,7 @@ namespace {
 
 constexpr const char *kMessageBoxLogVariable = "BIDLARK_MESSAGEBOX_LOG";
 
-QString EscapeField(QString value)
+QString escapeField(QString value)
 {
     value.replace(QLatin1Char('\\'), QLatin1String("\\\\"));
     value.replace(QLatin1Char('\n'), QLatin1String("\\n"));
@@ -109,7 +109,7 @@ QString EscapeField(QString value)
 
 // With the message-box log switched on, a program run by a test or a script must never wait for a
 // person; the two own dialogs are then logged like the boxes are and take their default button.
-bool LogDialog(
+bool logDialog(
     const QString &title, const QString &buttons, const QString &answer, const QString &text)
 {
     const QString path = qEnvironmentVariable(kMessageBoxLogVariable);
@@ -119,7 +119,7 @@ bool LogDialog(
     if (file.open(QIODevice::Append | QIODevice::Text)) {
         const QString block = QStringLiteral("[messagebox]\ntitle=%1\nicon=None\nbuttons=%2\n"
                                              "answer=%3\ntext=%4\n\n")
-                                  .arg(EscapeField(title), buttons, answer, EscapeField(text));
+                                  .arg(escapeField(title), buttons, answer, escapeField(text));
         file.write(block.toUtf8());
     }
     return true;
@@ -145,15 +145,15 @@ public:
     }
     engine::SharedFileAnswer sharedFile(const SharedFileTexts &texts, QWidget *parent) override
     {
-        if (LogDialog(QString::fromLatin1(kSharedFileTitle),
+        if (logDialog(QString::fromLatin1(kSharedFileTitle),
                 QStringLiteral("YesToAll,Yes,No,NoToAll"), QStringLiteral("Yes"), texts.text))
             return engine::SharedFileAnswer::Yes;
         SharedFileDialog dialog(texts, parent);
-        return SharedFileDialog::AnswerOf(dialog.exec());
+        return SharedFileDialog::answerOf(dialog.exec());
     }
     void details(const DetailsTexts &texts, QWidget *parent) override
     {
-        if (LogDialog(texts.title, QStringLiteral("Close"), QStringLiteral("Close"), texts.text))
+        if (logDialog(texts.title, QStringLiteral("Close"), QStringLiteral("Close"), texts.text))
             return;
         DetailsDialog dialog(texts, parent);
         dialog.exec();
@@ -162,7 +162,7 @@ public:
 
 } // namespace
 
-std::unique_ptr<Dialogs> MakeQtDialogs()
+std::unique_ptr<Dialogs> makeQtDialogs()
 {
     return std::make_unique<QtDialogs>();
 }

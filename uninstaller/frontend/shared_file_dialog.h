@@ -30,7 +30,7 @@ public:
     QLabel *textLine() const { return m_text; }
 
     // The answer a dialog result stands for; anything but the four numbers is "No".
-    static engine::SharedFileAnswer AnswerOf(int result);
+    static engine::SharedFileAnswer answerOf(int result);
 
 public slots:
     void reject() override;

@@ -56,10 +56,10 @@ struct Fonts {
     QFont underlined;
 };
 
-Fonts MakeFonts(const log::WindowTemplate &tpl, std::int64_t factor)
+Fonts makeFonts(const log::WindowTemplate &tpl, std::int64_t factor)
 {
-    QFont base(log::Cp1252ToQString(tpl.fontFace));
-    base.setPixelSize(FontPixelHeight(tpl.fontSize, factor));
+    QFont base(log::cp1252ToQString(tpl.fontFace));
+    base.setPixelSize(fontPixelHeight(tpl.fontSize, factor));
     Fonts fonts { base, base, base };
     fonts.normal.setWeight((tpl.fontFlags & log::kFontBold) ? QFont::Bold : QFont::Normal);
     fonts.normal.setItalic(tpl.fontFlags & log::kFontItalic);
@@ -69,7 +69,7 @@ Fonts MakeFonts(const log::WindowTemplate &tpl, std::int64_t factor)
     return fonts;
 }
 
-const log::Picture *FindPicture(const BuildContext &context, std::int32_t reference)
+const log::Picture *findPicture(const BuildContext &context, std::int32_t reference)
 {
     if (!context.pictures || reference < 0)
         return nullptr;
@@ -81,7 +81,7 @@ const log::Picture *FindPicture(const BuildContext &context, std::int32_t refere
 }
 
 // Qt decodes pictures from memory, so no picture ever has to pass through a temporary file.
-QPixmap DecodePicture(const log::Picture *picture, const char *format)
+QPixmap decodePicture(const log::Picture *picture, const char *format)
 {
     QPixmap pixmap;
     if (picture && !picture->bytes.empty()) {
@@ -92,7 +92,7 @@ QPixmap DecodePicture(const log::Picture *picture, const char *format)
 }
 
 // Every size an icon file holds, so the label gets the one nearest its own size.
-QIcon DecodeIcon(const log::Picture *picture)
+QIcon decodeIcon(const log::Picture *picture)
 {
     QIcon icon;
     if (!picture || picture->bytes.empty())
@@ -115,14 +115,14 @@ QIcon DecodeIcon(const log::Picture *picture)
     return icon;
 }
 
-void ApplyColours(QWidget *widget, const log::TemplateControl &c, QPalette::ColorRole textRole,
+void applyColours(QWidget *widget, const log::TemplateControl &c, QPalette::ColorRole textRole,
     QPalette::ColorRole backgroundRole)
 {
     QPalette palette = widget->palette();
     const QPalette system = QApplication::palette();
-    if (auto text = TemplateColour(c.textColour, false, system))
+    if (auto text = templateColour(c.textColour, false, system))
         palette.setColor(textRole, *text);
-    if (auto background = TemplateColour(c.backgroundColour, true, system)) {
+    if (auto background = templateColour(c.backgroundColour, true, system)) {
         palette.setColor(backgroundRole, *background);
         widget->setAutoFillBackground(true);
     } else {
@@ -131,7 +131,7 @@ void ApplyColours(QWidget *widget, const log::TemplateControl &c, QPalette::Colo
     widget->setPalette(palette);
 }
 
-QWidget *MakeButton(const log::TemplateControl &c, const QString &text, const BuildContext &context,
+QWidget *makeButton(const log::TemplateControl &c, const QString &text, const BuildContext &context,
     QSize size, QWidget *parent)
 {
     switch (c.style & kButtonTypeMask) {
@@ -153,7 +153,7 @@ QWidget *MakeButton(const log::TemplateControl &c, const QString &text, const Bu
         button->setDefault((c.style & kButtonTypeMask) == 1);
         button->setAutoDefault(false);
         if (c.kind == 2 && (c.style & kTopBit)) {
-            const QPixmap bitmap = DecodePicture(FindPicture(context, c.picture), "BMP");
+            const QPixmap bitmap = decodePicture(findPicture(context, c.picture), "BMP");
             if (!bitmap.isNull()) {
                 button->setIcon(QIcon(bitmap));
                 button->setIconSize(size);
@@ -164,7 +164,7 @@ QWidget *MakeButton(const log::TemplateControl &c, const QString &text, const Bu
     }
 }
 
-QWidget *MakeLabel(const log::TemplateControl &c, const std::string &text,
+QWidget *makeLabel(const log::TemplateControl &c, const std::string &text,
     const BuildContext &context, QSize size, const Fonts &fonts, QWidget *parent)
 {
     if (c.subKind == 3 || c.subKind == 4) {
@@ -174,11 +174,11 @@ QWidget *MakeLabel(const log::TemplateControl &c, const std::string &text,
             if (c.picture == kOwnIcon)
                 icon = context.ownIcon;
             else
-                icon = DecodeIcon(FindPicture(context, c.picture));
+                icon = decodeIcon(findPicture(context, c.picture));
             if (!icon.isNull())
                 label->setPixmap(icon.pixmap(size));
         } else {
-            const QPixmap bitmap = DecodePicture(FindPicture(context, c.picture), "BMP");
+            const QPixmap bitmap = decodePicture(findPicture(context, c.picture), "BMP");
             if (!bitmap.isNull()) {
                 label->setPixmap(bitmap);
                 label->setScaledContents(true);
@@ -188,13 +188,13 @@ QWidget *MakeLabel(const log::TemplateControl &c, const std::string &text,
     }
     if (c.subKind == 2)
         return new QLabel(parent);
-    if (auto link = ParseLink(text)) {
+    if (auto link = parseLink(text)) {
         auto *label = new LinkLabel(
-            log::Cp1252ToQString(link->shown), log::Cp1252ToQString(link->target), parent);
+            log::cp1252ToQString(link->shown), log::cp1252ToQString(link->target), parent);
         label->setFont(fonts.underlined);
         return label;
     }
-    auto *label = new QLabel(log::Cp1252ToQString(text), parent);
+    auto *label = new QLabel(log::cp1252ToQString(text), parent);
     label->setWordWrap(true);
     label->setTextFormat(Qt::PlainText);
     if (c.style & kStaticCentre)
@@ -206,23 +206,23 @@ QWidget *MakeLabel(const log::TemplateControl &c, const std::string &text,
     return label;
 }
 
-QWidget *MakeControl(const log::WindowTemplate &tpl, const log::TemplateControl &c,
+QWidget *makeControl(const log::WindowTemplate &tpl, const log::TemplateControl &c,
     const BuildContext &context, QSize size, const Fonts &fonts, QWidget *parent)
 {
-    const std::string text = ApplyLanguageVariant(c.text, context.language);
-    const QString qtext = log::Cp1252ToQString(text);
+    const std::string text = applyLanguageVariant(c.text, context.language);
+    const QString qtext = log::cp1252ToQString(text);
     QWidget *widget = nullptr;
     switch (c.kind) {
     case 1:
-        widget = MakeLabel(c, text, context, size, fonts, parent);
-        ApplyColours(widget, c, QPalette::WindowText, QPalette::Window);
+        widget = makeLabel(c, text, context, size, fonts, parent);
+        applyColours(widget, c, QPalette::WindowText, QPalette::Window);
         break;
     case 2:
     case 3:
     case 4:
     case 9:
-        widget = MakeButton(c, qtext, context, size, parent);
-        ApplyColours(widget, c, QPalette::ButtonText, QPalette::Button);
+        widget = makeButton(c, qtext, context, size, parent);
+        applyColours(widget, c, QPalette::ButtonText, QPalette::Button);
         break;
     case 5:
         if (c.style & kEditMultiLine) {
@@ -236,20 +236,20 @@ QWidget *MakeControl(const log::WindowTemplate &tpl, const log::TemplateControl 
                 edit->setEchoMode(QLineEdit::Password);
             widget = edit;
         }
-        ApplyColours(widget, c, QPalette::Text, QPalette::Base);
+        applyColours(widget, c, QPalette::Text, QPalette::Base);
         break;
     case 6: {
         auto *edit = new QTextEdit(parent);
         edit->setPlainText(qtext);
         edit->setReadOnly(c.style & kEditReadOnly);
         widget = edit;
-        ApplyColours(widget, c, QPalette::Text, QPalette::Base);
+        applyColours(widget, c, QPalette::Text, QPalette::Base);
         break;
     }
     case 7:
         widget = new QListWidget(parent);
         if (tpl.version >= 4)
-            ApplyColours(widget, c, QPalette::Text, QPalette::Base);
+            applyColours(widget, c, QPalette::Text, QPalette::Base);
         break;
     case 8: {
         auto *combo = new QComboBox(parent);
@@ -257,7 +257,7 @@ QWidget *MakeControl(const log::WindowTemplate &tpl, const log::TemplateControl 
         if (combo->isEditable())
             combo->setEditText(qtext);
         widget = combo;
-        ApplyColours(widget, c, QPalette::Text, QPalette::Base);
+        applyColours(widget, c, QPalette::Text, QPalette::Base);
         break;
     }
     case 10:
@@ -266,7 +266,7 @@ QWidget *MakeControl(const log::WindowTemplate &tpl, const log::TemplateControl 
         tree->setRootIsDecorated(c.kind == 11);
         tree->setHeaderHidden(c.kind == 11 || (c.style & 3) != 1);
         widget = tree;
-        ApplyColours(widget, c, QPalette::Text, QPalette::Base);
+        applyColours(widget, c, QPalette::Text, QPalette::Base);
         break;
     }
     default:
@@ -277,7 +277,7 @@ QWidget *MakeControl(const log::WindowTemplate &tpl, const log::TemplateControl 
 
 } // namespace
 
-std::optional<QColor> TemplateColour(std::uint32_t value, bool background, const QPalette &system)
+std::optional<QColor> templateColour(std::uint32_t value, bool background, const QPalette &system)
 {
     switch (value) {
     case kColourWindowText:
@@ -296,7 +296,7 @@ std::optional<QColor> TemplateColour(std::uint32_t value, bool background, const
     return QColor(int(value & 0xFF), int((value >> 8) & 0xFF), int((value >> 16) & 0xFF));
 }
 
-BuildContext ScreenContext()
+BuildContext screenContext()
 {
     BuildContext context;
     if (const QScreen *screen = QGuiApplication::primaryScreen()) {
@@ -321,13 +321,13 @@ QWidget *BuiltWindow::control(std::uint32_t number) const
     return it == controls.end() ? nullptr : it->second;
 }
 
-std::optional<BuiltWindow> BuildTemplateWindow(
+std::optional<BuiltWindow> buildTemplateWindow(
     const log::WindowTemplate &tpl, const BuildContext &context, QWidget *parent)
 {
     BuiltWindow built;
-    built.scaleFactor = ScaleFactor(context.verticalDpi);
+    built.scaleFactor = scaleFactor(context.verticalDpi);
     const std::int64_t f = built.scaleFactor;
-    const Fonts fonts = MakeFonts(tpl, f);
+    const Fonts fonts = makeFonts(tpl, f);
 
     built.topLevel = (tpl.style & kWsVisible) != 0;
     if (built.topLevel) {
@@ -344,11 +344,11 @@ std::optional<BuiltWindow> BuildTemplateWindow(
         window->setPalette(palette);
         window->setAutoFillBackground(true);
         window->setCursor(Qt::ArrowCursor);
-        window->setWindowTitle(log::Cp1252ToQString(tpl.title));
+        window->setWindowTitle(log::cp1252ToQString(tpl.title));
         window->setFont(fonts.normal);
         const Rect outer = PlaceWindow(tpl.width, tpl.height, tpl.positionCode, tpl.xOffset,
             tpl.yOffset, f, context.workArea, context.frame);
-        const Rect client = ClientArea(outer, context.frame);
+        const Rect client = clientArea(outer, context.frame);
         window->setGeometry(client.x, client.y, client.width, client.height);
         window->setFixedSize(client.width, client.height);
         built.window = window;
@@ -359,9 +359,9 @@ std::optional<BuiltWindow> BuildTemplateWindow(
     }
 
     for (const log::TemplateControl &c : tpl.controls) {
-        const QRect rect(ScaleCoordinate(c.x, f), ScaleCoordinate(c.y, f),
-            std::max(0, ScaleCoordinate(c.width, f)), std::max(0, ScaleCoordinate(c.height, f)));
-        QWidget *widget = MakeControl(tpl, c, context, rect.size(), fonts, built.window);
+        const QRect rect(scaleCoordinate(c.x, f), scaleCoordinate(c.y, f),
+            std::max(0, scaleCoordinate(c.width, f)), std::max(0, scaleCoordinate(c.height, f)));
+        QWidget *widget = makeControl(tpl, c, context, rect.size(), fonts, built.window);
         if (!widget)
             continue;
         widget->setObjectName(QStringLiteral("control%1").arg(c.number));

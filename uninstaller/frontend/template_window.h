@@ -58,7 +58,7 @@ struct BuildContext {
 };
 
 // The context of the primary screen and the current style.
-BuildContext ScreenContext();
+BuildContext screenContext();
 
 struct BuiltWindow {
     // The top-level window made here, or the given parent.
@@ -75,11 +75,11 @@ struct BuiltWindow {
 // caller, deleted on close: no) is made; otherwise the controls go into `parent`, which must not be
 // null then (nullopt). Bad values never fail the build: unknown kinds are skipped, pictures that do
 // not decode show nothing. O(controls + picture bytes).
-std::optional<BuiltWindow> BuildTemplateWindow(
+std::optional<BuiltWindow> buildTemplateWindow(
     const log::WindowTemplate &tpl, const BuildContext &context, QWidget *parent = nullptr);
 
 // A template colour; nullopt for transparent (0x4000000 as a background).
-std::optional<QColor> TemplateColour(std::uint32_t value, bool background, const QPalette &system);
+std::optional<QColor> templateColour(std::uint32_t value, bool background, const QPalette &system);
 
 // A label that opens its target through the shell on a left click: underlined, hand cursor, red
 // while the mouse is over it.

@@ -23,7 +23,7 @@ constexpr std::uint32_t kMessageRegistryRefused = 2;
 // A run without a window still says why it stopped early: the message the window would have
 // shown, as one line on standard error, so a script that runs the uninstaller can tell a damaged
 // log from a user's "No". The exit code stays as it is.
-void ReportWithoutWindow(const QString &caption, const QString &text)
+void reportWithoutWindow(const QString &caption, const QString &text)
 {
     QString line = caption + QStringLiteral(": ") + text;
     line.replace(QStringLiteral("\r\n"), QStringLiteral(" "));
@@ -37,18 +37,18 @@ void ReportWithoutWindow(const QString &caption, const QString &text)
 }
 
 // Message 2, or a fixed text when the log carries none (a log without a user-interface part).
-QString RegistryRefusedText(const log::UninstallLog &log)
+QString registryRefusedText(const log::UninstallLog &log)
 {
-    const std::string text = ApplyLanguageVariant(
+    const std::string text = applyLanguageVariant(
         log.messages.LookUpMessage(kMessageRegistryRefused), log.messages.language);
     if (text.empty())
         return QStringLiteral("Access to the registry was refused. Aborting.");
-    return log::Cp1252ToQString(text);
+    return log::cp1252ToQString(text);
 }
 
 } // namespace
 
-std::string InsertProductName(const std::string &text, const std::string &productName)
+std::string insertProductName(const std::string &text, const std::string &productName)
 {
     std::string result = text;
     const std::size_t at = result.find("%s");
@@ -57,7 +57,7 @@ std::string InsertProductName(const std::string &text, const std::string &produc
     return result;
 }
 
-int RunUninstall(const std::string &ownFilePath, const CommandLineOptions &options,
+int runUninstall(const std::string &ownFilePath, const CommandLineOptions &options,
     const RunServices &services, Interaction *interaction)
 {
     bool silent = options.silent;
@@ -69,11 +69,11 @@ int RunUninstall(const std::string &ownFilePath, const CommandLineOptions &optio
     if (status == log::ReadStatus::Ok && !log::SplitLog(plain, log))
         status = log::ReadStatus::Corrupt;
     if (status != log::ReadStatus::Ok) {
-        const QString message = QString::fromLatin1(log::ReadStatusMessage(status));
+        const QString message = QString::fromLatin1(log::readStatusMessage(status));
         if (!silent && interaction)
             interaction->showError(caption, message);
         else
-            ReportWithoutWindow(caption, message);
+            reportWithoutWindow(caption, message);
         return kExitEndedEarly;
     }
     plain.clear();
@@ -83,8 +83,8 @@ int RunUninstall(const std::string &ownFilePath, const CommandLineOptions &optio
 
     const std::string &product = log.firstLine.productName;
     if (log.hasUserInterface) {
-        caption = log::Cp1252ToQString(
-            InsertProductName(ApplyLanguageVariant(log.messages.LookUpMessage(kMessageCaption),
+        caption = log::cp1252ToQString(
+            insertProductName(applyLanguageVariant(log.messages.LookUpMessage(kMessageCaption),
                                   log.messages.language),
                 product));
     }
@@ -92,13 +92,13 @@ int RunUninstall(const std::string &ownFilePath, const CommandLineOptions &optio
     // Only another uninstaller of the product ends this one; a lock that cannot be made at all
     // (no usable runtime or temporary folder) does not stop the uninstallation.
     bool heldElsewhere = false;
-    const auto lock = InstanceLock::TryAcquire(product, &heldElsewhere);
+    const auto lock = tryLockProduct(product, &heldElsewhere);
     if (!lock && heldElsewhere) {
         // The window says nothing here; a run without one names the reason.
         if (silent || !interaction)
-            ReportWithoutWindow(caption,
+            reportWithoutWindow(caption,
                 QStringLiteral("Another uninstaller of %1 is running. Aborting.")
-                    .arg(log::Cp1252ToQString(product)));
+                    .arg(log::cp1252ToQString(product)));
         return kExitEndedEarly;
     }
 
@@ -125,7 +125,7 @@ int RunUninstall(const std::string &ownFilePath, const CommandLineOptions &optio
         if (!silent)
             interaction->registryRefused();
         else
-            ReportWithoutWindow(caption, RegistryRefusedText(log));
+            reportWithoutWindow(caption, registryRefusedText(log));
         return kExitEndedEarly;
     }
 

@@ -62,10 +62,10 @@ struct RunServices {
 // ever removed without someone having agreed. Returns the exit code. A run that ends early
 // without a window to say why (a damaged log, another instance, refused registry access) writes
 // the reason to standard error as one line.
-int RunUninstall(const std::string &ownFilePath, const CommandLineOptions &options,
+int runUninstall(const std::string &ownFilePath, const CommandLineOptions &options,
     const RunServices &services, Interaction *interaction);
 
 // Message 0 or 1 with its first "%s" replaced as plain text by the product name.
-std::string InsertProductName(const std::string &text, const std::string &productName);
+std::string insertProductName(const std::string &text, const std::string &productName);
 
 } // namespace uninstaller::frontend

@@ -6,50 +6,50 @@ namespace uninstaller::frontend {
 
 namespace {
 
-int Clamp(std::int64_t value)
+int clamp(std::int64_t value)
 {
     return static_cast<int>(std::clamp<std::int64_t>(value, -kMaxCoordinate, kMaxCoordinate));
 }
 
-// Template numbers are at most 32 bits and the factor is bounded by ScaleFactor's input, so the
+// Template numbers are at most 32 bits and the factor is bounded by scaleFactor's input, so the
 // product fits; clamping first keeps it so for any caller.
-std::int64_t Bounded(std::int64_t value)
+std::int64_t bounded(std::int64_t value)
 {
     return std::clamp<std::int64_t>(value, -(std::int64_t(1) << 32), std::int64_t(1) << 32);
 }
 
-int Growth(int actual, int designed)
+int growth(int actual, int designed)
 {
     return std::max(0, actual - designed);
 }
 
 } // namespace
 
-std::int64_t ScaleFactor(int verticalDpi)
+std::int64_t scaleFactor(int verticalDpi)
 {
     const std::int64_t dpi = std::clamp(verticalDpi, 1, 100000);
     return (1000000 * dpi / 72) / 1333;
 }
 
-int ScaleCoordinate(std::int64_t value, std::int64_t factor)
+int scaleCoordinate(std::int64_t value, std::int64_t factor)
 {
-    return Clamp(Bounded(value) * Bounded(factor) / 1000);
+    return clamp(bounded(value) * bounded(factor) / 1000);
 }
 
-int FontPixelHeight(int points, std::int64_t factor)
+int fontPixelHeight(int points, std::int64_t factor)
 {
-    const std::int64_t height = std::int64_t(points) * (Bounded(factor) * 96 / 1000) / 72;
-    return std::max(1, Clamp(height));
+    const std::int64_t height = std::int64_t(points) * (bounded(factor) * 96 / 1000) / 72;
+    return std::max(1, clamp(height));
 }
 
 Rect PlaceWindow(std::int64_t width, std::int64_t height, std::uint32_t positionCode,
     std::int64_t xOffset, std::int64_t yOffset, std::int64_t factor, const Rect &workArea,
     const FrameMetrics &frame)
 {
-    std::int64_t w = ScaleCoordinate(width, factor);
-    std::int64_t h = ScaleCoordinate(height, factor);
-    w += 2 * Growth(frame.edgeAndBorder, 2);
-    h += 2 * Growth(frame.edgeAndBorder, 2) + Growth(frame.captionHeight, 18);
+    std::int64_t w = scaleCoordinate(width, factor);
+    std::int64_t h = scaleCoordinate(height, factor);
+    w += 2 * growth(frame.edgeAndBorder, 2);
+    h += 2 * growth(frame.edgeAndBorder, 2) + growth(frame.captionHeight, 18);
     w = std::clamp<std::int64_t>(w, 0, kMaxCoordinate);
     h = std::clamp<std::int64_t>(h, 0, kMaxCoordinate);
 
@@ -93,14 +93,14 @@ Rect PlaceWindow(std::int64_t width, std::int64_t height, std::uint32_t position
     default:
         break;
     }
-    x += Bounded(xOffset);
-    y += Bounded(yOffset);
+    x += bounded(xOffset);
+    y += bounded(yOffset);
     x = std::max(std::min(x, right - w), left);
     y = std::max(std::min(y, bottom - h), top);
-    return { Clamp(x), Clamp(y), Clamp(w), Clamp(h) };
+    return { clamp(x), clamp(y), clamp(w), clamp(h) };
 }
 
-Rect ClientArea(const Rect &outer, const FrameMetrics &frame)
+Rect clientArea(const Rect &outer, const FrameMetrics &frame)
 {
     const int border = std::max(0, frame.edgeAndBorder);
     const int caption = std::max(0, frame.captionHeight);

@@ -25,13 +25,13 @@ struct FrameMetrics {
 };
 
 // f = (1,000,000 x vertical pixels per inch / 72) / 1333 in integers: 1000 at 96 dpi.
-std::int64_t ScaleFactor(int verticalDpi);
+std::int64_t scaleFactor(int verticalDpi);
 
 // `value` x f / 1000, clamped to +-kMaxCoordinate.
-int ScaleCoordinate(std::int64_t value, std::int64_t factor);
+int scaleCoordinate(std::int64_t value, std::int64_t factor);
 
 // The font's pixel height: size x (f x 96 / 1000) / 72, at least 1.
-int FontPixelHeight(int points, std::int64_t factor);
+int fontPixelHeight(int points, std::int64_t factor);
 
 // The window's outer rectangle: size scaled and grown by the frame, placed by `positionCode`
 // (1 top centre, 2 top right, 3 left middle, 4 centre, 5 right middle, 6 bottom left, 7 bottom
@@ -42,7 +42,7 @@ Rect PlaceWindow(std::int64_t width, std::int64_t height, std::uint32_t position
     const FrameMetrics &frame);
 
 // The client area inside an outer rectangle from PlaceWindow.
-Rect ClientArea(const Rect &outer, const FrameMetrics &frame);
+Rect clientArea(const Rect &outer, const FrameMetrics &frame);
 
 inline constexpr int kMaxCoordinate = 1 << 20;
 

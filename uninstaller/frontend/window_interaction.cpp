@@ -29,7 +29,7 @@ constexpr std::uint32_t kNoLabel = 12;
 constexpr std::uint32_t kFirstMark = 61;
 constexpr std::uint32_t kLastMark = 65;
 
-QString ControlText(const QWidget *widget)
+QString controlText(const QWidget *widget)
 {
     if (const auto *button = qobject_cast<const QAbstractButton *>(widget))
         return button->text();
@@ -38,7 +38,7 @@ QString ControlText(const QWidget *widget)
     return {};
 }
 
-void SetControlText(QWidget *widget, const QString &text)
+void setControlText(QWidget *widget, const QString &text)
 {
     if (auto *button = qobject_cast<QAbstractButton *>(widget))
         button->setText(text);
@@ -46,7 +46,7 @@ void SetControlText(QWidget *widget, const QString &text)
         label->setText(text);
 }
 
-void AppendList(std::string &out, const std::vector<std::string> &list, const std::string &heading)
+void appendList(std::string &out, const std::vector<std::string> &list, const std::string &heading)
 {
     if (list.empty())
         return;
@@ -82,21 +82,21 @@ private:
     WindowInteraction &m_owner;
 };
 
-std::string DetailsText(const std::vector<std::string> &files,
+std::string detailsText(const std::vector<std::string> &files,
     const std::vector<std::string> &folders, const std::vector<std::string> &keys,
     const std::string &filesHeading, const std::string &foldersHeading,
     const std::string &keysHeading)
 {
     std::string text;
-    AppendList(text, files, filesHeading);
-    AppendList(text, folders, foldersHeading);
-    AppendList(text, keys, keysHeading);
+    appendList(text, files, filesHeading);
+    appendList(text, folders, foldersHeading);
+    appendList(text, keys, keysHeading);
     if (text.size() >= 2)
         text.resize(text.size() - 2);
     return text;
 }
 
-QString TitleFromButton(const QString &text)
+QString titleFromButton(const QString &text)
 {
     QString title = text;
     title.remove(QLatin1String("..."));
@@ -128,16 +128,16 @@ QString WindowInteraction::message(std::uint32_t key) const
 {
     if (!m_log)
         return {};
-    return log::Cp1252ToQString(
-        ApplyLanguageVariant(m_log->messages.LookUpMessage(key), m_log->messages.language));
+    return log::cp1252ToQString(
+        applyLanguageVariant(m_log->messages.LookUpMessage(key), m_log->messages.language));
 }
 
 QString WindowInteraction::messageWithProduct(std::uint32_t key, const std::string &value) const
 {
     if (!m_log)
         return {};
-    return log::Cp1252ToQString(InsertProductName(
-        ApplyLanguageVariant(m_log->messages.LookUpMessage(key), m_log->messages.language), value));
+    return log::cp1252ToQString(insertProductName(
+        applyLanguageVariant(m_log->messages.LookUpMessage(key), m_log->messages.language), value));
 }
 
 void WindowInteraction::showError(const QString &caption, const QString &text)
@@ -159,7 +159,7 @@ bool WindowInteraction::confirm()
 
 void WindowInteraction::showProgress()
 {
-    const auto tpl = log::ParseWindowTemplate(m_log->windowTemplate);
+    const auto tpl = log::parseWindowTemplate(m_log->windowTemplate);
     if (!tpl)
         return; // the log reader refuses such logs; nothing to show
     BuildContext context = m_context;
@@ -169,11 +169,11 @@ void WindowInteraction::showProgress()
         // A child template: its controls go into a plain window of the template's size.
         m_host = std::make_unique<QWidget>();
         const Rect outer = PlaceWindow(tpl->width, tpl->height, tpl->positionCode, tpl->xOffset,
-            tpl->yOffset, ScaleFactor(context.verticalDpi), context.workArea, context.frame);
-        const Rect client = ClientArea(outer, context.frame);
+            tpl->yOffset, scaleFactor(context.verticalDpi), context.workArea, context.frame);
+        const Rect client = clientArea(outer, context.frame);
         m_host->setGeometry(client.x, client.y, client.width, client.height);
     }
-    m_built = BuildTemplateWindow(*tpl, context, m_host.get());
+    m_built = buildTemplateWindow(*tpl, context, m_host.get());
     if (!m_built)
         return;
     if (m_built->topLevel)
@@ -185,11 +185,11 @@ void WindowInteraction::showProgress()
             control->hide();
     }
     if (QWidget *product = m_built->control(kProductText)) {
-        QString text = ControlText(product);
+        QString text = controlText(product);
         const qsizetype at = text.indexOf(QLatin1String("%s"));
         if (at >= 0) {
-            text.replace(at, 2, log::Cp1252ToQString(m_log->firstLine.productName));
-            SetControlText(product, text);
+            text.replace(at, 2, log::cp1252ToQString(m_log->firstLine.productName));
+            setControlText(product, text);
         }
     }
     m_host->setWindowTitle(m_caption);
@@ -268,14 +268,14 @@ void WindowInteraction::showDetails()
     if (!m_engine || !m_built)
         return;
     auto heading = [this](std::uint32_t key) {
-        return ApplyLanguageVariant(m_log->messages.LookUpMessage(key), m_log->messages.language);
+        return applyLanguageVariant(m_log->messages.LookUpMessage(key), m_log->messages.language);
     };
-    QString text = log::Cp1252ToQString(DetailsText(m_engine->failedFiles(),
+    QString text = log::cp1252ToQString(detailsText(m_engine->failedFiles(),
         m_engine->failedFolders(), m_engine->failedRegistryKeys(), heading(kFilesHeading),
         heading(kFoldersHeading), heading(kKeysHeading)));
     text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-    const DetailsTexts texts { TitleFromButton(ControlText(m_built->control(kDetailsButton))), text,
-        ControlText(m_built->control(kCloseButton)) };
+    const DetailsTexts texts { titleFromButton(controlText(m_built->control(kDetailsButton))), text,
+        controlText(m_built->control(kCloseButton)) };
     m_dialogs.details(texts, m_host.get());
 }
 
@@ -284,7 +284,7 @@ bool WindowInteraction::closing()
     if (!m_finished)
         return false;
     m_finished = false;
-    if (m_engine && m_engine->TakeRestartNeeded() &&
+    if (m_engine && m_engine->takeRestartNeeded() &&
         m_dialogs.question(m_caption, message(kRestartMessage), m_host.get()))
         m_restart.requestRestart();
     if (m_loop)

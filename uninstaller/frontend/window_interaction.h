@@ -1,4 +1,4 @@
-// The uninstaller's window front end: the Interaction of RunUninstall made of the progress window
+// The uninstaller's window front end: the Interaction of runUninstall made of the progress window
 // built from the log's template and the dialogs. The window ignores its close box while the phases
 // run (closing it then would leave a half-removed product with nobody watching); once the end
 // state is reached, closing asks the restart question and ends the message loop.
@@ -25,17 +25,17 @@ inline constexpr std::uint32_t kFailedMarker = 72;
 
 // The details text: for each non-empty list (failed files, folders, registry keys) its heading,
 // CRLF, the entries each followed by CRLF, and CRLF; the final CRLF removed. O(n).
-std::string DetailsText(const std::vector<std::string> &files,
+std::string detailsText(const std::vector<std::string> &files,
     const std::vector<std::string> &folders, const std::vector<std::string> &keys,
     const std::string &filesHeading, const std::string &foldersHeading,
     const std::string &keysHeading);
 
 // A button text as a window title: every "&" and "..." removed.
-QString TitleFromButton(const QString &text);
+QString titleFromButton(const QString &text);
 
 class WindowInteraction final : public Interaction, private engine::SharedFileQuestion {
 public:
-    // `context` is the desktop the window is built for (ScreenContext() in the program).
+    // `context` is the desktop the window is built for (screenContext() in the program).
     WindowInteraction(Dialogs &dialogs, engine::RestartRequester &restart, BuildContext context);
     ~WindowInteraction() override;
     WindowInteraction(const WindowInteraction &) = delete;

@@ -6,7 +6,7 @@ namespace uninstaller::frontend {
 
 namespace {
 
-std::optional<std::string> Between(
+std::optional<std::string> between(
     std::string_view text, const std::string &open, const std::string &close)
 {
     const std::size_t start = text.find(open);
@@ -22,11 +22,11 @@ std::optional<std::string> Between(
 std::optional<std::string> Variant(std::string_view text, std::uint32_t language)
 {
     const std::string number = std::to_string(language);
-    return Between(text, "<LangID=" + number + ">", "</LangID=" + number + ">");
+    return between(text, "<LangID=" + number + ">", "</LangID=" + number + ">");
 }
 
 // The quoted value after `marker`, searched from `pos`; `pos` moves past the closing quote.
-std::optional<std::string> QuotedValue(
+std::optional<std::string> quotedValue(
     std::string_view text, std::string_view marker, std::size_t &pos)
 {
     const std::size_t at = text.find(marker, pos);
@@ -44,7 +44,7 @@ std::optional<std::string> QuotedValue(
 
 } // namespace
 
-std::string ApplyLanguageVariant(std::string_view text, std::uint32_t language)
+std::string applyLanguageVariant(std::string_view text, std::uint32_t language)
 {
     if (auto chosen = Variant(text, language))
         return *chosen;
@@ -53,18 +53,18 @@ std::string ApplyLanguageVariant(std::string_view text, std::uint32_t language)
     return std::string(text);
 }
 
-std::optional<LinkText> ParseLink(std::string_view text)
+std::optional<LinkText> parseLink(std::string_view text)
 {
     if (text == kMakerName)
         return LinkText { std::string(text), kMakerAddress };
     constexpr std::string_view prefix = "hyperlink:";
-    if (text.size() < prefix.size() || !log::EqualsNoCase(text.substr(0, prefix.size()), prefix))
+    if (text.size() < prefix.size() || !log::equalsNoCase(text.substr(0, prefix.size()), prefix))
         return std::nullopt;
     std::size_t pos = prefix.size();
-    auto shown = QuotedValue(text, "text=", pos);
+    auto shown = quotedValue(text, "text=", pos);
     if (!shown)
         return std::nullopt;
-    auto target = QuotedValue(text, "link=", pos);
+    auto target = quotedValue(text, "link=", pos);
     if (!target)
         return std::nullopt;
     return LinkText { std::move(*shown), std::move(*target) };

@@ -16,7 +16,7 @@ inline constexpr const char *kMakerAddress = "https://www.sweepwright.example/";
 
 // The part of `text` between "<LangID=n>" and the next "</LangID=n>" for the table's language
 // `language`; failing that, the same for language 1; failing that, `text` unchanged. O(n).
-std::string ApplyLanguageVariant(std::string_view text, std::uint32_t language);
+std::string applyLanguageVariant(std::string_view text, std::uint32_t language);
 
 struct LinkText {
     std::string shown;
@@ -26,6 +26,6 @@ struct LinkText {
 // A label text of the form: "hyperlink:" (any case) ... text="shown" ... link="target" (the
 // markers themselves in this case and order), or the maker's name. nullopt otherwise: the label
 // then shows its whole text, prefix included. O(n).
-std::optional<LinkText> ParseLink(std::string_view text);
+std::optional<LinkText> parseLink(std::string_view text);
 
 } // namespace uninstaller::frontend

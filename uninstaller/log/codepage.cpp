@@ -9,12 +9,12 @@ namespace uninstaller::log {
 
 namespace {
 
-char32_t CodePointOf(unsigned char byte)
+char32_t codePointOf(unsigned char byte)
 {
     return platform::cp1252ToUnicode(byte);
 }
 
-void AppendUtf8(std::string &out, char32_t cp)
+void appendUtf8(std::string &out, char32_t cp)
 {
     if (cp < 0x80) {
         out += static_cast<char>(cp);
@@ -28,14 +28,14 @@ void AppendUtf8(std::string &out, char32_t cp)
     }
 }
 
-std::optional<unsigned char> ByteOf(char32_t cp)
+std::optional<unsigned char> byteOf(char32_t cp)
 {
     return platform::unicodeToCp1252(cp);
 }
 
 } // namespace
 
-unsigned char FoldCase(unsigned char byte) noexcept
+unsigned char foldCase(unsigned char byte) noexcept
 {
     if (byte >= 'a' && byte <= 'z')
         return static_cast<unsigned char>(byte - 'a' + 'A');
@@ -51,36 +51,36 @@ unsigned char FoldCase(unsigned char byte) noexcept
     }
 }
 
-bool EqualsNoCase(std::string_view a, std::string_view b) noexcept
+bool equalsNoCase(std::string_view a, std::string_view b) noexcept
 {
     if (a.size() != b.size())
         return false;
     for (std::size_t i = 0; i < a.size(); ++i) {
-        if (FoldCase(static_cast<unsigned char>(a[i])) !=
-            FoldCase(static_cast<unsigned char>(b[i])))
+        if (foldCase(static_cast<unsigned char>(a[i])) !=
+            foldCase(static_cast<unsigned char>(b[i])))
             return false;
     }
     return true;
 }
 
-std::string FoldedCopy(std::string_view text)
+std::string foldedCopy(std::string_view text)
 {
     std::string out(text);
     for (char &c : out)
-        c = static_cast<char>(FoldCase(static_cast<unsigned char>(c)));
+        c = static_cast<char>(foldCase(static_cast<unsigned char>(c)));
     return out;
 }
 
-std::string Cp1252ToUtf8(std::string_view text)
+std::string cp1252ToUtf8(std::string_view text)
 {
     std::string out;
     out.reserve(text.size());
     for (char c : text)
-        AppendUtf8(out, CodePointOf(static_cast<unsigned char>(c)));
+        appendUtf8(out, codePointOf(static_cast<unsigned char>(c)));
     return out;
 }
 
-std::optional<std::string> Utf8ToCp1252(std::string_view text)
+std::optional<std::string> utf8ToCp1252(std::string_view text)
 {
     std::string out;
     out.reserve(text.size());
@@ -108,7 +108,7 @@ std::optional<std::string> Utf8ToCp1252(std::string_view text)
                 return std::nullopt;
             cp = (cp << 6) | (next & 0x3F);
         }
-        const auto byte = ByteOf(cp);
+        const auto byte = byteOf(cp);
         if (!byte)
             return std::nullopt;
         out += static_cast<char>(*byte);
@@ -117,12 +117,12 @@ std::optional<std::string> Utf8ToCp1252(std::string_view text)
     return out;
 }
 
-QString Cp1252ToQString(std::string_view text)
+QString cp1252ToQString(std::string_view text)
 {
     QString out;
     out.reserve(static_cast<qsizetype>(text.size()));
     for (char c : text)
-        out += QChar(static_cast<char16_t>(CodePointOf(static_cast<unsigned char>(c))));
+        out += QChar(static_cast<char16_t>(codePointOf(static_cast<unsigned char>(c))));
     return out;
 }
 

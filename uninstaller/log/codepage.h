@@ -13,23 +13,23 @@ namespace uninstaller::log {
 
 // Folds a-z and the three letters å, ä, ö (229, 228, 246) to their capitals (197, 196, 214); every
 // other byte is returned unchanged. This is the only case folding the log format knows.
-unsigned char FoldCase(unsigned char byte) noexcept;
+unsigned char foldCase(unsigned char byte) noexcept;
 
 // Byte-by-byte comparison of the folded texts.
-bool EqualsNoCase(std::string_view a, std::string_view b) noexcept;
+bool equalsNoCase(std::string_view a, std::string_view b) noexcept;
 
 // The text folded to capitals, byte by byte. O(n).
-std::string FoldedCopy(std::string_view text);
+std::string foldedCopy(std::string_view text);
 
 // Windows-1252 bytes to UTF-8. The five bytes 1252 leaves undefined (0x81, 0x8D, 0x8F, 0x90, 0x9D)
 // map to the C1 controls of the same value, so every byte string converts and converts back. O(n).
-std::string Cp1252ToUtf8(std::string_view text);
+std::string cp1252ToUtf8(std::string_view text);
 
 // UTF-8 to Windows-1252; nullopt when the text is not UTF-8 or holds a character 1252 cannot
 // represent. Used by the log writer, which must refuse such texts rather than write a wrong log.
-std::optional<std::string> Utf8ToCp1252(std::string_view text);
+std::optional<std::string> utf8ToCp1252(std::string_view text);
 
 // Windows-1252 bytes to a QString for display.
-QString Cp1252ToQString(std::string_view text);
+QString cp1252ToQString(std::string_view text);
 
 } // namespace uninstaller::log

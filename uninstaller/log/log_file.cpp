@@ -1,5 +1,6 @@
 #include "uninstaller/log/log_file.h"
 
+#include "uninstaller/log/logging.h"
 #include "uninstaller/log/scramble.h"
 
 #include <filesystem>
@@ -8,7 +9,9 @@
 
 namespace uninstaller::log {
 
-const char *ReadStatusMessage(ReadStatus status) noexcept
+Q_LOGGING_CATEGORY(lcLog, "uninstaller.log", QtInfoMsg)
+
+const char *readStatusMessage(ReadStatus status) noexcept
 {
     switch (status) {
     case ReadStatus::Ok:
@@ -23,19 +26,21 @@ const char *ReadStatusMessage(ReadStatus status) noexcept
     return "Uninstallation information corrupt. Aborting.";
 }
 
-ReadStatus UnscrambleBlock(std::vector<std::uint8_t> &block) noexcept
+ReadStatus unscrambleBlock(std::vector<std::uint8_t> &block) noexcept
 {
-    const auto outer = UnscrambleLayer(block);
+    const auto outer = unscrambleLayer(block);
     if (!outer)
         return ReadStatus::Corrupt;
-    const auto inner = UnscrambleLayer(std::span<std::uint8_t>(block.data(), *outer));
+    const auto inner = unscrambleLayer(std::span<std::uint8_t>(block.data(), *outer));
     if (!inner || *inner < 2)
         return ReadStatus::Corrupt;
     block.resize(*inner);
     return ReadStatus::Ok;
 }
 
-ReadStatus ReadLog(const std::string &ownFilePath, std::vector<std::uint8_t> &plain)
+namespace {
+
+ReadStatus readLogBlock(const std::string &ownFilePath, std::vector<std::uint8_t> &plain)
 {
     plain.clear();
     std::ifstream in(std::filesystem::path(ownFilePath), std::ios::binary);
@@ -73,9 +78,20 @@ ReadStatus ReadLog(const std::string &ownFilePath, std::vector<std::uint8_t> &pl
         plain.clear();
         return ReadStatus::CannotOpen;
     }
-    const ReadStatus status = UnscrambleBlock(plain);
+    qCDebug(lcLog) << "log block at" << start << "length" << length;
+    const ReadStatus status = unscrambleBlock(plain);
     if (status != ReadStatus::Ok)
         plain.clear();
+    return status;
+}
+
+} // namespace
+
+ReadStatus ReadLog(const std::string &ownFilePath, std::vector<std::uint8_t> &plain)
+{
+    const ReadStatus status = readLogBlock(ownFilePath, plain);
+    qCDebug(lcLog) << "read" << ownFilePath.c_str() << "status" << static_cast<int>(status)
+                   << "plain bytes" << plain.size();
     return status;
 }
 

@@ -17,7 +17,7 @@ enum class ReadStatus {
 };
 
 // The message for a failed read, exactly as the user sees it; empty for Ok.
-const char *ReadStatusMessage(ReadStatus status) noexcept;
+const char *readStatusMessage(ReadStatus status) noexcept;
 
 // Reads the block of `ownFilePath` (a UTF-8 path) and unscrambles it into `plain`. The trailer
 // offset must lie inside the file; the block is never larger than the file, so nothing is sized by
@@ -26,6 +26,6 @@ ReadStatus ReadLog(const std::string &ownFilePath, std::vector<std::uint8_t> &pl
 
 // Checks and unscrambles both layers of a block in place and shrinks it to the plain log; a plain
 // log shorter than 2 bytes is corrupt. O(n).
-ReadStatus UnscrambleBlock(std::vector<std::uint8_t> &block) noexcept;
+ReadStatus unscrambleBlock(std::vector<std::uint8_t> &block) noexcept;
 
 } // namespace uninstaller::log

@@ -2,17 +2,17 @@
 
 namespace uninstaller::log {
 
-bool ReadValueEntry(ByteReader &reader, RegistryValueEntry &entry) noexcept
+bool readValueEntry(ByteReader &reader, RegistryValueEntry &entry) noexcept
 {
     return reader.readCString(entry.name) && reader.readBe32(entry.deleteFlag);
 }
 
-bool ReadSubkeyEntry(ByteReader &reader, RegistrySubkeyEntry &entry) noexcept
+bool readSubkeyEntry(ByteReader &reader, RegistrySubkeyEntry &entry) noexcept
 {
     return reader.readBe32(entry.deleteFlag) && reader.readCString(entry.name);
 }
 
-bool SkipValueEntries(ByteReader &reader, std::uint32_t count) noexcept
+bool skipValueEntries(ByteReader &reader, std::uint32_t count) noexcept
 {
     // Each entry takes at least 5 bytes, so a count larger than the data fails at once instead of
     // looping billions of times.
@@ -20,42 +20,42 @@ bool SkipValueEntries(ByteReader &reader, std::uint32_t count) noexcept
         return false;
     RegistryValueEntry entry;
     for (std::uint32_t i = 0; i < count; ++i) {
-        if (!ReadValueEntry(reader, entry))
+        if (!readValueEntry(reader, entry))
             return false;
     }
     return true;
 }
 
-bool SkipSubkeyEntries(ByteReader &reader, std::uint32_t count, int depth) noexcept
+bool skipSubkeyEntries(ByteReader &reader, std::uint32_t count, int depth) noexcept
 {
     // A subkey entry with its node takes at least 4 + 1 + 8 bytes.
     if (count > reader.remaining() / 13)
         return false;
     RegistrySubkeyEntry entry;
     for (std::uint32_t i = 0; i < count; ++i) {
-        if (!ReadSubkeyEntry(reader, entry) || !SkipRegistryNode(reader, depth + 1))
+        if (!readSubkeyEntry(reader, entry) || !skipRegistryNode(reader, depth + 1))
             return false;
     }
     return true;
 }
 
-bool SkipRegistryNode(ByteReader &reader, int depth) noexcept
+bool skipRegistryNode(ByteReader &reader, int depth) noexcept
 {
     if (depth > kMaxRegistryDepth)
         return false;
     std::uint32_t values = 0;
     std::uint32_t subkeys = 0;
-    return reader.readBe32(values) && SkipValueEntries(reader, values) &&
-        reader.readBe32(subkeys) && SkipSubkeyEntries(reader, subkeys, depth);
+    return reader.readBe32(values) && skipValueEntries(reader, values) &&
+        reader.readBe32(subkeys) && skipSubkeyEntries(reader, subkeys, depth);
 }
 
-bool IsRegistrySectionWellFormed(std::span<const std::uint8_t> section) noexcept
+bool isRegistrySectionWellFormed(std::span<const std::uint8_t> section) noexcept
 {
     if (section.empty())
         return true;
     ByteReader reader(section);
     for (int root = 0; root < kRegistryRootCount; ++root) {
-        if (!SkipRegistryNode(reader, 0))
+        if (!skipRegistryNode(reader, 0))
             return false;
     }
     return reader.atEnd();

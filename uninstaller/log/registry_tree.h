@@ -30,17 +30,17 @@ struct RegistrySubkeyEntry {
     std::string_view name;
 };
 
-bool ReadValueEntry(ByteReader &reader, RegistryValueEntry &entry) noexcept;
-bool ReadSubkeyEntry(ByteReader &reader, RegistrySubkeyEntry &entry) noexcept;
+bool readValueEntry(ByteReader &reader, RegistryValueEntry &entry) noexcept;
+bool readSubkeyEntry(ByteReader &reader, RegistrySubkeyEntry &entry) noexcept;
 
 // Skips `count` value entries / a whole node / `count` subkey entries with their nodes. `depth` is
 // the depth of the node being skipped. False when the data ends early or nests too deep. O(bytes).
-bool SkipValueEntries(ByteReader &reader, std::uint32_t count) noexcept;
-bool SkipRegistryNode(ByteReader &reader, int depth) noexcept;
-bool SkipSubkeyEntries(ByteReader &reader, std::uint32_t count, int depth) noexcept;
+bool skipValueEntries(ByteReader &reader, std::uint32_t count) noexcept;
+bool skipRegistryNode(ByteReader &reader, int depth) noexcept;
+bool skipSubkeyEntries(ByteReader &reader, std::uint32_t count, int depth) noexcept;
 
 // The dry walk: true when `section` is empty, or holds exactly four trees that end exactly at its
 // end.
-bool IsRegistrySectionWellFormed(std::span<const std::uint8_t> section) noexcept;
+bool isRegistrySectionWellFormed(std::span<const std::uint8_t> section) noexcept;
 
 } // namespace uninstaller::log

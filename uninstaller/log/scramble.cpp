@@ -11,7 +11,7 @@ constexpr std::size_t kKeyPeriod = 256; // the key stream k2 + k1 * (i + 1) repe
 
 } // namespace
 
-std::array<std::uint8_t, 8> ColumnChecksum(std::span<const std::uint8_t> bytes) noexcept
+std::array<std::uint8_t, 8> columnChecksum(std::span<const std::uint8_t> bytes) noexcept
 {
     std::uint8_t lanes[kLanes] = {};
     const std::uint8_t *p = bytes.data();
@@ -28,12 +28,12 @@ std::array<std::uint8_t, 8> ColumnChecksum(std::span<const std::uint8_t> bytes) 
     return sums;
 }
 
-std::optional<std::size_t> UnscrambleLayer(std::span<std::uint8_t> layer) noexcept
+std::optional<std::size_t> unscrambleLayer(std::span<std::uint8_t> layer) noexcept
 {
     if (layer.size() < kLayerTailSize)
         return std::nullopt;
     const std::size_t checked = layer.size() - 8;
-    const auto sums = ColumnChecksum(layer.first(checked));
+    const auto sums = columnChecksum(layer.first(checked));
     for (std::size_t j = 0; j < 8; ++j) {
         if (sums[j] != layer[checked + j])
             return std::nullopt;

@@ -1,6 +1,7 @@
 #include "uninstaller/log/uninstall_log.h"
 
 #include "uninstaller/log/byte_reader.h"
+#include "uninstaller/log/logging.h"
 #include "uninstaller/log/registry_tree.h"
 #include "uninstaller/log/window_template_check.h"
 
@@ -12,18 +13,18 @@ namespace {
 
 constexpr std::string_view kCrLf = "\r\n";
 
-std::string ToString(std::span<const std::uint8_t> bytes)
+std::string toString(std::span<const std::uint8_t> bytes)
 {
     return std::string(reinterpret_cast<const char *>(bytes.data()), bytes.size());
 }
 
-bool ReadCountedBlock(ByteReader &reader, std::span<const std::uint8_t> &block)
+bool readCountedBlock(ByteReader &reader, std::span<const std::uint8_t> &block)
 {
     std::uint32_t length = 0;
     return reader.readBe32(length) && reader.readBytes(length, block);
 }
 
-bool ParseMessageTable(std::span<const std::uint8_t> block, MessageTable &table)
+bool parseMessageTable(std::span<const std::uint8_t> block, MessageTable &table)
 {
     table = {};
     if (block.empty())
@@ -37,14 +38,14 @@ bool ParseMessageTable(std::span<const std::uint8_t> block, MessageTable &table)
     for (std::uint32_t i = 0; i < count; ++i) {
         std::uint32_t key = 0;
         std::span<const std::uint8_t> text;
-        if (!reader.readBe32(key) || !ReadCountedBlock(reader, text))
+        if (!reader.readBe32(key) || !readCountedBlock(reader, text))
             return false;
-        table.entries.emplace_back(key, ToString(text));
+        table.entries.emplace_back(key, toString(text));
     }
     return true;
 }
 
-bool ParsePictureList(std::span<const std::uint8_t> block, std::vector<Picture> &pictures)
+bool parsePictureList(std::span<const std::uint8_t> block, std::vector<Picture> &pictures)
 {
     pictures.clear();
     if (block.empty())
@@ -67,24 +68,24 @@ bool ParsePictureList(std::span<const std::uint8_t> block, std::vector<Picture> 
     return true;
 }
 
-bool ParseUserInterface(std::span<const std::uint8_t> part, UninstallLog &log)
+bool parseUserInterface(std::span<const std::uint8_t> part, UninstallLog &log)
 {
     ByteReader reader(part);
     std::span<const std::uint8_t> messages;
     std::span<const std::uint8_t> windowTemplate;
     std::span<const std::uint8_t> pictures;
-    if (!ReadCountedBlock(reader, messages) || !ReadCountedBlock(reader, windowTemplate) ||
-        !ReadCountedBlock(reader, pictures))
+    if (!readCountedBlock(reader, messages) || !readCountedBlock(reader, windowTemplate) ||
+        !readCountedBlock(reader, pictures))
         return false;
-    if (!IsWindowTemplateReadable(windowTemplate))
+    if (!isWindowTemplateReadable(windowTemplate))
         return false;
     log.windowTemplate.assign(windowTemplate.begin(), windowTemplate.end());
-    return ParseMessageTable(messages, log.messages) && ParsePictureList(pictures, log.pictures);
+    return parseMessageTable(messages, log.messages) && parsePictureList(pictures, log.pictures);
 }
 
 // The position of `heading` + CRLF at the start of a line at or after `from`, or npos. `from`
 // itself always is the start of a line.
-std::size_t FindHeading(std::string_view text, std::string_view heading, std::size_t from)
+std::size_t findHeading(std::string_view text, std::string_view heading, std::size_t from)
 {
     std::size_t pos = from;
     while (pos <= text.size()) {
@@ -100,7 +101,7 @@ std::size_t FindHeading(std::string_view text, std::string_view heading, std::si
     return std::string_view::npos;
 }
 
-FirstLine SplitFirstLine(std::string_view line)
+FirstLine splitFirstLine(std::string_view line)
 {
     FirstLine first;
     const std::size_t z1 = line.find('\0');
@@ -114,7 +115,7 @@ FirstLine SplitFirstLine(std::string_view line)
     return first;
 }
 
-bool ParseDecimal(std::string_view text, std::uint32_t &value)
+bool parseDecimal(std::string_view text, std::uint32_t &value)
 {
     if (text.empty() || text.size() > 10)
         return false;
@@ -141,7 +142,7 @@ std::string MessageTable::LookUpMessage(std::uint32_t key) const
     return {};
 }
 
-std::string_view ReadLine(std::string_view text, std::size_t &pos) noexcept
+std::string_view readLine(std::string_view text, std::size_t &pos) noexcept
 {
     if (pos >= text.size()) {
         pos = text.size();
@@ -158,19 +159,19 @@ std::string_view ReadLine(std::string_view text, std::size_t &pos) noexcept
     return line;
 }
 
-std::vector<std::string_view> SectionLines(std::string_view section)
+std::vector<std::string_view> sectionLines(std::string_view section)
 {
     std::vector<std::string_view> lines;
     std::size_t pos = 0;
     while (pos < section.size()) {
-        const std::string_view line = ReadLine(section, pos);
+        const std::string_view line = readLine(section, pos);
         if (line.size() > 2)
             lines.push_back(line);
     }
     return lines;
 }
 
-const char *PathFault(std::string_view path) noexcept
+const char *pathFault(std::string_view path) noexcept
 {
     if (path.empty() || path.front() != '/')
         return "is not an absolute path";
@@ -184,7 +185,7 @@ const char *PathFault(std::string_view path) noexcept
     return nullptr;
 }
 
-bool ParseBackupLine(std::string_view line, BackupEntry &entry)
+bool parseBackupLine(std::string_view line, BackupEntry &entry)
 {
     std::array<std::string_view, 6> fields;
     std::size_t start = 0;
@@ -197,32 +198,42 @@ bool ParseBackupLine(std::string_view line, BackupEntry &entry)
     }
     entry.backupPath = std::string(fields[0]);
     entry.installedPath = std::string(fields[1]);
-    return ParseDecimal(fields[2], entry.versionHigh) &&
-        ParseDecimal(fields[3], entry.versionLow) && ParseDecimal(fields[4], entry.timeHigh) &&
-        ParseDecimal(fields[5], entry.timeLow);
+    return parseDecimal(fields[2], entry.versionHigh) &&
+        parseDecimal(fields[3], entry.versionLow) && parseDecimal(fields[4], entry.timeHigh) &&
+        parseDecimal(fields[5], entry.timeLow);
 }
+
+namespace {
+
+bool refuse(const char *why)
+{
+    qCDebug(lcLog) << "log refused:" << why;
+    return false;
+}
+
+} // namespace
 
 bool SplitLog(std::span<const std::uint8_t> plain, UninstallLog &log)
 {
     log = {};
     if (plain.size() < 2)
-        return false;
+        return refuse("shorter than two bytes");
     std::span<const std::uint8_t> textPart = plain;
     if (plain[0] == '\\') {
         log.hasUserInterface = true;
         log.option = plain[1];
         ByteReader reader(plain.subspan(2));
         std::span<const std::uint8_t> ui;
-        if (!ReadCountedBlock(reader, ui) || !ParseUserInterface(ui, log))
-            return false;
+        if (!readCountedBlock(reader, ui) || !parseUserInterface(ui, log))
+            return refuse("window part unreadable");
         textPart = plain.subspan(2 + 4 + ui.size());
     }
 
     const std::string_view text(reinterpret_cast<const char *>(textPart.data()), textPart.size());
     const std::size_t firstEnd = text.find(kCrLf);
     if (firstEnd == std::string_view::npos)
-        return false;
-    log.firstLine = SplitFirstLine(text.substr(0, firstEnd));
+        return refuse("no first line");
+    log.firstLine = splitFirstLine(text.substr(0, firstEnd));
 
     constexpr std::array<std::string_view, 5> kHeadings = {
         "Shared:", "Backups:", "Files:", "Directories:", "Registry:"
@@ -230,9 +241,9 @@ bool SplitLog(std::span<const std::uint8_t> plain, UninstallLog &log)
     std::array<std::size_t, 5> headingAt {};
     std::size_t from = firstEnd + 2;
     for (std::size_t i = 0; i < kHeadings.size(); ++i) {
-        headingAt[i] = FindHeading(text, kHeadings[i], from);
+        headingAt[i] = findHeading(text, kHeadings[i], from);
         if (headingAt[i] == std::string_view::npos)
-            return false;
+            return refuse("a section heading missing");
         from = headingAt[i] + kHeadings[i].size() + 2;
     }
     auto section = [&](std::size_t i) {
@@ -249,22 +260,25 @@ bool SplitLog(std::span<const std::uint8_t> plain, UninstallLog &log)
 
     // Nothing the engine is given may name a path it would have to guess at.
     BackupEntry entry;
-    for (std::string_view line : SectionLines(log.backups)) {
-        if (!ParseBackupLine(line, entry) || PathFault(entry.backupPath) ||
-            PathFault(entry.installedPath))
-            return false;
+    for (std::string_view line : sectionLines(log.backups)) {
+        if (!parseBackupLine(line, entry) || pathFault(entry.backupPath) ||
+            pathFault(entry.installedPath))
+            return refuse("a backup line unreadable or naming an unsafe path");
     }
-    for (std::string_view line : SectionLines(log.shared)) {
-        if (PathFault(line.substr(0, line.find('|'))))
-            return false;
+    for (std::string_view line : sectionLines(log.shared)) {
+        if (pathFault(line.substr(0, line.find('|'))))
+            return refuse("a shared file naming an unsafe path");
     }
     for (const std::string *section : { &log.files, &log.directories }) {
-        for (std::string_view line : SectionLines(*section)) {
-            if (PathFault(line))
-                return false;
+        for (std::string_view line : sectionLines(*section)) {
+            if (pathFault(line))
+                return refuse("a file or folder naming an unsafe path");
         }
     }
-    return IsRegistrySectionWellFormed(log.registry);
+    if (!isRegistrySectionWellFormed(log.registry))
+        return refuse("registry section malformed");
+    qCDebug(lcLog) << "log accepted";
+    return true;
 }
 
 } // namespace uninstaller::log

@@ -57,29 +57,29 @@ struct BackupEntry {
     std::uint32_t timeLow = 0;
 };
 
-// Splits and validates a plain log. False (the log is corrupt) when: it is shorter than 2 bytes;
+// splits and validates a plain log. False (the log is corrupt) when: it is shorter than 2 bytes;
 // the user-interface length or a block, count or text length runs past its block; the window
 // template is unreadable; the first line has no CRLF; one of the headings "Shared:", "Backups:",
 // "Files:", "Directories:", "Registry:" is missing, not at the start of a line or out of order; a
 // backups line is not six tab-separated fields with decimal numbers; a path of the shared, backups,
-// files or directories section is refused by PathFault; the registry trees do not end exactly at
+// files or directories section is refused by pathFault; the registry trees do not end exactly at
 // the end of the log. `log` is only meaningful on success. O(n).
 bool SplitLog(std::span<const std::uint8_t> plain, UninstallLog &log);
 
 // The text from `pos` up to the next CRLF; `pos` moves past the CRLF, or to the end of the text.
-std::string_view ReadLine(std::string_view text, std::size_t &pos) noexcept;
+std::string_view readLine(std::string_view text, std::size_t &pos) noexcept;
 
 // The lines of a section that count: longer than 2 characters.
-std::vector<std::string_view> SectionLines(std::string_view section);
+std::vector<std::string_view> sectionLines(std::string_view section);
 
 // Why a path of the log cannot be used, or null when it can: it must be absolute (a relative path
 // would be resolved against whatever folder the uninstaller was started from) and hold no control
 // character (a NUL would cut it short to a file the log never named). For the shared section this
 // is the part before "|". O(n).
-const char *PathFault(std::string_view path) noexcept;
+const char *pathFault(std::string_view path) noexcept;
 
 // Parses one backups line; false when it is not six tab-separated fields with decimal numbers
 // that fit in 32 bits.
-bool ParseBackupLine(std::string_view line, BackupEntry &entry);
+bool parseBackupLine(std::string_view line, BackupEntry &entry);
 
 } // namespace uninstaller::log

@@ -9,7 +9,7 @@ namespace {
 // The smallest control record: 11 numbers, the text length and the picture reference.
 constexpr std::size_t kMinControlBytes = 13 * 4;
 
-bool ReadCounted(ByteReader &reader, std::string &text)
+bool readCounted(ByteReader &reader, std::string &text)
 {
     std::uint32_t length = 0;
     std::span<const std::uint8_t> bytes;
@@ -19,7 +19,7 @@ bool ReadCounted(ByteReader &reader, std::string &text)
     return true;
 }
 
-bool ReadSigned(ByteReader &reader, std::int32_t &value)
+bool readSigned(ByteReader &reader, std::int32_t &value)
 {
     std::uint32_t raw = 0;
     if (!reader.readBe32(raw))
@@ -28,40 +28,40 @@ bool ReadSigned(ByteReader &reader, std::int32_t &value)
     return true;
 }
 
-bool ReadControl(ByteReader &reader, std::uint32_t version, TemplateControl &c)
+bool readControl(ByteReader &reader, std::uint32_t version, TemplateControl &c)
 {
     if (!reader.readBe32(c.style) || !reader.readBe32(c.extendedStyle) ||
         !reader.readBe32(c.kind) || !reader.readBe32(c.subKind))
         return false;
     if (version == 1 && !reader.skip(4))
         return false;
-    return reader.readBe32(c.number) && ReadSigned(reader, c.x) && ReadSigned(reader, c.y) &&
-        ReadSigned(reader, c.width) && ReadSigned(reader, c.height) &&
+    return reader.readBe32(c.number) && readSigned(reader, c.x) && readSigned(reader, c.y) &&
+        readSigned(reader, c.width) && readSigned(reader, c.height) &&
         reader.readBe32(c.textColour) && reader.readBe32(c.backgroundColour) &&
-        ReadCounted(reader, c.text) && ReadSigned(reader, c.picture);
+        readCounted(reader, c.text) && readSigned(reader, c.picture);
 }
 
-void PutBe32(std::vector<std::uint8_t> &out, std::uint32_t value)
+void putBe32(std::vector<std::uint8_t> &out, std::uint32_t value)
 {
     for (int shift = 24; shift >= 0; shift -= 8)
         out.push_back(static_cast<std::uint8_t>(value >> shift));
 }
 
-void PutBe16(std::vector<std::uint8_t> &out, std::uint16_t value)
+void putBe16(std::vector<std::uint8_t> &out, std::uint16_t value)
 {
     out.push_back(static_cast<std::uint8_t>(value >> 8));
     out.push_back(static_cast<std::uint8_t>(value));
 }
 
-void PutText(std::vector<std::uint8_t> &out, const std::string &text)
+void putText(std::vector<std::uint8_t> &out, const std::string &text)
 {
-    PutBe32(out, static_cast<std::uint32_t>(text.size()));
+    putBe32(out, static_cast<std::uint32_t>(text.size()));
     out.insert(out.end(), text.begin(), text.end());
 }
 
 } // namespace
 
-std::optional<WindowTemplate> ParseWindowTemplate(std::span<const std::uint8_t> bytes)
+std::optional<WindowTemplate> parseWindowTemplate(std::span<const std::uint8_t> bytes)
 {
     ByteReader reader(bytes);
     std::span<const std::uint8_t> magic;
@@ -87,11 +87,11 @@ std::optional<WindowTemplate> ParseWindowTemplate(std::span<const std::uint8_t> 
     }
     if (!reader.readBe32(tpl.style) || !reader.readBe32(tpl.extendedStyle) ||
         !reader.readBe32(tpl.unused1) || !reader.readBe32(tpl.unused2) ||
-        !reader.readBe32(tpl.positionCode) || !ReadSigned(reader, tpl.xOffset) ||
-        !ReadSigned(reader, tpl.yOffset) || !ReadSigned(reader, tpl.width) ||
-        !ReadSigned(reader, tpl.height) || !reader.readBe16(tpl.fontSize) ||
-        !reader.readBe16(tpl.fontFlags) || !ReadCounted(reader, tpl.fontFace) ||
-        !ReadCounted(reader, tpl.title))
+        !reader.readBe32(tpl.positionCode) || !readSigned(reader, tpl.xOffset) ||
+        !readSigned(reader, tpl.yOffset) || !readSigned(reader, tpl.width) ||
+        !readSigned(reader, tpl.height) || !reader.readBe16(tpl.fontSize) ||
+        !reader.readBe16(tpl.fontFlags) || !readCounted(reader, tpl.fontFace) ||
+        !readCounted(reader, tpl.title))
         return std::nullopt;
     std::uint32_t count = 0;
     const std::size_t minControl = kMinControlBytes + (tpl.version == 1 ? 4 : 0);
@@ -99,21 +99,21 @@ std::optional<WindowTemplate> ParseWindowTemplate(std::span<const std::uint8_t> 
         return std::nullopt;
     tpl.controls.resize(count);
     for (TemplateControl &control : tpl.controls) {
-        if (!ReadControl(reader, tpl.version, control))
+        if (!readControl(reader, tpl.version, control))
             return std::nullopt;
     }
     return tpl;
 }
 
-std::vector<std::uint8_t> EncodeWindowTemplate(const WindowTemplate &tpl)
+std::vector<std::uint8_t> encodeWindowTemplate(const WindowTemplate &tpl)
 {
     std::vector<std::uint8_t> out = { 'R', 'T', 'T' };
-    PutBe32(out, tpl.version);
+    putBe32(out, tpl.version);
     if (tpl.version >= 3) {
-        PutBe32(out, static_cast<std::uint32_t>(tpl.extraBlocks.size()));
+        putBe32(out, static_cast<std::uint32_t>(tpl.extraBlocks.size()));
         for (const auto &[tag, data] : tpl.extraBlocks) {
-            PutBe32(out, static_cast<std::uint32_t>(data.size()));
-            PutBe32(out, tag);
+            putBe32(out, static_cast<std::uint32_t>(data.size()));
+            putBe32(out, tag);
             out.insert(out.end(), data.begin(), data.end());
         }
     }
@@ -121,23 +121,23 @@ std::vector<std::uint8_t> EncodeWindowTemplate(const WindowTemplate &tpl)
         { tpl.style, tpl.extendedStyle, tpl.unused1, tpl.unused2, tpl.positionCode,
             static_cast<std::uint32_t>(tpl.xOffset), static_cast<std::uint32_t>(tpl.yOffset),
             static_cast<std::uint32_t>(tpl.width), static_cast<std::uint32_t>(tpl.height) })
-        PutBe32(out, value);
-    PutBe16(out, tpl.fontSize);
-    PutBe16(out, tpl.fontFlags);
-    PutText(out, tpl.fontFace);
-    PutText(out, tpl.title);
-    PutBe32(out, static_cast<std::uint32_t>(tpl.controls.size()));
+        putBe32(out, value);
+    putBe16(out, tpl.fontSize);
+    putBe16(out, tpl.fontFlags);
+    putText(out, tpl.fontFace);
+    putText(out, tpl.title);
+    putBe32(out, static_cast<std::uint32_t>(tpl.controls.size()));
     for (const TemplateControl &c : tpl.controls) {
         for (std::uint32_t value : { c.style, c.extendedStyle, c.kind, c.subKind })
-            PutBe32(out, value);
+            putBe32(out, value);
         if (tpl.version == 1)
-            PutBe32(out, 0);
+            putBe32(out, 0);
         for (std::uint32_t value : { c.number, static_cast<std::uint32_t>(c.x),
                  static_cast<std::uint32_t>(c.y), static_cast<std::uint32_t>(c.width),
                  static_cast<std::uint32_t>(c.height), c.textColour, c.backgroundColour })
-            PutBe32(out, value);
-        PutText(out, c.text);
-        PutBe32(out, static_cast<std::uint32_t>(c.picture));
+            putBe32(out, value);
+        putText(out, c.text);
+        putBe32(out, static_cast<std::uint32_t>(c.picture));
     }
     return out;
 }

@@ -61,9 +61,9 @@ inline constexpr std::uint16_t kFontItalic = 0x2;
 // The template, or nullopt when the magic is not "RTT" or any field, length or count runs past
 // the block. Trailing bytes are allowed. Counts are checked against the bytes left before anything
 // is reserved, so a hostile count never allocates more than the block could hold. O(n).
-std::optional<WindowTemplate> ParseWindowTemplate(std::span<const std::uint8_t> bytes);
+std::optional<WindowTemplate> parseWindowTemplate(std::span<const std::uint8_t> bytes);
 
-// The bytes ParseWindowTemplate reads back as `tpl` (the log writer's side).
-std::vector<std::uint8_t> EncodeWindowTemplate(const WindowTemplate &tpl);
+// The bytes parseWindowTemplate reads back as `tpl` (the log writer's side).
+std::vector<std::uint8_t> encodeWindowTemplate(const WindowTemplate &tpl);
 
 } // namespace uninstaller::log

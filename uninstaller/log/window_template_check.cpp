@@ -4,11 +4,11 @@
 
 namespace uninstaller::log {
 
-bool IsWindowTemplateReadable(std::span<const std::uint8_t> bytes) noexcept
+bool isWindowTemplateReadable(std::span<const std::uint8_t> bytes) noexcept
 {
     try {
         // The same reader the window is built from, so "readable here" means "buildable there".
-        return ParseWindowTemplate(bytes).has_value();
+        return parseWindowTemplate(bytes).has_value();
     } catch (...) {
         return false; // only an allocation failure can land here
     }

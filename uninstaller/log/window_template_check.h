@@ -11,6 +11,6 @@ namespace uninstaller::log {
 
 // True when the template has the magic "RTT", its version's extra blocks, the window values, font,
 // face, title and every control it counts, all inside `bytes`. Trailing bytes are allowed. O(n).
-bool IsWindowTemplateReadable(std::span<const std::uint8_t> bytes) noexcept;
+bool isWindowTemplateReadable(std::span<const std::uint8_t> bytes) noexcept;
 
 } // namespace uninstaller::log

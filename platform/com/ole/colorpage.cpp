@@ -2,6 +2,7 @@
 // offers the standard colours and the system colours, and writes the chosen values back through
 // IDispatch on Apply.
 #include "platform/com/ole/internal/stdclasses.h"
+#include "platform/com/boundary.h"
 #include "platform/com/ole/olectl.h"
 #include "platform/com/ole/propertyframe.h"
 #include "platform/ui/wincalls.h"
@@ -141,7 +142,7 @@ HRESULT ColorPage::SetObjects(ULONG count, IUnknown **objects) noexcept
 {
     if (count && !objects)
         return E_POINTER;
-    try {
+    return guarded([&] {
         m_objects.clear();
         m_entries.clear();
         m_dirty = false;
@@ -166,9 +167,7 @@ HRESULT ColorPage::SetObjects(ULONG count, IUnknown **objects) noexcept
                 m_entries.push_back({ p.id, QString::fromLatin1(p.name), first, false });
         }
         return S_OK;
-    } catch (...) {
-        return E_OUTOFMEMORY;
-    }
+    });
 }
 
 HRESULT ColorPage::Activate(HWND parent, LPCRECT rect, BOOL) noexcept

@@ -1,5 +1,6 @@
 #include "platform/com/ole/propertyframe.h"
 
+#include "platform/com/boundary.h"
 #include "platform/com/creation.h"
 #include "platform/ui/wincalls.h"
 
@@ -215,7 +216,7 @@ HRESULT OleCreatePropertyFrame(HWND hwndOwner, UINT x, UINT y, LPCOLESTR caption
         return E_POINTER;
     if (cObjects == 0 || cPages == 0)
         return E_INVALIDARG;
-    try {
+    return guarded([&] {
         std::vector<ComPtr<IPropertyPage>> created;
         for (ULONG i = 0; i < cPages; ++i) {
             ComPtr<IPropertyPage> page;
@@ -246,7 +247,5 @@ HRESULT OleCreatePropertyFrame(HWND hwndOwner, UINT x, UINT y, LPCOLESTR caption
         dialog.closePages();
         site->detach();
         return hr;
-    } catch (...) {
-        return E_OUTOFMEMORY;
-    }
+    });
 }

@@ -1,5 +1,6 @@
 #include "platform/com/ole/stdfont.h"
 
+#include "platform/com/boundary.h"
 #include "platform/com/connection.h"
 #include "platform/com/ole/internal/stdclasses.h"
 #include "platform/com/ole/olectl.h"
@@ -104,11 +105,9 @@ public:
     {
         if (!name)
             return CTL_E_INVALIDPROPERTYVALUE;
-        try {
+        return guarded([&] {
             return set(m_state.name, std::u16string(view(name)), DISPID_FONT_NAME);
-        } catch (...) {
-            return E_OUTOFMEMORY;
-        }
+        });
     }
     HRESULT get_Size(CY *p) noexcept override
     {

@@ -1,5 +1,6 @@
 #include "platform/com/ole/stdpicture.h"
 
+#include "platform/com/boundary.h"
 #include "platform/com/ole/internal/pictureformat.h"
 #include "platform/com/ole/internal/stdclasses.h"
 #include "platform/com/ole/olectl.h"
@@ -208,7 +209,7 @@ public:
             return E_POINTER;
         if (m_data.type == PICTYPE_NONE)
             return E_FAIL;
-        try {
+        return guarded([&] {
             const std::string bytes = fileBytes(m_data);
             if (bytes.empty())
                 return E_FAIL;
@@ -216,9 +217,7 @@ public:
             if (SUCCEEDED(hr) && size)
                 *size = static_cast<LONG>(bytes.size());
             return hr;
-        } catch (...) {
-            return E_OUTOFMEMORY;
-        }
+        });
     }
     HRESULT get_Attributes(DWORD *p) noexcept override
     {
@@ -292,7 +291,7 @@ public:
     {
         if (!stream)
             return E_POINTER;
-        try {
+        return guarded([&] {
             DWORD head[2] = {};
             std::string bytes;
             HRESULT hr = readBytes(stream, sizeof head, true, bytes);
@@ -313,15 +312,13 @@ public:
             releaseData(m_data);
             m_data = std::move(data);
             return S_OK;
-        } catch (...) {
-            return E_OUTOFMEMORY;
-        }
+        });
     }
     HRESULT Save(IStream *stream, BOOL) noexcept override
     {
         if (!stream)
             return E_POINTER;
-        try {
+        return guarded([&] {
             const std::string bytes = fileBytes(m_data);
             if (bytes.empty() && m_data.type != PICTYPE_NONE)
                 return E_FAIL;
@@ -330,9 +327,7 @@ public:
             if (SUCCEEDED(hr) && !bytes.empty())
                 hr = writeAll(stream, bytes.data(), static_cast<ULONG>(bytes.size()));
             return hr;
-        } catch (...) {
-            return E_OUTOFMEMORY;
-        }
+        });
     }
     HRESULT GetSizeMax(ULARGE_INTEGER *size) noexcept override
     {
@@ -428,7 +423,7 @@ HRESULT loadPictureFromBytes(std::string_view bytes, REFIID riid, void **ppv) no
     if (!ppv)
         return E_POINTER;
     *ppv = nullptr;
-    try {
+    return guarded([&] {
         // The saved form carries its "lt" header; a bare file does not.
         if (bytes.size() >= 8) {
             DWORD head[2];
@@ -444,9 +439,7 @@ HRESULT loadPictureFromBytes(std::string_view bytes, REFIID riid, void **ppv) no
         if (!picture)
             return E_OUTOFMEMORY;
         return picture->QueryInterface(riid, ppv);
-    } catch (...) {
-        return E_OUTOFMEMORY;
-    }
+    });
 }
 
 HRESULT pictureToPixmap(IUnknown *picture, QPixmap *out) noexcept
@@ -511,7 +504,7 @@ HRESULT OleLoadPicture(IStream *stream, LONG lSize, BOOL, REFIID riid, void **pp
     *ppv = nullptr;
     if (!stream)
         return E_POINTER;
-    try {
+    return guarded([&] {
         std::string bytes;
         const bool exact = lSize > 0;
         const std::size_t limit = exact
@@ -523,9 +516,7 @@ HRESULT OleLoadPicture(IStream *stream, LONG lSize, BOOL, REFIID riid, void **pp
         if (bytes.size() > kMaxPictureBytes + 8)
             return CTL_E_INVALIDPICTURE;
         return loadPictureFromBytes(bytes, riid, ppv);
-    } catch (...) {
-        return E_OUTOFMEMORY;
-    }
+    });
 }
 
 HRESULT OleLoadPictureFile(VARIANT fileName, IDispatch **out) noexcept
@@ -541,7 +532,7 @@ HRESULT OleLoadPictureFile(VARIANT fileName, IDispatch **out) noexcept
                                                                : nullptr;
     if (name->vt != VT_BSTR && name->vt != (VT_BYREF | VT_BSTR))
         return DISP_E_TYPEMISMATCH;
-    try {
+    return guarded([&] {
         QFile file(QString::fromStdU16String(std::u16string(view(text))));
         if (!file.exists())
             return CTL_E_FILENOTFOUND;
@@ -553,7 +544,5 @@ HRESULT OleLoadPictureFile(VARIANT fileName, IDispatch **out) noexcept
         return loadPictureFromBytes(
             std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())),
             IID_IDispatch, reinterpret_cast<void **>(out));
-    } catch (...) {
-        return E_OUTOFMEMORY;
-    }
+    });
 }

@@ -3,8 +3,9 @@
 #include "platform/registry/internal/regfile.h"
 #include "platform/registry/registry.h"
 
+#include <QLoggingCategory>
+
 #include <cerrno>
-#include <cstdio>
 #include <optional>
 #include <cstdlib>
 #include <cstring>
@@ -15,6 +16,10 @@
 
 namespace platform::registry::internal {
 namespace {
+
+// QT_LOGGING_RULES="bidlark.registry.debug=true" shows when a root file is read and why one is
+// refused; a corrupt file is a warning, shown unless switched off.
+Q_LOGGING_CATEGORY(lcRegistry, "bidlark.registry", QtInfoMsg)
 
 constexpr const char *kRootNames[kRootCount] = { "HKEY_CLASSES_ROOT", "HKEY_CURRENT_USER",
     "HKEY_LOCAL_MACHINE", "HKEY_USERS" };
@@ -149,10 +154,15 @@ LONG FileStore::load(int root)
             sameTime(cached.ctime, st.st_ctim))
             return cached.status;
         fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-        if (fd < 0 && errno != ENOENT)
-            return fromErrno(errno);
+        if (fd < 0 && errno != ENOENT) {
+            const int error = errno;
+            qCDebug(lcRegistry) << "refused" << path.c_str() << std::strerror(error);
+            return fromErrno(error);
+        }
     } else if (errno != ENOENT && errno != ENOTDIR) {
-        return fromErrno(errno);
+        const int error = errno;
+        qCDebug(lcRegistry) << "refused" << path.c_str() << std::strerror(error);
+        return fromErrno(error);
     }
 
     if (fd < 0) {
@@ -171,11 +181,13 @@ LONG FileStore::load(int root)
         statError = EISDIR; // a folder or device where the file should be: not ours to read
     if (statError) {
         ::close(fd);
+        qCDebug(lcRegistry) << "refused" << path.c_str() << std::strerror(statError);
         return fromErrno(statError);
     }
     std::string text;
     if (const int error = readAll(fd, text)) {
         ::close(fd);
+        qCDebug(lcRegistry) << "refused" << path.c_str() << std::strerror(error);
         return fromErrno(error);
     }
     auto tree = std::make_unique<Key>();
@@ -185,8 +197,11 @@ LONG FileStore::load(int root)
         status = ERROR_REGISTRY_CORRUPT;
         tree = std::make_unique<Key>();
         // Said once per version of the file, since the verdict is cached with it.
-        std::fprintf(stderr, "registry: %s line %zu: %s; the file is left as it is\n", path.c_str(),
-            parseError.line, parseError.message.c_str());
+        qCWarning(lcRegistry).nospace()
+            << path.c_str() << " line " << parseError.line << ": " << parseError.message.c_str()
+            << "; the file is left as it is";
+    } else {
+        qCDebug(lcRegistry) << "read" << path.c_str() << text.size() << "bytes";
     }
     forget(root);
     cached.valid = true;

@@ -317,12 +317,19 @@ TEST_F(Dispatch, EventsReachSinksInConnectionOrder)
 
     ComPtr<IEnumConnections> connections;
     ASSERT_EQ(point->EnumConnections(&connections), S_OK);
-    CONNECTDATA data[4];
-    ULONG fetched = 0;
-    EXPECT_EQ(connections->Next(4, data, &fetched), S_FALSE);
-    EXPECT_EQ(fetched, 3u);
-    for (ULONG i = 0; i < fetched; ++i)
-        data[i].pUnk->Release();
+    ASSERT_EQ(connections->Skip(1), S_OK);
+    ComPtr<IEnumConnections> clone; // starts where the original is, and moves on its own
+    ASSERT_EQ(connections->Clone(&clone), S_OK);
+    for (IEnumConnections *e : { clone.Get(), connections.Get() }) {
+        CONNECTDATA data[4];
+        ULONG fetched = 0;
+        EXPECT_EQ(e->Next(4, data, &fetched), S_FALSE);
+        ASSERT_EQ(fetched, 2u);
+        EXPECT_EQ(data[0].dwCookie, 2u);
+        EXPECT_EQ(data[1].dwCookie, 3u);
+        for (ULONG i = 0; i < fetched; ++i)
+            data[i].pUnk->Release();
+    }
 
     // A sink without the event interface cannot connect.
     ComPtr<TestWidget> notASink = TestWidget::make();

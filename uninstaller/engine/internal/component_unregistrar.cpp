@@ -45,7 +45,7 @@ public:
 
 } // namespace
 
-std::unique_ptr<ComponentUnregistrar> MakeComponentUnregistrar()
+std::unique_ptr<ComponentUnregistrar> makeComponentUnregistrar()
 {
     return std::make_unique<ComponentUnregistrarImpl>();
 }

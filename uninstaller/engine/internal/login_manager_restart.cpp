@@ -23,7 +23,7 @@ public:
 
 } // namespace
 
-std::unique_ptr<RestartRequester> MakeLoginManagerRestart()
+std::unique_ptr<RestartRequester> makeLoginManagerRestart()
 {
     return std::make_unique<LoginManagerRestart>();
 }

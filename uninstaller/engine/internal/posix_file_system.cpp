@@ -40,7 +40,7 @@ private:
     int m_fd;
 };
 
-int CopyAll(int from, int to)
+int copyAll(int from, int to)
 {
     std::vector<char> buffer(1 << 16);
     for (;;) {
@@ -100,7 +100,7 @@ public:
             return state;
         }
         state.exists = true;
-        state.lastWriteTime = FileTimeFromPosix(st.st_mtim.tv_sec, st.st_mtim.tv_nsec);
+        state.lastWriteTime = fileTimeFromPosix(st.st_mtim.tv_sec, st.st_mtim.tv_nsec);
         const int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
         if (fd >= 0) {
             state.readable = true;
@@ -126,7 +126,7 @@ public:
         FdCloser out(::mkostemp(temp.data(), O_CLOEXEC));
         if (out.get() < 0)
             return errno;
-        int error = CopyAll(in.get(), out.get());
+        int error = copyAll(in.get(), out.get());
         if (error == 0 && ::fchmod(out.get(), st.st_mode & 07777) != 0)
             error = errno;
         // A copied file keeps the time it was last written, as the backup has it.
@@ -165,7 +165,7 @@ public:
 
 } // namespace
 
-std::unique_ptr<FileSystem> MakePosixFileSystem()
+std::unique_ptr<FileSystem> makePosixFileSystem()
 {
     return std::make_unique<PosixFileSystem>();
 }

@@ -53,7 +53,7 @@ public:
 
 } // namespace
 
-std::unique_ptr<ProcessLauncher> MakeQtProcessLauncher()
+std::unique_ptr<ProcessLauncher> makeQtProcessLauncher()
 {
     return std::make_unique<QtProcessLauncher>();
 }
