@@ -1,10 +1,13 @@
 #include "app/forms/frmMain.h"
 
+#include "app/forms/frmConnection.h"
+#include "app/forms/frmLogin.h"
 #include "app/forms/frmMainArbor.h"
 #include "app/forms/frmMainLayout.h"
 #include "app/forms/frmMainPages.h"
 #include "app/forms/frmMainPictures.h"
 #include "app/modules/VbConvert.h"
+#include "app/modules/mRefreshText.h"
 #include "app/modules/mStartup.h"
 #include "platform/ui/handles.h"
 #include "platform/ui/messagebox.h"
@@ -27,6 +30,7 @@
 #include <algorithm>
 #include <cmath>
 #include <functional>
+#include <limits>
 
 namespace {
 
@@ -114,6 +118,9 @@ frmMain::frmMain(QWidget *parent)
         { &tmAdBanner, kAdBannerInterval } };
     for (const auto &[timer, interval] : timers)
         timer->setInterval(interval);
+    // Process tests shorten the refresh tick to see two refreshes in seconds.
+    if (const int tick = qEnvironmentVariableIntValue("BIDLARK_REFRESH_TICK_MS"); tick > 0)
+        tmRefresh.setInterval(tick);
     QObject::connect(&tmStartupDelay, &QTimer::timeout, this, &frmMain::tmStartupDelayTick);
     QObject::connect(&tmCheckVersion, &QTimer::timeout, this, &frmMain::tmCheckVersionTick);
     QObject::connect(&tmStartup, &QTimer::timeout, this, &frmMain::tmStartupTick);
@@ -501,7 +508,17 @@ void frmMain::addPayPalBranch()
 
 void frmMain::checkForUpdate() { }
 
-void frmMain::connect() { }
+void frmMain::Connect()
+{
+    if (refreshRunning())
+        return;
+    frmLogin::Load(*this);
+}
+
+bool frmMain::refreshRunning()
+{
+    return frmLogin::instance() || frmConnection::instance();
+}
 
 void frmMain::showOptionsDialog(bool) { }
 
@@ -544,13 +561,24 @@ void frmMain::tmStartupTick()
         if (mSettings::current.userId.size() < 1 || mSettings::current.password.size() < 1)
             showOptionsDialog(false);
         else
-            connect();
+            Connect();
     } catch (...) {
     }
 }
 
-// The refresh schedule, the alert scan and the banner rotation arrive with later work.
-void frmMain::tmRefreshTick() { }
+void frmMain::tmRefreshTick()
+{
+    // Saturates instead of wrapping, and connects at or past the interval: a counter that ran past
+    // it (the chain could not run at that tick) must not wait another 22 days for the wrap.
+    if (m_refreshMinutes < std::numeric_limits<SHORT>::max())
+        ++m_refreshMinutes;
+    if (m_refreshMinutes >= mRefreshText::RefreshMinutes(mSettings::settings.refresh)) {
+        m_refreshMinutes = 0;
+        Connect();
+    }
+}
+
+// The alert scan and the banner rotation arrive with later work.
 
 void frmMain::tmAlertTick() { }
 
@@ -561,7 +589,7 @@ void frmMain::connectOrAskForCredentials()
     if (mSettings::current.password.isEmpty() || mSettings::current.userId.isEmpty())
         showOptionsDialog(false);
     else
-        connect();
+        Connect();
 }
 
 void frmMain::mnuFileClick(int index)
@@ -626,7 +654,7 @@ void frmMain::mnuProfilesClick(int index)
     mnuProfiles(index)->setChecked(true);
     mSettings::current.userId = mSettings::settings.profileUserName[index - 1];
     mSettings::current.password = mSettings::settings.profilePassword[index - 1];
-    connect();
+    Connect();
 }
 
 void frmMain::mnuBidAlertsClick(int index)

@@ -4,11 +4,13 @@
 // with the close button runs its unload (the size is written); File > Close ends the program
 // without the unload.
 //
-// Operations that belong to later work (the update check, Connect, the Options dialog, the PayPal
-// tree branch) are virtual members, so the chain and the menus can be tested by overriding them.
+// Operations that belong to later work (the update check, the Options dialog, the PayPal tree
+// branch) and Connect are virtual members, so the chain and the menus can be tested by overriding
+// them.
 #pragma once
 
 #include "app/forms/frmMainMenus.h"
+#include "app/modules/mAlerts.h"
 #include "app/modules/mSettings.h"
 #include "app/modules/mTreeList.h"
 #include "platform/com/ole/controlhost.h"
@@ -116,8 +118,11 @@ public:
 
     // Operations the start-up chain, the menus and the toolbar call.
     virtual void checkForUpdate(); // the update check; filled by later work
-    using QObject::connect;
-    virtual void connect(); // sign in and download My eBay; filled by later work
+    // Sign in and download My eBay (the sign-in window starts the chain). Does nothing while a
+    // refresh is under way, so a tick, a menu and the toolbar never start two at once.
+    virtual void Connect();
+    // Whether a sign-in or retrieval window exists.
+    static bool refreshRunning();
     // Shows the Options dialog (modal from File > Preferences, otherwise non-modal); later work.
     virtual void showOptionsDialog(bool modal);
     // Ends the program at once, without the unload (File > Close).
@@ -130,6 +135,10 @@ public:
     void startRefreshTimer();
     void stopRefreshTimer();
     SHORT refreshMinuteCounter() const { return m_refreshMinutes; }
+    void setRefreshMinuteCounter(SHORT minutes) { m_refreshMinutes = minutes; }
+
+    // The alert list the retrieval fills and tmAlert counts down.
+    mAlerts &alerts() { return m_alerts; }
 
     // Tick handlers, callable directly so tests never wait.
     void tmStartupDelayTick();
@@ -179,6 +188,7 @@ private:
     QLabel *m_statusPicture = nullptr;
     QLabel *m_statusText = nullptr;
     SHORT m_refreshMinutes = 0;
+    mAlerts m_alerts;
     std::unique_ptr<mTreeList> m_treeList = std::make_unique<mTreeList>();
     // The graphics handles of the tree's images; the control draws them, the window owns them.
     std::array<OLE_HANDLE, mTreeList::kImageCount> m_imageList {};

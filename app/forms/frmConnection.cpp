@@ -1,0 +1,161 @@
+#include "app/forms/frmConnection.h"
+
+#include "app/forms/frmDebug.h"
+#include "app/forms/frmMain.h"
+#include "app/modules/mParse.h"
+#include "app/modules/mRefreshText.h"
+#include "app/modules/mSettings.h"
+#include "app/modules/mStartup.h"
+#include "app/modules/mWeb.h"
+#include "platform/net/inet.h"
+
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QPlainTextEdit>
+#include <QPointer>
+
+namespace {
+
+QPointer<frmConnection> g_connection;
+
+constexpr int kFirstErrorStatus = 400;
+
+} // namespace
+
+frmConnection *frmConnection::instance()
+{
+    return g_connection.data();
+}
+
+frmConnection *frmConnection::Load(frmMain &main)
+{
+    auto *form = new frmConnection(main); // owned by itself: Unload deletes it
+    g_connection = form;
+    form->formLoad();
+    return form;
+}
+
+frmConnection::frmConnection(frmMain &main)
+    : m_main(main)
+{
+    setObjectName(QStringLiteral("frmConnection"));
+    setAttribute(Qt::WA_DontShowOnScreen);
+    Inet1 = new platform::net::Inet(this);
+    Inet1->setObjectName(QStringLiteral("Inet1"));
+    Timer1.setInterval(kCloseDelay);
+    Timer1.setSingleShot(true);
+    QObject::connect(&Timer1, &QTimer::timeout, this, &frmConnection::Unload);
+}
+
+frmConnection::~frmConnection()
+{
+    if (g_connection == this)
+        g_connection = nullptr;
+}
+
+void frmConnection::Unload()
+{
+    if (m_unloaded)
+        return;
+    m_unloaded = true;
+    if (g_connection == this)
+        g_connection = nullptr;
+    Timer1.stop();
+    Inet1->Cancel();
+    deleteLater();
+}
+
+void frmConnection::formLoad()
+{
+    // Each step may fail on its own without keeping the next from running.
+    auto step = [](auto &&f) {
+        try {
+            f();
+        } catch (...) {
+        }
+    };
+    step([&] { m_main.tmAlert.stop(); });
+    step([&] {
+        m_main.setStatusBusy(true);
+        m_main.setStatusText(QStringLiteral("Retrieving your My eBay page..."));
+        QCoreApplication::processEvents();
+    });
+    step([] { mWeb::LogConnectionFormLoad(); });
+    step([&] { m_main.stopRefreshTimer(); });
+    step([&] { m_main.treeList().clearBranches(); });
+    step([&] { m_main.alerts().ClearAlerts(); });
+    step([&] {
+        if (!mSettings::settings.firewallHost.isEmpty())
+            mWeb::ApplyFirewallSettings(*Inet1);
+    });
+    step([&] { RetrieveAll(); });
+}
+
+QString frmConnection::RetrieveAll()
+{
+    QString failure;
+    try {
+        const QString address = mRefreshText::MyEbayAddress(
+            mSettings::settings.eBayCountry, mSettings::settings.dataView);
+        mWeb::LogMyEbayRequest(address);
+        const QString page = Inet1->OpenURL(address);
+        if (m_unloaded)
+            return {};
+        if (Inet1->ResponseCode() >= kFirstErrorStatus) {
+            failure = QString::number(Inet1->ResponseCode()) +
+                u": The site answered with an error page (My eBay page)"_qs;
+        } else {
+            HandlePage(page);
+            mWeb::LogAfterGetStatement();
+        }
+    } catch (const platform::net::TransferError &error) {
+        failure = error.text() + u" (My eBay page)"_qs;
+    }
+    if (!failure.isEmpty()) {
+        m_main.setStatusBusy(false);
+        m_main.setStatusText(failure);
+        // The tree stays emptied, but the schedule goes on: the next refresh may succeed.
+        m_main.startRefreshTimer();
+        Unload();
+    }
+    return {};
+}
+
+void frmConnection::HandlePage(QString page)
+{
+    using mSettings::settings;
+    mWeb::LogMyEbayPage(page);
+    m_main.setStatusBusy(true);
+    m_main.setStatusText(QStringLiteral("Parsing returned data..."));
+    // A saved page pasted into the debug window is parsed instead; an empty box changes nothing.
+    if (mStartup::debugFlag && frmDebug::instance() &&
+        !frmDebug::instance()->txtdebug()->toPlainText().isEmpty())
+        page = frmDebug::instance()->txtdebug()->toPlainText();
+
+    const bool recognised = mRefreshText::LooksLikeMyEbay(page);
+    if (recognised) {
+        mParse::MyEbayParser parser(m_main.treeList(), m_main.alerts(), settings.eBayCountry);
+        parser.ParsePage(page);
+    }
+    m_main.startRefreshTimer();
+    m_main.setStatusBusy(false);
+    if (recognised) {
+        m_main.setStatusText(mRefreshText::LastSyncText(QDateTime::currentDateTime()));
+    } else {
+        const QString saved = mRefreshText::SaveUnrecognisedPage(
+            page, mRefreshText::UnrecognisedPageFolder());
+        m_main.setStatusText(saved.isEmpty()
+                ? QStringLiteral("My eBay page not recognised - it could not be saved")
+                : u"My eBay page not recognised - saved to "_qs + saved);
+    }
+    if (settings.payPalUserID.isEmpty())
+        m_main.tmAlert.start();
+    else
+        startPayPal();
+    Timer1.start();
+}
+
+void frmConnection::startPayPal()
+{
+    m_main.tmAlert.start();
+}
