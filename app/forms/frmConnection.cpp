@@ -148,6 +148,11 @@ void frmConnection::HandlePage(QString page)
                 ? QStringLiteral("My eBay page not recognised - it could not be saved")
                 : u"My eBay page not recognised - saved to "_qs + saved);
     }
+    // Process tests read every refresh's result, not only the last one's at the end.
+    static int s_refreshes = 0;
+    if (const QString dump = qEnvironmentVariable("BIDLARK_DUMP_TREE"); !dump.isEmpty())
+        m_main.dumpState(dump + u".refresh"_qs + QString::number(++s_refreshes));
+
     if (settings.payPalUserID.isEmpty())
         m_main.tmAlert.start();
     else
