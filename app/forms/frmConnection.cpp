@@ -35,6 +35,13 @@ frmConnection *frmConnection::Load(frmMain &main)
     return form;
 }
 
+frmConnection *frmConnection::Create(frmMain &main)
+{
+    auto *form = new frmConnection(main); // owned by itself: Unload deletes it
+    g_connection = form;
+    return form;
+}
+
 frmConnection::frmConnection(frmMain &main)
     : m_main(main)
 {

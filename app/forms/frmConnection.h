@@ -24,6 +24,9 @@ public:
     static frmConnection *instance();
     // Creates the window and runs the whole retrieval before returning. `main` outlives it.
     static frmConnection *Load(frmMain &main);
+    // Creates the window without loading it, to hand it a page directly (benchmarks); it closes
+    // itself after HandlePage like a loaded one.
+    static frmConnection *Create(frmMain &main);
 
     ~frmConnection() override;
     Q_DISABLE_COPY(frmConnection)
