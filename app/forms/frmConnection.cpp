@@ -118,7 +118,8 @@ QString frmConnection::RetrieveAll()
     } catch (const platform::net::TransferError &error) {
         failure = error.text() + u" (My eBay page)"_qs;
     }
-    if (!failure.isEmpty()) {
+    // Unloaded while the page was read (the main window went): nothing here may be touched.
+    if (!failure.isEmpty() && !m_unloaded) {
         m_main.setStatusBusy(false);
         m_main.setStatusText(failure);
         // The tree stays emptied, but the schedule goes on: the next refresh may succeed.

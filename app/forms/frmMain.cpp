@@ -140,6 +140,11 @@ frmMain::~frmMain()
 {
     if (g_instance == this)
         g_instance = nullptr;
+    // A refresh under way holds on to this window: end it, so none of its steps reaches it later.
+    if (frmLogin *login = frmLogin::instance())
+        login->Unload();
+    if (frmConnection *connection = frmConnection::instance())
+        connection->Unload();
     // The control draws the image list's pictures: let it go before they do.
     m_treeList = std::make_unique<mTreeList>();
     Arbor1->closeControl();

@@ -312,6 +312,25 @@ TEST_F(RefreshTest, NoSecondChainWhileOneRuns)
     EXPECT_EQ(signInPages, 1);
 }
 
+// The main window going away while the My eBay page is read ends the chain without touching it.
+TEST_F(RefreshTest, ClosingTheWindowMidRefreshEndsTheChain)
+{
+    testsupport::SandboxSite site({ "--stall-seconds", "2", "--scenario", "myebay:stall" });
+    ASSERT_TRUE(site.ok()) << site.error().toStdString();
+    useSite(site, "United States", "Today");
+    auto w = std::make_unique<frmMain>();
+    QTimer poke;
+    poke.setInterval(50);
+    QObject::connect(&poke, &QTimer::timeout, [&] {
+        if (frmConnection::instance())
+            w.reset();
+    });
+    poke.start();
+    w->Connect();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !w; }, 10000));
+    EXPECT_TRUE(QTest::qWaitFor([] { return !frmMain::refreshRunning(); }, 10000));
+}
+
 // With debug mode on, a filled txtdebug is parsed instead of the download; an empty one is not.
 TEST_F(RefreshTest, DebugBoxReplacesThePageOnlyWhenFilled)
 {
