@@ -150,8 +150,8 @@ void frmConnection::HandlePage(QString page)
     if (recognised) {
         m_main.setStatusText(mRefreshText::LastSyncText(QDateTime::currentDateTime()));
     } else {
-        const QString saved = mRefreshText::SaveUnrecognisedPage(
-            page, mRefreshText::UnrecognisedPageFolder());
+        const QString saved =
+            mRefreshText::SaveUnrecognisedPage(page, mRefreshText::UnrecognisedPageFolder());
         m_main.setStatusText(saved.isEmpty()
                 ? QStringLiteral("My eBay page not recognised - it could not be saved")
                 : u"My eBay page not recognised - saved to "_qs + saved);

@@ -14,7 +14,8 @@ namespace {
 
 QPointer<frmLogin> g_login;
 
-const QString kCommError = QStringLiteral("An error occurred in communicating with the eBay computers...");
+const QString kCommError =
+    QStringLiteral("An error occurred in communicating with the eBay computers...");
 
 // An HTTP error page is no sign-in page and no answer to the post.
 constexpr int kFirstErrorStatus = 400;
@@ -200,7 +201,8 @@ void frmLogin::CheckSignIn(const QString &answer)
     }
     const std::optional<QString> token = mRefreshText::CutSignInToken(answer);
     if (!token) {
-        m_main.setStatusText(QStringLiteral("Error occurred retrieving password.  Please Refresh."));
+        m_main.setStatusText(
+            QStringLiteral("Error occurred retrieving password.  Please Refresh."));
         endWithoutRetrieval();
         return;
     }

@@ -69,8 +69,8 @@ QString FormEncode(const QString &value)
 
 QByteArray SignInBody(const QString &userId, const QString &password)
 {
-    return QByteArray(kSignInBodyHead) + "userid=" + FormEncode(userId).toLatin1() + "&pass=" +
-        FormEncode(password).toLatin1();
+    return QByteArray(kSignInBodyHead) + "userid=" + FormEncode(userId).toLatin1() +
+        "&pass=" + FormEncode(password).toLatin1();
 }
 
 QString SignInPageAddress(const QString &eBayCountry)
@@ -163,8 +163,8 @@ QString SaveUnrecognisedPage(const QString &page, const QString &folder, int kee
     if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly) || file.write(page.toUtf8()) < 0)
         return {};
     file.close();
-    const QStringList saved =
-        dir.entryList({ QStringLiteral("myebay-*.html") }, QDir::Files, QDir::Name | QDir::Reversed);
+    const QStringList saved = dir.entryList(
+        { QStringLiteral("myebay-*.html") }, QDir::Files, QDir::Name | QDir::Reversed);
     for (qsizetype i = keep; i < saved.size(); ++i)
         dir.remove(saved[i]);
     return path;

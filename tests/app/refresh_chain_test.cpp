@@ -53,20 +53,6 @@ TEST(RefreshText, FormValuesAreEncodedByteForByte)
         EXPECT_EQ(FormEncode(value), encoded) << value.toStdString();
 }
 
-TEST(RefreshText, TokenIsCutBetweenPassAndAmp)
-{
-    const std::pair<const char *, std::optional<QString>> cases[] = {
-        { "<a href=\"x?userid=u&amp;pass=t12x3&amp;first=N\">", QStringLiteral("t12x3") },
-        { "abcdefgh&amp;rest", QStringLiteral("efgh") }, // no "pass=": from position 5
-        { "pass=&amp;", QString() },
-        { "pass=t12 no amp", std::nullopt },
-        { "abc", std::nullopt },
-        { "", std::nullopt },
-    };
-    for (const auto &[answer, token] : cases)
-        EXPECT_EQ(mRefreshText::CutSignInToken(QString::fromUtf8(answer)), token) << answer;
-}
-
 TEST(RefreshText, UnrecognisedPagesKeepOnlyTheNewestFive)
 {
     QTemporaryDir dir;
@@ -185,8 +171,8 @@ TEST_F(RefreshTest, APasswordWithFormCharactersSignsIn)
 // so a retrieval shows up as a failed My eBay read.
 TEST_F(RefreshTest, CheckSignInDecidesInOrder)
 {
-    const QString dead = QStringLiteral("http://127.0.0.1:") +
-        QString::number(testsupport::FreeLoopbackPort());
+    const QString dead =
+        QStringLiteral("http://127.0.0.1:") + QString::number(testsupport::FreeLoopbackPort());
     QTemporaryDir dir;
     QFile sitesFile(dir.filePath("sites"));
     ASSERT_TRUE(sitesFile.open(QIODevice::WriteOnly));
@@ -207,6 +193,7 @@ TEST_F(RefreshTest, CheckSignInDecidesInOrder)
             "-", false },
         { "rejecting cookies", kept, "-", false },
         { "pass=tok&amp;first", "", "tok", true },
+        { "abcdefgh&amp;rest", "", "efgh", true }, // no "pass=": from position 5
         { "pass=tok", "Error occurred retrieving password.  Please Refresh.", "-", false },
     };
     frmMain w;
@@ -242,13 +229,15 @@ TEST_F(RefreshTest, FailureExitsNameTheStepAndRestartTheSchedule)
         QString status; // the start of the text
         int treeLines;
     };
-    const QString comm = QStringLiteral("An error occurred in communicating with the eBay computers... (");
+    const QString comm =
+        QStringLiteral("An error occurred in communicating with the eBay computers... (");
     const Case cases[] = {
         { "signin:error500", "sandboxpass", comm + "sign-in page: the site answered HTTP 500)", 7 },
         { "signin:drop", "sandboxpass", comm + "sign-in page: 35753: ", 7 },
         { "signin:stall", "sandboxpass", comm + "sign-in page: 35752: ", 7 },
         { "normal", "wrong", "Login failed, check userid and password", 7 },
-        { "myebay:error500", "sandboxpass", "500: The site answered with an error page (My eBay page)", 0 },
+        { "myebay:error500", "sandboxpass",
+            "500: The site answered with an error page (My eBay page)", 0 },
         { "myebay:reset", "sandboxpass", "35753: ", 0 },
         { "myebay:stall", "sandboxpass", "35752: ", 0 },
         { "unrecognised", "sandboxpass", "My eBay page not recognised - saved to ", 0 },

@@ -45,7 +45,8 @@ Tree expectedTree(quint32 seed)
         { "Bidding", { "Bids I have Placed", u'B' } }, { "Won", { "Auctions I have Won", u'W' } },
         { "Watching", { "Items I am Watching", u'Z' } },
         { "DidntWin", { "Auctions I did not Win", u'B' } },
-        { "Unsold", { "Items I did not Sell", u'P' } } };
+        { "Unsold", { "Items I did not Sell", u'P' } }
+    };
     mypages::MyEbayOptions options;
     options.seed = seed;
     Tree tree;
@@ -82,8 +83,8 @@ TEST_F(RefreshTest, TheProgramFillsTheTreeAndTheNextRefreshReplacesIt)
     program.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     program.start(QCoreApplication::applicationDirPath() + QStringLiteral("/bidlark"), {});
     ASSERT_TRUE(program.waitForStarted());
-    const bool twoRefreshes = QTest::qWaitFor(
-        [&] { return QFile::exists(dump + QStringLiteral(".refresh2")); }, 45000);
+    const bool twoRefreshes =
+        QTest::qWaitFor([&] { return QFile::exists(dump + QStringLiteral(".refresh2")); }, 45000);
     program.kill();
     program.waitForFinished();
     ASSERT_TRUE(twoRefreshes);

@@ -1,5 +1,5 @@
-// Shared by the refresh tests: a main window pointed at a running sandbox site, the chain run to its
-// end, and the requests it made.
+// Shared by the refresh tests: a main window pointed at a running sandbox site, the chain run to
+// its end, and the requests it made.
 #pragma once
 
 #include "app/forms/frmMain.h"
@@ -46,8 +46,8 @@ protected:
     }
 
     // The path a site entry's request arrives at on the sandbox.
-    static QString target(const testsupport::SandboxSite &site, const QString &key,
-        const QString &path)
+    static QString target(
+        const testsupport::SandboxSite &site, const QString &key, const QString &path)
     {
         return QUrl(site.base(key)).path() + path;
     }

@@ -25,8 +25,8 @@ const std::string kFormType = "application/x-www-form-urlencoded";
 
 const char *const kFaults[] = { "error500", "drop", "reset", "short", "stall", "bigpage" };
 const char *const kContent[] = { "normal", "alert7", "rows201", "pound-latin1", "pound-undeclared",
-    "pound-utf8", "next-page", "unrecognised", "item-no-paypal", "paypal-many", "version-newer", "version-newline",
-    "version-empty", "version-404" };
+    "pound-utf8", "next-page", "unrecognised", "item-no-paypal", "paypal-many", "version-newer",
+    "version-newline", "version-empty", "version-404" };
 
 std::string escapeField(const std::string &text)
 {
@@ -366,8 +366,8 @@ void Site::myEbay(const std::string &country, const httplib::Request &req, httpl
         options.seed = m_options.seed + m_myEbayPages++;
     }
     if (scenario == "unrecognised") {
-        res.set_content(html("My eBay", "<p>My eBay has a new look. <a href=\"/\">Start</a></p>"),
-            "text/html");
+        res.set_content(
+            html("My eBay", "<p>My eBay has a new look. <a href=\"/\">Start</a></p>"), "text/html");
         return;
     }
     if (scenario == "alert7") {
