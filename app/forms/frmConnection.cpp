@@ -44,6 +44,7 @@ frmConnection *frmConnection::Create(frmMain &main)
 
 frmConnection::frmConnection(frmMain &main)
     : m_main(main)
+    , m_guard(*this)
 {
     setObjectName(QStringLiteral("frmConnection"));
     setAttribute(Qt::WA_DontShowOnScreen);
@@ -69,11 +70,12 @@ void frmConnection::Unload()
         g_connection = nullptr;
     Timer1.stop();
     Inet1->Cancel();
-    deleteLater();
+    m_guard.deleteWhenIdle();
 }
 
 void frmConnection::formLoad()
 {
+    const UnloadGuard::Scope running(m_guard);
     // Each step may fail on its own without keeping the next from running.
     auto step = [](auto &&f) {
         try {
@@ -100,6 +102,7 @@ void frmConnection::formLoad()
 
 QString frmConnection::RetrieveAll()
 {
+    const UnloadGuard::Scope running(m_guard);
     QString failure;
     try {
         const QString address = mRefreshText::MyEbayAddress(
@@ -131,6 +134,7 @@ QString frmConnection::RetrieveAll()
 
 void frmConnection::HandlePage(QString page)
 {
+    const UnloadGuard::Scope running(m_guard);
     using mSettings::settings;
     mWeb::LogMyEbayPage(page);
     m_main.setStatusBusy(true);

@@ -4,6 +4,8 @@
 // on for Timer1's half second and closes itself.
 #pragma once
 
+#include "app/forms/internal/unloadguard.h"
+
 #include <QString>
 #include <QTimer>
 #include <QWidget>
@@ -50,4 +52,5 @@ private:
 
     frmMain &m_main;
     bool m_unloaded = false;
+    UnloadGuard m_guard;
 };

@@ -37,6 +37,7 @@ frmLogin *frmLogin::Load(frmMain &main)
 
 frmLogin::frmLogin(frmMain &main)
     : m_main(main)
+    , m_guard(*this)
 {
     setObjectName(QStringLiteral("frmLogin"));
     setAttribute(Qt::WA_DontShowOnScreen);
@@ -65,11 +66,12 @@ void frmLogin::Unload()
     Inet2->disconnect(this);
     Inet1->Cancel();
     Inet2->Cancel();
-    deleteLater();
+    m_guard.deleteWhenIdle();
 }
 
 void frmLogin::formLoad()
 {
+    const UnloadGuard::Scope running(m_guard);
     if (!mSettings::settings.firewallHost.isEmpty()) {
         mWeb::ApplyFirewallSettings(*Inet1);
         mWeb::ApplyFirewallSettings(*Inet2);
@@ -107,6 +109,7 @@ static QString httpErrorOf(const platform::net::Inet &inet)
 
 void frmLogin::inet1StateChanged(int state)
 {
+    const UnloadGuard::Scope running(m_guard);
     using namespace platform::net;
     if (m_unloaded)
         return;
@@ -139,6 +142,7 @@ void frmLogin::inet1StateChanged(int state)
 
 void frmLogin::SendSignIn()
 {
+    const UnloadGuard::Scope running(m_guard);
     try {
         m_main.setStatusBusy(true);
         m_main.setStatusText(QStringLiteral("Logging onto eBay..."));
@@ -156,6 +160,7 @@ void frmLogin::SendSignIn()
 
 void frmLogin::inet2StateChanged(int state)
 {
+    const UnloadGuard::Scope running(m_guard);
     using namespace platform::net;
     if (m_unloaded)
         return;
@@ -189,6 +194,7 @@ void frmLogin::inet2StateChanged(int state)
 
 void frmLogin::CheckSignIn(const QString &answer)
 {
+    const UnloadGuard::Scope running(m_guard);
     if (answer.contains(u"password is not valid"_qs)) {
         m_main.setStatusBusy(false);
         m_main.setStatusText(QStringLiteral("Login failed, check userid and password"));

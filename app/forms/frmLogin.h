@@ -4,6 +4,8 @@
 // is never shown; the user sees only the main window's status bar.
 #pragma once
 
+#include "app/forms/internal/unloadguard.h"
+
 #include <QString>
 #include <QWidget>
 
@@ -48,4 +50,5 @@ private:
 
     frmMain &m_main;
     bool m_unloaded = false;
+    UnloadGuard m_guard;
 };
