@@ -1,10 +1,14 @@
 #include "app/forms/frmMain.h"
 
+#include "app/forms/frmConnection.h"
+#include "app/forms/frmLogin.h"
 #include "app/forms/frmMainArbor.h"
 #include "app/forms/frmMainLayout.h"
 #include "app/forms/frmMainPages.h"
 #include "app/forms/frmMainPictures.h"
+#include "app/forms/frmPayPal.h"
 #include "app/modules/VbConvert.h"
+#include "app/modules/mRefreshText.h"
 #include "app/modules/mStartup.h"
 #include "app/modules/mShortcuts.h"
 #include "app/modules/mWeb.h"
@@ -32,6 +36,7 @@
 #include <algorithm>
 #include <cmath>
 #include <functional>
+#include <limits>
 
 namespace {
 
@@ -122,6 +127,9 @@ frmMain::frmMain(QWidget *parent)
         { &tmAdBanner, kAdBannerInterval } };
     for (const auto &[timer, interval] : timers)
         timer->setInterval(interval);
+    // Process tests shorten the refresh tick to see two refreshes in seconds.
+    if (const int tick = qEnvironmentVariableIntValue("BIDLARK_REFRESH_TICK_MS"); tick > 0)
+        tmRefresh.setInterval(tick);
     QObject::connect(&tmStartupDelay, &QTimer::timeout, this, &frmMain::tmStartupDelayTick);
     QObject::connect(&tmCheckVersion, &QTimer::timeout, this, &frmMain::tmCheckVersionTick);
     QObject::connect(&tmStartup, &QTimer::timeout, this, &frmMain::tmStartupTick);
@@ -145,6 +153,11 @@ frmMain::~frmMain()
         g_instance = nullptr;
     AlertList().setShowWindowHandler({});
     unwireItemActions();
+    // A refresh under way holds on to this window: end it, so none of its steps reaches it later.
+    if (frmLogin *login = frmLogin::instance())
+        login->Unload();
+    if (frmConnection *connection = frmConnection::instance())
+        connection->Unload();
     // The control draws the image list's pictures: let it go before they do.
     m_treeList = std::make_unique<mTreeList>();
     Arbor1->closeControl();
@@ -516,7 +529,17 @@ void frmMain::addPayPalBranch()
     m_treeList->addPayPalBranch();
 }
 
-void frmMain::connect() { }
+void frmMain::Connect()
+{
+    if (refreshRunning())
+        return;
+    frmLogin::Load(*this);
+}
+
+bool frmMain::refreshRunning()
+{
+    return frmLogin::instance() || frmConnection::instance() || frmPayPal::instance();
+}
 
 void frmMain::startRefreshTimer()
 {
@@ -559,13 +582,23 @@ void frmMain::tmStartupTick()
         if (mSettings::current.userId.size() < 1 || mSettings::current.password.size() < 1)
             showOptionsDialog(false);
         else
-            connect();
+            Connect();
     } catch (...) {
     }
 }
 
-// The refresh schedule and the alert scan arrive with later work.
-void frmMain::tmRefreshTick() { }
+void frmMain::tmRefreshTick()
+{
+    // Saturates instead of wrapping, and connects at or past the interval: a counter that ran past
+    // it (the chain could not run at that tick) must not wait another 22 days for the wrap.
+    if (m_refreshMinutes < std::numeric_limits<SHORT>::max())
+        ++m_refreshMinutes;
+    if (m_refreshMinutes >= mRefreshText::RefreshMinutes(mSettings::settings.refresh)) {
+        m_refreshMinutes = 0;
+        Connect();
+    }
+}
+
 
 void frmMain::tmAlertTick()
 {
@@ -590,7 +623,7 @@ void frmMain::connectOrAskForCredentials()
     if (mSettings::current.password.isEmpty() || mSettings::current.userId.isEmpty())
         showOptionsDialog(false);
     else
-        connect();
+        Connect();
 }
 
 void frmMain::mnuFileClick(int index)
@@ -655,7 +688,7 @@ void frmMain::mnuProfilesClick(int index)
     mnuProfiles(index)->setChecked(true);
     mSettings::current.userId = mSettings::settings.profileUserName[index - 1];
     mSettings::current.password = mSettings::settings.profilePassword[index - 1];
-    connect();
+    Connect();
 }
 
 void frmMain::mnuBidAlertsClick(int index)

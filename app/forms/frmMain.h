@@ -4,13 +4,15 @@
 // with the close button runs its unload (the size is written); File > Close ends the program
 // without the unload.
 //
-// Operations that belong to later work (the update check, Connect, the Options dialog, the PayPal
-// tree branch) are virtual members, so the chain and the menus can be tested by overriding them.
+// Operations that belong to later work (the update check, the Options dialog, the PayPal tree
+// branch) and Connect are virtual members, so the chain and the menus can be tested by overriding
+// them.
 #pragma once
 
 #include "app/forms/frmAlert.h"
 #include "app/forms/frmMainItems.h"
 #include "app/forms/frmMainMenus.h"
+#include "app/modules/mAlerts.h"
 #include "app/modules/mSettings.h"
 #include "app/modules/mTreeList.h"
 #include "platform/com/connection.h"
@@ -147,8 +149,11 @@ public:
     // running version, offers the updater (its https page on the product site) and then ends the
     // program. A failed read or an HTTP error status is a quiet "Latest version is: ".
     virtual void checkForUpdate();
-    using QObject::connect;
-    virtual void connect(); // sign in and download My eBay; filled by later work
+    // Sign in and download My eBay (the sign-in window starts the chain). Does nothing while a
+    // refresh is under way, so a tick, a menu and the toolbar never start two at once.
+    virtual void Connect();
+    // Whether a sign-in, retrieval or PayPal window exists.
+    static bool refreshRunning();
     // Shows the Options dialog (modal from File > Preferences, otherwise non-modal); later work.
     virtual void showOptionsDialog(bool modal);
     // Ends the program at once, without the unload (File > Close).
@@ -165,6 +170,10 @@ public:
     void startRefreshTimer();
     void stopRefreshTimer();
     SHORT refreshMinuteCounter() const { return m_refreshMinutes; }
+    void setRefreshMinuteCounter(SHORT minutes) { m_refreshMinutes = minutes; }
+
+    // The alert list the retrieval fills and tmAlert counts down.
+    mAlerts &alerts() { return AlertList(); } // the program's one alert list
 
     // Tick handlers, callable directly so tests never wait.
     void tmStartupDelayTick();

@@ -329,7 +329,7 @@ void frmOptions::ok()
         platform::ui::MsgButtons::YesNo, platform::ui::MsgIcon::Question,
         QLatin1String(mStartup::kProgramTitle), main);
     if (answer == platform::ui::MsgResult::Yes)
-        main->connect();
+        main->Connect();
     else
         main->startRefreshTimer();
 }

@@ -17,7 +17,7 @@ class RecordingMain : public frmMain {
 public:
     QStringList calls;
     void checkForUpdate() override { calls << QStringLiteral("checkForUpdate"); }
-    void connect() override { calls << QStringLiteral("connect"); }
+    void Connect() override { calls << QStringLiteral("connect"); }
     void showOptionsDialog(bool modal) override
     {
         calls << (modal ? QStringLiteral("options modal") : QStringLiteral("options"));

@@ -146,7 +146,7 @@ public:
     bool tray = true;
     QStringList calls;
     bool systemTrayAvailable() const override { return tray; }
-    void connect() override { calls << QStringLiteral("connect"); }
+    void Connect() override { calls << QStringLiteral("connect"); }
     void showOptionsDialog(bool) override { calls << QStringLiteral("options"); }
     void quickSearch() override { calls << QStringLiteral("quickSearch ") + txtSearch->text(); }
 };

@@ -31,7 +31,7 @@ const QString kPrompt = QStringLiteral(
 class QuietMain : public frmMain {
 public:
     QuietMain() { tmStartupDelay.stop(); }
-    void connect() override { }
+    void Connect() override { }
     void showOptionsDialog(bool) override { }
 };
 

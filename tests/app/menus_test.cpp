@@ -35,7 +35,7 @@ using platform::ui::MsgResult;
 class CountingMain : public frmMain {
 public:
     int connects = 0;
-    void connect() override { ++connects; }
+    void Connect() override { ++connects; }
 };
 
 class MenusTest : public ShellTest {

@@ -27,7 +27,7 @@ class ChainMain : public frmMain {
 public:
     ChainMain() { tmStartupDelay.stop(); }
     QStringList calls;
-    void connect() override { calls << QStringLiteral("connect"); }
+    void Connect() override { calls << QStringLiteral("connect"); }
     void showOptionsDialog(bool) override { calls << QStringLiteral("options"); }
     void endProgram() override { calls << QStringLiteral("end"); }
 };

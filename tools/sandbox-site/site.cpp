@@ -25,7 +25,8 @@ const std::string kFormType = "application/x-www-form-urlencoded";
 
 const char *const kFaults[] = { "error500", "drop", "reset", "short", "stall", "bigpage" };
 const char *const kContent[] = { "normal", "alert7", "rows201", "pound-latin1", "pound-undeclared",
-    "pound-utf8", "item-no-paypal", "paypal-many", "paypal-late-login", "version-newer",
+    "pound-utf8", "next-page", "unrecognised", "item-no-paypal", "paypal-many", "paypal-late-login",
+    "version-newer",
     "version-newline", "version-empty", "version-404" };
 
 std::string escapeField(const std::string &text)
@@ -79,6 +80,22 @@ bool endsSoon(const QString &callLine)
         return false;
     const QString time = callLine.section(u'\t', 3, 3);
     return time == u"12m" || time == u"3m";
+}
+
+// A form value as the site reads it: "+" a blank, %XX a byte, the bytes taken as Latin-1.
+QString formValue(const std::string &encoded)
+{
+    QByteArray bytes;
+    for (std::size_t i = 0; i < encoded.size(); ++i) {
+        if (encoded[i] == '+')
+            bytes += ' ';
+        else if (encoded[i] == '%' && i + 2 < encoded.size()) {
+            bytes += char(QByteArray::fromStdString(encoded.substr(i + 1, 2)).toInt(nullptr, 16));
+            i += 2;
+        } else
+            bytes += encoded[i];
+    }
+    return QString::fromLatin1(bytes);
 }
 
 } // namespace
@@ -293,8 +310,13 @@ void Site::signIn(const std::string &country, const std::string &path, const htt
             "text/html");
         return;
     }
-    if (req.body !=
-        kSignInBody + "userid=" + m_options.ebayUser + "&pass=" + m_options.ebayPassword) {
+    // The fields are form-encoded, so "&" inside a value arrives as %26 and splits nothing.
+    const std::string fields = req.body.substr(kSignInBody.size() + 7);
+    const std::size_t pass = fields.find("&pass=");
+    const bool valid = pass != std::string::npos &&
+        formValue(fields.substr(0, pass)) == QString::fromStdString(m_options.ebayUser) &&
+        formValue(fields.substr(pass + 6)) == QString::fromStdString(m_options.ebayPassword);
+    if (!valid) {
         res.set_content(html("eBay Sign In",
                             "<p><font color=\"red\">Your User ID or password is not valid.</font> "
                             "Please try again.</p>"),
@@ -340,6 +362,15 @@ void Site::myEbay(const std::string &country, const httplib::Request &req, httpl
     options.rowsPerSection = d == 0 ? 1 : d < 3 ? 3 : 4;
     if (scenario == "rows201")
         options.rowsPerSection = 201;
+    if (scenario == "next-page") {
+        std::lock_guard lock(m_mutex);
+        options.seed = m_options.seed + m_myEbayPages++;
+    }
+    if (scenario == "unrecognised") {
+        res.set_content(
+            html("My eBay", "<p>My eBay has a new look. <a href=\"/\">Start</a></p>"), "text/html");
+        return;
+    }
     if (scenario == "alert7") {
         // The first seed whose page has exactly 7 rows that end within 15 minutes.
         for (quint32 seed = 1; seed < 100000; ++seed) {

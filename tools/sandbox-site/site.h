@@ -43,6 +43,8 @@ struct SiteOptions {
 //   pound-latin1      UK My eBay declared ISO-8859-1 in header and <meta>
 //   pound-undeclared  UK My eBay without any charset (Windows-1252 bytes)
 //   pound-utf8        UK My eBay re-encoded and declared UTF-8
+//   next-page         every My eBay page from the next seed (seed, seed + 1, ...)
+//   unrecognised      My eBay answers a page without any section heading
 //   item-no-paypal    item pages without the secure payment link
 //   paypal-many       the PayPal account page with 20 activity rows
 //   paypal-late-login the PayPal sign-in answer holds "Processing Login" only near its end
@@ -88,6 +90,7 @@ private:
     std::string m_scenario = "normal";
     std::set<std::string> m_tokens; // auth cookie values handed out
     unsigned long m_tokenCounter = 0;
+    unsigned m_myEbayPages = 0; // served in the next-page scenario
     std::chrono::steady_clock::time_point m_lastRequest;
     bool m_stopping = false;
     std::condition_variable m_wake;
