@@ -130,6 +130,9 @@ frmMain::frmMain(QWidget *parent)
     // Process tests shorten the refresh tick to see two refreshes in seconds.
     if (const int tick = qEnvironmentVariableIntValue("BIDLARK_REFRESH_TICK_MS"); tick > 0)
         tmRefresh.setInterval(tick);
+    // ... and the demo the alert list's minute, so an auction's alert shows in seconds.
+    if (const int tick = qEnvironmentVariableIntValue("BIDLARK_ALERT_TICK_MS"); tick > 0)
+        tmAlert.setInterval(tick);
     QObject::connect(&tmStartupDelay, &QTimer::timeout, this, &frmMain::tmStartupDelayTick);
     QObject::connect(&tmCheckVersion, &QTimer::timeout, this, &frmMain::tmCheckVersionTick);
     QObject::connect(&tmStartup, &QTimer::timeout, this, &frmMain::tmStartupTick);

@@ -14,6 +14,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QPixmap>
 #include <QSaveFile>
 #include <QSystemTrayIcon>
 #include <QTextStream>
@@ -130,5 +131,9 @@ bool frmMain::dumpState(const QString &path) const
     if (treeList().hasTree())
         dumpTree(treeList().tree().Get(), out);
     out.flush();
-    return file.commit();
+    if (!file.commit())
+        return false;
+    // What a person would see, beside the text, for runs without a screen.
+    const QPixmap picture = const_cast<frmMain *>(this)->grab();
+    return picture.save(path + QStringLiteral(".png"));
 }

@@ -395,12 +395,26 @@ QString Inet::OpenURL(const QString &url)
 {
     start(url, "GET", {}, {}, true);
     QEventLoop loop;
-    connect(m_reply, &QNetworkReply::finished, &loop, &QEventLoop::quit, Qt::QueuedConnection);
+    bool woken = false;
+    const auto wake = [&woken, &loop] {
+        woken = true;
+        loop.quit();
+    };
+    connect(m_reply, &QNetworkReply::finished, &loop, wake, Qt::QueuedConnection);
     // The control may be destroyed by something that runs while we wait (its window closing).
     const QPointer<Inet> alive(this);
-    connect(this, &QObject::destroyed, &loop, &QEventLoop::quit);
-    while (alive && m_reply)
+    connect(this, &QObject::destroyed, &loop, wake);
+    while (alive && m_reply) {
+        woken = false;
         loop.exec(QEventLoop::ExcludeUserInputEvents);
+        if (!woken && alive && m_reply) {
+            // Nothing of ours ended the wait: the application is quitting, and every event loop
+            // now returns at once, so waiting on would spin forever. The read fails instead.
+            Cancel();
+            m_synchronous = false;
+            throw TransferError(kErrTransfer, transferErrorDescription(kErrTransfer));
+        }
+    }
     if (!alive)
         throw TransferError(kErrTransfer, transferErrorDescription(kErrTransfer));
     m_synchronous = false;

@@ -7,6 +7,7 @@
 
 #include <QCoreApplication>
 #include <QEventLoop>
+#include <QElapsedTimer>
 #include <QTimer>
 
 #include <optional>
@@ -330,6 +331,23 @@ TEST_F(NetTransfer, BusyControlRefusesASecondRequestInsteadOfNesting)
         EXPECT_EQ(e.text(), QStringLiteral("35758: Still executing last request"));
     }
     inet.Cancel();
+    EXPECT_FALSE(inet.StillExecuting());
+}
+
+// A program that quits while a synchronous read waits (its window closed by a timer) gets the read
+// failed at once, instead of a wait that spins because every event loop now returns at once.
+TEST_F(NetTransfer, ReadWaitingWhenTheProgramQuitsFailsInsteadOfSpinning)
+{
+    SandboxSite site({ QStringLiteral("--scenario"), QStringLiteral("stall"),
+        QStringLiteral("--stall-seconds"), QStringLiteral("20") });
+    ASSERT_TRUE(site.ok()) << site.error().toStdString();
+    Inet inet;
+    QTimer::singleShot(100, [] { QCoreApplication::exit(0); });
+    QElapsedTimer clock;
+    clock.start();
+    EXPECT_THROW(inet.OpenURL(site.url(QStringLiteral("product"), QStringLiteral("/"))),
+        TransferError);
+    EXPECT_LT(clock.elapsed(), 1000); // well before the 1.5 s time-out
     EXPECT_FALSE(inet.StillExecuting());
 }
 
