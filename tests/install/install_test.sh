@@ -55,6 +55,16 @@ round_trip() {
     grep -qxF "Exec=\"$prefix/bin/bidlark\"" "$XDG_DATA_HOME/applications/bidlark.desktop"
 
   BIDLARK_QUIT_AFTER_MS=300 run_plain "$prefix/bin/bidlark" || fail "installed bidlark runs"
+  # Another user of the same installation: a store that knows nothing of the control. The program
+  # registers the control from its install tree by itself and shows the tree.
+  local fresh="$sandbox/fresh-user-store"
+  mkdir -p "$fresh"
+  BIDLARK_REGISTRY_DIR="$fresh" BIDLARK_DUMP_TREE="$sandbox/fresh-user.state" BIDLARK_QUIT_AFTER_MS=400 \
+    run_plain "$prefix/bin/bidlark" || fail "installed bidlark runs on a fresh store"
+  check "the installed bidlark shows the tree on a fresh store" \
+    grep -qx "control=yes" "$sandbox/fresh-user.state"
+  check "the installed bidlark registered its own library in the fresh store" \
+    grep -qF "@=\"$lib/libarbor.so\"" "$fresh/HKEY_CLASSES_ROOT.reg"
 
   # pkg-config and find_package, as an outside project reads them.
   pc() { PKG_CONFIG_PATH="$prefix/lib/pkgconfig" pkg-config "$@" arbor | sed 's/\\ / /g'; }
