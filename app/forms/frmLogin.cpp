@@ -107,37 +107,42 @@ static QString httpErrorOf(const platform::net::Inet &inet)
     return u"the site answered HTTP "_qs + QString::number(inet.ResponseCode());
 }
 
-void frmLogin::inet1StateChanged(int state)
+bool frmLogin::showTransferState(int state, const QString &step, const platform::net::Inet &inet)
 {
-    const UnloadGuard::Scope running(m_guard);
     using namespace platform::net;
-    if (m_unloaded)
-        return;
-    m_main.setStatusBusy(true);
     switch (state) {
     case icConnecting:
         m_main.setStatusText(QStringLiteral("Connecting..."));
-        break;
+        return true;
     case icRequesting:
         m_main.setStatusText(QStringLiteral("Sending..."));
-        break;
+        return true;
     case icError:
-        transferFailed(QStringLiteral("sign-in page"), errorOf(*Inet1));
-        break;
-    case icResponseCompleted:
-        m_main.setStatusText(QStringLiteral("Receiving client side cookie data stream..."));
-        mWeb::ReadWholeResponse(*Inet1);
-        if (m_unloaded)
-            return;
-        if (Inet1->ResponseCode() >= kFirstErrorStatus) {
-            transferFailed(QStringLiteral("sign-in page"), httpErrorOf(*Inet1));
-            return;
-        }
-        SendSignIn();
-        break;
+        transferFailed(step, errorOf(inet));
+        return true;
     default:
-        break;
+        return false;
     }
+}
+
+void frmLogin::inet1StateChanged(int state)
+{
+    const UnloadGuard::Scope running(m_guard);
+    if (m_unloaded)
+        return;
+    m_main.setStatusBusy(true);
+    if (showTransferState(state, QStringLiteral("sign-in page"), *Inet1)
+        || state != platform::net::icResponseCompleted)
+        return;
+    m_main.setStatusText(QStringLiteral("Receiving client side cookie data stream..."));
+    mWeb::ReadWholeResponse(*Inet1);
+    if (m_unloaded)
+        return;
+    if (Inet1->ResponseCode() >= kFirstErrorStatus) {
+        transferFailed(QStringLiteral("sign-in page"), httpErrorOf(*Inet1));
+        return;
+    }
+    SendSignIn();
 }
 
 void frmLogin::SendSignIn()
@@ -161,35 +166,21 @@ void frmLogin::SendSignIn()
 void frmLogin::inet2StateChanged(int state)
 {
     const UnloadGuard::Scope running(m_guard);
-    using namespace platform::net;
     if (m_unloaded)
         return;
     m_main.setStatusBusy(true);
-    switch (state) {
-    case icConnecting:
-        m_main.setStatusText(QStringLiteral("Connecting..."));
-        break;
-    case icRequesting:
-        m_main.setStatusText(QStringLiteral("Sending..."));
-        break;
-    case icError:
-        transferFailed(QStringLiteral("sign-in post"), errorOf(*Inet2));
-        break;
-    case icResponseCompleted: {
-        m_main.setStatusText(QStringLiteral("Receiving my ebay data stream..."));
-        const QString answer = mWeb::ReadWholeResponse(*Inet2);
-        if (m_unloaded)
-            return;
-        if (Inet2->ResponseCode() >= kFirstErrorStatus) {
-            transferFailed(QStringLiteral("sign-in post"), httpErrorOf(*Inet2));
-            return;
-        }
-        CheckSignIn(answer);
-        break;
+    if (showTransferState(state, QStringLiteral("sign-in post"), *Inet2)
+        || state != platform::net::icResponseCompleted)
+        return;
+    m_main.setStatusText(QStringLiteral("Receiving my ebay data stream..."));
+    const QString answer = mWeb::ReadWholeResponse(*Inet2);
+    if (m_unloaded)
+        return;
+    if (Inet2->ResponseCode() >= kFirstErrorStatus) {
+        transferFailed(QStringLiteral("sign-in post"), httpErrorOf(*Inet2));
+        return;
     }
-    default:
-        break;
-    }
+    CheckSignIn(answer);
 }
 
 void frmLogin::CheckSignIn(const QString &answer)

@@ -45,6 +45,9 @@ private:
     void inet2StateChanged(int state);
     // State 11 or an error page on either request; `step` names it in the status text.
     void transferFailed(const QString &step, const QString &why);
+    // The states both transfers show alike (connecting, sending, a transport error); true when
+    // `state` was one of them.
+    bool showTransferState(int state, const QString &step, const platform::net::Inet &inet);
     // Every exit without a retrieval: the busy picture goes and the schedule is started again.
     void endWithoutRetrieval();
 

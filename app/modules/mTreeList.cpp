@@ -22,14 +22,14 @@ std::u16string_view wide(const QString &text)
 constexpr const char16_t *kDocumentIcon = u"documenticon";
 constexpr const char16_t *kPayPalIcon = u"paypalicon";
 
-struct BranchSpec {
+struct StartBranch {
     mTreeList::Branch branch;
     const char *caption;
     const char16_t *image;
 };
 
 // The start branches, in the order they appear.
-constexpr BranchSpec kStartBranches[] = {
+constexpr StartBranch kStartBranches[] = {
     { mTreeList::Selling, "Items I am Selling", u"sellicon" },
     { mTreeList::Sold, "Items I have Sold", u"soldicon" },
     { mTreeList::Bidding, "Bids I have Placed", u"bidicon" },
@@ -65,8 +65,8 @@ void mTreeList::buildInitialTree(const std::array<OLE_HANDLE, kImageCount> &imag
             Variant::i4(static_cast<LONG>(images[i])), Variant::missing(), Variant::missing(),
             Variant::missing(), &handle);
     }
-    for (const BranchSpec &spec : kStartBranches)
-        m_branch[spec.branch] = addBranch(QLatin1String(spec.caption), spec.image);
+    for (const StartBranch &start : kStartBranches)
+        m_branch[start.branch] = addBranch(QLatin1String(start.caption), start.image);
     if (withPayPal)
         addPayPalBranch();
 }

@@ -321,33 +321,6 @@ HRESULT writeExact(IStream *stream, const void *buffer, ULONG size) noexcept
     return written == size ? S_OK : STG_E_WRITEFAULT;
 }
 
-std::size_t payloadSize(VARTYPE vt)
-{
-    switch (vt) {
-    case VT_I1:
-    case VT_UI1:
-        return 1;
-    case VT_I2:
-    case VT_UI2:
-    case VT_BOOL:
-        return 2;
-    case VT_I4:
-    case VT_UI4:
-    case VT_INT:
-    case VT_UINT:
-    case VT_R4:
-    case VT_ERROR:
-        return 4;
-    case VT_R8:
-    case VT_CY:
-    case VT_DATE:
-    case VT_I8:
-    case VT_UI8:
-        return 8;
-    default:
-        return 0;
-    }
-}
 
 } // namespace
 
@@ -413,7 +386,7 @@ HRESULT writeTypedVariant(IStream *stream, const VARIANT &input) noexcept
         return hr;
     if (vt == VT_EMPTY || vt == VT_NULL)
         return S_OK;
-    if (const std::size_t size = payloadSize(vt))
+    if (const std::size_t size = typedVariantPayloadSize(vt))
         return writeExact(stream, &value.llVal, static_cast<ULONG>(size));
     if (vt == VT_UNKNOWN || vt == VT_DISPATCH) {
         ComPtr<IPersistStream> persist;
@@ -445,7 +418,7 @@ HRESULT readTypedVariant(IStream *stream, VARIANT *out, bool loadObjects) noexce
     Variant value;
     if (vt == VT_EMPTY || vt == VT_NULL) {
         value.vt = vt;
-    } else if (const std::size_t size = payloadSize(vt)) {
+    } else if (const std::size_t size = typedVariantPayloadSize(vt)) {
         hr = readExact(stream, &value.llVal, static_cast<ULONG>(size));
         if (FAILED(hr))
             return hr;
@@ -498,6 +471,34 @@ HRESULT readTypedVariant(IStream *stream, VARIANT *out, bool loadObjects) noexce
         return hr;
     *out = value.detach();
     return S_OK;
+}
+
+std::size_t typedVariantPayloadSize(VARTYPE vt) noexcept
+{
+    switch (vt) {
+    case VT_I1:
+    case VT_UI1:
+        return 1;
+    case VT_I2:
+    case VT_UI2:
+    case VT_BOOL:
+        return 2;
+    case VT_I4:
+    case VT_UI4:
+    case VT_INT:
+    case VT_UINT:
+    case VT_R4:
+    case VT_ERROR:
+        return 4;
+    case VT_R8:
+    case VT_CY:
+    case VT_DATE:
+    case VT_I8:
+    case VT_UI8:
+        return 8;
+    default:
+        return 0;
+    }
 }
 
 } // namespace platform::com

@@ -1,6 +1,8 @@
 // Streams and storages in memory, and the persistence interfaces objects save themselves through.
 #pragma once
 
+#include <cstddef>
+
 #include "platform/com/variant.h"
 
 #include <string>
@@ -211,6 +213,8 @@ namespace platform::com {
 // An object without IPersistStream cannot be written (E_FAIL). By-reference values are written
 // as the value they refer to.
 [[nodiscard]] HRESULT writeTypedVariant(IStream *stream, const VARIANT &value) noexcept;
+// The byte count of a fixed-size type in that layout (1, 2, 4 or 8); 0 for every other type.
+std::size_t typedVariantPayloadSize(VARTYPE vt) noexcept;
 // Reads one value. Bounds every
 // length by kMaxTypedString; a short stream gives STG_E_READFAULT, an unknown type
 // DISP_E_BADVARTYPE. With loadObjects false an object other than "none" is refused (E_FAIL).

@@ -30,34 +30,6 @@ template <class T> bool readValue(IStream *stream, T &value) noexcept
     return readBytes(stream, &value, sizeof value);
 }
 
-std::size_t fixedSize(VARTYPE vt) noexcept
-{
-    switch (vt) {
-    case VT_I1:
-    case VT_UI1:
-        return 1;
-    case VT_I2:
-    case VT_UI2:
-    case VT_BOOL:
-        return 2;
-    case VT_I4:
-    case VT_UI4:
-    case VT_INT:
-    case VT_UINT:
-    case VT_R4:
-    case VT_ERROR:
-        return 4;
-    case VT_R8:
-    case VT_CY:
-    case VT_DATE:
-    case VT_I8:
-    case VT_UI8:
-        return 8;
-    default:
-        return 0;
-    }
-}
-
 // One typed variant of row `row`. The type is checked before anything else is read: no row holds
 // text, so no length field of the stream is ever trusted here. Objects are created only of the
 // row's own class.
@@ -68,7 +40,7 @@ bool readRow(IStream *in, int row, Variant &value)
         return false;
     if (vt != kRowTypes[row])
         return false;
-    if (const std::size_t size = fixedSize(vt)) {
+    if (const std::size_t size = platform::com::typedVariantPayloadSize(vt)) {
         if (!readBytes(in, &value.llVal, static_cast<ULONG>(size)))
             return false;
         value.vt = vt;
