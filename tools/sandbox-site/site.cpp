@@ -372,13 +372,23 @@ void Site::myEbay(const std::string &country, const httplib::Request &req, httpl
         return;
     }
     if (scenario == "alert7") {
-        // The first seed whose page has exactly 7 rows that end within 15 minutes.
-        for (quint32 seed = 1; seed < 100000; ++seed) {
-            options.seed = seed;
-            const auto calls = mypages::MyEbayPage(options).calls;
-            if (std::count_if(calls.begin(), calls.end(), endsSoon) == 7)
-                break;
+        // The first seed whose page has exactly 7 rows that end within 15 minutes. The search
+        // generates pages until it finds one, so its answer is kept for the next requests.
+        const std::pair key(options.country.toStdString(), options.rowsPerSection);
+        std::unique_lock lock(m_mutex);
+        auto known = m_alert7Seeds.find(key);
+        if (known == m_alert7Seeds.end()) {
+            lock.unlock();
+            for (quint32 seed = 1; seed < 100000; ++seed) {
+                options.seed = seed;
+                const auto calls = mypages::MyEbayPage(options).calls;
+                if (std::count_if(calls.begin(), calls.end(), endsSoon) == 7)
+                    break;
+            }
+            lock.lock();
+            known = m_alert7Seeds.emplace(key, options.seed).first;
         }
+        options.seed = known->second;
     }
     QByteArray page = mypages::MyEbayPage(options).bytes;
     std::string type = "text/html";

@@ -8,6 +8,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstdio>
+#include <map>
 #include <mutex>
 #include <set>
 #include <string>
@@ -91,6 +92,8 @@ private:
     std::set<std::string> m_tokens; // auth cookie values handed out
     unsigned long m_tokenCounter = 0;
     unsigned m_myEbayPages = 0; // served in the next-page scenario
+    // The alert7 page's seed per country and row count: finding it generates many pages.
+    std::map<std::pair<std::string, int>, unsigned> m_alert7Seeds;
     std::chrono::steady_clock::time_point m_lastRequest;
     bool m_stopping = false;
     std::condition_variable m_wake;
