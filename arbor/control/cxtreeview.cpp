@@ -396,28 +396,29 @@ HRESULT CXTreeView::put_Version(BSTR) noexcept
 
 HRESULT CXTreeView::About() noexcept
 {
-    try {
+    return guardedMember(u"About", [&]() -> HRESULT {
         platform::ui::messageBox(QStringLiteral("Corvel Arbor ActiveX Control\nVersion %1")
                                      .arg(QString::fromStdU16String(std::u16string(kVersion))),
             platform::ui::MsgButtons::OK, platform::ui::MsgIcon::Information,
             QStringLiteral("About Arbor"), frame().window());
-    } catch (...) {
-        return E_OUTOFMEMORY;
-    }
-    return S_OK;
+        return S_OK;
+    });
 }
 
 HRESULT CXTreeView::AddImage(VARIANT keyImage, VARIANT anPicture, VARIANT cx, VARIANT cy,
     VARIANT oleColorTransparent, VARIANT *pVal) noexcept
 {
-    const HRESULT hr = m_images.AddImage(keyImage, anPicture, cx, cy, oleColorTransparent, pVal);
-    view().redraw(true);
-    return hr;
+    return guardedMember(u"AddImage", [&] {
+        const HRESULT hr =
+            m_images.AddImage(keyImage, anPicture, cx, cy, oleColorTransparent, pVal);
+        view().redraw(true);
+        return hr;
+    });
 }
 
 HRESULT CXTreeView::get_Image(VARIANT imageKey, LONG *pVal) noexcept
 {
-    return m_images.Image(imageKey, pVal);
+    return guardedMember(u"Image", [&] { return m_images.Image(imageKey, pVal); });
 }
 
 // Reserved members: they answer "nothing there".
@@ -485,14 +486,13 @@ HRESULT CXTreeView::AddItemControl(BSTR progid, BSTR name, VARIANT hParent, VARI
     // The item holds the control by a reference of its own, given back through release().
     client->AddRef();
     LONG hItem = 0;
-    try {
+    const HRESULT placed = platform::com::guarded([&] {
         hItem = arbor::AddItemControl(model(), client, longArg(hParent, 0), boolArg(bDown, true));
-    } catch (...) {
-        hItem = 0;
-    }
-    if (!hItem) {
+        return S_OK;
+    });
+    if (FAILED(placed) || !hItem) {
         client->release();
-        return controlNotAdded(pVal, E_INVALIDARG);
+        return controlNotAdded(pVal, FAILED(placed) ? placed : E_INVALIDARG);
     }
     return added(hItem, pVal);
 }

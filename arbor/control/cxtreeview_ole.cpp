@@ -128,7 +128,7 @@ HRESULT CXTreeView::GetUserType(DWORD form, LPOLESTR *out) noexcept
     default:
         return E_INVALIDARG;
     }
-    try {
+    return guardedMember(u"GetUserType", [&]() -> HRESULT {
         std::string text;
         const std::string path = "CLSID\\" + guidToString(CLSID_Arbor) + subkey;
         if (platform::registry::readString(HKEY_CLASSES_ROOT, path, "", text) != ERROR_SUCCESS ||
@@ -142,9 +142,7 @@ HRESULT CXTreeView::GetUserType(DWORD form, LPOLESTR *out) noexcept
         copy[name.size()] = 0;
         *out = copy;
         return S_OK;
-    } catch (...) {
-        return E_OUTOFMEMORY;
-    }
+    });
 }
 
 HRESULT CXTreeView::SetExtent(DWORD aspect, SIZEL *size) noexcept
@@ -309,14 +307,12 @@ HRESULT CXTreeView::Draw(DWORD aspect, LONG, void *, DVTARGETDEVICE *, HDC, HDC 
         bounds->left, bounds->top, bounds->right - bounds->left, bounds->bottom - bounds->top);
     if (target.isEmpty())
         return E_INVALIDARG;
-    try {
+    return guardedMember(u"Draw", [&]() -> HRESULT {
         if (frame().size() != target.size() && !m_inPlaceSite)
             frame().resize(target.size());
         painter->drawPixmap(target, frame().grab());
-    } catch (...) {
-        return E_OUTOFMEMORY;
-    }
-    return S_OK;
+        return S_OK;
+    });
 }
 
 HRESULT CXTreeView::GetColorSet(
