@@ -4,8 +4,9 @@
 
 #include "arbor/control/cxtreeview_drag.h"
 #include "arbor/control/cxtreeviewevents.h"
-#include "arbor/dragdrop/xtreeviewdragdrop.h"
 #include "arbor/control/internal/args.h"
+#include "arbor/control/logging.h"
+#include "arbor/dragdrop/xtreeviewdragdrop.h"
 #include "arbor/hosting/windownodes.h"
 #include "arbor/model/additem.h"
 #include "arbor/view/xtreecursor.h"
@@ -59,6 +60,8 @@ VARIANT_BOOL vbool(bool value) noexcept
 
 } // namespace
 
+Q_LOGGING_CATEGORY(lcControl, "arbor.control", QtInfoMsg)
+
 CXTreeView::CXTreeView()
     : m_groups(CGroups::make())
     , m_bridge(std::make_unique<CXTreeViewEvents>(*this))
@@ -68,6 +71,7 @@ CXTreeView::CXTreeView()
     buildFrame();
     if (m_controls)
         m_controls->setTree(this);
+    qCDebug(lcControl) << "tree control created";
 }
 
 void CXTreeView::buildFrame()
@@ -115,6 +119,7 @@ XTreeFrame &CXTreeView::frame() noexcept
             m_inPlaceSite = nullptr;
             (void)site->OnInPlaceDeactivate();
         }
+        qCDebug(lcControl) << "window rebuilt: the container destroyed the last one";
         buildFrame();
         if (const std::unique_ptr<LostWindow> lost = std::move(m_lostWindow)) {
             (void)m_frame->setBorderStyle(lost->borderStyle);
@@ -172,8 +177,12 @@ CXTreeView::~CXTreeView()
 
 void CXTreeView::fireEvent(DISPID id, VARIANT *args, UINT count, bool guarded) noexcept
 {
-    if (m_closing || m_frozen > 0)
-        return; // dying, or the container asked for no events for now
+    if (m_closing || m_frozen > 0) {
+        // Dying, or the container asked for no events for now.
+        if (!m_closing)
+            qCDebug(lcControl) << "event" << id << "not raised: the container froze events";
+        return;
+    }
     // A sink may release the last reference to the control from inside its handler; the control
     // then dies when keepAlive goes, while the event still counts as being raised.
     const Raising raising;
@@ -532,8 +541,10 @@ HRESULT getTreeViewFactory(REFIID riid, void **ppv) noexcept
         return E_POINTER;
     *ppv = nullptr;
     // The control is a window: without a GUI application in the process it cannot exist.
-    if (!qobject_cast<QApplication *>(QCoreApplication::instance()))
+    if (!qobject_cast<QApplication *>(QCoreApplication::instance())) {
+        qCDebug(lcControl) << "no tree control without a GUI application";
         return CLASS_E_CLASSNOTAVAILABLE;
+    }
     return getClassFactory<CXTreeView>(riid, ppv);
 }
 

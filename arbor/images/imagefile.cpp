@@ -3,11 +3,14 @@
 #include "platform/com/ole/olectl.h"
 
 #include <QFile>
+#include <QLoggingCategory>
 #include <QString>
 
 #include <filesystem>
 #include <fstream>
 #include <system_error>
+
+Q_LOGGING_CATEGORY(lcImages, "arbor.images", QtInfoMsg)
 
 namespace arbor {
 
@@ -51,13 +54,17 @@ bool CImageFile::Attach(IUnknown *picture) noexcept
 bool CImageFile::loadBytes(std::string_view bytes) noexcept
 {
     ComPtr<IStream> stream;
-    if (FAILED(platform::com::createStreamOnBytes(bytes, &stream)))
+    if (FAILED(platform::com::createStreamOnBytes(bytes, &stream))) {
+        qCDebug(lcImages) << "no stream for" << bytes.size() << "bytes of picture";
         return false;
+    }
     ComPtr<IPicture> picture;
     if (FAILED(OleLoadPicture(stream.Get(), static_cast<LONG>(bytes.size()), FALSE, IPicture::iid,
             picture.voidOut())) ||
-        !picture)
+        !picture) {
+        qCDebug(lcImages) << "not a picture we can read:" << bytes.size() << "bytes";
         return false;
+    }
     m_picture = picture;
     m_stream = stream;
     m_fileName.clear();
@@ -75,8 +82,10 @@ bool CImageFile::LoadResource(
                                  QString::fromUtf8(type.data(), qsizetype(type.size())),
                                  QString::fromUtf8(name.data(), qsizetype(name.size())));
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly) || file.size() > qint64(kMaxFileBytes))
+    if (!file.open(QIODevice::ReadOnly) || file.size() > qint64(kMaxFileBytes)) {
+        qCDebug(lcImages) << "no picture resource" << path << "(missing or too large)";
         return false;
+    }
     const QByteArray bytes = file.readAll();
     return loadBytes(std::string_view(bytes.constData(), std::size_t(bytes.size())));
 }
@@ -86,19 +95,23 @@ bool CImageFile::LoadFile(const std::string &path) noexcept
     try {
         std::error_code ec;
         const std::uintmax_t size = std::filesystem::file_size(path, ec);
-        if (ec || size > kMaxFileBytes)
+        if (ec || size > kMaxFileBytes) {
+            qCDebug(lcImages) << "picture file" << path.c_str() << (ec ? "not found" : "too large");
             return false;
+        }
         std::ifstream in(path, std::ios::binary);
-        if (!in)
-            return false;
         std::string bytes(static_cast<std::size_t>(size), '\0');
-        if (!in.read(bytes.data(), static_cast<std::streamsize>(bytes.size())))
+        if (!in || !in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()))) {
+            qCDebug(lcImages) << "picture file" << path.c_str() << "cannot be read";
             return false;
+        }
         if (!loadBytes(bytes))
             return false;
         m_fileName = path;
         return true;
     } catch (...) {
+        // A file that cannot be read for any reason is a picture that does not load.
+        qCDebug(lcImages) << "picture file" << path.c_str() << "cannot be read";
         return false;
     }
 }

@@ -278,5 +278,32 @@ TEST_F(Counters, AnExceptionInsideAMemberBecomesItsStatus)
     control->model().setGroupHook(nullptr);
 }
 
+// The control's channels say nothing unless asked: a control made, filled, saved, fed a broken
+// saved state and scrolled past its end leaves no message at all.
+TEST(ControlLogging, ChannelsAreSilentByDefault)
+{
+    static std::vector<std::string> seen;
+    seen.clear();
+    const QtMessageHandler previous =
+        qInstallMessageHandler([](QtMsgType, const QMessageLogContext &context, const QString &) {
+            seen.push_back(context.category ? context.category : "");
+        });
+    {
+        const ComPtr<CXTreeView> control = CXTreeView::make();
+        ASSERT_TRUE(control);
+        Variant h;
+        ASSERT_EQ(
+            control->AddItem(BStr(u"row").get(), Variant::missing(), Variant::missing(), &h), S_OK);
+        ComPtr<IStream> stream;
+        ASSERT_EQ(CreateStreamOnHGlobal(nullptr, TRUE, &stream), S_OK);
+        ASSERT_EQ(control->Save(stream.Get(), TRUE), S_OK);
+        ComPtr<IStream> broken;
+        ASSERT_EQ(CreateStreamOnHGlobal(nullptr, TRUE, &broken), S_OK);
+        EXPECT_EQ(control->Load(broken.Get()), E_FAIL);
+        (void)control->view().ScrollTo(-5, 1 << 20);
+    }
+    qInstallMessageHandler(previous);
+    EXPECT_TRUE(seen.empty()) << seen.front();
+}
 
 } // namespace
