@@ -1,7 +1,7 @@
 #include "arbor/view/xtreeview.h"
 
 #include "arbor/hosting/windownodes.h"
-#include "arbor/model/internal/nodepaint.h"
+#include "arbor/model/nodepaint.h"
 #include "arbor/model/xtreenode.h"
 #include "arbor/view/layoutwalk.h"
 #include "arbor/view/xtreecursor.h"
