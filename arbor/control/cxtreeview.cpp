@@ -11,6 +11,7 @@
 #include "arbor/model/additem.h"
 #include "arbor/view/xtreecursor.h"
 #include "platform/com/classfactory.h"
+#include "platform/com/out_param.h"
 #include "platform/ui/messagebox.h"
 #include "platform/ui/wincalls.h"
 
@@ -196,10 +197,7 @@ void CXTreeView::fireEvent(DISPID id, VARIANT *args, UINT count, bool guarded) n
 
 HRESULT CXTreeView::get_BorderStyle(LONG *pVal) noexcept
 {
-    if (!pVal)
-        return E_POINTER;
-    *pVal = frame().borderStyle();
-    return S_OK;
+    return giveOut(pVal, frame().borderStyle());
 }
 
 HRESULT CXTreeView::put_BorderStyle(LONG newVal) noexcept
@@ -213,10 +211,7 @@ HRESULT CXTreeView::put_BorderStyle(LONG newVal) noexcept
 
 HRESULT CXTreeView::get_Style(LONG *pVal) noexcept
 {
-    if (!pVal)
-        return E_POINTER;
-    *pVal = static_cast<LONG>(model().appearance().style);
-    return S_OK;
+    return giveOut(pVal, static_cast<LONG>(model().appearance().style));
 }
 
 HRESULT CXTreeView::ModifyStyle(VARIANT wRemoveStyle, VARIANT wAddStyle) noexcept
@@ -241,26 +236,17 @@ HRESULT CXTreeView::ModifyDropEffect(VARIANT removeVal, VARIANT addVal) noexcept
 
 HRESULT CXTreeView::get_DropEffect(LONG *pVal) noexcept
 {
-    if (!pVal)
-        return E_POINTER;
-    *pVal = m_dropEffect;
-    return S_OK;
+    return giveOut(pVal, m_dropEffect);
 }
 
 HRESULT CXTreeView::get_hWnd(LONG *pVal) noexcept
 {
-    if (!pVal)
-        return E_POINTER;
-    *pVal = static_cast<LONG>(platform::ui::windowHandle(&view()));
-    return S_OK;
+    return giveOut(pVal, static_cast<LONG>(platform::ui::windowHandle(&view())));
 }
 
 HRESULT CXTreeView::get_BackColor(OLE_COLOR *pVal) noexcept
 {
-    if (!pVal)
-        return E_POINTER;
-    *pVal = model().appearance().backColor;
-    return S_OK;
+    return giveOut(pVal, model().appearance().backColor);
 }
 
 HRESULT CXTreeView::put_BackColor(OLE_COLOR newVal) noexcept
@@ -276,10 +262,7 @@ HRESULT CXTreeView::put_BackColor(OLE_COLOR newVal) noexcept
 
 HRESULT CXTreeView::get_ForeColor(OLE_COLOR *pVal) noexcept
 {
-    if (!pVal)
-        return E_POINTER;
-    *pVal = model().appearance().foreColor;
-    return S_OK;
+    return giveOut(pVal, model().appearance().foreColor);
 }
 
 HRESULT CXTreeView::put_ForeColor(OLE_COLOR newVal) noexcept
@@ -295,10 +278,7 @@ HRESULT CXTreeView::put_ForeColor(OLE_COLOR newVal) noexcept
 
 HRESULT CXTreeView::get_Enabled(VARIANT_BOOL *pVal) noexcept
 {
-    if (!pVal)
-        return E_POINTER;
-    *pVal = vbool(model().appearance().enabled);
-    return S_OK;
+    return giveOut(pVal, vbool(model().appearance().enabled));
 }
 
 HRESULT CXTreeView::put_Enabled(VARIANT_BOOL newVal) noexcept
@@ -313,10 +293,7 @@ HRESULT CXTreeView::put_Enabled(VARIANT_BOOL newVal) noexcept
 
 HRESULT CXTreeView::get_PicturePosition(LONG *pVal) noexcept
 {
-    if (!pVal)
-        return E_POINTER;
-    *pVal = view().picturePosition();
-    return S_OK;
+    return giveOut(pVal, view().picturePosition());
 }
 
 HRESULT CXTreeView::put_PicturePosition(LONG newVal) noexcept
@@ -330,10 +307,7 @@ HRESULT CXTreeView::put_PicturePosition(LONG newVal) noexcept
 
 HRESULT CXTreeView::get_MousePointer(LONG *pVal) noexcept
 {
-    if (!pVal)
-        return E_POINTER;
-    *pVal = view().mousePointer();
-    return S_OK;
+    return giveOut(pVal, view().mousePointer());
 }
 
 HRESULT CXTreeView::put_MousePointer(LONG newVal) noexcept
@@ -347,10 +321,7 @@ HRESULT CXTreeView::put_MousePointer(LONG newVal) noexcept
 
 HRESULT CXTreeView::get_AutoHScroll(VARIANT_BOOL *pVal) noexcept
 {
-    if (!pVal)
-        return E_POINTER;
-    *pVal = vbool(view().autoHScroll());
-    return S_OK;
+    return giveOut(pVal, vbool(view().autoHScroll()));
 }
 
 HRESULT CXTreeView::put_AutoHScroll(VARIANT_BOOL newVal) noexcept
@@ -362,10 +333,7 @@ HRESULT CXTreeView::put_AutoHScroll(VARIANT_BOOL newVal) noexcept
 
 HRESULT CXTreeView::get_AutoVScroll(VARIANT_BOOL *pVal) noexcept
 {
-    if (!pVal)
-        return E_POINTER;
-    *pVal = vbool(view().autoVScroll());
-    return S_OK;
+    return giveOut(pVal, vbool(view().autoVScroll()));
 }
 
 HRESULT CXTreeView::put_AutoVScroll(VARIANT_BOOL newVal) noexcept

@@ -278,6 +278,9 @@ private:
 
     // Hands a new item's handle to an optional pVal (VT_I4) and repaints with a layout.
     HRESULT added(LONG hItem, VARIANT *pVal) noexcept;
+    // ItemForeColor and ItemBackColor: a colour that does not translate, or no item, changes nothing.
+    HRESULT putItemColour(
+        LONG hItem, OLE_COLOR colour, void (XTreeNode::*set)(const XTreeModel &, COLORREF)) noexcept;
 
     // The boundary of member `name`: an exception escaping `body` becomes its status, and one that
     // is not a lack of memory leaves error information naming the member.

@@ -8,6 +8,7 @@
 #include "arbor/model/imagenode.h"
 #include "arbor/model/textnodes.h"
 #include "arbor/view/xtreeselection.h"
+#include "platform/com/out_param.h"
 #include "platform/ui/wincommand.h"
 
 namespace arbor {
@@ -56,10 +57,7 @@ XTreeNode_IconString *iconNode(XTreeItem *x) noexcept
 template <LONG (XTreeModel::*Link)(LONG) const noexcept>
 HRESULT link(const XTreeModel &model, LONG hItem, LONG *pVal) noexcept
 {
-    if (!pVal)
-        return E_POINTER;
-    *pVal = (model.*Link)(hItem);
-    return S_OK;
+    return giveOut(pVal, (model.*Link)(hItem));
 }
 
 } // namespace
@@ -311,44 +309,39 @@ HRESULT CXTreeView::get_ItemForeColor(LONG hItem, OLE_COLOR *pVal) noexcept
     return S_OK;
 }
 
-HRESULT CXTreeView::put_ItemForeColor(LONG hItem, OLE_COLOR newVal) noexcept
+HRESULT CXTreeView::putItemColour(
+    LONG hItem, OLE_COLOR colour, void (XTreeNode::*set)(const XTreeModel &, COLORREF)) noexcept
 {
     XTreeItem *x = model().item(hItem);
     COLORREF rgb = 0;
-    if (!x || FAILED(OleTranslateColor(newVal, 0, &rgb)))
+    if (!x || FAILED(OleTranslateColor(colour, 0, &rgb)))
         return S_OK;
-    x->GetNode()->SetForeColor(model(), rgb);
+    (x->GetNode()->*set)(model(), rgb);
     view().redraw(false);
     return S_OK;
+}
+
+HRESULT CXTreeView::put_ItemForeColor(LONG hItem, OLE_COLOR newVal) noexcept
+{
+    return putItemColour(hItem, newVal, &XTreeNode::SetForeColor);
 }
 
 HRESULT CXTreeView::get_ItemBackColor(LONG hItem, OLE_COLOR *pVal) noexcept
 {
-    if (!pVal)
-        return E_POINTER;
     const XTreeItem *x = model().item(hItem);
-    *pVal = x ? x->GetNode()->GetBackColor(model()) : kWhite; // no item: a white background
-    return S_OK;
+    // No item: a white background.
+    return giveOut(pVal, x ? x->GetNode()->GetBackColor(model()) : kWhite);
 }
 
 HRESULT CXTreeView::put_ItemBackColor(LONG hItem, OLE_COLOR newVal) noexcept
 {
-    XTreeItem *x = model().item(hItem);
-    COLORREF rgb = 0;
-    if (!x || FAILED(OleTranslateColor(newVal, 0, &rgb)))
-        return S_OK;
-    x->GetNode()->SetBackColor(model(), rgb);
-    view().redraw(false);
-    return S_OK;
+    return putItemColour(hItem, newVal, &XTreeNode::SetBackColor);
 }
 
 HRESULT CXTreeView::get_ExpandItem(LONG hItem, VARIANT_BOOL *pVal) noexcept
 {
-    if (!pVal)
-        return E_POINTER;
     const XTreeItem *x = model().item(hItem);
-    *pVal = vbool(x && x->IsExpanded());
-    return S_OK;
+    return giveOut(pVal, vbool(x && x->IsExpanded()));
 }
 
 HRESULT CXTreeView::put_ExpandItem(LONG hItem, VARIANT_BOOL newVal) noexcept
@@ -363,11 +356,8 @@ HRESULT CXTreeView::put_ExpandItem(LONG hItem, VARIANT_BOOL newVal) noexcept
 
 HRESULT CXTreeView::get_SelectItem(LONG hItem, VARIANT_BOOL *pVal) noexcept
 {
-    if (!pVal)
-        return E_POINTER;
     const XTreeItem *x = model().item(hItem);
-    *pVal = vbool(x && x->IsSelected());
-    return S_OK;
+    return giveOut(pVal, vbool(x && x->IsSelected()));
 }
 
 HRESULT CXTreeView::put_SelectItem(LONG hItem, VARIANT_BOOL newVal) noexcept
@@ -392,26 +382,17 @@ HRESULT CXTreeView::get_Selection(VARIANT nIndex, VARIANT *pVal) noexcept
 
 HRESULT CXTreeView::get_SelectionCount(LONG *pVal) noexcept
 {
-    if (!pVal)
-        return E_POINTER;
-    *pVal = static_cast<LONG>(model().selection().size());
-    return S_OK;
+    return giveOut(pVal, static_cast<LONG>(model().selection().size()));
 }
 
 HRESULT CXTreeView::get_RootCount(LONG *pVal) noexcept
 {
-    if (!pVal)
-        return E_POINTER;
-    *pVal = model().RootCount();
-    return S_OK;
+    return giveOut(pVal, model().RootCount());
 }
 
 HRESULT CXTreeView::get_Root(LONG nIndex, LONG *pVal) noexcept
 {
-    if (!pVal)
-        return E_POINTER;
-    *pVal = model().Root(nIndex);
-    return S_OK;
+    return giveOut(pVal, model().Root(nIndex));
 }
 
 HRESULT CXTreeView::get_ItemChild(LONG hItem, LONG *pVal) noexcept
@@ -451,11 +432,8 @@ HRESULT CXTreeView::get_ItemType(LONG hItem, LONG *pVal) noexcept
 
 HRESULT CXTreeView::get_ItemSortPosition(LONG hItem, LONG *pVal) noexcept
 {
-    if (!pVal)
-        return E_POINTER;
     const XTreeItem *x = model().item(hItem);
-    *pVal = x ? x->GetSortPosition() : 0;
-    return S_OK;
+    return giveOut(pVal, x ? x->GetSortPosition() : 0);
 }
 
 HRESULT CXTreeView::put_ItemSortPosition(LONG hItem, LONG newVal) noexcept
@@ -530,11 +508,8 @@ HRESULT CXTreeView::ModifyDrawLink(LONG hItem, VARIANT dwRemove, VARIANT dwAdd) 
 
 HRESULT CXTreeView::get_ItemWordWrap(LONG hItem, VARIANT_BOOL *pVal) noexcept
 {
-    if (!pVal)
-        return E_POINTER;
     const XTreeItem *x = model().item(hItem);
-    *pVal = vbool(x && x->GetWordWrap());
-    return S_OK;
+    return giveOut(pVal, vbool(x && x->GetWordWrap()));
 }
 
 HRESULT CXTreeView::put_ItemWordWrap(LONG hItem, VARIANT_BOOL newVal) noexcept
@@ -550,11 +525,8 @@ HRESULT CXTreeView::put_ItemWordWrap(LONG hItem, VARIANT_BOOL newVal) noexcept
 
 HRESULT CXTreeView::get_ItemVAlignment(LONG hItem, LONG *pVal) noexcept
 {
-    if (!pVal)
-        return E_POINTER;
     const XTreeItem *x = model().item(hItem);
-    *pVal = x ? x->GetVAlignment() : 0;
-    return S_OK;
+    return giveOut(pVal, x ? x->GetVAlignment() : 0);
 }
 
 HRESULT CXTreeView::put_ItemVAlignment(LONG hItem, LONG newVal) noexcept

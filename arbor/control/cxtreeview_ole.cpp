@@ -8,6 +8,7 @@
 #include "platform/com/dispatch.h"
 #include "platform/com/guid.h"
 #include "platform/com/ole/inplace.h"
+#include "platform/com/out_param.h"
 #include "platform/registry/registry.h"
 
 #include <QPainter>
@@ -103,10 +104,7 @@ HRESULT CXTreeView::GetControlInfo(CONTROLINFO *info) noexcept
 
 HRESULT CXTreeView::GetUserClassID(CLSID *out) noexcept
 {
-    if (!out)
-        return E_POINTER;
-    *out = CLSID_Arbor;
-    return S_OK;
+    return giveOut(out, CLSID_Arbor);
 }
 
 HRESULT CXTreeView::GetUserType(DWORD form, LPOLESTR *out) noexcept
@@ -171,10 +169,7 @@ HRESULT CXTreeView::GetExtent(DWORD aspect, SIZEL *size) noexcept
 
 HRESULT CXTreeView::GetMiscStatus(DWORD, DWORD *status) noexcept
 {
-    if (!status)
-        return E_POINTER;
-    *status = kMiscStatus;
-    return S_OK;
+    return giveOut(status, kMiscStatus);
 }
 
 HRESULT CXTreeView::DoVerb(

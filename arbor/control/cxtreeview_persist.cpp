@@ -6,6 +6,7 @@
 #include "arbor/control/internal/propertyset.h"
 #include "arbor/control/logging.h"
 #include "platform/com/dispatch.h"
+#include "platform/com/out_param.h"
 
 namespace arbor {
 
@@ -46,10 +47,7 @@ HRESULT writeRaw(IStream *stream, const void *bytes, ULONG size) noexcept
 
 HRESULT CXTreeView::GetClassID(CLSID *pClassID) noexcept
 {
-    if (!pClassID)
-        return E_POINTER;
-    *pClassID = CLSID_Arbor;
-    return S_OK;
+    return giveOut(pClassID, CLSID_Arbor);
 }
 
 HRESULT CXTreeView::IsDirty() noexcept
