@@ -23,7 +23,7 @@ void BM_Refresh1400_LastByteToPaintedTree(benchmark::State &state)
 {
     mypages::MyEbayOptions options;
     options.rowsPerSection = 200;
-    const QString page = QString::fromLatin1(mypages::MyEbayPage(options).bytes);
+    const QString page = QString::fromLatin1(mypages::myEbayPage(options).bytes);
     frmConnection *form = frmConnection::Create(*g_window);
     QImage target(g_window->size(), QImage::Format_RGB32);
     for (auto _ : state) {

@@ -284,7 +284,7 @@ void CXTreeView::readAmbients() noexcept
 void CXTreeView::loadDesignLogo() noexcept
 {
     // Read from the module's resources the first time a container shows the control in design.
-    if (m_logo.GetPicture() || !m_logo.LoadResource("arbor", "241", "LOGO"))
+    if (m_logo.GetPicture() || !m_logo.loadResource("arbor", "241", "LOGO"))
         return;
     QPixmap pixmap;
     if (SUCCEEDED(pictureToPixmap(m_logo.GetPicture(), &pixmap)))

@@ -286,7 +286,7 @@ void IDragDrop::dragOverProcessing(QPoint screen, DWORD &effect, bool leave)
     if (tree) {
         const XTreeItem *x = tree->hitTest(tree->mapFromGlobal(screen));
         m_hoverItem = x ? x->handle() : 0;
-        if (!tree->CanDrop(m_hoverItem, effect))
+        if (!tree->canDrop(m_hoverItem, effect))
             effect = DROPEFFECT_NONE;
     } else {
         effect = DROPEFFECT_NONE; // a listed window that is no tree takes nothing
@@ -297,7 +297,7 @@ void IDragDrop::dragOverProcessing(QPoint screen, DWORD &effect, bool leave)
     if (QWidget *w = widgetFromHandle(under))
         clip = QRect(w->mapToGlobal(QPoint(0, 0)), w->size());
     if (m_area.active())
-        m_area.MoveTo(screen, clip);
+        m_area.moveTo(screen, clip);
     else
         pictureMoved(screen);
 }
@@ -306,7 +306,7 @@ void IDragDrop::pictureMoved(QPoint position)
 {
     revalidate();
     if (XTreeView *tree = m_hoverTree)
-        tree->DragOverItem(m_hoverItem, tree->mapFromGlobal(position));
+        tree->dragOverItem(m_hoverItem, tree->mapFromGlobal(position));
 }
 
 void IDragDrop::dropProcessing(QPoint screen, DWORD effect)
@@ -321,9 +321,9 @@ void IDragDrop::dropProcessing(QPoint screen, DWORD effect)
     const XTreeItem *x = tree->hitTest(tree->mapFromGlobal(screen));
     const LONG target = x ? x->handle() : 0;
     if (tree == source.data())
-        tree->DropOnSelf(target, effect);
+        tree->dropOnSelf(target, effect);
     else
-        tree->DropFromTree(source, target, effect);
+        tree->dropFromTree(source, target, effect);
 }
 
 } // namespace arbor

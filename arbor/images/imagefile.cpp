@@ -27,8 +27,8 @@ SIZE CImageFile::GetSize() const noexcept
 {
     if (!m_picture)
         return {};
-    return { himetricToPixels(GetWidthHimetric(), platform::com::screenDpiX()),
-        himetricToPixels(GetHeightHimetric(), platform::com::screenDpiY()) };
+    return { himetricToPixels(widthHimetric(), platform::com::screenDpiX()),
+        himetricToPixels(heightHimetric(), platform::com::screenDpiY()) };
 }
 
 OLE_HANDLE CImageFile::GetHandle() const noexcept
@@ -71,7 +71,7 @@ bool CImageFile::loadBytes(std::string_view bytes) noexcept
     return true;
 }
 
-bool CImageFile::LoadResource(
+bool CImageFile::loadResource(
     std::string_view module, std::string_view name, std::string_view type) noexcept
 {
     // A module's resources are the Qt resources it compiled in, under :/<module>/<type>/<name>.
@@ -90,7 +90,7 @@ bool CImageFile::LoadResource(
     return loadBytes(std::string_view(bytes.constData(), std::size_t(bytes.size())));
 }
 
-bool CImageFile::LoadFile(const std::string &path) noexcept
+bool CImageFile::loadFile(const std::string &path) noexcept
 {
     try {
         std::error_code ec;
@@ -127,8 +127,8 @@ bool CImageFile::Render(HDC hdc, LONG x, LONG y, LONG cx, LONG cy, OLE_XPOS_HIME
 bool CImageFile::Draw(HDC hdc, LONG x, LONG y, LONG cx, LONG cy) const noexcept
 {
     // The picture counts its source from the bottom edge, hence the flipped rectangle.
-    const LONG width = GetWidthHimetric();
-    const LONG height = GetHeightHimetric();
+    const LONG width = widthHimetric();
+    const LONG height = heightHimetric();
     return Render(hdc, x, y, cx, cy, 0, height, width, -height, nullptr);
 }
 
@@ -138,7 +138,7 @@ bool CImageFile::Draw(HDC hdc, LONG x, LONG y) const noexcept
     return Draw(hdc, x, y, size.cx, size.cy);
 }
 
-OLE_XSIZE_HIMETRIC CImageFile::GetWidthHimetric() const noexcept
+OLE_XSIZE_HIMETRIC CImageFile::widthHimetric() const noexcept
 {
     OLE_XSIZE_HIMETRIC width = 0;
     if (!m_picture || FAILED(m_picture->get_Width(&width)))
@@ -146,7 +146,7 @@ OLE_XSIZE_HIMETRIC CImageFile::GetWidthHimetric() const noexcept
     return width;
 }
 
-OLE_YSIZE_HIMETRIC CImageFile::GetHeightHimetric() const noexcept
+OLE_YSIZE_HIMETRIC CImageFile::heightHimetric() const noexcept
 {
     OLE_YSIZE_HIMETRIC height = 0;
     if (!m_picture || FAILED(m_picture->get_Height(&height)))

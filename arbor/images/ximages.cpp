@@ -106,7 +106,7 @@ OLE_HANDLE CXImages::Add(
     const Variant source = dereferenced(picture);
     if (source.vt == VT_BSTR) {
         auto file = std::make_unique<CXImageFile>(cx, cy, transparent);
-        if (!file->LoadFile(platform::com::utf16ToUtf8(platform::com::view(source.bstrVal))))
+        if (!file->loadFile(platform::com::utf16ToUtf8(platform::com::view(source.bstrVal))))
             return 0;
         image = std::move(file);
     } else {
@@ -173,7 +173,7 @@ bool CXImages::findImage(const VARIANT &key, ImageEntry *entry) const
         entry->handle = image->GetHandle();
         entry->cx = image->CellWidth();
         entry->cy = image->CellHeight();
-        entry->transparent = image->TransparentRgb();
+        entry->transparent = image->transparentRgb();
     }
     return true;
 }

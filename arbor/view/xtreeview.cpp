@@ -402,15 +402,15 @@ void XTreeView::cancelDragDetection()
     m_drag->cancel();
 }
 
-void XTreeView::StartDragItem(LONG) { }
+void XTreeView::startDragItem(LONG) { }
 void XTreeView::BeginDrag(LONG) { }
-void XTreeView::DragOverItem(LONG, QPoint) { }
-bool XTreeView::CanDrop(LONG, DWORD)
+void XTreeView::dragOverItem(LONG, QPoint) { }
+bool XTreeView::canDrop(LONG, DWORD)
 {
     return false;
 }
-void XTreeView::DropOnSelf(LONG, DWORD) { }
-void XTreeView::DropFromTree(XTreeView *, LONG, DWORD) { }
+void XTreeView::dropOnSelf(LONG, DWORD) { }
+void XTreeView::dropFromTree(XTreeView *, LONG, DWORD) { }
 
 UINT XTreeView::msgTreeView() noexcept
 {
