@@ -8,6 +8,7 @@
 #include "arbor/dragdrop/xtreedraghost.h"
 #include "arbor/dragdrop/xtreeviewdragdrop.h"
 #include "arbor/model/additem.h"
+#include "bench/bench_support.h"
 
 #include <benchmark/benchmark.h>
 
@@ -174,18 +175,12 @@ private:
 
 int main(int argc, char **argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    benchsupport::useOffscreenQt();
     QApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);
-    for (int n : { 1'000, 100'000, 1'000'000 }) {
-        benchmark::RegisterBenchmark("BM_Arbor_DragOverStep", BM_Arbor_DragOverStep)
-            ->Arg(n)
-            ->Unit(benchmark::kMicrosecond);
-        benchmark::RegisterBenchmark("BM_QTreeView_DragOverStep", BM_QTreeView_DragOverStep)
-            ->Arg(n)
-            ->Unit(benchmark::kMicrosecond);
-    }
+    benchsupport::registerPerSize({ { "BM_Arbor_DragOverStep", BM_Arbor_DragOverStep },
+                                      { "BM_QTreeView_DragOverStep", BM_QTreeView_DragOverStep } },
+        { 1'000, 100'000, 1'000'000 }, benchmark::kMicrosecond);
     RatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     g_arbor.clear();

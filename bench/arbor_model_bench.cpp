@@ -3,6 +3,7 @@
 // removing everything. Prints the time ratios and the heap bytes each item costs beyond its text.
 #include "arbor/model/additem.h"
 #include "arbor/model/xtreemodel.h"
+#include "bench/bench_support.h"
 
 #include <benchmark/benchmark.h>
 
@@ -74,42 +75,34 @@ void fillArborChildren(arbor::XTreeModel &m, const Texts &t)
     }
 }
 
-void BM_Arbor_InsertRoots(benchmark::State &state)
+// Filling a model with kItems items by `fill`, and what each item costs beyond its text.
+template <class Tree> void insertItems(benchmark::State &state, void (*fill)(Tree &, const Texts &))
 {
     const Texts &t = texts(kItems, false);
     for (auto _ : state) {
-        auto m = std::make_unique<arbor::XTreeModel>();
-        fillArborRoots(*m, t);
+        auto m = std::make_unique<Tree>();
+        fill(*m, t);
         state.PauseTiming();
         m.reset();
         state.ResumeTiming();
     }
     const std::size_t before = heapInUse();
     {
-        auto m = std::make_unique<arbor::XTreeModel>();
-        fillArborRoots(*m, t);
+        auto m = std::make_unique<Tree>();
+        fill(*m, t);
         state.counters["bytes_per_item"] =
             double(heapInUse() - before) / kItems - (t.averageLength + 1);
     }
 }
 
+void BM_Arbor_InsertRoots(benchmark::State &state)
+{
+    insertItems(state, fillArborRoots);
+}
+
 void BM_Arbor_InsertChildren(benchmark::State &state)
 {
-    const Texts &t = texts(kItems, false);
-    for (auto _ : state) {
-        auto m = std::make_unique<arbor::XTreeModel>();
-        fillArborChildren(*m, t);
-        state.PauseTiming();
-        m.reset();
-        state.ResumeTiming();
-    }
-    const std::size_t before = heapInUse();
-    {
-        auto m = std::make_unique<arbor::XTreeModel>();
-        fillArborChildren(*m, t);
-        state.counters["bytes_per_item"] =
-            double(heapInUse() - before) / kItems - (t.averageLength + 1);
-    }
+    insertItems(state, fillArborChildren);
 }
 
 // The work QTreeWidget does below: each parent expanded once.
@@ -204,40 +197,12 @@ void fillWidgetChildren(QTreeWidget &w, const Texts &t)
 
 void BM_QTreeWidget_InsertRoots(benchmark::State &state)
 {
-    const Texts &t = texts(kItems, false);
-    for (auto _ : state) {
-        auto w = std::make_unique<QTreeWidget>();
-        fillWidgetRoots(*w, t);
-        state.PauseTiming();
-        w.reset();
-        state.ResumeTiming();
-    }
-    const std::size_t before = heapInUse();
-    {
-        auto w = std::make_unique<QTreeWidget>();
-        fillWidgetRoots(*w, t);
-        state.counters["bytes_per_item"] =
-            double(heapInUse() - before) / kItems - (t.averageLength + 1);
-    }
+    insertItems(state, fillWidgetRoots);
 }
 
 void BM_QTreeWidget_InsertChildren(benchmark::State &state)
 {
-    const Texts &t = texts(kItems, false);
-    for (auto _ : state) {
-        auto w = std::make_unique<QTreeWidget>();
-        fillWidgetChildren(*w, t);
-        state.PauseTiming();
-        w.reset();
-        state.ResumeTiming();
-    }
-    const std::size_t before = heapInUse();
-    {
-        auto w = std::make_unique<QTreeWidget>();
-        fillWidgetChildren(*w, t);
-        state.counters["bytes_per_item"] =
-            double(heapInUse() - before) / kItems - (t.averageLength + 1);
-    }
+    insertItems(state, fillWidgetChildren);
 }
 
 void BM_QTreeWidget_ExpandAll(benchmark::State &state)
@@ -359,8 +324,7 @@ private:
 
 int main(int argc, char **argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    benchsupport::useOffscreenQt();
     QApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);
     RatioReporter reporter;

@@ -6,6 +6,7 @@
 // how linear adding is.
 #include "arbor/model/additem.h"
 #include "arbor/view/xtreeview.h"
+#include "bench/bench_support.h"
 
 #include <benchmark/benchmark.h>
 
@@ -269,35 +270,18 @@ private:
 
 int main(int argc, char **argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    benchsupport::useOffscreenQt();
     QApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);
     // Sizes interleaved by hand so each tree is built once and both sides of a size run together.
-    for (int n : { 1'000, 100'000, 1'000'000 }) {
-        benchmark::RegisterBenchmark("BM_Arbor_Paint", BM_Arbor_Paint)
-            ->Arg(n)
-            ->Unit(benchmark::kMicrosecond);
-        benchmark::RegisterBenchmark("BM_Arbor_HitTest", BM_Arbor_HitTest)
-            ->Arg(n)
-            ->Unit(benchmark::kMicrosecond);
-        benchmark::RegisterBenchmark("BM_QTreeView_Paint", BM_QTreeView_Paint)
-            ->Arg(n)
-            ->Unit(benchmark::kMicrosecond);
-        benchmark::RegisterBenchmark("BM_QTreeView_HitTest", BM_QTreeView_HitTest)
-            ->Arg(n)
-            ->Unit(benchmark::kMicrosecond);
-    }
-    for (int n : { 25'000, 50'000, 100'000 }) {
-        benchmark::RegisterBenchmark("BM_Arbor_AddAndPaint", BM_Arbor_AddAndPaint)
-            ->Arg(n)
-            ->Unit(benchmark::kMillisecond)
-            ->Iterations(3);
-        benchmark::RegisterBenchmark("BM_QTreeView_AddAndPaint", BM_QTreeView_AddAndPaint)
-            ->Arg(n)
-            ->Unit(benchmark::kMillisecond)
-            ->Iterations(3);
-    }
+    benchsupport::registerPerSize(
+        { { "BM_Arbor_Paint", BM_Arbor_Paint }, { "BM_Arbor_HitTest", BM_Arbor_HitTest },
+            { "BM_QTreeView_Paint", BM_QTreeView_Paint },
+            { "BM_QTreeView_HitTest", BM_QTreeView_HitTest } },
+        { 1'000, 100'000, 1'000'000 }, benchmark::kMicrosecond);
+    benchsupport::registerPerSize({ { "BM_Arbor_AddAndPaint", BM_Arbor_AddAndPaint },
+                                      { "BM_QTreeView_AddAndPaint", BM_QTreeView_AddAndPaint } },
+        { 25'000, 50'000, 100'000 }, benchmark::kMillisecond, 3);
     RatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     releaseTrees();

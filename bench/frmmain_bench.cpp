@@ -5,12 +5,12 @@
 // Runs offscreen in a scratch registry store, so it never touches the user's settings.
 #include "app/forms/frmMain.h"
 #include "app/modules/mSettings.h"
+#include "bench/bench_support.h"
 
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
 #include <QFile>
-#include <QTemporaryDir>
 #include <QTreeWidget>
 
 #include <cstdio>
@@ -107,16 +107,9 @@ double residentMegabytes()
 
 int main(int argc, char **argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QTemporaryDir registry;
-    qputenv("BIDLARK_REGISTRY_DIR", registry.path().toUtf8());
+    const benchsupport::ProgramSandbox sandbox;
     QApplication app(argc, argv);
-    // Built into bench/, beside bin/ where the control's library is.
-    if (qEnvironmentVariableIsEmpty("BIDLARK_ARBOR_LIBRARY"))
-        qputenv("BIDLARK_ARBOR_LIBRARY",
-            (QCoreApplication::applicationDirPath() + QStringLiteral("/../bin/libarbor.so"))
-                .toUtf8());
+    benchsupport::ProgramSandbox::useBuiltControl();
     benchmark::Initialize(&argc, argv);
     mSettings::loadSettings();
     g_window = std::make_unique<frmMain>();

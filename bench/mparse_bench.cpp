@@ -33,7 +33,7 @@ const QByteArray &fullPage()
     static const QByteArray bytes = [] {
         mypages::MyEbayOptions options;
         options.rowsPerSection = 200;
-        return mypages::MyEbayPage(options).bytes;
+        return mypages::myEbayPage(options).bytes;
     }();
     return bytes;
 }

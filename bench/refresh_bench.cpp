@@ -5,13 +5,13 @@
 #include "app/forms/frmConnection.h"
 #include "app/forms/frmMain.h"
 #include "app/modules/mSettings.h"
+#include "bench/bench_support.h"
 #include "tools/mypages/pages.h"
 
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
 #include <QImage>
-#include <QTemporaryDir>
 
 #include <memory>
 
@@ -23,7 +23,7 @@ void BM_Refresh1400_LastByteToPaintedTree(benchmark::State &state)
 {
     mypages::MyEbayOptions options;
     options.rowsPerSection = 200;
-    const QString page = QString::fromLatin1(mypages::MyEbayPage(options).bytes);
+    const QString page = QString::fromLatin1(mypages::myEbayPage(options).bytes);
     frmConnection *form = frmConnection::Create(*g_window);
     QImage target(g_window->size(), QImage::Format_RGB32);
     for (auto _ : state) {
@@ -41,16 +41,9 @@ BENCHMARK(BM_Refresh1400_LastByteToPaintedTree)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char **argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QTemporaryDir registry;
-    qputenv("BIDLARK_REGISTRY_DIR", registry.path().toUtf8());
+    const benchsupport::ProgramSandbox sandbox;
     QApplication app(argc, argv);
-    // Built into bench/, beside bin/ where the control's library is.
-    if (qEnvironmentVariableIsEmpty("BIDLARK_ARBOR_LIBRARY"))
-        qputenv("BIDLARK_ARBOR_LIBRARY",
-            (QCoreApplication::applicationDirPath() + QStringLiteral("/../bin/libarbor.so"))
-                .toUtf8());
+    benchsupport::ProgramSandbox::useBuiltControl();
     mSettings::settings.eBayCountry = QStringLiteral("United States");
     g_window = std::make_unique<frmMain>();
     g_window->show();

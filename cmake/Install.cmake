@@ -80,7 +80,7 @@ foreach(file IN LISTS arbor_header_files)
   list(APPEND arbor_public_headers ${header})
 endforeach()
 bidlark_header_closure(arbor_host_headers ${arbor_public_headers}
-  platform/com/ole/controlhost.h platform/com/com.h)
+  platform/com/ole/controlhost.h platform/com/com.h platform/com/typeless_dispatch.h)
 foreach(header IN LISTS arbor_host_headers)
   set(file ${PROJECT_SOURCE_DIR}/${header})
   if(header MATCHES "^arbor/")

@@ -7,12 +7,12 @@
 #include "app/forms/frmMainPages.h"
 #include "app/forms/frmMainPictures.h"
 #include "app/forms/frmPayPal.h"
-#include "app/modules/VbConvert.h"
 #include "app/modules/mRefreshText.h"
-#include "app/modules/mStartup.h"
 #include "app/modules/mShortcuts.h"
+#include "app/modules/mStartup.h"
 #include "app/modules/mWeb.h"
 #include "app/modules/sites.h"
+#include "app/modules/vb_convert.h"
 #include "platform/net/inet.h"
 #include "platform/ui/handles.h"
 #include "platform/ui/messagebox.h"
@@ -601,7 +601,6 @@ void frmMain::tmRefreshTick()
         Connect();
     }
 }
-
 
 void frmMain::tmAlertTick()
 {

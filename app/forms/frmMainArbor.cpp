@@ -13,7 +13,7 @@ namespace frmMainArbor {
 
 namespace {
 
-Q_LOGGING_CATEGORY(lcArbor, "bidlark.arbor")
+Q_LOGGING_CATEGORY(lcArbor, "bidlark.arbor", QtInfoMsg)
 
 constexpr const char *kLibraryName = "libarbor.so";
 

@@ -8,6 +8,7 @@
 #include "app/modules/mWeb.h"
 #include "app/modules/sites.h"
 #include "platform/com/com.h"
+#include "platform/com/typeless_dispatch.h"
 #include "platform/com/variant.h"
 #include "platform/net/inet.h"
 #include "platform/ui/inputbox.h"
@@ -255,7 +256,8 @@ void ItemActions::payWithPayPal()
 namespace {
 
 // Hears the tree control's ItemSelect through its connection point and hands the handle on.
-class ItemSelectSink final : public platform::com::ComObject<ItemSelectSink, IDispatch> {
+class ItemSelectSink final
+    : public platform::com::TypelessDispatch<platform::com::ComObject<ItemSelectSink, IDispatch>> {
 public:
     std::function<void(LONG)> onSelect;
 
@@ -265,23 +267,6 @@ public:
             return false;
         *ppv = static_cast<IDispatch *>(this);
         return true;
-    }
-    HRESULT GetTypeInfoCount(UINT *count) noexcept override
-    {
-        if (!count)
-            return E_POINTER;
-        *count = 0;
-        return S_OK;
-    }
-    HRESULT GetTypeInfo(UINT, LCID, ITypeInfo **info) noexcept override
-    {
-        if (info)
-            *info = nullptr;
-        return E_NOTIMPL;
-    }
-    HRESULT GetIDsOfNames(REFIID, LPOLESTR *, UINT, LCID, DISPID *) noexcept override
-    {
-        return DISP_E_UNKNOWNNAME;
     }
     HRESULT Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS *params, VARIANT *, EXCEPINFO *,
         UINT *) noexcept override

@@ -5,7 +5,7 @@
 #pragma once
 
 #include "app/classes/clsAlert.h"
-#include "app/modules/ItemSink.h"
+#include "app/modules/item_sink.h"
 
 #include <QString>
 #include <QStringView>

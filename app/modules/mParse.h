@@ -4,7 +4,7 @@
 // differs gives rows with wrong or empty fields, never an error.
 #pragma once
 
-#include "app/modules/ItemSink.h"
+#include "app/modules/item_sink.h"
 #include "app/modules/mParseMarker.h"
 #include "app/modules/mParseText.h"
 

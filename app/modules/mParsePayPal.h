@@ -3,7 +3,7 @@
 // size; nothing fails.
 #pragma once
 
-#include "app/modules/ItemSink.h"
+#include "app/modules/item_sink.h"
 #include "app/modules/mParseMarker.h"
 
 namespace mParse {

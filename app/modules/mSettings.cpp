@@ -1,7 +1,7 @@
 #include "app/modules/mSettings.h"
 
 #include "app/forms/frmMainMenus.h"
-#include "app/modules/VbConvert.h"
+#include "app/modules/vb_convert.h"
 #include "platform/registry/registry.h"
 #include "platform/ui/messagebox.h"
 

@@ -11,7 +11,7 @@ using platform::com::Variant;
 
 namespace {
 
-Q_LOGGING_CATEGORY(lcTree, "bidlark.tree")
+Q_LOGGING_CATEGORY(lcTree, "bidlark.tree", QtInfoMsg)
 
 std::u16string_view wide(const QString &text)
 {

@@ -7,7 +7,7 @@
 // Without a control (it could not be created) every operation does nothing.
 #pragma once
 
-#include "app/modules/ItemSink.h"
+#include "app/modules/item_sink.h"
 #include "arbor/arbor.h"
 #include "platform/com/unknown.h"
 

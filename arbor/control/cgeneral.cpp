@@ -1,5 +1,6 @@
 #include "arbor/control/cgeneral.h"
 
+#include "platform/com/boundary.h"
 #include "platform/com/classfactory.h"
 #include "platform/ui/handles.h"
 #include "platform/ui/shell.h"
@@ -156,7 +157,7 @@ HRESULT CGeneral::Activate(HWND parent, LPCRECT rect, BOOL) noexcept
     QWidget *parentWidget = platform::ui::widgetFromHandle(parent);
     if (!parentWidget || !rect)
         return E_INVALIDARG;
-    try {
+    return guarded([&]() -> HRESULT {
         delete m_widget.data();
         m_widget = new QWidget(parentWidget);
         m_widget->setObjectName(QStringLiteral("General"));
@@ -166,7 +167,8 @@ HRESULT CGeneral::Activate(HWND parent, LPCRECT rect, BOOL) noexcept
         const DialogUnits units(m_widget->font());
         auto *group = new QGroupBox(QStringLiteral("Style"), m_widget);
         // A dialog's group box draws its title across its top edge; Qt's puts the title above
-        // the frame, so the box starts half a line higher to keep its frame where the dialog has it.
+        // the frame, so the box starts half a line higher to keep its frame where the dialog has
+        // it.
         const int halfLine = QFontMetrics(m_widget->font()).height() / 2;
         group->setGeometry(units.map(QRect(5, 5, 100, 95)).adjusted(0, -halfLine, 0, 0));
         auto place = [&](const Box &b) {
@@ -192,10 +194,8 @@ HRESULT CGeneral::Activate(HWND parent, LPCRECT rect, BOOL) noexcept
         label->setGeometry(units.map(QRect(182, 10, 43, 13)));
         fill();
         m_widget->show();
-    } catch (...) {
-        return E_OUTOFMEMORY;
-    }
-    return S_OK;
+        return S_OK;
+    });
 }
 
 HRESULT CGeneral::Deactivate() noexcept
@@ -288,14 +288,12 @@ HRESULT CGeneral::Apply() noexcept
 
 HRESULT CGeneral::Help(LPCOLESTR helpDir) noexcept
 {
-    try {
+    return guarded([&]() -> HRESULT {
         const QString dir = helpDir ? QString::fromUtf16(helpDir) : QString();
         const QString file = QString::fromUtf16(kHelpFile);
         platform::ui::shellOpenDocument(dir.isEmpty() ? file : QDir(dir).filePath(file));
-    } catch (...) {
-        return E_OUTOFMEMORY;
-    }
-    return S_OK;
+        return S_OK;
+    });
 }
 
 HRESULT getGeneralFactory(REFIID riid, void **ppv) noexcept

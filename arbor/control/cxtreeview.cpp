@@ -4,12 +4,14 @@
 
 #include "arbor/control/cxtreeview_drag.h"
 #include "arbor/control/cxtreeviewevents.h"
-#include "arbor/dragdrop/xtreeviewdragdrop.h"
 #include "arbor/control/internal/args.h"
+#include "arbor/control/logging.h"
+#include "arbor/dragdrop/xtreeviewdragdrop.h"
 #include "arbor/hosting/windownodes.h"
 #include "arbor/model/additem.h"
 #include "arbor/view/xtreecursor.h"
 #include "platform/com/classfactory.h"
+#include "platform/com/out_param.h"
 #include "platform/ui/messagebox.h"
 #include "platform/ui/wincalls.h"
 
@@ -59,6 +61,8 @@ VARIANT_BOOL vbool(bool value) noexcept
 
 } // namespace
 
+Q_LOGGING_CATEGORY(lcControl, "arbor.control", QtInfoMsg)
+
 CXTreeView::CXTreeView()
     : m_groups(CGroups::make())
     , m_bridge(std::make_unique<CXTreeViewEvents>(*this))
@@ -68,6 +72,7 @@ CXTreeView::CXTreeView()
     buildFrame();
     if (m_controls)
         m_controls->setTree(this);
+    qCDebug(lcControl) << "tree control created";
 }
 
 void CXTreeView::buildFrame()
@@ -115,6 +120,7 @@ XTreeFrame &CXTreeView::frame() noexcept
             m_inPlaceSite = nullptr;
             (void)site->OnInPlaceDeactivate();
         }
+        qCDebug(lcControl) << "window rebuilt: the container destroyed the last one";
         buildFrame();
         if (const std::unique_ptr<LostWindow> lost = std::move(m_lostWindow)) {
             (void)m_frame->setBorderStyle(lost->borderStyle);
@@ -172,8 +178,12 @@ CXTreeView::~CXTreeView()
 
 void CXTreeView::fireEvent(DISPID id, VARIANT *args, UINT count, bool guarded) noexcept
 {
-    if (m_closing || m_frozen > 0)
-        return; // dying, or the container asked for no events for now
+    if (m_closing || m_frozen > 0) {
+        // Dying, or the container asked for no events for now.
+        if (!m_closing)
+            qCDebug(lcControl) << "event" << id << "not raised: the container froze events";
+        return;
+    }
     // A sink may release the last reference to the control from inside its handler; the control
     // then dies when keepAlive goes, while the event still counts as being raised.
     const Raising raising;
@@ -187,10 +197,7 @@ void CXTreeView::fireEvent(DISPID id, VARIANT *args, UINT count, bool guarded) n
 
 HRESULT CXTreeView::get_BorderStyle(LONG *pVal) noexcept
 {
-    if (!pVal)
-        return E_POINTER;
-    *pVal = frame().borderStyle();
-    return S_OK;
+    return giveOut(pVal, frame().borderStyle());
 }
 
 HRESULT CXTreeView::put_BorderStyle(LONG newVal) noexcept
@@ -204,10 +211,7 @@ HRESULT CXTreeView::put_BorderStyle(LONG newVal) noexcept
 
 HRESULT CXTreeView::get_Style(LONG *pVal) noexcept
 {
-    if (!pVal)
-        return E_POINTER;
-    *pVal = static_cast<LONG>(model().appearance().style);
-    return S_OK;
+    return giveOut(pVal, static_cast<LONG>(model().appearance().style));
 }
 
 HRESULT CXTreeView::ModifyStyle(VARIANT wRemoveStyle, VARIANT wAddStyle) noexcept
@@ -232,26 +236,17 @@ HRESULT CXTreeView::ModifyDropEffect(VARIANT removeVal, VARIANT addVal) noexcept
 
 HRESULT CXTreeView::get_DropEffect(LONG *pVal) noexcept
 {
-    if (!pVal)
-        return E_POINTER;
-    *pVal = m_dropEffect;
-    return S_OK;
+    return giveOut(pVal, m_dropEffect);
 }
 
 HRESULT CXTreeView::get_hWnd(LONG *pVal) noexcept
 {
-    if (!pVal)
-        return E_POINTER;
-    *pVal = static_cast<LONG>(platform::ui::windowHandle(&view()));
-    return S_OK;
+    return giveOut(pVal, static_cast<LONG>(platform::ui::windowHandle(&view())));
 }
 
 HRESULT CXTreeView::get_BackColor(OLE_COLOR *pVal) noexcept
 {
-    if (!pVal)
-        return E_POINTER;
-    *pVal = model().appearance().backColor;
-    return S_OK;
+    return giveOut(pVal, model().appearance().backColor);
 }
 
 HRESULT CXTreeView::put_BackColor(OLE_COLOR newVal) noexcept
@@ -267,10 +262,7 @@ HRESULT CXTreeView::put_BackColor(OLE_COLOR newVal) noexcept
 
 HRESULT CXTreeView::get_ForeColor(OLE_COLOR *pVal) noexcept
 {
-    if (!pVal)
-        return E_POINTER;
-    *pVal = model().appearance().foreColor;
-    return S_OK;
+    return giveOut(pVal, model().appearance().foreColor);
 }
 
 HRESULT CXTreeView::put_ForeColor(OLE_COLOR newVal) noexcept
@@ -286,10 +278,7 @@ HRESULT CXTreeView::put_ForeColor(OLE_COLOR newVal) noexcept
 
 HRESULT CXTreeView::get_Enabled(VARIANT_BOOL *pVal) noexcept
 {
-    if (!pVal)
-        return E_POINTER;
-    *pVal = vbool(model().appearance().enabled);
-    return S_OK;
+    return giveOut(pVal, vbool(model().appearance().enabled));
 }
 
 HRESULT CXTreeView::put_Enabled(VARIANT_BOOL newVal) noexcept
@@ -304,10 +293,7 @@ HRESULT CXTreeView::put_Enabled(VARIANT_BOOL newVal) noexcept
 
 HRESULT CXTreeView::get_PicturePosition(LONG *pVal) noexcept
 {
-    if (!pVal)
-        return E_POINTER;
-    *pVal = view().picturePosition();
-    return S_OK;
+    return giveOut(pVal, view().picturePosition());
 }
 
 HRESULT CXTreeView::put_PicturePosition(LONG newVal) noexcept
@@ -321,10 +307,7 @@ HRESULT CXTreeView::put_PicturePosition(LONG newVal) noexcept
 
 HRESULT CXTreeView::get_MousePointer(LONG *pVal) noexcept
 {
-    if (!pVal)
-        return E_POINTER;
-    *pVal = view().mousePointer();
-    return S_OK;
+    return giveOut(pVal, view().mousePointer());
 }
 
 HRESULT CXTreeView::put_MousePointer(LONG newVal) noexcept
@@ -338,10 +321,7 @@ HRESULT CXTreeView::put_MousePointer(LONG newVal) noexcept
 
 HRESULT CXTreeView::get_AutoHScroll(VARIANT_BOOL *pVal) noexcept
 {
-    if (!pVal)
-        return E_POINTER;
-    *pVal = vbool(view().autoHScroll());
-    return S_OK;
+    return giveOut(pVal, vbool(view().autoHScroll()));
 }
 
 HRESULT CXTreeView::put_AutoHScroll(VARIANT_BOOL newVal) noexcept
@@ -353,10 +333,7 @@ HRESULT CXTreeView::put_AutoHScroll(VARIANT_BOOL newVal) noexcept
 
 HRESULT CXTreeView::get_AutoVScroll(VARIANT_BOOL *pVal) noexcept
 {
-    if (!pVal)
-        return E_POINTER;
-    *pVal = vbool(view().autoVScroll());
-    return S_OK;
+    return giveOut(pVal, vbool(view().autoVScroll()));
 }
 
 HRESULT CXTreeView::put_AutoVScroll(VARIANT_BOOL newVal) noexcept
@@ -396,28 +373,29 @@ HRESULT CXTreeView::put_Version(BSTR) noexcept
 
 HRESULT CXTreeView::About() noexcept
 {
-    try {
+    return guardedMember(u"About", [&]() -> HRESULT {
         platform::ui::messageBox(QStringLiteral("Corvel Arbor ActiveX Control\nVersion %1")
                                      .arg(QString::fromStdU16String(std::u16string(kVersion))),
             platform::ui::MsgButtons::OK, platform::ui::MsgIcon::Information,
             QStringLiteral("About Arbor"), frame().window());
-    } catch (...) {
-        return E_OUTOFMEMORY;
-    }
-    return S_OK;
+        return S_OK;
+    });
 }
 
 HRESULT CXTreeView::AddImage(VARIANT keyImage, VARIANT anPicture, VARIANT cx, VARIANT cy,
     VARIANT oleColorTransparent, VARIANT *pVal) noexcept
 {
-    const HRESULT hr = m_images.AddImage(keyImage, anPicture, cx, cy, oleColorTransparent, pVal);
-    view().redraw(true);
-    return hr;
+    return guardedMember(u"AddImage", [&] {
+        const HRESULT hr =
+            m_images.AddImage(keyImage, anPicture, cx, cy, oleColorTransparent, pVal);
+        view().redraw(true);
+        return hr;
+    });
 }
 
 HRESULT CXTreeView::get_Image(VARIANT imageKey, LONG *pVal) noexcept
 {
-    return m_images.Image(imageKey, pVal);
+    return guardedMember(u"Image", [&] { return m_images.Image(imageKey, pVal); });
 }
 
 // Reserved members: they answer "nothing there".
@@ -485,14 +463,13 @@ HRESULT CXTreeView::AddItemControl(BSTR progid, BSTR name, VARIANT hParent, VARI
     // The item holds the control by a reference of its own, given back through release().
     client->AddRef();
     LONG hItem = 0;
-    try {
+    const HRESULT placed = platform::com::guarded([&] {
         hItem = arbor::AddItemControl(model(), client, longArg(hParent, 0), boolArg(bDown, true));
-    } catch (...) {
-        hItem = 0;
-    }
-    if (!hItem) {
+        return S_OK;
+    });
+    if (FAILED(placed) || !hItem) {
         client->release();
-        return controlNotAdded(pVal, E_INVALIDARG);
+        return controlNotAdded(pVal, FAILED(placed) ? placed : E_INVALIDARG);
     }
     return added(hItem, pVal);
 }
@@ -532,8 +509,10 @@ HRESULT getTreeViewFactory(REFIID riid, void **ppv) noexcept
         return E_POINTER;
     *ppv = nullptr;
     // The control is a window: without a GUI application in the process it cannot exist.
-    if (!qobject_cast<QApplication *>(QCoreApplication::instance()))
+    if (!qobject_cast<QApplication *>(QCoreApplication::instance())) {
+        qCDebug(lcControl) << "no tree control without a GUI application";
         return CLASS_E_CLASSNOTAVAILABLE;
+    }
     return getClassFactory<CXTreeView>(riid, ppv);
 }
 

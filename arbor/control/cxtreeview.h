@@ -10,12 +10,13 @@
 // declared default, one that does not convert counts as 0 or false.
 #pragma once
 
-#include "arbor/hosting/ccontrolholder.h"
 #include "arbor/groups/cgroups.h"
+#include "arbor/hosting/ccontrolholder.h"
 #include "arbor/images/imagefile.h"
 #include "arbor/images/ximages.h"
 #include "arbor/typelib.h"
 #include "arbor/view/xtreeframe.h"
+#include "platform/com/boundary.h"
 #include "platform/com/connection.h"
 #include "platform/com/errorinfo.h"
 #include "platform/com/ole/olectl.h"
@@ -277,6 +278,18 @@ private:
 
     // Hands a new item's handle to an optional pVal (VT_I4) and repaints with a layout.
     HRESULT added(LONG hItem, VARIANT *pVal) noexcept;
+    // ItemForeColor and ItemBackColor: a colour that does not translate, or no item, changes nothing.
+    HRESULT putItemColour(
+        LONG hItem, OLE_COLOR colour, void (XTreeNode::*set)(const XTreeModel &, COLORREF)) noexcept;
+
+    // The boundary of member `name`: an exception escaping `body` becomes its status, and one that
+    // is not a lack of memory leaves error information naming the member.
+    template <class Body>
+    static HRESULT guardedMember(std::u16string_view name, Body &&body) noexcept
+    {
+        return platform::com::guarded(platform::com::MemberSite { IArbor::iid, kErrorSource, name },
+            std::forward<Body>(body));
+    }
 
     // Makes the window and connects it to this object.
     void buildFrame();

@@ -88,13 +88,11 @@ XTreeViewDragDrop &CXTreeView::dragView() noexcept
 
 HRESULT CXTreeView::AddDropTarget(LONG hWnd) noexcept
 {
-    try {
+    return guardedMember(u"AddDropTarget", [&]() -> HRESULT {
         if (IDragDrop *dd = m_drag->dragDrop())
             dd->AddDropTarget(hWnd, platform::ui::windowHandle(&view()));
-    } catch (...) {
-        return E_OUTOFMEMORY;
-    }
-    return S_OK;
+        return S_OK;
+    });
 }
 
 HRESULT CXTreeView::RemoveDropTarget(LONG hWnd) noexcept

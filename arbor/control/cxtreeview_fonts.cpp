@@ -247,17 +247,15 @@ HRESULT CXTreeView::putref_Font(IFontDisp *newVal) noexcept
     AdviseLink link;
     if (newVal && FAILED(watchFont(newVal, nullptr, link)))
         return E_OUTOFMEMORY;
-    try {
+    return guardedMember(u"Font", [&]() -> HRESULT {
         model().appearance().font = qfontOf(newVal, QFont(QStringLiteral("Arial"), 8));
         remeasureAll(model());
-    } catch (...) {
-        return E_OUTOFMEMORY;
-    }
-    m_fontLink = std::move(link); // the old font is no longer heard
-    m_font = newVal;
-    m_dirty = true;
-    view().redraw(true);
-    return S_OK;
+        m_fontLink = std::move(link); // the old font is no longer heard
+        m_font = newVal;
+        m_dirty = true;
+        view().redraw(true);
+        return S_OK;
+    });
 }
 
 HRESULT CXTreeView::put_Font(IFontDisp *newVal) noexcept
@@ -286,7 +284,7 @@ HRESULT CXTreeView::putref_ItemFont(LONG hItem, IFontDisp *newVal) noexcept
     XTreeItem *x = model().item(hItem);
     if (!x)
         return S_OK;
-    try {
+    return guardedMember(u"ItemFont", [&]() -> HRESULT {
         // The object and its link live in the item, so both go with it and a handle handed out
         // again starts without a font.
         if (newVal) {
@@ -300,12 +298,10 @@ HRESULT CXTreeView::putref_ItemFont(LONG hItem, IFontDisp *newVal) noexcept
             x->setItemFont(nullptr);
             x->setItemFontSource(nullptr, {});
         }
-    } catch (...) {
-        return E_OUTOFMEMORY;
-    }
-    model().invalidateItem(x);
-    view().redraw(true);
-    return S_OK;
+        model().invalidateItem(x);
+        view().redraw(true);
+        return S_OK;
+    });
 }
 
 HRESULT CXTreeView::put_ItemFont(LONG hItem, IFontDisp *newVal) noexcept
@@ -352,14 +348,12 @@ HRESULT CXTreeView::get_MouseIcon(IPictureDisp **pVal) noexcept
 
 HRESULT CXTreeView::putref_MouseIcon(IPictureDisp *newVal) noexcept
 {
-    try {
+    return guardedMember(u"MouseIcon", [&]() -> HRESULT {
         view().setMouseIcon(newVal ? cursorFromPicture(newVal) : std::nullopt);
-    } catch (...) {
-        return E_OUTOFMEMORY;
-    }
-    m_mouseIcon = newVal;
-    m_dirty = true;
-    return S_OK;
+        m_mouseIcon = newVal;
+        m_dirty = true;
+        return S_OK;
+    });
 }
 
 HRESULT CXTreeView::put_MouseIcon(IPictureDisp *newVal) noexcept

@@ -8,6 +8,7 @@
 #include "arbor/model/imagenode.h"
 #include "arbor/model/textnodes.h"
 #include "arbor/view/xtreeselection.h"
+#include "platform/com/out_param.h"
 #include "platform/ui/wincommand.h"
 
 namespace arbor {
@@ -56,10 +57,7 @@ XTreeNode_IconString *iconNode(XTreeItem *x) noexcept
 template <LONG (XTreeModel::*Link)(LONG) const noexcept>
 HRESULT link(const XTreeModel &model, LONG hItem, LONG *pVal) noexcept
 {
-    if (!pVal)
-        return E_POINTER;
-    *pVal = (model.*Link)(hItem);
-    return S_OK;
+    return giveOut(pVal, (model.*Link)(hItem));
 }
 
 } // namespace
@@ -75,54 +73,50 @@ HRESULT CXTreeView::added(LONG hItem, VARIANT *pVal) noexcept
 
 HRESULT CXTreeView::AddItem(BSTR sItem, VARIANT hParent, VARIANT bDown, VARIANT *pVal) noexcept
 {
-    try {
+    return guardedMember(u"AddItem", [&]() -> HRESULT {
         return added(
             arbor::AddItem(model(), narrow(sItem), longArg(hParent, 0), boolArg(bDown, true)),
             pVal);
-    } catch (...) {
-        return E_OUTOFMEMORY;
-    }
+        return S_OK;
+    });
 }
 
 HRESULT CXTreeView::AddItemCheck(
     BSTR sItem, VARIANT nValue, VARIANT hParent, VARIANT bDown, VARIANT *pVal) noexcept
 {
-    try {
+    return guardedMember(u"AddItemCheck", [&]() -> HRESULT {
         return added(arbor::AddItemCheck(model(), narrow(sItem), longArg(nValue, 1),
                          longArg(hParent, 0), boolArg(bDown, true)),
             pVal);
-    } catch (...) {
-        return E_OUTOFMEMORY;
-    }
+        return S_OK;
+    });
 }
 
 HRESULT CXTreeView::AddItemCheck3(
     BSTR sItem, VARIANT nValue, VARIANT hParent, VARIANT bDown, VARIANT *pVal) noexcept
 {
-    try {
+    return guardedMember(u"AddItemCheck3", [&]() -> HRESULT {
         return added(arbor::AddItemCheck3(model(), narrow(sItem), longArg(nValue, -1),
                          longArg(hParent, 0), boolArg(bDown, true)),
             pVal);
-    } catch (...) {
-        return E_OUTOFMEMORY;
-    }
+        return S_OK;
+    });
 }
 
 HRESULT CXTreeView::AddItemRadio(
     BSTR sItem, VARIANT nValue, VARIANT hParent, VARIANT bDown, VARIANT *pVal) noexcept
 {
-    try {
+    return guardedMember(u"AddItemRadio", [&]() -> HRESULT {
         return added(arbor::AddItemRadio(model(), narrow(sItem), longArg(nValue, 0),
                          longArg(hParent, 0), boolArg(bDown, true)),
             pVal);
-    } catch (...) {
-        return E_OUTOFMEMORY;
-    }
+        return S_OK;
+    });
 }
 
 HRESULT CXTreeView::AddItemWindow(LONG hWnd, VARIANT hParent, VARIANT bDown, VARIANT *pVal) noexcept
 {
-    try {
+    return guardedMember(u"AddItemWindow", [&]() -> HRESULT {
         // The model refuses the item window itself and its ancestors too: adopting one of them
         // would make a parent cycle.
         const LONG hItem = arbor::AddItemWindow(
@@ -132,28 +126,26 @@ HRESULT CXTreeView::AddItemWindow(LONG hWnd, VARIANT hParent, VARIANT bDown, VAR
         if (hItem)
             (void)platform::ui::enableCommandNotifications(static_cast<HWND>(hWnd));
         return added(hItem, pVal);
-    } catch (...) {
-        return E_OUTOFMEMORY;
-    }
+        return S_OK;
+    });
 }
 
 HRESULT CXTreeView::AddItemImage(
     BSTR sItem, VARIANT imageKey, VARIANT hParent, VARIANT bDown, VARIANT *pVal) noexcept
 {
-    try {
+    return guardedMember(u"AddItemImage", [&]() -> HRESULT {
         const Variant key = deref(imageKey);
         return added(arbor::AddItemImage(
                          model(), narrow(sItem), key, longArg(hParent, 0), boolArg(bDown, true)),
             pVal);
-    } catch (...) {
-        return E_OUTOFMEMORY;
-    }
+        return S_OK;
+    });
 }
 
 HRESULT CXTreeView::AddItemIcon(BSTR sItem, VARIANT imageKeyCollapsed, VARIANT imageKeyExpanded,
     VARIANT hParent, VARIANT bDown, VARIANT *pVal) noexcept
 {
-    try {
+    return guardedMember(u"AddItemIcon", [&]() -> HRESULT {
         const Variant collapsed = deref(imageKeyCollapsed);
         Variant expanded = deref(imageKeyExpanded);
         if (control::isLeftOut(expanded))
@@ -161,9 +153,8 @@ HRESULT CXTreeView::AddItemIcon(BSTR sItem, VARIANT imageKeyCollapsed, VARIANT i
         return added(arbor::AddItemIcon(model(), narrow(sItem), collapsed, expanded,
                          longArg(hParent, 0), boolArg(bDown, true)),
             pVal);
-    } catch (...) {
-        return E_OUTOFMEMORY;
-    }
+        return S_OK;
+    });
 }
 
 HRESULT CXTreeView::RemoveItem(LONG hItem, VARIANT *pVal) noexcept
@@ -215,25 +206,21 @@ HRESULT CXTreeView::get_ItemText(LONG hItem, BSTR *pVal) noexcept
         return E_POINTER;
     *pVal = nullptr;
     const XTreeItem *x = model().item(hItem);
-    try {
+    return guardedMember(u"ItemText", [&]() -> HRESULT {
         *pVal = control::wide(x ? x->GetText() : std::string());
-    } catch (...) {
-        return E_OUTOFMEMORY;
-    }
-    return *pVal ? S_OK : E_OUTOFMEMORY;
+        return *pVal ? S_OK : E_OUTOFMEMORY;
+    });
 }
 
 HRESULT CXTreeView::put_ItemText(LONG hItem, BSTR newVal) noexcept
 {
     if (!model().isValid(hItem))
         return S_OK;
-    try {
+    return guardedMember(u"ItemText", [&]() -> HRESULT {
         model().SetItemText(hItem, narrow(newVal));
-    } catch (...) {
-        return E_OUTOFMEMORY;
-    }
-    view().redraw(true);
-    return S_OK;
+        view().redraw(true);
+        return S_OK;
+    });
 }
 
 HRESULT CXTreeView::get_ItemValue(LONG hItem, VARIANT *pVal) noexcept
@@ -250,17 +237,20 @@ HRESULT CXTreeView::put_ItemValue(LONG hItem, VARIANT newVal) noexcept
     XTreeItem *x = model().item(hItem);
     if (!x)
         return S_OK;
-    const Variant value = deref(newVal);
-    if (value.vt == VT_BSTR) {
-        // A text renames the item whatever its kind.
-        return put_ItemText(hItem, value.bstrVal);
-    }
-    XTreeNode_Check *check = checkNode(x);
-    if (!check)
+    // Switching a radio item on walks its group, which may allocate.
+    return guardedMember(u"ItemValue", [&]() -> HRESULT {
+        const Variant value = deref(newVal);
+        if (value.vt == VT_BSTR) {
+            // A text renames the item whatever its kind.
+            return put_ItemText(hItem, value.bstrVal);
+        }
+        XTreeNode_Check *check = checkNode(x);
+        if (!check)
+            return S_OK;
+        check->SetValue(model(), longArg(value, 0)); // may raise ValueChanged and lose the item
+        view().redraw(false);
         return S_OK;
-    check->SetValue(model(), longArg(value, 0)); // may raise ValueChanged and lose the item
-    view().redraw(false);
-    return S_OK;
+    });
 }
 
 HRESULT CXTreeView::get_ItemImage(LONG hItem, LONG type, VARIANT *pVal) noexcept
@@ -319,44 +309,39 @@ HRESULT CXTreeView::get_ItemForeColor(LONG hItem, OLE_COLOR *pVal) noexcept
     return S_OK;
 }
 
-HRESULT CXTreeView::put_ItemForeColor(LONG hItem, OLE_COLOR newVal) noexcept
+HRESULT CXTreeView::putItemColour(
+    LONG hItem, OLE_COLOR colour, void (XTreeNode::*set)(const XTreeModel &, COLORREF)) noexcept
 {
     XTreeItem *x = model().item(hItem);
     COLORREF rgb = 0;
-    if (!x || FAILED(OleTranslateColor(newVal, 0, &rgb)))
+    if (!x || FAILED(OleTranslateColor(colour, 0, &rgb)))
         return S_OK;
-    x->GetNode()->SetForeColor(model(), rgb);
+    (x->GetNode()->*set)(model(), rgb);
     view().redraw(false);
     return S_OK;
+}
+
+HRESULT CXTreeView::put_ItemForeColor(LONG hItem, OLE_COLOR newVal) noexcept
+{
+    return putItemColour(hItem, newVal, &XTreeNode::SetForeColor);
 }
 
 HRESULT CXTreeView::get_ItemBackColor(LONG hItem, OLE_COLOR *pVal) noexcept
 {
-    if (!pVal)
-        return E_POINTER;
     const XTreeItem *x = model().item(hItem);
-    *pVal = x ? x->GetNode()->GetBackColor(model()) : kWhite; // no item: a white background
-    return S_OK;
+    // No item: a white background.
+    return giveOut(pVal, x ? x->GetNode()->GetBackColor(model()) : kWhite);
 }
 
 HRESULT CXTreeView::put_ItemBackColor(LONG hItem, OLE_COLOR newVal) noexcept
 {
-    XTreeItem *x = model().item(hItem);
-    COLORREF rgb = 0;
-    if (!x || FAILED(OleTranslateColor(newVal, 0, &rgb)))
-        return S_OK;
-    x->GetNode()->SetBackColor(model(), rgb);
-    view().redraw(false);
-    return S_OK;
+    return putItemColour(hItem, newVal, &XTreeNode::SetBackColor);
 }
 
 HRESULT CXTreeView::get_ExpandItem(LONG hItem, VARIANT_BOOL *pVal) noexcept
 {
-    if (!pVal)
-        return E_POINTER;
     const XTreeItem *x = model().item(hItem);
-    *pVal = vbool(x && x->IsExpanded());
-    return S_OK;
+    return giveOut(pVal, vbool(x && x->IsExpanded()));
 }
 
 HRESULT CXTreeView::put_ExpandItem(LONG hItem, VARIANT_BOOL newVal) noexcept
@@ -371,11 +356,8 @@ HRESULT CXTreeView::put_ExpandItem(LONG hItem, VARIANT_BOOL newVal) noexcept
 
 HRESULT CXTreeView::get_SelectItem(LONG hItem, VARIANT_BOOL *pVal) noexcept
 {
-    if (!pVal)
-        return E_POINTER;
     const XTreeItem *x = model().item(hItem);
-    *pVal = vbool(x && x->IsSelected());
-    return S_OK;
+    return giveOut(pVal, vbool(x && x->IsSelected()));
 }
 
 HRESULT CXTreeView::put_SelectItem(LONG hItem, VARIANT_BOOL newVal) noexcept
@@ -400,26 +382,17 @@ HRESULT CXTreeView::get_Selection(VARIANT nIndex, VARIANT *pVal) noexcept
 
 HRESULT CXTreeView::get_SelectionCount(LONG *pVal) noexcept
 {
-    if (!pVal)
-        return E_POINTER;
-    *pVal = static_cast<LONG>(model().selection().size());
-    return S_OK;
+    return giveOut(pVal, static_cast<LONG>(model().selection().size()));
 }
 
 HRESULT CXTreeView::get_RootCount(LONG *pVal) noexcept
 {
-    if (!pVal)
-        return E_POINTER;
-    *pVal = model().RootCount();
-    return S_OK;
+    return giveOut(pVal, model().RootCount());
 }
 
 HRESULT CXTreeView::get_Root(LONG nIndex, LONG *pVal) noexcept
 {
-    if (!pVal)
-        return E_POINTER;
-    *pVal = model().Root(nIndex);
-    return S_OK;
+    return giveOut(pVal, model().Root(nIndex));
 }
 
 HRESULT CXTreeView::get_ItemChild(LONG hItem, LONG *pVal) noexcept
@@ -459,24 +432,19 @@ HRESULT CXTreeView::get_ItemType(LONG hItem, LONG *pVal) noexcept
 
 HRESULT CXTreeView::get_ItemSortPosition(LONG hItem, LONG *pVal) noexcept
 {
-    if (!pVal)
-        return E_POINTER;
     const XTreeItem *x = model().item(hItem);
-    *pVal = x ? x->GetSortPosition() : 0;
-    return S_OK;
+    return giveOut(pVal, x ? x->GetSortPosition() : 0);
 }
 
 HRESULT CXTreeView::put_ItemSortPosition(LONG hItem, LONG newVal) noexcept
 {
     if (!model().isValid(hItem))
         return S_OK;
-    try {
+    return guardedMember(u"ItemSortPosition", [&]() -> HRESULT {
         model().SetSortPosition(hItem, newVal);
-    } catch (...) {
-        return E_OUTOFMEMORY;
-    }
-    view().redraw(true);
-    return S_OK;
+        view().redraw(true);
+        return S_OK;
+    });
 }
 
 HRESULT CXTreeView::get_ItemData(LONG hItem, VARIANT *pVal) noexcept
@@ -495,12 +463,10 @@ HRESULT CXTreeView::put_ItemData(LONG hItem, VARIANT newVal) noexcept
     XTreeItem *x = model().item(hItem);
     if (!x)
         return S_OK;
-    try {
+    return guardedMember(u"ItemData", [&]() -> HRESULT {
         x->setItemData(deref(newVal));
-    } catch (...) {
-        return E_OUTOFMEMORY;
-    }
-    return S_OK;
+        return S_OK;
+    });
 }
 
 HRESULT CXTreeView::get_FindItem(
@@ -508,13 +474,11 @@ HRESULT CXTreeView::get_FindItem(
 {
     if (!pVal)
         return E_POINTER;
-    try {
+    return guardedMember(u"FindItem", [&]() -> HRESULT {
         putLong(pVal,
             model().FindItem(narrow(pszItemText), boolArg(bMatch, true), longArg(hItemStart, 0)));
-    } catch (...) {
-        return E_OUTOFMEMORY;
-    }
-    return S_OK;
+        return S_OK;
+    });
 }
 
 HRESULT CXTreeView::put_ItemWidth(LONG hItem, LONG newVal) noexcept
@@ -522,14 +486,12 @@ HRESULT CXTreeView::put_ItemWidth(LONG hItem, LONG newVal) noexcept
     XTreeItem *x = model().item(hItem);
     if (!x)
         return S_OK;
-    try {
+    return guardedMember(u"ItemWidth", [&]() -> HRESULT {
         x->setWidth(newVal);
-    } catch (...) {
-        return E_OUTOFMEMORY;
-    }
-    model().invalidateItem(x);
-    view().redraw(true);
-    return S_OK;
+        model().invalidateItem(x);
+        view().redraw(true);
+        return S_OK;
+    });
 }
 
 HRESULT CXTreeView::ModifyDrawLink(LONG hItem, VARIANT dwRemove, VARIANT dwAdd) noexcept
@@ -546,11 +508,8 @@ HRESULT CXTreeView::ModifyDrawLink(LONG hItem, VARIANT dwRemove, VARIANT dwAdd) 
 
 HRESULT CXTreeView::get_ItemWordWrap(LONG hItem, VARIANT_BOOL *pVal) noexcept
 {
-    if (!pVal)
-        return E_POINTER;
     const XTreeItem *x = model().item(hItem);
-    *pVal = vbool(x && x->GetWordWrap());
-    return S_OK;
+    return giveOut(pVal, vbool(x && x->GetWordWrap()));
 }
 
 HRESULT CXTreeView::put_ItemWordWrap(LONG hItem, VARIANT_BOOL newVal) noexcept
@@ -566,11 +525,8 @@ HRESULT CXTreeView::put_ItemWordWrap(LONG hItem, VARIANT_BOOL newVal) noexcept
 
 HRESULT CXTreeView::get_ItemVAlignment(LONG hItem, LONG *pVal) noexcept
 {
-    if (!pVal)
-        return E_POINTER;
     const XTreeItem *x = model().item(hItem);
-    *pVal = x ? x->GetVAlignment() : 0;
-    return S_OK;
+    return giveOut(pVal, x ? x->GetVAlignment() : 0);
 }
 
 HRESULT CXTreeView::put_ItemVAlignment(LONG hItem, LONG newVal) noexcept

@@ -8,6 +8,7 @@
 #include "platform/com/dispatch.h"
 #include "platform/com/guid.h"
 #include "platform/com/ole/inplace.h"
+#include "platform/com/out_param.h"
 #include "platform/registry/registry.h"
 
 #include <QPainter>
@@ -103,10 +104,7 @@ HRESULT CXTreeView::GetControlInfo(CONTROLINFO *info) noexcept
 
 HRESULT CXTreeView::GetUserClassID(CLSID *out) noexcept
 {
-    if (!out)
-        return E_POINTER;
-    *out = CLSID_Arbor;
-    return S_OK;
+    return giveOut(out, CLSID_Arbor);
 }
 
 HRESULT CXTreeView::GetUserType(DWORD form, LPOLESTR *out) noexcept
@@ -128,7 +126,7 @@ HRESULT CXTreeView::GetUserType(DWORD form, LPOLESTR *out) noexcept
     default:
         return E_INVALIDARG;
     }
-    try {
+    return guardedMember(u"GetUserType", [&]() -> HRESULT {
         std::string text;
         const std::string path = "CLSID\\" + guidToString(CLSID_Arbor) + subkey;
         if (platform::registry::readString(HKEY_CLASSES_ROOT, path, "", text) != ERROR_SUCCESS ||
@@ -142,9 +140,7 @@ HRESULT CXTreeView::GetUserType(DWORD form, LPOLESTR *out) noexcept
         copy[name.size()] = 0;
         *out = copy;
         return S_OK;
-    } catch (...) {
-        return E_OUTOFMEMORY;
-    }
+    });
 }
 
 HRESULT CXTreeView::SetExtent(DWORD aspect, SIZEL *size) noexcept
@@ -173,10 +169,7 @@ HRESULT CXTreeView::GetExtent(DWORD aspect, SIZEL *size) noexcept
 
 HRESULT CXTreeView::GetMiscStatus(DWORD, DWORD *status) noexcept
 {
-    if (!status)
-        return E_POINTER;
-    *status = kMiscStatus;
-    return S_OK;
+    return giveOut(status, kMiscStatus);
 }
 
 HRESULT CXTreeView::DoVerb(
@@ -291,7 +284,7 @@ void CXTreeView::readAmbients() noexcept
 void CXTreeView::loadDesignLogo() noexcept
 {
     // Read from the module's resources the first time a container shows the control in design.
-    if (m_logo.GetPicture() || !m_logo.LoadResource("arbor", "241", "LOGO"))
+    if (m_logo.GetPicture() || !m_logo.loadResource("arbor", "241", "LOGO"))
         return;
     QPixmap pixmap;
     if (SUCCEEDED(pictureToPixmap(m_logo.GetPicture(), &pixmap)))
@@ -309,14 +302,12 @@ HRESULT CXTreeView::Draw(DWORD aspect, LONG, void *, DVTARGETDEVICE *, HDC, HDC 
         bounds->left, bounds->top, bounds->right - bounds->left, bounds->bottom - bounds->top);
     if (target.isEmpty())
         return E_INVALIDARG;
-    try {
+    return guardedMember(u"Draw", [&]() -> HRESULT {
         if (frame().size() != target.size() && !m_inPlaceSite)
             frame().resize(target.size());
         painter->drawPixmap(target, frame().grab());
-    } catch (...) {
-        return E_OUTOFMEMORY;
-    }
-    return S_OK;
+        return S_OK;
+    });
 }
 
 HRESULT CXTreeView::GetColorSet(

@@ -4,7 +4,9 @@
 #include "arbor/control/cxtreeview.h"
 
 #include "arbor/control/internal/propertyset.h"
+#include "arbor/control/logging.h"
 #include "platform/com/dispatch.h"
+#include "platform/com/out_param.h"
 
 namespace arbor {
 
@@ -45,10 +47,7 @@ HRESULT writeRaw(IStream *stream, const void *bytes, ULONG size) noexcept
 
 HRESULT CXTreeView::GetClassID(CLSID *pClassID) noexcept
 {
-    if (!pClassID)
-        return E_POINTER;
-    *pClassID = CLSID_Arbor;
-    return S_OK;
+    return giveOut(pClassID, CLSID_Arbor);
 }
 
 HRESULT CXTreeView::IsDirty() noexcept
@@ -63,22 +62,27 @@ HRESULT CXTreeView::Save(IStream *stream, BOOL clearDirty) noexcept
     if (m_persisting > 0)
         return E_UNEXPECTED;
     const Counting counting(m_persisting);
+    const auto failed = [] {
+        qCDebug(lcControl) << "properties not saved: the stream refused a write";
+        return E_FAIL;
+    };
     const ULONG version = control::kPropertySetVersion;
     if (FAILED(writeRaw(stream, &version, 4)) || FAILED(writeRaw(stream, &m_extent.cx, 4)) ||
         FAILED(writeRaw(stream, &m_extent.cy, 4)))
-        return E_FAIL;
+        return failed();
     IDispatch *self = static_cast<IArbor *>(this);
     for (const DISPID id : kSavedRows) {
         Variant value;
         if (FAILED(invokeByDispid(self, id, DISPATCH_PROPERTYGET, nullptr, 0, &value)) ||
             FAILED(writeTypedVariant(stream, value)))
-            return E_FAIL;
+            return failed();
     }
     const DWORD style = model().appearance().style;
     if (FAILED(writeRaw(stream, &style, 4)) || FAILED(writeRaw(stream, &m_dropEffect, 4)))
-        return E_FAIL;
+        return failed();
     if (clearDirty)
         m_dirty = false;
+    qCDebug(lcControl) << "properties saved";
     return S_OK;
 }
 
@@ -90,12 +94,16 @@ HRESULT CXTreeView::Load(IStream *stream) noexcept
         return E_UNEXPECTED;
     const Counting counting(m_persisting);
     PropertySet set;
-    if (FAILED(control::readPropertySet(stream, set)))
+    if (FAILED(control::readPropertySet(stream, set))) {
+        qCDebug(lcControl) << "saved properties refused: short, malformed or out of range";
         return E_FAIL;
+    }
     // The one check the reader cannot make without a GUI: the picture must be one we can show.
     QPixmap pixmap;
-    if (set.picture && FAILED(pictureToPixmap(set.picture.Get(), &pixmap)))
+    if (set.picture && FAILED(pictureToPixmap(set.picture.Get(), &pixmap))) {
+        qCDebug(lcControl) << "saved properties refused: the picture cannot be shown";
         return E_FAIL;
+    }
 
     // Every value was checked: from here on nothing fails but for memory, and the puts below are
     // the members a host would call.
@@ -117,6 +125,7 @@ HRESULT CXTreeView::Load(IStream *stream) noexcept
     m_dropEffect = set.dropEffect;
     view().redraw(true);
     m_dirty = false;
+    qCDebug(lcControl) << "saved properties loaded";
     return S_OK;
 }
 

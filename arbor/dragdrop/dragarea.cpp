@@ -100,7 +100,7 @@ void CDragArea::Begin(QSize size, Paint paint, Move move)
     m_active = true;
 }
 
-void CDragArea::MoveTo(QPoint position, const QRect &clip)
+void CDragArea::moveTo(QPoint position, const QRect &clip)
 {
     if (!m_active || position == m_position)
         return;

@@ -67,7 +67,7 @@ public:
     void Begin(QSize size, Paint paint, Move move);
     // Nothing when inactive or at the same position. Otherwise the move callback runs, then the
     // picture is shown centred on position, clipped to clip (the window under the pointer).
-    void MoveTo(QPoint position, const QRect &clip);
+    void moveTo(QPoint position, const QRect &clip);
     void End() noexcept;
     bool active() const noexcept { return m_active; }
     // The surface, null while inactive.

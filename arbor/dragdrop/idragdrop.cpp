@@ -2,12 +2,14 @@
 
 #include "arbor/dragdrop/xtreedraghost.h"
 #include "arbor/dragdrop/xtreeviewdragdrop.h"
+#include "platform/com/boundary.h"
 #include "platform/ui/wincalls.h"
 
 #include <algorithm>
 
 namespace arbor {
 
+using platform::com::guarded;
 using platform::ui::widgetFromHandle;
 using platform::ui::windowHandle;
 
@@ -206,19 +208,20 @@ HRESULT IDragDrop::DragEnter(IDataObject *, DWORD grfKeyState, POINTL pt, DWORD 
         return E_INVALIDARG;
     const QPoint point(pt.x, pt.y);
     DWORD effect = effectFromKeys(grfKeyState, m_allowed);
-    try {
+    const HRESULT hr = guarded([&] {
         if (point != m_lastPoint) {
             dragOverProcessing(point, effect, false);
             m_lastPoint = point;
         } else {
             effect = m_lastEffect;
         }
-    } catch (...) {
+        return S_OK;
+    });
+    if (FAILED(hr))
         effect = DROPEFFECT_NONE;
-    }
     m_lastEffect = effect;
     *pdwEffect = effect;
-    return S_OK;
+    return hr;
 }
 
 HRESULT IDragDrop::DragOver(DWORD grfKeyState, POINTL pt, DWORD *pdwEffect) noexcept
@@ -227,40 +230,41 @@ HRESULT IDragDrop::DragOver(DWORD grfKeyState, POINTL pt, DWORD *pdwEffect) noex
         return E_INVALIDARG;
     const QPoint point(pt.x, pt.y);
     DWORD effect = effectFromKeys(grfKeyState, m_allowed);
-    try {
+    const HRESULT hr = guarded([&] {
         dragOverProcessing(point, effect, false);
-    } catch (...) {
+        return S_OK;
+    });
+    if (FAILED(hr))
         effect = DROPEFFECT_NONE;
-    }
     m_lastEffect = effect;
     m_lastPoint = point;
     *pdwEffect = effect;
-    return S_OK;
+    return hr;
 }
 
 HRESULT IDragDrop::DragLeave() noexcept
 {
     DWORD effect = DROPEFFECT_NONE;
-    try {
+    const HRESULT hr = guarded([&] {
         dragOverProcessing(m_lastPoint, effect, true);
-    } catch (...) {
-    }
+        return S_OK;
+    });
     m_lastEffect = DROPEFFECT_NONE;
-    return S_OK;
+    return hr;
 }
 
 HRESULT IDragDrop::Drop(IDataObject *, DWORD, POINTL pt, DWORD *pdwEffect) noexcept
 {
     // The effect of the last drag-over decides, and it is what the caller hears back.
     const DWORD effect = m_lastEffect;
-    try {
+    const HRESULT hr = guarded([&] {
         dropProcessing(QPoint(pt.x, pt.y), effect);
-    } catch (...) {
-    }
+        return S_OK;
+    });
     m_lastPoint = QPoint(-1, -1);
     if (pdwEffect)
         *pdwEffect = effect;
-    return S_OK;
+    return hr;
 }
 
 void IDragDrop::setHoverTree(XTreeView *tree) noexcept
@@ -282,7 +286,7 @@ void IDragDrop::dragOverProcessing(QPoint screen, DWORD &effect, bool leave)
     if (tree) {
         const XTreeItem *x = tree->hitTest(tree->mapFromGlobal(screen));
         m_hoverItem = x ? x->handle() : 0;
-        if (!tree->CanDrop(m_hoverItem, effect))
+        if (!tree->canDrop(m_hoverItem, effect))
             effect = DROPEFFECT_NONE;
     } else {
         effect = DROPEFFECT_NONE; // a listed window that is no tree takes nothing
@@ -293,7 +297,7 @@ void IDragDrop::dragOverProcessing(QPoint screen, DWORD &effect, bool leave)
     if (QWidget *w = widgetFromHandle(under))
         clip = QRect(w->mapToGlobal(QPoint(0, 0)), w->size());
     if (m_area.active())
-        m_area.MoveTo(screen, clip);
+        m_area.moveTo(screen, clip);
     else
         pictureMoved(screen);
 }
@@ -302,7 +306,7 @@ void IDragDrop::pictureMoved(QPoint position)
 {
     revalidate();
     if (XTreeView *tree = m_hoverTree)
-        tree->DragOverItem(m_hoverItem, tree->mapFromGlobal(position));
+        tree->dragOverItem(m_hoverItem, tree->mapFromGlobal(position));
 }
 
 void IDragDrop::dropProcessing(QPoint screen, DWORD effect)
@@ -317,9 +321,9 @@ void IDragDrop::dropProcessing(QPoint screen, DWORD effect)
     const XTreeItem *x = tree->hitTest(tree->mapFromGlobal(screen));
     const LONG target = x ? x->handle() : 0;
     if (tree == source.data())
-        tree->DropOnSelf(target, effect);
+        tree->dropOnSelf(target, effect);
     else
-        tree->DropFromTree(source, target, effect);
+        tree->dropFromTree(source, target, effect);
 }
 
 } // namespace arbor

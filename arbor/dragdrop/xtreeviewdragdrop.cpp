@@ -77,7 +77,7 @@ void XTreeViewDragDrop::stopDragTimers() noexcept
         t.stop();
 }
 
-void XTreeViewDragDrop::StartDragItem(LONG hItem)
+void XTreeViewDragDrop::startDragItem(LONG hItem)
 {
     if (allowedEffects() == 0 || designMode())
         return;
@@ -90,7 +90,7 @@ void XTreeViewDragDrop::StartDragItem(LONG hItem)
         dd->EndDrag();
 }
 
-void XTreeViewDragDrop::EndDragDetection()
+void XTreeViewDragDrop::endDragDetection()
 {
     if (m_host && m_dragDepth == 0) {
         if (IDragDrop *dd = m_host->dragDrop(); dd && dd->sourceView() == this)
@@ -140,7 +140,7 @@ bool XTreeViewDragDrop::beginDragPicture(LONG hItem, CDragArea &area)
     return true;
 }
 
-void XTreeViewDragDrop::DragOverItem(LONG hItem, QPoint client)
+void XTreeViewDragDrop::dragOverItem(LONG hItem, QPoint client)
 {
     runTimer(kDragWatchTimer);
     for (int id = kScrollUpTimer; id <= kScrollRightTimer; ++id)
@@ -218,7 +218,7 @@ void XTreeViewDragDrop::onScrollRightTick()
     horizontalBar()->triggerAction(QAbstractSlider::SliderSingleStepAdd);
 }
 
-bool XTreeViewDragDrop::CanDrop(LONG hTarget, DWORD effect)
+bool XTreeViewDragDrop::canDrop(LONG hTarget, DWORD effect)
 {
     if (m_dragSource == 0)
         return model().isValid(hTarget);
@@ -231,12 +231,12 @@ bool XTreeViewDragDrop::CanDrop(LONG hTarget, DWORD effect)
     return (effect & DROPEFFECT_MOVE) && (source->GetLeft() || source->GetParent() != target);
 }
 
-void XTreeViewDragDrop::DropOnSelf(LONG hTarget, DWORD effect)
+void XTreeViewDragDrop::dropOnSelf(LONG hTarget, DWORD effect)
 {
     stopDragTimers();
     const LONG source = m_dragSource;
     QPointer<XTreeViewDragDrop> self(this);
-    if (effect != DROPEFFECT_NONE && CanDrop(hTarget, effect)) {
+    if (effect != DROPEFFECT_NONE && canDrop(hTarget, effect)) {
         const bool cancel =
             m_host && m_host->fireItemDragged(source, hTarget, static_cast<LONG>(effect));
         if (!self)
@@ -250,7 +250,7 @@ void XTreeViewDragDrop::DropOnSelf(LONG hTarget, DWORD effect)
     redraw(true);
 }
 
-void XTreeViewDragDrop::DropFromTree(XTreeView *sourceView, LONG hTarget, DWORD effect)
+void XTreeViewDragDrop::dropFromTree(XTreeView *sourceView, LONG hTarget, DWORD effect)
 {
     stopDragTimers();
     QPointer<XTreeViewDragDrop> self(this);

@@ -77,23 +77,23 @@ public:
     void onScrollRightTick();
 
     // Drag hooks.
-    void StartDragItem(LONG hItem) override;
+    void startDragItem(LONG hItem) override;
     void BeginDrag(LONG hItem) override;
     // Restarts the watch, stops the scroll timers and starts the one of each edge strip holding
     // the pointer; outside the strips a new hover item is highlighted.
-    void DragOverItem(LONG hItem, QPoint client) override;
+    void dragOverItem(LONG hItem, QPoint client) override;
     // A foreign drag may drop on any item here. This tree's own: not on the source, nor its right
     // chain or anything below (O(depth), no recursion); a copy anywhere else, a move only where the
     // source does not already sit as a first child.
-    bool CanDrop(LONG hTarget, DWORD effect) override;
+    bool canDrop(LONG hTarget, DWORD effect) override;
     // ItemDragged, then for a move without cancel the source goes under the target.
-    void DropOnSelf(LONG hTarget, DWORD effect) override;
+    void dropOnSelf(LONG hTarget, DWORD effect) override;
     // ItemDraggedTo on the source control, then the source's subtree is copied under the target,
     // which is expanded; a move deletes the source unless some item could not be copied.
-    void DropFromTree(XTreeView *source, LONG hTarget, DWORD effect) override;
+    void dropFromTree(XTreeView *source, LONG hTarget, DWORD effect) override;
     bool acceptsDrops() const override { return true; }
     void ResetDropSource() override { m_dragSource = 0; }
-    void EndDragDetection() override;
+    void endDragDetection() override;
 
 private:
     QTimer &timer(int id) noexcept

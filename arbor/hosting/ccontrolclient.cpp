@@ -5,6 +5,7 @@
 #include "platform/com/classfactory.h"
 #include "platform/com/ole/inplace.h"
 #include "platform/com/ole/olectl.h"
+#include "platform/com/out_param.h"
 #include "platform/com/storage.h"
 #include "platform/ui/wincalls.h"
 
@@ -220,10 +221,7 @@ void CControlClient::place() noexcept
 
 HRESULT CControlClient::get_Width(LONG *pVal) noexcept
 {
-    if (!pVal)
-        return E_POINTER;
-    *pVal = width(m_rect);
-    return S_OK;
+    return giveOut(pVal, width(m_rect));
 }
 
 HRESULT CControlClient::put_Width(LONG newVal) noexcept
@@ -235,10 +233,7 @@ HRESULT CControlClient::put_Width(LONG newVal) noexcept
 
 HRESULT CControlClient::get_Height(LONG *pVal) noexcept
 {
-    if (!pVal)
-        return E_POINTER;
-    *pVal = height(m_rect);
-    return S_OK;
+    return giveOut(pVal, height(m_rect));
 }
 
 HRESULT CControlClient::put_Height(LONG newVal) noexcept
@@ -250,10 +245,7 @@ HRESULT CControlClient::put_Height(LONG newVal) noexcept
 
 HRESULT CControlClient::get_Top(LONG *pVal) noexcept
 {
-    if (!pVal)
-        return E_POINTER;
-    *pVal = m_rect.top;
-    return S_OK;
+    return giveOut(pVal, m_rect.top);
 }
 
 HRESULT CControlClient::put_Top(LONG newVal) noexcept
@@ -267,10 +259,7 @@ HRESULT CControlClient::put_Top(LONG newVal) noexcept
 
 HRESULT CControlClient::get_Left(LONG *pVal) noexcept
 {
-    if (!pVal)
-        return E_POINTER;
-    *pVal = m_rect.left;
-    return S_OK;
+    return giveOut(pVal, m_rect.left);
 }
 
 HRESULT CControlClient::put_Left(LONG newVal) noexcept
@@ -284,10 +273,7 @@ HRESULT CControlClient::put_Left(LONG newVal) noexcept
 
 HRESULT CControlClient::get_Visible(VARIANT_BOOL *pVal) noexcept
 {
-    if (!pVal)
-        return E_POINTER;
-    *pVal = m_shown ? VARIANT_TRUE : VARIANT_FALSE;
-    return S_OK;
+    return giveOut(pVal, m_shown ? VARIANT_TRUE : VARIANT_FALSE);
 }
 
 HRESULT CControlClient::put_Visible(VARIANT_BOOL newVal) noexcept
@@ -322,10 +308,7 @@ HRESULT CControlClient::get_hWnd(LONG *pVal) noexcept
 
 HRESULT CControlClient::get_Key(BSTR *pVal) noexcept
 {
-    if (!pVal)
-        return E_POINTER;
-    *pVal = hosting::keyText(m_key).copy();
-    return S_OK;
+    return giveOut(pVal, hosting::keyText(m_key).copy());
 }
 
 HRESULT CControlClient::get_Resizable(VARIANT_BOOL *pVal) noexcept
@@ -377,26 +360,17 @@ HRESULT CControlClient::MoveAt(LONG X, LONG Y) noexcept
 
 HRESULT CControlClient::get_ShowHatching(VARIANT_BOOL *pVal) noexcept
 {
-    if (!pVal)
-        return E_POINTER;
-    *pVal = VARIANT_FALSE;
-    return S_OK;
+    return giveOut(pVal, VARIANT_FALSE);
 }
 
 HRESULT CControlClient::get_ShowGrabHandles(VARIANT_BOOL *pVal) noexcept
 {
-    if (!pVal)
-        return E_POINTER;
-    *pVal = VARIANT_FALSE;
-    return S_OK;
+    return giveOut(pVal, VARIANT_FALSE);
 }
 
 HRESULT CControlClient::get_UserMode(LONG *pVal) noexcept
 {
-    if (!pVal)
-        return E_POINTER;
-    *pVal = 1;
-    return S_OK;
+    return giveOut(pVal, 1);
 }
 
 HRESULT CControlClient::GetWindow(HWND *phwnd) noexcept

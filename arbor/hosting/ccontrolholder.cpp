@@ -5,6 +5,7 @@
 #include "platform/com/classfactory.h"
 #include "platform/com/creation.h"
 #include "platform/com/ole/olectl.h"
+#include "platform/com/out_param.h"
 
 namespace arbor {
 
@@ -93,10 +94,7 @@ HRESULT CControlHolder::Add(BSTR progid, VARIANT Key, VARIANT nInitialWidth, VAR
 
 HRESULT CControlHolder::get_Count(LONG *pVal) noexcept
 {
-    if (!pVal)
-        return E_POINTER;
-    *pVal = static_cast<LONG>(m_controls.size());
-    return S_OK;
+    return giveOut(pVal, static_cast<LONG>(m_controls.size()));
 }
 
 CControlClient *CControlHolder::find(const VARIANT &key) const noexcept

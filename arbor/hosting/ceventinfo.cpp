@@ -1,6 +1,7 @@
 #include "arbor/hosting/ceventinfo.h"
 
 #include "platform/com/classfactory.h"
+#include "platform/com/out_param.h"
 
 namespace arbor {
 
@@ -16,10 +17,7 @@ CEventParamInfo::CEventParamInfo(std::u16string_view name, const VARIANT &value)
 
 HRESULT CEventParamInfo::get_name(BSTR *pVal) noexcept
 {
-    if (!pVal)
-        return E_POINTER;
-    *pVal = m_name.copy();
-    return S_OK;
+    return giveOut(pVal, m_name.copy());
 }
 
 HRESULT CEventParamInfo::get_Value(VARIANT *pVal) noexcept
@@ -60,10 +58,7 @@ HRESULT CEventsParamInfo::get_item(VARIANT nIndex, IEventParamInfo **pVal) noexc
 
 HRESULT CEventsParamInfo::get_Count(LONG *pVal) noexcept
 {
-    if (!pVal)
-        return E_POINTER;
-    *pVal = static_cast<LONG>(m_params.size());
-    return S_OK;
+    return giveOut(pVal, static_cast<LONG>(m_params.size()));
 }
 
 void CEventsParamInfo::freeze() noexcept

@@ -1,7 +1,7 @@
 #include "arbor/hosting/windownodes.h"
 
 #include "arbor/hosting/xwindowshook.h"
-#include "arbor/model/internal/nodepaint.h"
+#include "arbor/model/nodepaint.h"
 #include "arbor/model/xtreemodel.h"
 #include "platform/ui/wincalls.h"
 

@@ -3,11 +3,14 @@
 #include "platform/com/ole/olectl.h"
 
 #include <QFile>
+#include <QLoggingCategory>
 #include <QString>
 
 #include <filesystem>
 #include <fstream>
 #include <system_error>
+
+Q_LOGGING_CATEGORY(lcImages, "arbor.images", QtInfoMsg)
 
 namespace arbor {
 
@@ -24,8 +27,8 @@ SIZE CImageFile::GetSize() const noexcept
 {
     if (!m_picture)
         return {};
-    return { himetricToPixels(GetWidthHimetric(), platform::com::screenDpiX()),
-        himetricToPixels(GetHeightHimetric(), platform::com::screenDpiY()) };
+    return { himetricToPixels(widthHimetric(), platform::com::screenDpiX()),
+        himetricToPixels(heightHimetric(), platform::com::screenDpiY()) };
 }
 
 OLE_HANDLE CImageFile::GetHandle() const noexcept
@@ -51,20 +54,24 @@ bool CImageFile::Attach(IUnknown *picture) noexcept
 bool CImageFile::loadBytes(std::string_view bytes) noexcept
 {
     ComPtr<IStream> stream;
-    if (FAILED(platform::com::createStreamOnBytes(bytes, &stream)))
+    if (FAILED(platform::com::createStreamOnBytes(bytes, &stream))) {
+        qCDebug(lcImages) << "no stream for" << bytes.size() << "bytes of picture";
         return false;
+    }
     ComPtr<IPicture> picture;
     if (FAILED(OleLoadPicture(stream.Get(), static_cast<LONG>(bytes.size()), FALSE, IPicture::iid,
             picture.voidOut())) ||
-        !picture)
+        !picture) {
+        qCDebug(lcImages) << "not a picture we can read:" << bytes.size() << "bytes";
         return false;
+    }
     m_picture = picture;
     m_stream = stream;
     m_fileName.clear();
     return true;
 }
 
-bool CImageFile::LoadResource(
+bool CImageFile::loadResource(
     std::string_view module, std::string_view name, std::string_view type) noexcept
 {
     // A module's resources are the Qt resources it compiled in, under :/<module>/<type>/<name>.
@@ -75,30 +82,36 @@ bool CImageFile::LoadResource(
                                  QString::fromUtf8(type.data(), qsizetype(type.size())),
                                  QString::fromUtf8(name.data(), qsizetype(name.size())));
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly) || file.size() > qint64(kMaxFileBytes))
+    if (!file.open(QIODevice::ReadOnly) || file.size() > qint64(kMaxFileBytes)) {
+        qCDebug(lcImages) << "no picture resource" << path << "(missing or too large)";
         return false;
+    }
     const QByteArray bytes = file.readAll();
     return loadBytes(std::string_view(bytes.constData(), std::size_t(bytes.size())));
 }
 
-bool CImageFile::LoadFile(const std::string &path) noexcept
+bool CImageFile::loadFile(const std::string &path) noexcept
 {
     try {
         std::error_code ec;
         const std::uintmax_t size = std::filesystem::file_size(path, ec);
-        if (ec || size > kMaxFileBytes)
+        if (ec || size > kMaxFileBytes) {
+            qCDebug(lcImages) << "picture file" << path.c_str() << (ec ? "not found" : "too large");
             return false;
+        }
         std::ifstream in(path, std::ios::binary);
-        if (!in)
-            return false;
         std::string bytes(static_cast<std::size_t>(size), '\0');
-        if (!in.read(bytes.data(), static_cast<std::streamsize>(bytes.size())))
+        if (!in || !in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()))) {
+            qCDebug(lcImages) << "picture file" << path.c_str() << "cannot be read";
             return false;
+        }
         if (!loadBytes(bytes))
             return false;
         m_fileName = path;
         return true;
     } catch (...) {
+        // A file that cannot be read for any reason is a picture that does not load.
+        qCDebug(lcImages) << "picture file" << path.c_str() << "cannot be read";
         return false;
     }
 }
@@ -114,8 +127,8 @@ bool CImageFile::Render(HDC hdc, LONG x, LONG y, LONG cx, LONG cy, OLE_XPOS_HIME
 bool CImageFile::Draw(HDC hdc, LONG x, LONG y, LONG cx, LONG cy) const noexcept
 {
     // The picture counts its source from the bottom edge, hence the flipped rectangle.
-    const LONG width = GetWidthHimetric();
-    const LONG height = GetHeightHimetric();
+    const LONG width = widthHimetric();
+    const LONG height = heightHimetric();
     return Render(hdc, x, y, cx, cy, 0, height, width, -height, nullptr);
 }
 
@@ -125,7 +138,7 @@ bool CImageFile::Draw(HDC hdc, LONG x, LONG y) const noexcept
     return Draw(hdc, x, y, size.cx, size.cy);
 }
 
-OLE_XSIZE_HIMETRIC CImageFile::GetWidthHimetric() const noexcept
+OLE_XSIZE_HIMETRIC CImageFile::widthHimetric() const noexcept
 {
     OLE_XSIZE_HIMETRIC width = 0;
     if (!m_picture || FAILED(m_picture->get_Width(&width)))
@@ -133,7 +146,7 @@ OLE_XSIZE_HIMETRIC CImageFile::GetWidthHimetric() const noexcept
     return width;
 }
 
-OLE_YSIZE_HIMETRIC CImageFile::GetHeightHimetric() const noexcept
+OLE_YSIZE_HIMETRIC CImageFile::heightHimetric() const noexcept
 {
     OLE_YSIZE_HIMETRIC height = 0;
     if (!m_picture || FAILED(m_picture->get_Height(&height)))

@@ -32,11 +32,11 @@ public:
     virtual bool Attach(IUnknown *picture) noexcept;
     // Loads the resource `name` of type `type` that module `module` carries; false (and the old
     // picture kept) when there is no such resource or it is no picture.
-    virtual bool LoadResource(
+    virtual bool loadResource(
         std::string_view module, std::string_view name, std::string_view type) noexcept;
     // Reads a whole file (BMP, ICO, PNG, JPEG, GIF) into memory and loads it; false (and the old
     // picture kept) for a missing, unreadable, oversized or undecodable file.
-    virtual bool LoadFile(const std::string &path) noexcept;
+    virtual bool loadFile(const std::string &path) noexcept;
     // Draws the whole picture stretched into x, y, cx, cy (pixels). False without a picture.
     virtual bool Draw(HDC hdc, LONG x, LONG y, LONG cx, LONG cy) const noexcept;
     // Draws the whole picture at its natural size.
@@ -45,8 +45,8 @@ public:
     virtual bool Render(HDC hdc, LONG x, LONG y, LONG cx, LONG cy, OLE_XPOS_HIMETRIC xSrc,
         OLE_YPOS_HIMETRIC ySrc, OLE_XSIZE_HIMETRIC cxSrc, OLE_YSIZE_HIMETRIC cySrc,
         LPCRECT bounds) const noexcept;
-    virtual OLE_XSIZE_HIMETRIC GetWidthHimetric() const noexcept;
-    virtual OLE_YSIZE_HIMETRIC GetHeightHimetric() const noexcept;
+    virtual OLE_XSIZE_HIMETRIC widthHimetric() const noexcept;
+    virtual OLE_YSIZE_HIMETRIC heightHimetric() const noexcept;
     // The path last loaded from a file; empty for a resource or an adopted picture.
     virtual std::string GetFileName() const { return m_fileName; }
 

@@ -24,18 +24,18 @@ COLORREF translated(OLE_COLOR colour, COLORREF fallback) noexcept
 
 } // namespace
 
-COLORREF CXImage::TransparentRgb() const noexcept
+COLORREF CXImage::transparentRgb() const noexcept
 {
     return translated(m_transparent, 0xFFFFFF);
 }
 
-QPoint CXImage::CellOrigin(LONG column, LONG row) const noexcept
+QPoint CXImage::cellOrigin(LONG column, LONG row) const noexcept
 {
     return { static_cast<int>(static_cast<LONGLONG>(column) * m_cx),
         static_cast<int>(static_cast<LONGLONG>(row) * m_cy) };
 }
 
-QImage CXImage::CellImage(LONG column, LONG row, OLE_COLOR backColor) const
+QImage CXImage::cellImage(LONG column, LONG row, OLE_COLOR backColor) const
 {
     if (m_cx <= 0 || m_cy <= 0)
         return {};
@@ -48,9 +48,9 @@ QImage CXImage::CellImage(LONG column, LONG row, OLE_COLOR backColor) const
 
     // What a mask blit and an AND/OR pair do on a device context: the transparent colour keeps
     // the destination, anything else replaces it after being ANDed with the background colour.
-    const QRgb key = rgbOf(TransparentRgb()) & RGB_MASK;
+    const QRgb key = rgbOf(transparentRgb()) & RGB_MASK;
     const QRgb back = rgbOf(translated(backColor, 0xFFFFFF)) & RGB_MASK;
-    const QPoint origin = CellOrigin(column, row);
+    const QPoint origin = cellOrigin(column, row);
     for (int y = 0; y < m_cy; ++y) {
         const int sy = origin.y() + y;
         if (sy < 0 || sy >= source.height())
@@ -69,11 +69,11 @@ QImage CXImage::CellImage(LONG column, LONG row, OLE_COLOR backColor) const
     return cell;
 }
 
-bool CXImage::DrawCell(HDC hdc, LONG x, LONG y, LONG column, LONG row, OLE_COLOR backColor) const
+bool CXImage::drawCell(HDC hdc, LONG x, LONG y, LONG column, LONG row, OLE_COLOR backColor) const
 {
     if (!hdc)
         return false;
-    const QImage cell = CellImage(column, row, backColor);
+    const QImage cell = cellImage(column, row, backColor);
     if (cell.isNull())
         return false;
     hdc->drawImage(QPoint(x, y), cell);

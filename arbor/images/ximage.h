@@ -34,18 +34,18 @@ public:
     LONG CellHeight() const noexcept { return m_cy; }
     OLE_COLOR Transparent() const noexcept { return m_transparent; }
     // The transparent colour as RGB; a colour the platform cannot translate counts as white.
-    COLORREF TransparentRgb() const noexcept;
+    COLORREF transparentRgb() const noexcept;
 
     // The cell's top-left pixel in the source picture: (column * cell width, row * cell height).
-    QPoint CellOrigin(LONG column, LONG row) const noexcept;
+    QPoint cellOrigin(LONG column, LONG row) const noexcept;
     // The cell as it lands on the screen: pixels of exactly the transparent colour become fully
     // transparent (the destination shows through), every other pixel is its colour ANDed with
     // `backColor` (an OLE colour; white keeps the picture's colours). Parts of the cell outside
     // the picture stay transparent. Null for a handle that names no picture or a cell size <= 0.
     // O(cell width x cell height).
-    QImage CellImage(LONG column, LONG row, OLE_COLOR backColor) const;
+    QImage cellImage(LONG column, LONG row, OLE_COLOR backColor) const;
     // Draws that cell at (x, y); false when nothing could be drawn.
-    bool DrawCell(HDC hdc, LONG x, LONG y, LONG column, LONG row, OLE_COLOR backColor) const;
+    bool drawCell(HDC hdc, LONG x, LONG y, LONG column, LONG row, OLE_COLOR backColor) const;
 
 private:
     LONG m_cx;

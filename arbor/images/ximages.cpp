@@ -3,6 +3,8 @@
 #include "platform/com/bstr.h"
 #include "platform/com/ole/olectl.h"
 
+#include <new>
+
 namespace arbor {
 
 namespace {
@@ -104,7 +106,7 @@ OLE_HANDLE CXImages::Add(
     const Variant source = dereferenced(picture);
     if (source.vt == VT_BSTR) {
         auto file = std::make_unique<CXImageFile>(cx, cy, transparent);
-        if (!file->LoadFile(platform::com::utf16ToUtf8(platform::com::view(source.bstrVal))))
+        if (!file->loadFile(platform::com::utf16ToUtf8(platform::com::view(source.bstrVal))))
             return 0;
         image = std::move(file);
     } else {
@@ -130,15 +132,15 @@ void CXImages::Destroy() noexcept
 }
 
 HRESULT CXImages::AddImage(const VARIANT &keyImage, const VARIANT &anPicture, const VARIANT &cx,
-    const VARIANT &cy, const VARIANT &oleColorTransparent, VARIANT *pVal) noexcept
+    const VARIANT &cy, const VARIANT &oleColorTransparent, VARIANT *pVal)
 {
     OLE_HANDLE handle = 0;
     try {
         handle = Add(keyImage, anPicture, optionalLong(cx, CXImage::kDefaultCell),
             optionalLong(cy, CXImage::kDefaultCell),
             optionalColour(oleColorTransparent, CXImage::kDefaultTransparent));
-    } catch (...) {
-        handle = 0; // out of memory: nothing stored
+    } catch (const std::bad_alloc &) {
+        handle = 0; // nothing stored
     }
     if (pVal) {
         (void)VariantClear(pVal);
@@ -148,7 +150,7 @@ HRESULT CXImages::AddImage(const VARIANT &keyImage, const VARIANT &anPicture, co
     return S_OK;
 }
 
-HRESULT CXImages::Image(const VARIANT &imageKey, LONG *pVal) noexcept
+HRESULT CXImages::Image(const VARIANT &imageKey, LONG *pVal)
 {
     if (!pVal)
         return E_POINTER;
@@ -156,7 +158,7 @@ HRESULT CXImages::Image(const VARIANT &imageKey, LONG *pVal) noexcept
     try {
         if (const CXImage *image = Find(imageKey))
             *pVal = static_cast<LONG>(image->GetHandle());
-    } catch (...) {
+    } catch (const std::bad_alloc &) {
         *pVal = 0;
     }
     return S_OK;
@@ -171,7 +173,7 @@ bool CXImages::findImage(const VARIANT &key, ImageEntry *entry) const
         entry->handle = image->GetHandle();
         entry->cx = image->CellWidth();
         entry->cy = image->CellHeight();
-        entry->transparent = image->TransparentRgb();
+        entry->transparent = image->transparentRgb();
     }
     return true;
 }

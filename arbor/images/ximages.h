@@ -45,12 +45,12 @@ public:
 
     // The automation members. AddImage: left-out cx and cy are 16, a left-out colour white; a
     // value that cannot be converted counts as left out; by-reference values are followed. *pVal
-    // (VT_I4) gets the handle or 0; a null pVal still adds. Always S_OK.
+    // (VT_I4) gets the handle or 0 (also when out of memory); a null pVal still adds. S_OK unless
+    // something other than a lack of memory throws: that reaches the caller's boundary.
     [[nodiscard]] HRESULT AddImage(const VARIANT &keyImage, const VARIANT &anPicture,
-        const VARIANT &cx, const VARIANT &cy, const VARIANT &oleColorTransparent,
-        VARIANT *pVal) noexcept;
+        const VARIANT &cx, const VARIANT &cy, const VARIANT &oleColorTransparent, VARIANT *pVal);
     // *pVal = the handle found for the key, 0 when none; E_POINTER for a null pVal.
-    [[nodiscard]] HRESULT Image(const VARIANT &imageKey, LONG *pVal) noexcept;
+    [[nodiscard]] HRESULT Image(const VARIANT &imageKey, LONG *pVal);
 
     // XTreeImageLookup: what image and icon items draw.
     bool findImage(const VARIANT &key, ImageEntry *entry) const override;

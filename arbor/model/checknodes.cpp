@@ -1,6 +1,6 @@
 #include "arbor/model/checknodes.h"
 
-#include "arbor/model/internal/nodepaint.h"
+#include "arbor/model/nodepaint.h"
 #include "arbor/model/xtreemodel.h"
 
 namespace arbor {

@@ -1,6 +1,6 @@
 #include "arbor/model/imagenode.h"
 
-#include "arbor/model/internal/nodepaint.h"
+#include "arbor/model/nodepaint.h"
 #include "arbor/model/xtreemodel.h"
 #include "platform/ui/wincalls.h"
 

@@ -1,5 +1,6 @@
 // libarbor's four entry points: the class factories of the served classes, the unload answer, and
 // registration of every served class's script and of the type library the module carries.
+#include "arbor/control/logging.h"
 #include "arbor/server/classtable.h"
 #include "arbor/typelib.h"
 #include "platform/com/boundary.h"
@@ -128,9 +129,13 @@ BIDLARK_COM_EXPORT HRESULT DllGetClassObject(REFCLSID clsid, REFIID riid, void *
     for (const auto &served : servedClasses()) {
         if (*served.clsid == clsid) {
             std::lock_guard guard(factoryLock());
-            return served.getFactory(riid, ppv);
+            const HRESULT hr = served.getFactory(riid, ppv);
+            qCDebug(arbor::lcControl)
+                << "factory of" << served.name << "asked for:" << Qt::hex << hr;
+            return hr;
         }
     }
+    qCDebug(arbor::lcControl) << "class not served here";
     return CLASS_E_CLASSNOTAVAILABLE;
 }
 

@@ -1,6 +1,6 @@
 #include "arbor/view/xtreeborder.h"
 
-#include "arbor/model/internal/nodepaint.h"
+#include "arbor/model/nodepaint.h"
 #include "platform/com/ole/olectl.h"
 
 #include <QPainter>

@@ -24,7 +24,7 @@ void DragDetector::cancel()
     m_item = 0;
     m_timer.stop();
     if (was)
-        m_view.EndDragDetection();
+        m_view.endDragDetection();
 }
 
 void DragDetector::pointerMoved(QPoint client)
@@ -41,7 +41,7 @@ void DragDetector::fire()
     if (h != 0 && m_view.model().isValid(h))
         m_view.BeginDrag(h);
     else if (h != 0)
-        m_view.EndDragDetection();
+        m_view.endDragDetection();
 }
 
 } // namespace arbor

@@ -16,7 +16,7 @@ class DragDetector : public QObject {
     Q_OBJECT
 public:
     // On success the view's BeginDrag hook gets the armed item; every other outcome of an armed
-    // detection (cancel, an item gone) reaches its EndDragDetection hook.
+    // detection (cancel, an item gone) reaches its endDragDetection hook.
     explicit DragDetector(XTreeView &view);
     Q_DISABLE_COPY_MOVE(DragDetector)
 

@@ -50,7 +50,7 @@ void leftClickAt(XTreeView &view, QPoint point, bool ctrl)
     }
     // Any handler above may have removed the item.
     if (m.isValid(h))
-        view.StartDragItem(h);
+        view.startDragItem(h);
 }
 
 } // namespace

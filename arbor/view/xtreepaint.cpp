@@ -1,6 +1,6 @@
 #include "arbor/view/xtreepaint.h"
 
-#include "arbor/model/internal/nodepaint.h"
+#include "arbor/model/nodepaint.h"
 #include "arbor/model/xtreenode.h"
 
 #include <algorithm>

@@ -1,7 +1,7 @@
 #include "arbor/view/xtreeview.h"
 
 #include "arbor/hosting/windownodes.h"
-#include "arbor/model/internal/nodepaint.h"
+#include "arbor/model/nodepaint.h"
 #include "arbor/model/xtreenode.h"
 #include "arbor/view/layoutwalk.h"
 #include "arbor/view/xtreecursor.h"
@@ -11,6 +11,7 @@
 #include "platform/ui/wincalls.h"
 
 #include <QKeyEvent>
+#include <QLoggingCategory>
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
@@ -20,9 +21,20 @@
 #include <algorithm>
 #include <cstdlib>
 
+Q_LOGGING_CATEGORY(lcView, "arbor.view", QtInfoMsg)
+
 namespace arbor {
 
 namespace {
+
+// A scroll position kept inside [0, maximum]; a clamp is worth seeing when a view jumps.
+int clampScroll(const char *axis, int position, int maximum)
+{
+    const int clamped = std::clamp(position, 0, maximum);
+    if (clamped != position)
+        qCDebug(lcView) << axis << "scroll position" << position << "clamped to" << clamped;
+    return clamped;
+}
 
 class HitVisitor : public XTreeVisitor {
 public:
@@ -104,6 +116,7 @@ QRect XTreeView::clientRect() const
 
 void XTreeView::layoutInvalidated()
 {
+    qCDebug(lcView) << "layout invalidated: an item's size or place changed";
     m_needLayout = true;
     update();
 }
@@ -115,8 +128,10 @@ void XTreeView::repaintNeeded()
 
 void XTreeView::redraw(bool withLayout)
 {
-    if (withLayout)
+    if (withLayout && !m_needLayout) {
+        qCDebug(lcView) << "layout invalidated: the control changed the tree or its look";
         m_needLayout = true;
+    }
     update();
 }
 
@@ -127,6 +142,7 @@ void XTreeView::ensureLayout()
     m_needLayout = false;
     ++m_layoutPasses;
     m_layout.update();
+    qCDebug(lcView) << "layout pass" << m_layoutPasses << "content" << m_layout.contentSize();
     updateScrollBars();
 }
 
@@ -162,11 +178,11 @@ void XTreeView::updateScrollBars()
     const QRect client = clientRect();
     if (m_autoH && hasH) {
         m_hbar->setRange(0, content.width() - client.width());
-        m_hpos = std::clamp(m_hpos, 0, m_hbar->maximum());
+        m_hpos = clampScroll("horizontal", m_hpos, m_hbar->maximum());
     }
     if (m_autoV && hasV) {
         m_vbar->setRange(0, content.height());
-        m_vpos = std::clamp(m_vpos, 0, m_vbar->maximum());
+        m_vpos = clampScroll("vertical", m_vpos, m_vbar->maximum());
     }
     syncBars();
 }
@@ -198,8 +214,8 @@ bool XTreeView::ScrollTo(int x, int y)
     ensureLayout();
     const QSize content = m_layout.contentSize();
     const QRect client = clientRect();
-    x = std::clamp(x, 0, std::abs(content.width() - client.width()));
-    y = std::clamp(y, 0, content.height());
+    x = clampScroll("horizontal", x, std::abs(content.width() - client.width()));
+    y = clampScroll("vertical", y, content.height());
     if (x == m_hpos && y == m_vpos)
         return false;
     m_hpos = x;
@@ -386,15 +402,15 @@ void XTreeView::cancelDragDetection()
     m_drag->cancel();
 }
 
-void XTreeView::StartDragItem(LONG) { }
+void XTreeView::startDragItem(LONG) { }
 void XTreeView::BeginDrag(LONG) { }
-void XTreeView::DragOverItem(LONG, QPoint) { }
-bool XTreeView::CanDrop(LONG, DWORD)
+void XTreeView::dragOverItem(LONG, QPoint) { }
+bool XTreeView::canDrop(LONG, DWORD)
 {
     return false;
 }
-void XTreeView::DropOnSelf(LONG, DWORD) { }
-void XTreeView::DropFromTree(XTreeView *, LONG, DWORD) { }
+void XTreeView::dropOnSelf(LONG, DWORD) { }
+void XTreeView::dropFromTree(XTreeView *, LONG, DWORD) { }
 
 UINT XTreeView::msgTreeView() noexcept
 {

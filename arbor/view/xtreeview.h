@@ -123,25 +123,25 @@ public:
     static UINT msgTreeViewDragDrop() noexcept;
     static UINT msgResetDropSource() noexcept;
 
-    // Drag hooks. The base window has no drag support: each does nothing (CanDrop refuses). A
-    // window with drag support overrides them. The input code calls StartDragItem and BeginDrag;
+    // Drag hooks. The base window has no drag support: each does nothing (canDrop refuses). A
+    // window with drag support overrides them. The input code calls startDragItem and BeginDrag;
     // the control's drag-and-drop loop calls the rest.
     // Left button pressed on an item (after the click itself was handled).
-    virtual void StartDragItem(LONG hItem);
+    virtual void startDragItem(LONG hItem);
     // Drag detection succeeded for hItem: the pointer left the window or the delay ran out.
     virtual void BeginDrag(LONG hItem);
     // The pointer of a drag rests over hItem (0: no item) at a client point.
-    virtual void DragOverItem(LONG hItem, QPoint client);
-    virtual bool CanDrop(LONG hTarget, DWORD effect);
-    virtual void DropOnSelf(LONG hTarget, DWORD effect);
-    virtual void DropFromTree(XTreeView *source, LONG hTarget, DWORD effect);
+    virtual void dragOverItem(LONG hItem, QPoint client);
+    virtual bool canDrop(LONG hTarget, DWORD effect);
+    virtual void dropOnSelf(LONG hTarget, DWORD effect);
+    virtual void dropFromTree(XTreeView *source, LONG hTarget, DWORD effect);
     // "WM_XTREEVIEWDRAGDROP" is answered only by windows that take drops.
     virtual bool acceptsDrops() const { return false; }
     // "WM_RESETDROPSOURCE": forget a drag source of this tree.
     virtual void ResetDropSource() { }
     // Drag detection ended without a drag: the button came up, another button or Escape was
     // pressed, the focus left or the armed item went away.
-    virtual void EndDragDetection() { }
+    virtual void endDragDetection() { }
 
 protected:
     // Starts the non-blocking drag detection for hItem after a press on it; BeginDrag

@@ -1,12 +1,13 @@
-// arbor-host: the smallest useful host of the tree-list control. It creates the control by ProgID in
-// a Qt window, adds a few items of different kinds, listens to the control's events and prints each
-// one on standard output. The control must be registered first (scripts/install does it, or
+// arbor-host: the smallest useful host of the tree-list control. It creates the control by ProgID
+// in a Qt window, adds a few items of different kinds, listens to the control's events and prints
+// each one on standard output. The control must be registered first (scripts/install does it, or
 // `regsvr PREFIX/lib/bidlark/libarbor.so`).
 //
 //   arbor-host [--quit]     --quit: leave once the window has been filled and shown
 #include "arbor/arbor.h"
 #include "platform/com/com.h"
 #include "platform/com/ole/controlhost.h"
+#include "platform/com/typeless_dispatch.h"
 
 #include <QApplication>
 #include <QTimer>
@@ -21,7 +22,7 @@ using namespace platform::com;
 namespace {
 
 // Receives _IArborEvents through IDispatch::Invoke and prints the event's name and arguments.
-class EventPrinter final : public ComObject<EventPrinter, IDispatch> {
+class EventPrinter final : public TypelessDispatch<ComObject<EventPrinter, IDispatch>> {
 public:
     bool queryExtra(REFIID riid, void **ppv) noexcept
     {
@@ -29,23 +30,6 @@ public:
             return false;
         *ppv = static_cast<IDispatch *>(this);
         return true;
-    }
-    HRESULT GetTypeInfoCount(UINT *count) noexcept override
-    {
-        if (!count)
-            return E_POINTER;
-        *count = 0;
-        return S_OK;
-    }
-    HRESULT GetTypeInfo(UINT, LCID, ITypeInfo **info) noexcept override
-    {
-        if (info)
-            *info = nullptr;
-        return E_NOTIMPL;
-    }
-    HRESULT GetIDsOfNames(REFIID, LPOLESTR *, UINT, LCID, DISPID *) noexcept override
-    {
-        return DISP_E_UNKNOWNNAME;
     }
     HRESULT Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS *params, VARIANT *, EXCEPINFO *,
         UINT *) noexcept override
@@ -97,7 +81,8 @@ int main(int argc, char **argv)
     window.show();
 
     if (FAILED(host->createControl(u"Corvel.Arbor"))) {
-        std::fprintf(stderr, "arbor-host: cannot create Corvel.Arbor; is libarbor.so registered?\n");
+        std::fprintf(
+            stderr, "arbor-host: cannot create Corvel.Arbor; is libarbor.so registered?\n");
         return 1;
     }
     ComPtr<IArbor> tree;
@@ -111,7 +96,8 @@ int main(int argc, char **argv)
     ComPtr<IConnectionPointContainer> points;
     ComPtr<IConnectionPoint> point;
     DWORD cookie = 0;
-    if (FAILED(tree.As(points)) || FAILED(points->FindConnectionPoint(DIID__IArborEvents, &point)) ||
+    if (FAILED(tree.As(points)) ||
+        FAILED(points->FindConnectionPoint(DIID__IArborEvents, &point)) ||
         FAILED(point->Advise(printer.Get(), &cookie))) {
         std::fprintf(stderr, "arbor-host: the control refuses the event sink\n");
         return 1;
@@ -125,8 +111,8 @@ int main(int argc, char **argv)
     Variant vegetables;
     if (FAILED(tree->AddItem(BStr(u"Fruit").get(), none, none, &fruit)) ||
         FAILED(tree->AddItem(BStr(u"Apple").get(), Variant::i4(handleOf(fruit)), none, &apple)) ||
-        FAILED(tree->AddItemCheck(BStr(u"Pear").get(), Variant::i4(1),
-            Variant::i4(handleOf(fruit)), none, &pear)) ||
+        FAILED(tree->AddItemCheck(
+            BStr(u"Pear").get(), Variant::i4(1), Variant::i4(handleOf(fruit)), none, &pear)) ||
         FAILED(tree->AddItem(BStr(u"Vegetables").get(), none, none, &vegetables))) {
         std::fprintf(stderr, "arbor-host: adding items failed\n");
         return 1;

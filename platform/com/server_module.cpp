@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <map>
 #include <mutex>
+#include <new>
 
 namespace platform::com {
 
@@ -66,8 +67,11 @@ void *loadLibrary(
             *realPath = real;
         *status = S_OK;
         return entry.handle;
-    } catch (...) {
+    } catch (const std::bad_alloc &) {
         *status = E_OUTOFMEMORY;
+        return nullptr;
+    } catch (...) {
+        *status = E_UNEXPECTED; // a fault of ours, not a lack of memory
         return nullptr;
     }
 }

@@ -2,6 +2,7 @@
 #include "platform/com/internal/typedata.h"
 
 #include <cstring>
+#include <new>
 
 namespace platform::com::detail {
 
@@ -281,9 +282,13 @@ std::shared_ptr<LibData> parseTypeLib(std::string_view bytes, std::string *error
         if (error)
             *error = m.what;
         return nullptr;
-    } catch (const std::exception &) {
+    } catch (const std::bad_alloc &) {
         if (error)
             *error = "out of memory";
+        return nullptr;
+    } catch (const std::exception &e) {
+        if (error)
+            *error = e.what();
         return nullptr;
     }
 }

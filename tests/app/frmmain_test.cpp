@@ -1,5 +1,5 @@
 #include "app/forms/frmMain.h"
-#include "app/modules/VbConvert.h"
+#include "app/modules/vb_convert.h"
 #include "tests/app/shell_test_support.h"
 
 #include <QAction>

@@ -20,7 +20,7 @@ namespace {
 // What the generated item page says: "SELLER", "BIDDER", "PAYPAL" -> value.
 QString fromPage(const QString &item, const QString &what)
 {
-    for (const QString &call : mypages::ItemPage(item, 1, true).calls) {
+    for (const QString &call : mypages::itemPage(item, 1, true).calls) {
         if (call.startsWith(what + u'\t'))
             return call.section(u'\t', 1);
     }

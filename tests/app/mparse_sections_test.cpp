@@ -9,7 +9,7 @@
 
 using namespace parsetest;
 using namespace Qt::Literals::StringLiterals;
-using mypages::RowLine;
+using mypages::rowLine;
 
 namespace {
 
@@ -41,7 +41,7 @@ TEST(MyEbayParser, FreshlyGeneratedPagesAgreeForManySeeds)
         options.seed = seed;
         options.rowsPerSection = 1 + static_cast<int>(seed % 9);
         options.country = seed % 2 ? kUK : kUS;
-        const mypages::GeneratedPage page = mypages::MyEbayPage(options);
+        const mypages::GeneratedPage page = mypages::myEbayPage(options);
         ASSERT_EQ(
             parseMyEbay(mParse::DecodePage(page.bytes, page.charset), options.country), page.calls)
             << "seed " << seed;
@@ -86,7 +86,7 @@ TEST(MyEbayParser, ASectionMissingAMarkerAddsNothing)
     };
     mypages::MyEbayOptions options;
     options.rowsPerSection = 5;
-    const mypages::GeneratedPage generated = mypages::MyEbayPage(options);
+    const mypages::GeneratedPage generated = mypages::myEbayPage(options);
     const QString full = mParse::DecodePage(generated.bytes);
     for (const Case &c : cases) {
         QString page = full;
@@ -112,7 +112,7 @@ TEST(MyEbayParser, ATruncatedPageKeepsTheSectionsBeforeTheCut)
 {
     mypages::MyEbayOptions options;
     options.rowsPerSection = 3;
-    const mypages::GeneratedPage generated = mypages::MyEbayPage(options);
+    const mypages::GeneratedPage generated = mypages::myEbayPage(options);
     const QString full = mParse::DecodePage(generated.bytes);
     // Cut inside the first watching row: the page's first three sections are whole, watching lost
     // its stop marker, and what follows it is gone.
@@ -195,38 +195,38 @@ TEST(ParseWatching, PriceAndTimeLeftCells)
     };
     const Case cases[] = {
         { "running row queues", u"<b>$5.00</b>"_s, plain + u"<td align=center><b>12m</b></td>"_s,
-            { RowLine(u"Watching"_s, u"12m, $5.00, Lamp"_s, u"555"_s),
+            { rowLine(u"Watching"_s, u"12m, $5.00, Lamp"_s, u"555"_s),
                 u"QUEUE\t555\tLamp\t12m\t$5.00"_s } },
         { "empty time left is Ended and removes", u"<b>$5.00</b>"_s,
             plain + u"<td align=center></td>"_s,
-            { RowLine(u"Watching"_s, u"Ended, $5.00, Lamp"_s, u"555"_s), u"REMOVE\t555"_s } },
+            { rowLine(u"Watching"_s, u"Ended, $5.00, Lamp"_s, u"555"_s), u"REMOVE\t555"_s } },
         { "time text containing Ended", u"<b>$5.00</b>"_s,
             plain + u"<td align=center>Ended Jun-01</td>"_s,
-            { RowLine(u"Watching"_s, u"Ended, $5.00, Lamp"_s, u"555"_s), u"REMOVE\t555"_s } },
+            { rowLine(u"Watching"_s, u"Ended, $5.00, Lamp"_s, u"555"_s), u"REMOVE\t555"_s } },
         { "-- price kept as --", u"<b>US --</b>"_s, plain + u"<td align=center><b>3m</b></td>"_s,
-            { RowLine(u"Watching"_s, u"3m, --, Lamp"_s, u"555"_s),
+            { rowLine(u"Watching"_s, u"3m, --, Lamp"_s, u"555"_s),
                 u"QUEUE\t555\tLamp\t3m\t--"_s } },
         { "picture before the amount", u"<b><img src=\"bin.gif\"> $9.99</b>"_s,
             plain + u"<td align=center>5h 1m</td>"_s,
-            { RowLine(u"Watching"_s, u"5h 1m, $9.99, Lamp"_s, u"555"_s),
+            { rowLine(u"Watching"_s, u"5h 1m, $9.99, Lamp"_s, u"555"_s),
                 u"QUEUE\t555\tLamp\t5h 1m\t$9.99"_s } },
         { "picture without a sign stays as cleaned", u"<b><img src=\"bin.gif\"> 9.99</b>"_s,
             plain + u"<td align=center>5m</td>"_s,
-            { RowLine(u"Watching"_s, u"5m, <img src=bin.gif 9.99, Lamp"_s, u"555"_s),
+            { rowLine(u"Watching"_s, u"5m, <img src=bin.gif 9.99, Lamp"_s, u"555"_s),
                 u"QUEUE\t555\tLamp\t5m\t<img src=bin.gif 9.99"_s } },
         // Find("color", q) = q: the colour attribute right at q is stepped over, so the cell's
         // first tag is skipped too; "bgcolor" starts one character early and is not.
         { "colour attribute at q", u"<b>$1.00</b>"_s,
             plain + u"<td  color=\"#FF0000\"><font size=\"1\">4m</font></td>"_s,
-            { RowLine(u"Watching"_s, u"4m, $1.00, Lamp"_s, u"555"_s),
+            { rowLine(u"Watching"_s, u"4m, $1.00, Lamp"_s, u"555"_s),
                 u"QUEUE\t555\tLamp\t4m\t$1.00"_s } },
         { "bgcolor is not at q", u"<b>$1.00</b>"_s,
             plain + u"<td bgcolor=\"#FFFFCC\"><font size=\"1\">4m</font></td>"_s,
-            { RowLine(u"Watching"_s, u"<font size=14m, $1.00, Lamp"_s, u"555"_s),
+            { rowLine(u"Watching"_s, u"<font size=14m, $1.00, Lamp"_s, u"555"_s),
                 u"QUEUE\t555\tLamp\t<font size=14m\t$1.00"_s } },
         { "colour attribute in an earlier cell", u"<b>$1.00</b>"_s,
             u"<td  color=\"#EEEEEE\">1</td><td>2</td><td>3</td><td align=center>9m</td>"_s,
-            { RowLine(u"Watching"_s, u"9m, $1.00, Lamp"_s, u"555"_s),
+            { rowLine(u"Watching"_s, u"9m, $1.00, Lamp"_s, u"555"_s),
                 u"QUEUE\t555\tLamp\t9m\t$1.00"_s } },
     };
     for (const Case &c : cases)
@@ -268,7 +268,7 @@ TEST(ParseBidding, ColourFromTheFiftyCharactersBeforeTheAmount)
         const QStringList calls = parseMyEbay(biddingPage(c.before, u"$5.00"_s, QString()));
         ASSERT_FALSE(calls.isEmpty()) << c.name;
         EXPECT_EQ(calls.first(),
-            RowLine(u"Bidding"_s, u"2d 1h, $5.00, $8.00, Clock"_s, u"777"_s, c.colour))
+            rowLine(u"Bidding"_s, u"2d 1h, $5.00, $8.00, Clock"_s, u"777"_s, c.colour))
             << c.name;
     }
 }
@@ -367,7 +367,7 @@ TEST(ParseUnsold, SixFoldSearchWrapsAround)
         parser.ParseUnsold(page);
         const QString n = QString::number(c.list);
         EXPECT_EQ(recorder.lines,
-            QStringList { RowLine(
+            QStringList { rowLine(
                 u"Unsold"_s, u"May-0"_s + n + u", $"_s + n + u".00, List "_s + n, u"100"_s + n) })
             << c.occurrences << " occurrences";
     }

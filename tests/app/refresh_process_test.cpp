@@ -50,7 +50,7 @@ Tree expectedTree(quint32 seed)
     mypages::MyEbayOptions options;
     options.seed = seed;
     Tree tree;
-    for (const QString &call : mypages::MyEbayPage(options).calls) {
+    for (const QString &call : mypages::myEbayPage(options).calls) {
         const QStringList f = call.split(u'\t');
         if (f[0] != u"ROW")
             continue;

@@ -6,6 +6,9 @@
 
 #include <QWidget>
 
+#include <functional>
+#include <new>
+#include <stdexcept>
 #include <type_traits>
 
 namespace {
@@ -210,6 +213,97 @@ TEST_F(Counters, TwoControlsKeepTheirOwnItemsImagesAndEvents)
     ASSERT_EQ(other->get_RootCount(&count), S_OK);
     EXPECT_EQ(count, 1);
     EXPECT_EQ(roots(), 1);
+}
+
+// A group walk that throws stands for any fault inside a member: a lack of memory is the member's
+// E_OUTOFMEMORY, anything else E_UNEXPECTED with error information naming the member (it used to
+// be reported as out of memory, and ItemValue ended the process).
+TEST_F(Counters, AnExceptionInsideAMemberBecomesItsStatus)
+{
+    struct ThrowingGroups final : arbor::XTreeGroupHook {
+        std::function<void()> raise;
+        bool groupMembers(LONG, std::vector<LONG> &) override
+        {
+            raise();
+            return false;
+        }
+        void forgetItem(LONG) override { }
+        void forgetAll() override { }
+    } groups;
+    Variant existing;
+    ASSERT_EQ(control->AddItemRadio(BStr(u"radio").get(), Variant::i4(0), Variant::missing(),
+                  Variant::missing(), &existing),
+        S_OK);
+    const struct {
+        const char *fault;
+        std::function<void()> raise;
+        HRESULT expected;
+        std::u16string description; // empty: no error information left
+    } rows[] = {
+        { "out of memory", [] { throw std::bad_alloc(); }, E_OUTOFMEMORY, u"" },
+        { "logic error", [] { throw std::logic_error("broken"); }, E_UNEXPECTED,
+            u"failed unexpectedly" },
+    };
+    const struct {
+        const char16_t *member;
+        std::function<HRESULT()> call;
+    } members[] = {
+        { u"AddItemRadio",
+            [&] {
+                return control->AddItemRadio(BStr(u"on").get(), Variant::i4(1), Variant::missing(),
+                    Variant::missing(), nullptr);
+            } },
+        { u"ItemValue", [&] { return control->put_ItemValue(existing.lVal, Variant::i4(1)); } },
+    };
+    control->model().setGroupHook(&groups);
+    for (const auto &row : rows) {
+        for (const auto &member : members) {
+            SCOPED_TRACE(std::string(row.fault) + " in " + utf16ToUtf8(member.member));
+            groups.raise = row.raise;
+            (void)SetErrorInfo(0, nullptr);
+            EXPECT_EQ(member.call(), row.expected);
+            ComPtr<IErrorInfo> info;
+            if (row.description.empty()) {
+                EXPECT_EQ(GetErrorInfo(0, &info), S_FALSE);
+                continue;
+            }
+            ASSERT_EQ(GetErrorInfo(0, &info), S_OK);
+            BSTR description = nullptr;
+            ASSERT_EQ(info->GetDescription(&description), S_OK);
+            EXPECT_EQ(std::u16string(description),
+                std::u16string(member.member) + u" " + row.description);
+            SysFreeString(description);
+        }
+    }
+    control->model().setGroupHook(nullptr);
+}
+
+// The control's channels say nothing unless asked: a control made, filled, saved, fed a broken
+// saved state and scrolled past its end leaves no message at all.
+TEST(ControlLogging, ChannelsAreSilentByDefault)
+{
+    static std::vector<std::string> seen;
+    seen.clear();
+    const QtMessageHandler previous =
+        qInstallMessageHandler([](QtMsgType, const QMessageLogContext &context, const QString &) {
+            seen.push_back(context.category ? context.category : "");
+        });
+    {
+        const ComPtr<CXTreeView> control = CXTreeView::make();
+        ASSERT_TRUE(control);
+        Variant h;
+        ASSERT_EQ(
+            control->AddItem(BStr(u"row").get(), Variant::missing(), Variant::missing(), &h), S_OK);
+        ComPtr<IStream> stream;
+        ASSERT_EQ(CreateStreamOnHGlobal(nullptr, TRUE, &stream), S_OK);
+        ASSERT_EQ(control->Save(stream.Get(), TRUE), S_OK);
+        ComPtr<IStream> broken;
+        ASSERT_EQ(CreateStreamOnHGlobal(nullptr, TRUE, &broken), S_OK);
+        EXPECT_EQ(control->Load(broken.Get()), E_FAIL);
+        (void)control->view().ScrollTo(-5, 1 << 20);
+    }
+    qInstallMessageHandler(previous);
+    EXPECT_TRUE(seen.empty()) << seen.front();
 }
 
 } // namespace

@@ -601,10 +601,10 @@ TEST_F(DragFaults, AChainAHundredThousandDeepIsReachedAndCopiedWithoutRecursion)
     XTreeViewDragDrop &v = a.view();
     v.setDragSource(top);
     const auto started = std::chrono::steady_clock::now();
-    EXPECT_FALSE(v.CanDrop(deepest, DROPEFFECT_MOVE));
-    EXPECT_FALSE(v.CanDrop(deepest, DROPEFFECT_COPY));
+    EXPECT_FALSE(v.canDrop(deepest, DROPEFFECT_MOVE));
+    EXPECT_FALSE(v.canDrop(deepest, DROPEFFECT_COPY));
     v.setDragSource(deepest);
-    EXPECT_TRUE(v.CanDrop(top, DROPEFFECT_COPY));
+    EXPECT_TRUE(v.canDrop(top, DROPEFFECT_COPY));
     v.setDragSource(0);
     const arbor::CopyResult copied =
         arbor::CopyItems(v.model(), top, *b.control.Get(), b.view().model(), dest, true);

@@ -212,9 +212,9 @@ TEST_F(ImagesTest, CellTwoOneOfA32By16ImageStartsAt64_16)
     const CXImage *strip = m_images.Find(Variant::str(u"strip"));
     ASSERT_NE(strip, nullptr);
 
-    EXPECT_EQ(strip->CellOrigin(2, 1), QPoint(64, 16));
+    EXPECT_EQ(strip->cellOrigin(2, 1), QPoint(64, 16));
     // Nothing of the picture is near-white, so with a white background every pixel is copied.
-    const QImage cell = strip->CellImage(2, 1, 0xFFFFFF);
+    const QImage cell = strip->cellImage(2, 1, 0xFFFFFF);
     ASSERT_EQ(cell.size(), QSize(32, 16));
     EXPECT_EQ(cell.pixel(0, 0), qRgb(64, 16, 0x40));
     EXPECT_EQ(cell.pixel(31, 15), qRgb(95, 31, 0x40));
@@ -224,7 +224,7 @@ TEST_F(ImagesTest, CellTwoOneOfA32By16ImageStartsAt64_16)
     target.fill(qRgb(1, 2, 3));
     {
         QPainter painter(&target);
-        EXPECT_TRUE(strip->DrawCell(&painter, 10, 5, 2, 1, 0xFFFFFF));
+        EXPECT_TRUE(strip->drawCell(&painter, 10, 5, 2, 1, 0xFFFFFF));
     }
     EXPECT_EQ(target.pixel(10, 5), qRgb(64, 16, 0x40));
     EXPECT_EQ(target.pixel(41, 20), qRgb(95, 31, 0x40));
@@ -232,7 +232,7 @@ TEST_F(ImagesTest, CellTwoOneOfA32By16ImageStartsAt64_16)
     EXPECT_EQ(target.pixel(9, 5), qRgb(1, 2, 3));
 
     // A cell beyond the picture draws nothing of it; the destination shows through.
-    const QImage outside = strip->CellImage(4, 0, 0xFFFFFF);
+    const QImage outside = strip->cellImage(4, 0, 0xFFFFFF);
     ASSERT_FALSE(outside.isNull());
     EXPECT_EQ(qAlpha(outside.pixel(0, 0)), 0);
     DeleteObject(bitmap);
@@ -262,7 +262,7 @@ TEST_F(ImagesTest, TransparentPixelsShowTheBackgroundOthersAreAndedWithBackColor
         target.fill(qRgb(7, 8, 9));
         {
             QPainter painter(&target);
-            ASSERT_TRUE(image.DrawCell(&painter, 0, 0, 0, 0, c.back)) << c.name;
+            ASSERT_TRUE(image.drawCell(&painter, 0, 0, 0, 0, c.back)) << c.name;
         }
         EXPECT_EQ(target.pixel(0, 0), qRgb(7, 8, 9)) << c.name;
         EXPECT_EQ(target.pixel(1, 0), c.drawn) << c.name;
@@ -271,8 +271,8 @@ TEST_F(ImagesTest, TransparentPixelsShowTheBackgroundOthersAreAndedWithBackColor
     // A handle that names no picture, or an empty cell, draws nothing.
     QImage target(2, 1, QImage::Format_ARGB32);
     QPainter painter(&target);
-    EXPECT_FALSE(CXImage(2, 1, 0, 0).DrawCell(&painter, 0, 0, 0, 0, 0xFFFFFF));
-    EXPECT_FALSE(CXImage(0, 1, 0, bitmap).DrawCell(&painter, 0, 0, 0, 0, 0xFFFFFF));
+    EXPECT_FALSE(CXImage(2, 1, 0, 0).drawCell(&painter, 0, 0, 0, 0, 0xFFFFFF));
+    EXPECT_FALSE(CXImage(0, 1, 0, bitmap).drawCell(&painter, 0, 0, 0, 0, 0xFFFFFF));
     painter.end();
     DeleteObject(bitmap);
 }
@@ -311,7 +311,7 @@ TEST_F(ImagesTest, AnImageItemDrawsTheCellTheCollectionCutsForIt)
     EXPECT_EQ(qAlpha(drawn.pixel(0, 0)), 0);
     EXPECT_EQ(drawn.pixel(1, 0), qRgb(65, 16, 0x40));
     EXPECT_EQ(drawn.pixel(31, 15), qRgb(95, 31, 0x40));
-    const QImage cut = m_images.Find(Variant::str(u"strip"))->CellImage(2, 1, 0xFFFFFF);
+    const QImage cut = m_images.Find(Variant::str(u"strip"))->cellImage(2, 1, 0xFFFFFF);
     EXPECT_EQ(drawn.convertToFormat(QImage::Format_ARGB32), cut);
     DeleteObject(bitmap);
 }
@@ -322,19 +322,19 @@ TEST_F(ImageFileTest, LoadsAFileAndKeepsItsSizeInPixels)
 {
     CImageFile file;
     const std::string path = writePng("wide.png", 32, 16);
-    ASSERT_TRUE(file.LoadFile(path));
+    ASSERT_TRUE(file.loadFile(path));
     EXPECT_EQ(file.GetFileName(), path);
     EXPECT_NE(file.GetHandle(), 0u);
     const SIZE size = file.GetSize();
     EXPECT_EQ(size.cx, 32);
     EXPECT_EQ(size.cy, 16);
     EXPECT_EQ(size.cx,
-        platform::com::himetricToPixels(file.GetWidthHimetric(), platform::com::screenDpiX()));
+        platform::com::himetricToPixels(file.widthHimetric(), platform::com::screenDpiX()));
 
     // A failed load keeps what was loaded before.
     const OLE_HANDLE before = file.GetHandle();
-    EXPECT_FALSE(file.LoadFile(m_dir.filePath("absent.png").toStdString()));
-    EXPECT_FALSE(file.LoadFile(writeBytes("bad.bmp", "BM not really")));
+    EXPECT_FALSE(file.loadFile(m_dir.filePath("absent.png").toStdString()));
+    EXPECT_FALSE(file.loadFile(writeBytes("bad.bmp", "BM not really")));
     EXPECT_EQ(file.GetHandle(), before);
     EXPECT_EQ(file.GetFileName(), path);
 
@@ -356,7 +356,7 @@ TEST_F(ImageFileTest, DrawsThePictureUpRightStretchedIntoItsRectangle)
     const QString path = m_dir.filePath("halves.png");
     ASSERT_TRUE(picture.save(path, "PNG"));
     CImageFile file;
-    ASSERT_TRUE(file.LoadFile(path.toStdString()));
+    ASSERT_TRUE(file.loadFile(path.toStdString()));
 
     QImage target(20, 20, QImage::Format_RGB32);
     target.fill(qRgb(0, 255, 0));
@@ -380,7 +380,7 @@ TEST_F(ImageFileTest, DrawsThePictureUpRightStretchedIntoItsRectangle)
 TEST_F(ImageFileTest, AdoptsAPictureObjectButNotAForeignOne)
 {
     CImageFile source;
-    ASSERT_TRUE(source.LoadFile(writePng("adopt.png", 6, 6)));
+    ASSERT_TRUE(source.loadFile(writePng("adopt.png", 6, 6)));
     CImageFile file;
     EXPECT_FALSE(file.Attach(nullptr));
     EXPECT_TRUE(file.Attach(source.GetPicture()));
@@ -397,8 +397,8 @@ TEST_F(ImageFileTest, AdoptsAPictureObjectButNotAForeignOne)
 TEST_F(ImageFileTest, AMissingResourceLoadsNothing)
 {
     CImageFile file;
-    EXPECT_FALSE(file.LoadResource("arbor", "241", "LOGO_NOT_THERE"));
-    EXPECT_FALSE(file.LoadResource("", "241", "LOGO"));
+    EXPECT_FALSE(file.loadResource("arbor", "241", "LOGO_NOT_THERE"));
+    EXPECT_FALSE(file.loadResource("", "241", "LOGO"));
     EXPECT_EQ(file.GetPicture(), nullptr);
 }
 

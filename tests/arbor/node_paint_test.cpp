@@ -3,8 +3,8 @@
 
 #include "arbor/model/checknodes.h"
 #include "arbor/model/imagenode.h"
-#include "arbor/model/internal/nodepaint.h"
 #include "arbor/model/internal/textextent.h"
+#include "arbor/model/nodepaint.h"
 
 #include <QFontMetrics>
 #include <QPainter>
@@ -232,15 +232,18 @@ TEST(NodeMeasure, SummedTextExtentsEqualQtLayout)
                 continue;
             ++summed;
             EXPECT_EQ(*fast,
-                fm.boundingRect(QRect(), Qt::TextSingleLine | Qt::TextShowMnemonic,
-                      QString::fromStdString(t))
+                fm.boundingRect(
+                      QRect(), Qt::TextSingleLine | Qt::TextShowMnemonic, QString::fromStdString(t))
                     .size());
         }
         // Texts with '&' are left to the fast path's refusal, so most, not all, are summed.
         EXPECT_GT(summed, 250) << fc.family;
     }
     const QFont plain(QStringLiteral("Liberation Sans"));
-    for (const char *refused : { "", "&Tree", "Gr\xC3\xBC\xC3\x9F""e", "a\tb", "line\nbreak" })
+    for (const char *refused : { "", "&Tree",
+             "Gr\xC3\xBC\xC3\x9F"
+             "e",
+             "a\tb", "line\nbreak" })
         EXPECT_FALSE(fastSingleLineExtent(plain, refused).has_value()) << refused;
 }
 

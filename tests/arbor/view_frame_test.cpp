@@ -2,7 +2,7 @@
 // item window.
 #include "tests/arbor/view_test_support.h"
 
-#include "arbor/model/internal/nodepaint.h"
+#include "arbor/model/nodepaint.h"
 #include "arbor/view/xtreeframe.h"
 #include "platform/com/ole/olectl.h"
 

@@ -542,7 +542,7 @@ TEST(ViewKeys, FocusMovesAcrossCellsAndFamilies)
 class DragTree : public XTreeView {
 public:
     std::vector<LONG> begun;
-    void StartDragItem(LONG h) override { detectDrag(h); }
+    void startDragItem(LONG h) override { detectDrag(h); }
     void BeginDrag(LONG h) override { begun.push_back(h); }
 };
 
@@ -588,7 +588,7 @@ TEST(ViewDrag, DetectionByLeavingByDelayAndNotAfterRelease)
     plain.show();
     QTest::mousePress(plain.view.get(), Qt::LeftButton, {}, plain.body(p));
     EXPECT_FALSE(plain.view->detectingDrag());
-    EXPECT_FALSE(plain.view->CanDrop(p, 2));
+    EXPECT_FALSE(plain.view->canDrop(p, 2));
     QTest::mouseRelease(plain.view.get(), Qt::LeftButton, {}, plain.body(p));
 }
 

@@ -5,7 +5,7 @@
 
 #include "arbor/model/checknodes.h"
 #include "arbor/model/imagenode.h"
-#include "arbor/model/internal/nodepaint.h"
+#include "arbor/model/nodepaint.h"
 #include "arbor/model/xtreenode.h"
 #include "arbor/view/xtreeframe.h"
 #include "arbor/view/xtreepaint.h"

@@ -140,9 +140,9 @@ int main(int argc, char **argv)
 
     mypages::CallRecorder recorder;
     if (mode == Mode::Item) {
-        print(u"SELLER\t"_s + mypages::EscapeField(mParse::LookUpSeller(page)));
-        print(u"BIDDER\t"_s + mypages::EscapeField(mParse::LookUpHighBidder(page)));
-        print(u"PAYPAL\t"_s + mypages::EscapeField(mParse::LookUpPayPalId(page)));
+        print(u"SELLER\t"_s + mypages::escapeField(mParse::LookUpSeller(page)));
+        print(u"BIDDER\t"_s + mypages::escapeField(mParse::LookUpHighBidder(page)));
+        print(u"PAYPAL\t"_s + mypages::escapeField(mParse::LookUpPayPalId(page)));
         return 0;
     }
     if (mode == Mode::PayPal) {
@@ -170,7 +170,7 @@ int main(int argc, char **argv)
         QString line = u"TICK\t"_s + QString::number(n);
         for (qsizetype i = 1; i <= alerts.Count(); ++i) {
             if (alerts.At(i)->AlertDisplayed() && !before[static_cast<std::size_t>(i - 1)])
-                line += u'\t' + mypages::EscapeField(alerts.At(i)->Item());
+                line += u'\t' + mypages::escapeField(alerts.At(i)->Item());
         }
         print(line);
     }

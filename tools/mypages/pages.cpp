@@ -192,9 +192,9 @@ void Builder::bidding()
         const bool counted = i < kRowCap;
         const QString name = QString::fromUtf16(title.shown);
         row(counted,
-            RowLine(QStringLiteral("Bidding"),
+            rowLine(QStringLiteral("Bidding"),
                 shown + u", "_s + price + u", "_s + max + u", "_s + name, item, colour));
-        row(counted, shown == u"Ended"_s ? RemoveLine(item) : QueueLine(item, name, shown, price));
+        row(counted, shown == u"Ended"_s ? removeLine(item) : queueLine(item, name, shown, price));
     }
     html += backToTop();
 }
@@ -221,7 +221,7 @@ void Builder::won()
             "eBayISAPI.dll?ViewFeedback&amp;userid=%6\">%6</a></td></tr>\n")
                     .arg(item, price, date, host, QString::fromUtf16(title.html), seller);
         row(i < kRowCap,
-            RowLine(QStringLiteral("Won"),
+            rowLine(QStringLiteral("Won"),
                 date + u", "_s + price + u", "_s + QString::fromUtf16(title.shown), item));
     }
     html += backToTop();
@@ -253,7 +253,7 @@ void Builder::didntWin()
                     .arg(item, viewItem(item), QString::fromUtf16(title.html), category, max,
                         winning, date);
         row(i < kRowCap,
-            RowLine(QStringLiteral("DidntWin"),
+            rowLine(QStringLiteral("DidntWin"),
                 (hidden ? QStringLiteral("--") : winning) + u", "_s +
                     QString::fromUtf16(title.shown),
                 item));
@@ -322,10 +322,10 @@ void Builder::watching()
         const bool counted = i < kRowCap;
         const QString name = QString::fromUtf16(title.shown);
         row(counted,
-            RowLine(
+            rowLine(
                 QStringLiteral("Watching"), shown + u", "_s + shownPrice + u", "_s + name, item));
         row(counted,
-            shown == u"Ended"_s ? RemoveLine(item) : QueueLine(item, name, shown, shownPrice));
+            shown == u"Ended"_s ? removeLine(item) : queueLine(item, name, shown, shownPrice));
     }
     html += backToTop();
 }
@@ -353,7 +353,7 @@ void Builder::selling()
                     .arg(rng.below(9))
                     .arg(rng.below(2) ? QStringLiteral("Yes") : QStringLiteral("No"), time);
         row(i < kRowCap,
-            RowLine(QStringLiteral("Selling"),
+            rowLine(QStringLiteral("Selling"),
                 time + u", "_s + price + u", "_s + bids + u", "_s + QString::fromUtf16(title.shown),
                 item));
     }
@@ -394,7 +394,7 @@ void Builder::sold()
                     .arg(item, price, date, host, buyer, viewItem(item),
                         QString::fromUtf16(title.html));
         row(i < kRowCap,
-            RowLine(QStringLiteral("Sold"),
+            rowLine(QStringLiteral("Sold"),
                 date + u", "_s + price + u", "_s + QString::fromUtf16(title.shown), item));
     }
     html += backToTop();
@@ -428,7 +428,7 @@ void Builder::unsold()
                     .arg(viewItemAmp(item), QString::fromUtf16(title.html), start, reserve, date,
                         host, item);
         row(i < kRowCap,
-            RowLine(QStringLiteral("Unsold"),
+            rowLine(QStringLiteral("Unsold"),
                 date + u", "_s + reserve + u", "_s + QString::fromUtf16(title.shown), item));
     }
     html += backToTop();
@@ -436,7 +436,7 @@ void Builder::unsold()
 
 } // namespace
 
-GeneratedPage MyEbayPage(const MyEbayOptions &options)
+GeneratedPage myEbayPage(const MyEbayOptions &options)
 {
     Builder b(options);
     b.html = QStringLiteral(
@@ -483,7 +483,7 @@ GeneratedPage MyEbayPage(const MyEbayOptions &options)
     return page;
 }
 
-QStringList MyEbayItems(const MyEbayOptions &options)
+QStringList myEbayItems(const MyEbayOptions &options)
 {
     Builder b(options);
     b.bidding();
@@ -496,7 +496,7 @@ QStringList MyEbayItems(const MyEbayOptions &options)
     return b.items;
 }
 
-GeneratedPage ItemPage(const QString &item, quint32 seed, bool securePayPal)
+GeneratedPage itemPage(const QString &item, quint32 seed, bool securePayPal)
 {
     Rng rng(seed ^ item.toUInt());
     const QString seller = QString::fromUtf16(rng.pick(kUsers));
@@ -542,7 +542,7 @@ GeneratedPage ItemPage(const QString &item, quint32 seed, bool securePayPal)
     return page;
 }
 
-GeneratedPage PayPalAccountPage(quint32 seed, int activityRows)
+GeneratedPage payPalAccountPage(quint32 seed, int activityRows)
 {
     Rng rng(seed);
     static constexpr const char16_t *kTypes[] = { u"Payment To", u"Payment From", u"Refund From" };
@@ -562,7 +562,7 @@ GeneratedPage PayPalAccountPage(quint32 seed, int activityRows)
         "<table width=\"100%\"><tr><td colspan=\"7\"><b>Recent Activity</b></td></tr>\n")
                        .arg(balance);
     GeneratedPage page;
-    page.calls << PayPalLine(u"Balance: "_s + balance);
+    page.calls << payPalLine(u"Balance: "_s + balance);
     for (int i = 0; i < activityRows; ++i) {
         const QString id = QStringLiteral("7X%1").arg(100000 + i * 7 + rng.below(7));
         const QString date = QStringLiteral("Jun. %1, 2003").arg(1 + rng.below(28));
@@ -582,7 +582,7 @@ GeneratedPage PayPalAccountPage(quint32 seed, int activityRows)
             "&from=accounts_page\">Details</A></td></tr>\n")
                     .arg(id, date, type, name, amount, status);
         if (i < 15)
-            page.calls << PayPalLine(date + u' ' + type + u' ' + name + u", $"_s + amount +
+            page.calls << payPalLine(date + u' ' + type + u' ' + name + u", $"_s + amount +
                 u", "_s + status + u", Details"_s);
     }
     html += u"</table>\n<p><a href=\"https://www.paypal.com/mobile\">Mobile</a> | <a "_s

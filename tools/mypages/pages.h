@@ -28,17 +28,17 @@ struct MyEbayOptions {
 // A My eBay page with all seven sections in the site's order (bidding, won, didn't win, watching,
 // selling, sold, unsold). `calls` lists what the parser reports when given options.country; rows
 // past the 200-row cap are on the page but not in `calls`. Deterministic for a seed.
-GeneratedPage MyEbayPage(const MyEbayOptions &options);
+GeneratedPage myEbayPage(const MyEbayOptions &options);
 
-// The item numbers MyEbayPage puts on its page, in page order; item pages exist for each.
-QStringList MyEbayItems(const MyEbayOptions &options);
+// The item numbers myEbayPage puts on its page, in page order; item pages exist for each.
+QStringList myEbayItems(const MyEbayOptions &options);
 
 // An item page: seller, high bidder and, when `securePayPal`, a PayPal payment link over https.
 // `calls` holds the SELLER, BIDDER and PAYPAL lines of the look-ups ("NA" without the link).
-GeneratedPage ItemPage(const QString &item, quint32 seed, bool securePayPal);
+GeneratedPage itemPage(const QString &item, quint32 seed, bool securePayPal);
 
 // A PayPal account overview with a balance and `activityRows` activity rows; `calls` holds the
 // LINE lines of the two readers (the activity capped at 15).
-GeneratedPage PayPalAccountPage(quint32 seed, int activityRows);
+GeneratedPage payPalAccountPage(quint32 seed, int activityRows);
 
 } // namespace mypages

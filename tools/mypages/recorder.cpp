@@ -4,7 +4,7 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace mypages {
 
-QString EscapeField(const QString &field)
+QString escapeField(const QString &field)
 {
     QString out;
     out.reserve(field.size());
@@ -37,91 +37,91 @@ QString joinFields(std::initializer_list<QString> fields)
     for (const QString &field : fields) {
         if (!first)
             line += u'\t';
-        line += first ? field : EscapeField(field);
+        line += first ? field : escapeField(field);
         first = false;
     }
     return line;
 }
 } // namespace
 
-QString RowLine(
+QString rowLine(
     const QString &section, const QString &displayLine, const QString &item, const QString &colour)
 {
     return joinFields({ QStringLiteral("ROW"), section, displayLine, item, colour });
 }
 
-QString QueueLine(
+QString queueLine(
     const QString &item, const QString &itemName, const QString &timeLeft, const QString &price)
 {
     return joinFields({ QStringLiteral("QUEUE"), item, itemName, timeLeft, price });
 }
 
-QString RemoveLine(const QString &item)
+QString removeLine(const QString &item)
 {
     return joinFields({ QStringLiteral("REMOVE"), item });
 }
 
-QString PayPalLine(const QString &text)
+QString payPalLine(const QString &text)
 {
     return joinFields({ QStringLiteral("LINE"), text });
 }
 
 void CallRecorder::AddWatchingLine(const QString &displayLine, const QString &item)
 {
-    lines << RowLine(QStringLiteral("Watching"), displayLine, item);
+    lines << rowLine(QStringLiteral("Watching"), displayLine, item);
 }
 
 void CallRecorder::AddBiddingLine(
     const QString &displayLine, const QString &item, const QString &colour)
 {
-    lines << RowLine(QStringLiteral("Bidding"), displayLine, item, colour);
+    lines << rowLine(QStringLiteral("Bidding"), displayLine, item, colour);
 }
 
 void CallRecorder::AddSellingLine(
     const QString &displayLine, const QString &item, const QString &colour)
 {
-    lines << RowLine(QStringLiteral("Selling"), displayLine, item, colour);
+    lines << rowLine(QStringLiteral("Selling"), displayLine, item, colour);
 }
 
 void CallRecorder::AddSoldLine(const QString &displayLine, const QString &item)
 {
-    lines << RowLine(QStringLiteral("Sold"), displayLine, item);
+    lines << rowLine(QStringLiteral("Sold"), displayLine, item);
 }
 
 void CallRecorder::AddUnsoldLine(const QString &displayLine, const QString &item)
 {
-    lines << RowLine(QStringLiteral("Unsold"), displayLine, item);
+    lines << rowLine(QStringLiteral("Unsold"), displayLine, item);
 }
 
 void CallRecorder::AddWonLine(const QString &displayLine, const QString &item)
 {
-    lines << RowLine(QStringLiteral("Won"), displayLine, item);
+    lines << rowLine(QStringLiteral("Won"), displayLine, item);
 }
 
 void CallRecorder::AddDidntWinLine(const QString &displayLine, const QString &item)
 {
-    lines << RowLine(QStringLiteral("DidntWin"), displayLine, item);
+    lines << rowLine(QStringLiteral("DidntWin"), displayLine, item);
 }
 
 void CallRecorder::AddPayPalLine(const QString &text)
 {
-    lines << PayPalLine(text);
+    lines << payPalLine(text);
 }
 
 void CallRecorder::AddPayPalBalanceLine(const QString &text)
 {
-    lines << PayPalLine(text);
+    lines << payPalLine(text);
 }
 
 void CallRecorder::QueueAlert(
     const QString &item, const QString &itemName, const QString &timeLeft, const QString &price)
 {
-    lines << QueueLine(item, itemName, timeLeft, price);
+    lines << queueLine(item, itemName, timeLeft, price);
 }
 
 void CallRecorder::RemoveAlert(const QString &item)
 {
-    lines << RemoveLine(item);
+    lines << removeLine(item);
 }
 
 } // namespace mypages

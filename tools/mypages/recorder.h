@@ -3,7 +3,7 @@
 // double. Fields are escaped so that one call is always one line.
 #pragma once
 
-#include "app/modules/ItemSink.h"
+#include "app/modules/item_sink.h"
 
 #include <QString>
 #include <QStringList>
@@ -11,15 +11,15 @@
 namespace mypages {
 
 // Writes a backslash as "\\", a tab as "\t", a line feed as "\n", a carriage return as "\r".
-QString EscapeField(const QString &field);
+QString escapeField(const QString &field);
 
 // "ROW\tWatching\t<display line>\t<item>\t<colour>" and so on, fields escaped.
-QString RowLine(const QString &section, const QString &displayLine, const QString &item,
+QString rowLine(const QString &section, const QString &displayLine, const QString &item,
     const QString &colour = QString());
-QString QueueLine(
+QString queueLine(
     const QString &item, const QString &itemName, const QString &timeLeft, const QString &price);
-QString RemoveLine(const QString &item);
-QString PayPalLine(const QString &text);
+QString removeLine(const QString &item);
+QString payPalLine(const QString &text);
 
 class CallRecorder final : public ItemTreeSink, public AlertSink {
 public:

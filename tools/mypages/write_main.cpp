@@ -46,13 +46,13 @@ int main(int argc, char **argv)
     mypages::MyEbayOptions big;
     big.seed = 9;
     big.rowsPerSection = 230;
-    const QString item = mypages::MyEbayItems(us).value(0);
-    const bool ok = writePage(dir, QStringLiteral("myebay-us"), mypages::MyEbayPage(us)) &&
-        writePage(dir, QStringLiteral("myebay-uk"), mypages::MyEbayPage(uk)) &&
-        writePage(dir, QStringLiteral("myebay-230rows"), mypages::MyEbayPage(big)) &&
-        writePage(dir, QStringLiteral("item-secure"), mypages::ItemPage(item, 7, true)) &&
-        writePage(dir, QStringLiteral("item-plain"), mypages::ItemPage(item, 7, false)) &&
-        writePage(dir, QStringLiteral("paypal-10"), mypages::PayPalAccountPage(7, 10)) &&
-        writePage(dir, QStringLiteral("paypal-20"), mypages::PayPalAccountPage(8, 20));
+    const QString item = mypages::myEbayItems(us).value(0);
+    const bool ok = writePage(dir, QStringLiteral("myebay-us"), mypages::myEbayPage(us)) &&
+        writePage(dir, QStringLiteral("myebay-uk"), mypages::myEbayPage(uk)) &&
+        writePage(dir, QStringLiteral("myebay-230rows"), mypages::myEbayPage(big)) &&
+        writePage(dir, QStringLiteral("item-secure"), mypages::itemPage(item, 7, true)) &&
+        writePage(dir, QStringLiteral("item-plain"), mypages::itemPage(item, 7, false)) &&
+        writePage(dir, QStringLiteral("paypal-10"), mypages::payPalAccountPage(7, 10)) &&
+        writePage(dir, QStringLiteral("paypal-20"), mypages::payPalAccountPage(8, 20));
     return ok ? 0 : 1;
 }

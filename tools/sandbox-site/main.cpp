@@ -107,7 +107,7 @@ int main(int argc, char **argv)
 
     sandbox::TestCertificates certs;
     try {
-        certs = sandbox::MakeTestCertificates();
+        certs = sandbox::makeTestCertificates();
     } catch (const std::exception &e) {
         std::cerr << "sandbox-site: " << e.what() << "\n";
         return 2;

@@ -26,8 +26,7 @@ const std::string kFormType = "application/x-www-form-urlencoded";
 const char *const kFaults[] = { "error500", "drop", "reset", "short", "stall", "bigpage" };
 const char *const kContent[] = { "normal", "alert7", "rows201", "pound-latin1", "pound-undeclared",
     "pound-utf8", "next-page", "unrecognised", "item-no-paypal", "paypal-many", "paypal-late-login",
-    "version-newer",
-    "version-newline", "version-empty", "version-404" };
+    "version-newer", "version-newline", "version-empty", "version-404" };
 
 std::string escapeField(const std::string &text)
 {
@@ -256,7 +255,7 @@ void Site::serve(const std::string &key, const std::string &role, const std::str
         myEbay(country, req, res);
     else if (role == "item" && path == "/aw-cgi/eBayISAPI.dll" && req.has_param("ViewItem")) {
         const std::string item = req.get_param_value("item");
-        const auto page = mypages::ItemPage(
+        const auto page = mypages::itemPage(
             QString::fromStdString(item), m_options.seed, faultScenario(role) != "item-no-paypal");
         res.set_content(page.bytes.toStdString(), "text/html");
     } else if (role == "paypal" && path == "/cgi-bin/webscr")
@@ -381,7 +380,7 @@ void Site::myEbay(const std::string &country, const httplib::Request &req, httpl
             lock.unlock();
             for (quint32 seed = 1; seed < 100000; ++seed) {
                 options.seed = seed;
-                const auto calls = mypages::MyEbayPage(options).calls;
+                const auto calls = mypages::myEbayPage(options).calls;
                 if (std::count_if(calls.begin(), calls.end(), endsSoon) == 7)
                     break;
             }
@@ -390,7 +389,7 @@ void Site::myEbay(const std::string &country, const httplib::Request &req, httpl
         }
         options.seed = known->second;
     }
-    QByteArray page = mypages::MyEbayPage(options).bytes;
+    QByteArray page = mypages::myEbayPage(options).bytes;
     std::string type = "text/html";
     if (scenario == "pound-latin1") {
         page = redeclare(page, "ISO-8859-1");
@@ -448,7 +447,7 @@ void Site::payPal(const httplib::Request &req, httplib::Response &res)
     if (req.get_param_value("cmd") == "_account" && hasCookie(req, "sandbox_paypal", true)) {
         const int rows = faultScenario("paypal") == "paypal-many" ? 20 : 5;
         res.set_content(
-            mypages::PayPalAccountPage(m_options.seed, rows).bytes.toStdString(), "text/html");
+            mypages::payPalAccountPage(m_options.seed, rows).bytes.toStdString(), "text/html");
         return;
     }
     res.set_content(html("PayPal - Login", "<p>Log in to your account.</p>"), "text/html");

@@ -58,7 +58,7 @@ std::unique_ptr<X509, decltype(&X509_free)> makeCertificate(EVP_PKEY *key, const
 
 } // namespace
 
-TestCertificates MakeTestCertificates()
+TestCertificates makeTestCertificates()
 {
     TestCertificates out;
     out.caKey.reset(EVP_EC_gen("P-256"));

@@ -21,6 +21,6 @@ struct TestCertificates {
 
 // Makes both certificates (EC P-256, valid from an hour ago for 30 days). Throws std::runtime_error
 // when OpenSSL fails.
-TestCertificates MakeTestCertificates();
+TestCertificates makeTestCertificates();
 
 } // namespace sandbox

@@ -122,7 +122,7 @@ bool RemovalEngine::walkNode(log::ByteReader &reader, HKEY root, std::string &ke
     return true;
 }
 
-bool RemovalEngine::CheckRegistryAccess()
+bool RemovalEngine::walkRegistry(WalkMode mode)
 {
     if (m_log.registry.empty())
         return true;
@@ -130,30 +130,32 @@ bool RemovalEngine::CheckRegistryAccess()
     for (const Root &root : roots()) {
         std::string keyPath;
         std::vector<std::string> displayPath { root.name };
-        if (!walkNode(reader, root.key, keyPath, displayPath, WalkMode::Check, 0)) {
-            qCDebug(lcEngine) << "registry check: a key may not be changed under" << root.name;
+        if (!walkNode(reader, root.key, keyPath, displayPath, mode, 0)) {
+            qCDebug(lcEngine) << (mode == WalkMode::Check
+                                         ? "registry check: a key may not be changed under"
+                                         : "registry removal lost its place under")
+                              << root.name;
             return false;
         }
     }
-    qCDebug(lcEngine) << "registry check passed";
-    return true;
+    // A check stops at the first refusal; a removal must also have read the section to its end.
+    return mode == WalkMode::Check || reader.atEnd();
+}
+
+bool RemovalEngine::CheckRegistryAccess()
+{
+    const bool passed = walkRegistry(WalkMode::Check);
+    if (passed)
+        qCDebug(lcEngine) << "registry check passed";
+    return passed;
 }
 
 bool RemovalEngine::RemoveRegistry()
 {
-    if (m_log.registry.empty())
-        return true;
-    log::ByteReader reader(m_log.registry);
-    for (const Root &root : roots()) {
-        std::string keyPath;
-        std::vector<std::string> displayPath { root.name };
-        if (!walkNode(reader, root.key, keyPath, displayPath, WalkMode::Remove, 0)) {
-            qCDebug(lcEngine) << "registry removal lost its place under" << root.name;
-            return false;
-        }
-    }
-    qCDebug(lcEngine) << "registry removed;" << m_failedKeys.size() << "keys left";
-    return reader.atEnd();
+    const bool done = walkRegistry(WalkMode::Remove);
+    if (done)
+        qCDebug(lcEngine) << "registry removed;" << m_failedKeys.size() << "keys left";
+    return done;
 }
 
 } // namespace uninstaller::engine

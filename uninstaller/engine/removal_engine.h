@@ -89,6 +89,8 @@ private:
         bool keep = false;
     };
 
+    // Every root of the log's registry section in `mode`; false where the walk stops.
+    bool walkRegistry(WalkMode mode);
     bool walkNode(log::ByteReader &reader, HKEY root, std::string &keyPath,
         std::vector<std::string> &displayPath, WalkMode mode, int depth);
     void addFailedKey(const std::vector<std::string> &displayPath);

@@ -1,5 +1,6 @@
 #include "arbor/control/internal/propertyset.h"
 
+#include "platform/com/boundary.h"
 #include "platform/com/creation.h"
 #include "platform/com/ole/olectl.h"
 
@@ -112,7 +113,7 @@ HRESULT readPropertySet(IStream *stream, PropertySet &out) noexcept
 {
     if (!stream)
         return E_POINTER;
-    try {
+    return platform::com::guarded([&]() -> HRESULT {
         IStream *in = stream;
         ULONG version = 0;
         LONG cx = 0, cy = 0;
@@ -151,9 +152,7 @@ HRESULT readPropertySet(IStream *stream, PropertySet &out) noexcept
             return E_FAIL;
         out = std::move(set);
         return S_OK;
-    } catch (...) {
-        return E_OUTOFMEMORY;
-    }
+    });
 }
 
 } // namespace arbor::control

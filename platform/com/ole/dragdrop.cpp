@@ -1,5 +1,6 @@
 #include "platform/com/ole/dragdrop.h"
 
+#include "platform/com/boundary.h"
 #include "platform/ui/input.h"
 #include "platform/ui/wincalls.h"
 
@@ -13,6 +14,7 @@
 #include <unordered_map>
 #include <utility>
 
+using platform::com::guarded;
 using platform::ui::widgetFromHandle;
 
 namespace {
@@ -263,12 +265,10 @@ HRESULT RegisterDragDrop(HWND hwnd, IDropTarget *target) noexcept
         return DRAGDROP_E_INVALIDHWND;
     if (registeredDropTarget(hwnd))
         return DRAGDROP_E_ALREADYREGISTERED;
-    try {
+    return guarded([&] {
         registrations()[hwnd] = Registration { w, ComPtr<IDropTarget>(target) };
-    } catch (...) {
-        return E_OUTOFMEMORY;
-    }
-    return S_OK;
+        return S_OK;
+    });
 }
 
 HRESULT RevokeDragDrop(HWND hwnd) noexcept
@@ -288,10 +288,8 @@ HRESULT DoDragDrop(
     if (!pDropSource || !pdwEffect)
         return E_INVALIDARG;
     *pdwEffect = DROPEFFECT_NONE;
-    try {
+    return guarded([&] {
         DragLoop loop(pDataObj, pDropSource, dwOKEffects);
         return loop.run(pdwEffect);
-    } catch (...) {
-        return E_OUTOFMEMORY;
-    }
+    });
 }

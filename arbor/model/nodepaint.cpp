@@ -1,4 +1,4 @@
-#include "arbor/model/internal/nodepaint.h"
+#include "arbor/model/nodepaint.h"
 
 #include "arbor/model/constants.h"
 

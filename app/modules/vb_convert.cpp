@@ -1,4 +1,4 @@
-#include "app/modules/VbConvert.h"
+#include "app/modules/vb_convert.h"
 
 #include <charconv>
 #include <clocale>
