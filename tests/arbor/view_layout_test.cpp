@@ -263,6 +263,11 @@ TEST(ViewWalk, HitTestsFollowEveryChange)
         { "collapsed again", [&] { m.Expand(roots[0], false); } },
         { "scrolled", [&] { v->ScrollTo(0, 30); } },
         { "resized", [&] { v->resize(120, 90); } },
+        { "a tall row among short ones", [&] {
+             m.item(roots[3])->SetWordWrap(true);
+             m.item(roots[3])->setWidth(1);
+             m.invalidateItem(m.item(roots[3]));
+         } },
         { "cell with a tall neighbour", [&] {
              const LONG cell = AddItem(m, "cell", roots[1], false);
              m.item(cell)->SetWordWrap(true);
@@ -275,7 +280,7 @@ TEST(ViewWalk, HitTestsFollowEveryChange)
         SCOPED_TRACE(step.name);
         step.change();
         const XTreeLayout &l = v->treeLayout();
-        for (int y = -3; y < 160; y += 2) {
+        for (int y = -3; y < 160; ++y) {
             for (int x : { 1, 9, 30, 70, 150 }) {
                 FirstHit want;
                 want.point = { x, y };
