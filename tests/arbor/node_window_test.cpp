@@ -3,6 +3,7 @@
 #include "tests/arbor/model_test_support.h"
 
 #include "arbor/hosting/windownodes.h"
+#include "arbor/hosting/xwindowshook.h"
 #include "platform/ui/wincalls.h"
 
 #include <QApplication>
@@ -230,6 +231,37 @@ TEST_F(WindowNodeTest, CaptionIsTheTextOnlyWithACaptionBar)
     EXPECT_EQ(m_model->item(h)->GetText(), "");
     (void)SetWindowLongW(hwnd, GWL_STYLE, GetWindowLongW(hwnd, GWL_STYLE) | 0x00C00000);
     EXPECT_EQ(m_model->item(h)->GetText(), std::string(127, 'c'));
+}
+
+TEST_F(WindowNodeTest, HostedWindowKeepsItsCornerAndFocusInsideSelects)
+{
+    auto client = std::make_unique<QWidget>();
+    client->resize(60, 40);
+    auto *edit = new QLineEdit(client.get());
+    const LONG h = AddItemWindow(*m_model, platform::ui::windowHandle(client.get()));
+    ASSERT_GT(h, 0);
+    m_itemWindow->show();
+    node(h)->PlaceWindow(QRect(14, 0, 66, 46));
+    ASSERT_EQ(client->pos(), QPoint(17, 3));
+
+    // Sizing at the left or top edge, or moving, is undone; the right and bottom edges move.
+    client->move(40, 40);
+    EXPECT_EQ(client->pos(), QPoint(17, 3));
+    client->setGeometry(7, 3, 90, 40);
+    EXPECT_EQ(client->geometry(), QRect(17, 3, 90, 40));
+    EXPECT_EQ(m_model->measure(h), QSize(96, 46));
+
+    // Focus on a child of the hosted window activates the item.
+    m_itemWindow->activateWindow();
+    edit->setFocus();
+    QFocusEvent focus(QEvent::FocusIn, Qt::OtherFocusReason);
+    QApplication::sendEvent(edit, &focus);
+    EXPECT_EQ(m_events.events, (std::vector<Event> { { "ItemSelect", h } }));
+    EXPECT_EQ(m_model->focusItem(), h);
+
+    // Removing the item stops the watching.
+    EXPECT_TRUE(m_model->RemoveItem(h));
+    EXPECT_EQ(XWindowsHook::instance().windowCount(), 0u);
 }
 
 class FakeControl : public XHostedControl {

@@ -26,30 +26,16 @@ QString screenshotPath(const char *name)
     return QStringLiteral(ARBOR_SCREENSHOT_DIR "/%1").arg(QLatin1String(name));
 }
 
-QPixmap folderIcon(QColor tab, bool open)
+// A 16 x 16 icon: a box of the colour with a black edge (folders in their branch's colour, a
+// lighter one when open, pages white).
+QPixmap boxIcon(QColor fill)
 {
     QPixmap pm(16, 16);
     pm.fill(Qt::transparent);
     QPainter p(&pm);
     p.setPen(Qt::black);
-    p.setBrush(tab);
-    p.drawRect(1, 2, 6, 2);
-    p.setBrush(open ? tab.lighter(140) : tab);
-    p.drawRect(1, 4, 13, 9);
-    return pm;
-}
-
-QPixmap pageIcon()
-{
-    QPixmap pm(16, 16);
-    pm.fill(Qt::transparent);
-    QPainter p(&pm);
-    p.setPen(Qt::black);
-    p.setBrush(Qt::white);
-    p.drawRect(3, 1, 9, 13);
-    p.setPen(QColor(0x80, 0x80, 0x80));
-    for (int y = 4; y <= 11; y += 3)
-        p.drawLine(5, y, 10, y);
+    p.setBrush(fill);
+    p.drawRect(1, 2, 13, 11);
     return pm;
 }
 
@@ -81,12 +67,11 @@ TEST(ViewScreenshot, FiveColouredBranchesWithLinesAndIcons)
     const QColor colours[] = { QColor(200, 0, 0), QColor(0, 140, 0), QColor(0, 0, 220),
         QColor(150, 0, 150), QColor(220, 120, 0) };
     for (int i = 0; i < 5; ++i) {
-        images.entries[10 + i] = { platform::ui::registerIcon(
-            QIcon(folderIcon(colours[i], false))) };
+        images.entries[10 + i] = { platform::ui::registerIcon(QIcon(boxIcon(colours[i]))) };
         images.entries[20 + i] = { platform::ui::registerIcon(
-            QIcon(folderIcon(colours[i], true))) };
+            QIcon(boxIcon(colours[i].lighter(140)))) };
     }
-    images.entries[1] = { platform::ui::registerIcon(QIcon(pageIcon())) };
+    images.entries[1] = { platform::ui::registerIcon(QIcon(boxIcon(Qt::white))) };
     m.setImageLookup(&images);
 
     const char *names[] = { "Watching", "Bidding", "Won", "Selling", "Sold" };
