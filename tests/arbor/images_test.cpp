@@ -287,9 +287,12 @@ TEST_F(ImagesTest, RemovingAnImageReleasesItsLoadedPicture)
 
 class ImageFileTest : public ImagesTest { };
 
-TEST_F(ImageFileTest, LoadsAFileAndKeepsItsSizeInPixels)
+TEST_F(ImageFileTest, LoadsAFileButNoMissingResourceAndKeepsItsSizeInPixels)
 {
     CImageFile file;
+    EXPECT_FALSE(file.LoadResource("arbor", "241", "LOGO_NOT_THERE"));
+    EXPECT_FALSE(file.LoadResource("", "241", "LOGO"));
+    EXPECT_EQ(file.GetPicture(), nullptr);
     const std::string path = writePng("wide.png", 32, 16);
     ASSERT_TRUE(file.LoadFile(path));
     EXPECT_EQ(file.GetFileName(), path);
@@ -359,14 +362,6 @@ TEST_F(ImageFileTest, AdoptsAPictureObjectButNotAForeignOne)
     ASSERT_EQ(platform::com::createStreamOnBytes("x", &stream), S_OK);
     EXPECT_TRUE(file.Attach(stream.Get()));
     EXPECT_EQ(file.GetHandle(), source.GetHandle());
-}
-
-TEST_F(ImageFileTest, AMissingResourceLoadsNothing)
-{
-    CImageFile file;
-    EXPECT_FALSE(file.LoadResource("arbor", "241", "LOGO_NOT_THERE"));
-    EXPECT_FALSE(file.LoadResource("", "241", "LOGO"));
-    EXPECT_EQ(file.GetPicture(), nullptr);
 }
 
 // The public header set a host compiles against: identifiers as the type library states them.
