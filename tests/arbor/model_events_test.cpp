@@ -9,16 +9,17 @@ namespace arbor {
 namespace {
 
 using Events = std::vector<Event>;
+using platform::com::Variant;
 
-template <class Node> Node *nodeOf(XTreeModel &m, LONG h)
-{
-    return static_cast<Node *>(m.item(h)->GetNode());
-}
-
-TEST(ModelExpand, ChildlessItemRaisesNothingAndStaysCollapsed)
-{
+class ModelEvents : public ::testing::Test {
+protected:
     XTreeModel m;
-    RecordingEvents ev(&m);
+    RecordingEvents ev { &m };
+};
+class NodeValues : public ModelEvents { };
+
+TEST_F(ModelEvents, ExpandRaisesBothEventsEvenWithoutChangeButNothingWithoutChildren)
+{
     const LONG a = AddItem(m, "a");
     m.Expand(a, true);
     m.ExpandAll(a);
@@ -27,21 +28,17 @@ TEST(ModelExpand, ChildlessItemRaisesNothingAndStaysCollapsed)
     // Collapsing is always carried out, with its events.
     m.Expand(a, false);
     EXPECT_EQ(ev.events, (Events { { "ItemExpanding", a }, { "ItemExpanded", a, false } }));
-}
 
-TEST(ModelExpand, EventsEvenWithoutChangeAndExpandAllInPreOrder)
-{
-    XTreeModel m;
-    RecordingEvents ev(&m);
-    const LONG a = AddItem(m, "a");
     const LONG b = AddItem(m, "b", a);
     const LONG b1 = AddItem(m, "b1", b);
     AddItem(m, "leaf", a);
     const LONG c = AddItem(m, "c", a);
     AddItem(m, "c1", c);
     m.Expand(a, true);
+    ev.events.clear();
     m.Expand(a, true);
-    EXPECT_EQ(ev.events.size(), 4u);
+    EXPECT_EQ(ev.events, (Events { { "ItemExpanding", a }, { "ItemExpanded", a, true } }));
+    // ExpandAll goes in pre-order.
     ev.events.clear();
     m.ExpandAll(a);
     EXPECT_EQ(ev.events,
@@ -50,18 +47,14 @@ TEST(ModelExpand, EventsEvenWithoutChangeAndExpandAllInPreOrder)
     EXPECT_TRUE(m.item(b1)->IsVisible());
 }
 
-struct ValueCase {
-    const char *name;
-    LONG (*add)(XTreeModel &, std::string_view, LONG, LONG, bool);
-    LONG initial;
-    LONG set;
-    LONG expected;
-    bool event;
-};
-
-TEST(NodeValues, SetValueRules)
+TEST_F(NodeValues, SetValueRules)
 {
-    const ValueCase cases[] = {
+    const struct {
+        const char *name;
+        LONG (*add)(XTreeModel &, std::string_view, LONG, LONG, bool);
+        LONG initial, set, expected;
+        bool event;
+    } cases[] = {
         { "check 3 reads 1", AddItemCheck, 0, 3, 1, true },
         { "check -2 reads 0", AddItemCheck, 1, -2, 0, true },
         { "check unchanged still raises", AddItemCheck, 1, 1, 1, true },
@@ -71,21 +64,18 @@ TEST(NodeValues, SetValueRules)
         { "radio 2 is 0 and ignored", AddItemRadio, 1, 2, 1, false },
         { "radio on", AddItemRadio, 0, 1, 1, true },
     };
-    for (const ValueCase &c : cases) {
+    for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
-        XTreeModel m;
-        const LONG h = c.add(m, "x", c.initial, 0, true);
-        RecordingEvents ev(&m);
+        const LONG h = c.add(m, "x", c.initial, AddItem(m, "own parent"), true);
+        ev.events.clear();
         nodeOf<XTreeNode_Check>(m, h)->SetValue(m, c.set);
         EXPECT_EQ(nodeOf<XTreeNode_Check>(m, h)->GetValue(), c.expected);
         EXPECT_EQ(ev.events, (c.event ? Events { { "ValueChanged", h } } : Events {}));
     }
 }
 
-TEST(NodeValues, ClicksOnTheBoxCycleValuesAndSelect)
+TEST_F(NodeValues, ClicksOnTheBoxCycleValuesAndSelect)
 {
-    XTreeModel m;
-    RecordingEvents ev(&m);
     const LONG other = AddItem(m, "other");
     const LONG h = AddItemCheck3(m, "tri");
     EXPECT_TRUE(ev.events.empty()); // adding a check item raises nothing
@@ -100,62 +90,50 @@ TEST(NodeValues, ClicksOnTheBoxCycleValuesAndSelect)
     EXPECT_EQ(seen, (std::vector<LONG> { 0, 1, 0 }));
     EXPECT_EQ(ev.events[0], (Event { "ValueChanged", h }));
     EXPECT_EQ(ev.events[1], (Event { "ItemSelect", h }));
-    EXPECT_EQ(m.selection().size(), 1u);
+    EXPECT_EQ(selectedHandles(m), std::vector<LONG> { h });
     EXPECT_EQ(m.focusItem(), h);
     EXPECT_FALSE(node->OnClick(m, kHitItem));
     EXPECT_EQ(node->GetValue(), 0);
 }
 
-TEST(NodeValues, RadioSiblingsSwitchOffSilently)
+TEST_F(NodeValues, RadioSiblingsSwitchOffSilently)
 {
-    XTreeModel m;
-    RecordingEvents ev(&m);
     const LONG p = AddItem(m, "p");
-    const LONG q = AddItem(m, "q");
     const LONG r1 = AddItemRadio(m, "r1", 1, p);
     EXPECT_EQ(ev.events, (Events { { "ValueChanged", r1 } })); // during AddItemRadio
     const LONG text = AddItem(m, "text", p);
     const LONG r2 = AddItemRadio(m, "r2", 0, p);
-    const LONG elsewhere = AddItemRadio(m, "e", 1, q);
+    const LONG elsewhere = AddItemRadio(m, "e", 1, AddItem(m, "q"));
     ev.events.clear();
     const LONG r3 = AddItemRadio(m, "r3", 1, p);
     EXPECT_EQ(ev.events, (Events { { "ValueChanged", r3 } }));
-    EXPECT_EQ(nodeOf<XTreeNode_Radio>(m, r1)->GetValue(), 0);
-    EXPECT_EQ(nodeOf<XTreeNode_Radio>(m, r2)->GetValue(), 0);
-    EXPECT_EQ(nodeOf<XTreeNode_Radio>(m, elsewhere)->GetValue(), 1);
+    const auto value = [&](LONG h) { return nodeOf<XTreeNode_Radio>(m, h)->GetValue(); };
+    EXPECT_EQ(
+        (std::vector { value(r1), value(r2), value(elsewhere) }), (std::vector<LONG> { 0, 0, 1 }));
     EXPECT_EQ(m.ItemType(text), kTypeString);
 
     // Clicking the one that is on keeps it on and only selects it.
     ev.events.clear();
     nodeOf<XTreeNode_Radio>(m, r3)->OnClick(m, kHitBox);
-    EXPECT_EQ(nodeOf<XTreeNode_Radio>(m, r3)->GetValue(), 1);
+    EXPECT_EQ(value(r3), 1);
     EXPECT_EQ(ev.events, (Events { { "ItemSelect", r3 } }));
-}
 
-TEST(NodeValues, GroupedRadioSwitchesItsGroupNotItsSiblings)
-{
-    XTreeModel m;
+    // A grouped radio switches its group, not its siblings.
     FakeGroups groups;
     m.setGroupHook(&groups);
-    const LONG p = AddItem(m, "p");
-    const LONG g1 = AddItemRadio(m, "g1", 1, p);
-    const LONG loose = AddItemRadio(m, "loose", 1, p); // ungrouped: switches g1 off
-    EXPECT_EQ(nodeOf<XTreeNode_Radio>(m, g1)->GetValue(), 0);
-    const LONG g2 = AddItemRadio(m, "g2", 0, AddItem(m, "other"));
-    groups.groups = { { g1, g2 } };
-    nodeOf<XTreeNode_Radio>(m, g2)->SetValue(m, 1);
-    nodeOf<XTreeNode_Radio>(m, g1)->SetValue(m, 1);
-    EXPECT_EQ(nodeOf<XTreeNode_Radio>(m, g2)->GetValue(), 0);
-    EXPECT_EQ(nodeOf<XTreeNode_Radio>(m, loose)->GetValue(), 1);
+    const LONG g = AddItemRadio(m, "g", 0, AddItem(m, "other"));
+    groups.groups = { { r1, g } };
+    nodeOf<XTreeNode_Radio>(m, g)->SetValue(m, 1);
+    nodeOf<XTreeNode_Radio>(m, r1)->SetValue(m, 1);
+    EXPECT_EQ((std::vector { value(g), value(r3) }), (std::vector<LONG> { 0, 1 }));
+    m.setGroupHook(nullptr);
 }
 
-TEST(NodeValues, ImageTilesRaiseValueChanged)
+TEST_F(NodeValues, ImageTilesRaiseValueChanged)
 {
-    XTreeModel m;
-    RecordingEvents ev(&m);
-    const LONG h = AddItemImage(m, "img", platform::com::Variant::i4(1));
+    const LONG h = AddItemImage(m, "img", Variant::i4(1));
     ASSERT_EQ(m.ItemType(h), kTypeImageString);
-    EXPECT_EQ(m.ItemType(AddItemImage(m, "plain", platform::com::Variant())), kTypeString);
+    EXPECT_EQ(m.ItemType(AddItemImage(m, "plain", Variant())), kTypeString);
     auto *node = nodeOf<XTreeNode_ImageString>(m, h);
     node->SetTile(m, 3, (2 << 16) | 5); // type 3 is the expanded state
     EXPECT_EQ(node->GetTile(Expanded), 5);
@@ -166,10 +144,10 @@ TEST(NodeValues, ImageTilesRaiseValueChanged)
 
 // Handlers removing what their event is about. Each must leave a consistent model and, under
 // the address sanitizer, touch no freed memory.
-TEST(ModelReentrancy, ItemSelectHandlerRemovesTheItemsParent)
+class ModelReentrancy : public ModelEvents { };
+
+TEST_F(ModelReentrancy, ItemSelectHandlerRemovesTheItemsParent)
 {
-    XTreeModel m;
-    RecordingEvents ev(&m);
     const LONG p = AddItem(m, "p");
     const LONG h = AddItemCheck(m, "c", 0, p);
     ev.onEvent = [&](const Event &e) {
@@ -183,15 +161,13 @@ TEST(ModelReentrancy, ItemSelectHandlerRemovesTheItemsParent)
     EXPECT_TRUE(ModelInspector::check(m));
 }
 
-TEST(ModelReentrancy, ValueChangedHandlerRemovesTheItem)
+TEST_F(ModelReentrancy, ValueChangedHandlerRemovesTheItem)
 {
     for (const bool image : { false, true }) {
         SCOPED_TRACE(image ? "image click" : "check click");
-        XTreeModel m;
-        RecordingEvents ev(&m);
         const LONG p = AddItem(m, "p");
-        const LONG h = image ? AddItemImage(m, "i", platform::com::Variant::i4(1), p)
-                             : AddItemCheck(m, "c", 0, p);
+        const LONG h = image ? AddItemImage(m, "i", Variant::i4(1), p) : AddItemCheck(m, "c", 0, p);
+        ev.events.clear();
         ev.onEvent = [&](const Event &e) {
             if (e.name == "ValueChanged")
                 m.RemoveItemRec(e.hItem);
@@ -202,8 +178,7 @@ TEST(ModelReentrancy, ValueChangedHandlerRemovesTheItem)
         EXPECT_TRUE(ModelInspector::check(m));
     }
     // During AddItemRadio: the handle comes back, dead.
-    XTreeModel m;
-    RecordingEvents ev(&m);
+    ASSERT_TRUE(m.RemoveAllItems());
     const LONG p = AddItem(m, "p");
     ev.onEvent = [&](const Event &) { m.RemoveItemRec(p); };
     const LONG h = AddItemRadio(m, "r", 1, p);
@@ -211,12 +186,10 @@ TEST(ModelReentrancy, ValueChangedHandlerRemovesTheItem)
     EXPECT_EQ(m.itemCount(), 0u);
 }
 
-TEST(ModelReentrancy, ItemExpandingHandlerRemovesTheItemOrItsChildren)
+TEST_F(ModelReentrancy, ItemExpandingHandlerRemovesTheItemOrItsChildren)
 {
     for (const bool removeItem : { true, false }) {
         SCOPED_TRACE(removeItem ? "item" : "children");
-        XTreeModel m;
-        RecordingEvents ev(&m);
         const LONG p = AddItem(m, "p");
         const LONG a = AddItem(m, "a", p);
         const LONG a1 = AddItem(m, "a1", a);
@@ -235,10 +208,8 @@ TEST(ModelReentrancy, ItemExpandingHandlerRemovesTheItemOrItsChildren)
     }
 }
 
-TEST(ModelReentrancy, ItemExpandedHandlerRemovesSiblingsDuringExpandAllAndMove)
+TEST_F(ModelReentrancy, ItemExpandedHandlerRemovesSiblingsDuringExpandAllAndMove)
 {
-    XTreeModel m;
-    RecordingEvents ev(&m);
     const LONG p = AddItem(m, "p");
     const LONG a = AddItem(m, "a", p);
     AddItem(m, "a1", a);
@@ -263,10 +234,8 @@ TEST(ModelReentrancy, ItemExpandedHandlerRemovesSiblingsDuringExpandAllAndMove)
     EXPECT_TRUE(ModelInspector::check(m));
 }
 
-TEST(ModelReentrancy, RemoveAllIsRefusedInsideAnEvent)
+TEST_F(ModelReentrancy, RemoveAllIsRefusedInsideAnEvent)
 {
-    XTreeModel m;
-    RecordingEvents ev(&m);
     const LONG a = AddItem(m, "a");
     bool result = true;
     ev.onEvent = [&](const Event &) { result = m.RemoveAllItems(); };

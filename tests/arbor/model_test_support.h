@@ -167,12 +167,18 @@ inline std::vector<LONG> childrenOf(const XTreeModel &m, LONG h)
     return out;
 }
 
-inline std::vector<std::string> textsOf(const XTreeModel &m, const std::vector<LONG> &hs)
+// Handles of the selected items, in the order they were selected.
+inline std::vector<LONG> selectedHandles(const XTreeModel &m)
 {
-    std::vector<std::string> out;
-    for (LONG h : hs)
-        out.push_back(m.item(h)->GetText());
+    std::vector<LONG> out;
+    for (const XTreeItem *x : m.selection())
+        out.push_back(x->handle());
     return out;
+}
+
+template <class Node> Node *nodeOf(XTreeModel &m, LONG h)
+{
+    return static_cast<Node *>(m.item(h)->GetNode());
 }
 
 } // namespace arbor

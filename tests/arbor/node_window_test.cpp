@@ -3,6 +3,7 @@
 #include "tests/arbor/model_test_support.h"
 
 #include "arbor/hosting/windownodes.h"
+#include "arbor/hosting/xwindowshook.h"
 #include "platform/ui/wincalls.h"
 
 #include <QApplication>
@@ -85,37 +86,31 @@ TEST_F(WindowNodeTest, AdoptedWindowIsHiddenChildWithoutBoxStylesAndIsPlacedByPa
     EXPECT_FALSE(platform::ui::widgetFromHandle(hwnd)->isHidden());
 }
 
-TEST_F(WindowNodeTest, AdoptionOfItemWindowChildrenIsRefused)
+TEST_F(WindowNodeTest, ItemWindowChildrenAreRefusedAndItemsWithoutAWindowMeasureThree)
 {
     auto *child = new QWidget(m_itemWindow.get());
-    auto *grandchild = new QWidget(child);
-    const std::size_t before = m_model->itemCount();
-    EXPECT_EQ(AddItemWindow(*m_model, platform::ui::windowHandle(child)), 0);
-    EXPECT_EQ(AddItemWindow(*m_model, platform::ui::windowHandle(grandchild)), 0);
-    EXPECT_EQ(AddItemWindow(*m_model, platform::ui::windowHandle(m_itemWindow.get())), 0);
-    EXPECT_EQ(m_model->itemCount(), before);
-    // A handle that names no window still makes an item, which holds none.
+    for (QWidget *w : { child, new QWidget(child), m_itemWindow.get() })
+        EXPECT_EQ(AddItemWindow(*m_model, platform::ui::windowHandle(w)), 0);
+    EXPECT_EQ(m_model->itemCount(), 0u);
+    // A handle that names no window, or a window its owner destroyed: an item that holds none,
+    // measures 3 x 3 and paints nothing.
     const LONG none = AddItemWindow(*m_model, 0x7ffffff0);
-    ASSERT_GT(none, 0);
-    EXPECT_FALSE(node(none)->HasWindow());
-    EXPECT_EQ(m_model->measure(none), QSize(3, 3));
-}
-
-TEST_F(WindowNodeTest, WindowDestroyedByItsOwnerMeasuresThreeAndPaintsNothing)
-{
     auto *client = new QWidget;
     client->resize(40, 40);
-    const LONG h = AddItemWindow(*m_model, platform::ui::windowHandle(client));
+    const LONG gone = AddItemWindow(*m_model, platform::ui::windowHandle(client));
     delete client;
-    EXPECT_FALSE(node(h)->HasWindow());
-    EXPECT_EQ(m_model->measure(h), QSize(3, 3));
-    m_model->MarkSelected(h);
-    m_model->setFocusItem(h);
-    const QImage img = paint(h);
-    QImage white(img.size(), img.format());
-    white.fill(Qt::white);
-    EXPECT_EQ(img, white);
-    EXPECT_TRUE(m_model->RemoveItem(h));
+    for (const LONG h : { none, gone }) {
+        ASSERT_GT(h, 0);
+        EXPECT_FALSE(node(h)->HasWindow());
+        EXPECT_EQ(m_model->measure(h), QSize(3, 3));
+        m_model->MarkSelected(h);
+        m_model->setFocusItem(h);
+        const QImage img = paint(h);
+        QImage white(img.size(), img.format());
+        white.fill(Qt::white);
+        EXPECT_EQ(img, white);
+        EXPECT_TRUE(m_model->RemoveItem(h));
+    }
 }
 
 TEST_F(WindowNodeTest, RemovingTheItemOrTheItemWindowDetachesTheWidget)
@@ -230,6 +225,37 @@ TEST_F(WindowNodeTest, CaptionIsTheTextOnlyWithACaptionBar)
     EXPECT_EQ(m_model->item(h)->GetText(), "");
     (void)SetWindowLongW(hwnd, GWL_STYLE, GetWindowLongW(hwnd, GWL_STYLE) | 0x00C00000);
     EXPECT_EQ(m_model->item(h)->GetText(), std::string(127, 'c'));
+}
+
+TEST_F(WindowNodeTest, HostedWindowKeepsItsCornerAndFocusInsideSelects)
+{
+    auto client = std::make_unique<QWidget>();
+    client->resize(60, 40);
+    auto *edit = new QLineEdit(client.get());
+    const LONG h = AddItemWindow(*m_model, platform::ui::windowHandle(client.get()));
+    ASSERT_GT(h, 0);
+    m_itemWindow->show();
+    node(h)->PlaceWindow(QRect(14, 0, 66, 46));
+    ASSERT_EQ(client->pos(), QPoint(17, 3));
+
+    // Sizing at the left or top edge, or moving, is undone; the right and bottom edges move.
+    client->move(40, 40);
+    EXPECT_EQ(client->pos(), QPoint(17, 3));
+    client->setGeometry(7, 3, 90, 40);
+    EXPECT_EQ(client->geometry(), QRect(17, 3, 90, 40));
+    EXPECT_EQ(m_model->measure(h), QSize(96, 46));
+
+    // Focus on a child of the hosted window activates the item.
+    m_itemWindow->activateWindow();
+    edit->setFocus();
+    QFocusEvent focus(QEvent::FocusIn, Qt::OtherFocusReason);
+    QApplication::sendEvent(edit, &focus);
+    EXPECT_EQ(m_events.events, (std::vector<Event> { { "ItemSelect", h } }));
+    EXPECT_EQ(m_model->focusItem(), h);
+
+    // Removing the item stops the watching.
+    EXPECT_TRUE(m_model->RemoveItem(h));
+    EXPECT_EQ(XWindowsHook::instance().windowCount(), 0u);
 }
 
 class FakeControl : public XHostedControl {

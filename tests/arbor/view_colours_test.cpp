@@ -46,9 +46,7 @@ TEST_F(ShownView, SelectionFillDependsOnFocusEnabledAndShowSelAlways)
     } cases[] = {
         { "focused", true, true, 31, 0x000080 },
         { "focused, style without show-always", true, true, 15, 0x000080 },
-        { "focused but disabled", true, false, 31, 0xC0C0C0 },
         { "unfocused, shown always", false, true, 31, 0xC0C0C0 },
-        { "unfocused and disabled, shown always", false, false, 31, 0xC0C0C0 },
         { "unfocused, not shown always", false, true, 15, 0xFFFFFF },
     };
     for (const auto &c : cases) {

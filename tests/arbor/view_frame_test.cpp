@@ -2,9 +2,7 @@
 // item window.
 #include "tests/arbor/view_test_support.h"
 
-#include "arbor/model/nodepaint.h"
 #include "arbor/view/xtreeframe.h"
-#include "platform/com/ole/olectl.h"
 
 #include <QPainter>
 #include <QScrollBar>
@@ -106,25 +104,7 @@ TEST(ViewBorder, UnknownStylesAndTinyRectanglesDrawNothingHarmful)
         EXPECT_NE(drawn(style, { 2, 2 }), "drew outside its rectangle") << style;
 }
 
-TEST(ViewBorder, SystemColoursFollowThePalette)
-{
-    testing::fixStyle();
-    const QPalette saved = QApplication::palette();
-    QPalette palette = saved;
-    palette.setColor(QPalette::Button, QColor(1, 2, 3));
-    palette.setColor(QPalette::Light, QColor(4, 5, 6));
-    palette.setColor(QPalette::Shadow, QColor(7, 8, 9));
-    palette.setColor(QPalette::Dark, QColor(10, 11, 12));
-    QApplication::setPalette(palette);
-    const BorderColours c = BorderColours::system();
-    QApplication::setPalette(saved);
-    EXPECT_EQ(c.face, QColor(1, 2, 3));
-    EXPECT_EQ(c.highlight, QColor(4, 5, 6));
-    EXPECT_EQ(c.darkShadow, QColor(7, 8, 9));
-    EXPECT_EQ(c.shadow, QColor(10, 11, 12));
-}
-
-TEST(ViewFrame, ItemWindowFollowsStyleAndSize)
+TEST(ViewFrame, ItemWindowFollowsStyleAndSizeAndRelaysOut)
 {
     testing::fixStyle();
     XTreeFrame frame;
@@ -135,12 +115,10 @@ TEST(ViewFrame, ItemWindowFollowsStyleAndSize)
     EXPECT_EQ(frame.view().geometry(), QRect(1, 1, 96, 76));
 
     // The margins of each style are pinned by EachStyleDrawsItsEdgesAndLeavesTheInside.
-    for (LONG style = BorderEffectNone; style <= BorderEffectInset; ++style) {
-        EXPECT_TRUE(frame.setBorderStyle(style));
-        EXPECT_EQ(frame.view().geometry(), QRect(0, 0, 100, 80) - borderMargins(style)) << style;
-    }
-    EXPECT_FALSE(frame.setBorderStyle(7));
-    EXPECT_FALSE(frame.setBorderStyle(-1));
+    EXPECT_TRUE(frame.setBorderStyle(BorderEffectInset));
+    EXPECT_EQ(frame.view().geometry(), QRect(2, 2, 96, 76));
+    for (const LONG refused : { 7, -1 })
+        EXPECT_FALSE(frame.setBorderStyle(refused)) << refused;
     EXPECT_EQ(frame.borderStyle(), BorderEffectInset);
 
     frame.resize(50, 40);
@@ -148,53 +126,52 @@ TEST(ViewFrame, ItemWindowFollowsStyleAndSize)
     // Smaller than the border: the item window shrinks to nothing instead of turning inside out.
     frame.resize(3, 3);
     EXPECT_EQ(frame.view().size(), QSize(0, 0));
-}
 
-TEST(ViewFrame, ItemWindowRelaysOutWhenTheFrameChanges)
-{
-    testing::fixStyle();
-    XTreeFrame frame;
+    // Growing the frame past the content removes the bar: the item window recomputed its layout.
     frame.view().model().appearance().font = testing::fixedFont();
-    frame.setBorderStyle(BorderEffectNone);
     frame.resize(200, 200);
-    frame.show();
     for (int i = 0; i < 30; ++i)
         AddItem(frame.view().model(), "row");
     frame.view().ensureLayout();
-    ASSERT_TRUE(frame.view().verticalBar()->isHidden() == false);
-    // Growing the frame past the content removes the bar: the item window recomputed its layout.
+    ASSERT_FALSE(frame.view().verticalBar()->isHidden());
     frame.resize(200, 2000);
     frame.view().ensureLayout();
     EXPECT_TRUE(frame.view().verticalBar()->isHidden());
 }
 
-TEST(ViewFrame, FrameDrawsTheBorderInTheSystemColoursAroundTheItemWindow)
+TEST(ViewFrame, FrameDrawsTheBorderInThePalettesColoursAroundTheItemWindow)
 {
     testing::fixStyle();
+    const QPalette saved = QApplication::palette();
+    QPalette palette = saved;
+    const QColor face(1, 2, 3), light(4, 5, 6), darkShadow(7, 8, 9), shadow(10, 11, 12);
+    palette.setColor(QPalette::Button, face);
+    palette.setColor(QPalette::Light, light);
+    palette.setColor(QPalette::Shadow, darkShadow);
+    palette.setColor(QPalette::Dark, shadow);
+    QApplication::setPalette(palette);
     XTreeFrame frame;
     frame.resize(60, 40);
-    const auto rgb = [](int index) { return toQColor(GetSysColor(index)).rgb() & 0xFFFFFF; };
+    // One pixel of each colour role; which role draws which pixel is pinned above.
     const struct {
         LONG style;
         QPoint at;
-        int sysColour;
+        QColor colour;
     } cases[] = {
-        { BorderEffectSingle, { 30, 0 }, COLOR_3DDKSHADOW },
-        { BorderEffectRaised, { 30, 1 }, COLOR_BTNHIGHLIGHT },
-        { BorderEffectPop, { 59, 20 }, COLOR_BTNSHADOW },
-        { BorderEffectDrop, { 1, 20 }, COLOR_3DDKSHADOW },
-        { BorderEffectShadow, { 58, 20 }, COLOR_BTNSHADOW },
-        { BorderEffectShadow, { 58, 0 }, COLOR_BTNFACE },
-        { BorderEffectInset, { 0, 20 }, COLOR_BTNSHADOW },
+        { BorderEffectSingle, { 30, 0 }, darkShadow },
+        { BorderEffectRaised, { 30, 1 }, light },
+        { BorderEffectPop, { 59, 20 }, shadow },
+        { BorderEffectShadow, { 58, 0 }, face },
     };
     for (const auto &c : cases) {
         frame.setBorderStyle(c.style);
         const QImage img = frame.grab().toImage();
-        EXPECT_EQ(testing::rgbAt(img, c.at.x(), c.at.y()), rgb(c.sysColour)) << "style " << c.style;
+        EXPECT_EQ(img.pixelColor(c.at), c.colour) << "style " << c.style;
         // The item window's own window colour, just inside the border.
         const QPoint in = frame.itemWindowRect().topLeft() + QPoint(3, 3);
         EXPECT_EQ(testing::rgbAt(img, in.x(), in.y()), 0xFFFFFFu) << "style " << c.style;
     }
+    QApplication::setPalette(saved);
 }
 
 TEST(ViewFrame, FocusGivenToTheFrameGoesToTheItemWindow)

@@ -18,26 +18,22 @@
 #include <QTest>
 #include <QWheelEvent>
 
-#include <sstream>
-
 namespace arbor {
 namespace {
 
+using Seq = std::vector<std::string>;
+
+// One event as text: "MouseDown(1,0,20,5)", "ItemSelect(3)", "Click".
 std::string ev(const char *name, std::initializer_list<LONG> args = {})
 {
-    std::ostringstream os;
-    os << name;
+    std::string s = name;
     const char *sep = "(";
     for (LONG a : args) {
-        os << sep << a;
+        s += sep + std::to_string(a);
         sep = ",";
     }
-    if (args.size() > 0)
-        os << ')';
-    return os.str();
+    return args.size() ? s + ")" : s;
 }
-
-using Seq = std::vector<std::string>;
 
 Seq cat(Seq a, const Seq &b)
 {
@@ -58,14 +54,6 @@ Seq dblEvents(QPoint p, const Seq &item = {})
     return cat(item, { ev("DblClick"), ev("MouseUp", { 1, 0, p.x(), p.y() }), ev("Click") });
 }
 
-// A key without shift state, after what the key did to the items.
-Seq keyEvents(LONG vk, const Seq &before = {})
-{
-    return cat(
-        before, { ev("KeyDown", { vk, 0 }), ev("KeyUp", { vk, 0 }), ev("KeyPress", { vk }) });
-}
-
-// Every event as one text: "MouseDown(1,0,20,5)", "ItemSelect(3)", "Click".
 class ViewRecorder : public XTreeViewEvents {
 public:
     Seq events;
@@ -138,10 +126,7 @@ struct Window {
     {
         QTest::mouseClick(view.get(), Qt::LeftButton, mods, p);
     }
-    void key(int k, Qt::KeyboardModifiers mods = {})
-    {
-        QTest::keyClick(view.get(), Qt::Key(k), mods);
-    }
+    void dblClick(QPoint p) { QTest::mouseDClick(view->windowHandle(), Qt::LeftButton, {}, p); }
 };
 
 TEST(ViewMouse, ClickOnBodyButtonAndBox)
@@ -151,7 +136,6 @@ TEST(ViewMouse, ClickOnBodyButtonAndBox)
     AddItem(w.m(), "Alpha child", a);
     const LONG c = AddItemCheck(w.m(), "Check", 0);
     w.show();
-
     // The box is found after the button moved it down a row.
     const struct {
         QPoint (Window::*part)(LONG);
@@ -171,20 +155,29 @@ TEST(ViewMouse, ClickOnBodyButtonAndBox)
     EXPECT_TRUE(ModelInspector::check(w.m()));
 }
 
-TEST(ViewMouse, CollapsingByTheButtonDeselectsHiddenItems)
+TEST(ViewMouse, CtrlClicksAddAndRemoveCollapsingDeselectsHiddenPlainClickReplaces)
 {
     Window w({ 300, 200 }, 31 & ~DWORD(ARBORSTYLE_SINGLESEL));
     const LONG a = AddItem(w.m(), "Alpha");
     const LONG a1 = AddItem(w.m(), "Alpha one", a);
     const LONG b = AddItem(w.m(), "Beta");
+    const LONG c = AddItem(w.m(), "Gamma");
     w.m().Expand(a, true);
     w.show();
-    w.click(w.body(a1));
-    w.click(w.body(b), Qt::ControlModifier);
-    ASSERT_EQ(w.m().selection().size(), 2u);
+    for (LONG h : { b, a1, c })
+        w.click(w.body(h), Qt::ControlModifier);
+    EXPECT_EQ(selectedHandles(w.m()), (std::vector<LONG> { b, a1, c }));
+    // Ctrl + click on a selected item deselects it without an event; the focus moves there.
+    const QPoint pc = w.body(c);
+    w.take();
+    w.click(pc, Qt::ControlModifier);
+    EXPECT_EQ(w.take(), clickEvents(pc, {}, 2));
+    EXPECT_EQ(selectedHandles(w.m()), (std::vector<LONG> { b, a1 }));
+    EXPECT_EQ(w.m().focusItem(), c);
     w.click(w.button(a));
-    ASSERT_EQ(w.m().selection().size(), 1u);
-    EXPECT_EQ(w.m().selection()[0]->handle(), b);
+    EXPECT_EQ(selectedHandles(w.m()), std::vector<LONG> { b });
+    w.click(w.body(c));
+    EXPECT_EQ(selectedHandles(w.m()), std::vector<LONG> { c });
 }
 
 TEST(ViewMouse, HandlersThatRemoveTheItemMidGesture)
@@ -194,87 +187,50 @@ TEST(ViewMouse, HandlersThatRemoveTheItemMidGesture)
     const LONG b = AddItem(w.m(), "Beta");
     AddItem(w.m(), "Beta child", b);
     w.show();
-    const QPoint pa = w.body(a);
     w.rec.onEvent = [&](const std::string &e) {
         if (e == ev("ItemSelect", { a }) || e == ev("ItemExpanding", { b }))
             w.m().RemoveItemRec(e == ev("ItemSelect", { a }) ? a : b);
     };
-    w.click(pa);
+    w.click(w.body(a));
     EXPECT_FALSE(w.m().isValid(a));
     EXPECT_EQ(w.rec.events.back(), ev("Click"));
     w.m().setFocusItem(b);
-    w.key(Qt::Key_Right);
+    QTest::keyClick(w.view.get(), Qt::Key_Right);
     EXPECT_FALSE(w.m().isValid(b));
     EXPECT_EQ(w.m().focusItem(), 0);
     EXPECT_EQ(w.rec.events.back(), ev("KeyPress", { VK_RIGHT }));
     EXPECT_TRUE(ModelInspector::check(w.m()));
 }
 
-TEST(ViewMouse, ClickingAPartlyVisibleItemScrollsItIntoView)
-{
-    Window w({ 200, 40 });
-    std::vector<LONG> items;
-    for (int i = 0; i < 10; ++i)
-        items.push_back(AddItem(w.m(), "Item"));
-    w.show();
-    const QPoint o = w.view->itemOrigin(w.m().item(items[2])).value();
-    const int h = w.view->treeLayout().nodeSize(w.m().item(items[2])).height();
-    const int client = w.view->clientRect().height();
-    ASSERT_LT(o.y(), client);
-    ASSERT_GT(o.y() + h, client);
-    w.click({ o.x() + kButtonColumn + 6, client - 2 });
-    EXPECT_TRUE(w.m().item(items[2])->IsSelected());
-    const QPoint now = w.view->itemOrigin(w.m().item(items[2])).value();
-    EXPECT_GE(now.y(), 0);
-    EXPECT_LE(now.y() + h, client);
-    EXPECT_EQ(w.view->scrollPosition().y() % 4, 0);
-}
-
-TEST(ViewMouse, DoubleClickThroughTheWindow)
+TEST(ViewMouse, DoubleClickThroughTheWindowAndNothingSelectedAtDesignTime)
 {
     Window w;
     const LONG a = AddItem(w.m(), "Alpha");
     w.show();
     const QPoint p = w.body(a);
-    QTest::mouseDClick(w.view->windowHandle(), Qt::LeftButton, {}, p);
+    w.dblClick(p);
     EXPECT_EQ(w.take(),
         cat(clickEvents(p, { ev("ItemSelect", { a }) }),
             dblEvents(p, { ev("ItemDblClk", { a }) })));
     EXPECT_FALSE(w.m().item(a)->IsExpanded());
     ASSERT_EQ(w.m().focusItem(), a);
-
     // On empty space only DblClick: there is no item to name. The press there clears the focus
     // item but not the selection.
     const QPoint empty(150, 150);
-    QTest::mouseDClick(w.view->windowHandle(), Qt::LeftButton, {}, empty);
+    w.dblClick(empty);
     EXPECT_EQ(w.rec.events, cat(clickEvents(empty), dblEvents(empty)));
     EXPECT_EQ(w.m().focusItem(), 0);
     EXPECT_EQ(w.m().selection().size(), 1u);
-}
 
-TEST(ViewMouse, CtrlClickSelectsThreeAndDeselectsOneWithoutAnEvent)
-{
-    Window w({ 300, 200 }, 31 & ~DWORD(ARBORSTYLE_SINGLESEL));
-    const LONG a = AddItem(w.m(), "Alpha");
-    const LONG b = AddItem(w.m(), "Beta");
-    const LONG c = AddItem(w.m(), "Gamma");
-    w.show();
-    for (LONG h : { b, a, c })
-        w.click(w.body(h), Qt::ControlModifier);
-    ASSERT_EQ(w.m().selection().size(), 3u);
-    EXPECT_EQ(w.m().selection()[0]->handle(), b);
-    const QPoint pa = w.body(a);
+    // At design time clicks and double clicks are reported but select nothing.
+    w.m().clearSelection();
+    w.view->setDesignMode(true);
     w.take();
-    w.click(pa, Qt::ControlModifier);
-    EXPECT_EQ(w.rec.events, clickEvents(pa, {}, 2));
-    ASSERT_EQ(w.m().selection().size(), 2u);
-    EXPECT_FALSE(w.m().item(a)->IsSelected());
-    EXPECT_EQ(w.m().focusItem(), a);
-
-    // A plain click replaces the whole selection.
-    w.click(w.body(c));
-    ASSERT_EQ(w.m().selection().size(), 1u);
-    EXPECT_EQ(w.m().selection()[0]->handle(), c);
+    w.click(p);
+    w.dblClick(p);
+    EXPECT_EQ(w.rec.events, cat(cat(clickEvents(p), clickEvents(p)), dblEvents(p)));
+    EXPECT_TRUE(w.m().selection().empty());
+    EXPECT_EQ(w.m().focusItem(), 0);
 }
 
 TEST(ViewMouse, RightButtonMovesAndWheel)
@@ -287,22 +243,21 @@ TEST(ViewMouse, RightButtonMovesAndWheel)
     const QPoint p = w.body(a);
     QTest::mousePress(w.view.get(), Qt::RightButton, {}, p);
     QTest::mouseRelease(w.view.get(), Qt::RightButton, Qt::ShiftModifier, p);
-    EXPECT_EQ(w.rec.events,
+    EXPECT_EQ(w.take(),
         (Seq { ev("MouseDown", { 2, 0, p.x(), p.y() }), ev("MouseUp", { 2, 1, p.x(), p.y() }),
             ev("RightClick", { p.x(), p.y() }) }));
     EXPECT_TRUE(w.m().selection().empty());
     EXPECT_EQ(w.m().focusItem(), 0);
 
     // Moves are reported with no button held, and with the left one as 1.
-    w.rec.events.clear();
     w.rec.withMoves = true;
     EXPECT_TRUE(w.view->hasMouseTracking());
-    QMouseEvent free(QEvent::MouseMove, QPointF(40, 30), w.view->mapToGlobal(QPointF(40, 30)),
-        Qt::NoButton, Qt::NoButton, Qt::NoModifier);
-    QApplication::sendEvent(w.view.get(), &free);
-    QMouseEvent held(QEvent::MouseMove, QPointF(41, 31), w.view->mapToGlobal(QPointF(41, 31)),
-        Qt::NoButton, Qt::LeftButton, Qt::AltModifier);
-    QApplication::sendEvent(w.view.get(), &held);
+    const auto move = [&](QPointF at, Qt::MouseButtons held, Qt::KeyboardModifiers mods) {
+        QMouseEvent e(QEvent::MouseMove, at, w.view->mapToGlobal(at), Qt::NoButton, held, mods);
+        QApplication::sendEvent(w.view.get(), &e);
+    };
+    move({ 40, 30 }, Qt::NoButton, Qt::NoModifier);
+    move({ 41, 31 }, Qt::LeftButton, Qt::AltModifier);
     EXPECT_EQ(w.rec.events,
         (Seq { ev("MouseMove", { 0, 0, 40, 30 }), ev("MouseMove", { 1, 4, 41, 31 }) }));
 
@@ -314,99 +269,74 @@ TEST(ViewMouse, RightButtonMovesAndWheel)
     EXPECT_EQ(w.view->scrollPosition(), QPoint(0, 0));
 }
 
-TEST(ViewMouse, DesignModeClicksNothingAndShowsTheContainerCursor)
-{
-    Window w;
-    const LONG a = AddItem(w.m(), "Alpha");
-    w.view->setMousePointer(2);
-    EXPECT_EQ(w.view->cursor().shape(), Qt::IBeamCursor);
-    w.view->setDesignMode(true);
-    w.show();
-    const QPoint p = w.body(a);
-    w.click(p);
-    QTest::mouseDClick(w.view->windowHandle(), Qt::LeftButton, {}, p);
-    EXPECT_EQ(w.rec.events, cat(cat(clickEvents(p), clickEvents(p)), dblEvents(p)));
-    EXPECT_TRUE(w.m().selection().empty());
-    EXPECT_EQ(w.m().focusItem(), 0);
-    w.view->setDesignMode(false);
-    EXPECT_EQ(w.view->cursor().shape(), Qt::IBeamCursor);
+// Keys pressed one after the other on one tree: what each does to the items (the events between
+// the press and KeyDown, KeyUp, KeyPress), the focus item and the selection after it.
+struct KeyStep {
+    const char *name;
+    LONG select; // selected alone first (0: nothing)
+    int key;
+    Qt::KeyboardModifiers mods;
+    Seq items;
+    LONG focus;
+    std::vector<LONG> selection;
+};
 
-    // Inside a container the container's cursor shows at design time.
-    QWidget container;
-    container.setCursor(Qt::CrossCursor);
-    auto *child = new XTreeView(&container);
-    child->setMousePointer(9);
-    EXPECT_EQ(child->cursor().shape(), Qt::SizeVerCursor);
-    child->setDesignMode(true);
-    EXPECT_EQ(child->cursor().shape(), Qt::CrossCursor);
+void runKeys(Window &w, std::initializer_list<KeyStep> steps)
+{
+    for (const KeyStep &s : steps) {
+        SCOPED_TRACE(s.name);
+        if (s.select)
+            w.select(s.select);
+        QTest::keyClick(w.view.get(), Qt::Key(s.key), s.mods);
+        Seq got = w.take();
+        const LONG vk = virtualKeyFromQt(s.key, s.mods);
+        Seq expected = cat(
+            s.items, { ev("KeyDown", { vk, 0 }), ev("KeyUp", { vk, 0 }), ev("KeyPress", { vk }) });
+        if (s.mods & Qt::ControlModifier) {
+            // The Ctrl key's own events come around the key's; the item events are what counts.
+            std::erase_if(got, [](const std::string &e) { return e.starts_with("Key"); });
+            expected = s.items;
+        }
+        EXPECT_EQ(got, expected);
+        EXPECT_EQ(w.m().focusItem(), s.focus);
+        EXPECT_EQ(selectedHandles(w.m()), s.selection);
+    }
 }
 
-TEST(ViewKeys, KeypadPlusAndRightArrowExpand)
+TEST(ViewKeys, ExpandCollapseAndMoveInASingleSelectionTree)
 {
+    // a (a1), b (b1), then the row A | B; A is the last root.
     Window w;
     const LONG a = AddItem(w.m(), "Alpha");
     AddItem(w.m(), "Alpha child", a);
     const LONG b = AddItem(w.m(), "Beta");
     AddItem(w.m(), "Beta child", b);
+    const LONG A = AddItem(w.m(), "A");
+    const LONG B = AddItem(w.m(), "B", A, false);
     w.show();
     w.m().setFocusItem(a);
-    w.key(Qt::Key_Plus, Qt::KeypadModifier);
-    EXPECT_EQ(w.rec.events,
-        keyEvents(VK_ADD, { ev("ItemExpanding", { a }), ev("ItemExpanded", { a, 1 }) }));
-
-    // Right arrow on the collapsed b: expand, then the selection is cleared and b selected again.
-    w.select(b);
-    w.key(Qt::Key_Right);
-    EXPECT_EQ(w.rec.events,
-        keyEvents(VK_RIGHT,
-            { ev("ItemExpanding", { b }), ev("ItemExpanded", { b, 1 }), ev("ItemSelect", { b }) }));
-
-    // Keypad minus collapses; the plain minus key is another key and does nothing.
-    w.rec.events.clear();
-    w.key(Qt::Key_Minus);
-    EXPECT_TRUE(w.m().item(b)->IsExpanded());
-    w.key(Qt::Key_Minus, Qt::KeypadModifier);
-    EXPECT_FALSE(w.m().item(b)->IsExpanded());
+    const auto expand = [](LONG h, LONG on) {
+        return Seq { ev("ItemExpanding", { h }), ev("ItemExpanded", { h, on }) };
+    };
+    const Qt::KeyboardModifiers none, pad = Qt::KeypadModifier, ctrl = Qt::ControlModifier;
+    runKeys(w,
+        {
+            { "keypad plus expands the focus item", 0, Qt::Key_Plus, pad, expand(a, 1), a, {} },
+            // Then the selection is cleared and the focus item selected again.
+            { "right expands", b, Qt::Key_Right, none,
+                cat(expand(b, 1), { ev("ItemSelect", { b }) }), b, { b } },
+            { "plain minus is another key", 0, Qt::Key_Minus, none, {}, b, { b } },
+            { "keypad minus collapses", 0, Qt::Key_Minus, pad, expand(b, 0), b, { b } },
+            { "right on a childless item stays", A, Qt::Key_Right, none,
+                { ev("ItemSelect", { A }) }, A, { A } },
+            { "ctrl + right moves to the cell", 0, Qt::Key_Right, ctrl, {}, B, { A } },
+            { "left moves back", 0, Qt::Key_Left, none, { ev("ItemSelect", { A }) }, A, { A } },
+            { "down past the last item", 0, Qt::Key_Down, none, {}, 0, {} },
+            { "up from nothing", 0, Qt::Key_Up, none, { ev("ItemSelect", { a }) }, a, { a } },
+        });
 }
 
-TEST(ViewKeys, RightArrowOnAChildlessItemMovesOnlyWithCtrl)
-{
-    Window w;
-    const LONG a = AddItem(w.m(), "A");
-    const LONG b = AddItem(w.m(), "B", a, false);
-    w.show();
-    w.select(a);
-    w.key(Qt::Key_Right);
-    EXPECT_EQ(w.m().focusItem(), a);
-    // The selection was cleared and the focus item selected again.
-    EXPECT_EQ(w.rec.events, keyEvents(VK_RIGHT, { ev("ItemSelect", { a }) }));
-    w.key(Qt::Key_Right, Qt::ControlModifier);
-    EXPECT_EQ(w.m().focusItem(), b);
-    EXPECT_FALSE(w.m().item(b)->IsSelected());
-    w.key(Qt::Key_Left);
-    EXPECT_EQ(w.m().focusItem(), a);
-    ASSERT_EQ(w.m().selection().size(), 1u);
-    EXPECT_EQ(w.m().selection()[0]->handle(), a);
-}
-
-TEST(ViewKeys, DownPastTheLastItemAndTheNextArrow)
-{
-    Window w;
-    const LONG a = AddItem(w.m(), "Alpha");
-    const LONG b = AddItem(w.m(), "Beta");
-    w.show();
-    w.select(b);
-    w.key(Qt::Key_Down);
-    EXPECT_EQ(w.m().focusItem(), 0);
-    EXPECT_TRUE(w.m().selection().empty());
-    EXPECT_EQ(w.take(), keyEvents(VK_DOWN));
-
-    w.key(Qt::Key_Up);
-    EXPECT_EQ(w.m().focusItem(), a);
-    EXPECT_EQ(w.rec.events, keyEvents(VK_UP, { ev("ItemSelect", { a }) }));
-}
-
-TEST(ViewKeys, SpaceCtrlArrowsAndMultiply)
+TEST(ViewKeys, SpaceCtrlArrowsAndMultiplyInAMultipleSelectionTree)
 {
     Window w({ 300, 200 }, 31 & ~DWORD(ARBORSTYLE_SINGLESEL));
     const LONG c = AddItemCheck(w.m(), "Check", 0);
@@ -414,23 +344,20 @@ TEST(ViewKeys, SpaceCtrlArrowsAndMultiply)
     const LONG t1 = AddItem(w.m(), "Text one", t);
     const LONG t11 = AddItem(w.m(), "Text one one", t1);
     w.show();
-    w.select(c);
-    w.key(Qt::Key_Space);
-    EXPECT_EQ(
-        w.rec.events, keyEvents(VK_SPACE, { ev("ValueChanged", { c }), ev("ItemSelect", { c }) }));
-
-    // Ctrl + down moves the focus only; Ctrl + space then adds the item to the selection.
-    w.key(Qt::Key_Down, Qt::ControlModifier);
-    EXPECT_EQ(w.m().focusItem(), t);
-    ASSERT_EQ(w.m().selection().size(), 1u);
-    w.key(Qt::Key_Space, Qt::ControlModifier);
-    EXPECT_EQ(w.m().selection().size(), 2u);
-    w.key(Qt::Key_Space, Qt::ControlModifier);
-    EXPECT_EQ(w.m().selection().size(), 1u);
-
-    w.key(Qt::Key_Asterisk, Qt::KeypadModifier);
-    EXPECT_TRUE(w.m().item(t)->IsExpanded());
-    EXPECT_TRUE(w.m().item(t1)->IsExpanded());
+    const Qt::KeyboardModifiers ctrl = Qt::ControlModifier;
+    runKeys(w,
+        {
+            { "space clicks the box", c, Qt::Key_Space, {},
+                { ev("ValueChanged", { c }), ev("ItemSelect", { c }) }, c, { c } },
+            { "ctrl + down moves the focus only", 0, Qt::Key_Down, ctrl, {}, t, { c } },
+            { "ctrl + space adds", 0, Qt::Key_Space, ctrl, { ev("ItemSelect", { t }) }, t,
+                { c, t } },
+            { "ctrl + space again removes", 0, Qt::Key_Space, ctrl, {}, t, { c } },
+            { "keypad * expands everything below", 0, Qt::Key_Asterisk, Qt::KeypadModifier,
+                { ev("ItemExpanding", { t }), ev("ItemExpanded", { t, 1 }),
+                    ev("ItemExpanding", { t1 }), ev("ItemExpanded", { t1, 1 }) },
+                t, { c } },
+        });
     EXPECT_TRUE(w.view->itemOrigin(w.m().item(t11)).has_value());
 }
 
@@ -480,9 +407,6 @@ TEST(ViewKeys, VirtualKeyCodes)
         { Qt::Key_Up, Qt::KeypadModifier, VK_UP },
         { Qt::Key_F1, {}, 0x70 },
         { Qt::Key_F12, {}, 0x7B },
-        { Qt::Key_Escape, {}, 0x1B },
-        { Qt::Key_Delete, {}, 0x2E },
-        { Qt::Key_PageDown, {}, 0x22 },
         { Qt::Key_Control, Qt::ControlModifier, 0x11 },
         { Qt::Key_unknown, {}, 0 },
     };
@@ -490,9 +414,9 @@ TEST(ViewKeys, VirtualKeyCodes)
         EXPECT_EQ(virtualKeyFromQt(c.key, c.mods), c.vk) << std::hex << c.key;
 }
 
-// Rows: A | B | C with A: a1, a2; B: b1; C has none. Then root R.
 TEST(ViewKeys, FocusMovesAcrossCellsAndFamilies)
 {
+    // Rows: A | B | C with A: a1, a2; B: b1; C has none. Then root R with r1.
     XTreeModel m;
     const LONG A = AddItem(m, "A");
     const LONG a1 = AddItem(m, "a1", A);
@@ -502,30 +426,24 @@ TEST(ViewKeys, FocusMovesAcrossCellsAndFamilies)
     const LONG C = AddItem(m, "C", B, false);
     const LONG R = AddItem(m, "R");
     const LONG r1 = AddItem(m, "r1", R);
-    auto below = [&](LONG h) {
+    const auto below = [&](LONG h) {
         XTreeItem *x = focusBelow(m.item(h));
         return x ? x->handle() : 0;
     };
-    auto above = [&](LONG h) { return focusAbove(m.item(h))->handle(); };
-
     EXPECT_EQ(below(A), R); // collapsed: the next root
-    m.Expand(A, true);
-    m.Expand(B, true);
-    EXPECT_EQ(below(A), a1);
-    EXPECT_EQ(below(a1), a2);
-    EXPECT_EQ(below(a2), R); // last child: the parent's next sibling
-    EXPECT_EQ(below(b1), R); // a right cell's child: next of the row's top ancestor
-    EXPECT_EQ(below(C), R);
     EXPECT_EQ(below(R), 0); // collapsed last root: past the end
-    m.Expand(R, true);
-    EXPECT_EQ(below(R), r1);
-    EXPECT_EQ(below(r1), 0);
-
-    EXPECT_EQ(above(R), a2); // into the previous root's last expanded child
-    EXPECT_EQ(above(a1), A);
-    EXPECT_EQ(above(b1), B);
-    EXPECT_EQ(above(C), A); // a root-row cell searches from its left neighbours
-    EXPECT_EQ(above(A), A); // the first root keeps the focus
+    for (LONG h : { A, B, R })
+        m.Expand(h, true);
+    // Last child: the parent's next sibling; a right cell's child: next of the row's top ancestor.
+    const std::pair<LONG, LONG> downs[] = { { A, a1 }, { a1, a2 }, { a2, R }, { b1, R }, { C, R },
+        { R, r1 }, { r1, 0 } };
+    for (const auto &[from, to] : downs)
+        EXPECT_EQ(below(from), to) << "down from " << from;
+    // Into the previous root's last expanded child; a root-row cell searches from its left
+    // neighbours; the first root keeps the focus.
+    const std::pair<LONG, LONG> ups[] = { { R, a2 }, { a1, A }, { b1, B }, { C, A }, { A, A } };
+    for (const auto &[from, to] : ups)
+        EXPECT_EQ(focusAbove(m.item(from))->handle(), to) << "up from " << from;
 
     // Without a next root, the last child of a right cell leads to the left cell's first child.
     XTreeModel n;
@@ -546,50 +464,40 @@ public:
     void BeginDrag(LONG h) override { begun.push_back(h); }
 };
 
-TEST(ViewDrag, DetectionByLeavingByDelayAndNotAfterRelease)
+// A quick click and a press held past the delay are driven through the drag-and-drop tree.
+TEST(ViewDrag, DetectionByLeavingTheWindowAndEscapeStopsIt)
 {
     Window w({ 300, 200 }, 31, std::make_unique<DragTree>());
     auto *tree = static_cast<DragTree *>(w.view.get());
     const LONG a = AddItem(w.m(), "Alpha");
-    w.view->setDragDelay(50);
     w.show();
-
-    // Press and release quickly: no drag.
-    w.click(w.body(a));
-    EXPECT_FALSE(w.view->detectingDrag());
-    QTest::qWait(80);
-    EXPECT_TRUE(tree->begun.empty());
-
+    const QPoint p = w.body(a);
     // The press returns at once (no modal loop); leaving the client area starts the drag.
     w.view->setDragDelay(10000);
-    QTest::mousePress(w.view.get(), Qt::LeftButton, {}, w.body(a));
+    QTest::mousePress(w.view.get(), Qt::LeftButton, {}, p);
     EXPECT_TRUE(w.view->detectingDrag());
     QMouseEvent out(QEvent::MouseMove, QPointF(-5, 10), w.view->mapToGlobal(QPointF(-5, 10)),
         Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(w.view.get(), &out);
     EXPECT_EQ(tree->begun, std::vector<LONG> { a });
-    QTest::mouseRelease(w.view.get(), Qt::LeftButton, {}, w.body(a));
-
-    // Holding the button past the delay starts it too; Escape before that stops detection.
+    QTest::mouseRelease(w.view.get(), Qt::LeftButton, {}, p);
+    // Escape before the delay is over stops detection.
     w.view->setDragDelay(30);
-    QTest::mousePress(w.view.get(), Qt::LeftButton, {}, w.body(a));
+    QTest::mousePress(w.view.get(), Qt::LeftButton, {}, p);
+    QTest::keyClick(w.view.get(), Qt::Key_Escape);
+    EXPECT_FALSE(w.view->detectingDrag());
     QTest::qWait(100);
-    EXPECT_EQ(tree->begun.size(), 2u);
-    QTest::mouseRelease(w.view.get(), Qt::LeftButton, {}, w.body(a));
-    QTest::mousePress(w.view.get(), Qt::LeftButton, {}, w.body(a));
-    w.key(Qt::Key_Escape);
-    QTest::qWait(100);
-    EXPECT_EQ(tree->begun.size(), 2u);
-    QTest::mouseRelease(w.view.get(), Qt::LeftButton, {}, w.body(a));
+    EXPECT_EQ(tree->begun.size(), 1u);
+    QTest::mouseRelease(w.view.get(), Qt::LeftButton, {}, p);
 
     // The base window has no drag support: its hooks do nothing, and it takes no drops.
     Window plain;
-    const LONG p = AddItem(plain.m(), "Plain");
+    const LONG h = AddItem(plain.m(), "Plain");
     plain.show();
-    QTest::mousePress(plain.view.get(), Qt::LeftButton, {}, plain.body(p));
+    QTest::mousePress(plain.view.get(), Qt::LeftButton, {}, plain.body(h));
     EXPECT_FALSE(plain.view->detectingDrag());
-    EXPECT_FALSE(plain.view->canDrop(p, 2));
-    QTest::mouseRelease(plain.view.get(), Qt::LeftButton, {}, plain.body(p));
+    EXPECT_FALSE(plain.view->canDrop(h, 2));
+    QTest::mouseRelease(plain.view.get(), Qt::LeftButton, {}, plain.body(h));
 }
 
 class DropTree : public XTreeView {
@@ -624,14 +532,11 @@ TEST(ViewFind, TheTreeBehindAWindowHandle)
 
 TEST(ViewCursor, SystemCursorsAndTheMouseIcon)
 {
-    const Qt::CursorShape shapes[] = { Qt::ArrowCursor, Qt::IBeamCursor, Qt::WaitCursor,
-        Qt::CrossCursor, Qt::UpArrowCursor, Qt::SizeFDiagCursor, Qt::SizeBDiagCursor,
-        Qt::SizeHorCursor, Qt::SizeVerCursor, Qt::SizeAllCursor, Qt::ForbiddenCursor };
-    for (LONG i = 1; i <= 11; ++i)
-        EXPECT_EQ(systemCursor(i)->shape(), shapes[i - 1]) << i;
-    EXPECT_FALSE(systemCursor(0));
-    EXPECT_FALSE(systemCursor(12));
-    EXPECT_FALSE(systemCursor(99));
+    // Pointers 1 to 11 are the system's cursors, from the arrow to the forbidden sign.
+    EXPECT_EQ(systemCursor(1)->shape(), Qt::ArrowCursor);
+    EXPECT_EQ(systemCursor(11)->shape(), Qt::ForbiddenCursor);
+    for (LONG i : { 0, 12, 99 })
+        EXPECT_FALSE(systemCursor(i)) << i;
 
     // An icon file becomes a cursor with its hot spot in the centre; the same image as a cursor
     // file keeps the hot spot it names.
@@ -650,7 +555,8 @@ TEST(ViewCursor, SystemCursorsAndTheMouseIcon)
     cur[6 + 4] = 3; // hot spot x
     cur[6 + 6] = 7; // hot spot y
     cur[6 + 5] = cur[6 + 7] = 0;
-    auto fromCursor = cursorFromFileBytes(std::string_view(cur.constData(), cur.size()));
+    const std::string_view curBytes(cur.constData(), cur.size());
+    auto fromCursor = cursorFromFileBytes(curBytes);
     ASSERT_TRUE(fromCursor);
     EXPECT_EQ(fromCursor->hotSpot(), QPoint(3, 7));
     EXPECT_FALSE(cursorFromFileBytes("not a picture"));
@@ -658,9 +564,7 @@ TEST(ViewCursor, SystemCursorsAndTheMouseIcon)
 
     // A picture object writes itself into memory and comes back as the cursor.
     ComPtr<IPicture> picture;
-    ASSERT_EQ(platform::com::loadPictureFromBytes(
-                  std::string_view(cur.constData(), cur.size()), IID_IPicture, picture.voidOut()),
-        S_OK);
+    ASSERT_EQ(platform::com::loadPictureFromBytes(curBytes, IID_IPicture, picture.voidOut()), S_OK);
     const auto fromPicture = cursorFromPicture(picture.Get());
     ASSERT_TRUE(fromPicture);
     EXPECT_EQ(fromPicture->pixmap().size(), QSize(32, 32));
@@ -678,6 +582,17 @@ TEST(ViewCursor, SystemCursorsAndTheMouseIcon)
     v->setMousePointer(0);
     EXPECT_EQ(v->cursor().shape(), Qt::ArrowCursor);
     EXPECT_EQ(QDir::current().entryList(QDir::Files), before);
+
+    // Inside a container the container's cursor shows at design time; after it, the tree's own.
+    QWidget container;
+    container.setCursor(Qt::CrossCursor);
+    auto *child = new XTreeView(&container);
+    child->setMousePointer(9);
+    EXPECT_EQ(child->cursor().shape(), Qt::SizeVerCursor);
+    child->setDesignMode(true);
+    EXPECT_EQ(child->cursor().shape(), Qt::CrossCursor);
+    child->setDesignMode(false);
+    EXPECT_EQ(child->cursor().shape(), Qt::SizeVerCursor);
 }
 
 } // namespace

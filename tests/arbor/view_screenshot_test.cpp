@@ -5,10 +5,10 @@
 
 #include "arbor/model/checknodes.h"
 #include "arbor/model/imagenode.h"
-#include "arbor/model/nodepaint.h"
 #include "arbor/model/xtreenode.h"
 #include "arbor/view/xtreeframe.h"
 #include "arbor/view/xtreepaint.h"
+#include "platform/com/ole/olectl.h"
 #include "platform/com/variant.h"
 
 #include <QDir>
@@ -26,30 +26,16 @@ QString screenshotPath(const char *name)
     return QStringLiteral(ARBOR_SCREENSHOT_DIR "/%1").arg(QLatin1String(name));
 }
 
-QPixmap folderIcon(QColor tab, bool open)
+// A 16 x 16 icon: a box of the colour with a black edge (folders in their branch's colour, a
+// lighter one when open, pages white).
+QPixmap boxIcon(QColor fill)
 {
     QPixmap pm(16, 16);
     pm.fill(Qt::transparent);
     QPainter p(&pm);
     p.setPen(Qt::black);
-    p.setBrush(tab);
-    p.drawRect(1, 2, 6, 2);
-    p.setBrush(open ? tab.lighter(140) : tab);
-    p.drawRect(1, 4, 13, 9);
-    return pm;
-}
-
-QPixmap pageIcon()
-{
-    QPixmap pm(16, 16);
-    pm.fill(Qt::transparent);
-    QPainter p(&pm);
-    p.setPen(Qt::black);
-    p.setBrush(Qt::white);
-    p.drawRect(3, 1, 9, 13);
-    p.setPen(QColor(0x80, 0x80, 0x80));
-    for (int y = 4; y <= 11; y += 3)
-        p.drawLine(5, y, 10, y);
+    p.setBrush(fill);
+    p.drawRect(1, 2, 13, 11);
     return pm;
 }
 
@@ -81,28 +67,30 @@ TEST(ViewScreenshot, FiveColouredBranchesWithLinesAndIcons)
     const QColor colours[] = { QColor(200, 0, 0), QColor(0, 140, 0), QColor(0, 0, 220),
         QColor(150, 0, 150), QColor(220, 120, 0) };
     for (int i = 0; i < 5; ++i) {
-        images.entries[10 + i] = { platform::ui::registerIcon(
-            QIcon(folderIcon(colours[i], false))) };
+        images.entries[10 + i] = { platform::ui::registerIcon(QIcon(boxIcon(colours[i]))) };
         images.entries[20 + i] = { platform::ui::registerIcon(
-            QIcon(folderIcon(colours[i], true))) };
+            QIcon(boxIcon(colours[i].lighter(140)))) };
     }
-    images.entries[1] = { platform::ui::registerIcon(QIcon(pageIcon())) };
+    images.entries[1] = { platform::ui::registerIcon(QIcon(boxIcon(Qt::white))) };
     m.setImageLookup(&images);
 
+    const auto colorRef = [](QColor c) {
+        return RGB(BYTE(c.red()), BYTE(c.green()), BYTE(c.blue()));
+    };
     const char *names[] = { "Watching", "Bidding", "Won", "Selling", "Sold" };
     std::vector<LONG> roots;
     for (int i = 0; i < 5; ++i) {
         const LONG r = AddItemIcon(m, names[i], Variant::i4(10 + i), Variant::i4(20 + i), 0, true);
-        m.item(r)->GetNode()->SetForeColor(m, toColorRef(colours[i].rgb()));
+        m.item(r)->GetNode()->SetForeColor(m, colorRef(colours[i]));
         roots.push_back(r);
         const int children = 2 + i % 2;
         for (int k = 0; k < children; ++k) {
             const std::string text = std::string(names[i]) + " item " + std::to_string(k + 1);
             const LONG c = AddItemIcon(m, text, Variant::i4(1), Variant(), r);
-            m.item(c)->GetNode()->SetForeColor(m, toColorRef(colours[i].rgb()));
+            m.item(c)->GetNode()->SetForeColor(m, colorRef(colours[i]));
             if (i == 1 && k == 0) {
                 const LONG g = AddItemIcon(m, "Bid history", Variant::i4(1), Variant(), c);
-                m.item(g)->GetNode()->SetForeColor(m, toColorRef(colours[i].rgb()));
+                m.item(g)->GetNode()->SetForeColor(m, colorRef(colours[i]));
             }
         }
     }
@@ -127,13 +115,6 @@ TEST(ViewScreenshot, FiveColouredBranchesWithLinesAndIcons)
             }
         }
     }
-    // Collapsed "Won" draws its plus sign, the others their minus; lines reach from root to root.
-    const QPoint base = view.geometry().topLeft();
-    const QPoint won = base + *view.itemOrigin(m.item(roots[2]));
-    EXPECT_EQ(testing::rgbAt(img, won.x() + kBoxCentreX, won.y() + kBoxCentreY - 2), 0u);
-    const QPoint bid = base + *view.itemOrigin(m.item(roots[1]));
-    EXPECT_NE(testing::rgbAt(img, bid.x() + kBoxCentreX, bid.y() + kBoxCentreY - 2), 0u);
-    EXPECT_EQ(testing::rgbAt(img, won.x() + kBoxCentreX, won.y() - 2), 0x808080u);
     for (const auto &[key, entry] : images.entries)
         DeleteObject(entry.handle);
 }

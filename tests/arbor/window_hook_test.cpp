@@ -1,5 +1,5 @@
-// The window hook: registration rules, the filter's life, and what the hosted-window callback
-// makes of resizes, moves and activation inside an adopted window.
+// The window hook: registration rules, the filter's life, and what a callback may do with the
+// messages of a watched window.
 #include "tests/arbor/model_test_support.h"
 
 #include "arbor/hosting/windownodes.h"
@@ -96,43 +96,6 @@ TEST(WindowHook, CallbackChangesTheRectangleAndMayRemoveItself)
     EXPECT_EQ(hook.windowCount(), 0u);
     child->resize(31, 31);
     EXPECT_EQ(seen.kinds.size(), 2u);
-}
-
-TEST(WindowHook, HostedWindowKeepsItsCornerAndFocusInsideSelects)
-{
-    QWidget itemWindow;
-    itemWindow.resize(300, 200);
-    XTreeModel model;
-    RecordingEvents events(&model);
-    model.setItemWindow(&itemWindow);
-    auto client = std::make_unique<QWidget>();
-    client->resize(60, 40);
-    auto *edit = new QLineEdit(client.get());
-    const LONG h = AddItemWindow(model, platform::ui::windowHandle(client.get()));
-    ASSERT_GT(h, 0);
-    auto *node = static_cast<XTreeNode_Window *>(model.item(h)->GetNode());
-    itemWindow.show();
-    node->PlaceWindow(QRect(14, 0, 66, 46));
-    ASSERT_EQ(client->pos(), QPoint(17, 3));
-
-    // Sizing at the left or top edge, or moving, is undone; the right and bottom edges move.
-    client->move(40, 40);
-    EXPECT_EQ(client->pos(), QPoint(17, 3));
-    client->setGeometry(7, 3, 90, 40);
-    EXPECT_EQ(client->geometry(), QRect(17, 3, 90, 40));
-    EXPECT_EQ(model.measure(h), QSize(96, 46));
-
-    // Focus on a child of the hosted window activates the item.
-    itemWindow.activateWindow();
-    edit->setFocus();
-    QFocusEvent focus(QEvent::FocusIn, Qt::OtherFocusReason);
-    QApplication::sendEvent(edit, &focus);
-    EXPECT_EQ(events.events, (std::vector<Event> { { "ItemSelect", h } }));
-    EXPECT_EQ(model.focusItem(), h);
-
-    // Removing the item stops the watching.
-    EXPECT_TRUE(model.RemoveItem(h));
-    EXPECT_EQ(XWindowsHook::instance().windowCount(), 0u);
 }
 
 } // namespace
