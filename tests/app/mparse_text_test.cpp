@@ -9,6 +9,8 @@
 
 using namespace mParse;
 
+using namespace Qt::Literals::StringLiterals;
+
 namespace {
 
 struct FindCase {
@@ -66,9 +68,9 @@ TEST(MarkedPage, TextCutsAndSkips)
     };
     const MarkedPage page(u"0123456789");
     const Case cases[] = {
-        { "a cut", 2, 5, QStringLiteral("123") },
+        { "a cut", 2, 5, u"123"_s },
         { "empty cut", 4, 4, QString() },
-        { "to past the end is cut short", 8, 100, QStringLiteral("789") },
+        { "to past the end is cut short", 8, 100, u"789"_s },
         { "from just past the end is empty", 11, 20, QString() },
         { "negative length is skipped", 5, 4, std::nullopt },
         { "start 0 is skipped", 0, 4, std::nullopt },
@@ -79,7 +81,7 @@ TEST(MarkedPage, TextCutsAndSkips)
     for (const Case &c : cases)
         EXPECT_EQ(page.Text(c.from, c.to), c.expected) << c.name;
 
-    QString field = QStringLiteral("previous row");
+    QString field = u"previous row"_s;
     Set(field, page.Text(5, 4));
     EXPECT_EQ(field, u"previous row");
 }
@@ -105,7 +107,7 @@ TEST(MarkedPage, RepeatedSearchesAgreeWithAPlainSearch)
     QString text;
     for (int i = 0; i < 3000; ++i) {
         if (i % 700 == 650)
-            text += i % 1400 == 650 ? QStringLiteral("\U0001F600") : QString(QChar(0xD800));
+            text += i % 1400 == 650 ? u"\U0001F600"_s : QString(QChar(0xD800));
         text += QChar(i % 500 == 7 ? u'\0' : alphabet[rng() % 10]);
     }
     const std::u32string wide = ToMarker(text);
@@ -115,7 +117,8 @@ TEST(MarkedPage, RepeatedSearchesAgreeWithAPlainSearch)
     for (int i = 0; i < 20000; ++i) {
         const std::u32string &marker = markers[rng() % std::size(markers)];
         const qint64 from = static_cast<qint64>(rng() % 3100);
-        const std::size_t at = wide.find(marker, static_cast<std::size_t>(std::max<qint64>(from - 1, 0)));
+        const std::size_t at =
+            wide.find(marker, static_cast<std::size_t>(std::max<qint64>(from - 1, 0)));
         const qint64 plain = at == std::u32string::npos ? 0 : static_cast<qint64>(at) + 1;
         const Pos got = page.Find(marker, from);
         if (from < 1) {
@@ -208,7 +211,8 @@ TEST(DecodePage, EveryByteInsideLongAsciiRuns)
         bytes[17] = static_cast<char>(b);
         const QString text = FromWindows1252(bytes);
         ASSERT_EQ(text.size(), 40);
-        EXPECT_EQ(text[17].unicode(), platform::cp1252ToUnicode(static_cast<unsigned char>(b))) << b;
+        EXPECT_EQ(text[17].unicode(), platform::cp1252ToUnicode(static_cast<unsigned char>(b)))
+            << b;
         EXPECT_EQ(text.count(u'a'), b == 'a' ? 40 : 39) << b;
     }
 }
@@ -229,18 +233,17 @@ TEST(DecodePage, CharsetRules)
             QStringLiteral("\u00A3"
                            "5 \u20AC \u201Cx\u201D") },
         { "unassigned 1252 bytes are C1 controls", "\x81\x8D\x8F\x90\x9D", {},
-            QStringLiteral("\u0081\u008D\u008F\u0090\u009D") },
+            u"\u0081\u008D\u008F\u0090\u009D"_s },
         { "meta declares UTF-8",
             "<meta http-equiv=\"Content-Type\" content=\"text/html; charset=UTF-8\">\xC2\xA3", {},
             QStringLiteral(
                 "<meta http-equiv=\"Content-Type\" content=\"text/html; charset=UTF-8\">\u00A3") },
         { "meta declaring UTF-16 is read as UTF-8", "<meta charset=\"UTF-16\">\xC2\xA3", {},
-            QStringLiteral("<meta charset=\"UTF-16\">\u00A3") },
+            u"<meta charset=\"UTF-16\">\u00A3"_s },
         { "transfer charset wins over meta", "<meta charset=\"utf-8\">\xA3", "windows-1252",
-            QStringLiteral("<meta charset=\"utf-8\">\u00A3") },
-        { "ISO-8859-1 is read as 1252", "\x93", "ISO-8859-1", QStringLiteral("\u201C") },
-        { "unknown name falls back to 1252", "\xA3", "x-no-such-charset",
-            QStringLiteral("\u00A3") },
+            u"<meta charset=\"utf-8\">\u00A3"_s },
+        { "ISO-8859-1 is read as 1252", "\x93", "ISO-8859-1", u"\u201C"_s },
+        { "unknown name falls back to 1252", "\xA3", "x-no-such-charset", u"\u00A3"_s },
     };
     for (const Case &c : cases)
         EXPECT_EQ(DecodePage(c.bytes, c.charset), c.expected) << c.name;

@@ -12,6 +12,8 @@
 #include <tuple>
 #include <variant>
 
+using namespace Qt::Literals::StringLiterals;
+
 namespace {
 
 // The error number a conversion must raise.
@@ -123,11 +125,11 @@ TEST(VbConvert, IgnoresTheLocale)
     QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
     std::setlocale(LC_ALL, "de_DE.UTF-8"); // where installed; the Qt default is changed regardless
 
-    EXPECT_EQ(vb::toSingle(QStringLiteral("1.5")), 1.5f);
-    EXPECT_EQ(vb::toInteger(QStringLiteral("1,5")), 15);
-    EXPECT_EQ(vb::toInteger(QStringLiteral("2.5")), 2);
-    EXPECT_EQ(vb::singleText(4320.5f), QStringLiteral("4320.5"));
-    EXPECT_EQ(run<bool>(vb::toBoolean, QStringLiteral("Wahr")), Outcome<bool>(kMismatch));
+    EXPECT_EQ(vb::toSingle(u"1.5"_s), 1.5f);
+    EXPECT_EQ(vb::toInteger(u"1,5"_s), 15);
+    EXPECT_EQ(vb::toInteger(u"2.5"_s), 2);
+    EXPECT_EQ(vb::singleText(4320.5f), u"4320.5"_s);
+    EXPECT_EQ(run<bool>(vb::toBoolean, u"Wahr"_s), Outcome<bool>(kMismatch));
 
     std::setlocale(LC_ALL, previousC.c_str());
     QLocale::setDefault(previousQt);
@@ -144,9 +146,9 @@ TEST(VbConvert, SingleTextAndTrim)
         EXPECT_EQ(vb::toSingle(vb::singleText(value)), value) << text;
     }
 
-    EXPECT_EQ(vb::trim(QStringLiteral("  a b  ")), QStringLiteral("a b"));
-    EXPECT_EQ(vb::trim(QStringLiteral("\ta\t ")), QStringLiteral("\ta\t"));
-    EXPECT_EQ(vb::trim(QStringLiteral("   ")), QString());
+    EXPECT_EQ(vb::trim(u"  a b  "_s), u"a b"_s);
+    EXPECT_EQ(vb::trim(u"\ta\t "_s), u"\ta\t"_s);
+    EXPECT_EQ(vb::trim(u"   "_s), QString());
 }
 
 } // namespace
