@@ -129,8 +129,9 @@ TEST_F(PayPalTest, EveryExitLeavesTheAlertTimerRunningAndTheBusyPictureCleared)
             EXPECT_EQ(r.scheme, u"https"_s);
             EXPECT_EQ(r.target, u"/paypal/cgi-bin/webscr"_s);
             EXPECT_EQ(r.header(u"Content-Type"_s), u"application/x-www-form-urlencoded"_s);
-            if (c.stored == kPassword || !c.answers.isEmpty())
+            if (c.stored == kPassword || !c.answers.isEmpty()) {
                 EXPECT_EQ(r.body, kEncodedForm);
+            }
         }
         EXPECT_EQ(posts, c.posts);
         const QStringList lines = payPalLines(w);

@@ -86,16 +86,6 @@ TEST(MarkedPage, TextCutsAndSkips)
     EXPECT_EQ(field, u"previous row");
 }
 
-TEST(MarkedPage, StartsAtIsFindEqualsPosition)
-{
-    const MarkedPage page(u"<td bgcolor=\"#FFFFCC\"><td  color=\"#FF0000\">");
-    EXPECT_EQ(page.StartsAt(U"color", 6), false) << "\"gcolor\": the marker starts one later";
-    EXPECT_EQ(page.StartsAt(U"color", 7), true);
-    EXPECT_EQ(page.StartsAt(U"color", 28), true);
-    EXPECT_EQ(page.StartsAt(U"color", 1000), false);
-    EXPECT_EQ(page.StartsAt(U"color", 0), std::nullopt);
-}
-
 // The memo that keeps broken pages linear must never change an answer: compare every search of a
 // random walk with a plain search.
 TEST(MarkedPage, RepeatedSearchesAgreeWithAPlainSearch)

@@ -148,8 +148,9 @@ TEST_F(RefreshTest, RequestsGoToTheCountrysSitesWithTheExactBody)
         // The site shows 1 row per section for today, 3 up to 2 days back, else 4. Ireland gets
         // the UK page in pounds but is read with the dollar sign, so its priced rows are missed.
         const int days = QByteArray(c.days).toInt();
-        if (QByteArray(c.country) != "Ireland")
+        if (QByteArray(c.country) != "Ireland") {
             EXPECT_EQ(itemCount(w), 7 * (days == 0 ? 1 : days < 3 ? 3 : 4));
+        }
     }
 }
 

@@ -4,8 +4,6 @@
 #include "platform/ui/messagebox.h"
 #include "tests/app/shell_test_support.h"
 
-#include <QAction>
-#include <QMenu>
 #include <QMenuBar>
 
 #include <memory>
