@@ -77,7 +77,8 @@ TEST_F(FrmMainTest, MenusHoldTheirEntriesAtTheirIndexes)
         { "Refresh", 3, "60 Minutes" }, { "BidAlerts", 2, "When 15 Minutes Left" },
         { "eBay", 5, "-" }, { "eBay", 11, "-" }, { "eBay", 12, "Browse Categories" },
         { "Browse", 11, "Movies && Television" }, { "PayPal", 4, "-" },
-        { "PayPal", 33, "Toys & Games" }, { "Help", 2, "-" }, { "Help", 3, "&About Bidlark..." } };
+        { "PayPal", 33, "Toys & Games" }, { "Help", 2, "-" }, { "Help", 3, "&About Bidlark..." }
+    };
     for (const auto &[menu, index, caption] : captions) {
         QAction *a = entry(w, QLatin1String(menu), index);
         ASSERT_NE(a, nullptr) << menu << ' ' << index;
@@ -101,8 +102,7 @@ TEST_F(FrmMainTest, LoadPutsTheMarksInLineWithTheSettings)
     settings.adBannerDisplay = false;
     settings.alertTime = 15;
     current.userId = u"alice"_s;
-    settings.profileUserName = { u"alice"_s, u"bob"_s,
-        u"empty"_s, QString(), u"eve"_s };
+    settings.profileUserName = { u"alice"_s, u"bob"_s, u"empty"_s, QString(), u"eve"_s };
     frmMain w;
 
     EXPECT_TRUE(w.mnuRefresh(3)->isChecked());

@@ -415,8 +415,6 @@ TEST_F(WindowTest, ToolbarButtonsBannerAndSearch)
     } const pages[] = {
         { "United States", "http://pages.ebay.com/search/items/search.html", "http://www.ebay.com/",
             "http://my.ebay.com/ws/ebayISAPI.dll?MyeBay" },
-        { "Australia", "http://pages.ebay.com.au/search/items/search.html",
-            "http://www.ebay.com.au/", "http://my.ebay.com.au/ws/ebayISAPI.dll?MyeBay" },
         { "United Kingdom", "http://pages.ebay.co.uk/search/items/search.html",
             "http://www.ebay.co.uk/", "http://my.ebay.co.uk/ws/ebayISAPI.dll?MyeBay" },
         { "Ireland", "http://pages.ebay.co.uk/search/items/search.html",
