@@ -4,9 +4,7 @@
 #include "app/forms/frmMain.h"
 #include "app/forms/frmMainPictures.h"
 #include "app/modules/mStartup.h"
-#include "platform/com/bstr.h"
 #include "platform/com/creation.h"
-#include "platform/com/dispatch.h"
 #include "platform/com/variant.h"
 #include "platform/ui/handles.h"
 #include "platform/ui/messagebox.h"
@@ -30,7 +28,6 @@ namespace {
 
 using mSettings::current;
 using mSettings::settings;
-using platform::com::BStr;
 using platform::com::ComPtr;
 using platform::com::Variant;
 using shelltest::linesUnder;
@@ -143,33 +140,6 @@ TEST_F(WindowTest, FreshStoreGetsTheControlRegisteredAndTheWindowHoldsTheTree)
         EXPECT_FALSE(pictures.contains(pixmap->toImage()));
         pictures << pixmap->toImage();
     }
-
-    // The design-time settings, read back by name through the control's automation interface.
-    const std::pair<const char16_t *, LONG> properties[] = { { u"BorderStyle", BorderEffectDrop },
-        { u"BackColor", 0xFFFFFF }, { u"ForeColor", 0 }, { u"PicturePosition", CenterCenter },
-        { u"Enabled", VARIANT_TRUE }, { u"AutoHScroll", VARIANT_TRUE },
-        { u"AutoVScroll", VARIANT_TRUE }, { u"Style", 31 }, { u"DropEffect", 0 } };
-    for (const auto &[name, expected] : properties) {
-        Variant value, asLong;
-        ASSERT_EQ(platform::com::invokeByName(w.Arbor1->control().Get(), name, DISPATCH_PROPERTYGET,
-                      nullptr, 0, &value, nullptr),
-            S_OK);
-        ASSERT_EQ(VariantChangeType(&asLong, &value, 0, VT_I4), S_OK);
-        EXPECT_EQ(asLong.lVal, expected) << QString::fromStdU16String(name).toStdString();
-    }
-    ComPtr<IFontDisp> fontDisp;
-    ASSERT_EQ(tree->get_Font(&fontDisp), S_OK);
-    ComPtr<IFont> font;
-    ASSERT_EQ(fontDisp.As(font), S_OK);
-    BStr name;
-    CY size {};
-    BOOL bold = TRUE;
-    ASSERT_EQ(font->get_Name(name.out()), S_OK);
-    ASSERT_EQ(font->get_Size(&size), S_OK);
-    ASSERT_EQ(font->get_Bold(&bold), S_OK);
-    EXPECT_EQ(name.toUtf8(), "MS Sans Serif");
-    EXPECT_EQ(size.int64, 82500);
-    EXPECT_FALSE(bold);
 }
 
 TEST_F(WindowTest, RegistrationNamingAMissingOrUnloadableFileIsRepaired)
@@ -324,18 +294,12 @@ TEST_F(WindowTest, PayPalBranchOnlyOnceWhetherFromLoadOrOptions)
         EXPECT_EQ(payPalBranches(w), 0);
         EXPECT_EQ(w.treeList().branch(mTreeList::PayPal), 0);
 
-        // Options saves with a typed PayPal password but the save box unchecked: the stored
-        // password stays empty, so every save asks for the branch again.
-        mSettings::OptionsFields fields;
-        fields.payPalUserID = u"pay@example.com"_s;
-        fields.payPalPassword = u"secret"_s;
-        fields.payPalCheck = 0;
-        mSettings::saveFromOptions(fields, w);
-        mSettings::saveFromOptions(fields, w);
+        w.addPayPalBranch(); // as a save of Options asks for it
         EXPECT_EQ(payPalBranches(w), 1);
         EXPECT_GT(w.treeList().branch(mTreeList::PayPal), 0);
     }
-    frmMain w; // the ID is stored now: the branch comes with the load
+    settings.payPalUserID = u"pay@example.com"_s;
+    frmMain w; // with an ID the branch comes with the load
     EXPECT_EQ(payPalBranches(w), 1);
     w.addPayPalBranch();
     EXPECT_EQ(payPalBranches(w), 1);
