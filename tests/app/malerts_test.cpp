@@ -95,29 +95,6 @@ TEST(AlertTick, CountsDownWithoutRereadingAndWarnsOnce)
     EXPECT_EQ(f.ticksUntilShown(5), 0) << "listed: nothing left to show";
 }
 
-TEST(AlertTick, ShowsTheWindowOnceAfterMarkingEveryDueRecord)
-{
-    Fixture f;
-    std::vector<QString> markedWhenShown;
-    f.alerts.setShowWindowHandler([&] {
-        ++f.shown;
-        for (qsizetype i = 1; i <= f.alerts.Count(); ++i) {
-            if (f.alerts.At(i)->AlertDisplayed()) {
-                markedWhenShown.push_back(f.alerts.At(i)->Item());
-                f.alerts.At(i)->setTimeLeft(clsAlert::kListed); // as the window lists it
-            }
-        }
-    });
-    f.alerts.QueueAlert(u"a"_s, u"A"_s, u"3m"_s, u"$1"_s);
-    f.alerts.QueueAlert(u"b"_s, u"B"_s, u"2d 01h"_s, u"$2"_s);
-    f.alerts.QueueAlert(u"c"_s, u"C"_s, u"4m"_s, u"$3"_s);
-    f.alerts.Tick(5);
-    EXPECT_EQ(f.shown, 1);
-    EXPECT_EQ(markedWhenShown, (std::vector<QString> { u"a"_s, u"c"_s }));
-    f.alerts.Tick(5);
-    EXPECT_EQ(f.shown, 1) << "nothing new to warn about";
-}
-
 TEST(AlertList, QueueRemoveClearAndMark)
 {
     mAlerts alerts;
