@@ -358,13 +358,11 @@ TEST_F(WindowTest, MinimisingHidesOnlyWithATrayAndTheTrayRestores)
 TEST_F(WindowTest, ToolbarButtonsBannerAndSearch)
 {
     TrayMain w;
-    QStringList captions, tips;
+    QStringList tips; // the captions are checked through the process test's dump
     for (QAction *a : w.Toolbar1->actions()) {
-        captions << a->text();
         tips << a->toolTip();
         EXPECT_FALSE(a->icon().isNull());
     }
-    EXPECT_EQ(captions, (QStringList { " Refresh ", " Search ", "My eBay", "Help" }));
     EXPECT_EQ(tips,
         (QStringList { "Refresh eBay", "Search Auction Site", "Visit eBay Web Site", "Help" }));
     EXPECT_EQ(w.cmdSearch->text(), u"&Search"_s);

@@ -23,16 +23,11 @@ struct FindCase {
 
 TEST(MarkedPage, FindFollowsTheNotation)
 {
+    // Ordinary hits and misses are compared with a plain search below; these are the edges.
     const FindCase cases[] = {
-        { "first character is position 1", u"abcabc", U"a", 1, 1 },
-        { "search starts at from, inclusive", u"abcabc", U"a", 2, 4 },
-        { "a hit at from itself", u"abcabc", U"c", 3, 3 },
-        { "absent gives 0", u"abcabc", U"x", 1, 0 },
-        { "from on the last character", u"abcabc", U"c", 6, 6 },
         { "from just past the end gives 0", u"abcabc", U"c", 7, 0 },
         { "from far past the end gives 0", u"abcabc", U"a", 1000, 0 },
         { "marker longer than the rest", u"abcabc", U"bcx", 5, 0 },
-        { "marker ending at the last character", u"abcabc", U"abc", 2, 4 },
         { "from 0 is skipped", u"abcabc", U"a", 0, Pos(0, false) },
         { "negative from is skipped", u"abcabc", U"a", -5, Pos(0, false) },
         { "skipped from stays skipped", u"abcabc", U"a", Pos(3, false), Pos(0, false) },
@@ -130,6 +125,7 @@ TEST(MarkedPage, RepeatedSearchesAgreeWithAPlainSearch)
 
 TEST(CleanHtml, ReplacementsAndTheirOrder)
 {
+    // The results a reader would not guess from the list of steps checked below.
     struct Case {
         const char *name;
         const char16_t *in;
@@ -137,13 +133,9 @@ TEST(CleanHtml, ReplacementsAndTheirOrder)
     };
     const Case cases[] = {
         { "empty stays empty", u"", u"" },
-        { "bold amount", u"<b>$12.50</b>", u"$12.50" },
         { "entity quote survives, literal quote does not", u"12\" &quot;Mint&quot;",
             u"12 \"Mint\"" },
-        { "br loses both parts", u"Pentax<br>K1000", u"PentaxK1000" },
-        { "_0 anywhere", u"2150000123_0 AF_0 Lens", u"2150000123 AF Lens" },
         { "one pass: __00 keeps one _0", u"__00", u"_0" },
-        { "line breaks removed, not blanked", u"Brass\r\nCompass", u"BrassCompass" },
         { "quoted colour matches after quote removal", u"<font color=\"#339933\">sold</font>",
             u"sold" },
         { "size and colour font tag", u"<font size=2 color=#FF0000>x</font>", u"x" },
@@ -152,9 +144,7 @@ TEST(CleanHtml, ReplacementsAndTheirOrder)
         { "unknown tag keeps its text", u"<img src=\"a.gif\">$5", u"<img src=a.gif$5" },
         { "nbsp is a blank, amp stays", u"Tom&nbsp;&amp;&nbsp;Jerry", u"Tom &amp; Jerry" },
         { "br removed before >", u"<<br>b>5", u"<b5" },
-        { "span class TextBold", u"<span class=\"TextBold\">12m</span>", u"12m" },
         { "span class body keeps its tail", u"<span class=body>x", u"x" },
-        { "Transactions. removed", u"See Transactions. now", u"See  now" },
         { "case-sensitive", u"<FONT SIZE=2>x</FONT>", u"<FONT SIZE=2x</FONT" },
     };
     for (const Case &c : cases)
