@@ -8,7 +8,6 @@
 #include "tests/app/shell_test_support.h"
 
 #include <QCoreApplication>
-#include <QDir>
 #include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QLabel>
@@ -180,9 +179,6 @@ TEST_F(AlertTest, EveryWarnedRecordIsListedExactlyOnce)
 
 TEST_F(AlertTest, ScreenshotsWithTwoAndSixLines)
 {
-    const QString dir =
-        QCoreApplication::applicationDirPath() + QStringLiteral("/../test-artifacts");
-    ASSERT_TRUE(QDir().mkpath(dir));
     const char *titles[] = { "Brass desk lamp, 1920s ", "Pocket watch with chain ",
         "Tin robot (boxed) ", "Set of six teacups ", "Road bike 56 cm ", "Vinyl record lot " };
     for (int count : { 2, 6 }) {
@@ -196,7 +192,7 @@ TEST_F(AlertTest, ScreenshotsWithTwoAndSixLines)
         list.Tick(10);
         QCoreApplication::processEvents();
         EXPECT_EQ(window.filledLines(), count);
-        EXPECT_TRUE(window.grab().save(dir + u"/frmAlert-%1-lines.png"_s.arg(count)));
+        EXPECT_TRUE(shelltest::saveArtifact(window, u"frmAlert-%1-lines.png"_s.arg(count)));
     }
 }
 

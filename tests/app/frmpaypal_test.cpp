@@ -4,7 +4,6 @@
 #include "app/forms/frmPayPal.h"
 #include "app/modules/mStartup.h"
 #include "app/modules/sites.h"
-#include "platform/com/bstr.h"
 #include "platform/ui/inputbox.h"
 #include "platform/ui/messagebox.h"
 #include "platform/ui/shell.h"
@@ -12,15 +11,16 @@
 #include "tests/support/sandbox_site.h"
 
 #include <QCoreApplication>
-#include <QDir>
 #include <QTest>
+
+using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
 using mSettings::settings;
 
-const QString kUser = QStringLiteral("a+b@example.com");
-const QString kPassword = QStringLiteral("p&ss w%rd=1");
+const QString kUser = u"a+b@example.com"_s;
+const QString kPassword = u"p&ss w%rd=1"_s;
 const QByteArray kEncodedForm = "__track=_login-run:p/gen/login:_login-submit&cmd=_login-submit&"
                                 "login_cmd=&login_params&login_email=a%2Bb%40example.com&"
                                 "login_password=p%26ss%20w%25rd%3D1";
@@ -35,30 +35,9 @@ public:
     void showOptionsDialog(bool) override { }
 };
 
-struct Line {
-    QString text;
-    OLE_COLOR colour = 0;
-};
-
-std::vector<Line> payPalLines(frmMain &w)
+QStringList payPalLines(const frmMain &w)
 {
-    std::vector<Line> out;
-    IArbor *tree = w.treeList().tree().Get();
-    LONG item = 0;
-    if (!tree || FAILED(tree->get_ItemChild(w.treeList().branch(mTreeList::PayPal), &item)))
-        return out;
-    while (item > 0 && out.size() < 100) {
-        Line line;
-        platform::com::BStr text;
-        (void)tree->get_ItemText(item, text.out());
-        line.text = QString::fromStdU16String(std::u16string(text.view()));
-        (void)tree->get_ItemForeColor(item, &line.colour);
-        out.push_back(line);
-        LONG next = 0;
-        (void)tree->get_ItemNext(item, &next);
-        item = next;
-    }
-    return out;
+    return shelltest::linesUnder(shelltest::treeLines(w), u"PayPal"_s);
 }
 
 class PayPalTest : public ShellTest {
@@ -67,17 +46,8 @@ protected:
     {
         ShellTest::SetUp();
         ASSERT_TRUE(m_site.ok()) << m_site.error().toStdString();
-        qputenv("BIDLARK_SITES", m_site.sitesFile().toUtf8());
-        qputenv("BIDLARK_NET_CA_FILE", m_site.caFile().toUtf8());
-        ASSERT_TRUE(sites::reloadSites().isEmpty());
+        ASSERT_TRUE(m_sites.errors.isEmpty());
         settings.payPalUserID = kUser;
-    }
-    void TearDown() override
-    {
-        qunsetenv("BIDLARK_SITES");
-        qunsetenv("BIDLARK_NET_CA_FILE");
-        sites::reloadSites();
-        ShellTest::TearDown();
     }
     QList<testsupport::LoggedRequest> payPalRequests() const
     {
@@ -96,8 +66,9 @@ protected:
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
 
-    testsupport::SandboxSite m_site { { QStringLiteral("--paypal-user"), kUser,
-        QStringLiteral("--paypal-password"), kPassword } };
+    testsupport::SandboxSite m_site { { u"--paypal-user"_s, kUser, u"--paypal-password"_s,
+        kPassword } };
+    shelltest::SitesFile m_sites { m_site.sitesFile(), m_site.caFile() };
     platform::ui::MessageBoxRecorder m_boxes;
     platform::ui::InputBoxRecorder m_inputs;
 };
@@ -115,11 +86,10 @@ struct StepCase {
 
 TEST_F(PayPalTest, EveryExitLeavesTheAlertTimerRunningAndTheBusyPictureCleared)
 {
-    const QString sync = QStringLiteral("last sync: ");
-    const QString refused = QStringLiteral("PayPal username (email) or password was invalid");
-    const QString failed =
-        QStringLiteral("An error occurred in communicating with the eBay computers...");
-    const QString waiting = QStringLiteral("Logging onto PayPal...");
+    const QString sync = u"last sync: "_s;
+    const QString refused = u"PayPal username (email) or password was invalid"_s;
+    const QString failed = u"An error occurred in communicating with the eBay computers..."_s;
+    const QString waiting = u"Logging onto PayPal..."_s;
     const StepCase cases[] = {
         { "stored password", "normal", "p&ss w%rd=1", {}, 0, 1, sync, 1 + 5 },
         { "prompt answered", "normal", "", { kPassword }, 1, 1, sync, 1 + 5 },
@@ -156,23 +126,23 @@ TEST_F(PayPalTest, EveryExitLeavesTheAlertTimerRunningAndTheBusyPictureCleared)
             if (r.method != QLatin1String("POST"))
                 continue;
             ++posts;
-            EXPECT_EQ(r.scheme, QStringLiteral("https"));
-            EXPECT_EQ(r.target, QStringLiteral("/paypal/cgi-bin/webscr"));
-            EXPECT_EQ(r.header(QStringLiteral("Content-Type")),
-                QStringLiteral("application/x-www-form-urlencoded"));
-            if (c.stored == kPassword || !c.answers.isEmpty())
+            EXPECT_EQ(r.scheme, u"https"_s);
+            EXPECT_EQ(r.target, u"/paypal/cgi-bin/webscr"_s);
+            EXPECT_EQ(r.header(u"Content-Type"_s), u"application/x-www-form-urlencoded"_s);
+            if (c.stored == kPassword || !c.answers.isEmpty()) {
                 EXPECT_EQ(r.body, kEncodedForm);
+            }
         }
         EXPECT_EQ(posts, c.posts);
-        const auto lines = payPalLines(w);
-        ASSERT_EQ(int(lines.size()), c.lines);
+        const QStringList lines = payPalLines(w);
+        ASSERT_EQ(lines.size(), c.lines);
         if (!lines.empty()) {
-            EXPECT_TRUE(lines[0].text.startsWith(QLatin1String("Balance: $")));
-            EXPECT_EQ(lines[0].colour, mTreeList::kGreen);
-            EXPECT_NE(lines[1].colour, mTreeList::kGreen);
+            EXPECT_TRUE(lines[0].startsWith(QLatin1String("Balance: $")));
+            EXPECT_TRUE(lines[0].endsWith(QLatin1String("\t0x0000c000"))); // green
+            EXPECT_TRUE(lines[1].endsWith(QLatin1String("\t0x00000000")));
         }
     }
-    EXPECT_EQ(m_inputs.boxes().first().title, QStringLiteral("PayPal Prompt"));
+    EXPECT_EQ(m_inputs.boxes().first().title, u"PayPal Prompt"_s);
     EXPECT_EQ(m_inputs.boxes().first().prompt, kPrompt);
     EXPECT_TRUE(m_boxes.boxes().isEmpty());
 }
@@ -201,7 +171,7 @@ TEST_F(PayPalTest, NoIdMeansNoTrafficAndASecondStartDoesNotStack)
     EXPECT_TRUE(w.tmAlert.isActive());
     QTRY_VERIFY_WITH_TIMEOUT(frmPayPal::instance() == nullptr, 15000);
     EXPECT_EQ(payPalRequests().size(), 2); // one sign-in, one account page
-    EXPECT_EQ(int(payPalLines(w).size()), 1 + 5);
+    EXPECT_EQ(payPalLines(w).size(), 1 + 5);
 }
 
 // The main window with the PayPal branch filled and the third banner, for a person to look at.
@@ -216,10 +186,7 @@ TEST_F(PayPalTest, ScreenshotWithPayPalLinesAndBanner)
         w.tmAdBannerTick();
     w.resize(560, 640);
     QCoreApplication::processEvents();
-    const QString dir =
-        QCoreApplication::applicationDirPath() + QStringLiteral("/../test-artifacts");
-    ASSERT_TRUE(QDir().mkpath(dir));
-    EXPECT_TRUE(w.grab().save(dir + QStringLiteral("/frmMain-paypal.png")));
+    EXPECT_TRUE(shelltest::saveArtifact(w, u"frmMain-paypal.png"_s));
 }
 
 } // namespace

@@ -1,8 +1,6 @@
 // The alert list and its countdown. The tick never looks at a clock, so each test drives it by
 // calling Tick as the one-minute timer would.
 #include "app/modules/mAlerts.h"
-#include "app/modules/mParse.h"
-#include "tools/mypages/recorder.h"
 
 #include <gtest/gtest.h>
 
@@ -97,29 +95,6 @@ TEST(AlertTick, CountsDownWithoutRereadingAndWarnsOnce)
     EXPECT_EQ(f.ticksUntilShown(5), 0) << "listed: nothing left to show";
 }
 
-TEST(AlertTick, ShowsTheWindowOnceAfterMarkingEveryDueRecord)
-{
-    Fixture f;
-    std::vector<QString> markedWhenShown;
-    f.alerts.setShowWindowHandler([&] {
-        ++f.shown;
-        for (qsizetype i = 1; i <= f.alerts.Count(); ++i) {
-            if (f.alerts.At(i)->AlertDisplayed()) {
-                markedWhenShown.push_back(f.alerts.At(i)->Item());
-                f.alerts.At(i)->setTimeLeft(clsAlert::kListed); // as the window lists it
-            }
-        }
-    });
-    f.alerts.QueueAlert(u"a"_s, u"A"_s, u"3m"_s, u"$1"_s);
-    f.alerts.QueueAlert(u"b"_s, u"B"_s, u"2d 01h"_s, u"$2"_s);
-    f.alerts.QueueAlert(u"c"_s, u"C"_s, u"4m"_s, u"$3"_s);
-    f.alerts.Tick(5);
-    EXPECT_EQ(f.shown, 1);
-    EXPECT_EQ(markedWhenShown, (std::vector<QString> { u"a"_s, u"c"_s }));
-    f.alerts.Tick(5);
-    EXPECT_EQ(f.shown, 1) << "nothing new to warn about";
-}
-
 TEST(AlertList, QueueRemoveClearAndMark)
 {
     mAlerts alerts;
@@ -166,25 +141,6 @@ TEST(AlertList, AListedRecordQueuedAgainCountsOnFromItsMarker)
     f.alerts.Tick(5);
     EXPECT_EQ(f.alerts.At(1)->TimeLeft(), clsAlert::kListed - 1)
         << "88 is a count, not a marker, to the tick";
-}
-
-// From page to warning: the parser queues running rows and removes ended ones.
-TEST(AlertList, AnItemReportedEndedIsRemovedAndNeverWarned)
-{
-    const auto page = [](const QString &time) {
-        return u"<b>Items I'm Watching</b><table><tr><th>Action</th></tr><tr><td><input type=\"checkbox\" "_s
-               u"value=\"555\"></td><td><a href=\"x?item=555\">Lamp</a></td><td align=\"right\"><b>$5.00</b>"_s
-               u"</td><td>1</td><td>2</td><td>3</td><td align=center>"_s +
-            time + u"</td></tr></table>Back to top"_s;
-    };
-    Fixture f;
-    mypages::CallRecorder tree;
-    mParse::MyEbayParser(tree, f.alerts, u"United States"_s).ParsePage(page(u"12m"_s));
-    ASSERT_EQ(f.alerts.Count(), 1);
-    f.alerts.Tick(5);
-    mParse::MyEbayParser(tree, f.alerts, u"United States"_s).ParsePage(page(u"Ended"_s));
-    EXPECT_EQ(f.alerts.Count(), 0);
-    EXPECT_EQ(f.ticksUntilShown(5), 0);
 }
 
 TEST(AlertTick, ANegativeWarningTimeNeverUnderflows)

@@ -26,6 +26,8 @@
 #include <QTest>
 #include <QUrl>
 
+using namespace Qt::Literals::StringLiterals;
+
 namespace {
 
 using mSettings::current;
@@ -43,28 +45,25 @@ protected:
     void SetUp() override
     {
         ShellTest::SetUp();
-        const QString path = m_dir.filePath(QStringLiteral("sites"));
-        QFile file(path);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write("pages=http://pages.test\npages.uk=http://pages-uk.test\n"
-                   "pages.ca=http://pages-ca.test\npages.au=http://pages-au.test\n"
-                   "search=http://search.test\nsearch.uk=http://search-uk.test\n"
-                   "search.ca=http://search-ca.test\nsearch.au=http://search-au.test\n"
-                   "listings=http://listings.test\nlistings.uk=http://listings-uk.test\n"
-                   "stores=http://stores.test\nstores.uk=http://stores-uk.test\n"
-                   "media=http://media.test\npremier=http://premier.test\n"
-                   "liveauctions=http://live.test\nmotors=http://motors.test\n"
-                   "paypal=https://paypal.test\nproduct=http://product.test\n"
-                   "supportmail=help@product.test\n");
-        file.close();
-        qputenv("BIDLARK_SITES", path.toUtf8());
-        ASSERT_TRUE(sites::reloadSites().isEmpty());
+        const QString path = m_dir.filePath(u"sites"_s);
+        ASSERT_TRUE(shelltest::writeFile(path,
+            "pages=http://pages.test\npages.uk=http://pages-uk.test\n"
+            "pages.ca=http://pages-ca.test\npages.au=http://pages-au.test\n"
+            "search=http://search.test\nsearch.uk=http://search-uk.test\n"
+            "search.ca=http://search-ca.test\nsearch.au=http://search-au.test\n"
+            "listings=http://listings.test\nlistings.uk=http://listings-uk.test\n"
+            "stores=http://stores.test\nstores.uk=http://stores-uk.test\n"
+            "media=http://media.test\npremier=http://premier.test\n"
+            "liveauctions=http://live.test\nmotors=http://motors.test\n"
+            "paypal=https://paypal.test\nproduct=http://product.test\n"
+            "supportmail=help@product.test\n"));
+        m_sites.emplace(path);
+        ASSERT_TRUE(m_sites->errors.isEmpty());
         QFile::remove(qEnvironmentVariable("BIDLARK_SHELL_LOG"));
     }
     void TearDown() override
     {
-        qunsetenv("BIDLARK_SITES");
-        sites::reloadSites();
+        m_sites.reset();
         ShellTest::TearDown();
     }
 
@@ -81,6 +80,7 @@ protected:
     }
 
     QTemporaryDir m_dir;
+    std::optional<shelltest::SitesFile> m_sites;
 };
 
 TEST_F(MenusTest, EveryPageEntryOpensItsAddressWhateverTheCountry)
@@ -102,27 +102,24 @@ TEST_F(MenusTest, EveryPageEntryOpensItsAddressWhateverTheCountry)
     for (int i = 0; i < int(std::size(kCategories)); ++i) {
         rows.append({ &frmMain::mnuBrowse,
             { i,
-                QStringLiteral("http://listings.test/aw/plistings/list/category%1/index.html")
-                    .arg(kCategories[i]) } });
+                u"http://listings.test/aw/plistings/list/category%1/index.html"_s.arg(
+                    kCategories[i]) } });
     }
     const char *const payPalCommands[] = { "_login-run", "_help-ext", "_shop-ext" };
     for (int i = 1; i <= 3; ++i) {
         rows.append({ &frmMain::mnuPayPal,
-            { i,
-                QStringLiteral("https://paypal.test/cgi-bin/webscr?cmd=") +
-                    payPalCommands[i - 1] } });
+            { i, u"https://paypal.test/cgi-bin/webscr?cmd="_s + payPalCommands[i - 1] } });
     }
     for (int i = 5; i <= 34; ++i) {
         rows.append({ &frmMain::mnuPayPal,
             { i,
-                QStringLiteral("https://paypal.test/cgi-bin/webscr?cmd=_shop-cat-ext&loc=%1")
-                    .arg(kShops[i - 5]) } });
+                u"https://paypal.test/cgi-bin/webscr?cmd=_shop-cat-ext&loc=%1"_s.arg(
+                    kShops[i - 5]) } });
     }
-    rows.append({ &frmMain::mnuHelp, { 0, QStringLiteral("http://product.test/") } });
+    rows.append({ &frmMain::mnuHelp, { 0, u"http://product.test/"_s } });
     rows.append({ &frmMain::mnuHelp,
         { 1,
-            QStringLiteral("http://product.test/support.asp?version=%1.%2.%3")
-                .arg(BIDLARK_VERSION_MAJOR)
+            u"http://product.test/support.asp?version=%1.%2.%3"_s.arg(BIDLARK_VERSION_MAJOR)
                 .arg(BIDLARK_VERSION_MINOR)
                 .arg(BIDLARK_VERSION_REVISION) } });
 
@@ -130,7 +127,7 @@ TEST_F(MenusTest, EveryPageEntryOpensItsAddressWhateverTheCountry)
              "Switzerland", "Canada", "Australia" }) {
         settings.eBayCountry = QLatin1String(country);
         CountingMain w;
-        EXPECT_EQ(w.mnuHelp(0)->text(), QStringLiteral("&Visit product.test"));
+        EXPECT_EQ(w.mnuHelp(0)->text(), u"&Visit product.test"_s);
         for (const auto &[menu, row] : rows) {
             (w.*menu)(row.first)->trigger();
             EXPECT_EQ(opened(), QStringList { row.second }) << country << ' ' << row.first;
@@ -148,7 +145,7 @@ TEST_F(MenusTest, EveryPageEntryOpensItsAddressWhateverTheCountry)
 TEST_F(MenusTest, QuickSearchEncodesTheTextAndPicksTheCountrysHost)
 {
     const QString query =
-        QStringLiteral("/search/search.dll?MfcISAPICommand=GetResult&ht=1&ebaytag1=ebayreg&query=");
+        u"/search/search.dll?MfcISAPICommand=GetResult&ht=1&ebaytag1=ebayreg&query="_s;
     const struct {
         const char *text;
         const char *country;
@@ -169,7 +166,7 @@ TEST_F(MenusTest, QuickSearchEncodesTheTextAndPicksTheCountrysHost)
     for (const auto &c : cases) {
         const QString text = QString::fromUtf8(c.text);
         const QString expected = QLatin1String(c.host) +
-            (c.end ? query + QLatin1String(c.end) : QStringLiteral("/search/items/search.html"));
+            (c.end ? query + QLatin1String(c.end) : u"/search/items/search.html"_s);
         mShortcuts::QuickSearch(text, QLatin1String(c.country));
         EXPECT_EQ(opened(), QStringList { expected }) << c.text << ' ' << c.country;
         // The desktop gets the address through QUrl: it must not decode or re-encode the query.
@@ -184,9 +181,9 @@ TEST_F(MenusTest, OptionsSaveShowsThePayPalMenuAndRenamesTheProfiles)
     QAction *payPal = w.menus().mnuPayPalTop->menuAction();
     EXPECT_FALSE(payPal->isVisible());
     frmOptions d(&w);
-    d.txtUserName()->setText(QStringLiteral(" alice "));
-    d.txtProfileUserName(2)->setText(QStringLiteral("bob"));
-    d.txtPayPalPassword()->setText(QStringLiteral("pp"));
+    d.txtUserName()->setText(u" alice "_s);
+    d.txtProfileUserName(2)->setText(u"bob"_s);
+    d.txtPayPalPassword()->setText(u"pp"_s);
     ASSERT_TRUE(d.apply());
     EXPECT_TRUE(payPal->isVisible());
     const QStringList captions = { "alice", "bob", "empty", "empty", "empty" };
@@ -200,32 +197,31 @@ TEST_F(MenusTest, OptionsSaveShowsThePayPalMenuAndRenamesTheProfiles)
     ASSERT_TRUE(d.apply());
     EXPECT_FALSE(payPal->isVisible());
     EXPECT_EQ(stored("PayPalPassword"), QString());
-    EXPECT_EQ(w.mnuProfiles(1)->text(), QStringLiteral("User Profile 1"));
-    EXPECT_EQ(w.mnuProfiles(2)->text(), QStringLiteral("User Profile 2"));
+    EXPECT_EQ(w.mnuProfiles(1)->text(), u"User Profile 1"_s);
+    EXPECT_EQ(w.mnuProfiles(2)->text(), u"User Profile 2"_s);
 }
 
 TEST_F(MenusTest, OptionsShowProfileOneAfterASwitchAndApplySurvivesCancel)
 {
-    settings.profileUserName = { QStringLiteral("alice"), QStringLiteral("bob"),
-        QStringLiteral("carol"), QStringLiteral("empty"), QStringLiteral("empty") };
-    settings.profilePassword = { QStringLiteral("pa"), QString(), QString(), QString(), QString() };
-    settings.eBayCountry = QStringLiteral("Ireland"); // not in the list, kept unless changed
+    settings.profileUserName = { u"alice"_s, u"bob"_s, u"carol"_s, u"empty"_s, u"empty"_s };
+    settings.profilePassword = { u"pa"_s, QString(), QString(), QString(), QString() };
+    settings.eBayCountry = u"Ireland"_s; // not in the list, kept unless changed
     CountingMain w;
     w.mnuProfiles(3)->trigger();
-    ASSERT_EQ(current.userId, QStringLiteral("carol"));
+    ASSERT_EQ(current.userId, u"carol"_s);
 
     frmOptions d(&w);
-    EXPECT_EQ(d.txtUserName()->text(), QStringLiteral("alice"));
-    EXPECT_EQ(d.txtPassword()->text(), QStringLiteral("pa"));
+    EXPECT_EQ(d.txtUserName()->text(), u"alice"_s);
+    EXPECT_EQ(d.txtPassword()->text(), u"pa"_s);
     EXPECT_EQ(d.txtPassword()->echoMode(), QLineEdit::Password);
     EXPECT_EQ(d.txtFirewallPassword()->echoMode(), QLineEdit::Normal);
-    EXPECT_EQ(d.cmbCountry()->currentText(), QStringLiteral("Ireland"));
-    d.cmbRefresh()->setCurrentText(QStringLiteral("15 Minutes"));
+    EXPECT_EQ(d.cmbCountry()->currentText(), u"Ireland"_s);
+    d.cmbRefresh()->setCurrentText(u"15 Minutes"_s);
     ASSERT_TRUE(d.apply());
-    EXPECT_EQ(stored("eBayCountry"), QStringLiteral("Ireland"));
-    d.cmbRefresh()->setCurrentText(QStringLiteral("30 Minutes"));
+    EXPECT_EQ(stored("eBayCountry"), u"Ireland"_s);
+    d.cmbRefresh()->setCurrentText(u"30 Minutes"_s);
     d.cmdCancel()->click();
-    EXPECT_EQ(stored("Refresh"), QStringLiteral("15 Minutes"));
+    EXPECT_EQ(stored("Refresh"), u"15 Minutes"_s);
     EXPECT_TRUE(w.mnuRefresh(1)->isChecked());
     EXPECT_EQ(d.result(), QDialog::Rejected);
 }
@@ -261,16 +257,14 @@ TEST_F(MenusTest, FirewallPortOutsideOneTo65535IsRefusedNamingTheField)
         RegDeleteKey(HKEY_CURRENT_USER, mSettings::registryPath().toStdString().c_str());
         platform::ui::MessageBoxRecorder boxes;
         frmOptions d(&w);
-        d.txtFirewallHost()->setText(QStringLiteral("proxy.test"));
+        d.txtFirewallHost()->setText(u"proxy.test"_s);
         d.txtFirewallPort()->setText(QLatin1String(c.port));
         d.cmdOK()->click();
         EXPECT_EQ(d.result(), c.accepted ? QDialog::Accepted : QDialog::Rejected) << c.port;
-        EXPECT_EQ(stored("FirewallHost"),
-            c.accepted ? QStringLiteral("proxy.test") : QStringLiteral("<missing>"))
-            << c.port;
+        EXPECT_EQ(stored("FirewallHost"), c.accepted ? u"proxy.test"_s : u"<missing>"_s) << c.port;
         ASSERT_EQ(boxes.boxes().size(), c.accepted ? 0 : 1) << c.port;
         if (!c.accepted) {
-            EXPECT_TRUE(boxes.boxes()[0].text.startsWith(QStringLiteral("Firewall Port:")));
+            EXPECT_TRUE(boxes.boxes()[0].text.startsWith(u"Firewall Port:"_s));
             EXPECT_EQ(d.tbsOptions()->currentIndex(), 1);
         }
     }
@@ -300,7 +294,7 @@ TEST_F(MenusTest, OkAsksToResyncOnlyWithBothCredentials)
         EXPECT_EQ(d.result(), QDialog::Accepted);
         ASSERT_EQ(boxes.boxes().size(), c.questions) << c.user << c.password;
         if (c.questions) {
-            EXPECT_EQ(boxes.boxes()[0].text, QStringLiteral("Connect Now to Resync Data?"));
+            EXPECT_EQ(boxes.boxes()[0].text, u"Connect Now to Resync Data?"_s);
         }
         EXPECT_EQ(w.connects, c.connects);
         EXPECT_EQ(w.tmRefresh.isActive(), c.refreshTimer);
@@ -311,18 +305,18 @@ TEST_F(MenusTest, PreferencesRunsTheDialogModallyThroughTheSeam)
 {
     CountingMain w;
     w.mnuFile(4)->trigger(); // the launcher's message-box log alone makes it answer Cancel
-    EXPECT_EQ(stored("UserID"), QStringLiteral("<missing>"));
+    EXPECT_EQ(stored("UserID"), u"<missing>"_s);
 
     bool wasModal = false;
     const frmOptions::Driver previous = frmOptions::setModalDriver([&](frmOptions &d) {
         wasModal = d.isModal();
-        d.txtUserName()->setText(QStringLiteral("dora"));
+        d.txtUserName()->setText(u"dora"_s);
         d.cmdOK()->click();
     });
     w.mnuFile(4)->trigger();
     frmOptions::setModalDriver(previous);
     EXPECT_TRUE(wasModal);
-    EXPECT_EQ(stored("UserID"), QStringLiteral("dora"));
+    EXPECT_EQ(stored("UserID"), u"dora"_s);
 }
 
 TEST_F(MenusTest, AboutIsSingleAndItsLabelsAct)
@@ -375,12 +369,12 @@ TEST_F(MenusTest, PagesAndAboutBoxDrawAtTheDefaultFont)
             taken.append(r);
         }
         if (!dir.isEmpty())
-            picture.save(QDir(dir).filePath(QStringLiteral("options-page%1.png").arg(i)));
+            picture.save(QDir(dir).filePath(u"options-page%1.png"_s.arg(i)));
     }
     frmAbout *about = frmAbout::showAbout(&w);
     QCoreApplication::processEvents();
     if (!dir.isEmpty())
-        about->grab().save(QDir(dir).filePath(QStringLiteral("about.png")));
+        about->grab().save(QDir(dir).filePath(u"about.png"_s));
     delete about;
 }
 

@@ -5,32 +5,33 @@
 
 #include "tools/mypages/pages.h"
 
+#include <QDir>
+#include <QProcess>
+
 #include <gtest/gtest.h>
 
 using namespace parsetest;
 using namespace Qt::Literals::StringLiterals;
-using mypages::rowLine;
+using mypages::RowLine;
 
 namespace {
 
-const QString kUS = QStringLiteral("United States");
-const QString kUK = QStringLiteral("United Kingdom");
+const QString kUS = u"United States"_s;
+const QString kUK = u"United Kingdom"_s;
 
-struct GoldenCase {
-    const char *fixture;
-    QString country;
-};
-
+// Generated pages against the calls stored beside them (the 230-row page: every section capped at
+// 200 rows), and pages without any section.
 TEST(MyEbayParser, GeneratedPagesGiveTheExpectedCalls)
 {
-    const GoldenCase cases[] = {
-        { "myebay-us", kUS }, { "myebay-uk", kUK }, // pounds in Windows-1252
-        { "myebay-230rows", kUS }, // every section capped at 200 rows
-    };
-    for (const GoldenCase &c : cases) {
-        const QString base = QStringLiteral("generated/") + QLatin1String(c.fixture);
+    const std::pair<const char *, QString> cases[] = { { "generated/myebay-us", kUS },
+        { "generated/myebay-uk", kUK }, // pounds in Windows-1252
+        { "generated/myebay-230rows", kUS }, { "empty", kUS }, { "error", kUS } };
+    for (const auto &[fixture, country] : cases) {
+        const QString base = QLatin1String(fixture);
         const QString page = mParse::DecodePage(readFixture(base + u".html"_s));
-        EXPECT_EQ(parseMyEbay(page, c.country), expectedCalls(base + u".calls"_s)) << c.fixture;
+        const QStringList expected =
+            base.startsWith(u"generated"_s) ? expectedCalls(base + u".calls"_s) : QStringList();
+        EXPECT_EQ(parseMyEbay(page, country), expected) << fixture;
     }
 }
 
@@ -46,23 +47,6 @@ TEST(MyEbayParser, FreshlyGeneratedPagesAgreeForManySeeds)
             parseMyEbay(mParse::DecodePage(page.bytes, page.charset), options.country), page.calls)
             << "seed " << seed;
     }
-}
-
-TEST(MyEbayParser, EveryRowLimitIsTwoHundred)
-{
-    const QStringList calls =
-        parseMyEbay(mParse::DecodePage(readFixture(u"generated/myebay-230rows.html"_s)));
-    for (const char *section :
-        { "Watching", "Bidding", "Selling", "Sold", "Unsold", "Won", "DidntWin" })
-        EXPECT_EQ(rowsOf(calls, QLatin1String(section)).size(), 200) << section;
-}
-
-TEST(MyEbayParser, PagesWithoutSectionsAddNothing)
-{
-    for (const char *fixture : { "empty.html", "error.html" })
-        EXPECT_EQ(
-            parseMyEbay(mParse::DecodePage(readFixture(QLatin1String(fixture)))), QStringList())
-            << fixture;
 }
 
 // Removing one marker silences exactly the section that needs it; the others are read as before.
@@ -190,47 +174,43 @@ TEST(ParseWatching, PriceAndTimeLeftCells)
     const QString plain = u"<td>1</td><td>2</td><td>3</td>"_s;
     struct Case {
         const char *name;
-        QString priceCell, timeCells;
-        QStringList expected;
+        QString priceCell, timeCells, timeLeft, price; // an "Ended" time left removes the alert
     };
     const Case cases[] = {
         { "running row queues", u"<b>$5.00</b>"_s, plain + u"<td align=center><b>12m</b></td>"_s,
-            { rowLine(u"Watching"_s, u"12m, $5.00, Lamp"_s, u"555"_s),
-                u"QUEUE\t555\tLamp\t12m\t$5.00"_s } },
-        { "empty time left is Ended and removes", u"<b>$5.00</b>"_s,
-            plain + u"<td align=center></td>"_s,
-            { rowLine(u"Watching"_s, u"Ended, $5.00, Lamp"_s, u"555"_s), u"REMOVE\t555"_s } },
+            u"12m"_s, u"$5.00"_s },
+        { "empty time left is Ended", u"<b>$5.00</b>"_s, plain + u"<td align=center></td>"_s,
+            u"Ended"_s, u"$5.00"_s },
         { "time text containing Ended", u"<b>$5.00</b>"_s,
-            plain + u"<td align=center>Ended Jun-01</td>"_s,
-            { rowLine(u"Watching"_s, u"Ended, $5.00, Lamp"_s, u"555"_s), u"REMOVE\t555"_s } },
+            plain + u"<td align=center>Ended Jun-01</td>"_s, u"Ended"_s, u"$5.00"_s },
         { "-- price kept as --", u"<b>US --</b>"_s, plain + u"<td align=center><b>3m</b></td>"_s,
-            { rowLine(u"Watching"_s, u"3m, --, Lamp"_s, u"555"_s),
-                u"QUEUE\t555\tLamp\t3m\t--"_s } },
+            u"3m"_s, u"--"_s },
         { "picture before the amount", u"<b><img src=\"bin.gif\"> $9.99</b>"_s,
-            plain + u"<td align=center>5h 1m</td>"_s,
-            { rowLine(u"Watching"_s, u"5h 1m, $9.99, Lamp"_s, u"555"_s),
-                u"QUEUE\t555\tLamp\t5h 1m\t$9.99"_s } },
+            plain + u"<td align=center>5h 1m</td>"_s, u"5h 1m"_s, u"$9.99"_s },
         { "picture without a sign stays as cleaned", u"<b><img src=\"bin.gif\"> 9.99</b>"_s,
-            plain + u"<td align=center>5m</td>"_s,
-            { rowLine(u"Watching"_s, u"5m, <img src=bin.gif 9.99, Lamp"_s, u"555"_s),
-                u"QUEUE\t555\tLamp\t5m\t<img src=bin.gif 9.99"_s } },
+            plain + u"<td align=center>5m</td>"_s, u"5m"_s, u"<img src=bin.gif 9.99"_s },
         // Find("color", q) = q: the colour attribute right at q is stepped over, so the cell's
         // first tag is skipped too; "bgcolor" starts one character early and is not.
         { "colour attribute at q", u"<b>$1.00</b>"_s,
-            plain + u"<td  color=\"#FF0000\"><font size=\"1\">4m</font></td>"_s,
-            { rowLine(u"Watching"_s, u"4m, $1.00, Lamp"_s, u"555"_s),
-                u"QUEUE\t555\tLamp\t4m\t$1.00"_s } },
+            plain + u"<td  color=\"#FF0000\"><font size=\"1\">4m</font></td>"_s, u"4m"_s,
+            u"$1.00"_s },
         { "bgcolor is not at q", u"<b>$1.00</b>"_s,
             plain + u"<td bgcolor=\"#FFFFCC\"><font size=\"1\">4m</font></td>"_s,
-            { rowLine(u"Watching"_s, u"<font size=14m, $1.00, Lamp"_s, u"555"_s),
-                u"QUEUE\t555\tLamp\t<font size=14m\t$1.00"_s } },
+            u"<font size=14m"_s, u"$1.00"_s },
         { "colour attribute in an earlier cell", u"<b>$1.00</b>"_s,
-            u"<td  color=\"#EEEEEE\">1</td><td>2</td><td>3</td><td align=center>9m</td>"_s,
-            { rowLine(u"Watching"_s, u"9m, $1.00, Lamp"_s, u"555"_s),
-                u"QUEUE\t555\tLamp\t9m\t$1.00"_s } },
+            u"<td  color=\"#EEEEEE\">1</td><td>2</td><td>3</td><td align=center>9m</td>"_s, u"9m"_s,
+            u"$1.00"_s },
     };
-    for (const Case &c : cases)
-        EXPECT_EQ(parseMyEbay(watchingPage(c.priceCell, c.timeCells)), c.expected) << c.name;
+    for (const Case &c : cases) {
+        const QString alert = c.timeLeft == u"Ended"_s
+            ? u"REMOVE\t555"_s
+            : u"QUEUE\t555\tLamp\t"_s + c.timeLeft + u'\t' + c.price;
+        EXPECT_EQ(parseMyEbay(watchingPage(c.priceCell, c.timeCells)),
+            (QStringList {
+                rowLine(u"Watching"_s, c.timeLeft + u", "_s + c.price + u", Lamp"_s, u"555"_s),
+                alert }))
+            << c.name;
+    }
 }
 
 // A bidding row whose amount cell is preceded by exactly `before` and followed by `after`.
@@ -373,18 +353,6 @@ TEST(ParseUnsold, SixFoldSearchWrapsAround)
     }
 }
 
-TEST(ItemPageLookUps, GeneratedItemPages)
-{
-    for (const char *fixture : { "item-secure", "item-plain" }) {
-        const QString base = u"generated/"_s + QLatin1String(fixture);
-        const mParse::MarkedPage page(mParse::DecodePage(readFixture(base + u".html"_s)));
-        const QStringList got { u"SELLER\t"_s + mParse::LookUpSeller(page),
-            u"BIDDER\t"_s + mParse::LookUpHighBidder(page),
-            u"PAYPAL\t"_s + mParse::LookUpPayPalId(page) };
-        EXPECT_EQ(got, expectedCalls(base + u".calls"_s)) << fixture;
-    }
-}
-
 TEST(PayPalReaders, GeneratedAccountPages)
 {
     const std::pair<const char *, qsizetype> cases[] = { { "paypal-10", 11 }, { "paypal-20", 16 } };
@@ -418,6 +386,112 @@ TEST(PayPalReaders, BrokenPages)
     };
     for (const Case &c : cases)
         EXPECT_EQ(readPayPal(c.page), c.lines) << c.name;
+}
+
+// The item page look-ups: a right ID or nothing, on hand-made cuts and on the item page excerpts
+// that made them return markup, a truncated ID or the wrong person.
+TEST(ItemPageLookUps, Cuts)
+{
+    struct Case {
+        const char *name;
+        QString page;
+        QString seller, bidder, paypal;
+    };
+    const QString seller =
+        u"Seller (Rating) <a href=\"f?ViewFeedback&amp;requested=sally_c&amp;iid=42\">9</a>"_s;
+    const QString ask =
+        u"<a href=\"c?ShowCoreAskSellerQuestion&amp;requested=sally_c&amp;iid=42\">Ask</a>"_s;
+    const QString contact = u"<a href=\"c?ReturnUserEmail&amp;requested=bob77&amp;iid=42\">C</a>"_s;
+    const QString pay =
+        u"<a href=\"https://www.paypal.com/cgi-bin/webscr?cmd=_xclick&business=sally@example.com&auction_type=ebay\">"_s;
+    const Case cases[] = {
+        { "all three", seller + ask + contact + pay, u"sally_c"_s, u"bob77"_s,
+            u"sally@example.com"_s },
+        { "no https at all", seller + ask + contact, u"sally_c"_s, u"bob77"_s, u"NA"_s },
+        { "https without a business", seller + u"<a href=\"https://signin.ebay.com/\">"_s,
+            u"sally_c"_s, {}, {} },
+        { "no heading: never the first link of the page", ask + contact, {}, u"bob77"_s, u"NA"_s },
+        { "no contact link: never the seller as bidder", seller + ask, u"sally_c"_s, {}, u"NA"_s },
+        { "contact link before the ask link", contact + ask, {}, {}, u"NA"_s },
+        { "no iid after the value",
+            u"Seller (Rating) requested=sally_c ShowCoreAskSellerQuestion ReturnUserEmail requested=bob77"_s,
+            {}, {}, u"NA"_s },
+        { "no & before iid", u"Seller (Rating) requested=sally_c;iid=1&x=2"_s, {}, {}, u"NA"_s },
+        { "iid right after requested=", u"Seller (Rating) requested=iid=1"_s, {}, {}, u"NA"_s },
+        { "value holding markup",
+            u"Seller (Rating) requested=<b>x</b>&iid=1 https:// business=a b&auction_type"_s, {},
+            {}, {} },
+        { "value holding quotes or a line break",
+            u"Seller (Rating) requested=a\"b&iid=1 https:// business=a\nb&auction_type"_s, {}, {},
+            {} },
+        { "business with no & before auction_type", u"https:// business=acct;auction_type=x&y"_s,
+            {}, {}, {} },
+        { "empty page", {}, {}, {}, u"NA"_s },
+    };
+    for (const Case &c : cases) {
+        const mParse::MarkedPage page(c.page);
+        EXPECT_EQ(mParse::LookUpSeller(page), c.seller) << c.name;
+        EXPECT_EQ(mParse::LookUpHighBidder(page), c.bidder) << c.name;
+        EXPECT_EQ(mParse::LookUpPayPalId(page), c.paypal) << c.name;
+    }
+}
+
+// Saved item page excerpts and generated item pages against the answers stored beside them.
+TEST(ItemPageLookUps, ItemPages)
+{
+    QStringList pages = { u"generated/item-secure"_s, u"generated/item-plain"_s };
+    const QStringList excerpts =
+        QDir(fixturePath(u"items"_s)).entryList({ u"*.html"_s }, QDir::Files, QDir::Name);
+    ASSERT_EQ(excerpts.size(), 4);
+    for (const QString &name : excerpts)
+        pages << u"items/"_s + name.chopped(5);
+    for (const QString &base : pages) {
+        const mParse::MarkedPage page(mParse::DecodePage(readFixture(base + u".html"_s)));
+        const QStringList got { u"SELLER\t"_s + mParse::LookUpSeller(page),
+            u"BIDDER\t"_s + mParse::LookUpHighBidder(page),
+            u"PAYPAL\t"_s + mParse::LookUpPayPalId(page) };
+        EXPECT_EQ(got, expectedCalls(base + u".calls"_s)) << base.toStdString();
+    }
+}
+
+struct DumpRun {
+    int exitCode;
+    QString out, err;
+};
+
+DumpRun RunDump(const QStringList &arguments)
+{
+    QProcess process;
+    process.start(qEnvironmentVariable("BIDLARK_BIN_DIR") + u"/myebay-dump"_s, arguments);
+    EXPECT_TRUE(process.waitForFinished(30000));
+    return { process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
+        QString::fromUtf8(process.readAllStandardError()) };
+}
+
+TEST(MyEbayDump, HelpAndCharsets)
+{
+    const QString page = fixturePath(u"items/contact-and-escaped-paypal.html"_s);
+    struct Case {
+        const char *name;
+        QStringList arguments;
+        int exitCode;
+        QString inOut, inErr;
+    };
+    const Case cases[] = {
+        { "--help", { u"--help"_s }, 0, u"usage: myebay-dump"_s, {} },
+        { "-h", { u"-h"_s }, 0, u"--item PAGE"_s, {} },
+        { "unknown charset", { u"--charset"_s, u"no-such-set"_s, u"--item"_s, page }, 2, {},
+            u"unknown charset no-such-set"_s },
+        { "known charset", { u"--charset"_s, u"ISO-8859-15"_s, u"--item"_s, page }, 0,
+            u"SELLER\tpez4me\n"_s, {} },
+        { "unknown option", { u"--bogus"_s }, 2, {}, u"usage: myebay-dump"_s },
+    };
+    for (const Case &c : cases) {
+        const DumpRun run = RunDump(c.arguments);
+        EXPECT_EQ(run.exitCode, c.exitCode) << c.name << ": " << run.err.toStdString();
+        EXPECT_TRUE(run.out.contains(c.inOut)) << c.name << ": " << run.out.toStdString();
+        EXPECT_TRUE(run.err.contains(c.inErr)) << c.name << ": " << run.err.toStdString();
+    }
 }
 
 } // namespace

@@ -9,6 +9,8 @@
 
 using namespace mParse;
 
+using namespace Qt::Literals::StringLiterals;
+
 namespace {
 
 struct FindCase {
@@ -21,16 +23,11 @@ struct FindCase {
 
 TEST(MarkedPage, FindFollowsTheNotation)
 {
+    // Ordinary hits and misses are compared with a plain search below; these are the edges.
     const FindCase cases[] = {
-        { "first character is position 1", u"abcabc", U"a", 1, 1 },
-        { "search starts at from, inclusive", u"abcabc", U"a", 2, 4 },
-        { "a hit at from itself", u"abcabc", U"c", 3, 3 },
-        { "absent gives 0", u"abcabc", U"x", 1, 0 },
-        { "from on the last character", u"abcabc", U"c", 6, 6 },
         { "from just past the end gives 0", u"abcabc", U"c", 7, 0 },
         { "from far past the end gives 0", u"abcabc", U"a", 1000, 0 },
         { "marker longer than the rest", u"abcabc", U"bcx", 5, 0 },
-        { "marker ending at the last character", u"abcabc", U"abc", 2, 4 },
         { "from 0 is skipped", u"abcabc", U"a", 0, Pos(0, false) },
         { "negative from is skipped", u"abcabc", U"a", -5, Pos(0, false) },
         { "skipped from stays skipped", u"abcabc", U"a", Pos(3, false), Pos(0, false) },
@@ -66,9 +63,9 @@ TEST(MarkedPage, TextCutsAndSkips)
     };
     const MarkedPage page(u"0123456789");
     const Case cases[] = {
-        { "a cut", 2, 5, QStringLiteral("123") },
+        { "a cut", 2, 5, u"123"_s },
         { "empty cut", 4, 4, QString() },
-        { "to past the end is cut short", 8, 100, QStringLiteral("789") },
+        { "to past the end is cut short", 8, 100, u"789"_s },
         { "from just past the end is empty", 11, 20, QString() },
         { "negative length is skipped", 5, 4, std::nullopt },
         { "start 0 is skipped", 0, 4, std::nullopt },
@@ -79,19 +76,9 @@ TEST(MarkedPage, TextCutsAndSkips)
     for (const Case &c : cases)
         EXPECT_EQ(page.Text(c.from, c.to), c.expected) << c.name;
 
-    QString field = QStringLiteral("previous row");
+    QString field = u"previous row"_s;
     Set(field, page.Text(5, 4));
     EXPECT_EQ(field, u"previous row");
-}
-
-TEST(MarkedPage, StartsAtIsFindEqualsPosition)
-{
-    const MarkedPage page(u"<td bgcolor=\"#FFFFCC\"><td  color=\"#FF0000\">");
-    EXPECT_EQ(page.StartsAt(U"color", 6), false) << "\"gcolor\": the marker starts one later";
-    EXPECT_EQ(page.StartsAt(U"color", 7), true);
-    EXPECT_EQ(page.StartsAt(U"color", 28), true);
-    EXPECT_EQ(page.StartsAt(U"color", 1000), false);
-    EXPECT_EQ(page.StartsAt(U"color", 0), std::nullopt);
 }
 
 // The memo that keeps broken pages linear must never change an answer: compare every search of a
@@ -105,7 +92,7 @@ TEST(MarkedPage, RepeatedSearchesAgreeWithAPlainSearch)
     QString text;
     for (int i = 0; i < 3000; ++i) {
         if (i % 700 == 650)
-            text += i % 1400 == 650 ? QStringLiteral("\U0001F600") : QString(QChar(0xD800));
+            text += i % 1400 == 650 ? u"\U0001F600"_s : QString(QChar(0xD800));
         text += QChar(i % 500 == 7 ? u'\0' : alphabet[rng() % 10]);
     }
     const std::u32string wide = ToMarker(text);
@@ -115,7 +102,8 @@ TEST(MarkedPage, RepeatedSearchesAgreeWithAPlainSearch)
     for (int i = 0; i < 20000; ++i) {
         const std::u32string &marker = markers[rng() % std::size(markers)];
         const qint64 from = static_cast<qint64>(rng() % 3100);
-        const std::size_t at = wide.find(marker, static_cast<std::size_t>(std::max<qint64>(from - 1, 0)));
+        const std::size_t at =
+            wide.find(marker, static_cast<std::size_t>(std::max<qint64>(from - 1, 0)));
         const qint64 plain = at == std::u32string::npos ? 0 : static_cast<qint64>(at) + 1;
         const Pos got = page.Find(marker, from);
         if (from < 1) {
@@ -137,6 +125,7 @@ TEST(MarkedPage, RepeatedSearchesAgreeWithAPlainSearch)
 
 TEST(CleanHtml, ReplacementsAndTheirOrder)
 {
+    // The results a reader would not guess from the list of steps checked below.
     struct Case {
         const char *name;
         const char16_t *in;
@@ -144,13 +133,9 @@ TEST(CleanHtml, ReplacementsAndTheirOrder)
     };
     const Case cases[] = {
         { "empty stays empty", u"", u"" },
-        { "bold amount", u"<b>$12.50</b>", u"$12.50" },
         { "entity quote survives, literal quote does not", u"12\" &quot;Mint&quot;",
             u"12 \"Mint\"" },
-        { "br loses both parts", u"Pentax<br>K1000", u"PentaxK1000" },
-        { "_0 anywhere", u"2150000123_0 AF_0 Lens", u"2150000123 AF Lens" },
         { "one pass: __00 keeps one _0", u"__00", u"_0" },
-        { "line breaks removed, not blanked", u"Brass\r\nCompass", u"BrassCompass" },
         { "quoted colour matches after quote removal", u"<font color=\"#339933\">sold</font>",
             u"sold" },
         { "size and colour font tag", u"<font size=2 color=#FF0000>x</font>", u"x" },
@@ -159,9 +144,7 @@ TEST(CleanHtml, ReplacementsAndTheirOrder)
         { "unknown tag keeps its text", u"<img src=\"a.gif\">$5", u"<img src=a.gif$5" },
         { "nbsp is a blank, amp stays", u"Tom&nbsp;&amp;&nbsp;Jerry", u"Tom &amp; Jerry" },
         { "br removed before >", u"<<br>b>5", u"<b5" },
-        { "span class TextBold", u"<span class=\"TextBold\">12m</span>", u"12m" },
         { "span class body keeps its tail", u"<span class=body>x", u"x" },
-        { "Transactions. removed", u"See Transactions. now", u"See  now" },
         { "case-sensitive", u"<FONT SIZE=2>x</FONT>", u"<FONT SIZE=2x</FONT" },
     };
     for (const Case &c : cases)
@@ -208,7 +191,8 @@ TEST(DecodePage, EveryByteInsideLongAsciiRuns)
         bytes[17] = static_cast<char>(b);
         const QString text = FromWindows1252(bytes);
         ASSERT_EQ(text.size(), 40);
-        EXPECT_EQ(text[17].unicode(), platform::cp1252ToUnicode(static_cast<unsigned char>(b))) << b;
+        EXPECT_EQ(text[17].unicode(), platform::cp1252ToUnicode(static_cast<unsigned char>(b)))
+            << b;
         EXPECT_EQ(text.count(u'a'), b == 'a' ? 40 : 39) << b;
     }
 }
@@ -229,18 +213,17 @@ TEST(DecodePage, CharsetRules)
             QStringLiteral("\u00A3"
                            "5 \u20AC \u201Cx\u201D") },
         { "unassigned 1252 bytes are C1 controls", "\x81\x8D\x8F\x90\x9D", {},
-            QStringLiteral("\u0081\u008D\u008F\u0090\u009D") },
+            u"\u0081\u008D\u008F\u0090\u009D"_s },
         { "meta declares UTF-8",
             "<meta http-equiv=\"Content-Type\" content=\"text/html; charset=UTF-8\">\xC2\xA3", {},
             QStringLiteral(
                 "<meta http-equiv=\"Content-Type\" content=\"text/html; charset=UTF-8\">\u00A3") },
         { "meta declaring UTF-16 is read as UTF-8", "<meta charset=\"UTF-16\">\xC2\xA3", {},
-            QStringLiteral("<meta charset=\"UTF-16\">\u00A3") },
+            u"<meta charset=\"UTF-16\">\u00A3"_s },
         { "transfer charset wins over meta", "<meta charset=\"utf-8\">\xA3", "windows-1252",
-            QStringLiteral("<meta charset=\"utf-8\">\u00A3") },
-        { "ISO-8859-1 is read as 1252", "\x93", "ISO-8859-1", QStringLiteral("\u201C") },
-        { "unknown name falls back to 1252", "\xA3", "x-no-such-charset",
-            QStringLiteral("\u00A3") },
+            u"<meta charset=\"utf-8\">\u00A3"_s },
+        { "ISO-8859-1 is read as 1252", "\x93", "ISO-8859-1", u"\u201C"_s },
+        { "unknown name falls back to 1252", "\xA3", "x-no-such-charset", u"\u00A3"_s },
     };
     for (const Case &c : cases)
         EXPECT_EQ(DecodePage(c.bytes, c.charset), c.expected) << c.name;

@@ -6,20 +6,22 @@
 #include "app/modules/mWeb.h"
 #include "app/modules/sites.h"
 #include "platform/net/inet.h"
+#include "tests/app/shell_test_support.h"
 #include "tests/support/sandbox_site.h"
 
 #include <gtest/gtest.h>
 
 #include <QEventLoop>
-#include <QFile>
 #include <QTimer>
 
 #include <functional>
 
+using namespace Qt::Literals::StringLiterals;
+
 namespace {
 
-const QString kEbayStart = QStringLiteral("eBay:\r\nEnter body text here, if needed");
-const QString kPayPalStart = QStringLiteral("PayPal:\r\nEnter body text here, if needed");
+const QString kEbayStart = u"eBay:\r\nEnter body text here, if needed"_s;
+const QString kPayPalStart = u"PayPal:\r\nEnter body text here, if needed"_s;
 
 class DebugLog : public ::testing::Test {
 protected:
@@ -42,32 +44,23 @@ TEST_F(DebugLog, WritesTheExactEntriesOnlyWhileTheFlagIsOn)
         std::function<void()> write;
         QString ebay, payPal; // what the entry appends
     };
-    const QString page = QStringLiteral("<html>\r\npage</html>");
+    const QString page = u"<html>\r\npage</html>"_s;
+    // One entry of each kind: a plain text, an address, a page written twice, and a PayPal one.
     const Case cases[] = {
-        { "form load", [] { mWeb::LogConnectionFormLoad(); },
-            QStringLiteral("Connection Form Load\r\n\r\n"), {} },
-        { "my ebay request", [] { mWeb::LogMyEbayRequest(QStringLiteral("http://x/ws?MyeBay")); },
+        { "form load", [] { mWeb::LogConnectionFormLoad(); }, u"Connection Form Load\r\n\r\n"_s,
+            {} },
+        { "my ebay request", [] { mWeb::LogMyEbayRequest(u"http://x/ws?MyeBay"_s); },
             QStringLiteral("\r\n\r\nSending MyEbay Post Post\r\n\r\nhttp://x/ws?MyeBay\r\n\r\n"
                            "\r\n\r\nBEFORE GET STATEMENT\r\n\r\n"),
             {} },
-        { "after get", [] { mWeb::LogAfterGetStatement(); },
-            QStringLiteral("\r\n\r\nAFTER GET STATEMENT\r\n\r\n"), {} },
         { "page", [&] { mWeb::LogMyEbayPage(page); },
             QStringLiteral("\r\n\r\nBEFORE RESPONSE BODY\r\n\r\n\r\n\r\nRETURN DATA from myEbay "
                            "Page\r\n\r\n") +
-                page + QStringLiteral("\r\n\r\n\r\nRetreive ALL Data: \r\n\r\nResponse Text: ") +
-                page + QStringLiteral("\r\n\r\n"),
+                page + u"\r\n\r\n\r\nRetreive ALL Data: \r\n\r\nResponse Text: "_s + page +
+                u"\r\n\r\n"_s,
             {} },
-        { "sign-in post", [] { mWeb::LogSignInPost(QStringLiteral("https://s/aw")); },
-            QStringLiteral("Sending Login Post\r\n\r\nhttps://s/aw\r\n\r\n"), {} },
-        { "sign-in success",
-            [] { mWeb::LogSignInSuccess(QStringLiteral("tok"), QStringLiteral("answer")); },
-            QStringLiteral("\r\neBay Password: tok\r\n\r\nResponse Text: answer\r\n\r\n"), {} },
-        { "paypal data", [] { mWeb::LogPayPalReturnData(QStringLiteral("pp")); }, {},
-            QStringLiteral("PayPal Return Data:\r\n\r\npp\r\n\r\n") },
-        { "paypal state",
-            [] { mWeb::LogPayPalState(QStringLiteral("Sending userid and password...")); }, {},
-            QStringLiteral("PayPal:\r\n\r\nSending userid and password...\r\n\r\n") },
+        { "paypal data", [] { mWeb::LogPayPalReturnData(u"pp"_s); }, {},
+            u"PayPal Return Data:\r\n\r\npp\r\n\r\n"_s },
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
@@ -98,15 +91,15 @@ TEST_F(DebugLog, CapKeepsTheNewestTextAndClosingTurnsTheFlagOff)
         mWeb::LogDebug(piece);
         ASSERT_LE(form->ebayLog().size(), frmDebug::kLogCap);
     }
-    mWeb::LogDebug(QStringLiteral("last entry"));
-    EXPECT_TRUE(form->ebayLog().endsWith(QStringLiteral("last entry\r\n")));
+    mWeb::LogDebug(u"last entry"_s);
+    EXPECT_TRUE(form->ebayLog().endsWith(u"last entry\r\n"_s));
     EXPECT_GE(form->ebayLog().size(), frmDebug::kLogCap / 2);
     EXPECT_EQ(form->payPalLog(), kPayPalStart);
 
     form->close();
     EXPECT_FALSE(mStartup::debugFlag);
-    mWeb::LogDebug(QStringLiteral("after close"));
-    EXPECT_FALSE(form->ebayLog().contains(QStringLiteral("after close")));
+    mWeb::LogDebug(u"after close"_s);
+    EXPECT_FALSE(form->ebayLog().contains(u"after close"_s));
 }
 
 TEST(Firewall, PortIsAWholeNumberFrom1To65535)
@@ -125,32 +118,29 @@ TEST(Firewall, SettingsRouteEveryControlOfAWindowAndAnEmptyHostGoesDirect)
     qputenv("BIDLARK_NET_TIMEOUT_MS", "5000");
     testsupport::SandboxSite site;
     ASSERT_TRUE(site.ok()) << site.error().toStdString();
-    testsupport::TinyProxy proxy(QStringLiteral("fwuser"), QStringLiteral("fwpass"));
+    testsupport::TinyProxy proxy(u"fwuser"_s, u"fwpass"_s);
     ASSERT_TRUE(proxy.ok()) << proxy.error().toStdString();
-    const QString url = site.url(QStringLiteral("product"), QStringLiteral("/"));
+    const QString url = site.url(u"product"_s, u"/"_s);
 
     QObject window;
     auto *inet1 = new platform::net::Inet(&window);
     auto *inet2 = new platform::net::Inet(&window);
     auto &s = mSettings::settings;
-    s.firewallHost = QStringLiteral("127.0.0.1");
+    s.firewallHost = u"127.0.0.1"_s;
     s.firewallPort = QString::number(proxy.port());
-    s.firewallLogin = QStringLiteral("fwuser");
-    s.firewallPassword = QStringLiteral("fwpass");
+    s.firewallLogin = u"fwuser"_s;
+    s.firewallPassword = u"fwpass"_s;
     mWeb::ApplyFirewallSettings(&window);
     for (auto *inet : { inet1, inet2 }) {
-        EXPECT_TRUE(inet->OpenURL(url).contains(QStringLiteral("Sandbox product site")));
-        EXPECT_TRUE(site.requests()
-                        .last()
-                        .header(QStringLiteral("Via"))
-                        .contains(QStringLiteral("tinyproxy")));
+        EXPECT_TRUE(inet->OpenURL(url).contains(u"Sandbox product site"_s));
+        EXPECT_TRUE(site.requests().last().header(u"Via"_s).contains(u"tinyproxy"_s));
     }
 
     s.firewallHost.clear();
     mWeb::ApplyFirewallSettings(&window);
     for (auto *inet : { inet1, inet2 }) {
-        EXPECT_TRUE(inet->OpenURL(url).contains(QStringLiteral("Sandbox product site")));
-        EXPECT_EQ(site.requests().last().header(QStringLiteral("Via")), QString());
+        EXPECT_TRUE(inet->OpenURL(url).contains(u"Sandbox product site"_s));
+        EXPECT_EQ(site.requests().last().header(u"Via"_s), QString());
     }
     mSettings::resetInMemory();
 }
@@ -171,7 +161,7 @@ TEST(ReadWholeResponse, JoinsAllChunksAndRunsPendingEventsBetweenThem)
         if (state >= 11)
             loop.quit();
     });
-    inet.Execute(site.httpOrigin() + QStringLiteral("/__sandbox/page?chars=3000"));
+    inet.Execute(site.httpOrigin() + u"/__sandbox/page?chars=3000"_s);
     loop.exec();
     EXPECT_EQ(text.size(), 3000);
     EXPECT_EQ(posted, 1) << "a timer due during the read ran before it ended";
@@ -179,18 +169,16 @@ TEST(ReadWholeResponse, JoinsAllChunksAndRunsPendingEventsBetweenThem)
 
 TEST(Sites, SitesFileReplacesEntriesByRoleAndCountry)
 {
-    const QString path = qEnvironmentVariable("BIDLARK_TEST_SANDBOX") + QStringLiteral("/sites");
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write("# comment\n"
-               "signin.uk=https://127.0.0.1:1/signin.uk\n"
-               "myebay=http://127.0.0.1:2/my/\n"
-               "myebay.ca=http://127.0.0.1:3/ca\n"
-               "nosuchrole=http://127.0.0.1:4\n"
-               "item.fr=http://127.0.0.1:5\n"
-               "paypal=ftp://127.0.0.1:6\n"
-               "product\n");
-    file.close();
+    const QString path = qEnvironmentVariable("BIDLARK_TEST_SANDBOX") + u"/sites"_s;
+    ASSERT_TRUE(shelltest::writeFile(path,
+        "# comment\n"
+        "signin.uk=https://127.0.0.1:1/signin.uk\n"
+        "myebay=http://127.0.0.1:2/my/\n"
+        "myebay.ca=http://127.0.0.1:3/ca\n"
+        "nosuchrole=http://127.0.0.1:4\n"
+        "item.fr=http://127.0.0.1:5\n"
+        "paypal=ftp://127.0.0.1:6\n"
+        "product\n"));
     qputenv("BIDLARK_SITES", path.toUtf8());
     EXPECT_EQ(sites::reloadSites().size(), 4);
     using sites::Country;
@@ -200,22 +188,21 @@ TEST(Sites, SitesFileReplacesEntriesByRoleAndCountry)
         QString country;
         const char *url;
     } cases[] = {
-        { Role::SignIn, QStringLiteral("United Kingdom"), "https://127.0.0.1:1/signin.uk" },
-        { Role::SignIn, QStringLiteral("Ireland"), "https://127.0.0.1:1/signin.uk" },
-        { Role::SignIn, QStringLiteral("United States"), "https://signin.ebay.com" },
-        { Role::SignIn, QStringLiteral("Australia"), "https://signin.ebay.com.au" },
-        { Role::MyEbay, QStringLiteral("New Zealand"), "http://127.0.0.1:2/my" },
-        { Role::MyEbay, QStringLiteral("Australia"), "http://127.0.0.1:2/my" },
-        { Role::MyEbay, QStringLiteral("Canada"), "http://127.0.0.1:3/ca" },
-        { Role::PayPal, QStringLiteral("Canada"), "https://www.paypal.com" },
-        { Role::Motors, QStringLiteral("United Kingdom"), "http://www.motors.ebay.com" },
+        { Role::SignIn, u"United Kingdom"_s, "https://127.0.0.1:1/signin.uk" },
+        { Role::SignIn, u"Ireland"_s, "https://127.0.0.1:1/signin.uk" },
+        { Role::SignIn, u"United States"_s, "https://signin.ebay.com" },
+        { Role::SignIn, u"Australia"_s, "https://signin.ebay.com.au" },
+        { Role::MyEbay, u"New Zealand"_s, "http://127.0.0.1:2/my" },
+        { Role::MyEbay, u"Australia"_s, "http://127.0.0.1:2/my" },
+        { Role::MyEbay, u"Canada"_s, "http://127.0.0.1:3/ca" },
+        { Role::PayPal, u"Canada"_s, "https://www.paypal.com" },
+        { Role::Motors, u"United Kingdom"_s, "http://www.motors.ebay.com" },
     };
     for (const auto &c : cases)
         EXPECT_EQ(sites::siteUrl(c.role, c.country), QString::fromLatin1(c.url)) << c.url;
     qunsetenv("BIDLARK_SITES");
     EXPECT_TRUE(sites::reloadSites().isEmpty());
-    EXPECT_EQ(
-        sites::siteUrl(Role::SignIn, Country::UK), QStringLiteral("https://signin.ebay.co.uk"));
+    EXPECT_EQ(sites::siteUrl(Role::SignIn, Country::UK), u"https://signin.ebay.co.uk"_s);
 }
 
 } // namespace

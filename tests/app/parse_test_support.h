@@ -36,8 +36,7 @@ inline QStringList expectedCalls(const QString &name)
     return lines;
 }
 
-inline QStringList parseMyEbay(
-    const QString &page, const QString &country = QStringLiteral("United States"))
+inline QStringList parseMyEbay(const QString &page, const QString &country = u"United States"_s)
 {
     mypages::CallRecorder recorder;
     mParse::MyEbayParser(recorder, recorder, country).ParsePage(page);
@@ -56,7 +55,7 @@ inline QStringList readPayPal(const QString &page)
 // The lines of one section's rows ("ROW\t<section>\t...").
 inline QStringList rowsOf(const QStringList &calls, const QString &section)
 {
-    const QString prefix = QStringLiteral("ROW\t") + section + u'\t';
+    const QString prefix = u"ROW\t"_s + section + u'\t';
     QStringList rows;
     for (const QString &line : calls) {
         if (line.startsWith(prefix))

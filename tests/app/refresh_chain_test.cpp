@@ -14,7 +14,11 @@
 #include <QTemporaryDir>
 #include <QTimer>
 
+using namespace Qt::Literals::StringLiterals;
+
 namespace {
+
+using shelltest::treeLines;
 
 // The main window of these tests: its start-up update check would be one more request the site
 // logs, so it stays quiet; everything else is the program's own.
@@ -22,42 +26,30 @@ struct RefreshMain : frmMain {
     void checkForUpdate() override { }
 };
 
-using mRefreshText::FormEncode;
-
 const QByteArray kBodyHead =
     "MfcISAPICommand=SignInWelcome&siteid=0&co_partnerId=2&UsingSSL=0&ru=&pp=&pa1=&pa2=&pa3=&pa4=&"
     "pa5=&pa6=&pa7=&pa8=&pa9=&pa10=&i1=-1&i2=-1&i3=-1&i4=-1&i5=-1&i6=-1&i7=-1&i8=-1&i9=-1&i10=-1&"
     "i11=-1&pNextPage=&pageType=174&";
 
-// The item lines of the tree (two-blank indent), as the state dump writes them.
-QStringList itemLines(const frmMain &w)
+qsizetype itemCount(const frmMain &w)
 {
-    QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("dump"));
-    if (!w.dumpState(path))
-        return { QStringLiteral("<no dump>") };
-    QFile file(path);
-    file.open(QIODevice::ReadOnly);
-    const QString text = QString::fromUtf8(file.readAll());
-    QStringList lines;
-    for (const QString &line : text.section(QStringLiteral("[tree]\n"), 1).split(u'\n'))
-        if (line.startsWith(QStringLiteral("  ")))
-            lines << line;
-    return lines;
+    const QStringList lines = treeLines(w);
+    return std::count_if(
+        lines.begin(), lines.end(), [](const QString &line) { return line.startsWith(u' '); });
 }
 
 TEST(RefreshText, FormValuesAreEncodedByteForByte)
 {
     const std::pair<QString, QString> cases[] = {
-        { QStringLiteral("sandboxpass09"), QStringLiteral("sandboxpass09") },
-        { QStringLiteral("-._*"), QStringLiteral("-._*") },
-        { QStringLiteral("a&b+c=d%e f"), QStringLiteral("a%26b%2Bc%3Dd%25e+f") },
-        { QStringLiteral("caf\u00e9\u20ac"), QStringLiteral("caf%E9%80") }, // Windows-1252 bytes
-        { QStringLiteral("\u4e2d\U0001F600"), QStringLiteral("%E4%B8%AD%F0%9F%98%80") }, // UTF-8
-        { QStringLiteral("~/?#\r\n"), QStringLiteral("%7E%2F%3F%23%0D%0A") },
+        { u"sandboxpass09"_s, u"sandboxpass09"_s },
+        { u"-._*"_s, u"-._*"_s },
+        { u"a&b+c=d%e f"_s, u"a%26b%2Bc%3Dd%25e+f"_s },
+        { u"caf\u00e9\u20ac"_s, u"caf%E9%80"_s }, // Windows-1252 bytes
+        { u"\u4e2d\U0001F600"_s, u"%E4%B8%AD%F0%9F%98%80"_s }, // UTF-8
+        { u"~/?#\r\n"_s, u"%7E%2F%3F%23%0D%0A"_s },
     };
     for (const auto &[value, encoded] : cases)
-        EXPECT_EQ(FormEncode(value), encoded) << value.toStdString();
+        EXPECT_EQ(mRefreshText::FormEncode(value), encoded) << value.toStdString();
 }
 
 TEST(RefreshText, UnrecognisedPagesKeepOnlyTheNewestFive)
@@ -66,8 +58,7 @@ TEST(RefreshText, UnrecognisedPagesKeepOnlyTheNewestFive)
     QStringList saved;
     for (int i = 0; i < 7; ++i)
         saved << mRefreshText::SaveUnrecognisedPage(QString::number(i), dir.path() + "/u");
-    QStringList left = QDir(dir.path() + "/u").entryList(QDir::Files, QDir::Name);
-    ASSERT_EQ(left.size(), 5);
+    ASSERT_EQ(QDir(dir.path() + "/u").entryList(QDir::Files).size(), 5);
     for (int i = 2; i < 7; ++i)
         EXPECT_TRUE(QFile::exists(saved[i])) << i;
 }
@@ -82,8 +73,7 @@ TEST(RefreshSchedule, TickConnectsOncePerInterval)
     struct Case {
         const char *refresh;
         SHORT startAt;
-        int ticks;
-        int connects;
+        int ticks, connects;
         SHORT counterAfter;
     };
     const Case cases[] = {
@@ -110,10 +100,12 @@ TEST(RefreshSchedule, TickConnectsOncePerInterval)
     mSettings::resetInMemory();
 }
 
-// Addresses and bodies per country and history depth, and the cookie chain, as the site saw them.
+// Addresses and bodies per country and history depth, and the cookie chain, as the site saw them;
+// the password holds every character a form treats specially, and a letter outside ASCII.
 TEST_F(RefreshTest, RequestsGoToTheCountrysSitesWithTheExactBody)
 {
-    testsupport::SandboxSite site;
+    const QString password = u"p&ss+w=rd%20 \u00e9"_s;
+    testsupport::SandboxSite site({ "--ebay-password", password });
     ASSERT_TRUE(site.ok()) << site.error().toStdString();
     struct Case {
         const char *country, *dataView, *page, *pageQuery, *post, *myEbay, *days;
@@ -129,18 +121,17 @@ TEST_F(RefreshTest, RequestsGoToTheCountrysSitesWithTheExactBody)
     RefreshMain w;
     for (const Case &c : cases) {
         SCOPED_TRACE(c.country);
-        useSite(site, QString::fromUtf8(c.country), QString::fromUtf8(c.dataView));
+        useSite(site, QString::fromUtf8(c.country), QString::fromUtf8(c.dataView), password);
         mStartup::signInToken.clear();
         const qsizetype before = site.requests().size();
         ASSERT_TRUE(refresh(w));
         const QList<testsupport::LoggedRequest> r = site.requests().mid(before);
         ASSERT_EQ(r.size(), 3);
         EXPECT_EQ(r[0].method, "GET");
-        EXPECT_EQ(r[0].target,
-            target(site, c.page, QStringLiteral("/aw-cgi/eBayISAPI.dll?") + c.pageQuery));
+        EXPECT_EQ(r[0].target, target(site, c.page, u"/aw-cgi/eBayISAPI.dll?"_s + c.pageQuery));
         EXPECT_EQ(r[1].method, "POST");
         EXPECT_EQ(r[1].target, target(site, c.post, "/aw-cgi/eBayISAPI.dll"));
-        EXPECT_EQ(r[1].body, kBodyHead + "userid=sandboxuser&pass=sandboxpass");
+        EXPECT_EQ(r[1].body, kBodyHead + "userid=sandboxuser&pass=p%26ss%2Bw%3Drd%2520+%E9");
         EXPECT_EQ(r[1].header("Content-Type"), "application/x-www-form-urlencoded");
         EXPECT_TRUE(r[1].header("Cookie").contains("sandbox_session="));
         EXPECT_EQ(r[2].target,
@@ -157,37 +148,22 @@ TEST_F(RefreshTest, RequestsGoToTheCountrysSitesWithTheExactBody)
         // The site shows 1 row per section for today, 3 up to 2 days back, else 4. Ireland gets
         // the UK page in pounds but is read with the dollar sign, so its priced rows are missed.
         const int days = QByteArray(c.days).toInt();
-        if (QByteArray(c.country) != "Ireland")
-            EXPECT_EQ(itemLines(w).size(), 7 * (days == 0 ? 1 : days < 3 ? 3 : 4));
+        if (QByteArray(c.country) != "Ireland") {
+            EXPECT_EQ(itemCount(w), 7 * (days == 0 ? 1 : days < 3 ? 3 : 4));
+        }
     }
-}
-
-TEST_F(RefreshTest, APasswordWithFormCharactersSignsIn)
-{
-    const QString password = QStringLiteral("p&ss+w=rd%20 \u00e9");
-    testsupport::SandboxSite site({ "--ebay-password", password });
-    ASSERT_TRUE(site.ok()) << site.error().toStdString();
-    useSite(site, "United States", "Today", password);
-    RefreshMain w;
-    ASSERT_TRUE(refresh(w));
-    EXPECT_TRUE(w.statusText().startsWith("last sync: ")) << w.statusText().toStdString();
-    EXPECT_TRUE(site.requests().at(1).body.endsWith("&pass=p%26ss%2Bw%3Drd%2520+%E9"));
 }
 
 // Each answer of the post, decided without the post itself; the My eBay site is a closed port,
 // so a retrieval shows up as a failed My eBay read.
 TEST_F(RefreshTest, CheckSignInDecidesInOrder)
 {
-    const QString dead =
-        QStringLiteral("http://127.0.0.1:") + QString::number(testsupport::FreeLoopbackPort());
+    const QByteArray dead =
+        "http://127.0.0.1:" + QByteArray::number(testsupport::FreeLoopbackPort());
     QTemporaryDir dir;
-    QFile sitesFile(dir.filePath("sites"));
-    ASSERT_TRUE(sitesFile.open(QIODevice::WriteOnly));
-    sitesFile.write(("signin=" + dead + "\nmyebay=" + dead + "\n").toUtf8());
-    sitesFile.close();
-    qputenv("BIDLARK_SITES", sitesFile.fileName().toUtf8());
-    sites::reloadSites();
-    const QString kept = QStringLiteral("kept");
+    ASSERT_TRUE(shelltest::writeFile(dir.filePath("sites"), "signin=" + dead + "\nmyebay=" + dead));
+    m_sites.emplace(dir.filePath("sites"));
+    const QString kept = u"kept"_s;
     struct Case {
         const char *answer;
         QString status; // "kept": unchanged
@@ -206,7 +182,7 @@ TEST_F(RefreshTest, CheckSignInDecidesInOrder)
     RefreshMain w;
     for (const Case &c : cases) {
         SCOPED_TRACE(c.answer);
-        mStartup::signInToken = QStringLiteral("-");
+        mStartup::signInToken = u"-"_s;
         w.stopRefreshTimer();
         frmLogin *login = frmLogin::Load(w);
         login->Inet1->Cancel(); // its closed port would report later, over the decision
@@ -226,7 +202,10 @@ TEST_F(RefreshTest, CheckSignInDecidesInOrder)
     mStartup::signInToken.clear();
 }
 
-// Every way a step can fail ends with its text, no busy picture and the schedule running.
+// Every way a step can fail ends with its text, no busy picture and the schedule running. The
+// rows run in turn on one window, each starting from the tree the row before left: a failed
+// sign-in keeps it, a failed retrieval empties it. With debug mode on, a filled debug box is parsed
+// instead of the download; an empty one changes nothing.
 TEST_F(RefreshTest, FailureExitsNameTheStepAndRestartTheSchedule)
 {
     testsupport::SandboxSite site({ "--stall-seconds", "3" });
@@ -235,11 +214,13 @@ TEST_F(RefreshTest, FailureExitsNameTheStepAndRestartTheSchedule)
         const char *scenario;
         const char *password;
         QString status; // the start of the text
-        int treeLines;
+        int items;
+        const char *debugBox = nullptr; // null: debug mode off
     };
-    const QString comm =
-        QStringLiteral("An error occurred in communicating with the eBay computers... (");
+    const QString comm = u"An error occurred in communicating with the eBay computers... ("_s;
+    const QString unrecognised = u"My eBay page not recognised - saved to "_s;
     const Case cases[] = {
+        { "normal", "sandboxpass", "last sync: ", 7 },
         { "signin:error500", "sandboxpass", comm + "sign-in page: the site answered HTTP 500)", 7 },
         { "signin:drop", "sandboxpass", comm + "sign-in page: 35753: ", 7 },
         { "signin:stall", "sandboxpass", comm + "sign-in page: 35752: ", 7 },
@@ -248,27 +229,28 @@ TEST_F(RefreshTest, FailureExitsNameTheStepAndRestartTheSchedule)
             "500: The site answered with an error page (My eBay page)", 0 },
         { "myebay:reset", "sandboxpass", "35753: ", 0 },
         { "myebay:stall", "sandboxpass", "35752: ", 0 },
-        { "unrecognised", "sandboxpass", "My eBay page not recognised - saved to ", 0 },
+        { "unrecognised", "sandboxpass", unrecognised, 0 },
+        { "normal", "sandboxpass", "last sync: ", 7, "" },
+        { "normal", "sandboxpass", unrecognised, 0, "<html>a saved page of something else</html>" },
         { "bigpage", "sandboxpass", "last sync: ", 7 },
     };
     RefreshMain w;
     useSite(site, "United States", "Today");
     for (const Case &c : cases) {
-        SCOPED_TRACE(c.scenario);
-        // Start from a filled tree, so a failure that empties it shows.
-        ASSERT_TRUE(site.setScenario("normal"));
-        mSettings::current.password = "sandboxpass";
-        ASSERT_TRUE(refresh(w));
-        ASSERT_EQ(itemLines(w).size(), 7);
+        SCOPED_TRACE(testing::Message()
+            << c.scenario << " " << c.password << " " << (c.debugBox ? c.debugBox : "(no debug)"));
         ASSERT_TRUE(site.setScenario(c.scenario));
         mSettings::current.password = c.password;
+        mStartup::debugFlag = c.debugBox != nullptr;
+        if (c.debugBox)
+            frmDebug::instance()->txtdebug()->setPlainText(QString::fromUtf8(c.debugBox));
         w.stopRefreshTimer();
         ASSERT_TRUE(refresh(w));
         EXPECT_TRUE(w.statusText().startsWith(c.status)) << w.statusText().toStdString();
         EXPECT_FALSE(w.statusBusy());
         EXPECT_TRUE(w.tmRefresh.isActive());
         EXPECT_EQ(w.refreshMinuteCounter(), 0);
-        EXPECT_EQ(itemLines(w).size(), c.treeLines);
+        EXPECT_EQ(itemCount(w), c.items);
         if (QByteArray(c.scenario) == "unrecognised") {
             const QString file = w.statusText().section(" - saved to ", 1);
             EXPECT_TRUE(file.startsWith(mRefreshText::UnrecognisedPageFolder()));
@@ -277,16 +259,19 @@ TEST_F(RefreshTest, FailureExitsNameTheStepAndRestartTheSchedule)
             EXPECT_TRUE(saved.readAll().contains("My eBay has a new look"));
         }
     }
+    frmDebug::destroyInstance();
+    mStartup::debugFlag = false;
 }
 
-// A tick, a menu choice and the toolbar while the My eBay page hangs start nothing new.
-TEST_F(RefreshTest, NoSecondChainWhileOneRuns)
+// While the My eBay page hangs, a tick, a menu choice and the toolbar start nothing new; the main
+// window going away then ends the chain without touching it.
+TEST_F(RefreshTest, NoSecondChainWhileOneRunsAndClosingTheWindowEndsIt)
 {
     testsupport::SandboxSite site({ "--stall-seconds", "1", "--scenario", "myebay:stall" });
     ASSERT_TRUE(site.ok()) << site.error().toStdString();
     qputenv("BIDLARK_NET_TIMEOUT_MS", "5000");
     useSite(site, "United States", "Today");
-    RefreshMain w;
+    auto w = std::make_unique<RefreshMain>();
     bool pokedDuringRead = false;
     QTimer poke;
     poke.setInterval(100);
@@ -294,56 +279,30 @@ TEST_F(RefreshTest, NoSecondChainWhileOneRuns)
         if (!frmConnection::instance())
             return;
         pokedDuringRead = true;
-        w.setRefreshMinuteCounter(14);
-        w.tmRefreshTick();
-        w.mnuRefresh(0)->trigger();
-        w.toolbar1ButtonClick(1);
+        w->setRefreshMinuteCounter(14);
+        w->tmRefreshTick();
+        w->mnuRefresh(0)->trigger();
+        w->toolbar1ButtonClick(1);
     });
     poke.start();
-    ASSERT_TRUE(refresh(w));
+    ASSERT_TRUE(refresh(*w));
     poke.stop();
     EXPECT_TRUE(pokedDuringRead);
     int signInPages = 0;
     for (const auto &r : site.requests())
         signInPages += r.target.contains("SIgnIn");
     EXPECT_EQ(signInPages, 1);
-}
 
-// The main window going away while the My eBay page is read ends the chain without touching it.
-TEST_F(RefreshTest, ClosingTheWindowMidRefreshEndsTheChain)
-{
-    testsupport::SandboxSite site({ "--stall-seconds", "2", "--scenario", "myebay:stall" });
-    ASSERT_TRUE(site.ok()) << site.error().toStdString();
-    useSite(site, "United States", "Today");
-    auto w = std::make_unique<frmMain>();
-    QTimer poke;
-    poke.setInterval(50);
-    QObject::connect(&poke, &QTimer::timeout, [&] {
+    QTimer close;
+    close.setInterval(50);
+    QObject::connect(&close, &QTimer::timeout, [&] {
         if (frmConnection::instance())
             w.reset();
     });
-    poke.start();
+    close.start();
     w->Connect();
     EXPECT_TRUE(QTest::qWaitFor([&] { return !w; }, 10000));
     EXPECT_TRUE(QTest::qWaitFor([] { return !frmMain::refreshRunning(); }, 10000));
-}
-
-// With debug mode on, a filled txtdebug is parsed instead of the download; an empty one is not.
-TEST_F(RefreshTest, DebugBoxReplacesThePageOnlyWhenFilled)
-{
-    testsupport::SandboxSite site;
-    ASSERT_TRUE(site.ok()) << site.error().toStdString();
-    useSite(site, "United States", "Today");
-    RefreshMain w;
-    mStartup::debugFlag = true;
-    for (const char *box : { "", "<html>a saved page of something else</html>" }) {
-        SCOPED_TRACE(box);
-        frmDebug::instance()->txtdebug()->setPlainText(QString::fromUtf8(box));
-        ASSERT_TRUE(refresh(w));
-        EXPECT_EQ(itemLines(w).size(), *box ? 0 : 7);
-    }
-    frmDebug::destroyInstance();
-    mStartup::debugFlag = false;
 }
 
 } // namespace

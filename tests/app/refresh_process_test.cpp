@@ -3,42 +3,18 @@
 // the program writes after every completed refresh.
 #include "tests/app/refresh_support.h"
 #include "tools/mypages/pages.h"
-#include "tools/mypages/recorder.h"
 
 #include <QCoreApplication>
-#include <QFile>
 #include <QMap>
 #include <QProcess>
 #include <QTemporaryDir>
 
+using namespace Qt::Literals::StringLiterals;
+
 namespace {
 
-// branch caption -> "text\tdata\tcolour" of each line under it
-using Tree = QMap<QString, QStringList>;
-
-Tree readDump(const QString &path, QString *status)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    const QString text = QString::fromUtf8(file.readAll());
-    *status = text.section(QStringLiteral("\nstatus="), 1).section(u'\n', 0, 0);
-    Tree tree;
-    QString branch;
-    for (const QString &line : text.section(QStringLiteral("[tree]\n"), 1).split(u'\n')) {
-        const QStringList f = line.split(u'\t');
-        if (f.size() != 4)
-            continue;
-        if (!line.startsWith(u' '))
-            branch = f[0];
-        else
-            tree[branch] << f[0].mid(2) + u'\t' + f[2] + u'\t' + f[3];
-    }
-    return tree;
-}
-
-// What the tree must hold for the generated page of `seed`.
-Tree expectedTree(quint32 seed)
+// What the tree must hold for the generated page of `seed`: branch caption -> its lines.
+QMap<QString, QStringList> expectedTree(quint32 seed)
 {
     const QMap<QString, std::pair<QString, QChar>> branches = {
         { "Selling", { "Items I am Selling", u'S' } }, { "Sold", { "Items I have Sold", u'P' } },
@@ -49,16 +25,16 @@ Tree expectedTree(quint32 seed)
     };
     mypages::MyEbayOptions options;
     options.seed = seed;
-    Tree tree;
+    QMap<QString, QStringList> tree;
     for (const QString &call : mypages::myEbayPage(options).calls) {
         const QStringList f = call.split(u'\t');
         if (f[0] != u"ROW")
             continue;
         const auto &[caption, tag] = branches.value(f[1]);
-        const QString colour = f.value(4) == u"RED" ? QStringLiteral("0x000000ff")
-            : f.value(4) == u"GREEN"                ? QStringLiteral("0x0000c000")
-                                                    : QStringLiteral("0x00000000");
-        tree[caption] << f[2] + u'\t' + tag + f[3] + u'\t' + colour;
+        const QString colour = f.value(4) == u"RED" ? u"0x000000ff"_s
+            : f.value(4) == u"GREEN"                ? u"0x0000c000"_s
+                                                    : u"0x00000000"_s;
+        tree[caption] << f[2] + u"\tdocumenticon\t"_qs + tag + f[3] + u'\t' + colour;
     }
     return tree;
 }
@@ -71,7 +47,7 @@ TEST_F(RefreshTest, TheProgramFillsTheTreeAndTheNextRefreshReplacesIt)
         { "AutoStart", "True" }, { "Refresh", "5 Minutes" }, { "DataView", "30 Days" },
         { "eBayCountry", "United States" } });
     QTemporaryDir dir;
-    const QString dump = dir.filePath(QStringLiteral("tree"));
+    const QString dump = dir.filePath(u"tree"_s);
     QProcess program;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert("BIDLARK_SITES", site.sitesFile());
@@ -81,23 +57,24 @@ TEST_F(RefreshTest, TheProgramFillsTheTreeAndTheNextRefreshReplacesIt)
     env.insert("BIDLARK_QUIT_AFTER_MS", "60000");
     program.setProcessEnvironment(env);
     program.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    program.start(QCoreApplication::applicationDirPath() + QStringLiteral("/bidlark"), {});
+    program.start(QCoreApplication::applicationDirPath() + u"/bidlark"_s, {});
     ASSERT_TRUE(program.waitForStarted());
     const bool twoRefreshes =
-        QTest::qWaitFor([&] { return QFile::exists(dump + QStringLiteral(".refresh2")); }, 45000);
+        QTest::qWaitFor([&] { return QFile::exists(dump + u".refresh2"_s); }, 45000);
     program.kill();
     program.waitForFinished();
     ASSERT_TRUE(twoRefreshes);
 
     for (const quint32 seed : { 1u, 2u }) {
         SCOPED_TRACE(seed);
-        QString status;
-        const Tree tree = readDump(dump + u".refresh"_qs + QString::number(seed), &status);
-        EXPECT_TRUE(status.startsWith(QStringLiteral("last sync: "))) << status.toStdString();
-        const Tree expected = expectedTree(seed);
+        const QString text = shelltest::readText(dump + u".refresh"_qs + QString::number(seed));
+        const QString status = text.section(u"\nstatus="_s, 1).section(u'\n', 0, 0);
+        EXPECT_TRUE(status.startsWith(u"last sync: "_s)) << status.toStdString();
+        const QMap<QString, QStringList> expected = expectedTree(seed);
         EXPECT_EQ(expected.size(), 7);
         for (auto it = expected.begin(); it != expected.end(); ++it)
-            EXPECT_EQ(tree.value(it.key()), it.value()) << it.key().toStdString();
+            EXPECT_EQ(shelltest::linesUnder(shelltest::treeOf(text), it.key()), it.value())
+                << it.key().toStdString();
     }
     EXPECT_NE(expectedTree(1), expectedTree(2));
 }

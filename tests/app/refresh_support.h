@@ -3,12 +3,15 @@
 #pragma once
 
 #include "app/forms/frmMain.h"
-#include "app/modules/sites.h"
 #include "tests/app/shell_test_support.h"
 #include "tests/support/sandbox_site.h"
 
 #include <QTest>
 #include <QUrl>
+
+#include <optional>
+
+using namespace Qt::Literals::StringLiterals;
 
 class RefreshTest : public ShellTest {
 protected:
@@ -19,22 +22,20 @@ protected:
     }
     void TearDown() override
     {
-        qunsetenv("BIDLARK_SITES");
-        sites::reloadSites();
+        m_sites.reset();
         ShellTest::TearDown();
     }
 
     // Points the site table at `site` and signs in as its default account.
-    static void useSite(const testsupport::SandboxSite &site, const QString &country,
-        const QString &dataView, const QString &password = QStringLiteral("sandboxpass"))
+    void useSite(const testsupport::SandboxSite &site, const QString &country,
+        const QString &dataView, const QString &password = u"sandboxpass"_s)
     {
-        qputenv("BIDLARK_SITES", site.sitesFile().toUtf8());
-        qputenv("BIDLARK_NET_CA_FILE", site.caFile().toUtf8());
-        sites::reloadSites();
+        m_sites.reset();
+        m_sites.emplace(site.sitesFile(), site.caFile());
         mSettings::settings.eBayCountry = country;
         mSettings::settings.dataView = dataView;
-        mSettings::settings.refresh = QStringLiteral("15 Minutes");
-        mSettings::current.userId = QStringLiteral("sandboxuser");
+        mSettings::settings.refresh = u"15 Minutes"_s;
+        mSettings::current.userId = u"sandboxuser"_s;
         mSettings::current.password = password;
     }
 
@@ -51,4 +52,6 @@ protected:
     {
         return QUrl(site.base(key)).path() + path;
     }
+
+    std::optional<shelltest::SitesFile> m_sites;
 };

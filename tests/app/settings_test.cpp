@@ -4,11 +4,11 @@
 #include "platform/ui/messagebox.h"
 #include "tests/app/shell_test_support.h"
 
-#include <QAction>
-#include <QMenu>
 #include <QMenuBar>
 
 #include <memory>
+
+using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
@@ -30,55 +30,49 @@ QString boxText(const char *errorLine)
                        "written.");
 }
 
-TEST_F(SettingsTest, FirstStartGivesTheDefaults)
+// Each setting with nothing stored and with a text stored; profile one becomes the current user.
+TEST_F(SettingsTest, LoadGivesTheDefaultsOrTheStoredTexts)
 {
-    MessageBoxRecorder boxes;
-    mSettings::loadSettings();
-
-    EXPECT_TRUE(boxes.boxes().isEmpty());
-    EXPECT_EQ(current.userId, QString());
-    EXPECT_EQ(current.password, QString());
-    EXPECT_EQ(settings.refresh, QStringLiteral("60 Minutes"));
-    EXPECT_EQ(settings.dataView, QStringLiteral("Today"));
-    EXPECT_EQ(settings.eBayCountry, QStringLiteral("United States"));
-    EXPECT_FALSE(settings.autoStart);
-    EXPECT_FALSE(settings.showMinimized);
-    EXPECT_TRUE(settings.adBannerDisplay); // rotation stopped
-    EXPECT_EQ(settings.profileUserName[0], QString());
-    for (int p = 1; p < mSettings::kProfileCount; ++p) {
-        EXPECT_EQ(settings.profileUserName[p], QStringLiteral("empty")) << "profile " << p + 1;
-        EXPECT_EQ(settings.profilePassword[p], QString()) << "profile " << p + 1;
+    const auto number = [](auto value) { return QString::number(value); };
+    struct Case {
+        const char *key, *text;
+        std::function<QString()> read;
+        QString byDefault, loaded;
+    } const cases[] = {
+        { "Profile1UserName", "bob", [] { return current.userId; }, "", "bob" },
+        { "Profile1Password", "s3cret", [] { return current.password; }, "", "s3cret" },
+        { "Refresh", "5 Minutes", [] { return settings.refresh; }, "60 Minutes", "5 Minutes" },
+        { "DataView", "2 Days", [] { return settings.dataView; }, "Today", "2 Days" },
+        { "eBayCountry", "Canada", [] { return settings.eBayCountry; }, "United States", "Canada" },
+        { "AutoStart", "True", [&] { return number(settings.autoStart); }, "0", "1" },
+        { "ShowMinimized", "true", [&] { return number(settings.showMinimized); }, "0", "1" },
+        // True: the rotation is stopped.
+        { "AdBannerDisplay", "False", [&] { return number(settings.adBannerDisplay); }, "1", "0" },
+        { "Profile3UserName", "", [] { return settings.profileUserName[2]; }, "empty", "" },
+        { "Profile4Password", "p4", [] { return settings.profilePassword[3]; }, "", "p4" },
+        { "PayPalCheck", "0", [&] { return number(settings.payPalCheck); }, "1", "0" },
+        { "AlertTime", "15", [&] { return number(settings.alertTime); }, "10", "15" },
+        { "FirewallPort", " 8080 ", [] { return settings.firewallPort; }, "", " 8080 " },
+    };
+    for (const bool withTexts : { false, true }) {
+        SCOPED_TRACE(withTexts ? "stored" : "nothing stored");
+        for (const Case &c : cases) {
+            if (withTexts)
+                store({ { c.key, c.text } });
+        }
+        MessageBoxRecorder boxes;
+        mSettings::resetInMemory();
+        mSettings::loadSettings();
+        EXPECT_TRUE(boxes.boxes().isEmpty());
+        for (const Case &c : cases)
+            EXPECT_EQ(c.read(), withTexts ? c.loaded : c.byDefault) << c.key;
+        EXPECT_EQ(settings.profileUserName[0], current.userId);
+        EXPECT_EQ(settings.profilePassword[0], current.password);
+        EXPECT_EQ(settings.profileUserName[4], u"empty"_s);
+        EXPECT_EQ(settings.profilePassword[4], QString());
     }
-    EXPECT_EQ(settings.alertTime, 10);
-    EXPECT_EQ(settings.payPalCheck, 1);
-    EXPECT_EQ(settings.firewallHost, QString());
     // Loading writes nothing back.
-    EXPECT_EQ(stored("Refresh"), QStringLiteral("<missing>"));
-}
-
-TEST_F(SettingsTest, StoredTextsAreLoadedAndProfileOneBecomesTheCurrentUser)
-{
-    store({ { "Profile1UserName", "bob" }, { "Profile1Password", "s3cret" },
-        { "Refresh", "5 Minutes" }, { "AutoStart", "True" }, { "ShowMinimized", "true" },
-        { "AdBannerDisplay", "False" }, { "Profile3UserName", "" }, { "Profile4Password", "p4" },
-        { "PayPalCheck", "0" }, { "AlertTime", "15" }, { "FirewallPort", " 8080 " } });
-    MessageBoxRecorder boxes;
-    mSettings::loadSettings();
-
-    EXPECT_TRUE(boxes.boxes().isEmpty());
-    EXPECT_EQ(current.userId, QStringLiteral("bob"));
-    EXPECT_EQ(current.password, QStringLiteral("s3cret"));
-    EXPECT_EQ(settings.profileUserName[0], QStringLiteral("bob"));
-    EXPECT_EQ(settings.profilePassword[0], QStringLiteral("s3cret"));
-    EXPECT_EQ(settings.refresh, QStringLiteral("5 Minutes"));
-    EXPECT_TRUE(settings.autoStart);
-    EXPECT_TRUE(settings.showMinimized);
-    EXPECT_FALSE(settings.adBannerDisplay);
-    EXPECT_EQ(settings.profileUserName[2], QString()); // stored empty is not the default
-    EXPECT_EQ(settings.profilePassword[3], QStringLiteral("p4"));
-    EXPECT_EQ(settings.payPalCheck, 0);
-    EXPECT_EQ(settings.alertTime, 15);
-    EXPECT_EQ(settings.firewallPort, QStringLiteral(" 8080 "));
+    EXPECT_EQ(stored("Profile2UserName"), u"<missing>"_s);
 }
 
 TEST_F(SettingsTest, EachBadSettingGetsItsOwnBoxInLoadOrderAndTheLoadGoesOn)
@@ -95,7 +89,7 @@ TEST_F(SettingsTest, EachBadSettingGetsItsOwnBoxInLoadOrderAndTheLoadGoesOn)
     for (int i = 0; i < 4; ++i) {
         const platform::ui::MessageBoxRequest &box = boxes.boxes()[i];
         EXPECT_EQ(box.text, boxText(expected[i])) << i;
-        EXPECT_EQ(box.title, QStringLiteral("Lotkeeper"));
+        EXPECT_EQ(box.title, u"Lotkeeper"_s);
         EXPECT_EQ(box.icon, platform::ui::MsgIcon::Exclamation);
         EXPECT_EQ(box.buttons, platform::ui::MsgButtons::OK);
     }
@@ -105,13 +99,13 @@ TEST_F(SettingsTest, EachBadSettingGetsItsOwnBoxInLoadOrderAndTheLoadGoesOn)
     EXPECT_EQ(settings.payPalCheck, 0);
     EXPECT_EQ(settings.alertTime, 0);
     EXPECT_TRUE(settings.showMinimized);
-    EXPECT_EQ(settings.firewallHost, QStringLiteral("proxy"));
+    EXPECT_EQ(settings.firewallHost, u"proxy"_s);
 }
 
 // A stand-in main window: the two check menus and a count of PayPal branches.
 class FakeHost : public mSettings::SettingsHost {
 public:
-    FakeHost() { m_menus.build(&m_bar, QStringLiteral("example")); }
+    FakeHost() { m_menus.build(&m_bar, u"example"_s); }
     const MenuArray &refreshMenu() const override { return m_menus.mnuRefresh; }
     const MenuArray &historyMenu() const override { return m_menus.mnuHistory; }
     void addPayPalBranch() override { ++branches; }
@@ -138,22 +132,20 @@ private:
 mSettings::OptionsFields typicalFields()
 {
     mSettings::OptionsFields f;
-    f.userId = QStringLiteral("  alice ");
-    f.password = QStringLiteral(" pw1  ");
-    f.refresh = QStringLiteral("15 Minutes");
-    f.dataView = QStringLiteral("5 Days");
-    f.country = QStringLiteral("Canada");
-    f.profileUserName = { QStringLiteral(" p2 "), QStringLiteral("p3  "), QStringLiteral("\tp4"),
-        QStringLiteral("") };
-    f.profilePassword = { QStringLiteral(" x2"), QString(), QStringLiteral("x4 "),
-        QStringLiteral("   ") };
-    f.payPalUserID = QStringLiteral(" me@example.com ");
-    f.payPalPassword = QStringLiteral(" pp ");
+    f.userId = u"  alice "_s;
+    f.password = u" pw1  "_s;
+    f.refresh = u"15 Minutes"_s;
+    f.dataView = u"5 Days"_s;
+    f.country = u"Canada"_s;
+    f.profileUserName = { u" p2 "_s, u"p3  "_s, u"\tp4"_s, u""_s };
+    f.profilePassword = { u" x2"_s, QString(), u"x4 "_s, u"   "_s };
+    f.payPalUserID = u" me@example.com "_s;
+    f.payPalPassword = u" pp "_s;
     f.payPalCheck = 1;
-    f.firewallHost = QStringLiteral(" proxy.local ");
-    f.firewallPort = QStringLiteral("8080 ");
-    f.firewallLogin = QStringLiteral(" me");
-    f.firewallPassword = QStringLiteral(" fw pw ");
+    f.firewallHost = u" proxy.local "_s;
+    f.firewallPort = u"8080 "_s;
+    f.firewallLogin = u" me"_s;
+    f.firewallPassword = u" fw pw "_s;
     return f;
 }
 
@@ -173,8 +165,8 @@ TEST_F(SettingsTest, SaveTrimsCredentialsAndProfilesButNotTheFirewallFields)
         { "FirewallLogin", " me" }, { "FirewallPassword", " fw pw " } };
     for (const auto &[key, value] : expected)
         EXPECT_EQ(stored(key), QString::fromUtf8(value)) << key;
-    EXPECT_EQ(current.userId, QStringLiteral("alice"));
-    EXPECT_EQ(current.password, QStringLiteral("pw1"));
+    EXPECT_EQ(current.userId, u"alice"_s);
+    EXPECT_EQ(current.password, u"pw1"_s);
 
     // What was saved is what the next start loads.
     const mSettings::Settings saved = settings;
@@ -245,34 +237,19 @@ TEST_F(SettingsTest, MenuChecksFollowTheTexts)
     }
 }
 
-TEST_F(SettingsTest, SaveRefreshesTheMenuChecks)
-{
-    FakeHost host;
-    mSettings::OptionsFields f = typicalFields();
-    f.refresh = QStringLiteral("30 Minutes");
-    f.dataView = QStringLiteral("Whenever");
-    host.historyMenu()(2)->setChecked(true);
-    mSettings::saveFromOptions(f, host);
-    EXPECT_EQ(FakeHost::checkedIndex(host.refreshMenu()), 2);
-    EXPECT_EQ(FakeHost::checkedIndex(host.historyMenu()), -1);
-}
-
 // A store that refuses writes is reported once, with its reason; the program goes on.
 TEST_F(SettingsTest, ASaveTheStoreRefusesIsReportedOnce)
 {
     MessageBoxRecorder boxes;
     platform::registry::testing::denyAccess(HKEY_CURRENT_USER, false, true);
-    EXPECT_EQ(mSettings::saveSetting(QStringLiteral("AutoStart"), QStringLiteral("True")),
-        ERROR_ACCESS_DENIED);
-    EXPECT_EQ(mSettings::saveSetting(QStringLiteral("SysTray"), QStringLiteral("True")),
-        ERROR_ACCESS_DENIED);
+    EXPECT_EQ(mSettings::saveSetting(u"AutoStart"_s, u"True"_s), ERROR_ACCESS_DENIED);
+    EXPECT_EQ(mSettings::saveSetting(u"SysTray"_s, u"True"_s), ERROR_ACCESS_DENIED);
     platform::registry::testing::allowAllAccess();
     ASSERT_EQ(boxes.boxes().size(), 1u);
     EXPECT_EQ(boxes.boxes()[0].title, u"Bidlark");
     EXPECT_TRUE(boxes.boxes()[0].text.startsWith(
         u"Your settings could not be saved (access was denied).\n"));
-    EXPECT_EQ(
-        mSettings::saveSetting(QStringLiteral("SysTray"), QStringLiteral("True")), ERROR_SUCCESS);
+    EXPECT_EQ(mSettings::saveSetting(u"SysTray"_s, u"True"_s), ERROR_SUCCESS);
     EXPECT_EQ(boxes.boxes().size(), 1u);
 }
 

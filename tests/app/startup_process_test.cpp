@@ -10,7 +10,6 @@
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
-#include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -20,6 +19,8 @@
 #include <sys/stat.h>
 
 #include <memory>
+
+using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
@@ -33,7 +34,7 @@ protected:
         QString bin = qEnvironmentVariable("BIDLARK_BIN_DIR");
         if (bin.isEmpty())
             bin = QCoreApplication::applicationDirPath();
-        m_program = bin + QStringLiteral("/bidlark");
+        m_program = bin + u"/bidlark"_s;
         ASSERT_TRUE(QFile::exists(m_program)) << m_program.toStdString();
     }
 
@@ -45,20 +46,20 @@ protected:
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         for (const auto &[name, value] : extraEnv)
             env.insert(name, value);
-        env.insert(QStringLiteral("BIDLARK_MESSAGEBOX_LOG"), logPath(logName));
+        env.insert(u"BIDLARK_MESSAGEBOX_LOG"_s, logPath(logName));
         // The start-up update check must not reach the real product site: a closed loopback port.
-        if (!env.contains(QStringLiteral("BIDLARK_SITES"))) {
-            QFile sitesFile(logPath(QStringLiteral("sites")));
+        if (!env.contains(u"BIDLARK_SITES"_s)) {
+            QFile sitesFile(logPath(u"sites"_s));
             EXPECT_TRUE(sitesFile.open(QIODevice::WriteOnly));
             sitesFile.write("product=http://127.0.0.1:" +
                 QByteArray::number(testsupport::FreeLoopbackPort()) + '\n');
-            env.insert(QStringLiteral("BIDLARK_SITES"), sitesFile.fileName());
+            env.insert(u"BIDLARK_SITES"_s, sitesFile.fileName());
         }
-        env.remove(QStringLiteral("BIDLARK_MESSAGEBOX_ANSWERS"));
+        env.remove(u"BIDLARK_MESSAGEBOX_ANSWERS"_s);
         if (quitAfterMs >= 0)
-            env.insert(QStringLiteral("BIDLARK_QUIT_AFTER_MS"), QString::number(quitAfterMs));
+            env.insert(u"BIDLARK_QUIT_AFTER_MS"_s, QString::number(quitAfterMs));
         else
-            env.remove(QStringLiteral("BIDLARK_QUIT_AFTER_MS"));
+            env.remove(u"BIDLARK_QUIT_AFTER_MS"_s);
         process->setProcessEnvironment(env);
         process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
         process->start(m_program, {});
@@ -72,13 +73,12 @@ protected:
     // lock, since a probe could itself make the program believe another copy runs.
     static bool waitForLockHeldBy(qint64 pid)
     {
-        const QString lockFile =
-            platform::ui::defaultLockDirectory() + QStringLiteral("/bidlark.lock");
+        const QString lockFile = platform::ui::defaultLockDirectory() + u"/bidlark.lock"_s;
         QDeadlineTimer deadline(15000);
         while (!deadline.hasExpired()) {
             struct stat st { };
             if (::stat(QFile::encodeName(lockFile).constData(), &st) == 0) {
-                QFile locks(QStringLiteral("/proc/locks"));
+                QFile locks(u"/proc/locks"_s);
                 if (locks.open(QIODevice::ReadOnly)) {
                     const QString inodeSuffix = u':' + QString::number(st.st_ino);
                     for (const QByteArray &line : locks.readAll().split('\n')) {
@@ -100,88 +100,68 @@ protected:
 
 TEST_F(StartupProcessTest, SecondCopyShowsTheMessageAndEndsWhileTheFirstRunsOn)
 {
-    std::unique_ptr<QProcess> first = start(QStringLiteral("first.log"), 3000);
+    std::unique_ptr<QProcess> first = start(u"first.log"_s, 3000);
     ASSERT_TRUE(waitForLockHeldBy(first->processId()));
 
-    std::unique_ptr<QProcess> second = start(QStringLiteral("second.log"), 8000);
+    std::unique_ptr<QProcess> second = start(u"second.log"_s, 8000);
     ASSERT_TRUE(second->waitForFinished(15000));
     EXPECT_EQ(second->exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(second->exitCode(), 0);
 
     const QList<platform::ui::LoggedMessageBox> boxes =
-        platform::ui::readMessageBoxLog(logPath(QStringLiteral("second.log")));
+        platform::ui::readMessageBoxLog(logPath(u"second.log"_s));
     ASSERT_EQ(boxes.size(), 1);
-    EXPECT_EQ(boxes[0].title, QStringLiteral("Bidlark"));
-    EXPECT_EQ(boxes[0].text, QStringLiteral("This program is already running!"));
-    EXPECT_EQ(boxes[0].icon, QStringLiteral("Exclamation"));
-    EXPECT_EQ(boxes[0].buttons, QStringLiteral("OK"));
+    EXPECT_EQ(boxes[0].title, u"Bidlark"_s);
+    EXPECT_EQ(boxes[0].text, u"This program is already running!"_s);
+    EXPECT_EQ(boxes[0].icon, u"Exclamation"_s);
+    EXPECT_EQ(boxes[0].buttons, u"OK"_s);
 
     // The first copy is untouched: still running, then ends normally on its own.
     EXPECT_EQ(first->state(), QProcess::Running);
     ASSERT_TRUE(first->waitForFinished(20000));
     EXPECT_EQ(first->exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(first->exitCode(), 0);
-    EXPECT_TRUE(platform::ui::readMessageBoxLog(logPath(QStringLiteral("first.log"))).isEmpty());
+    EXPECT_TRUE(platform::ui::readMessageBoxLog(logPath(u"first.log"_s)).isEmpty());
 }
 
-TEST_F(StartupProcessTest, KilledCopyDoesNotBlockTheNextStart)
+// A copy killed on a fresh store leaves no lock behind. The next start registers the tree control
+// itself, reports a bad setting, shows the window with its branches (read from outside through the
+// state dump) and ends cleanly on its timer.
+TEST_F(StartupProcessTest, KilledCopyDoesNotBlockTheNextStartWhichReportsABadSetting)
 {
-    std::unique_ptr<QProcess> first = start(QStringLiteral("first.log"), -1);
+    ASSERT_EQ(platform::com::inprocServerPath(CLSID_Arbor), "");
+    std::unique_ptr<QProcess> first = start(u"first.log"_s, -1);
     ASSERT_TRUE(waitForLockHeldBy(first->processId()));
     ASSERT_EQ(::kill(pid_t(first->processId()), SIGKILL), 0);
     ASSERT_TRUE(first->waitForFinished(10000));
     EXPECT_EQ(first->exitStatus(), QProcess::CrashExit);
-    EXPECT_EQ(stored("FormWidth"), QStringLiteral("<missing>")); // no unload on that path
+    EXPECT_EQ(stored("FormWidth"), u"<missing>"_s); // no unload on that path
 
-    std::unique_ptr<QProcess> next = start(QStringLiteral("next.log"), 300);
+    store({ { "AutoStart", "yes" }, { "FormWidth", "6000" } });
+    const QString dump = logPath(u"state.txt"_s);
+    std::unique_ptr<QProcess> next =
+        start(u"next.log"_s, 1500, { { u"BIDLARK_DUMP_TREE"_s, dump } });
     ASSERT_TRUE(next->waitForFinished(20000));
     EXPECT_EQ(next->exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(next->exitCode(), 0);
-    EXPECT_TRUE(platform::ui::readMessageBoxLog(logPath(QStringLiteral("next.log"))).isEmpty());
-    // It ran its window and closed it normally, which stores the size.
-    EXPECT_EQ(stored("FormWidth"), QStringLiteral("4320"));
-    EXPECT_EQ(stored("FormHeight"), QStringLiteral("7680"));
-}
-
-TEST_F(StartupProcessTest, BadSettingIsReportedAndTheProgramStillStarts)
-{
-    store({ { "AutoStart", "yes" }, { "FormWidth", "6000" } });
-    std::unique_ptr<QProcess> run = start(QStringLiteral("run.log"), 300);
-    ASSERT_TRUE(run->waitForFinished(20000));
-    EXPECT_EQ(run->exitCode(), 0);
-    const QList<platform::ui::LoggedMessageBox> boxes =
-        platform::ui::readMessageBoxLog(logPath(QStringLiteral("run.log")));
-    ASSERT_EQ(boxes.size(), 1);
-    EXPECT_EQ(boxes[0].title, QStringLiteral("Lotkeeper"));
-    EXPECT_TRUE(boxes[0].text.contains(QStringLiteral("\n\nError # 13 Type mismatch\n\n")));
-    EXPECT_EQ(stored("FormWidth"), QStringLiteral("6000"));
-    EXPECT_EQ(stored("AutoStart"), QStringLiteral("yes")); // loading never rewrites a setting
-}
-
-// A first start on a fresh store: the program registers the tree control itself, shows the
-// window with its branches (read from outside through the state dump) and ends on its timer.
-TEST_F(StartupProcessTest, FreshStoreShowsTheTreeAndEndsCleanly)
-{
-    ASSERT_EQ(platform::com::inprocServerPath(CLSID_Arbor), "");
-    const QString dump = logPath(QStringLiteral("state.txt"));
-    std::unique_ptr<QProcess> run =
-        start(QStringLiteral("run.log"), 1500, { { QStringLiteral("BIDLARK_DUMP_TREE"), dump } });
-    ASSERT_TRUE(run->waitForFinished(20000));
-    EXPECT_EQ(run->exitStatus(), QProcess::NormalExit);
-    EXPECT_EQ(run->exitCode(), 0);
-    EXPECT_TRUE(platform::ui::readMessageBoxLog(logPath(QStringLiteral("run.log"))).isEmpty());
     EXPECT_NE(platform::com::inprocServerPath(CLSID_Arbor), "");
+    const QList<platform::ui::LoggedMessageBox> boxes =
+        platform::ui::readMessageBoxLog(logPath(u"next.log"_s));
+    ASSERT_EQ(boxes.size(), 1);
+    EXPECT_EQ(boxes[0].title, u"Lotkeeper"_s);
+    EXPECT_TRUE(boxes[0].text.contains(u"\n\nError # 13 Type mismatch\n\n"_s));
+    // It ran its window and closed it normally, which stores the size; loading never rewrites a
+    // setting.
+    EXPECT_EQ(stored("FormWidth"), u"6000"_s);
+    EXPECT_EQ(stored("FormHeight"), u"7680"_s);
+    EXPECT_EQ(stored("AutoStart"), u"yes"_s);
 
-    QFile file(dump);
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    const QStringList lines = QString::fromUtf8(file.readAll()).split(u'\n', Qt::SkipEmptyParts);
-    for (const char *fact : { "size=288x512", "visible=yes", "control=yes",
+    const QString state = shelltest::readText(dump);
+    for (const char *fact : { "size=400x512", "visible=yes", "control=yes",
              "controlWindowInMainWindow=yes", "toolbar1= Refresh | Search |My eBay|Help" })
-        EXPECT_TRUE(lines.contains(QLatin1String(fact))) << fact;
-    const qsizetype treeAt = lines.indexOf(QStringLiteral("[tree]"));
-    ASSERT_GE(treeAt, 0);
+        EXPECT_TRUE(state.contains(u'\n' + QLatin1String(fact) + u'\n')) << fact;
     QStringList branches;
-    for (const QString &line : lines.mid(treeAt + 1))
+    for (const QString &line : shelltest::treeOf(state))
         branches << line.section(u'\t', 0, 1);
     EXPECT_EQ(branches,
         (QStringList { "Items I am Selling\tsellicon", "Items I have Sold\tsoldicon",

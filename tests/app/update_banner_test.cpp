@@ -16,6 +16,8 @@
 #include <QTest>
 #include <QUrl>
 
+using namespace Qt::Literals::StringLiterals;
+
 namespace {
 
 using mSettings::current;
@@ -27,32 +29,9 @@ class ChainMain : public frmMain {
 public:
     ChainMain() { tmStartupDelay.stop(); }
     QStringList calls;
-    void Connect() override { calls << QStringLiteral("connect"); }
-    void showOptionsDialog(bool) override { calls << QStringLiteral("options"); }
-    void endProgram() override { calls << QStringLiteral("end"); }
-};
-
-// Points the site table at a sites file (the sandbox's, plus extra lines) for the test's life.
-class SitesOverride {
-public:
-    SitesOverride(const testsupport::SandboxSite &site, const QString &extra = {})
-    {
-        QFile in(site.sitesFile());
-        EXPECT_TRUE(in.open(QIODevice::ReadOnly));
-        QFile out(site.dir() + QStringLiteral("/sites-test"));
-        EXPECT_TRUE(out.open(QIODevice::WriteOnly));
-        out.write(in.readAll() + extra.toUtf8());
-        out.close();
-        qputenv("BIDLARK_SITES", out.fileName().toUtf8());
-        qputenv("BIDLARK_NET_CA_FILE", site.caFile().toUtf8());
-        EXPECT_TRUE(sites::reloadSites().isEmpty());
-    }
-    ~SitesOverride()
-    {
-        qunsetenv("BIDLARK_SITES");
-        qunsetenv("BIDLARK_NET_CA_FILE");
-        sites::reloadSites();
-    }
+    void Connect() override { calls << u"connect"_s; }
+    void showOptionsDialog(bool) override { calls << u"options"_s; }
+    void endProgram() override { calls << u"end"_s; }
 };
 
 class UpdateTest : public ShellTest {
@@ -76,7 +55,7 @@ protected:
         return out;
     }
 
-    testsupport::SandboxSite m_site { { QStringLiteral("--stall-seconds"), QStringLiteral("20") } };
+    testsupport::SandboxSite m_site { { u"--stall-seconds"_s, u"20"_s } };
     platform::ui::MessageBoxRecorder m_boxes;
     platform::ui::ShellRecorder m_shell;
 };
@@ -111,11 +90,11 @@ TEST_F(UpdateTest, VersionFileAnswersAndFailuresAllReachAutoConnect)
         { "product:drop", false, QString() },
         { "product:stall", false, QString() },
     };
-    SitesOverride sitesFile(m_site);
+    shelltest::SitesFile sitesFile(m_site.sitesFile(), m_site.caFile());
     qputenv("BIDLARK_NET_TIMEOUT_MS", "1500");
     settings.autoStart = true;
-    current.userId = QStringLiteral("bob");
-    current.password = QStringLiteral("pw");
+    current.userId = u"bob"_s;
+    current.password = u"pw"_s;
     for (const VersionCase &c : cases) {
         SCOPED_TRACE(c.scenario);
         ASSERT_TRUE(m_site.setScenario(QLatin1String(c.scenario)));
@@ -128,10 +107,10 @@ TEST_F(UpdateTest, VersionFileAnswersAndFailuresAllReachAutoConnect)
         EXPECT_EQ(m_boxes.boxes().size(), c.asks ? 1 : 0);
         if (c.asks) {
             EXPECT_EQ(m_boxes.boxes()[0].text, kNewer);
-            EXPECT_EQ(m_boxes.boxes()[0].title, QStringLiteral("New Version"));
+            EXPECT_EQ(m_boxes.boxes()[0].title, u"New Version"_s);
             EXPECT_EQ(m_boxes.boxes()[0].buttons, platform::ui::MsgButtons::YesNo);
         }
-        EXPECT_EQ(w.statusText(), QStringLiteral("Latest version is: ") + c.shown);
+        EXPECT_EQ(w.statusText(), u"Latest version is: "_s + c.shown);
         EXPECT_FALSE(w.statusBusy());
         EXPECT_TRUE(w.tmStartup.isActive());
         w.tmStartupTick();
@@ -139,21 +118,20 @@ TEST_F(UpdateTest, VersionFileAnswersAndFailuresAllReachAutoConnect)
         EXPECT_TRUE(m_shell.opened().isEmpty());
     }
     EXPECT_EQ(versionRequests().size(), int(std::size(cases)));
-    EXPECT_EQ(versionRequests().first(), QStringLiteral("http GET /product/version.txt"));
+    EXPECT_EQ(versionRequests().first(), u"http GET /product/version.txt"_s);
 }
 
 // A version file that is some other page cannot fill the status bar: one line, 64 characters.
 TEST_F(UpdateTest, ShownVersionIsOneLineOfAtMost64Characters)
 {
     const QString longLine = QString(70, u'7');
-    testsupport::SandboxSite site(
-        { QStringLiteral("--version"), longLine + QStringLiteral("\nx") });
+    testsupport::SandboxSite site({ u"--version"_s, longLine + u"\nx"_s });
     ASSERT_TRUE(site.ok());
-    SitesOverride sitesFile(site);
+    shelltest::SitesFile sitesFile(site.sitesFile(), site.caFile());
     m_boxes.queueAnswer(MsgResult::No);
     ChainMain w;
     w.tmCheckVersionTick();
-    EXPECT_EQ(w.statusText(), QStringLiteral("Latest version is: ") + longLine.left(64));
+    EXPECT_EQ(w.statusText(), u"Latest version is: "_s + longLine.left(64));
     EXPECT_EQ(m_boxes.boxes().size(), 1);
 }
 
@@ -168,18 +146,20 @@ struct YesCase {
 TEST_F(UpdateTest, YesOpensOnlyTheHttpsUpdaterPageAndEnds)
 {
     const QString https =
-        QUrl(m_site.base(QStringLiteral("paypal"))).adjusted(QUrl::RemovePath).toString() +
-        QStringLiteral("/product");
+        QUrl(m_site.base(u"paypal"_s)).adjusted(QUrl::RemovePath).toString() + u"/product"_s;
     const YesCase cases[] = {
-        { "https product site", true, { https + QStringLiteral("/bidlarkupdate.exe") } },
+        { "https product site", true, { https + u"/bidlarkupdate.exe"_s } },
         { "http product site", false, {} },
     };
-    ASSERT_TRUE(m_site.setScenario(QStringLiteral("product:version-newer")));
+    ASSERT_TRUE(m_site.setScenario(u"product:version-newer"_s));
     settings.autoStart = true;
     for (const YesCase &c : cases) {
         SCOPED_TRACE(c.name);
-        SitesOverride sitesFile(
-            m_site, c.httpsProduct ? QStringLiteral("\nproduct=") + https + u'\n' : QString());
+        const QString path = m_site.dir() + u"/sites-test"_s;
+        ASSERT_TRUE(shelltest::writeFile(path,
+            shelltest::readText(m_site.sitesFile()).toUtf8() +
+                (c.httpsProduct ? "\nproduct=" + https.toUtf8() + '\n' : QByteArray())));
+        shelltest::SitesFile sitesFile(path, m_site.caFile());
         m_boxes.clear();
         m_boxes.queueAnswer(MsgResult::Yes);
         ChainMain w;
@@ -187,7 +167,7 @@ TEST_F(UpdateTest, YesOpensOnlyTheHttpsUpdaterPageAndEnds)
         w.tmCheckVersionTick();
         ASSERT_EQ(m_boxes.boxes().size(), 2);
         EXPECT_EQ(m_boxes.boxes()[1].text, kDownload);
-        EXPECT_EQ(m_boxes.boxes()[1].title, QStringLiteral("New Version"));
+        EXPECT_EQ(m_boxes.boxes()[1].title, u"New Version"_s);
         EXPECT_EQ(m_boxes.boxes()[1].icon, platform::ui::MsgIcon::Information);
         EXPECT_EQ(m_shell.opened().mid(opened), c.opened);
         EXPECT_EQ(w.calls, QStringList { "end" });
@@ -214,7 +194,7 @@ TEST_F(BannerTest, TicksRotateStopKeepsPictureAndClickOpensCurrentLink)
 {
     const QString product = sites::siteUrl(sites::Role::Product);
     const QString links[] = { product + u'/', sites::siteUrl(sites::Role::Partner1) + u'/',
-        sites::siteUrl(sites::Role::Partner2) + u'/', product + QStringLiteral("/ebay") };
+        sites::siteUrl(sites::Role::Partner2) + u'/', product + u"/ebay"_s };
     for (int a = 1; a <= 4; ++a)
         for (int b = a + 1; b <= 4; ++b)
             EXPECT_NE(frmMainPictures::bannerPicture(a).toImage(),
