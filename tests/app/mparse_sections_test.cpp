@@ -12,7 +12,7 @@
 
 using namespace parsetest;
 using namespace Qt::Literals::StringLiterals;
-using mypages::RowLine;
+using mypages::rowLine;
 
 namespace {
 
