@@ -25,12 +25,6 @@ ComPtr<IFontDisp> newFont(LONGLONG size = 80000)
     return font;
 }
 
-ULONG refCount(IUnknown *object)
-{
-    object->AddRef();
-    return object->Release();
-}
-
 class ControlFonts : public ControlFixture {
 protected:
     // The height of each visible row from the top, as HitTest finds them down the left edge.
@@ -215,7 +209,7 @@ TEST_F(ControlFonts, NullItemFontDropsTheObject)
 TEST(ControlFontsReleased, FontsChangedAfterTheControlWentReachNothing)
 {
     for (const bool deferred : { false, true }) {
-        ASSERT_EQ(CallServerRegistration(libraryPath(), false), S_OK);
+        ASSERT_NE(registerArbor(), nullptr);
         QPushButton button(QStringLiteral("go"));
         ComPtr<IArbor> arbor;
         ComPtr<IConnectionPoint> point;

@@ -272,20 +272,18 @@ protected:
         IArbor &t = *a.control.Get();
         const LONG parent = a.add(u"parent");
         (void)a.add(u"cell", parent, false);
+        const auto kind = [&](auto member, const char16_t *text, Variant value) {
+            Variant h;
+            EXPECT_EQ(
+                (t.*member)(BStr(text).get(), value, Variant::i4(parent), Variant::missing(), &h),
+                S_OK);
+            return h.lVal;
+        };
+        kind(&IArbor::AddItemCheck, u"check", Variant::i4(1));
+        kind(&IArbor::AddItemCheck3, u"three", Variant::i4(-1));
+        kind(&IArbor::AddItemRadio, u"radio", Variant::i4(1));
+        const LONG image = kind(&IArbor::AddItemImage, u"image", Variant::str(u"pic"));
         Variant h;
-        EXPECT_EQ(t.AddItemCheck(BStr(u"check").get(), Variant::i4(1), Variant::i4(parent),
-                      Variant::missing(), &h),
-            S_OK);
-        EXPECT_EQ(t.AddItemCheck3(BStr(u"three").get(), Variant::i4(-1), Variant::i4(parent),
-                      Variant::missing(), &h),
-            S_OK);
-        EXPECT_EQ(t.AddItemRadio(BStr(u"radio").get(), Variant::i4(1), Variant::i4(parent),
-                      Variant::missing(), &h),
-            S_OK);
-        EXPECT_EQ(t.AddItemImage(BStr(u"image").get(), Variant::str(u"pic"), Variant::i4(parent),
-                      Variant::missing(), &h),
-            S_OK);
-        const LONG image = h.lVal;
         EXPECT_EQ(t.AddItemIcon(BStr(u"icon").get(), Variant::i4(3), Variant::i4(4),
                       Variant::i4(image), Variant::missing(), &h),
             S_OK);

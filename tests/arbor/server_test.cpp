@@ -210,14 +210,10 @@ TEST(ArborServer, ServesTheControlOnlyInAGuiProcess)
     EXPECT_EQ(getClassObject(CLSID_Arbor, IClassFactory::iid, nullptr), E_POINTER);
     EXPECT_EQ(canUnloadNow(), S_OK);
 
-    // The groups, the property page and the event information are made through their
-    // registration like the control (made by ProgID and released, the control lets the module go:
-    // ControlLifecycle).
+    // Every served class is made through its registration (made by ProgID and released, the
+    // control lets the module go: ControlLifecycle).
     ASSERT_EQ(regsvr(""), 0);
-    CLSID groups {};
-    ASSERT_EQ(CLSIDFromProgID(u"Arbor.Groups", &groups), S_OK);
-    for (const CLSID *clsid : { static_cast<const CLSID *>(&groups), &CLSID_Group, &CLSID_General,
-             &CLSID_EventInfo, &CLSID_ControlHolder }) {
+    for (const CLSID *clsid : kServed) {
         ComPtr<IUnknown> object;
         EXPECT_EQ(CoCreateInstance(
                       *clsid, nullptr, CLSCTX_INPROC_SERVER, IUnknown::iid, object.voidOut()),
