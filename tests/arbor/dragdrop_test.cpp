@@ -11,6 +11,7 @@
 
 #include <chrono>
 #include <filesystem>
+#include <map>
 
 namespace {
 
@@ -209,6 +210,9 @@ TEST_F(AutoScroll, ThePointerAtAnEdgeRunsThatEdgesTimerAndEachTickScrollsOneLine
             { V::kScrollUpTimer, V::kScrollLeftTimer }, { -4, -4 } },
         { "middle", { cx, cy }, {}, { 0, 0 } },
     };
+    const std::map<int, void (V::*)()> ticks { { V::kScrollUpTimer, &V::onScrollUpTick },
+        { V::kScrollDownTimer, &V::onScrollDownTick }, { V::kScrollLeftTimer, &V::onScrollLeftTick },
+        { V::kScrollRightTimer, &V::onScrollRightTick } };
     for (const auto &k : cases) {
         SCOPED_TRACE(k.name);
         a.view().ScrollTo(40, 200);
@@ -227,22 +231,8 @@ TEST_F(AutoScroll, ThePointerAtAnEdgeRunsThatEdgesTimerAndEachTickScrollsOneLine
                                 << id;
                         EXPECT_TRUE(v.timerActive(V::kDragWatchTimer));
                         const QPoint before = v.scrollPosition();
-                        for (int id : k.timers) {
-                            switch (id) {
-                            case V::kScrollUpTimer:
-                                v.onScrollUpTick();
-                                break;
-                            case V::kScrollDownTimer:
-                                v.onScrollDownTick();
-                                break;
-                            case V::kScrollLeftTimer:
-                                v.onScrollLeftTick();
-                                break;
-                            default:
-                                v.onScrollRightTick();
-                                break;
-                            }
-                        }
+                        for (int id : k.timers)
+                            (v.*ticks.at(id))();
                         EXPECT_EQ(v.scrollPosition() - before, k.step);
                         checked = true;
                     } },

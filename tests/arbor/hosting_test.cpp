@@ -208,12 +208,11 @@ protected:
     }
 };
 
-TEST_F(HostingTest, WindowFollowsItsItemThroughLayoutCollapseAndScrolling)
+// Placement while scrolled or under a collapsed parent: ShownView.HostedWindowsOutsideTheVisibleRows...
+TEST_F(HostingTest, WindowSitsInItsItemHidesWithItAndAClickSelectsIt)
 {
     const LONG parent = add(u"parent");
     const LONG h = addControl(u"a", parent);
-    for (int i = 0; i < 30; ++i)
-        add(u"filler");
     ASSERT_EQ(arbor->put_ExpandItem(parent, VARIANT_TRUE), S_OK);
     paint();
     const ComPtr<IControl> c = control(u"a");
@@ -229,26 +228,15 @@ TEST_F(HostingTest, WindowFollowsItsItemThroughLayoutCollapseAndScrolling)
     EXPECT_EQ(hit(left, top - 3), h);
     EXPECT_EQ(hit(left, top - 4), parent);
 
-    ASSERT_EQ(arbor->put_ExpandItem(parent, VARIANT_FALSE), S_OK);
-    paint();
-    EXPECT_FALSE(w->isVisible());
-    ASSERT_EQ(arbor->put_ExpandItem(parent, VARIANT_TRUE), S_OK);
-    paint();
-    EXPECT_TRUE(w->isVisible());
-    EXPECT_EQ(w->pos(), QPoint(left, top));
-
     // Clicking the control selects its item.
     VARIANT_BOOL selected = VARIANT_FALSE;
     QTest::mouseClick(w, Qt::LeftButton);
     ASSERT_EQ(arbor->get_SelectItem(h, &selected), S_OK);
     EXPECT_EQ(selected, VARIANT_TRUE);
 
-    LONG last = 0;
-    ASSERT_EQ(arbor->get_Root(30, &last), S_OK);
-    ASSERT_EQ(arbor->EnsureVisible(last), S_OK);
+    ASSERT_EQ(arbor->put_ExpandItem(parent, VARIANT_FALSE), S_OK);
     paint();
-    EXPECT_LT(w->y(), top);
-    EXPECT_EQ(w->x(), left);
+    EXPECT_FALSE(w->isVisible());
 }
 
 TEST_F(HostingTest, SizesTheUserAndTheHostGiveAreRecordedAndLaidOut)
