@@ -1,6 +1,6 @@
-// The control in a container: created by ProgID through the container helper, activated in place
-// inside the host's window, clicked with the mouse while a sink listens, deactivated with its items
-// kept, and released so the library may unload.
+// The control in a container: created by ProgID through the container helper (the library stays
+// loaded meanwhile), activated in place inside the host's window, clicked with the mouse while a
+// sink listens, deactivated with its items kept, and released so the library may unload.
 #include "tests/arbor/control_test_support.h"
 
 #include "platform/com/ole/controlhost.h"
@@ -68,6 +68,11 @@ TEST(ControlInContainer, ActivatedInPlaceClickedHeardDeactivatedAndReleased)
 
         ComPtr<IArbor> arbor;
         ASSERT_EQ(host->control().As(arbor), S_OK);
+        EXPECT_EQ(canUnload(), S_FALSE);
+        ComPtr<ISupportErrorInfo> errors;
+        ASSERT_EQ(arbor.As(errors), S_OK);
+        EXPECT_EQ(errors->InterfaceSupportsErrorInfo(IArbor::iid), S_OK);
+        EXPECT_EQ(errors->InterfaceSupportsErrorInfo(IDispatch::iid), S_FALSE);
         ComPtr<IConnectionPointContainer> container;
         ASSERT_EQ(arbor.As(container), S_OK);
         ComPtr<IConnectionPoint> point;

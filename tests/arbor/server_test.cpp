@@ -94,8 +94,6 @@ TEST(ArborServer, RegistersEveryKeyOfItsScripts)
         { arbor, "", "Corvel Arbor ActiveX Control" },
         { arbor + "\\ProgID", "", "Corvel.Arbor.1" },
         { arbor + "\\VersionIndependentProgID", "", "Corvel.Arbor" },
-        { arbor + "\\InprocServer32", "", module },
-        { arbor + "\\InprocServer32", "ThreadingModel", "Apartment" },
         { arbor + "\\ToolboxBitmap32", "", module + ", 246" },
         { arbor + "\\MiscStatus", "", "0" },
         { arbor + "\\MiscStatus\\1", "", "131473" },
@@ -211,7 +209,7 @@ TEST(ArborServer, ServesTheControlOnlyInAGuiProcess)
     EXPECT_EQ(canUnloadNow(), S_OK);
 
     // Every served class is made through its registration (made by ProgID and released, the
-    // control lets the module go: ControlLifecycle).
+    // control lets the module go: ControlInContainer).
     ASSERT_EQ(regsvr(""), 0);
     for (const CLSID *clsid : kServed) {
         ComPtr<IUnknown> object;
