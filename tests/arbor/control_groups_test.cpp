@@ -156,7 +156,8 @@ TEST_F(Groups, NewEnumSharesOneCursorAndCloneHasItsOwn)
     ComPtr<IEnumVARIANT> second = newEnum(); // resets the cursor both share
     EXPECT_EQ(next(outer.Get()), 1);
     EXPECT_EQ(next(second.Get()), 2);
-    // A clone goes on from its own place (the cursor rules: Dispatch.CollectionIsItsOwnEnumerator...).
+    // A clone goes on from its own place (the cursor rules:
+    // Dispatch.CollectionIsItsOwnEnumerator...).
     ComPtr<IEnumVARIANT> clone;
     ASSERT_EQ(outer->Clone(&clone), S_OK);
     EXPECT_EQ(next(clone.Get()), 3);

@@ -1,8 +1,9 @@
 // Every member of IArbor as a late-binding host reaches it: the member list is held against the
 // control's own type information, then one table of Invoke calls by DISPID with the values at the
 // edges of each member's own rule and what each must answer and change, and some answers compared
-// with the virtual table's. How arguments arrive (by reference, numbers as text, unconvertible, left
-// out) is the dispatch layer's and ControlItems.AddMembersTakeOmittedDefaults...'s to prove once.
+// with the virtual table's. How arguments arrive (by reference, numbers as text, unconvertible,
+// left out) is the dispatch layer's and ControlItems.AddMembersTakeOmittedDefaults...'s to prove
+// once.
 #include "tests/arbor/control_test_support.h"
 
 #include "platform/com/ole/olectl.h"
@@ -309,8 +310,8 @@ TEST_F(ControlTable, EveryMemberThroughInvokeAnswersAsDocumented)
     // Rows check what Invoke adds (arguments left out, results typed) and each member's own edges;
     // the rules behind them are the model's and the image collection's own tests.
     const Row rows[] = {
-        { "RemoveItem of a cell", d::RemoveItem, kMethod, { h(Y1) }, S_OK, VT_BOOL,
-            i4(-1), is(d::ItemRight, R1, 0) },
+        { "RemoveItem of a cell", d::RemoveItem, kMethod, { h(Y1) }, S_OK, VT_BOOL, i4(-1),
+            is(d::ItemRight, R1, 0) },
         { "RemoveAllItems clears items and selection", d::RemoveAllItems, kMethod, {}, S_OK, kAny,
             {},
             [&](auto &) {
@@ -324,8 +325,8 @@ TEST_F(ControlTable, EveryMemberThroughInvokeAnswersAsDocumented)
                 EXPECT_EQ(get(d::ItemRight, { H(C1) }), m[X1]); // the row moved whole
                 addThenKids(u"banana", "apple,fig,pear,banana")(v);
             } },
-        { "AutoSort bAuto keeps sorting", d::AutoSort, kMethod, { h(R0), i4(1), flag(true) },
-            S_OK, kAny, {}, addThenKids(u"banana", "apple,banana,fig,pear") },
+        { "AutoSort bAuto keeps sorting", d::AutoSort, kMethod, { h(R0), i4(1), flag(true) }, S_OK,
+            kAny, {}, addThenKids(u"banana", "apple,banana,fig,pear") },
 
         { "RemoveItemRec takes the subtree and its selection", d::RemoveItemRec, kMethod, { h(C0) },
             S_OK, kAny, {},
@@ -335,9 +336,14 @@ TEST_F(ControlTable, EveryMemberThroughInvokeAnswersAsDocumented)
             },
             [&] { select(G0); } },
         { "SelectionCount of two", d::SelectionCount, kGet, {}, S_OK, VT_I4, i4(2), {},
-            [&] { multiSelect(); select(R1); select(K); } },
+            [&] {
+                multiSelect();
+                select(R1);
+                select(K);
+            } },
         { "Style through a host's method-or-get call", d::Style, kMethod | kGet, {}, S_OK, VT_I4,
-            i4(34), {}, [&] {
+            i4(34), {},
+            [&] {
                 put(d::ModifyStyle, { Variant::i4(0xFFFF), Variant::i4(0) }, kMethod);
                 put(d::ModifyStyle, { Variant::i4(0), Variant::i4(34) }, kMethod);
             } },
@@ -353,7 +359,8 @@ TEST_F(ControlTable, EveryMemberThroughInvokeAnswersAsDocumented)
 
         { "Root by index", d::Root, kGet, { i4(2) }, S_OK, VT_I4, h(K) },
         { "Root past the end", d::Root, kGet, { i4(3) }, S_OK, VT_I4, i4(0) },
-        { "hWnd names the item window", d::hWnd, kGet, {}, S_OK, kAny, {}, [&](const Variant &v) {
+        { "hWnd names the item window", d::hWnd, kGet, {}, S_OK, kAny, {},
+            [&](const Variant &v) {
                 ASSERT_EQ(v.vt, VT_I4);
                 const QWidget *w = platform::ui::widgetFromHandle(v.lVal);
                 ASSERT_NE(w, nullptr);
@@ -383,8 +390,8 @@ TEST_F(ControlTable, EveryMemberThroughInvokeAnswersAsDocumented)
             } },
 
         { "FindItem prefix", d::FindItem, kGet, { str(u"pe"), flag(false) }, S_OK, VT_I4, h(C0) },
-        { "FindItem from a start", d::FindItem, kGet, { str(u"seed"), missing(), h(C0) },
-            S_OK, VT_I4, h(G0) },
+        { "FindItem from a start", d::FindItem, kGet, { str(u"seed"), missing(), h(C0) }, S_OK,
+            VT_I4, h(G0) },
 
         { "ItemWidth", d::ItemWidth, kPut, { h(R1), i4(200) }, S_OK, kAny, {},
             [&](auto &) { EXPECT_EQ(hit(205, yOf(R1)), m[Y1]); } },
@@ -397,7 +404,8 @@ TEST_F(ControlTable, EveryMemberThroughInvokeAnswersAsDocumented)
             {}, drawingChanged(false), snapshot },
 
         { "HitTest finds the visible rows in order", d::HitTest, kGet, { i4(2), i4(2) }, S_OK,
-            VT_I4, h(R0), [&](auto &) {
+            VT_I4, h(R0),
+            [&](auto &) {
                 EXPECT_EQ(column(2), (std::vector { m[R0], m[R1], m[K] }));
                 expand(R0);
                 EXPECT_EQ(column(16), (std::vector { m[R0], m[C0], m[C1], m[C2], m[R1], m[K] }));
@@ -409,8 +417,8 @@ TEST_F(ControlTable, EveryMemberThroughInvokeAnswersAsDocumented)
         { "ItemBackColor put of a system colour", d::ItemBackColor, kPut,
             { h(C1), i4(static_cast<LONG>(0x80000005)) }, S_OK, kAny, {},
             is(d::ItemBackColor, C1, static_cast<LONG>(window & 0xFFFFFF)) },
-        { "ItemSortPosition put first", d::ItemSortPosition, kPut, { h(C2), i4(-1) }, S_OK,
-            kAny, {}, kidsAre("fig,apple,pear"), sortedAscending },
+        { "ItemSortPosition put first", d::ItemSortPosition, kPut, { h(C2), i4(-1) }, S_OK, kAny,
+            {}, kidsAre("fig,apple,pear"), sortedAscending },
         { "ItemSortPosition put without an order", d::ItemSortPosition, kPut, { h(C2), i4(-1) },
             S_OK, kAny, {},
             [&](auto &) {
@@ -432,7 +440,9 @@ TEST_F(ControlTable, EveryMemberThroughInvokeAnswersAsDocumented)
             kAny, {}, is(d::ItemVAlignment, Y1, 2) },
         { "ItemVAlignment put below the range", d::ItemVAlignment, kPut, { h(Y1), i4(-3) }, S_OK,
             kAny, {}, is(d::ItemVAlignment, Y1, 0),
-            [&] { put(d::ItemVAlignment, { H(Y1), Variant::i4(1) }); } },
+            [&] {
+                put(d::ItemVAlignment, { H(Y1), Variant::i4(1) });
+            } },
         { "ItemVAlignment put lays the row out again", d::ItemVAlignment, kPut, { h(Y1), i4(1) },
             S_OK, kAny, {}, [&](auto &) { EXPECT_GT(cellTop(), m_saved); },
             [&] {
@@ -480,8 +490,8 @@ TEST_F(ControlTable, EveryMemberThroughInvokeAnswersAsDocumented)
         driven.insert(r.id);
     }
     // The members whose Invoke cases live in the other tests here and in control_test.cpp,
-    // control_properties_test.cpp, control_persist_test.cpp and dragdrop_test.cpp, or that the rows'
-    // checks read; every other member must have rows above.
+    // control_properties_test.cpp, control_persist_test.cpp and dragdrop_test.cpp, or that the
+    // rows' checks read; every other member must have rows above.
     const std::set<DISPID> elsewhere { d::BorderStyle, d::ItemText, d::AddItem, d::AddItemCheck,
         d::AddItemCheck3, d::AddItemRadio, d::AddItemWindow, d::AddItemImage, d::AddItemIcon,
         d::ItemImage, d::ExpandItem, d::SelectItem, d::ItemValue, d::ModifyStyle, d::BackColor,

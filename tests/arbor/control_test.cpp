@@ -1,6 +1,6 @@
 // The control's item members driven through the virtual table and Invoke with the values hosts
-// really pass: this is where left-out, by-reference, numbers-as-text and unconvertible arguments are
-// proved once for every member that takes a VARIANT.
+// really pass: this is where left-out, by-reference, numbers-as-text and unconvertible arguments
+// are proved once for every member that takes a VARIANT.
 #include "tests/arbor/control_test_support.h"
 
 #include "platform/com/ole/olectl.h"

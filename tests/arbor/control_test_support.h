@@ -38,8 +38,8 @@ inline CanUnloadNow registerArbor()
 {
     EXPECT_EQ(CallServerRegistration(libraryPath(), false), S_OK) << lastServerLoadError();
     HRESULT status = S_OK;
-    const auto entry = reinterpret_cast<CanUnloadNow>(
-        serverEntryPoint(libraryPath(), "DllCanUnloadNow", &status));
+    const auto entry =
+        reinterpret_cast<CanUnloadNow>(serverEntryPoint(libraryPath(), "DllCanUnloadNow", &status));
     EXPECT_NE(entry, nullptr);
     return entry;
 }

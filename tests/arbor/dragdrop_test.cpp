@@ -211,7 +211,8 @@ TEST_F(AutoScroll, ThePointerAtAnEdgeRunsThatEdgesTimerAndEachTickScrollsOneLine
         { "middle", { cx, cy }, {}, { 0, 0 } },
     };
     const std::map<int, void (V::*)()> ticks { { V::kScrollUpTimer, &V::onScrollUpTick },
-        { V::kScrollDownTimer, &V::onScrollDownTick }, { V::kScrollLeftTimer, &V::onScrollLeftTick },
+        { V::kScrollDownTimer, &V::onScrollDownTick },
+        { V::kScrollLeftTimer, &V::onScrollLeftTick },
         { V::kScrollRightTimer, &V::onScrollRightTick } };
     for (const auto &k : cases) {
         SCOPED_TRACE(k.name);

@@ -208,7 +208,8 @@ protected:
     }
 };
 
-// Placement while scrolled or under a collapsed parent: ShownView.HostedWindowsOutsideTheVisibleRows...
+// Placement while scrolled or under a collapsed parent:
+// ShownView.HostedWindowsOutsideTheVisibleRows...
 TEST_F(HostingTest, WindowSitsInItsItemHidesWithItAndAClickSelectsIt)
 {
     const LONG parent = add(u"parent");
@@ -596,7 +597,8 @@ TEST_F(HostingTest, TheTreeItselfHostedInATreeItemWithATestControlBeside)
     EXPECT_TRUE(picture.save(QStringLiteral(ARBOR_SCREENSHOT_DIR "/hosted_controls.png")));
 }
 
-// Each class is made by the registration like the control: ArborServer.ServesTheControlOnlyInAGuiProcess.
+// Each class is made by the registration like the control:
+// ArborServer.ServesTheControlOnlyInAGuiProcess.
 TEST(HostingClasses, HostingClassesAreHarmlessOnTheirOwn)
 {
     ASSERT_NE(registerArbor(), nullptr);

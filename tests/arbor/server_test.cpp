@@ -201,8 +201,7 @@ TEST(ArborServer, ServesTheControlOnlyInAGuiProcess)
     QApplication app(argc, argv);
     const CLSID unknown = guid("{12345678-0000-0000-0000-000000000000}");
     for (const CLSID *clsid : kServed) // all nine are served in a GUI process
-        EXPECT_EQ(answer(*clsid), S_OK)
-            << guidToString(*clsid);
+        EXPECT_EQ(answer(*clsid), S_OK) << guidToString(*clsid);
     EXPECT_EQ(answer(kUnservedControls), CLASS_E_CLASSNOTAVAILABLE);
     EXPECT_EQ(answer(unknown), CLASS_E_CLASSNOTAVAILABLE);
     EXPECT_EQ(getClassObject(CLSID_Arbor, IClassFactory::iid, nullptr), E_POINTER);
