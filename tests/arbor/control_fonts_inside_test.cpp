@@ -48,7 +48,7 @@ TEST(ControlFontsInside, AFontSharedByThousandsOfItemsReachesThemAll)
     ASSERT_TRUE(control);
     ComPtr<IFontDisp> font;
     ASSERT_EQ(OleCreateFontIndirect(nullptr, IFontDisp::iid, font.voidOut()), S_OK);
-    const ULONG before = (font->AddRef(), font->Release());
+    const ULONG before = refCount(font.Get());
     std::vector<LONG> items;
     for (int i = 0; i < 5000; ++i) {
         Variant h;
@@ -65,7 +65,7 @@ TEST(ControlFontsInside, AFontSharedByThousandsOfItemsReachesThemAll)
     }
     EXPECT_EQ(following, 5000);
     ASSERT_EQ(control->RemoveAllItems(), S_OK);
-    EXPECT_EQ((font->AddRef(), font->Release()), before);
+    EXPECT_EQ(refCount(font.Get()), before);
 }
 
 } // namespace

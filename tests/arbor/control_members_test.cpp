@@ -1,7 +1,9 @@
 // Every member of IArbor as a late-binding host reaches it: the member list is held against the
-// control's own type information, then one table of Invoke calls by DISPID with the values hosts
-// pass at the edges (left out, by reference, numbers as text, unconvertible, too few) and what each
-// must answer and change, and some answers compared with the virtual table's.
+// control's own type information, then one table of Invoke calls by DISPID with the values at the
+// edges of each member's own rule and what each must answer and change, and some answers compared
+// with the virtual table's. How arguments arrive (by reference, numbers as text, unconvertible,
+// left out) is the dispatch layer's and ControlItems.AddMembersTakeOmittedDefaults...'s to prove
+// once.
 #include "tests/arbor/control_test_support.h"
 
 #include "platform/com/ole/olectl.h"
@@ -11,7 +13,6 @@
 #include <QImage>
 #include <QWidget>
 
-#include <deque>
 #include <set>
 
 namespace {
@@ -22,7 +23,6 @@ namespace e = arbor::eventid;
 
 constexpr WORD kGet = DISPATCH_PROPERTYGET;
 constexpr WORD kPut = DISPATCH_PROPERTYPUT;
-constexpr WORD kRef = DISPATCH_PROPERTYPUTREF;
 constexpr WORD kMethod = DISPATCH_METHOD;
 constexpr WORD kHiddenRestricted = FUNCFLAG_FHIDDEN | FUNCFLAG_FRESTRICTED;
 
@@ -139,15 +139,13 @@ TEST_F(ControlMembers, TypeInformationDescribesEveryMemberInSlotOrder)
 enum Node { R0, C0, G0, C1, X1, C2, R1, Y1, K, Bad, kNodes };
 
 struct Arg {
-    enum Kind { Plain, Handle, HandleText } kind = Plain;
     Variant value;
     Node node = R0;
-    bool byRef = false;
+    bool handle = false;
 };
 
 constexpr VARTYPE kAny = 0xFFFF; // the result is not looked at
 constexpr VARTYPE kNoObject = 0xFFFE; // VT_EMPTY or a null object
-constexpr VARTYPE kNoResult = 0xFFFD; // Invoke is given no result VARIANT at all
 
 struct Row {
     const char *name;
@@ -163,17 +161,11 @@ struct Row {
 
 class ControlTable : public ControlFixture {
 protected:
-    static Arg i4(LONG v) { return { Arg::Plain, Variant::i4(v) }; }
-    static Arg str(const char16_t *s) { return { Arg::Plain, Variant::str(s) }; }
-    static Arg flag(bool b) { return { Arg::Plain, Variant::boolean(b) }; }
-    static Arg missing() { return { Arg::Plain, Variant::missing() }; }
-    static Arg h(Node n) { return { Arg::Handle, {}, n }; }
-    static Arg hs(Node n) { return { Arg::HandleText, {}, n }; } // the handle in digits
-    static Arg ref(Arg a)
-    {
-        a.byRef = true;
-        return a;
-    }
+    static Arg i4(LONG v) { return { Variant::i4(v) }; }
+    static Arg str(const char16_t *s) { return { Variant::str(s) }; }
+    static Arg flag(bool b) { return { Variant::boolean(b) }; }
+    static Arg missing() { return { Variant::missing() }; }
+    static Arg h(Node n) { return { {}, n, true }; }
 
     // A new control holding the tree above, its window shown at 240 x 160.
     void renew()
@@ -202,19 +194,7 @@ protected:
         return get(d::AddItem, { Variant::str(text), Variant::i4(left), Variant::boolean(false) },
             kMethod);
     }
-    Variant resolve(const Arg &a)
-    {
-        Variant v = a.kind == Arg::Plain ? a.value
-            : a.kind == Arg::Handle      ? Variant::i4(m[a.node])
-                                         : Variant::str(utf8ToUtf16(std::to_string(m[a.node])));
-        if (!a.byRef)
-            return v;
-        Variant &target = m_refs.emplace_back(std::move(v));
-        Variant out;
-        out.vt = static_cast<VARTYPE>(VT_BYREF | target.vt);
-        out.byref = &target.lVal;
-        return out;
-    }
+    Variant resolve(const Arg &a) { return a.handle ? Variant::i4(m[a.node]) : a.value; }
     Variant H(Node n) { return Variant::i4(m[n]); }
     // A member's answer through Invoke as a LONG (true is -1).
     LONG get(DISPID id, std::vector<Variant> args = {}, WORD flags = kGet)
@@ -263,21 +243,13 @@ protected:
                 out.push_back(at);
         return out;
     }
-    QWidget *itemWindow() { return platform::ui::widgetFromHandle(get(d::hWnd)); }
+    QWidget *itemWindow() { return arbortest::itemWindow(arbor.Get()); }
     QImage shot() { return itemWindow()->grab().toImage(); }
     void multiSelect() { put(d::ModifyStyle, { Variant::i4(8), Variant::i4(0) }, kMethod); }
     void expand(Node n) { put(d::ExpandItem, { H(n), Variant::boolean(true) }); }
     void select(Node n) { put(d::SelectItem, { H(n), Variant::boolean(true) }); }
-    std::vector<LONG> handles(std::initializer_list<Node> nodes)
-    {
-        std::vector<LONG> out;
-        for (Node n : nodes)
-            out.push_back(m[n]);
-        return out;
-    }
 
     LONG m[kNodes] = {};
-    std::deque<Variant> m_refs; // what by-reference arguments point at
     QImage m_before; // the drawing before the call, for rows that compare it
     LONG m_saved = 0;
 };
@@ -285,9 +257,6 @@ protected:
 TEST_F(ControlTable, EveryMemberThroughInvokeAnswersAsDocumented)
 {
     platform::ui::MessageBoxRecorder boxes; // no real about box, whatever a row does
-    ComPtr<IFontDisp> font;
-    ASSERT_EQ(OleCreateFontIndirect(nullptr, IFontDisp::iid, font.voidOut()), S_OK);
-    const Arg fontArg { Arg::Plain, Variant::dispatch(font.Get()) };
     COLORREF window = 0;
     ASSERT_EQ(OleTranslateColor(0x80000005, 0, &window), S_OK);
     const auto expandEvents = [&](std::initializer_list<Node> items) {
@@ -338,15 +307,11 @@ TEST_F(ControlTable, EveryMemberThroughInvokeAnswersAsDocumented)
         return LONG(-1);
     };
 
-    // Rows check what Invoke adds (arguments converted, left out, by reference; results typed);
+    // Rows check what Invoke adds (arguments left out, results typed) and each member's own edges;
     // the rules behind them are the model's and the image collection's own tests.
     const Row rows[] = {
-        { "RemoveItem of an invalid handle", d::RemoveItem, kMethod, { h(Bad) }, S_OK, VT_BOOL,
-            i4(0) },
-        { "RemoveItem of a cell in digits", d::RemoveItem, kMethod, { hs(Y1) }, S_OK, VT_BOOL,
-            i4(-1), is(d::ItemRight, R1, 0) },
-        { "RemoveItem acts with no result asked", d::RemoveItem, kMethod, { h(G0) }, S_OK,
-            kNoResult, {}, is(d::ItemType, G0, 0) },
+        { "RemoveItem of a cell", d::RemoveItem, kMethod, { h(Y1) }, S_OK, VT_BOOL, i4(-1),
+            is(d::ItemRight, R1, 0) },
         { "RemoveAllItems clears items and selection", d::RemoveAllItems, kMethod, {}, S_OK, kAny,
             {},
             [&](auto &) {
@@ -354,42 +319,31 @@ TEST_F(ControlTable, EveryMemberThroughInvokeAnswersAsDocumented)
                 EXPECT_EQ(get(d::SelectionCount), 0);
             },
             [&] { select(C1); } },
-        { "RemoveAllItems takes no argument", d::RemoveAllItems, kMethod, { i4(0) },
-            DISP_E_BADPARAMCOUNT, kAny, {}, rootCountIs(3) },
 
         { "AutoSort once", d::AutoSort, kMethod, { h(R0), i4(1), flag(false) }, S_OK, kAny, {},
             [&](const Variant &v) {
                 EXPECT_EQ(get(d::ItemRight, { H(C1) }), m[X1]); // the row moved whole
                 addThenKids(u"banana", "apple,fig,pear,banana")(v);
             } },
-        { "AutoSort bAuto by reference", d::AutoSort, kMethod, { h(R0), i4(1), ref(flag(true)) },
-            S_OK, kAny, {}, addThenKids(u"banana", "apple,banana,fig,pear") },
-        { "AutoSort unconvertible bAuto is false", d::AutoSort, kMethod,
-            { h(R0), i4(1), str(u"maybe") }, S_OK, kAny, {},
-            addThenKids(u"banana", "apple,fig,pear,banana") },
-        { "AutoSort direction as text", d::AutoSort, kMethod, { h(R0), str(u"-1"), flag(false) },
-            S_OK, kAny, {}, kidsAre("pear,fig,apple") },
-        { "AutoSort of an invalid handle", d::AutoSort, kMethod, { h(Bad), i4(1), flag(true) },
-            S_OK, kAny, {}, kidsAre("pear,apple,fig") },
+        { "AutoSort bAuto keeps sorting", d::AutoSort, kMethod, { h(R0), i4(1), flag(true) }, S_OK,
+            kAny, {}, addThenKids(u"banana", "apple,banana,fig,pear") },
 
-        { "EnsureVisible expands the ancestors, outermost first", d::EnsureVisible, kMethod,
-            { h(G0) }, S_OK, kAny, {}, [&](auto &) { expandEvents({ R0, C0 }); } },
-        { "EnsureVisible of an invalid handle", d::EnsureVisible, kMethod, { h(Bad) }, S_OK, kAny,
-            {}, [&](auto &) { EXPECT_TRUE(sink->events.empty()); } },
-
-        { "Selection left out is the first selected", d::Selection, kGet, {}, S_OK, VT_I4, h(K), {},
-            [&] { multiSelect(); select(K); select(R1); } },
-        { "Selection past the end", d::Selection, kGet, { ref(i4(2)) }, S_OK, VT_I4, i4(0), {},
-            [&] { multiSelect(); select(K); select(R1); } },
-        { "SelectionCount of none", d::SelectionCount, kGet, {}, S_OK, VT_I4, i4(0) },
+        { "RemoveItemRec takes the subtree and its selection", d::RemoveItemRec, kMethod, { h(C0) },
+            S_OK, kAny, {},
+            [&](auto &) {
+                EXPECT_EQ(get(d::SelectionCount), 0);
+                EXPECT_EQ(get(d::ItemType, { H(G0) }), 0);
+            },
+            [&] { select(G0); } },
         { "SelectionCount of two", d::SelectionCount, kGet, {}, S_OK, VT_I4, i4(2), {},
-            [&] { multiSelect(); select(R1); select(K); } },
-        { "SelectionCount after the selected subtree went", d::SelectionCount, kGet, {}, S_OK,
-            VT_I4, i4(0), {}, [&] { select(G0); put(d::RemoveItemRec, { H(C0) }, kMethod); } },
-        { "SelectionCount cannot be written", d::SelectionCount, kPut, { i4(3) },
-            DISP_E_MEMBERNOTFOUND },
+            [&] {
+                multiSelect();
+                select(R1);
+                select(K);
+            } },
         { "Style through a host's method-or-get call", d::Style, kMethod | kGet, {}, S_OK, VT_I4,
-            i4(34), {}, [&] {
+            i4(34), {},
+            [&] {
                 put(d::ModifyStyle, { Variant::i4(0xFFFF), Variant::i4(0) }, kMethod);
                 put(d::ModifyStyle, { Variant::i4(0), Variant::i4(34) }, kMethod);
             } },
@@ -400,52 +354,32 @@ TEST_F(ControlTable, EveryMemberThroughInvokeAnswersAsDocumented)
             {}, dropEffectIs(3), dropEffect2 },
         { "ModifyDropEffect removal wins", d::ModifyDropEffect, kMethod, { i4(7), i4(2) }, S_OK,
             kAny, {}, dropEffectIs(0), dropEffect2 },
-        { "ModifyDropEffect by reference and as text", d::ModifyDropEffect, kMethod,
-            { ref(i4(2)), str(u"4") }, S_OK, kAny, {}, dropEffectIs(4), dropEffect2 },
-        { "ModifyDropEffect unconvertible is 0", d::ModifyDropEffect, kMethod,
-            { str(u"all"), i4(5) }, S_OK, kAny, {}, dropEffectIs(7), dropEffect2 },
         { "ModifyDropEffect keeps three bits", d::ModifyDropEffect, kMethod, { i4(0), i4(0x7F8) },
             S_OK, kAny, {}, dropEffectIs(2), dropEffect2 },
-        { "DropEffect cannot be written", d::DropEffect, kPut, { i4(1) }, DISP_E_MEMBERNOTFOUND },
 
-        { "RootCount", d::RootCount, kGet, {}, S_OK, VT_I4, i4(3) },
-        { "RootCount with no result asked", d::RootCount, kGet, {}, S_OK, kNoResult },
         { "Root by index", d::Root, kGet, { i4(2) }, S_OK, VT_I4, h(K) },
         { "Root past the end", d::Root, kGet, { i4(3) }, S_OK, VT_I4, i4(0) },
-        { "Root before the start", d::Root, kGet, { i4(-1) }, S_OK, VT_I4, i4(0) },
-        { "Root index as text", d::Root, kGet, { str(u"1") }, S_OK, VT_I4, h(R1) },
-        { "Root index by reference", d::Root, kGet, { ref(i4(1)) }, S_OK, VT_I4, h(R1) },
-        { "hWnd names the item window", d::hWnd, kGet, {}, S_OK, kAny, {}, [&](const Variant &v) {
+        { "hWnd names the item window", d::hWnd, kGet, {}, S_OK, kAny, {},
+            [&](const Variant &v) {
                 ASSERT_EQ(v.vt, VT_I4);
                 const QWidget *w = platform::ui::widgetFromHandle(v.lVal);
                 ASSERT_NE(w, nullptr);
                 EXPECT_EQ(w->objectName(), QStringLiteral("XTreeView"));
             } },
-        { "hWnd cannot be written", d::hWnd, kPut, { i4(1) }, DISP_E_MEMBERNOTFOUND },
 
         { "Controls holds nothing yet", d::Controls, kGet, {}, S_OK, kNoObject },
         { "Control of an item without one", d::Control, kGet, { h(C1) }, S_OK, kNoObject },
         { "Control by a name nobody has", d::Control, kGet, { str(u"grid") }, S_OK, kNoObject },
-        { "Control by reference", d::Control, kGet, { ref(h(C1)) }, S_OK, kNoObject },
         { "_IEventInfo holds nothing yet", d::EventInfo, kGet, {}, S_OK, kNoObject },
         { "Groups", d::Groups, kGet, {}, S_OK, kAny, {},
             [&](const Variant &v) { EXPECT_TRUE(v.vt == VT_DISPATCH && v.pdispVal); } },
         { "AddItemControl hosts nothing yet", d::AddItemControl, kMethod,
             { str(u"No.Such"), str(u"grid") }, S_OK, VT_I4, i4(0), rootCountIs(3) },
-        { "AddItemControl with every argument", d::AddItemControl, kMethod,
-            { str(u"No.Such"), str(u"grid"), h(R0), flag(true), i4(10), ref(i4(10)) }, S_OK, VT_I4,
-            i4(0) },
-        { "AddDropTarget", d::AddDropTarget, kMethod, { i4(0) } },
-        { "RemoveDropTarget of a window never added", d::RemoveDropTarget, kMethod, { i4(12345) } },
         { "Refresh raises nothing", d::Refresh, kMethod, {}, S_OK, kAny, {},
             [&](auto &) { EXPECT_TRUE(sink->events.empty()); } },
 
         { "AddImage of a handle", d::AddImage, kMethod, { str(u"k"), i4(77) }, S_OK, VT_I4, i4(77),
             [&](auto &) { EXPECT_EQ(get(d::Image, { Variant::str(u"k") }), 77); } },
-        { "AddImage by reference with a cell size", d::AddImage, kMethod,
-            { str(u"k"), ref(i4(66)), i4(32), i4(16) }, S_OK, VT_I4, i4(66) },
-        { "AddImage without a picture", d::AddImage, kMethod, { str(u"k") }, DISP_E_BADPARAMCOUNT },
-        { "Image of a number is that handle", d::Image, kGet, { i4(5) }, S_OK, VT_I4, i4(5) },
         { "Image of a key never added", d::Image, kGet, { str(u"none") }, S_OK, VT_I4, i4(0) },
 
         { "ChangeParentItem moves and expands the new parent", d::ChangeParentItem, kMethod,
@@ -454,47 +388,13 @@ TEST_F(ControlTable, EveryMemberThroughInvokeAnswersAsDocumented)
                 expandEvents({ R1 });
                 EXPECT_EQ(get(d::ItemParent, { H(C2) }), m[R1]);
             } },
-        { "ChangeParentItem to the parent it has", d::ChangeParentItem, kMethod, { h(C2), h(R0) },
-            S_FALSE, kAny, {}, [&](auto &) { EXPECT_TRUE(sink->events.empty()); } },
-        { "ChangeParentItem to no parent", d::ChangeParentItem, kMethod, { h(C2), i4(0) },
-            S_FALSE },
-        { "ChangeParentItem of an invalid handle", d::ChangeParentItem, kMethod, { h(Bad), h(R1) },
-            S_FALSE },
-        { "ChangeParentItem of a root, handles in digits", d::ChangeParentItem, kMethod,
-            { hs(K), hs(R1) }, S_OK, kAny, {}, rootCountIs(2) },
 
-        { "FindItem whole text in any case", d::FindItem, kGet, { str(u"APPLE") }, S_OK, VT_I4,
-            h(C1) },
         { "FindItem prefix", d::FindItem, kGet, { str(u"pe"), flag(false) }, S_OK, VT_I4, h(C0) },
-        { "FindItem reaches hidden cells", d::FindItem, kGet, { str(u"ri"), flag(false) }, S_OK,
-            VT_I4, h(X1) },
-        { "FindItem start by reference", d::FindItem, kGet, { str(u"seed"), missing(), ref(h(C0)) },
-            S_OK, VT_I4, h(G0) },
-        { "FindItem start in digits finds the start", d::FindItem, kGet,
-            { str(u"fig"), missing(), hs(C2) }, S_OK, VT_I4, h(C2) },
-        { "FindItem unconvertible bMatch is false", d::FindItem, kGet,
-            { str(u"app"), str(u"maybe") }, S_OK, VT_I4, h(C1) },
+        { "FindItem from a start", d::FindItem, kGet, { str(u"seed"), missing(), h(C0) }, S_OK,
+            VT_I4, h(G0) },
 
-        { "RemoveItemRec of a root takes its subtree", d::RemoveItemRec, kMethod, { h(R0) }, S_OK,
-            kAny, {}, [&](auto &) {
-                EXPECT_EQ(get(d::Root, { Variant::i4(0) }), m[R1]);
-                EXPECT_EQ(hit(2, 2), m[R1]); // the next root is the top row now
-                for (Node n : { C0, G0, X1 })
-                    EXPECT_EQ(get(d::ItemType, { H(n) }), 0) << n;
-            } },
-        { "RemoveItemRec of an invalid handle", d::RemoveItemRec, kMethod, { h(Bad) }, S_OK, kAny,
-            {}, rootCountIs(3) },
-
-        { "ItemWidth in digits", d::ItemWidth, kPut, { hs(R1), str(u"200") }, S_OK, kAny, {},
+        { "ItemWidth", d::ItemWidth, kPut, { h(R1), i4(200) }, S_OK, kAny, {},
             [&](auto &) { EXPECT_EQ(hit(205, yOf(R1)), m[Y1]); } },
-        { "ItemWidth -1 sets no width", d::ItemWidth, kPut, { h(R1), i4(-1) }, S_OK, kAny, {},
-            [&](auto &) {
-                EXPECT_FALSE(hitBetween(Y1, 200, 215, yOf(R1)));
-                EXPECT_TRUE(hitBetween(Y1, 0, 200, yOf(R1)));
-            },
-            [&] { put(d::ItemWidth, { H(R1), Variant::i4(200) }); } },
-        { "ItemWidth of an invalid handle", d::ItemWidth, kPut, { h(Bad), i4(200) } },
-        { "ItemWidth cannot be read", d::ItemWidth, kGet, { h(R1) }, DISP_E_MEMBERNOTFOUND },
 
         { "ModifyDrawLink removing every link", d::ModifyDrawLink, kMethod, { h(C1), i4(31) }, S_OK,
             kAny, {}, drawingChanged(true), snapshot },
@@ -502,54 +402,23 @@ TEST_F(ControlTable, EveryMemberThroughInvokeAnswersAsDocumented)
             { h(C1), i4(31), i4(31) }, S_OK, kAny, {}, drawingChanged(false), snapshot },
         { "ModifyDrawLink with both left out", d::ModifyDrawLink, kMethod, { h(C1) }, S_OK, kAny,
             {}, drawingChanged(false), snapshot },
-        { "ModifyDrawLink in digits", d::ModifyDrawLink, kMethod, { hs(C1), str(u"31") }, S_OK,
-            kAny, {}, drawingChanged(true), snapshot },
-        { "ModifyDrawLink of an invalid handle", d::ModifyDrawLink, kMethod, { h(Bad), i4(31) },
-            S_OK, kAny, {}, drawingChanged(false), snapshot },
 
         { "HitTest finds the visible rows in order", d::HitTest, kGet, { i4(2), i4(2) }, S_OK,
-            VT_I4, h(R0), [&](auto &) {
-                EXPECT_EQ(column(2), handles({ R0, R1, K }));
+            VT_I4, h(R0),
+            [&](auto &) {
+                EXPECT_EQ(column(2), (std::vector { m[R0], m[R1], m[K] }));
                 expand(R0);
-                EXPECT_EQ(column(16), handles({ R0, C0, C1, C2, R1, K }));
+                EXPECT_EQ(column(16), (std::vector { m[R0], m[C0], m[C1], m[C2], m[R1], m[K] }));
             } },
         { "HitTest far outside", d::HitTest, kGet, { i4(5000), i4(5000) }, S_OK, VT_I4, i4(0) },
-        { "HitTest left of the client", d::HitTest, kGet, { i4(-5), i4(2) }, S_OK, VT_I4, i4(0) },
-        { "HitTest in digits", d::HitTest, kGet, { str(u"2"), str(u"2") }, S_OK, VT_I4, h(R0) },
 
         { "ItemFont of an item without one", d::ItemFont, kGet, { h(C1) }, S_OK, kNoObject },
-        { "ItemFont put by reference keeps the object", d::ItemFont, kRef, { h(C1), fontArg }, S_OK,
-            kAny, {}, [&](auto &) {
-                Variant out;
-                ASSERT_EQ(call(d::ItemFont, kGet, { H(C1) }, &out), S_OK);
-                EXPECT_EQ(out.pdispVal, static_cast<IDispatch *>(font.Get()));
-            } },
-        { "ItemFont put keeps a copy", d::ItemFont, kPut, { h(C1), fontArg }, S_OK, kAny, {},
-            [&](auto &) {
-                Variant out;
-                ASSERT_EQ(call(d::ItemFont, kGet, { H(C1) }, &out), S_OK);
-                ASSERT_EQ(out.vt, VT_DISPATCH);
-                EXPECT_NE(out.pdispVal, nullptr);
-                EXPECT_NE(out.pdispVal, static_cast<IDispatch *>(font.Get()));
-            } },
-        { "ItemFont put by reference of nothing clears", d::ItemFont, kRef,
-            { h(C1), { Arg::Plain, Variant::dispatch(nullptr) } }, S_OK, kAny, {}, [&](auto &) {
-                Variant out;
-                ASSERT_EQ(call(d::ItemFont, kGet, { H(C1) }, &out), S_OK);
-                EXPECT_EQ(out.pdispVal, nullptr);
-            },
-            [&] { put(d::ItemFont, { H(C1), Variant::dispatch(font.Get()) }, kRef); } },
-        { "ItemFont put of a number", d::ItemFont, kPut, { h(C1), i4(5) }, DISP_E_TYPEMISMATCH },
 
         { "ItemBackColor put of a system colour", d::ItemBackColor, kPut,
             { h(C1), i4(static_cast<LONG>(0x80000005)) }, S_OK, kAny, {},
             is(d::ItemBackColor, C1, static_cast<LONG>(window & 0xFFFFFF)) },
-        { "ItemBackColor put by reference", d::ItemBackColor, kPut, { h(C1), ref(i4(0x00FF00)) },
-            S_OK, kAny, {}, is(d::ItemBackColor, C1, 0x00FF00) },
-        { "ItemForeColor put as text", d::ItemForeColor, kPut, { h(C1), str(u"255") }, S_OK, kAny,
-            {}, is(d::ItemForeColor, C1, 255) },
-        { "ItemSortPosition put in digits", d::ItemSortPosition, kPut, { hs(C2), str(u"-1") }, S_OK,
-            kAny, {}, kidsAre("fig,apple,pear"), sortedAscending },
+        { "ItemSortPosition put first", d::ItemSortPosition, kPut, { h(C2), i4(-1) }, S_OK, kAny,
+            {}, kidsAre("fig,apple,pear"), sortedAscending },
         { "ItemSortPosition put without an order", d::ItemSortPosition, kPut, { h(C2), i4(-1) },
             S_OK, kAny, {},
             [&](auto &) {
@@ -567,16 +436,13 @@ TEST_F(ControlTable, EveryMemberThroughInvokeAnswersAsDocumented)
                 put(d::ItemWidth, { H(R1), Variant::i4(40) });
                 m_saved = topOf(K);
             } },
-        { "ItemWordWrap put of a number", d::ItemWordWrap, kPut, { h(R1), i4(0) }, S_OK, kAny, {},
-            is(d::ItemWordWrap, R1, 0),
-            [&] { put(d::ItemWordWrap, { H(R1), Variant::boolean(true) }); } },
         { "ItemVAlignment put above the range", d::ItemVAlignment, kPut, { h(Y1), i4(5) }, S_OK,
             kAny, {}, is(d::ItemVAlignment, Y1, 2) },
         { "ItemVAlignment put below the range", d::ItemVAlignment, kPut, { h(Y1), i4(-3) }, S_OK,
             kAny, {}, is(d::ItemVAlignment, Y1, 0),
-            [&] { put(d::ItemVAlignment, { H(Y1), Variant::i4(1) }); } },
-        { "ItemVAlignment put as text", d::ItemVAlignment, kPut, { h(Y1), str(u"1") }, S_OK, kAny,
-            {}, is(d::ItemVAlignment, Y1, 1) },
+            [&] {
+                put(d::ItemVAlignment, { H(Y1), Variant::i4(1) });
+            } },
         { "ItemVAlignment put lays the row out again", d::ItemVAlignment, kPut, { h(Y1), i4(1) },
             S_OK, kAny, {}, [&](auto &) { EXPECT_GT(cellTop(), m_saved); },
             [&] {
@@ -592,13 +458,6 @@ TEST_F(ControlTable, EveryMemberThroughInvokeAnswersAsDocumented)
                 EXPECT_EQ(get(d::Enabled), 0);
                 EXPECT_FALSE(itemWindow()->isEnabled());
             } },
-        { "Enabled put of a non-zero number", d::Enabled, kPut, { i4(7) }, S_OK, kAny, {},
-            [&](auto &) { EXPECT_EQ(get(d::Enabled), -1); EXPECT_TRUE(itemWindow()->isEnabled()); },
-            [&] { put(d::Enabled, { Variant::boolean(false) }); } },
-        { "AutoHScroll put", d::AutoHScroll, kPut, { flag(false) }, S_OK, kAny, {},
-            [&](auto &) { EXPECT_EQ(get(d::AutoHScroll), 0); } },
-        { "AutoVScroll put of a number", d::AutoVScroll, kPut, { i4(0) }, S_OK, kAny, {},
-            [&](auto &) { EXPECT_EQ(get(d::AutoVScroll), 0); } },
     };
 
     std::set<DISPID> driven;
@@ -614,15 +473,13 @@ TEST_F(ControlTable, EveryMemberThroughInvokeAnswersAsDocumented)
             args.push_back(resolve(a));
         Variant result;
         EXCEPINFO excep {};
-        EXPECT_EQ(
-            call(r.id, r.flags, std::move(args), r.vt == kNoResult ? nullptr : &result, &excep),
-            r.hr);
+        EXPECT_EQ(call(r.id, r.flags, std::move(args), &result, &excep), r.hr);
         clearExcepInfo(&excep);
         if (r.vt == kNoObject) {
             EXPECT_TRUE(result.vt == VT_EMPTY ||
                 ((result.vt == VT_DISPATCH || result.vt == VT_UNKNOWN) && !result.punkVal))
                 << result.vt;
-        } else if (r.vt != kAny && r.vt != kNoResult) {
+        } else if (r.vt != kAny) {
             EXPECT_EQ(result.vt, r.vt);
             Variant got;
             ASSERT_EQ(VariantChangeType(&got, &result, 0, VT_I4), S_OK);
@@ -630,57 +487,21 @@ TEST_F(ControlTable, EveryMemberThroughInvokeAnswersAsDocumented)
         }
         if (r.check)
             r.check(result);
-        m_refs.clear();
         driven.insert(r.id);
     }
-    // The members whose Invoke cases live in control_test.cpp and control_properties_test.cpp;
-    // every other member must have rows above.
+    // The members whose Invoke cases live in the other tests here and in control_test.cpp,
+    // control_properties_test.cpp, control_persist_test.cpp and dragdrop_test.cpp, or that the
+    // rows' checks read; every other member must have rows above.
     const std::set<DISPID> elsewhere { d::BorderStyle, d::ItemText, d::AddItem, d::AddItemCheck,
         d::AddItemCheck3, d::AddItemRadio, d::AddItemWindow, d::AddItemImage, d::AddItemIcon,
         d::ItemImage, d::ExpandItem, d::SelectItem, d::ItemValue, d::ModifyStyle, d::BackColor,
         d::ItemChild, d::ItemNext, d::ItemPrev, d::ItemLeft, d::ItemRight, d::ItemParent,
         d::ItemType, d::Version, d::ItemData, d::PicturePosition, d::ForeColor, d::MousePointer,
-        d::Picture, d::Font, d::MouseIcon, d::About };
+        d::Picture, d::Font, d::MouseIcon, d::About, d::Selection, d::ItemForeColor, d::AutoHScroll,
+        d::AutoVScroll, d::AddDropTarget, d::RemoveDropTarget, d::DropEffect, d::RootCount,
+        d::EnsureVisible };
     for (const Member &member : kMembers)
         EXPECT_TRUE(driven.count(member.id) || elsewhere.count(member.id)) << member.name;
-}
-
-// RemoveAllItems called through Invoke from inside a guarded event fails with the error a host
-// shows, and removes nothing (the events the setters raise:
-// Counters.RemoveAllItemsIsRefusedUnderItemEventsOnly).
-TEST_F(ControlTable, RemoveAllItemsThroughInvokeRefusedInsideEachGuardedEvent)
-{
-    const struct {
-        const char *name;
-        DISPID event;
-        std::function<void()> trigger;
-    } cases[] = {
-        { "ItemExpanded from EnsureVisible", e::ItemExpanded,
-            [&] { put(d::EnsureVisible, { H(G0) }, kMethod); } },
-        { "ItemExpanding from ChangeParentItem", e::ItemExpanding,
-            [&] {
-                put(d::ChangeParentItem, { H(C2), H(R1) }, kMethod);
-            } },
-    };
-    for (const auto &c : cases) {
-        SCOPED_TRACE(c.name);
-        renew();
-        ASSERT_FALSE(HasFatalFailure());
-        HRESULT inside = S_OK;
-        EXCEPINFO excep {};
-        sink->onEvent = [&](const SeenEvent &seen) {
-            if (seen.id == c.event && inside == S_OK)
-                inside = call(d::RemoveAllItems, kMethod, {}, nullptr, &excep);
-        };
-        c.trigger();
-        EXPECT_EQ(inside, DISP_E_EXCEPTION);
-        EXPECT_EQ(view(excep.bstrSource), u"Corvel.Arbor.1");
-        EXPECT_EQ(view(excep.bstrDescription), u"You cannot remove all items here.");
-        clearExcepInfo(&excep);
-        EXPECT_EQ(get(d::RootCount), 3);
-        sink->onEvent = nullptr;
-        EXPECT_EQ(call(d::RemoveAllItems, kMethod, {}), S_OK);
-    }
 }
 
 TEST_F(ControlTable, EnsureVisibleScrollsTheItemIntoTheClientArea)
@@ -708,47 +529,13 @@ TEST_F(ControlTable, EnsureVisibleScrollsTheItemIntoTheClientArea)
     EXPECT_EQ(hit(2, 2), fresh);
 }
 
-// The virtual table gives what Invoke gives, refuses null out pointers, and writes null over
-// whatever a caller left in the out pointer of a member that has nothing to give yet.
-TEST_F(ControlTable, VirtualTableAgreesWithInvoke)
+// Through the virtual table: the answers Invoke cannot show, null out pointers refused, and null
+// written over whatever a caller left in the out pointer of a member that has nothing to give yet.
+TEST_F(ControlTable, VirtualTableRefusesNullOutPointersAndClearsOutObjects)
 {
     renew();
     ASSERT_FALSE(HasFatalFailure());
-    multiSelect();
-    select(R1);
-    select(K);
-    expand(R0);
     IArbor *a = arbor.Get();
-    const LONG y = topOf(C2, 16) + 2;
-    const struct {
-        DISPID id;
-        std::vector<Variant> args;
-        std::function<HRESULT(LONG *)> vtable;
-    } pairs[] = {
-        { d::RootCount, {}, [&](LONG *v) { return a->get_RootCount(v); } },
-        { d::Root, { Variant::i4(1) }, [&](LONG *v) { return a->get_Root(1, v); } },
-        { d::SelectionCount, {}, [&](LONG *v) { return a->get_SelectionCount(v); } },
-        { d::Style, {}, [&](LONG *v) { return a->get_Style(v); } },
-        { d::DropEffect, {}, [&](LONG *v) { return a->get_DropEffect(v); } },
-        { d::hWnd, {}, [&](LONG *v) { return a->get_hWnd(v); } },
-        { d::HitTest, { Variant::i4(16), Variant::i4(y) },
-            [&](LONG *v) { return a->get_HitTest(16, y, v); } },
-        { d::ItemParent, { H(X1) }, [&](LONG *v) { return a->get_ItemParent(m[X1], v); } },
-        { d::Image, { Variant::str(u"77") },
-            [&](LONG *v) { return a->get_Image(Variant::str(u"77"), v); } },
-        { d::ItemForeColor, { H(C1) },
-            [&](LONG *v) {
-                return a->get_ItemForeColor(m[C1], reinterpret_cast<OLE_COLOR *>(v));
-            } },
-    };
-    for (const auto &p : pairs) {
-        LONG direct = static_cast<LONG>(0xdeadbeef);
-        EXPECT_EQ(p.vtable(&direct), S_OK) << p.id;
-        EXPECT_EQ(direct, get(p.id, p.args)) << p.id;
-    }
-    EXPECT_EQ(a->ChangeParentItem(m[C2], m[R0]), S_FALSE);
-    EXPECT_EQ(a->ChangeParentItem(m[C2], m[R1]), S_OK);
-    EXPECT_EQ(get(d::ItemParent, { H(C2) }), m[R1]);
     EXPECT_EQ(a->RemoveItem(m[G0], nullptr), S_OK); // the result is optional
     EXPECT_EQ(get(d::ItemType, { H(G0) }), 0);
 
@@ -782,6 +569,20 @@ TEST_F(ControlTable, VirtualTableAgreesWithInvoke)
         { "BorderStyle", [&] { return a->get_BorderStyle(nullptr); } },
         { "PicturePosition", [&] { return a->get_PicturePosition(nullptr); } },
         { "MousePointer", [&] { return a->get_MousePointer(nullptr); } },
+        { "ItemChild", [&] { return a->get_ItemChild(m[C1], nullptr); } },
+        { "ItemNext", [&] { return a->get_ItemNext(m[C1], nullptr); } },
+        { "ItemPrev", [&] { return a->get_ItemPrev(m[C1], nullptr); } },
+        { "ItemLeft", [&] { return a->get_ItemLeft(m[C1], nullptr); } },
+        { "ItemRight", [&] { return a->get_ItemRight(m[C1], nullptr); } },
+        { "ItemParent", [&] { return a->get_ItemParent(m[C1], nullptr); } },
+        { "ItemType", [&] { return a->get_ItemType(m[C1], nullptr); } },
+        { "ItemSortPosition", [&] { return a->get_ItemSortPosition(m[C1], nullptr); } },
+        { "ItemVAlignment", [&] { return a->get_ItemVAlignment(m[C1], nullptr); } },
+        { "Root", [&] { return a->get_Root(0, nullptr); } },
+        { "ItemText", [&] { return a->get_ItemText(m[C1], nullptr); } },
+        { "ItemData", [&] { return a->get_ItemData(m[C1], nullptr); } },
+        { "Selection", [&] { return a->get_Selection(Variant(), nullptr); } },
+        { "FindItem", [&] { return a->get_FindItem(BStr(u"fig").get(), {}, {}, nullptr); } },
     };
     for (const auto &[name, fn] : nulls)
         EXPECT_EQ(fn(), E_POINTER) << name;

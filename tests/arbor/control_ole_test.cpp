@@ -1,6 +1,6 @@
-// The control in a container: created by ProgID through the container helper, activated in place
-// inside the host's window, clicked with the mouse while a sink listens, deactivated with its items
-// kept, and released so the library may unload.
+// The control in a container: created by ProgID through the container helper (the library stays
+// loaded meanwhile), activated in place inside the host's window, clicked with the mouse while a
+// sink listens, deactivated with its items kept, and released so the library may unload.
 #include "tests/arbor/control_test_support.h"
 
 #include "platform/com/ole/controlhost.h"
@@ -29,13 +29,6 @@ std::vector<DISPID> withoutMoves(const std::vector<DISPID> &ids)
     return out;
 }
 
-QWidget *itemView(IArbor *arbor)
-{
-    LONG hwnd = 0;
-    EXPECT_EQ(arbor->get_hWnd(&hwnd), S_OK);
-    return widgetFromHandle(static_cast<HWND>(hwnd));
-}
-
 // A point at x on the item's row as HitTest finds it; null when no row near the top is the item's.
 QPoint pointOn(IArbor *arbor, LONG item, int x)
 {
@@ -50,10 +43,7 @@ QPoint pointOn(IArbor *arbor, LONG item, int x)
 
 TEST(ControlInContainer, ActivatedInPlaceClickedHeardDeactivatedAndReleased)
 {
-    ASSERT_EQ(CallServerRegistration(libraryPath(), false), S_OK);
-    HRESULT status = S_OK;
-    const auto canUnload = reinterpret_cast<HRESULT (*)()>(
-        serverEntryPoint(libraryPath(), "DllCanUnloadNow", &status));
+    const CanUnloadNow canUnload = registerArbor();
     ASSERT_NE(canUnload, nullptr);
     {
         QWidget window;
@@ -78,6 +68,11 @@ TEST(ControlInContainer, ActivatedInPlaceClickedHeardDeactivatedAndReleased)
 
         ComPtr<IArbor> arbor;
         ASSERT_EQ(host->control().As(arbor), S_OK);
+        EXPECT_EQ(canUnload(), S_FALSE);
+        ComPtr<ISupportErrorInfo> errors;
+        ASSERT_EQ(arbor.As(errors), S_OK);
+        EXPECT_EQ(errors->InterfaceSupportsErrorInfo(IArbor::iid), S_OK);
+        EXPECT_EQ(errors->InterfaceSupportsErrorInfo(IDispatch::iid), S_FALSE);
         ComPtr<IConnectionPointContainer> container;
         ASSERT_EQ(arbor.As(container), S_OK);
         ComPtr<IConnectionPoint> point;
@@ -90,7 +85,7 @@ TEST(ControlInContainer, ActivatedInPlaceClickedHeardDeactivatedAndReleased)
         ASSERT_EQ(
             arbor->AddItem(BStr(u"click me").get(), Variant::missing(), Variant::missing(), &h),
             S_OK);
-        QWidget *view = itemView(arbor.Get());
+        QWidget *view = itemWindow(arbor.Get());
         ASSERT_NE(view, nullptr);
         EXPECT_TRUE(IsChild(frame, windowHandle(view)));
 
@@ -145,7 +140,7 @@ TEST(ControlInContainer, ActivatedInPlaceClickedHeardDeactivatedAndReleased)
 // picture would go, and only while none is set; at run time never.
 TEST(ControlInContainer, DesignTimeShowsTheLogoUntilAPictureIsSet)
 {
-    ASSERT_EQ(CallServerRegistration(libraryPath(), false), S_OK);
+    ASSERT_NE(registerArbor(), nullptr);
     QWidget window;
     window.resize(300, 200);
     auto *host = new ControlHost(&window);
@@ -154,7 +149,7 @@ TEST(ControlInContainer, DesignTimeShowsTheLogoUntilAPictureIsSet)
     ASSERT_EQ(host->createControl(u"Corvel.Arbor"), S_OK);
     ComPtr<IArbor> arbor;
     ASSERT_EQ(host->control().As(arbor), S_OK);
-    QWidget *view = itemView(arbor.Get());
+    QWidget *view = itemWindow(arbor.Get());
     ASSERT_NE(view, nullptr);
     // The logo's top box is navy; nothing else the control draws on white is.
     const auto navyPixels = [&] {
@@ -219,10 +214,7 @@ TEST_F(ControlAnswers, UserTypeFromTheRegisteredClassAndNoMnemonics)
 // window go away without the rest of the click touching either.
 TEST(ControlReleasedInHandler, LastReferenceDroppedInsideAnEvent)
 {
-    ASSERT_EQ(CallServerRegistration(libraryPath(), false), S_OK);
-    HRESULT status = S_OK;
-    const auto canUnload = reinterpret_cast<HRESULT (*)()>(
-        serverEntryPoint(libraryPath(), "DllCanUnloadNow", &status));
+    const CanUnloadNow canUnload = registerArbor();
     ASSERT_NE(canUnload, nullptr);
     for (DISPID releaseIn : { e::MouseDown, e::ItemSelect, e::MouseUp, e::Click }) {
         ComPtr<IArbor> arbor;
@@ -234,7 +226,7 @@ TEST(ControlReleasedInHandler, LastReferenceDroppedInsideAnEvent)
         Variant h;
         ASSERT_EQ(arbor->AddItem(BStr(u"let go").get(), Variant::missing(), Variant::missing(), &h),
             S_OK);
-        QPointer<QWidget> view = itemView(arbor.Get());
+        QPointer<QWidget> view = itemWindow(arbor.Get());
         ASSERT_TRUE(view);
         view->window()->resize(200, 100);
         view->window()->show();

@@ -101,8 +101,13 @@ TEST_F(ControlPersistence, SavedBytesMatchTheFixturesAndRoundTrip)
     EXPECT_EQ(defaults.substr(0, 4), std::string("\x00\x03\x00\x00", 4));
     // No picture: the null class identifier after the Picture row's type (VT_DISPATCH).
     EXPECT_EQ(defaults.substr(rowOffsets(defaults)[3], 18), "\x09" + std::string(17, '\0'));
+    // A container saves a changed control, and only once.
+    ComPtr<IPersistStreamInit> persist;
+    ASSERT_EQ(arbor.As(persist), S_OK);
     ASSERT_NO_FATAL_FAILURE(configure(arbor.Get()));
+    EXPECT_EQ(persist->IsDirty(), S_OK);
     const std::string configured = saved(arbor.Get());
+    EXPECT_EQ(persist->IsDirty(), S_FALSE);
     EXPECT_EQ(configured, fixture("configured.arbor"));
 
     ComPtr<IArbor> copy = newControl();

@@ -12,6 +12,7 @@
 
 #include <QColor>
 #include <QPixmap>
+#include <QWidget>
 
 #include <cstdlib>
 #include <filesystem>
@@ -29,6 +30,32 @@ inline std::string libraryPath()
     const std::string bin =
         dir ? dir : std::filesystem::canonical("/proc/self/exe").parent_path().string();
     return bin + "/libarbor.so";
+}
+
+// libarbor registered into the test's registry, and its answer to whether it may be unloaded.
+using CanUnloadNow = HRESULT (*)();
+inline CanUnloadNow registerArbor()
+{
+    EXPECT_EQ(CallServerRegistration(libraryPath(), false), S_OK) << lastServerLoadError();
+    HRESULT status = S_OK;
+    const auto entry =
+        reinterpret_cast<CanUnloadNow>(serverEntryPoint(libraryPath(), "DllCanUnloadNow", &status));
+    EXPECT_NE(entry, nullptr);
+    return entry;
+}
+
+// The control's item window.
+inline QWidget *itemWindow(IArbor *arbor)
+{
+    LONG hwnd = 0;
+    EXPECT_EQ(arbor->get_hWnd(&hwnd), S_OK);
+    return platform::ui::widgetFromHandle(static_cast<HWND>(hwnd));
+}
+
+inline ULONG refCount(IUnknown *object)
+{
+    object->AddRef();
+    return object->Release();
 }
 
 // An 8 x 8 bitmap picture of one colour that owns its handle.
@@ -130,7 +157,7 @@ class ControlFixture : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        ASSERT_EQ(CallServerRegistration(libraryPath(), false), S_OK) << lastServerLoadError();
+        ASSERT_NE(registerArbor(), nullptr);
         CLSID clsid {};
         ASSERT_EQ(CLSIDFromProgID(u"Corvel.Arbor", &clsid), S_OK);
         ASSERT_EQ(clsid, CLSID_Arbor);

@@ -11,6 +11,7 @@
 
 #include <chrono>
 #include <filesystem>
+#include <map>
 
 namespace {
 
@@ -209,6 +210,10 @@ TEST_F(AutoScroll, ThePointerAtAnEdgeRunsThatEdgesTimerAndEachTickScrollsOneLine
             { V::kScrollUpTimer, V::kScrollLeftTimer }, { -4, -4 } },
         { "middle", { cx, cy }, {}, { 0, 0 } },
     };
+    const std::map<int, void (V::*)()> ticks { { V::kScrollUpTimer, &V::onScrollUpTick },
+        { V::kScrollDownTimer, &V::onScrollDownTick },
+        { V::kScrollLeftTimer, &V::onScrollLeftTick },
+        { V::kScrollRightTimer, &V::onScrollRightTick } };
     for (const auto &k : cases) {
         SCOPED_TRACE(k.name);
         a.view().ScrollTo(40, 200);
@@ -227,22 +232,8 @@ TEST_F(AutoScroll, ThePointerAtAnEdgeRunsThatEdgesTimerAndEachTickScrollsOneLine
                                 << id;
                         EXPECT_TRUE(v.timerActive(V::kDragWatchTimer));
                         const QPoint before = v.scrollPosition();
-                        for (int id : k.timers) {
-                            switch (id) {
-                            case V::kScrollUpTimer:
-                                v.onScrollUpTick();
-                                break;
-                            case V::kScrollDownTimer:
-                                v.onScrollDownTick();
-                                break;
-                            case V::kScrollLeftTimer:
-                                v.onScrollLeftTick();
-                                break;
-                            default:
-                                v.onScrollRightTick();
-                                break;
-                            }
-                        }
+                        for (int id : k.timers)
+                            (v.*ticks.at(id))();
                         EXPECT_EQ(v.scrollPosition() - before, k.step);
                         checked = true;
                     } },
@@ -272,20 +263,18 @@ protected:
         IArbor &t = *a.control.Get();
         const LONG parent = a.add(u"parent");
         (void)a.add(u"cell", parent, false);
+        const auto kind = [&](auto member, const char16_t *text, Variant value) {
+            Variant h;
+            EXPECT_EQ(
+                (t.*member)(BStr(text).get(), value, Variant::i4(parent), Variant::missing(), &h),
+                S_OK);
+            return h.lVal;
+        };
+        kind(&IArbor::AddItemCheck, u"check", Variant::i4(1));
+        kind(&IArbor::AddItemCheck3, u"three", Variant::i4(-1));
+        kind(&IArbor::AddItemRadio, u"radio", Variant::i4(1));
+        const LONG image = kind(&IArbor::AddItemImage, u"image", Variant::str(u"pic"));
         Variant h;
-        EXPECT_EQ(t.AddItemCheck(BStr(u"check").get(), Variant::i4(1), Variant::i4(parent),
-                      Variant::missing(), &h),
-            S_OK);
-        EXPECT_EQ(t.AddItemCheck3(BStr(u"three").get(), Variant::i4(-1), Variant::i4(parent),
-                      Variant::missing(), &h),
-            S_OK);
-        EXPECT_EQ(t.AddItemRadio(BStr(u"radio").get(), Variant::i4(1), Variant::i4(parent),
-                      Variant::missing(), &h),
-            S_OK);
-        EXPECT_EQ(t.AddItemImage(BStr(u"image").get(), Variant::str(u"pic"), Variant::i4(parent),
-                      Variant::missing(), &h),
-            S_OK);
-        const LONG image = h.lVal;
         EXPECT_EQ(t.AddItemIcon(BStr(u"icon").get(), Variant::i4(3), Variant::i4(4),
                       Variant::i4(image), Variant::missing(), &h),
             S_OK);

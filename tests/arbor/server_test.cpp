@@ -94,8 +94,6 @@ TEST(ArborServer, RegistersEveryKeyOfItsScripts)
         { arbor, "", "Corvel Arbor ActiveX Control" },
         { arbor + "\\ProgID", "", "Corvel.Arbor.1" },
         { arbor + "\\VersionIndependentProgID", "", "Corvel.Arbor" },
-        { arbor + "\\InprocServer32", "", module },
-        { arbor + "\\InprocServer32", "ThreadingModel", "Apartment" },
         { arbor + "\\ToolboxBitmap32", "", module + ", 246" },
         { arbor + "\\MiscStatus", "", "0" },
         { arbor + "\\MiscStatus\\1", "", "131473" },
@@ -203,21 +201,16 @@ TEST(ArborServer, ServesTheControlOnlyInAGuiProcess)
     QApplication app(argc, argv);
     const CLSID unknown = guid("{12345678-0000-0000-0000-000000000000}");
     for (const CLSID *clsid : kServed) // all nine are served in a GUI process
-        EXPECT_EQ(answer(*clsid), S_OK)
-            << guidToString(*clsid);
+        EXPECT_EQ(answer(*clsid), S_OK) << guidToString(*clsid);
     EXPECT_EQ(answer(kUnservedControls), CLASS_E_CLASSNOTAVAILABLE);
     EXPECT_EQ(answer(unknown), CLASS_E_CLASSNOTAVAILABLE);
     EXPECT_EQ(getClassObject(CLSID_Arbor, IClassFactory::iid, nullptr), E_POINTER);
     EXPECT_EQ(canUnloadNow(), S_OK);
 
-    // The groups, the property page and the event information are made through their
-    // registration like the control (made by ProgID and released, the control lets the module go:
-    // ControlLifecycle).
+    // Every served class is made through its registration (made by ProgID and released, the
+    // control lets the module go: ControlInContainer).
     ASSERT_EQ(regsvr(""), 0);
-    CLSID groups {};
-    ASSERT_EQ(CLSIDFromProgID(u"Arbor.Groups", &groups), S_OK);
-    for (const CLSID *clsid : { static_cast<const CLSID *>(&groups), &CLSID_Group, &CLSID_General,
-             &CLSID_EventInfo, &CLSID_ControlHolder }) {
+    for (const CLSID *clsid : kServed) {
         ComPtr<IUnknown> object;
         EXPECT_EQ(CoCreateInstance(
                       *clsid, nullptr, CLSCTX_INPROC_SERVER, IUnknown::iid, object.voidOut()),
