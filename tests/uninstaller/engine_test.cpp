@@ -98,6 +98,8 @@ TEST_F(EngineTest, ReleaseSharedFiles)
             { "tlb t.tlb" }, {}, false, false },
         { "|CTRL program", { "s.EXE|Ctrl" }, {}, {}, true, { { "s.EXE", -1 } }, { "s.EXE" }, {},
             { "s.EXE /unregserver" }, false, false },
+        { "a control without an extension is not unregistered", { "plain|CTRL" }, {}, {}, true,
+            { { "plain", -1 } }, {}, {}, {}, false, false },
         { "other suffix is cut off only", { "a.so|DATA" }, { { "a.so", 1 } }, {}, true,
             { { "a.so", -1 } }, { "a.so" }, {}, {}, false, false },
         { "no question for a kept count", { "a.so|CTRL" }, { { "a.so", 2 } }, {}, false,
@@ -146,16 +148,6 @@ TEST_F(EngineTest, ReleaseSharedFiles)
         EXPECT_TRUE(e.failedFiles().empty());
         EXPECT_EQ(sharedCount("unrelated"), 7u);
     }
-}
-
-TEST_F(EngineTest, UnregisterRunsInTheFilesFolderAndRestoresTheCurrentFolder)
-{
-    RemovalEngine &e = engine();
-    e.Unregister(path("lib/libarbor.so"));
-    e.Unregister(path("noextension"));
-    EXPECT_EQ(m_files.folderChanges, (std::vector<std::string> { path("lib"), "/start" }));
-    EXPECT_EQ(
-        m_components.calls, (std::vector<std::string> { "server " + path("lib/libarbor.so") }));
 }
 
 TEST_F(EngineTest, SharedFilesWaitForAnOpenableCountsKey)
@@ -226,37 +218,43 @@ TEST_F(EngineTest, RestoreBackups)
     }
 }
 
-TEST_F(EngineTest, RestoringNeverWritesThroughALink)
+// The file system's own rules: a restore replaces a link instead of writing through it, keeps the
+// backup's time, fits beside a name at the length limit; clearing read-only never follows a link.
+TEST_F(EngineTest, PosixFileSystemNeverFollowsLinks)
 {
+    auto files = makePosixFileSystem();
     writeFile(path("backup"), "old");
+    const struct timespec times[2] = { { 1000000000, 0 }, { 1000000000, 0 } };
+    ASSERT_EQ(::utimensat(AT_FDCWD, path("backup").c_str(), times, 0), 0);
     writeFile(path("victim"), "victim");
     std::filesystem::create_symlink(path("victim"), path("installed"));
-    auto files = makePosixFileSystem();
+    // A link in the installed file's place counts as changed, so it is not restored at all...
+    const FileState state = files->inspect(path("installed"));
+    EXPECT_TRUE(state.exists);
+    EXPECT_FALSE(state.readable);
+    // ...and a copy made anyway replaces the link.
     ASSERT_EQ(files->replaceWithCopy(path("backup"), path("installed")), 0);
     EXPECT_FALSE(std::filesystem::is_symlink(path("installed")));
     EXPECT_EQ(readFile(path("installed")), "old");
     EXPECT_EQ(readFile(path("victim")), "victim");
-    // And a link in the installed file's place counts as changed, so it is not restored at all.
-    std::filesystem::remove(path("installed"));
-    std::filesystem::create_symlink(path("victim"), path("installed"));
-    const FileState state = files->inspect(path("installed"));
-    EXPECT_TRUE(state.exists);
-    EXPECT_FALSE(state.readable);
-}
-
-TEST_F(EngineTest, ARestoredFileKeepsItsTimeAndFitsBesideALongName)
-{
-    writeFile(path("backup"), "old");
-    const struct timespec times[2] = { { 1000000000, 0 }, { 1000000000, 0 } };
-    ASSERT_EQ(::utimensat(AT_FDCWD, path("backup").c_str(), times, 0), 0);
     const std::string longName = path(std::string(250, 'n'));
     writeFile(longName, "new");
-    auto files = makePosixFileSystem();
     ASSERT_EQ(files->replaceWithCopy(path("backup"), longName), 0);
     EXPECT_EQ(readFile(longName), "old");
     struct stat st { };
     ASSERT_EQ(::stat(longName.c_str(), &st), 0);
     EXPECT_EQ(st.st_mtim.tv_sec, 1000000000);
+
+    writeFile(path("ro"), "x");
+    ::chmod(path("ro").c_str(), 0444);
+    ::chmod(path("victim").c_str(), 0444);
+    std::filesystem::create_symlink(path("victim"), path("link"));
+    files->clearReadOnly(path("ro"));
+    files->clearReadOnly(path("link"));
+    ::stat(path("ro").c_str(), &st);
+    EXPECT_EQ(st.st_mode & 0777, 0644u);
+    ::stat(path("victim").c_str(), &st);
+    EXPECT_EQ(st.st_mode & 0777, 0444u);
 }
 
 TEST_F(EngineTest, DeleteFilesAndScheduleWhatIsInUse)
@@ -374,23 +372,6 @@ TEST_F(EngineTest, LongAndNonAsciiPathsAreRemovedLikeAnyOther)
     EXPECT_TRUE(e.failedFolders().empty());
     EXPECT_FALSE(exists(path("\xc3\xa5\xc3\xa4\xc3\xb6-folder")));
     EXPECT_GT(m_log.files.front().size(), 1000u);
-}
-
-TEST_F(EngineTest, ClearingReadOnlyNeverFollowsALink)
-{
-    writeFile(path("ro"), "x");
-    writeFile(path("target"), "x");
-    ::chmod(path("ro").c_str(), 0444);
-    ::chmod(path("target").c_str(), 0444);
-    std::filesystem::create_symlink(path("target"), path("link"));
-    auto files = makePosixFileSystem();
-    files->clearReadOnly(path("ro"));
-    files->clearReadOnly(path("link"));
-    struct stat st { };
-    ::stat(path("ro").c_str(), &st);
-    EXPECT_EQ(st.st_mode & 0777, 0644u);
-    ::stat(path("target").c_str(), &st);
-    EXPECT_EQ(st.st_mode & 0777, 0444u);
 }
 
 // --- Registry

@@ -14,6 +14,7 @@
 #include <QTemporaryFile>
 
 #include <filesystem>
+#include <functional>
 #include <gtest/gtest.h>
 #include <optional>
 #include <unistd.h>
@@ -23,6 +24,9 @@ namespace {
 using namespace uninstaller_test;
 using uninstall_log_writer::LogDescription;
 namespace frontend = uninstaller::frontend;
+
+const std::string kCorrupt =
+    "Sweepwright Uninstaller: Uninstallation information corrupt. Aborting.\n";
 
 // A small installed product in `root`: two files in a folder, a shared library with count 1, a
 // backed-up configuration file and a registry key.
@@ -100,118 +104,109 @@ protected:
     std::string m_root;
 };
 
-TEST_F(HeadlessTest, OptionsInAnyCaseAndPosition)
+// The options wherever they stand, and logs that are damaged or name an unsafe path: refused as a
+// whole before anything changes, with the reason on standard error or in the window's box.
+TEST_F(HeadlessTest, ProgramRunsFromOptionsAndLogs)
 {
+    const std::size_t programSize = readFile(builtUninstaller()).size();
+    using Change = std::function<void(LogDescription &, const std::string &root)>;
+    using Damage = std::function<void(std::string & file)>;
     struct Case {
         const char *name;
         QStringList arguments;
         bool ui;
         const char *folder; // where the uninstaller copy lives
+        Change change;
+        Damage damage;
         int exitCode;
-        bool removed;
-        bool selfScheduled;
+        std::string errors;
+        bool removed, selfScheduled;
+        const char *box; // the text of the one box shown, if any
     };
+    const char *confirm =
+        "Are you sure you want to completely remove %1 and all of its components?";
     const Case cases[] = {
-        { "/SILENT", { "/SILENT" }, true, "un", 1, true, true },
-        { "lower case with /noremove first", { "/noremove", "/silent" }, true, "un", 1, true,
-            false },
-        { "both inside one argument", { "x/NoRemove/sIlEnT" }, true, "un", 1, true, false },
-        { "a log without a user-interface part is silent", {}, false, "un", 1, true, true },
-        { "the program's own path never counts", {}, true, "silentnight /SILENT", 0, false, false },
+        { "/SILENT", { "/SILENT" }, true, "un", {}, {}, 1, "", true, true, nullptr },
+        { "lower case with /noremove first", { "/noremove", "/silent" }, true, "un", {}, {}, 1, "",
+            true, false, nullptr },
+        { "a log without a user-interface part is silent", {}, false, "un", {}, {}, 1, "", true,
+            true, nullptr },
+        { "the program's own path never counts; No to the confirmation", {}, true,
+            "silentnight /SILENT", {}, {}, 0, "", false, false, confirm },
+        { "a flipped byte in the block", { "/SILENT" }, true, "un", {},
+            [&](std::string &f) { f[programSize + 40] ^= 0x01; }, 0, kCorrupt, false, false,
+            nullptr },
+        { "a flipped checksum byte, window", {}, true, "un", {},
+            [](std::string &f) { f[f.size() - 6] ^= 0x20; }, 0, "", false, false,
+            "Uninstallation information corrupt. Aborting." },
+        { "trailer pointing outside the file", { "/SILENT" }, true, "un", {},
+            [](std::string &f) { f.back() = '\x7f'; }, 0, kCorrupt, false, false, nullptr },
+        { "truncated trailer, window", {}, true, "un", {},
+            [](std::string &f) { f.resize(f.size() - 2); }, 0, "", false, false,
+            "Uninstallation information corrupt. Aborting." },
+        { "truncated block", { "/SILENT" }, true, "un", {},
+            [](std::string &f) { f = f.substr(0, f.size() - 30) + f.substr(f.size() - 4); }, 0,
+            kCorrupt, false, false, nullptr },
+        // Relative paths would resolve from the start folder, which is the product's.
+        { "relative path", { "/SILENT" }, false, "un",
+            [](LogDescription &d, const std::string &) { d.files.push_back("app/bin/tool"); }, {},
+            0, kCorrupt, false, false, nullptr },
+        { "NUL inside a path", { "/SILENT" }, false, "un",
+            [](LogDescription &d, const std::string &root) {
+                d.files.push_back(root + "/app/bin/tool" + std::string("\0.bak", 5));
+            },
+            {}, 0, kCorrupt, false, false, nullptr },
+        { "line feed inside a path", { "/SILENT" }, false, "un",
+            [](LogDescription &d, const std::string &root) {
+                d.files.push_back(root + "/app/bin/tool\n");
+            },
+            {}, 0, kCorrupt, false, false, nullptr },
     };
     int index = 0;
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
         const std::string root = path("case" + std::to_string(index));
         const std::string product = "Product" + std::to_string(index++);
-        const LogDescription d = installProduct(root, product, c.ui);
+        LogDescription d = installProduct(root, product, c.ui);
+        if (c.change)
+            c.change(d, root);
         const std::string program = root + "/" + c.folder + "/uninstaller";
         std::filesystem::create_directories(root + "/" + c.folder);
         writeUninstaller(d, program);
+        if (c.damage) {
+            std::string file = readFile(program);
+            c.damage(file);
+            writeFile(program, file);
+        }
         const Snapshot before = takeSnapshot(root);
+        const QString boxes = QString::fromStdString(root + "-boxes.log"); // not in the snapshot
 
-        EXPECT_EQ(runProgram(program, c.arguments), c.exitCode);
-        if (c.removed) {
-            EXPECT_TRUE(productRemoved(root, product));
-        } else {
-            EXPECT_EQ(takeSnapshot(root), before);
-        }
-        const auto pending = pendingDeletions();
-        EXPECT_EQ(std::count(pending.begin(), pending.end(), program), c.selfScheduled ? 1 : 0);
-        EXPECT_TRUE(exists(program)); // scheduled, never deleted while running
-    }
-}
-
-TEST_F(HeadlessTest, DamagedLogsChangeNothing)
-{
-    const LogDescription d = installProduct(path("p"), "Damaged", false);
-    const std::string good = path("good");
-    writeUninstaller(d, good);
-    const std::string original = readFile(good);
-    const std::size_t programSize = readFile(builtUninstaller()).size();
-    struct Case {
-        const char *name;
-        std::string file;
-    };
-    std::string flipped = original;
-    flipped[programSize + 40] ^= 0x01;
-    std::string flippedTail = original;
-    flippedTail[original.size() - 6] ^= 0x20; // inside the outer checksum
-    std::string badTrailer = original;
-    badTrailer[original.size() - 1] = '\x7f';
-    const Case cases[] = {
-        { "a flipped byte in the block", flipped },
-        { "a flipped checksum byte", flippedTail },
-        { "trailer pointing outside the file", badTrailer },
-        { "truncated trailer", original.substr(0, original.size() - 2) },
-        { "truncated block",
-            original.substr(0, original.size() - 30) + original.substr(original.size() - 4) },
-    };
-    const Snapshot before = takeSnapshot(path("p"));
-    for (const Case &c : cases) {
-        SCOPED_TRACE(c.name);
-        const std::string program = path("bad");
-        writeFile(program, c.file);
-        std::filesystem::permissions(program, std::filesystem::perms::owner_all);
-        for (const bool silent : { true, false }) {
-            std::string errors;
-            const QStringList arguments = silent ? QStringList { "/SILENT" } : QStringList {};
-            EXPECT_EQ(runProgram(program, arguments, {}, {}, &errors), 0);
-            // The window's error box says why; without a window, standard error does.
-            EXPECT_EQ(errors,
-                silent ? "Sweepwright Uninstaller: Uninstallation information corrupt. Aborting.\n"
-                       : "");
-        }
-        EXPECT_EQ(takeSnapshot(path("p")), before);
-        EXPECT_TRUE(pendingDeletions().empty());
-    }
-}
-
-// A log that names a path relatively or with a control character is corrupt as a whole: nothing is
-// removed, not even what it names soundly, and a silent run says so on standard error.
-TEST_F(HeadlessTest, UnsafePathsMakeTheLogCorrupt)
-{
-    struct Case {
-        const char *name;
-        std::string path; // listed in [files]; relative ones are resolved from the start folder
-    };
-    const Case cases[] = {
-        { "relative path", "p/app/bin/tool" },
-        { "NUL inside a path", path("p/app/bin/tool") + std::string("\0.bak", 5) },
-        { "line feed inside a path", path("p/app/bin/tool\n") },
-    };
-    for (const Case &c : cases) {
-        SCOPED_TRACE(c.name);
-        LogDescription d = installProduct(path("p"), "Unsafe", false);
-        d.files.push_back(c.path);
-        writeUninstaller(d, path("un"));
-        const Snapshot before = takeSnapshot(path("p"));
         std::string errors;
-        EXPECT_EQ(runProgram(path("un"), { "/SILENT" }, {}, {}, &errors, m_root), 0);
-        EXPECT_EQ(
-            errors, "Sweepwright Uninstaller: Uninstallation information corrupt. Aborting.\n");
-        EXPECT_EQ(takeSnapshot(path("p")), before);
-        EXPECT_TRUE(pendingDeletions().empty());
+        EXPECT_EQ(runProgram(program, c.arguments, QStringLiteral("No"), boxes, &errors, root),
+            c.exitCode);
+        EXPECT_EQ(errors, c.errors);
+        if (c.removed)
+            EXPECT_TRUE(productRemoved(root, product));
+        else
+            EXPECT_EQ(takeSnapshot(root), before);
+        const auto pending = pendingDeletions();
+        EXPECT_EQ(std::count_if(pending.begin(), pending.end(),
+                      [&](const std::string &p) { return p.starts_with(root); }),
+            c.selfScheduled ? 1 : 0);
+        EXPECT_TRUE(exists(program)); // scheduled, never deleted while running
+        const auto logged = platform::ui::readMessageBoxLog(boxes);
+        ASSERT_EQ(logged.size(), c.box ? 1 : 0);
+        if (c.box) {
+            const bool asked = c.exitCode == 0 && c.errors.empty() && !c.damage;
+            const QString text = QString::fromUtf8(c.box);
+            EXPECT_EQ(logged[0].title,
+                asked ? QString::fromStdString(product + " Uninstall") : "Sweepwright Uninstaller");
+            EXPECT_EQ(logged[0].text, asked ? text.arg(QString::fromStdString(product)) : text);
+            if (asked) {
+                EXPECT_EQ(logged[0].icon, "Question");
+                EXPECT_EQ(logged[0].buttons, "YesNo");
+            }
+        }
     }
 }
 
@@ -238,19 +233,14 @@ TEST_F(HeadlessTest, SecondInstanceEndsWithoutChangingAnything)
     // A lock no folder can hold is no second instance: the uninstallation goes on.
     const LogDescription lockless = installProduct(path("q"), "Lockless", true);
     writeUninstaller(lockless, path("un2"));
-    const auto restore = [](const char *name, std::optional<QByteArray> value) {
-        return qScopeGuard([name, value] {
-            if (value)
-                qputenv(name, *value);
-            else
-                qunsetenv(name);
-        });
+    const auto keep = [](const char *name) {
+        std::optional<QByteArray> value;
+        if (qEnvironmentVariableIsSet(name))
+            value = qgetenv(name);
+        return qScopeGuard([name, value] { value ? qputenv(name, *value) : qunsetenv(name); });
     };
-    const auto saved = [](const char *name) {
-        return qEnvironmentVariableIsSet(name) ? std::optional(qgetenv(name)) : std::nullopt;
-    };
-    const auto runtimeBack = restore("XDG_RUNTIME_DIR", saved("XDG_RUNTIME_DIR"));
-    const auto tempBack = restore("TMPDIR", saved("TMPDIR"));
+    const auto runtimeBack = keep("XDG_RUNTIME_DIR");
+    const auto tempBack = keep("TMPDIR");
     qputenv("XDG_RUNTIME_DIR", "/proc/no-such-folder");
     qputenv("TMPDIR", "/proc");
     bool heldElsewhere = true;
@@ -258,24 +248,6 @@ TEST_F(HeadlessTest, SecondInstanceEndsWithoutChangingAnything)
     EXPECT_FALSE(heldElsewhere);
     EXPECT_EQ(runProgram(path("un2"), { "/SILENT" }), 1);
     EXPECT_TRUE(productRemoved(path("q"), "Lockless"));
-}
-
-TEST_F(HeadlessTest, WindowRunAsksTheConfirmationWithTheProductsCaption)
-{
-    const LogDescription d = installProduct(path("p"), "Asked", true);
-    writeUninstaller(d, path("un"));
-    const Snapshot before = takeSnapshot(path("p"));
-    const QString boxes = QString::fromStdString(path("boxes.log"));
-    EXPECT_EQ(runProgram(path("un"), {}, QStringLiteral("No"), boxes), 0);
-    const auto logged = platform::ui::readMessageBoxLog(boxes);
-    ASSERT_EQ(logged.size(), 1);
-    EXPECT_EQ(logged[0].title, "Asked Uninstall");
-    EXPECT_EQ(logged[0].icon, "Question");
-    EXPECT_EQ(logged[0].buttons, "YesNo");
-    EXPECT_EQ(logged[0].text,
-        "Are you sure you want to completely remove Asked and all of its components?");
-    EXPECT_EQ(takeSnapshot(path("p")), before);
-    EXPECT_TRUE(pendingDeletions().empty());
 }
 
 TEST(ProductLock, NamesStayInsideTheFolder)
@@ -308,6 +280,8 @@ TEST(CommandLine, OptionsAreFoundAnywhereInTheArguments)
     EXPECT_TRUE(a.silent && a.keepSelf && !a.deletePending);
     const auto b = frontend::parseCommandLine({ "silent", "noremove", "/SILEN", "T" });
     EXPECT_FALSE(b.silent || b.keepSelf);
+    const auto c = frontend::parseCommandLine({ "x/NoRemove/sIlEnT" }); // both inside one argument
+    EXPECT_TRUE(c.silent && c.keepSelf);
 }
 
 // --- In-process runs with a recording front end
@@ -348,6 +322,22 @@ public:
     }
 };
 
+// What this process writes to standard error while `run` runs.
+template <typename Run> std::string standardErrorOf(Run run)
+{
+    QTemporaryFile capture;
+    EXPECT_TRUE(capture.open());
+    std::fflush(stderr);
+    const int saved = dup(2);
+    dup2(capture.handle(), 2);
+    run();
+    std::fflush(stderr);
+    dup2(saved, 2);
+    close(saved);
+    capture.seek(0);
+    return capture.readAll().toStdString();
+}
+
 class RunTest : public HeadlessTest {
 protected:
     int run(const frontend::CommandLineOptions &options)
@@ -386,34 +376,51 @@ TEST_F(RunTest, FullRunWithQuestions)
     EXPECT_EQ(pending, (std::vector<std::string> { path("p/held.dll"), path("un") }));
 }
 
+TEST_F(RunTest, SilentRunRemovesWithoutTheFrontEnd)
+{
+    writeUninstaller(installProduct(path("p"), "Quiet", true), path("un"));
+    EXPECT_EQ(run({ true, true, false }), frontend::kExitRemoved);
+    EXPECT_TRUE(m_interaction.events.empty());
+    EXPECT_TRUE(productRemoved(path("p"), "Quiet")); // last-user shared file removed, no restore
+    EXPECT_TRUE(pendingDeletions().empty()); // "/NOREMOVE"
+}
+
+// Every way a run ends before removing anything: with a window the front end says why, without
+// one standard error does, and the front end never hears of it.
 TEST_F(RunTest, EarlyEndsRemoveNothing)
 {
     struct Case {
         const char *name;
-        bool confirm;
+        bool silent, ui, confirm;
         int preUninstallExit;
-        bool denyRegistry;
-        bool corrupt;
-        bool missing;
+        bool denyRegistry, corrupt, missing;
         std::vector<std::string> events;
+        std::string errors;
     };
-    const std::string corrupt =
-        "error Sweepwright Uninstaller: Uninstallation information corrupt. Aborting.";
+    const std::string corrupt = "Sweepwright Uninstaller: Uninstallation information corrupt. "
+                                "Aborting.";
+    const std::string start[] = { "caption Early Uninstall", "confirm" };
     const Case cases[] = {
-        { "No to the confirmation", false, 0, false, false, false,
-            { "caption Early Uninstall", "confirm" } },
-        { "failed pre-uninstall command", true, 1, false, false, false,
-            { "caption Early Uninstall", "confirm" } },
-        { "refused registry access", true, 0, true, false, false,
-            { "caption Early Uninstall", "confirm", "progress", "registry refused" } },
-        { "corrupt log", true, 0, false, true, false, { corrupt } },
-        { "unreadable own file", true, 0, false, false, true,
+        { "No to the confirmation", false, true, false, 0, false, false, false,
+            { start[0], start[1] }, "" },
+        { "failed pre-uninstall command", false, true, true, 1, false, false, false,
+            { start[0], start[1] }, "" },
+        { "refused registry access", false, true, true, 0, true, false, false,
+            { start[0], start[1], "progress", "registry refused" }, "" },
+        { "corrupt log", false, true, true, 0, false, true, false, { "error " + corrupt }, "" },
+        { "unreadable own file", false, true, true, 0, false, false, true,
             { "error Sweepwright Uninstaller: Couldn't read uninstallation information. "
-              "Aborting." } },
+              "Aborting." },
+            "" },
+        { "silent, corrupt log", true, true, true, 0, false, true, false, {}, corrupt + "\n" },
+        { "silent, refused registry, with texts", true, true, true, 0, true, false, false, {},
+            "Early Uninstall: You do not have the rights needed to remove this program.\n" },
+        { "silent, refused registry, without texts", true, false, true, 0, true, false, false, {},
+            "Sweepwright Uninstaller: Access to the registry was refused. Aborting.\n" },
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
-        LogDescription d = installProduct(path("p"), "Early", true);
+        LogDescription d = installProduct(path("p"), "Early", c.ui);
         d.code = "1";
         d.command = "/opt/early/CLEAN.BAT";
         m_launcher.exitCode = c.preUninstallExit; // a script: 0 is success
@@ -432,61 +439,15 @@ TEST_F(RunTest, EarlyEndsRemoveNothing)
         m_interaction.confirmAnswer = c.confirm;
         const Snapshot before = takeSnapshot(path("p"));
 
-        EXPECT_EQ(run({}), frontend::kExitEndedEarly);
+        int exitCode = -1;
+        const std::string errors = standardErrorOf([&] {
+            exitCode = run({ c.silent, false, false });
+        });
+        EXPECT_EQ(exitCode, frontend::kExitEndedEarly);
+        EXPECT_EQ(errors, c.errors);
         EXPECT_EQ(m_interaction.events, c.events);
         EXPECT_EQ(takeSnapshot(path("p")), before);
         EXPECT_TRUE(pendingDeletions().empty());
-    }
-}
-
-TEST_F(RunTest, SilentRunsNeverTouchTheFrontEnd)
-{
-    LogDescription d = installProduct(path("p"), "Quiet", true);
-    writeUninstaller(d, path("un"));
-    EXPECT_EQ(run({ true, true, false }), frontend::kExitRemoved);
-    EXPECT_TRUE(m_interaction.events.empty());
-    EXPECT_TRUE(productRemoved(path("p"), "Quiet")); // last-user shared file removed, no restore
-    EXPECT_TRUE(pendingDeletions().empty()); // "/NOREMOVE"
-
-    std::string bytes = readFile(path("un"));
-    bytes[bytes.size() - 20] ^= 0x04;
-    writeFile(path("un"), bytes);
-    EXPECT_EQ(run({ true, false, false }), frontend::kExitEndedEarly);
-    EXPECT_TRUE(m_interaction.events.empty()); // silent: no message either
-}
-
-// What this process writes to standard error while `run` runs.
-template <typename Run> std::string standardErrorOf(Run run)
-{
-    QTemporaryFile capture;
-    EXPECT_TRUE(capture.open());
-    std::fflush(stderr);
-    const int saved = dup(2);
-    dup2(capture.handle(), 2);
-    run();
-    std::fflush(stderr);
-    dup2(saved, 2);
-    close(saved);
-    capture.seek(0);
-    return capture.readAll().toStdString();
-}
-
-TEST_F(RunTest, SilentRefusedRegistrySaysWhyOnStandardError)
-{
-    for (const bool ui : { true, false }) {
-        SCOPED_TRACE(ui ? "with texts" : "without texts");
-        LogDescription d = installProduct(path("p"), "Denied", ui);
-        writeUninstaller(d, path("un"));
-        m_registry.denyChange = { "HKEY_CURRENT_USER\\Software\\Denied" };
-        const Snapshot before = takeSnapshot(path("p"));
-        int exitCode = -1;
-        const std::string errors = standardErrorOf([&] { exitCode = run({ true, false, false }); });
-        EXPECT_EQ(exitCode, frontend::kExitEndedEarly);
-        EXPECT_EQ(errors,
-            ui ? "Denied Uninstall: You do not have the rights needed to remove this program.\n"
-               : "Sweepwright Uninstaller: Access to the registry was refused. Aborting.\n");
-        EXPECT_TRUE(m_interaction.events.empty());
-        EXPECT_EQ(takeSnapshot(path("p")), before);
     }
 }
 

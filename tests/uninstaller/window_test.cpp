@@ -188,21 +188,6 @@ TEST(TemplateWindow, RealisticTemplateScaledAndRendered)
     saveScreenshot(window.get(), "uninstaller-window-144dpi");
 }
 
-TEST(TemplateWindow, EveryPositionCodeInsideTheWorkArea)
-{
-    // 420 x 300 at 96 dpi is a 416 x 278 client; the work area is 1600 x 1000.
-    const QPoint expected[] = { { 2, 20 }, { 592, 20 }, { 1182, 20 }, { 2, 370 }, { 592, 370 },
-        { 1182, 370 }, { 2, 720 }, { 592, 720 }, { 1182, 720 }, { 2, 20 } };
-    for (std::uint32_t code = 0; code <= 9; ++code) {
-        auto tpl = realisticTemplate();
-        tpl.positionCode = code;
-        tpl.xOffset = code == 9 ? -50 : 0; // pushed back inside
-        auto built = frontend::buildTemplateWindow(tpl, contextAt(96, nullptr));
-        std::unique_ptr<QWidget> window(built->window);
-        EXPECT_EQ(window->geometry(), QRect(expected[code], QSize(416, 278))) << "code " << code;
-    }
-}
-
 TEST(TemplateWindow, ChildTemplateGoesIntoTheParentAndOldListBoxesUseWindowColours)
 {
     uninstaller::log::WindowTemplate tpl;
@@ -471,16 +456,6 @@ TEST_F(WindowRunTest, NothingFailedLeavesDetailsDisabled)
     EXPECT_EQ(m_dialogs.events.size(), 3u); // confirmation and two shared-file questions
     EXPECT_FALSE(exists(path("p/app")));
     EXPECT_FALSE(exists(path("p/lib")));
-}
-
-TEST_F(WindowRunTest, NoToTheConfirmationRemovesNothing)
-{
-    writeUninstaller(install("Kept"), path("un"));
-    const Snapshot before = takeSnapshot(path("p"));
-    m_dialogs.questionAnswers = { false };
-    EXPECT_EQ(run(), frontend::kExitEndedEarly);
-    EXPECT_EQ(m_window.window(), nullptr);
-    EXPECT_EQ(takeSnapshot(path("p")), before);
 }
 
 } // namespace

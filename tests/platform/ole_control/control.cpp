@@ -31,6 +31,23 @@ void record(std::string call)
     state().calls.push_back(std::move(call));
 }
 
+// An out parameter's value, or E_POINTER without one.
+template <class T, class V> HRESULT give(T *out, V value) noexcept
+{
+    if (!out)
+        return E_POINTER;
+    *out = value;
+    return S_OK;
+}
+
+// A member this control does not offer: the out pointer cleared, `hr` returned.
+template <class T> HRESULT none(T **out, HRESULT hr = E_NOTIMPL) noexcept
+{
+    if (out)
+        *out = nullptr;
+    return hr;
+}
+
 // Class information that tells less than the truth: the dispinterfaces it leads to read as
 // vtable-only interfaces, and their names are cut short, as some real controls describe theirs.
 class SkewedTypeInfo final : public ComObject<SkewedTypeInfo, ITypeInfo> {
@@ -233,10 +250,7 @@ public:
     // ITestControl
     HRESULT get_Caption(BSTR *pVal) noexcept override
     {
-        if (!pVal)
-            return E_POINTER;
-        *pVal = m_caption.copy();
-        return S_OK;
+        return pVal ? give(pVal, m_caption.copy()) : E_POINTER;
     }
     HRESULT put_Caption(BSTR newVal) noexcept override
     {
@@ -245,13 +259,7 @@ public:
             m_widget->setText(QString::fromStdU16String(std::u16string(m_caption.view())));
         return S_OK;
     }
-    HRESULT get_Value(LONG *pVal) noexcept override
-    {
-        if (!pVal)
-            return E_POINTER;
-        *pVal = m_value;
-        return S_OK;
-    }
+    HRESULT get_Value(LONG *pVal) noexcept override { return give(pVal, m_value); }
     HRESULT Bump(LONG by, LONG *pVal) noexcept override
     {
         if (!pVal)
@@ -264,25 +272,10 @@ public:
     }
     HRESULT get_hWnd(LONG *pVal) noexcept override
     {
-        if (!pVal)
-            return E_POINTER;
-        *pVal = platform::ui::windowHandle(m_widget.data());
-        return S_OK;
+        return give(pVal, platform::ui::windowHandle(m_widget.data()));
     }
-    HRESULT get_SeenUserMode(LONG *pVal) noexcept override
-    {
-        if (!pVal)
-            return E_POINTER;
-        *pVal = m_seenUserMode;
-        return S_OK;
-    }
-    HRESULT get_SiteAtInit(LONG *pVal) noexcept override
-    {
-        if (!pVal)
-            return E_POINTER;
-        *pVal = m_siteAtInit;
-        return S_OK;
-    }
+    HRESULT get_SeenUserMode(LONG *pVal) noexcept override { return give(pVal, m_seenUserMode); }
+    HRESULT get_SiteAtInit(LONG *pVal) noexcept override { return give(pVal, m_siteAtInit); }
 
     // IPersistStreamInit
     HRESULT GetClassID(CLSID *out) noexcept override { return GetUserClassID(out); }
@@ -351,19 +344,9 @@ public:
         return S_OK;
     }
     HRESULT SetMoniker(DWORD, IMoniker *) noexcept override { return E_NOTIMPL; }
-    HRESULT GetMoniker(DWORD, DWORD, IMoniker **out) noexcept override
-    {
-        if (out)
-            *out = nullptr;
-        return E_NOTIMPL;
-    }
+    HRESULT GetMoniker(DWORD, DWORD, IMoniker **out) noexcept override { return none(out); }
     HRESULT InitFromData(IDataObject *, BOOL, DWORD) noexcept override { return E_NOTIMPL; }
-    HRESULT GetClipboardData(DWORD, IDataObject **out) noexcept override
-    {
-        if (out)
-            *out = nullptr;
-        return E_NOTIMPL;
-    }
+    HRESULT GetClipboardData(DWORD, IDataObject **out) noexcept override { return none(out); }
     HRESULT DoVerb(
         LONG verb, LPMSG, IOleClientSite *active, LONG, HWND parent, LPCRECT pos) noexcept override
     {
@@ -393,27 +376,14 @@ public:
             return verb > 0 ? OLEOBJ_S_INVALIDVERB : E_NOTIMPL;
         }
     }
-    HRESULT EnumVerbs(IEnumOLEVERB **out) noexcept override
-    {
-        if (out)
-            *out = nullptr;
-        return OLEOBJ_E_NOVERBS;
-    }
+    HRESULT EnumVerbs(IEnumOLEVERB **out) noexcept override { return none(out, OLEOBJ_E_NOVERBS); }
     HRESULT Update() noexcept override { return S_OK; }
     HRESULT IsUpToDate() noexcept override { return S_OK; }
     HRESULT GetUserClassID(CLSID *out) noexcept override
     {
-        if (!out)
-            return E_POINTER;
-        *out = Misc == kMiscStatus ? CLSID_TestControl : CLSID_TestControlLateSite;
-        return S_OK;
+        return give(out, Misc == kMiscStatus ? CLSID_TestControl : CLSID_TestControlLateSite);
     }
-    HRESULT GetUserType(DWORD, LPOLESTR *out) noexcept override
-    {
-        if (out)
-            *out = nullptr;
-        return E_NOTIMPL;
-    }
+    HRESULT GetUserType(DWORD, LPOLESTR *out) noexcept override { return none(out); }
     HRESULT SetExtent(DWORD aspect, SIZEL *size) noexcept override
     {
         if (!size)
@@ -437,16 +407,11 @@ public:
     HRESULT Unadvise(DWORD) noexcept override { return OLE_E_ADVISENOTSUPPORTED; }
     HRESULT EnumAdvise(IEnumSTATDATA **out) noexcept override
     {
-        if (out)
-            *out = nullptr;
-        return OLE_E_ADVISENOTSUPPORTED;
+        return none(out, OLE_E_ADVISENOTSUPPORTED);
     }
     HRESULT GetMiscStatus(DWORD, DWORD *status) noexcept override
     {
-        if (!status)
-            return E_POINTER;
-        *status = m_switches.overrideMisc ? m_switches.misc : Misc;
-        return S_OK;
+        return give(status, m_switches.overrideMisc ? m_switches.misc : Misc);
     }
     HRESULT SetColorScheme(LOGPALETTE *) noexcept override { return E_NOTIMPL; }
 
@@ -512,19 +477,12 @@ public:
     HRESULT GetColorSet(
         DWORD, LONG, void *, DVTARGETDEVICE *, HDC, LOGPALETTE **out) noexcept override
     {
-        if (out)
-            *out = nullptr;
-        return S_FALSE;
+        return none(out, S_FALSE);
     }
     HRESULT Freeze(DWORD, LONG, void *, DWORD *) noexcept override { return E_NOTIMPL; }
     HRESULT Unfreeze(DWORD) noexcept override { return E_NOTIMPL; }
     HRESULT SetAdvise(DWORD, DWORD, IAdviseSink *) noexcept override { return E_NOTIMPL; }
-    HRESULT GetAdvise(DWORD *, DWORD *, IAdviseSink **out) noexcept override
-    {
-        if (out)
-            *out = nullptr;
-        return E_NOTIMPL;
-    }
+    HRESULT GetAdvise(DWORD *, DWORD *, IAdviseSink **out) noexcept override { return none(out); }
 
 private:
     static constexpr HRESULT DV_E_DVASPECT = hr(0x8004006B);
