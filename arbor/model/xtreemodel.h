@@ -202,6 +202,14 @@ public:
     // item window (which deletes its children) destroys nothing a client owns. Runs by itself when
     // the item window is destroyed. O(window nodes).
     void detachHostedWindows();
+    // Slabs the item blocks are drawn from now; an emptied slab goes back to the heap at once.
+    std::size_t slabCount() const noexcept
+    {
+        std::size_t n = 0;
+        for (const auto &p : m_pools)
+            n += p->slabCount();
+        return n;
+    }
     // For tests: a registry that runs out of handles after this many.
     void setHandleCapacityForTesting(std::size_t n) { m_registry.setCapacityForTesting(n); }
 
