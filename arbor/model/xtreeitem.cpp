@@ -37,20 +37,8 @@ XTreeItem::Extras *XTreeItem::extrasIfAny() const noexcept
 {
     if (!m_hasExtras)
         return nullptr;
-    const auto it = extrasTable().find(this);
-    return it == extrasTable().end() ? nullptr : it->second.get();
-}
-
-LONG XTreeItem::width() const noexcept
-{
-    const Extras *e = extrasIfAny();
-    return e ? e->width : -1;
-}
-
-LONG XTreeItem::GetSortPosition() const noexcept
-{
-    const Extras *e = extrasIfAny();
-    return e ? e->sortPosition : 0;
+    // The flag is set only together with the table entry.
+    return extrasTable().find(this)->second.get();
 }
 
 XTreeNode *XTreeItem::GetNode() const noexcept
@@ -193,10 +181,11 @@ XTreeItem::Extras &XTreeItem::extras()
 {
     if (Extras *e = extrasIfAny())
         return *e;
-    auto &slot = extrasTable()[this];
-    slot = std::make_unique<Extras>();
+    auto fresh = std::make_unique<Extras>();
+    Extras &e = *fresh;
+    extrasTable()[this] = std::move(fresh);
     m_hasExtras = true;
-    return *slot;
+    return e;
 }
 
 } // namespace arbor

@@ -56,11 +56,11 @@ public:
     LONG GetVAlignment() const noexcept { return m_vAlign; }
     // Clamped to 0..2: the value divides a height in the layout.
     void SetVAlignment(LONG a) noexcept { m_vAlign = a < 0 ? 0 : (a > 2 ? 2 : a); }
-    LONG width() const noexcept;
+    LONG width() const noexcept { return m_hasExtras ? extrasIfAny()->width : -1; }
     void setWidth(LONG w);
     DWORD linkFlags() const noexcept { return m_linkFlags; }
     void setLinkFlags(DWORD f) noexcept { m_linkFlags = f & AllLinks; }
-    LONG GetSortPosition() const noexcept;
+    LONG GetSortPosition() const noexcept { return m_hasExtras ? extrasIfAny()->sortPosition : 0; }
     LONG GetAutoSortDirection() const noexcept { return m_autoSort; }
     bool IsExpanded() const noexcept { return m_expanded; }
     bool IsCollapsed() const noexcept { return !m_expanded; }
