@@ -65,16 +65,16 @@ private:
 
 // Steps shared by watching, bidding and selling: the check box value is the item number and the
 // first item link after it holds the title.
-void ItemAndTitle(
-    const MarkedPage &page, qint64 c, qint64 &v, qint64 &t, qint64 &e, AuctionItem &row)
+void ItemAndTitle(const MarkedPage &page, qint64 checkbox, qint64 &value, qint64 &title,
+    qint64 &cutEnd, AuctionItem &row)
 {
-    Set(v, page.Find(U"value=", c) + 7);
-    Set(e, page.Find(Q, v));
-    Set(row.Item, page.Text(v, e));
-    Set(t, page.Find(U"item=", v));
-    Set(t, page.Find(U">", t) + 1);
-    Set(e, page.Find(U"</a>", t));
-    Set(row.ItemName, Cleaned(page.Text(t, e)));
+    Set(value, page.Find(U"value=", checkbox) + 7);
+    Set(cutEnd, page.Find(Q, value));
+    Set(row.Item, page.Text(value, cutEnd));
+    Set(title, page.Find(U"item=", value));
+    Set(title, page.Find(U">", title) + 1);
+    Set(cutEnd, page.Find(U"</a>", title));
+    Set(row.ItemName, Cleaned(page.Text(title, cutEnd)));
 }
 
 } // namespace
@@ -115,20 +115,21 @@ void MyEbayParser::ParseWatching(const MarkedPage &page)
     m_sharedSign = SignFor(m_country);
     AuctionItem row;
     row.Section = ItemSection::Watching;
-    qint64 start = 0, stop = 0, c = 0, v = 0, t = 0, p = 0, e = 0, q = 0, n = 0;
+    qint64 start = 0, stop = 0, checkbox = 0, value = 0, title = 0, price = 0, cutEnd = 0, cell = 0,
+           nextRow = 0;
     Set(start, page.Find(U"Items I'm Watching", 1));
     Set(start, page.Find(U"Action", start));
     Set(stop, page.Find(U"Back to top", start));
 
     RowAnchor anchor;
-    while (anchor.Next(page.Find(U"checkbox", start), stop, c)) {
-        c += 2;
-        ItemAndTitle(page, c, v, t, e, row);
+    while (anchor.Next(page.Find(U"checkbox", start), stop, checkbox)) {
+        checkbox += 2;
+        ItemAndTitle(page, checkbox, value, title, cutEnd, row);
 
-        Set(p, page.Find(U"right", t) + 7);
-        Set(p, page.Find(U">", p) + 1);
-        Set(e, page.Find(U"</td>", p));
-        Set(row.Price, page.Text(p, e));
+        Set(price, page.Find(U"right", title) + 7);
+        Set(price, page.Find(U">", price) + 1);
+        Set(cutEnd, page.Find(U"</td>", price));
+        Set(row.Price, page.Text(price, cutEnd));
         if (row.Price.contains(u"--"))
             row.Price = QStringLiteral("--");
         row.Price = CleanHtml(row.Price);
@@ -139,16 +140,16 @@ void MyEbayParser::ParseWatching(const MarkedPage &page)
                 row.Price = row.Price.mid(at);
         }
 
-        q = e;
+        cell = cutEnd;
         for (int i = 0; i < 4; ++i) {
-            Set(q, page.Find(U"<td", q) + 5);
+            Set(cell, page.Find(U"<td", cell) + 5);
             // A shaded cell: step over its bgcolor attribute.
-            if (page.StartsAt(U"color", q).value_or(false))
-                q += 16;
+            if (page.StartsAt(U"color", cell).value_or(false))
+                cell += 16;
         }
-        Set(q, page.Find(U">", q) + 1);
-        Set(e, page.Find(U"</td>", q));
-        Set(row.TimeLeft, Cleaned(page.Text(q, e)));
+        Set(cell, page.Find(U">", cell) + 1);
+        Set(cutEnd, page.Find(U"</td>", cell));
+        Set(row.TimeLeft, Cleaned(page.Text(cell, cutEnd)));
         if (row.TimeLeft.contains(u"Ended") || row.TimeLeft.isEmpty())
             row.TimeLeft = QStringLiteral("Ended");
 
@@ -156,10 +157,10 @@ void MyEbayParser::ParseWatching(const MarkedPage &page)
         m_tree.AddWatchingLine(row.DisplayLine, row.Item);
         handToAlerts(row);
 
-        Set(n, page.Find(U"checkbox", q));
-        if (n == 0)
+        Set(nextRow, page.Find(U"checkbox", cell));
+        if (nextRow == 0)
             break;
-        start = n;
+        start = nextRow;
     }
 }
 
@@ -169,21 +170,22 @@ void MyEbayParser::ParseBidding(const MarkedPage &page)
     const std::u32string sign = ToMarker(signText);
     AuctionItem row;
     row.Section = ItemSection::Bidding;
-    qint64 start = 0, stop = 0, c = 0, v = 0, t = 0, p = 0, p2 = 0, e = 0, q = 0;
+    qint64 start = 0, stop = 0, checkbox = 0, value = 0, title = 0, price = 0, secondPrice = 0,
+           cutEnd = 0, cell = 0;
     Set(start, page.Find(U"Items I'm Bidding On", 1));
     Set(start, page.Find(U"Action", start));
     Set(stop, page.Find(U"Back to top", start));
 
     RowAnchor anchor;
-    while (anchor.Next(page.Find(U"checkbox", start), stop, c)) {
-        c += 2;
-        if (c > stop)
+    while (anchor.Next(page.Find(U"checkbox", start), stop, checkbox)) {
+        checkbox += 2;
+        if (checkbox > stop)
             break;
-        ItemAndTitle(page, c, v, t, e, row);
+        ItemAndTitle(page, checkbox, value, title, cutEnd, row);
 
-        Set(p, page.Find(sign, t));
-        Set(e, page.Find(U"</td>", p));
-        Set(row.Price, page.Text(p, e));
+        Set(price, page.Find(sign, title));
+        Set(cutEnd, page.Find(U"</td>", price));
+        Set(row.Price, page.Text(price, cutEnd));
         if (CharCount(row.Price) > 10) {
             const qsizetype lt = row.Price.indexOf(u'<');
             if (lt >= 0)
@@ -192,7 +194,7 @@ void MyEbayParser::ParseBidding(const MarkedPage &page)
 
         // The page marks the user's position in an auction by the style of the amount.
         row.Colour.clear();
-        if (const Cut before = page.Text(p - 50, p)) {
+        if (const Cut before = page.Text(price - 50, price)) {
             if (before->contains(u"success"))
                 row.Colour = QStringLiteral("GREEN");
             if (before->contains(u"failed"))
@@ -201,22 +203,22 @@ void MyEbayParser::ParseBidding(const MarkedPage &page)
         if (row.Colour.isEmpty())
             row.Colour = QStringLiteral("BLACK");
 
-        Set(p2, page.Find(sign, e));
-        Set(e, page.Find(U"</td>", p2));
-        Set(row.SecondPrice, page.Text(p2, e));
+        Set(secondPrice, page.Find(sign, cutEnd));
+        Set(cutEnd, page.Find(U"</td>", secondPrice));
+        Set(row.SecondPrice, page.Text(secondPrice, cutEnd));
 
-        Set(q, page.Find(U"<td", p2) + 5);
-        Set(q, page.Find(U"<td", q) + 1);
-        Set(q, page.Find(U">", q) + 1);
-        Set(e, page.Find(U"</td>", q));
-        Set(row.TimeLeft, Cleaned(page.Text(q, e)));
+        Set(cell, page.Find(U"<td", secondPrice) + 5);
+        Set(cell, page.Find(U"<td", cell) + 1);
+        Set(cell, page.Find(U">", cell) + 1);
+        Set(cutEnd, page.Find(U"</td>", cell));
+        Set(row.TimeLeft, Cleaned(page.Text(cell, cutEnd)));
         if (row.TimeLeft.contains(u"Ended"))
             row.TimeLeft = QStringLiteral("Ended");
 
         row.DisplayLine = Join({ &row.TimeLeft, &row.Price, &row.SecondPrice, &row.ItemName });
         m_tree.AddBiddingLine(row.DisplayLine, row.Item, row.Colour);
         handToAlerts(row);
-        start = e;
+        start = cutEnd;
     }
 }
 
@@ -225,34 +227,34 @@ void MyEbayParser::ParseSelling(const MarkedPage &page)
     const std::u32string sign = ToMarker(SignFor(m_country));
     AuctionItem row;
     row.Section = ItemSection::Selling;
-    qint64 start = 0, stop = 0, c = 0, v = 0, t = 0, p = 0, e = 0, q = 0;
+    qint64 start = 0, stop = 0, checkbox = 0, value = 0, title = 0, price = 0, cutEnd = 0, cell = 0;
     Set(start, page.Find(U"Items I'm Selling", 1));
     Set(start, page.Find(U"Action", start));
     Set(stop, page.Find(U"Items I've Sold", start));
 
     RowAnchor anchor;
-    while (anchor.Next(page.Find(U"checkbox", start), stop, c)) {
-        c += 2;
-        if (c > stop)
+    while (anchor.Next(page.Find(U"checkbox", start), stop, checkbox)) {
+        checkbox += 2;
+        if (checkbox > stop)
             break;
-        ItemAndTitle(page, c, v, t, e, row);
+        ItemAndTitle(page, checkbox, value, title, cutEnd, row);
 
-        Set(p, page.Find(sign, t));
-        Set(e, page.Find(U"<", p));
-        Set(row.Price, page.Text(p, e));
+        Set(price, page.Find(sign, title));
+        Set(cutEnd, page.Find(U"<", price));
+        Set(row.Price, page.Text(price, cutEnd));
 
-        Set(q, page.Find(U"<td", e) + 5);
-        Set(q, page.Find(U">", q) + 1);
-        Set(e, page.Find(U"</td>", q));
-        Set(row.Detail, Cleaned(page.Text(q, e)));
+        Set(cell, page.Find(U"<td", cutEnd) + 5);
+        Set(cell, page.Find(U">", cell) + 1);
+        Set(cutEnd, page.Find(U"</td>", cell));
+        Set(row.Detail, Cleaned(page.Text(cell, cutEnd)));
 
-        q = e;
+        cell = cutEnd;
         for (int i = 0; i < 3; ++i)
-            Set(q, page.Find(U"<td", q) + 5);
-        Set(q, page.Find(U">", q) + 1);
-        Set(e, page.Find(U"</td>", q));
-        Set(row.TimeLeft, Cleaned(page.Text(q, e)));
-        start = e;
+            Set(cell, page.Find(U"<td", cell) + 5);
+        Set(cell, page.Find(U">", cell) + 1);
+        Set(cutEnd, page.Find(U"</td>", cell));
+        Set(row.TimeLeft, Cleaned(page.Text(cell, cutEnd)));
+        start = cutEnd;
 
         row.DisplayLine = Join({ &row.TimeLeft, &row.Price, &row.Detail, &row.ItemName });
         m_tree.AddSellingLine(row.DisplayLine, row.Item, QString());
@@ -265,36 +267,36 @@ void MyEbayParser::ParseSold(const MarkedPage &page)
     const std::u32string sign = ToMarker(m_sharedSign);
     AuctionItem row;
     row.Section = ItemSection::Sold;
-    qint64 start = 0, stop = 0, c = 0, v = 0, p = 0, e = 0, q = 0;
+    qint64 start = 0, stop = 0, checkbox = 0, value = 0, price = 0, cutEnd = 0, cell = 0;
     Set(start, page.Find(U"Items I've Sold", 1));
     Set(start, page.Find(U"Action", start));
     Set(stop, page.Find(U"Back to top", start));
 
     RowAnchor anchor;
-    while (anchor.Next(page.Find(U"checkbox", start), stop, c)) {
-        c += 2;
-        Set(v, page.Find(U"value=", c) + 7);
-        Set(e, page.Find(Q, v));
-        Set(row.Item, Cleaned(page.Text(v, e)));
+    while (anchor.Next(page.Find(U"checkbox", start), stop, checkbox)) {
+        checkbox += 2;
+        Set(value, page.Find(U"value=", checkbox) + 7);
+        Set(cutEnd, page.Find(Q, value));
+        Set(row.Item, Cleaned(page.Text(value, cutEnd)));
 
-        Set(p, page.Find(sign, v));
-        Set(e, page.Find(U"</td>", p));
-        Set(row.Price, Cleaned(page.Text(p, e)));
+        Set(price, page.Find(sign, value));
+        Set(cutEnd, page.Find(U"</td>", price));
+        Set(row.Price, Cleaned(page.Text(price, cutEnd)));
 
-        Set(q, page.Find(U"<td", p) + 5);
-        Set(q, page.Find(U"<td", q) + 5);
-        Set(q, page.Find(U">", q) + 1);
-        Set(e, page.Find(U"</td>", q));
-        Set(row.Detail, page.Text(q, e));
+        Set(cell, page.Find(U"<td", price) + 5);
+        Set(cell, page.Find(U"<td", cell) + 5);
+        Set(cell, page.Find(U">", cell) + 1);
+        Set(cutEnd, page.Find(U"</td>", cell));
+        Set(row.Detail, page.Text(cell, cutEnd));
 
         // The title sits eight cells further on, past the buyer and payment columns.
         for (int i = 0; i < 8; ++i)
-            Set(q, page.Find(U"<td", q) + 1);
-        Set(q, page.Find(U"item=", q) + 1);
-        Set(q, page.Find(U">", q) + 1);
-        Set(e, page.Find(U"</a>", q));
-        Set(row.ItemName, Cleaned(page.Text(q, e)));
-        start = e;
+            Set(cell, page.Find(U"<td", cell) + 1);
+        Set(cell, page.Find(U"item=", cell) + 1);
+        Set(cell, page.Find(U">", cell) + 1);
+        Set(cutEnd, page.Find(U"</a>", cell));
+        Set(row.ItemName, Cleaned(page.Text(cell, cutEnd)));
+        start = cutEnd;
 
         row.DisplayLine = Join({ &row.Detail, &row.Price, &row.ItemName });
         m_tree.AddSoldLine(row.DisplayLine, row.Item);
@@ -306,7 +308,8 @@ void MyEbayParser::ParseUnsold(const MarkedPage &page)
     const std::u32string sign = ToMarker(m_sharedSign);
     AuctionItem row;
     row.Section = ItemSection::Unsold;
-    qint64 start = 1, stop = 0, v = 0, g = 0, e = 0, i = 0, a = 0, f = 0, s = 0;
+    qint64 start = 1, stop = 0, viewItem = 0, linkEnd = 0, cutEnd = 0, itemNumber = 0, amount = 0,
+           fontEnd = 0, detail = 0;
     // The unsold list has no heading of its own; it follows the sixth "Unsold" of the page. A miss
     // gives 0 + 1, so the count wraps to the top of the page.
     for (int k = 0; k < 6; ++k)
@@ -315,27 +318,27 @@ void MyEbayParser::ParseUnsold(const MarkedPage &page)
     Set(stop, page.Find(U"Categories", start));
 
     RowAnchor anchor;
-    while (anchor.Next(page.Find(U"ViewItem", start), stop, v)) {
-        v += 13;
-        Set(g, page.Find(QG, v + 7));
-        if (g == 0)
+    while (anchor.Next(page.Find(U"ViewItem", start), stop, viewItem)) {
+        viewItem += 13;
+        Set(linkEnd, page.Find(QG, viewItem + 7));
+        if (linkEnd == 0)
             break;
-        Set(e, page.Find(U"</a>", g));
-        Set(row.ItemName, Cleaned(page.Text(g + 2, e)));
-        Set(i, page.Find(U"item=", v));
-        Set(row.Item, page.Text(i + 5, g));
+        Set(cutEnd, page.Find(U"</a>", linkEnd));
+        Set(row.ItemName, Cleaned(page.Text(linkEnd + 2, cutEnd)));
+        Set(itemNumber, page.Find(U"item=", viewItem));
+        Set(row.Item, page.Text(itemNumber + 5, linkEnd));
 
-        a = e;
+        amount = cutEnd;
         for (int k = 0; k < 2; ++k)
-            Set(a, page.Find(sign, a) + 1);
-        a = a - 1;
-        Set(f, page.Find(U"</font>", a));
-        Set(row.Price, Cleaned(page.Text(a, f)));
+            Set(amount, page.Find(sign, amount) + 1);
+        amount = amount - 1;
+        Set(fontEnd, page.Find(U"</font>", amount));
+        Set(row.Price, Cleaned(page.Text(amount, fontEnd)));
 
-        Set(s, page.Find(U"size", a) + 9);
-        Set(f, page.Find(U"</font>", s));
-        Set(row.Detail, Cleaned(page.Text(s, f)));
-        start = f;
+        Set(detail, page.Find(U"size", amount) + 9);
+        Set(fontEnd, page.Find(U"</font>", detail));
+        Set(row.Detail, Cleaned(page.Text(detail, fontEnd)));
+        start = fontEnd;
 
         row.DisplayLine = Join({ &row.Detail, &row.Price, &row.ItemName });
         m_tree.AddUnsoldLine(row.DisplayLine, row.Item);
@@ -348,34 +351,34 @@ void MyEbayParser::ParseWon(const MarkedPage &page)
     const std::u32string sign = ToMarker(m_sharedSign);
     AuctionItem row;
     row.Section = ItemSection::Won;
-    qint64 start = 0, stop = 0, c = 0, p = 0, e = 0, q = 0;
+    qint64 start = 0, stop = 0, checkbox = 0, price = 0, cutEnd = 0, cell = 0;
     Set(start, page.Find(U"Items I've Won", 1));
     Set(start, page.Find(U"Action", start));
     Set(stop, page.Find(U"Back to top", start));
 
     RowAnchor anchor;
-    while (anchor.Next(page.Find(U"checkbox", start), stop, c)) {
-        c += 2;
+    while (anchor.Next(page.Find(U"checkbox", start), stop, checkbox)) {
+        checkbox += 2;
         // Here the amount comes before the title.
-        Set(p, page.Find(sign, c));
-        Set(e, page.Find(U"</td>", p));
-        Set(row.Price, page.Text(p, e));
+        Set(price, page.Find(sign, checkbox));
+        Set(cutEnd, page.Find(U"</td>", price));
+        Set(row.Price, page.Text(price, cutEnd));
 
-        Set(q, page.Find(U"<td", e) + 5);
-        Set(q, page.Find(U"<td", q) + 5);
-        Set(q, page.Find(U">", q) + 1);
-        Set(e, page.Find(U"</td>", q));
-        Set(row.Detail, Cleaned(page.Text(q, e)));
+        Set(cell, page.Find(U"<td", cutEnd) + 5);
+        Set(cell, page.Find(U"<td", cell) + 5);
+        Set(cell, page.Find(U">", cell) + 1);
+        Set(cutEnd, page.Find(U"</td>", cell));
+        Set(row.Detail, Cleaned(page.Text(cell, cutEnd)));
 
-        Set(q, page.Find(U"ViewItem&amp;", e));
-        Set(q, page.Find(U"item=", q) + 5);
-        Set(e, page.Find(U"&amp", q));
-        Set(row.Item, page.Text(q, e));
+        Set(cell, page.Find(U"ViewItem&amp;", cutEnd));
+        Set(cell, page.Find(U"item=", cell) + 5);
+        Set(cutEnd, page.Find(U"&amp", cell));
+        Set(row.Item, page.Text(cell, cutEnd));
 
-        Set(q, page.Find(U">", e) + 1);
-        Set(e, page.Find(U"</a>", q));
-        Set(row.ItemName, Cleaned(page.Text(q, e)));
-        start = e;
+        Set(cell, page.Find(U">", cutEnd) + 1);
+        Set(cutEnd, page.Find(U"</a>", cell));
+        Set(row.ItemName, Cleaned(page.Text(cell, cutEnd)));
+        start = cutEnd;
 
         row.DisplayLine = Join({ &row.Detail, &row.Price, &row.ItemName });
         m_tree.AddWonLine(row.DisplayLine, row.Item);
@@ -387,29 +390,30 @@ void MyEbayParser::ParseDidntWin(const MarkedPage &page)
     const std::u32string sign = ToMarker(m_sharedSign);
     AuctionItem row;
     row.Section = ItemSection::DidntWin;
-    qint64 start = 0, stop = 0, i = 0, g = 0, e = 0, q = 0, f = 0, p = 0, n = 0;
+    qint64 start = 0, stop = 0, itemLink = 0, linkEnd = 0, cutEnd = 0, cell = 0, cellEnd = 0,
+           price = 0, nextRow = 0;
     Set(start, page.Find(U"I Didn", 1));
     Set(start, page.Find(U"category", start));
     Set(stop, page.Find(U"Watching", start));
 
     // No check box leads these rows; the item link is the anchor.
     RowAnchor anchor;
-    while (anchor.Next(page.Find(U"item=", start), stop, i)) {
-        Set(g, page.Find(QG, i + 7));
-        if (g == 0)
+    while (anchor.Next(page.Find(U"item=", start), stop, itemLink)) {
+        Set(linkEnd, page.Find(QG, itemLink + 7));
+        if (linkEnd == 0)
             break;
-        Set(e, page.Find(U"</a>", g));
-        Set(row.ItemName, Cleaned(page.Text(g + 2, e)));
+        Set(cutEnd, page.Find(U"</a>", linkEnd));
+        Set(row.ItemName, Cleaned(page.Text(linkEnd + 2, cutEnd)));
 
-        Set(q, page.Find(U"center", e) + 8);
-        Set(q, page.Find(U"center", q) + 8);
-        Set(f, page.Find(U"<", q));
-        Set(row.Item, page.Text(q, f));
+        Set(cell, page.Find(U"center", cutEnd) + 8);
+        Set(cell, page.Find(U"center", cell) + 8);
+        Set(cellEnd, page.Find(U"<", cell));
+        Set(row.Item, page.Text(cell, cellEnd));
 
-        Set(p, page.Find(sign, q) + 1);
-        Set(p, page.Find(sign, p));
-        Set(f, page.Find(U"</td>", p));
-        Set(row.Price, page.Text(p, f));
+        Set(price, page.Find(sign, cell) + 1);
+        Set(price, page.Find(sign, price));
+        Set(cellEnd, page.Find(U"</td>", price));
+        Set(row.Price, page.Text(price, cellEnd));
         if (row.Price.contains(u"--"))
             row.Price = QStringLiteral("--");
         row.Price = CleanHtml(row.Price);
@@ -417,10 +421,10 @@ void MyEbayParser::ParseDidntWin(const MarkedPage &page)
         row.DisplayLine = Join({ &row.Price, &row.ItemName });
         m_tree.AddDidntWinLine(row.DisplayLine, row.Item);
 
-        Set(n, page.Find(U"checkbox", p));
-        if (n == 0)
+        Set(nextRow, page.Find(U"checkbox", price));
+        if (nextRow == 0)
             break;
-        start = n;
+        start = nextRow;
     }
 }
 

@@ -1,6 +1,7 @@
 #include "app/modules/mParseMarker.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 
 #ifdef __SSE2__
@@ -8,6 +9,42 @@
 #endif
 
 namespace mParse {
+
+namespace {
+
+// The first occurrence of needle (at least two bytes) in hay. The page's markers are short and
+// their first bytes common ("<", "c"), so sixteen positions are tested at once for the needle's
+// first and last byte together, and only those candidates are compared in full.
+const char *FindBytes(const char *hay, std::size_t n, const char *needle, std::size_t m)
+{
+    if (m > n)
+        return nullptr;
+    const std::size_t lastStart = n - m; // the last position a match can start at
+    std::size_t i = 0;
+#ifdef __SSE2__
+    const __m128i first = _mm_set1_epi8(needle[0]);
+    const __m128i last = _mm_set1_epi8(needle[m - 1]);
+    for (; i + 16 <= lastStart + 1; i += 16) {
+        const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i *>(hay + i));
+        const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i *>(hay + i + m - 1));
+        auto mask = static_cast<unsigned>(
+            _mm_movemask_epi8(_mm_and_si128(_mm_cmpeq_epi8(a, first), _mm_cmpeq_epi8(b, last))));
+        while (mask) {
+            const std::size_t at = i + static_cast<std::size_t>(std::countr_zero(mask));
+            if (std::memcmp(hay + at + 1, needle + 1, m - 2) == 0)
+                return hay + at;
+            mask &= mask - 1;
+        }
+    }
+#endif
+    for (; i <= lastStart; ++i) {
+        if (hay[i] == needle[0] && std::memcmp(hay + i + 1, needle + 1, m - 1) == 0)
+            return hay + i;
+    }
+    return nullptr;
+}
+
+} // namespace
 
 std::u32string ToMarker(QStringView text)
 {
@@ -90,17 +127,36 @@ MarkedPage::MarkedPage(QStringView page)
 
 MarkedPage::Memo &MarkedPage::memoFor(std::u32string_view marker) const
 {
-    // Readers search the same markers in the same order row after row: try the one after the
-    // last match first.
+    const auto same = [&](const Memo &m) {
+        return m.marker.size() == marker.size() &&
+            std::memcmp(m.marker.data(), marker.data(), marker.size() * sizeof(char32_t)) == 0;
+    };
+    // Readers search the same markers in the same order row after row, so the last marker and
+    // the one after it are tried first, then every marker by address, then by text.
     const std::size_t n = m_memo.size();
-    for (std::size_t k = 0; k < n; ++k) {
-        const std::size_t i = (m_lastMemo + 1 + k) % n;
-        if (m_memo[i].marker == marker) {
-            m_lastMemo = i;
-            return m_memo[i];
+    if (n > 0) {
+        const std::size_t next = m_lastMemo + 1 < n ? m_lastMemo + 1 : 0;
+        for (const std::size_t i : { m_lastMemo, next }) {
+            if (m_memo[i].seenAt == marker.data() && same(m_memo[i])) {
+                m_lastMemo = i;
+                return m_memo[i];
+            }
+        }
+        for (std::size_t i = 0; i < n; ++i) {
+            if (m_memo[i].seenAt == marker.data() && same(m_memo[i])) {
+                m_lastMemo = i;
+                return m_memo[i];
+            }
+        }
+        for (std::size_t i = 0; i < n; ++i) {
+            if (same(m_memo[i])) {
+                m_memo[i].seenAt = marker.data();
+                m_lastMemo = i;
+                return m_memo[i];
+            }
         }
     }
-    m_memo.push_back(Memo { std::u32string(marker) });
+    m_memo.push_back(Memo { std::u32string(marker), marker.data() });
     m_lastMemo = m_memo.size() - 1;
     return m_memo.back();
 }
@@ -130,7 +186,7 @@ Pos MarkedPage::Find(std::u32string_view marker, Pos from) const
         } else if (marker.size() <= sizeof narrow) {
             for (std::size_t i = 0; i < marker.size(); ++i)
                 narrow[i] = static_cast<char>(marker[i]);
-            hit = memmem(hay, left, narrow, marker.size());
+            hit = FindBytes(hay, left, narrow, marker.size());
         } else {
             at = text().find(marker, start);
         }
@@ -156,9 +212,7 @@ std::optional<bool> MarkedPage::StartsAt(std::u32string_view marker, Pos at) con
         return std::nullopt;
     if (marker.empty() || at.value > Length())
         return false;
-    return text()
-        .substr(static_cast<std::size_t>(at.value - 1))
-        .starts_with(marker);
+    return text().substr(static_cast<std::size_t>(at.value - 1)).starts_with(marker);
 }
 
 Cut MarkedPage::Text(Pos from, Pos to) const
@@ -171,7 +225,8 @@ Cut MarkedPage::Text(Pos from, Pos to) const
     const char32_t *src = m_text.get() + (from.value - 1);
     const auto n = static_cast<qsizetype>(end - from.value);
     // Cuts of the basic plane narrow directly. The decoder's rules stay for the rest: a surrogate
-    // code point or one beyond the plane, and a leading U+FEFF, which it drops as a byte order mark.
+    // code point or one beyond the plane, and a leading U+FEFF, which it drops as a byte order
+    // mark.
     QString out(n, Qt::Uninitialized);
     char16_t *dst = reinterpret_cast<char16_t *>(out.data());
     char32_t odd = n > 0 && src[0] == 0xFEFF ? 0xD800 : 0;

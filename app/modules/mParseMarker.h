@@ -82,6 +82,10 @@ public:
 private:
     struct Memo {
         std::u32string marker;
+        // Where the caller's marker text was last seen: markers are mostly literals and the
+        // readers' own sign strings, so an address match confirmed by one comparison is the
+        // usual lookup.
+        const char32_t *seenAt = nullptr;
         qint64 missFrom = 0; // searches from here on are known to miss (0: unknown)
         qint64 hitFrom = 0; // a search from [hitFrom, hit] returns hit
         qint64 hit = 0;

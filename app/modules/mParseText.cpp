@@ -60,7 +60,10 @@ struct Pipeline {
         std::array<std::uint32_t, 128> startsWith {}; // steps whose piece starts with a character
         std::array<std::uint32_t, 128> secondIs {}; // steps whose piece goes on with a character
         std::uint32_t single = 0; // steps whose piece is one character
+        // What a character does while no step holds anything: kDrop, kKeep or kDecide.
+        std::array<std::uint8_t, 128> idle {};
     };
+    static constexpr std::uint8_t kDrop = 0, kKeep = 1, kDecide = 2;
     static const Tables &tables()
     {
         static const Tables t = [] {
@@ -82,6 +85,18 @@ struct Pipeline {
                         ++k;
                     f[q + 1] = static_cast<std::uint8_t>(k);
                 }
+            }
+            for (std::size_t c = 0; c < t.idle.size(); ++c) {
+                const std::uint32_t r = t.startsWith[c];
+                // A character whose first reacting step takes it alone and puts nothing back
+                // (a quote mark, ">", a line break) is simply dropped.
+                const Step &first = kSteps[std::size_t(std::countr_zero(r | 0x80000000u))];
+                if (r == 0)
+                    t.idle[c] = kKeep;
+                else if (first.find.size() == 1 && first.replaceWith.empty())
+                    t.idle[c] = kDrop;
+                else
+                    t.idle[c] = kDecide;
             }
             return t;
         }();
@@ -162,12 +177,18 @@ bool PassesUntouched(
 {
     const auto &startsWith = t.startsWith;
     // Mostly the very next character already differs from every piece c starts, and no step
-    // before them starts with it.
+    // before them starts with it. When no earlier step starts with it, only the pieces that go on
+    // with it need a longer look ("</" of "</td>" leaves five of the thirteen pieces of "<").
     if (i + 1 < text.size() && !(reacting & t.single)) {
         const char16_t w = text[i + 1].unicode();
-        const std::uint32_t before = (1u << (31 - std::countl_zero(reacting))) - 1u;
-        if (w >= 128 || (!(reacting & t.secondIs[w]) && !(startsWith[w] & before)))
+        if (w >= 128)
             return true;
+        const std::uint32_t before = (1u << (31 - std::countl_zero(reacting))) - 1u;
+        if (!(startsWith[w] & before)) {
+            reacting &= t.secondIs[w];
+            if (!reacting)
+                return true;
+        }
     }
     while (reacting) {
         const int s = std::countr_zero(reacting);
@@ -200,20 +221,27 @@ QString CleanHtml(QStringView text)
     QString out(text.size(), Qt::Uninitialized);
     Pipeline pipe(reinterpret_cast<char16_t *>(out.data()));
     const auto &startsWith = pipe.t.startsWith;
+    const auto &idle = pipe.t.idle;
+    const char16_t *src = text.utf16();
     const qsizetype n = text.size();
     for (qsizetype i = 0; i < n; ++i) {
-        const char16_t c = text[i].unicode();
-        const std::uint32_t reacting = c < 128 ? startsWith[c] : 0u;
+        char16_t c = src[i];
         if (pipe.active == 0) {
-            if (reacting == 0) {
-                *pipe.out++ = c;
-                continue;
+            // Kept and dropped characters without a branch on which: most of a page is either.
+            char16_t *o = pipe.out;
+            std::uint8_t what = c < 128 ? idle[c] : Pipeline::kKeep;
+            while (what != Pipeline::kDecide) {
+                *o = c;
+                o += what;
+                if (++i == n)
+                    break;
+                c = src[i];
+                what = c < 128 ? idle[c] : Pipeline::kKeep;
             }
-            // The first step that reacts deletes c outright (a quote mark, ">").
-            const Step &first = kSteps[std::size_t(std::countr_zero(reacting))];
-            if (first.find.size() == 1 && first.replaceWith.empty())
-                continue;
-            if (PassesUntouched(text, i, reacting, pipe.t)) {
+            pipe.out = o;
+            if (i == n)
+                break;
+            if (PassesUntouched(text, i, startsWith[c], pipe.t)) {
                 *pipe.out++ = c;
                 continue;
             }

@@ -1,10 +1,12 @@
-// Text and icon-and-text nodes: the kinds most items are. The text is kept as one heap string of
-// its own length so that a text item costs little beyond its characters.
+// Text and icon-and-text nodes: the kinds most items are. A row text of up to kInlineText bytes
+// is kept inside the node, so a typical text item is one pooled block; a longer one is a heap
+// string of its own length.
 #pragma once
 
 #include "arbor/model/xtreenode.h"
 #include "platform/com/variant.h"
 
+#include <cstring>
 #include <memory>
 
 namespace arbor {
@@ -12,18 +14,19 @@ namespace arbor {
 class XTreeNode_String : public XTreeNode {
 public:
     explicit XTreeNode_String(std::string_view text) { SetText(text); }
+    ~XTreeNode_String() override { dropHeapText(); }
+    static constexpr std::size_t kInlineText = 15;
 
     LONG typeCode() const noexcept override { return kTypeString; }
     QSize Measure(const XTreeModel &model, const QFontMetrics &fm) const override;
     void Paint(QPainter &p, const QRect &rect, XTreeModel &model) override;
     void PaintGhost(QPainter &p, const QRect &rect, XTreeModel &model) override;
 
-    std::string GetText() const override
-    {
-        return m_text ? std::string(m_text.get()) : std::string();
-    }
+    std::string GetText() const override { return std::string(textData()); }
     void SetText(std::string_view text) override;
-    const char *textData() const noexcept override { return m_text ? m_text.get() : ""; }
+    const char *textData() const noexcept override { return onHeap() ? heapText() : m_store; }
+    // True when the text lives in the node itself rather than on the heap.
+    bool textInline() const noexcept { return !onHeap(); }
     bool HasText() const noexcept override { return true; }
 
 protected:
@@ -36,8 +39,18 @@ protected:
     virtual void paintNode(QPainter &p, const QRect &rect, XTreeModel &model, bool ghost);
 
 private:
-    // Null for the empty text.
-    std::unique_ptr<char[]> m_text;
+    // Inline: the text and its NUL; the last byte, NUL also for a text of kInlineText bytes, marks
+    // it so. On the heap: the pointer in the first bytes and a nonzero last byte.
+    bool onHeap() const noexcept { return m_store[kInlineText] != 0; }
+    char *heapText() const noexcept
+    {
+        char *p;
+        std::memcpy(&p, m_store, sizeof p);
+        return p;
+    }
+    void dropHeapText() noexcept;
+
+    alignas(char *) char m_store[kInlineText + 1] = {};
 };
 
 class XTreeNode_IconString : public XTreeNode_String {

@@ -4,15 +4,42 @@
 #include "arbor/model/xtreenode.h"
 
 #include <new>
+#include <unordered_map>
 
 namespace arbor {
+
+// Items live and die on the thread of their control, as all of its windows do.
+struct XTreeItem::ExtrasTable : std::unordered_map<const XTreeItem *, std::unique_ptr<Extras>> { };
+
+XTreeItem::ExtrasTable &XTreeItem::extrasTable()
+{
+    // Never destroyed: a model kept in a static may outlive any other static.
+    static auto *table = new ExtrasTable;
+    return *table;
+}
 
 XTreeItem::XTreeItem(LONG handle) noexcept
     : m_handle(handle)
 {
 }
 
-XTreeItem::~XTreeItem() = default;
+XTreeItem::~XTreeItem()
+{
+    if (!m_hasExtras)
+        return;
+    // Taken out of the table before it is destroyed: releasing a font source may run code that
+    // looks up other items.
+    auto node = extrasTable().extract(this);
+    m_hasExtras = false;
+}
+
+XTreeItem::Extras *XTreeItem::extrasIfAny() const noexcept
+{
+    if (!m_hasExtras)
+        return nullptr;
+    // The flag is set only together with the table entry.
+    return extrasTable().find(this)->second.get();
+}
 
 XTreeNode *XTreeItem::GetNode() const noexcept
 {
@@ -93,7 +120,8 @@ bool XTreeItem::Greater(const XTreeItem &other) const
 const VARIANT &XTreeItem::itemData() const noexcept
 {
     static const platform::com::Variant empty;
-    return m_extras ? m_extras->data : empty;
+    const Extras *e = extrasIfAny();
+    return e ? e->data : empty;
 }
 
 void XTreeItem::setItemData(const VARIANT &value)
@@ -103,14 +131,15 @@ void XTreeItem::setItemData(const VARIANT &value)
 
 const QFont *XTreeItem::itemFont() const noexcept
 {
-    return m_extras ? m_extras->font.get() : nullptr;
+    const Extras *e = extrasIfAny();
+    return e ? e->font.get() : nullptr;
 }
 
 void XTreeItem::setItemFont(const QFont *font)
 {
     if (!font) {
-        if (m_extras)
-            m_extras->font.reset();
+        if (Extras *e = extrasIfAny())
+            e->font.reset();
         return;
     }
     extras().font = std::make_unique<QFont>(*font);
@@ -118,15 +147,16 @@ void XTreeItem::setItemFont(const QFont *font)
 
 IUnknown *XTreeItem::itemFontSource() const noexcept
 {
-    return m_extras ? m_extras->fontSource.Get() : nullptr;
+    const Extras *e = extrasIfAny();
+    return e ? e->fontSource.Get() : nullptr;
 }
 
 void XTreeItem::setItemFontSource(ComPtr<IUnknown> source, std::shared_ptr<void> watch)
 {
     if (!source) {
-        if (m_extras) {
-            m_extras->fontWatch.reset();
-            m_extras->fontSource = nullptr;
+        if (Extras *e = extrasIfAny()) {
+            e->fontWatch.reset();
+            e->fontSource = nullptr;
         }
         return;
     }
@@ -137,20 +167,25 @@ void XTreeItem::setItemFontSource(ComPtr<IUnknown> source, std::shared_ptr<void>
 
 const void *XTreeItem::itemFontWatch() const noexcept
 {
-    return m_extras ? m_extras->fontWatch.get() : nullptr;
+    const Extras *e = extrasIfAny();
+    return e ? e->fontWatch.get() : nullptr;
 }
 
 void XTreeItem::setWidth(LONG w)
 {
-    if (w != -1 || m_extras)
+    if (w != -1 || m_hasExtras)
         extras().width = w;
 }
 
 XTreeItem::Extras &XTreeItem::extras()
 {
-    if (!m_extras)
-        m_extras = std::make_unique<Extras>();
-    return *m_extras;
+    if (Extras *e = extrasIfAny())
+        return *e;
+    auto fresh = std::make_unique<Extras>();
+    Extras &e = *fresh;
+    extrasTable()[this] = std::move(fresh);
+    m_hasExtras = true;
+    return e;
 }
 
 } // namespace arbor

@@ -1,7 +1,8 @@
 // One item of the tree: its links in both directions (tree and row), its layout settings and the
 // node that decides what it shows. Items are created and destroyed only by XTreeModel, which
 // allocates the item and its node as one block; the item reaches its node, and the node its item,
-// by that fixed offset, so neither stores a pointer to the other.
+// by that fixed offset, so neither stores a pointer to the other. An item is 72 bytes: the links,
+// the handle and everything else packed in one word; rarely set values live beside it.
 #pragma once
 
 #include "arbor/model/constants.h"
@@ -10,6 +11,8 @@
 
 #include <QFont>
 
+#include <algorithm>
+#include <cstdint>
 #include <memory>
 #include <string>
 
@@ -53,11 +56,11 @@ public:
     LONG GetVAlignment() const noexcept { return m_vAlign; }
     // Clamped to 0..2: the value divides a height in the layout.
     void SetVAlignment(LONG a) noexcept { m_vAlign = a < 0 ? 0 : (a > 2 ? 2 : a); }
-    LONG width() const noexcept { return m_extras ? m_extras->width : -1; }
+    LONG width() const noexcept { return m_hasExtras ? extrasIfAny()->width : -1; }
     void setWidth(LONG w);
     DWORD linkFlags() const noexcept { return m_linkFlags; }
     void setLinkFlags(DWORD f) noexcept { m_linkFlags = f & AllLinks; }
-    LONG GetSortPosition() const noexcept { return m_extras ? m_extras->sortPosition : 0; }
+    LONG GetSortPosition() const noexcept { return m_hasExtras ? extrasIfAny()->sortPosition : 0; }
     LONG GetAutoSortDirection() const noexcept { return m_autoSort; }
     bool IsExpanded() const noexcept { return m_expanded; }
     bool IsCollapsed() const noexcept { return !m_expanded; }
@@ -81,14 +84,16 @@ public:
     const void *itemFontWatch() const noexcept;
 
     // Cached size of the item's row for the view, valid until the item or something below or right
-    // of it changes; the model clears it along the ancestors of every change.
+    // of it changes; the model clears it along the ancestors of every change. Each side is kept
+    // within +-kMaxCachedSide pixels, far beyond any screen.
+    static constexpr int kMaxCachedSide = (1 << 23) - 1;
     bool sizeValid() const noexcept { return m_sizeValid; }
-    int cachedWidth() const noexcept { return m_cachedWidth; }
-    int cachedHeight() const noexcept { return m_cachedHeight; }
+    int cachedWidth() const noexcept { return static_cast<int>(m_cachedWidth); }
+    int cachedHeight() const noexcept { return static_cast<int>(m_cachedHeight); }
     void setCachedSize(int w, int h) noexcept
     {
-        m_cachedWidth = w;
-        m_cachedHeight = h;
+        m_cachedWidth = std::clamp(w, -kMaxCachedSide, kMaxCachedSide);
+        m_cachedHeight = std::clamp(h, -kMaxCachedSide, kMaxCachedSide);
         m_sizeValid = true;
     }
 
@@ -101,8 +106,8 @@ private:
     explicit XTreeItem(LONG handle) noexcept;
     ~XTreeItem();
 
-    // Rarely set per-item values, kept out of line so that a plain text item pays one pointer
-    // for all of them and item and node fit one small allocation.
+    // Rarely set per-item values, kept in a table beside the items so that a plain text item pays
+    // one bit for all of them.
     struct Extras {
         static constexpr COLORREF kUnset = 0xFFFFFFFFu;
         platform::com::Variant data;
@@ -117,6 +122,10 @@ private:
         LONG sortPosition = 0;
     };
     Extras &extras();
+    // The item's extras, null while it has none. O(1).
+    Extras *extrasIfAny() const noexcept;
+    struct ExtrasTable;
+    static ExtrasTable &extrasTable();
 
     XTreeItem *m_parent = nullptr;
     XTreeItem *m_next = nullptr;
@@ -126,12 +135,11 @@ private:
     XTreeItem *m_firstChild = nullptr;
     // Kept so that appending a child is O(1).
     XTreeItem *m_lastChild = nullptr;
-    std::unique_ptr<Extras> m_extras;
     LONG m_handle;
     // Position in the root list's slot table; only meaningful for roots.
     UINT m_rootSlot = 0;
-    int m_cachedWidth = 0;
-    int m_cachedHeight = 0;
+    std::int64_t m_cachedWidth : 24 = 0;
+    std::int64_t m_cachedHeight : 24 = 0;
     DWORD m_linkFlags : 5 = AllLinks;
     DWORD m_vAlign : 2 = 0;
     bool m_wordWrap : 1 = false;
@@ -142,6 +150,7 @@ private:
     // its place alone instead of sorting them all again.
     bool m_childrenSorted : 1 = false;
     signed m_autoSort : 2 = 0;
+    bool m_hasExtras : 1 = false;
 };
 
 } // namespace arbor

@@ -40,7 +40,8 @@ private:
 };
 
 XTreeModel::XTreeModel()
-    : m_groups(&g_noGroups)
+    : m_roots(m_registry)
+    , m_groups(&g_noGroups)
 {
 }
 
@@ -99,11 +100,7 @@ XTreeModel::~XTreeModel()
         delete guard;
     }
     const WindowWork work(*this);
-    for (XTreeItem *r = m_roots.first(); r;) {
-        XTreeItem *next = r->m_next;
-        destroyTree(r, false);
-        r = next;
-    }
+    destroyRoots();
 }
 
 void XTreeModel::setGroupHook(XTreeGroupHook *hook) noexcept
@@ -121,7 +118,7 @@ LONG XTreeModel::linkNewItem(void *block, XTreeNode *node, XTreeItem *parent, bo
     if (h == 0) {
         node->~XTreeNode();
         x->~XTreeItem();
-        ::operator delete(block);
+        BlockPool::release(block);
         return 0;
     }
     x->m_handle = h;
@@ -216,16 +213,34 @@ bool XTreeModel::RemoveAllItems()
     m_focus = nullptr;
     m_firstRoot = nullptr;
     const WindowWork work(*this);
-    for (XTreeItem *r = m_roots.first(); r;) {
-        XTreeItem *next = r->m_next;
-        destroyTree(r, false);
-        r = next;
-    }
+    destroyRoots();
     m_roots.clear();
     m_selection.clear();
     m_groups->forgetAll();
     invalidateFrom(nullptr);
     return true;
+}
+
+void XTreeModel::destroyRoots()
+{
+    // Root by root as destroyTree does, with one work list for all of them; the selection is not
+    // kept up to date, as the callers drop it whole. Each block goes back to its slab, and a slab
+    // emptied by it to the heap.
+    std::vector<XTreeItem *> pending;
+    for (XTreeItem *r = m_roots.first(); r;) {
+        XTreeItem *next = r->m_next;
+        pending.push_back(r);
+        while (!pending.empty()) {
+            XTreeItem *x = pending.back();
+            pending.pop_back();
+            if (x->m_right)
+                pending.push_back(x->m_right);
+            for (XTreeItem *c = x->m_firstChild; c; c = c->m_next)
+                pending.push_back(c);
+            destroyOne(x, false);
+        }
+        r = next;
+    }
 }
 
 void XTreeModel::destroyTree(XTreeItem *top, bool forgetGroups)
@@ -260,7 +275,20 @@ void XTreeModel::destroyOne(XTreeItem *x, bool forgetGroups)
     m_registry.remove(h);
     x->GetNode()->~XTreeNode();
     x->~XTreeItem();
-    ::operator delete(static_cast<void *>(x));
+    BlockPool::release(x);
+}
+
+BlockPool &XTreeModel::poolFor(std::size_t blockBytes)
+{
+    // A handful of node kinds, so a handful of pools; the last one used is the likely one.
+    if (m_lastPool && m_lastPool->blockBytes() == (blockBytes + 7) / 8 * 8)
+        return *m_lastPool;
+    for (const auto &p : m_pools) {
+        if (p->blockBytes() == (blockBytes + 7) / 8 * 8)
+            return *(m_lastPool = p.get());
+    }
+    m_pools.push_back(std::make_unique<BlockPool>(blockBytes));
+    return *(m_lastPool = m_pools.back().get());
 }
 
 void XTreeModel::dropFromSelection(const std::vector<XTreeItem *> &dead)
@@ -404,7 +432,7 @@ void XTreeModel::SetSortPosition(LONG hItem, LONG position)
     XTreeItem *x = item(hItem);
     if (!x)
         return;
-    if (position != 0 || x->m_extras)
+    if (position != 0 || x->m_hasExtras)
         x->extras().sortPosition = position;
     resortInParent(x);
 }

@@ -10,6 +10,7 @@
 #pragma once
 
 #include "arbor/model/hooks.h"
+#include "arbor/model/internal/blockpool.h"
 #include "arbor/model/internal/itemregistry.h"
 #include "arbor/model/internal/rootlist.h"
 #include "arbor/model/xtreeitem.h"
@@ -20,6 +21,7 @@
 #include <QWidget>
 
 #include <cstdint>
+#include <memory>
 #include <new>
 #include <string_view>
 #include <unordered_set>
@@ -77,13 +79,13 @@ public:
         XTreeItem *parent = nullptr;
         if (hParent != 0 && !(parent = item(hParent)))
             return 0;
-        void *block = ::operator new(kNodeOffset + sizeof(Node));
+        void *block = poolFor(kNodeOffset + sizeof(Node)).allocate();
         Node *node;
         try {
             node =
                 ::new (static_cast<char *>(block) + kNodeOffset) Node(std::forward<Args>(args)...);
         } catch (...) {
-            ::operator delete(block);
+            BlockPool::release(block);
             throw;
         }
         return linkNewItem(block, node, parent, bDown);
@@ -200,6 +202,14 @@ public:
     // item window (which deletes its children) destroys nothing a client owns. Runs by itself when
     // the item window is destroyed. O(window nodes).
     void detachHostedWindows();
+    // Slabs the item blocks are drawn from now; an emptied slab goes back to the heap at once.
+    std::size_t slabCount() const noexcept
+    {
+        std::size_t n = 0;
+        for (const auto &p : m_pools)
+            n += p->slabCount();
+        return n;
+    }
     // For tests: a registry that runs out of handles after this many.
     void setHandleCapacityForTesting(std::size_t n) { m_registry.setCapacityForTesting(n); }
 
@@ -212,6 +222,8 @@ private:
     class EventScope;
 
     LONG linkNewItem(void *block, XTreeNode *node, XTreeItem *parent, bool bDown);
+    // The pool of blocks of this size (rounded up to 8 bytes), made on first use.
+    BlockPool &poolFor(std::size_t blockBytes);
     XTreeItem *linkOf(LONG hItem, XTreeItem *XTreeItem::*link) const noexcept
     {
         const XTreeItem *x = item(hItem);
@@ -226,6 +238,8 @@ private:
     void appendChild(XTreeItem *parent, XTreeItem *x) noexcept;
     // Destroys x, its right chain and its subtree, already unlinked. O(items), no recursion.
     void destroyTree(XTreeItem *x, bool forgetGroups);
+    // Destroys every root with all below and right of it, leaving the root list to the caller.
+    void destroyRoots();
     void destroyOne(XTreeItem *x, bool forgetGroups);
     void dropFromSelection(const std::vector<XTreeItem *> &dead);
     void invalidateFrom(XTreeItem *x) noexcept;
@@ -239,6 +253,9 @@ private:
 
     void raiseItemSelect(LONG hItem);
 
+    // Declared first, so they outlive everything that could still hold a block.
+    std::vector<std::unique_ptr<BlockPool>> m_pools;
+    BlockPool *m_lastPool = nullptr;
     ItemRegistry m_registry;
     RootList m_roots;
     XTreeItem *m_firstRoot = nullptr;

@@ -30,8 +30,8 @@ void XTreeNode::SetForeColor(const XTreeModel &model, COLORREF color)
     XTreeItem *x = item();
     if (color != model.appearance().foreColor)
         x->extras().foreColor = color;
-    else if (x->m_extras)
-        x->m_extras->foreColor = XTreeItem::Extras::kUnset;
+    else if (XTreeItem::Extras *e = x->extrasIfAny())
+        e->foreColor = XTreeItem::Extras::kUnset;
 }
 
 void XTreeNode::SetBackColor(const XTreeModel &model, COLORREF color)
@@ -40,29 +40,29 @@ void XTreeNode::SetBackColor(const XTreeModel &model, COLORREF color)
     XTreeItem *x = item();
     if (color != model.appearance().backColor)
         x->extras().backColor = color;
-    else if (x->m_extras)
-        x->m_extras->backColor = XTreeItem::Extras::kUnset;
+    else if (XTreeItem::Extras *e = x->extrasIfAny())
+        e->backColor = XTreeItem::Extras::kUnset;
 }
 
 bool XTreeNode::hasOwnBackColor() const noexcept
 {
-    const XTreeItem *x = item();
-    return x->m_extras && x->m_extras->backColor != XTreeItem::Extras::kUnset;
+    const XTreeItem::Extras *e = item()->extrasIfAny();
+    return e && e->backColor != XTreeItem::Extras::kUnset;
 }
 
 COLORREF XTreeNode::GetForeColor(const XTreeModel &model) const noexcept
 {
     if (!model.appearance().enabled)
         return kLightGrey;
-    const XTreeItem *x = item();
-    if (x->m_extras && x->m_extras->foreColor != XTreeItem::Extras::kUnset)
-        return x->m_extras->foreColor;
+    const XTreeItem::Extras *e = item()->extrasIfAny();
+    if (e && e->foreColor != XTreeItem::Extras::kUnset)
+        return e->foreColor;
     return model.appearance().foreColor;
 }
 
 COLORREF XTreeNode::GetBackColor(const XTreeModel &model) const noexcept
 {
-    return hasOwnBackColor() ? item()->m_extras->backColor : model.appearance().backColor;
+    return hasOwnBackColor() ? item()->extrasIfAny()->backColor : model.appearance().backColor;
 }
 
 } // namespace arbor

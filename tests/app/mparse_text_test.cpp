@@ -240,4 +240,24 @@ TEST(DecodePage, SniffingIsBounded)
     EXPECT_TRUE(DeclaredCharset("<meta charset=").isEmpty());
 }
 
+// Searches remember markers by where the caller keeps them; a buffer that later holds another
+// marker of the same length must be searched for its new text.
+TEST(MarkedPage, AReusedMarkerBufferIsSearchedForItsNewText)
+{
+    const MarkedPage page(u"<td>ab</td><tr>cd</tr>");
+    std::u32string marker = U"<td";
+    const char32_t *buffer = marker.data();
+    struct Step {
+        const char32_t *text;
+        qint64 from, expected;
+    };
+    const Step steps[] = { { U"<td", 1, 1 }, { U"<tr", 1, 12 }, { U"</t", 1, 7 }, { U"<td", 2, 0 },
+        { U"<tr", 13, 0 } };
+    for (const Step &s : steps) {
+        marker.assign(s.text); // same length: the buffer stays where it is
+        ASSERT_EQ(marker.data(), buffer);
+        EXPECT_EQ(page.Find(marker, s.from).value, s.expected) << s.from;
+    }
+}
+
 } // namespace

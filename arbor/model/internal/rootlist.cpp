@@ -1,31 +1,36 @@
 #include "arbor/model/internal/rootlist.h"
 
+#include "arbor/model/internal/itemregistry.h"
 #include "arbor/model/xtreeitem.h"
 
 namespace arbor {
 
-std::uint32_t RootList::prefix(std::size_t i) const noexcept
+void RootList::addToChunk(std::size_t chunk, int delta) noexcept
 {
-    std::uint32_t sum = 0;
-    for (; i > 0; i &= i - 1)
-        sum += m_tree[i];
-    return sum;
+    for (std::size_t i = chunk + 1; i < m_tree.size(); i += i & (~i + 1))
+        m_tree[i] += static_cast<std::uint32_t>(delta);
 }
 
 void RootList::append(XTreeItem *root)
 {
     if (m_tree.empty())
         m_tree.push_back(0);
-    m_slots.push_back(root);
-    const std::size_t i = m_slots.size();
-    // Node i covers (i - lowbit(i), i]: itself plus the nodes i-1, i-2, i-4, ... below lowbit(i).
-    std::uint32_t sum = 1;
-    const std::size_t low = i & (~i + 1);
-    for (std::size_t step = 1; step < low; step <<= 1)
-        sum += m_tree[i - step];
-    m_tree.push_back(sum);
+    const std::size_t slot = m_slots.size();
+    m_slots.push_back(root->handle());
+    if (slot % kChunk == 0) {
+        // A new chunk: Fenwick node i covers (i - lowbit(i), i], itself plus the nodes i-1, i-2,
+        // i-4, ... below lowbit(i).
+        const std::size_t i = m_tree.size();
+        std::uint32_t sum = 1;
+        const std::size_t low = i & (~i + 1);
+        for (std::size_t step = 1; step < low; step <<= 1)
+            sum += m_tree[i - step];
+        m_tree.push_back(sum);
+    } else {
+        addToChunk(slot / kChunk, 1);
+    }
 
-    root->m_rootSlot = static_cast<UINT>(i - 1);
+    root->m_rootSlot = static_cast<UINT>(slot);
     root->m_prev = m_last;
     root->m_next = nullptr;
     if (m_last)
@@ -39,11 +44,10 @@ void RootList::append(XTreeItem *root)
 void RootList::remove(XTreeItem *root)
 {
     const std::size_t slot = root->m_rootSlot;
-    if (slot >= m_slots.size() || m_slots[slot] != root)
+    if (slot >= m_slots.size() || m_slots[slot] != root->handle())
         return;
-    m_slots[slot] = nullptr;
-    for (std::size_t i = slot + 1; i < m_tree.size(); i += i & (~i + 1))
-        --m_tree[i];
+    m_slots[slot] = 0;
+    addToChunk(slot / kChunk, -1);
     if (root->m_prev)
         root->m_prev->m_next = root->m_next;
     else
@@ -62,20 +66,24 @@ XTreeItem *RootList::at(std::size_t n) const noexcept
 {
     if (n >= m_live)
         return nullptr;
-    // Fenwick descent: the largest position whose prefix count is <= n, plus one.
-    std::size_t pos = 0;
+    // Fenwick descent to the chunk holding the n-th root, then a scan of that chunk.
+    std::size_t chunk = 0; // chunks before the one sought
     std::size_t rest = n;
     std::size_t bit = 1;
     while (bit * 2 < m_tree.size())
         bit *= 2;
     for (; bit > 0; bit >>= 1) {
-        const std::size_t next = pos + bit;
+        const std::size_t next = chunk + bit;
         if (next < m_tree.size() && m_tree[next] <= rest) {
-            pos = next;
+            chunk = next;
             rest -= m_tree[next];
         }
     }
-    return m_slots[pos]; // slot index pos is position pos + 1
+    for (std::size_t s = chunk * kChunk; s < m_slots.size(); ++s) {
+        if (m_slots[s] != 0 && rest-- == 0)
+            return m_registry.find(m_slots[s]);
+    }
+    return nullptr;
 }
 
 void RootList::compact()
@@ -84,12 +92,9 @@ void RootList::compact()
     live.reserve(m_live);
     for (XTreeItem *r = m_first; r; r = r->m_next)
         live.push_back(r);
-    m_slots.clear();
-    m_tree.clear();
-    m_first = m_last = nullptr;
-    m_live = 0;
+    clear();
     m_slots.reserve(live.size());
-    m_tree.reserve(live.size() + 1);
+    m_tree.reserve(live.size() / kChunk + 2);
     for (XTreeItem *r : live)
         append(r);
 }
