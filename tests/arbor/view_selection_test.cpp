@@ -26,28 +26,6 @@ TEST(ViewEnsureVisible, ScrollRule)
             << c.name;
 }
 
-TEST(ViewEnsureVisible, ExpandsAncestorsWithEventsAndScrolls)
-{
-    auto v = testing::makeView({ 200, 100 });
-    XTreeModel &m = v->model();
-    RecordingEvents rec(&m);
-    for (int i = 0; i < 20; ++i)
-        AddItem(m, "filler");
-    const LONG a = AddItem(m, "a");
-    const LONG b = AddItem(m, "b", a);
-    const LONG c = AddItem(m, "c", b);
-    EnsureVisible(*v, c);
-    const std::vector<Event> expected = { { "ItemExpanding", a }, { "ItemExpanded", a, true },
-        { "ItemExpanding", b }, { "ItemExpanded", b, true } };
-    EXPECT_EQ(rec.events, expected);
-    const auto o = v->itemOrigin(m.item(c));
-    ASSERT_TRUE(o);
-    const int h = v->treeLayout().nodeSize(m.item(c)).height();
-    EXPECT_GE(o->y(), 0);
-    EXPECT_LE(o->y() + h, v->clientRect().height());
-    EXPECT_EQ(v->scrollPosition().y() % 4, 0);
-}
-
 TEST(ViewSelection, SingleSelectionReplacesAndCollapseDeselects)
 {
     auto v = testing::makeView({ 200, 300 });
