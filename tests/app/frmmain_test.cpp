@@ -4,7 +4,6 @@
 
 #include <QAction>
 #include <QMenu>
-#include <QMenuBar>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -31,20 +30,6 @@ public:
 };
 
 class FrmMainTest : public ShellTest { };
-
-QAction *entry(const frmMain &w, const QString &menu, int index)
-{
-    const frmMainMenuBar &m = w.menus();
-    const std::pair<const char *, const MenuArray *> arrays[] = { { "File", &m.mnuFile },
-        { "History", &m.mnuHistory }, { "Refresh", &m.mnuRefresh }, { "Profiles", &m.mnuProfiles },
-        { "BidAlerts", &m.mnuBidAlerts }, { "eBay", &m.mnuEbay }, { "Browse", &m.mnuBrowse },
-        { "PayPal", &m.mnuPayPal }, { "Help", &m.mnuHelp } };
-    for (const auto &[name, array] : arrays) {
-        if (menu == QLatin1String(name))
-            return (*array)(index);
-    }
-    return nullptr;
-}
 
 // The menu marks and timers the settings give at load, for a typical and an edge set of values.
 TEST_F(FrmMainTest, LoadPutsTheMarksInLineWithTheSettings)
@@ -91,7 +76,6 @@ struct ChainCase {
 TEST_F(FrmMainTest, StartupChainRunsTheUpdateCheckThenAutoConnect)
 {
     const ChainCase cases[] = {
-        { "auto, no credentials", true, "", "", { "checkForUpdate", "options" } },
         { "auto, no password", true, "bob", "", { "checkForUpdate", "options" } },
         { "auto, credentials", true, "bob", "pw", { "checkForUpdate", "connect" } },
         { "manual", false, "bob", "pw", { "checkForUpdate" } },

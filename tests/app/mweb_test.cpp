@@ -45,10 +45,8 @@ TEST_F(DebugLog, WritesTheExactEntriesOnlyWhileTheFlagIsOn)
         QString ebay, payPal; // what the entry appends
     };
     const QString page = u"<html>\r\npage</html>"_s;
-    // One entry of each kind: a plain text, an address, a page written twice, and a PayPal one.
+    // One entry of each kind: an address, a page written twice, and a PayPal one.
     const Case cases[] = {
-        { "form load", [] { mWeb::LogConnectionFormLoad(); }, u"Connection Form Load\r\n\r\n"_s,
-            {} },
         { "my ebay request", [] { mWeb::LogMyEbayRequest(u"http://x/ws?MyeBay"_s); },
             QStringLiteral("\r\n\r\nSending MyEbay Post Post\r\n\r\nhttp://x/ws?MyeBay\r\n\r\n"
                            "\r\n\r\nBEFORE GET STATEMENT\r\n\r\n"),
