@@ -35,14 +35,6 @@ using shelltest::treeLines;
 
 const std::string kClassKey = "CLSID\\" + platform::com::guidToString(CLSID_Arbor);
 
-QString text(const Variant &v)
-{
-    Variant asText;
-    if (FAILED(VariantChangeType(&asText, &v, 0, VT_BSTR)))
-        return u"<none>"_s;
-    return QString::fromStdU16String(std::u16string(platform::com::view(asText.bstrVal)));
-}
-
 const QStringList kBranches = { "Items I am Selling\tsellicon", "Items I have Sold\tsoldicon",
     "Bids I have Placed\tbidicon", "Auctions I have Won\twonicon", "Items I am Watching\twatchicon",
     "Auctions I did not Win\tdidntwinicon", "Items I did not Sell\tunsoldicon" };
@@ -103,33 +95,62 @@ public:
     void quickSearch() override { calls << u"quickSearch "_s + txtSearch->text(); }
 };
 
-TEST_F(WindowTest, FreshStoreGetsTheControlRegisteredAndTheWindowHoldsTheTree)
+// A fresh store, or a registration naming a missing or unloadable file, gets the built control
+// registered; a library that cannot be used gives one box and a window without a tree.
+TEST_F(WindowTest, TheControlIsRegisteredWhenNeededAndABrokenLibraryGivesOneBox)
 {
-    ASSERT_EQ(registeredPath(), "");
+    QTemporaryDir dir;
+    const QString junk = dir.filePath(u"libarbor.so"_s);
+    ASSERT_TRUE(shelltest::writeFile(junk, "not a library"));
+    struct Case {
+        const char *name;
+        std::string registered; // what the store names before the start
+        QString library; // BIDLARK_ARBOR_LIBRARY, empty: the built one
+        const char *reason; // part of the box's text, null: no box
+    } const cases[] = {
+        // A library that cannot be used leaves the store fresh for the next row.
+        { "library missing", {}, dir.filePath(u"missing.so"_s), "the file does not exist" },
+        { "library not loadable", {}, junk, "registration failed" },
+        { "fresh store", {}, {}, nullptr },
+        { "registered file missing", "/nonexistent/folder/libarbor.so", {}, nullptr },
+        { "registered file not a library", junk.toStdString(), {}, nullptr },
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        m_boxes.clear();
+        if (!c.registered.empty())
+            registerAt(c.registered);
+        if (!c.library.isEmpty())
+            qputenv("BIDLARK_ARBOR_LIBRARY", c.library.toUtf8());
+        frmMain w;
+        w.show();
+        EXPECT_TRUE(w.isVisible());
+        qunsetenv("BIDLARK_ARBOR_LIBRARY");
+        if (c.reason) {
+            ASSERT_EQ(m_boxes.boxes().size(), 1);
+            const QString box = m_boxes.boxes().first().text;
+            EXPECT_TRUE(box.contains(c.library) && box.contains(QLatin1String(c.reason)))
+                << box.toStdString();
+            EXPECT_FALSE(w.treeList().hasTree());
+            // Without a tree the builder takes rows and does nothing.
+            w.treeList().AddWatchingLine(u"x"_s, u"1"_s);
+            w.treeList().clearBranches();
+            EXPECT_EQ(registeredPath(), "");
+            continue;
+        }
+        EXPECT_TRUE(m_boxes.boxes().isEmpty());
+        EXPECT_EQ(registeredPath(), builtLibrary());
+        // The control's window is a child of the main window, inside Arbor1.
+        QWidget *controlWindow = platform::ui::widgetFromHandle(w.Arbor1->controlWindow());
+        ASSERT_NE(controlWindow, nullptr);
+        EXPECT_TRUE(w.Arbor1->isAncestorOf(controlWindow));
+        EXPECT_EQ(branchesOf(w), kBranches);
+        EXPECT_EQ(treeLines(w).size(), kBranches.size());
+    }
+    // Fifteen images under their keys, each a different 16 x 16 picture.
     frmMain w;
-    w.show();
-    EXPECT_TRUE(m_boxes.boxes().isEmpty());
-    EXPECT_EQ(registeredPath(), builtLibrary());
-
-    // The control's window is a child of the main window, inside Arbor1.
-    ASSERT_TRUE(w.Arbor1->hasControl());
-    QWidget *controlWindow = platform::ui::widgetFromHandle(w.Arbor1->controlWindow());
-    ASSERT_NE(controlWindow, nullptr);
-    EXPECT_TRUE(w.Arbor1->isAncestorOf(controlWindow));
-
     ComPtr<IArbor> tree = treeOf(w);
     ASSERT_TRUE(tree);
-    EXPECT_EQ(branchesOf(w), kBranches);
-    EXPECT_EQ(treeLines(w).size(), kBranches.size());
-    for (int b = 0; b < mTreeList::PayPal; ++b) {
-        Variant collapsed, expanded;
-        const LONG branch = w.treeList().branch(mTreeList::Branch(b));
-        ASSERT_EQ(tree->get_ItemImage(branch, Collapsed, &collapsed), S_OK);
-        ASSERT_EQ(tree->get_ItemImage(branch, Expanded, &expanded), S_OK);
-        EXPECT_EQ(text(expanded), text(collapsed)) << b;
-    }
-
-    // Fifteen images under their keys, each a different 16 x 16 picture.
     QList<QImage> pictures;
     for (const char16_t *key : mTreeList::kImageKeys) {
         LONG handle = 0;
@@ -139,60 +160,6 @@ TEST_F(WindowTest, FreshStoreGetsTheControlRegisteredAndTheWindowHoldsTheTree)
         EXPECT_EQ(pixmap->size(), QSize(16, 16));
         EXPECT_FALSE(pictures.contains(pixmap->toImage()));
         pictures << pixmap->toImage();
-    }
-}
-
-TEST_F(WindowTest, RegistrationNamingAMissingOrUnloadableFileIsRepaired)
-{
-    QTemporaryDir dir;
-    const QString junk = dir.filePath(u"libarbor.so"_s);
-    ASSERT_TRUE(shelltest::writeFile(junk, "not a library"));
-    for (const std::string &registered :
-        { std::string("/nonexistent/folder/libarbor.so"), junk.toStdString() }) {
-        SCOPED_TRACE(registered);
-        registerAt(registered);
-        frmMain w;
-        EXPECT_TRUE(m_boxes.boxes().isEmpty());
-        EXPECT_TRUE(w.Arbor1->hasControl());
-        EXPECT_EQ(registeredPath(), builtLibrary());
-        EXPECT_EQ(branchesOf(w), kBranches);
-    }
-}
-
-struct BrokenLibraryCase {
-    const char *name;
-    QByteArray content; // written as the library; empty: no file at all
-    const char *reason; // part of the box's text
-};
-
-TEST_F(WindowTest, UnusableLibraryGivesOneBoxAndTheWindowStillOpens)
-{
-    QTemporaryDir dir;
-    const BrokenLibraryCase cases[] = {
-        { "missing", {}, "the file does not exist" },
-        { "not a library", "this is not an ELF file", "registration failed" },
-    };
-    for (const BrokenLibraryCase &c : cases) {
-        SCOPED_TRACE(c.name);
-        m_boxes.clear();
-        const QString library = dir.filePath(QLatin1String(c.name) + u".so"_s);
-        if (!c.content.isEmpty()) {
-            ASSERT_TRUE(shelltest::writeFile(library, c.content));
-        }
-        qputenv("BIDLARK_ARBOR_LIBRARY", library.toUtf8());
-        frmMain w;
-        w.show();
-        ASSERT_EQ(m_boxes.boxes().size(), 1);
-        const QString box = m_boxes.boxes().first().text;
-        EXPECT_TRUE(box.contains(library)) << box.toStdString();
-        EXPECT_TRUE(box.contains(QLatin1String(c.reason))) << box.toStdString();
-        EXPECT_EQ(m_boxes.boxes().first().title, u"Bidlark"_s);
-        EXPECT_TRUE(w.isVisible());
-        EXPECT_FALSE(w.treeList().hasTree());
-        // Without a tree the builder takes rows and does nothing.
-        w.treeList().AddWatchingLine(u"x"_s, u"1"_s);
-        w.treeList().clearBranches();
-        EXPECT_EQ(registeredPath(), "");
     }
 }
 
@@ -237,11 +204,18 @@ TEST_F(WindowTest, BuilderAddsTaggedColouredLinesUnderTheirBranches)
 
 TEST_F(WindowTest, ClearingLeavesBranchesEmptyAndTwoRefreshesOneSetOfLines)
 {
+    {
+        frmMain w; // nothing stored: no branch until a save of Options asks for one
+        EXPECT_EQ(w.treeList().branch(mTreeList::PayPal), 0);
+        w.addPayPalBranch();
+        EXPECT_EQ(branchesOf(w).count(u"PayPal\tpaypalicon"_s), 1);
+    }
     settings.payPalUserID = u"pay@example.com"_s;
     frmMain w;
     mTreeList &t = w.treeList();
     ComPtr<IArbor> tree = treeOf(w);
     ASSERT_TRUE(tree);
+    w.addPayPalBranch(); // as a save of Options asks for it: the load added it already
     const QStringList branches = treeLines(w);
     ASSERT_EQ(branches.size(), 8);
     EXPECT_TRUE(branches.last().startsWith(u"PayPal\t"_s));
@@ -284,27 +258,6 @@ TEST_F(WindowTest, ClearingLeavesBranchesEmptyAndTwoRefreshesOneSetOfLines)
         EXPECT_EQ(t.branch(mTreeList::Branch(b)), handles[b]) << b;
 }
 
-TEST_F(WindowTest, PayPalBranchOnlyOnceWhetherFromLoadOrOptions)
-{
-    const auto payPalBranches = [](frmMain &w) {
-        return int(branchesOf(w).count(u"PayPal\tpaypalicon"_s));
-    };
-    {
-        frmMain w; // nothing stored: no branch, and PayPal lines have no home yet
-        EXPECT_EQ(payPalBranches(w), 0);
-        EXPECT_EQ(w.treeList().branch(mTreeList::PayPal), 0);
-
-        w.addPayPalBranch(); // as a save of Options asks for it
-        EXPECT_EQ(payPalBranches(w), 1);
-        EXPECT_GT(w.treeList().branch(mTreeList::PayPal), 0);
-    }
-    settings.payPalUserID = u"pay@example.com"_s;
-    frmMain w; // with an ID the branch comes with the load
-    EXPECT_EQ(payPalBranches(w), 1);
-    w.addPayPalBranch();
-    EXPECT_EQ(payPalBranches(w), 1);
-}
-
 TEST_F(WindowTest, ClearingStopsOnABranchWhoseFirstChildWillNotGo)
 {
     struct Case {
@@ -314,7 +267,6 @@ TEST_F(WindowTest, ClearingStopsOnABranchWhoseFirstChildWillNotGo)
         int removed;
     } const cases[] = {
         { "three go", { 4, 5, 6 }, false, 3 },
-        { "none there", {}, false, 0 },
         { "refused", { 4, 5 }, true, 0 },
     };
     for (const Case &c : cases) {
@@ -358,17 +310,6 @@ TEST_F(WindowTest, MinimisingHidesOnlyWithATrayAndTheTrayRestores)
 TEST_F(WindowTest, ToolbarButtonsBannerAndSearch)
 {
     TrayMain w;
-    QStringList tips; // the captions are checked through the process test's dump
-    for (QAction *a : w.Toolbar1->actions()) {
-        tips << a->toolTip();
-        EXPECT_FALSE(a->icon().isNull());
-    }
-    EXPECT_EQ(tips,
-        (QStringList { "Refresh eBay", "Search Auction Site", "Visit eBay Web Site", "Help" }));
-    EXPECT_EQ(w.cmdSearch->text(), u"&Search"_s);
-    EXPECT_EQ(w.cmdSearch->toolTip(), u"Quick Search"_s);
-    EXPECT_EQ(w.txtSearch->text(), QString());
-
     struct PageCase {
         const char *country;
         const char *search;
@@ -377,14 +318,8 @@ TEST_F(WindowTest, ToolbarButtonsBannerAndSearch)
     } const pages[] = {
         { "United States", "http://pages.ebay.com/search/items/search.html", "http://www.ebay.com/",
             "http://my.ebay.com/ws/ebayISAPI.dll?MyeBay" },
-        { "United Kingdom", "http://pages.ebay.co.uk/search/items/search.html",
-            "http://www.ebay.co.uk/", "http://my.ebay.co.uk/ws/ebayISAPI.dll?MyeBay" },
         { "Ireland", "http://pages.ebay.co.uk/search/items/search.html",
             "http://pages.ebay.com/ie/", "http://my.ebay.co.uk/ws/ebayISAPI.dll?MyeBay" },
-        { "New Zealand", "http://pages.ebay.com/search/items/search.html",
-            "http://pages.ebay.com/nz/", "http://my.ebay.com/ws/ebayISAPI.dll?MyeBay" },
-        { "Switzerland", "http://pages.ebay.com/search/items/search.html",
-            "http://pages.ebay.com/ch", "http://my.ebay.com/ws/ebayISAPI.dll?MyeBay" },
         { "canada", "http://pages.ebay.com/search/items/search.html", "http://www.ebay.com/",
             "http://my.ebay.com/ws/ebayISAPI.dll?MyeBay" },
     };
@@ -447,7 +382,6 @@ TEST_F(WindowTest, ScreenshotsAtDefaultSizeAndAt900x700)
         EXPECT_LE(tree.bottom(), banner.top());
         EXPECT_EQ(tree.width(), banner.width());
         EXPECT_NEAR(w.Picture1->geometry().center().x(), banner.width() / 2, 1);
-        EXPECT_EQ(w.grab().size(), size);
         EXPECT_TRUE(shelltest::saveArtifact(w, QLatin1String(name)));
     }
 }

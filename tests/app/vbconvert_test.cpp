@@ -53,51 +53,34 @@ void check(
 TEST(VbConvert, BooleanTexts)
 {
     const std::string huge = "1" + std::string(500, '0') + "e-10";
-    const std::string tiny = "0." + std::string(400, '0') + "1";
-    const std::string tinyRaised = tiny + "e+10";
+    const std::string tiny = "0." + std::string(400, '0') + "1e+10";
     check<bool>(vb::toBoolean,
-        { { "True", true }, { "False", false }, { "tRuE", true }, { "FALSE", false },
-            { " True ", true }, { "#TRUE#", true }, { "1", true }, { "0", false }, { "-1", true },
-            { "0.0", false }, { "0.5", true }, { "1e-400", false }, { "yes", kMismatch },
+        { { "tRuE", true }, { "FALSE", false }, { " True ", true }, { "#TRUE#", true },
+            { "-1", true }, { "0.0", false }, { "0.5", true }, { "1e-400", false },
             { "", kMismatch }, { "Truee", kMismatch }, { "1e400", kOverflow },
-            { "Wahr", kMismatch },
-            // Out of range by their digits, not their exponent's sign: 1e490 and 1e-401.
-            { huge.c_str(), kOverflow }, { tiny.c_str(), false }, { tinyRaised.c_str(), false } });
+            // Out of range by their digits, not their exponent's sign: 1e490 and 1e-391.
+            { huge.c_str(), kOverflow }, { tiny.c_str(), false } });
 }
 
 TEST(VbConvert, IntegerTextsRoundHalfToEvenAndCheckRange)
 {
     check<SHORT>(vb::toInteger,
-        { { "0", SHORT(0) }, { "32767", SHORT(32767) }, { "-32768", SHORT(-32768) },
-            { "32768", kOverflow }, { "-32769", kOverflow }, { "2.5", SHORT(2) },
-            { "3.5", SHORT(4) }, { "-2.5", SHORT(-2) }, { "0.5", SHORT(0) },
-            { "2.5000001", SHORT(3) }, { "32767.5", kOverflow }, { "-32768.5", SHORT(-32768) },
-            { " 12 ", SHORT(12) }, { "\t7", SHORT(7) }, { "+5", SHORT(5) },
-            { "1,000", SHORT(1000) }, { "1e3", SHORT(1000) }, { "1.5E1", SHORT(15) },
-            { ".5", SHORT(0) }, { "5.", SHORT(5) }, { "&HFFFF", SHORT(-1) },
-            { "&H7FFF", SHORT(32767) }, { "&h10", SHORT(16) }, { "&H10000", kOverflow },
-            { "&O17", SHORT(15) }, { "&17", SHORT(15) }, { "&H", kMismatch }, { "&HG", kMismatch },
-            { "abc", kMismatch }, { "", kMismatch }, { "   ", kMismatch }, { "12abc", kMismatch },
-            { ".", kMismatch }, { "-", kMismatch }, { "1e", kMismatch }, { ",5", kMismatch },
+        { { "32767", SHORT(32767) }, { "-32768", SHORT(-32768) }, { "32768", kOverflow },
+            { "-32769", kOverflow }, { "2.5", SHORT(2) }, { "3.5", SHORT(4) },
+            { "-2.5", SHORT(-2) }, { "2.5000001", SHORT(3) }, { "32767.5", kOverflow },
+            { "-32768.5", SHORT(-32768) }, { "\t7", SHORT(7) }, { "+5", SHORT(5) },
+            { "1,000", SHORT(1000) }, { "1.5E1", SHORT(15) }, { ".5", SHORT(0) },
+            { "&HFFFF", SHORT(-1) }, { "&H10000", kOverflow }, { "&O17", SHORT(15) },
+            { "&17", SHORT(15) }, { "&H", kMismatch }, { "&HG", kMismatch }, { "   ", kMismatch },
+            { "12abc", kMismatch }, { ".", kMismatch }, { "1e", kMismatch }, { ",5", kMismatch },
             { "1 2", kMismatch }, { "\u0663", kMismatch }, { "1e999", kOverflow } });
-}
-
-TEST(VbConvert, LongTexts)
-{
     check<LONG>(vb::toLong,
         { { "2147483647", LONG(2147483647) }, { "2147483648", kOverflow },
-            { "-2147483648", LONG(-2147483647 - 1) }, { "-2147483649", kOverflow },
-            { "2147483647.5", kOverflow }, { "40000", LONG(40000) }, { "4.5", LONG(4) },
-            { "&HFFFFFFFF", LONG(-1) }, { "&H10000", LONG(65536) }, { "&HFFFF", LONG(-1) },
-            { "&H100000000", kOverflow }, { "x", kMismatch } });
-}
-
-TEST(VbConvert, SingleTexts)
-{
+            { "-2147483648", LONG(-2147483647 - 1) }, { "2147483647.5", kOverflow },
+            { "&HFFFFFFFF", LONG(-1) }, { "&HFFFF", LONG(-1) }, { "&H100000000", kOverflow } });
     check<float>(vb::toSingle,
-        { { "4320", 4320.0f }, { "4320.5", 4320.5f }, { "-1.25e2", -125.0f }, { "3e38", 3e38f },
-            { "1e39", kOverflow }, { "-1e39", kOverflow }, { "7680px", kMismatch },
-            { "", kMismatch } });
+        { { "4320.5", 4320.5f }, { "-1.25e2", -125.0f }, { "3e38", 3e38f }, { "-1e39", kOverflow },
+            { "7680px", kMismatch } });
 }
 
 // A German locale swaps the decimal and thousands separators and names the booleans differently;
@@ -121,9 +104,8 @@ TEST(VbConvert, IgnoresTheLocale)
 
 TEST(VbConvert, SingleTextReadsBackAsTheSameSingle)
 {
-    const std::pair<float, const char *> texts[] = { { 4320.0f, "4320" }, { 4320.5f, "4320.5" },
-        { -15.0f, "-15" }, { 0.0f, "0" }, { 1e7f, "1E+07" }, { 6000.0f, "6000" },
-        { 1234567.0f, "1234567" } };
+    const std::pair<float, const char *> texts[] = { { 4320.5f, "4320.5" }, { -15.0f, "-15" },
+        { 0.0f, "0" }, { 1e7f, "1E+07" }, { 1234567.0f, "1234567" } };
     for (const auto &[value, text] : texts) {
         EXPECT_EQ(vb::singleText(value), QString::fromLatin1(text)) << text;
         // Every text written for a window size reads back as the same Single.
