@@ -109,6 +109,8 @@ TEST_F(Counters, RemoveAllItemsIsRefusedUnderItemEventsOnly)
             [&] { (void)control->put_ItemValue(check.lVal, Variant::i4(1)); }, DISP_E_EXCEPTION },
         { "ItemExpanding", e::ItemExpanding,
             [&] { (void)control->put_ExpandItem(parent, VARIANT_TRUE); }, DISP_E_EXCEPTION },
+        { "ItemExpanded", e::ItemExpanded,
+            [&] { (void)control->put_ExpandItem(parent, VARIANT_FALSE); }, DISP_E_EXCEPTION },
         { "ItemExpanded from EnsureVisible", e::ItemExpanded,
             [&] { (void)control->EnsureVisible(child); }, DISP_E_EXCEPTION },
         { "ItemExpanding from ChangeParentItem", e::ItemExpanding,
