@@ -3,7 +3,7 @@
 // the page (its picture is written to the build tree for a look).
 #include "tests/arbor/control_test_support.h"
 
-#include "platform/com/ole/propertyframe.h"
+#include "tests/support/propertyframe_driver.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -94,25 +94,10 @@ TEST_F(Page, ApplyOnAnUnreadPageChangesNothing)
     EXPECT_EQ(state(second.Get()), secondBefore);
 }
 
-class FrameDriver final : public PropertyFrameDriver {
-public:
-    explicit FrameDriver(std::function<void(PropertyFrame &)> f)
-        : m_f(std::move(f))
-        , m_previous(setPropertyFrameDriver(this))
-    {
-    }
-    ~FrameDriver() override { setPropertyFrameDriver(m_previous); }
-    void drive(PropertyFrame &frame) override { m_f(frame); }
-
-private:
-    std::function<void(PropertyFrame &)> m_f;
-    PropertyFrameDriver *m_previous;
-};
-
 TEST_F(Page, PropertiesVerbOpensTheFrameWithTheGeneralAndColourPages)
 {
     std::vector<QString> titles;
-    FrameDriver driver([&](PropertyFrame &frame) {
+    testsupport::FrameDriver driver([&](PropertyFrame &frame) {
         for (int i = 0; i < frame.pageCount(); ++i)
             titles.push_back(frame.pageTitle(i));
         QWidget *window = frame.pageArea(0)->window();

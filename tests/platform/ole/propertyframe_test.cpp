@@ -3,6 +3,7 @@
 #include "platform/com/creation.h"
 #include "platform/com/ole/olectl.h"
 #include "tests/platform/no_type_info.h"
+#include "tests/support/propertyframe_driver.h"
 
 #include <gtest/gtest.h>
 
@@ -47,26 +48,6 @@ public:
     }
 };
 
-class FunctionDriver final : public PropertyFrameDriver {
-public:
-    explicit FunctionDriver(std::function<void(PropertyFrame &)> f)
-        : m_f(std::move(f))
-        , m_previous(setPropertyFrameDriver(this))
-    {
-    }
-    ~FunctionDriver() override { setPropertyFrameDriver(m_previous); }
-    void drive(PropertyFrame &frame) override
-    {
-        ++runs;
-        m_f(frame);
-    }
-    int runs = 0;
-
-private:
-    std::function<void(PropertyFrame &)> m_f;
-    PropertyFrameDriver *m_previous;
-};
-
 int rowOf(QListWidget *list, const char *name)
 {
     for (int i = 0; i < list->count(); ++i)
@@ -86,7 +67,7 @@ TEST(PropertyFrame, ColourPageAppliesOnApplyAndOkToEveryObject)
 {
     auto a = Coloured::make(), b = Coloured::make();
     EXPECT_EQ(propertyPagesOf(a->identity()), std::vector<CLSID> { CLSID_StockColorPage });
-    FunctionDriver driver([&](PropertyFrame &frame) {
+    testsupport::FrameDriver driver([&](PropertyFrame &frame) {
         ASSERT_EQ(frame.pageCount(), 1);
         EXPECT_EQ(frame.pageTitle(0), "Color");
         auto *properties = frame.pageArea(0)->findChild<QComboBox *>("properties");
@@ -121,7 +102,7 @@ TEST(PropertyFrame, CancelAndRefusedValuesWriteNothing)
 {
     auto object = Coloured::make();
     {
-        FunctionDriver driver([&](PropertyFrame &frame) {
+        testsupport::FrameDriver driver([&](PropertyFrame &frame) {
             auto *colours = frame.pageArea(0)->findChild<QListWidget *>("colors");
             colours->setCurrentRow(rowOf(colours, "Navy"));
             frame.pressCancel();
@@ -130,7 +111,7 @@ TEST(PropertyFrame, CancelAndRefusedValuesWriteNothing)
         EXPECT_EQ(object->values[DISPID_BACKCOLOR], 0x00FFFFFF);
     }
     object->refusePuts = true;
-    FunctionDriver driver([&](PropertyFrame &frame) {
+    testsupport::FrameDriver driver([&](PropertyFrame &frame) {
         auto *colours = frame.pageArea(0)->findChild<QListWidget *>("colors");
         colours->setCurrentRow(rowOf(colours, "Navy"));
         frame.pressOk();
@@ -226,7 +207,7 @@ TEST(PropertyFrame, OnlyDirtyPagesAreAppliedAndEveryPageIsReleased)
                   kPageB, fb->identity(), CLSCTX_INPROC_SERVER, REGCLS_MULTIPLEUSE, &cookieB),
         S_OK);
     auto object = Coloured::make();
-    FunctionDriver driver([&](PropertyFrame &frame) {
+    testsupport::FrameDriver driver([&](PropertyFrame &frame) {
         ASSERT_EQ(frame.pageCount(), 2);
         EXPECT_EQ(frame.pageTitle(1), "Page 2") << "a page without information still gets a tab";
         a.dirty = true;
@@ -254,7 +235,7 @@ TEST(PropertyFrame, OnlyDirtyPagesAreAppliedAndEveryPageIsReleased)
 TEST(PropertyFrame, RefusesWithoutObjectsPagesOrCreatablePages)
 {
     auto object = Coloured::make();
-    FunctionDriver driver([](PropertyFrame &) {});
+    testsupport::FrameDriver driver([](PropertyFrame &) {});
     EXPECT_EQ(showFrame({}, { CLSID_StockColorPage }), E_INVALIDARG);
     EXPECT_EQ(showFrame({ object->identity() }, {}), E_INVALIDARG);
     EXPECT_EQ(showFrame({ object->identity() }, { guid("{9A3F1C20-7B44-4D1E-8C55-2E6F7A8B9CFF}") }),
