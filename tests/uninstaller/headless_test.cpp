@@ -358,15 +358,6 @@ TEST_F(RunTest, FullRunWithQuestions)
     EXPECT_EQ(pending, (std::vector<std::string> { path("p/held.dll"), path("un") }));
 }
 
-TEST_F(RunTest, SilentRunRemovesWithoutTheFrontEnd)
-{
-    writeUninstaller(installProduct(path("p"), "Quiet", true), path("un"));
-    EXPECT_EQ(run({ true, true, false }), frontend::kExitRemoved);
-    EXPECT_TRUE(m_interaction.events.empty());
-    EXPECT_TRUE(productRemoved(path("p"), "Quiet")); // last-user shared file removed, no restore
-    EXPECT_TRUE(pendingDeletions().empty()); // "/NOREMOVE"
-}
-
 // Every way a run ends before removing anything: with a window the front end says why, without
 // one standard error does, and the front end never hears of it.
 TEST_F(RunTest, EarlyEndsRemoveNothing)
