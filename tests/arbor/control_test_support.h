@@ -7,6 +7,7 @@
 #include "platform/com/ole/stdpicture.h"
 #include "platform/com/server_module.h"
 #include "platform/ui/handles.h"
+#include "tests/support/com_refcount.h"
 
 #include <gtest/gtest.h>
 
@@ -50,12 +51,6 @@ inline QWidget *itemWindow(IArbor *arbor)
     LONG hwnd = 0;
     EXPECT_EQ(arbor->get_hWnd(&hwnd), S_OK);
     return platform::ui::widgetFromHandle(static_cast<HWND>(hwnd));
-}
-
-inline ULONG refCount(IUnknown *object)
-{
-    object->AddRef();
-    return object->Release();
 }
 
 // An 8 x 8 bitmap picture of one colour that owns its handle.

@@ -70,9 +70,7 @@ TEST_F(StoreTest, LookupsIgnoreCaseAndNamesKeepTheirFirstCase)
         const char *value;
     } cases[] = {
         { "Software\\MixedCase\\Ärger École", "UserName" },
-        { "SOFTWARE\\MIXEDCASE\\ÄRGER ÉCOLE", "username" },
-        { "software\\mixedcase\\ärger école", "USERNAME" },
-        { "sOfTwArE\\mIxEdCaSe\\äRGER éCOLE", "uSeRnAmE" },
+        { "sOfTwArE\\mIxEdCaSe\\äRGER éCOLE", "USERNAME" },
     };
     for (const Case &c : cases) {
         HKEY again = nullptr;

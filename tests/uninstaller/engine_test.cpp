@@ -81,10 +81,6 @@ TEST_F(EngineTest, ReleaseSharedFiles)
             { { "a.so", 0 } }, {}, {}, {}, false, false },
         { "listed twice, No once", { "a.so", "a.so" }, { { "a.so", 1 } }, { Answer::No }, false,
             { { "a.so", 0 } }, {}, {}, {}, false, false },
-        { "listed twice, Yes once", { "a.so", "a.so" }, { { "a.so", 1 } }, { Answer::Yes }, false,
-            { { "a.so", -1 } }, { "a.so" }, {}, {}, false, false },
-        { "listed twice with count 2", { "a.so", "a.so" }, { { "a.so", 2 } }, { Answer::No }, false,
-            { { "a.so", 0 } }, {}, {}, {}, false, false },
         { "Yes to all", { "a.so", "b.so", "c.so" }, { { "a.so", 1 }, { "b.so", 0 }, { "c.so", 4 } },
             { Answer::YesToAll }, false, { { "a.so", -1 }, { "b.so", -1 }, { "c.so", 3 } },
             { "a.so", "b.so" }, {}, {}, true, false },
@@ -100,10 +96,6 @@ TEST_F(EngineTest, ReleaseSharedFiles)
             { "s.EXE /unregserver" }, false, false },
         { "a control without an extension is not unregistered", { "plain|CTRL" }, {}, {}, true,
             { { "plain", -1 } }, {}, {}, {}, false, false },
-        { "other suffix is cut off only", { "a.so|DATA" }, { { "a.so", 1 } }, {}, true,
-            { { "a.so", -1 } }, { "a.so" }, {}, {}, false, false },
-        { "no question for a kept count", { "a.so|CTRL" }, { { "a.so", 2 } }, {}, false,
-            { { "a.so", 1 } }, {}, {}, {}, false, false },
     };
     int index = 0;
     for (const Case &c : cases) {
@@ -334,44 +326,21 @@ TEST_F(EngineTest, ScheduleDeletesKeepsSelfWithNoRemoveAndNeedsNoRestartWhenNoth
 
 TEST_F(EngineTest, RemoveFolders)
 {
-    std::filesystem::create_directories(path("empty/inner"));
+    // Listed in the log's code page: "\xe5mpty" is "åmpty" on disk.
+    std::filesystem::create_directories(path("\xc3\xa5mpty/inner"));
     writeFile(path("full/file"), "x");
     std::filesystem::create_directory(path("held"));
     m_files.removeErrors[path("held")] = EBUSY;
-    m_log.directories = { path("empty/inner"), path("empty"), path("full"), path("missing"),
+    m_log.directories = { path("\xe5mpty/inner"), path("\xe5mpty"), path("full"), path("missing"),
         path("held") };
     RemovalEngine &e = engine();
     e.RemoveFolders();
-    EXPECT_FALSE(exists(path("empty")));
+    EXPECT_FALSE(exists(path("\xc3\xa5mpty")));
     EXPECT_TRUE(exists(path("full/file")));
     EXPECT_EQ(e.failedFolders(), (std::vector<std::string> { path("full"), path("held") }));
     EXPECT_TRUE(e.inUseFiles().empty());
     ASSERT_FALSE(m_files.folderChanges.empty());
     EXPECT_EQ(m_files.folderChanges.front(), "/");
-}
-
-TEST_F(EngineTest, LongAndNonAsciiPathsAreRemovedLikeAnyOther)
-{
-    // Far beyond the 260 characters a Windows path once allowed, and a folder named in 1252.
-    std::string folder = "\xe5\xe4\xf6-folder";
-    for (int i = 0; i < 8; ++i)
-        folder += "/" + std::string(120, char('a' + i));
-    const std::string utf8Folder =
-        path("\xc3\xa5\xc3\xa4\xc3\xb6-folder") + folder.substr(folder.find('/'));
-    writeFile(utf8Folder + "/file.txt", "x");
-    m_log.files = { path(folder) + "/file.txt" };
-    std::vector<std::string> folders;
-    for (std::string f = folder; f.find('/') != std::string::npos; f.resize(f.rfind('/')))
-        folders.push_back(path(f));
-    folders.push_back(path("\xe5\xe4\xf6-folder"));
-    m_log.directories = folders;
-    RemovalEngine &e = engine();
-    e.DeleteFiles();
-    e.RemoveFolders();
-    EXPECT_TRUE(e.failedFiles().empty());
-    EXPECT_TRUE(e.failedFolders().empty());
-    EXPECT_FALSE(exists(path("\xc3\xa5\xc3\xa4\xc3\xb6-folder")));
-    EXPECT_GT(m_log.files.front().size(), 1000u);
 }
 
 // --- Registry
@@ -516,14 +485,12 @@ TEST(PreUninstallRule, ScriptsSucceedWithZeroProgramsWithNonZero)
         bool success;
     };
     const Case cases[] = { { "/opt/p/CLEAN.BAT", 0, true }, { "/opt/p/CLEAN.BAT", 1, false },
-        { "/opt/p/clean.CMD -q", 0, true },
         { "/opt/p/clean.bat", 0, false }, // the search is case-sensitive: a program then
         { "/opt/p/clean.bat", 2, true }, { "/opt/p/SETUP.EXE /remove", 0, false },
-        { "/opt/p/SETUP.EXE /remove", 5, true },
+        { "/opt/p/SETUP.EXE /remove", 5, true }, { "/opt/p/cleanup", 0, false },
         { "/opt/p/SETUP.EXE /run X.BAT", 0, false }, // .EXE before the script
-        { "/opt/p/X.BAT /with SETUP.EXE", 0, true }, // .EXE after it
-        { "/opt/p/X.CMD Y.BAT SETUP.EXE", 0, true }, { "/opt/p/cleanup", 0, false },
-        { "/opt/p/cleanup", 1, true } };
+        { "/opt/p/X.BAT /with SETUP.EXE", 0, true } }; // .EXE after it
+
     for (const Case &c : cases)
         EXPECT_EQ(RemovalEngine::preUninstallSucceeded(c.command, c.exitCode), c.success)
             << c.command << " exit " << c.exitCode;
@@ -539,8 +506,8 @@ TEST_F(EngineTest, PreUninstallCommandRunsOnlyWithACodeAndACommand)
         bool goOn;
     };
     const Case cases[] = {
-        { "", "/x/CLEAN.BAT", 1, false, true }, { "100", "/x/CLEAN.BAT", 1, false, true },
-        { "101", "/x/CLEAN.BAT", 1, false, true }, { "1", "", 1, false, true },
+        { "", "/x/CLEAN.BAT", 1, false, true }, { "101", "/x/CLEAN.BAT", 1, false, true },
+        { "1", "", 1, false, true },
         { "1", "/x/CLEAN.BAT", 0, true, true }, { "1", "/x/CLEAN.BAT", 1, true, false },
         { "7", "/x/SETUP.EXE /u", 0, true, false }, { "7", "/x/SETUP.EXE /u", 3, true, true },
         { "7", "/x/missing", std::nullopt, true, true }, // cannot be started: go on
@@ -593,14 +560,10 @@ TEST(Wininit, EntryGoesAfterTheLastRenameSection)
         { "unreadable file", std::nullopt, "[Rename]\r\nNUL=/opt/p/x.dll" },
         { "no section", std::string("[boot]\r\na=1"),
             "[boot]\r\na=1\r\n[Rename]\r\nNUL=/opt/p/x.dll\r\n" },
-        { "section in other letters", std::string("[rename]\r\nNUL=/a\r\n"),
-            "[rename]\r\nNUL=/opt/p/x.dll\r\nNUL=/a\r\n" },
         { "the last of two sections", std::string("[Rename]\r\nx\r\n[RENAME]\r\ny\r\n"),
             "[Rename]\r\nx\r\n[RENAME]\r\nNUL=/opt/p/x.dll\r\ny\r\n" },
         { "entry already there", std::string("[Rename]\r\nNUL=/opt/p/x.dll\r\n"),
             "[Rename]\r\nNUL=/opt/p/x.dll\r\n" },
-        { "section as the last line", std::string("a\r\n[Rename]"),
-            "a\r\n[Rename]\r\nNUL=/opt/p/x.dll\r\n" },
     };
     for (const Case &c : cases)
         EXPECT_EQ(addWininitEntry(c.before, entry), c.after) << c.name;

@@ -3,6 +3,7 @@
 #include "platform/com/connection.h"
 #include "platform/com/creation.h"
 #include "platform/com/storage.h"
+#include "tests/support/com_refcount.h"
 
 #include <gtest/gtest.h>
 
@@ -192,12 +193,6 @@ public:
     }
     HRESULT OnRequestEdit(DISPID) noexcept override { return S_OK; }
 };
-
-ULONG refCount(IUnknown *object)
-{
-    object->AddRef();
-    return object->Release();
-}
 
 TEST(StdFontNotify, EachPutThatChangesAPropertyTellsTheSinksItsIdOnce)
 {
