@@ -63,6 +63,33 @@ private:
     int m_rows = 0;
 };
 
+// A section's rows start at the "Action" column heading after `heading` and stop at `end`.
+void SectionRows(const MarkedPage &page, std::u32string_view heading, std::u32string_view end,
+    qint64 &start, qint64 &stop)
+{
+    Set(start, page.Find(heading, 1));
+    Set(start, page.Find(U"Action", start));
+    Set(stop, page.Find(end, start));
+}
+
+// The title is the text of the link whose tag is open at `from`; `title` and `cutEnd` are left at
+// its start and end.
+void LinkTitle(const MarkedPage &page, qint64 from, qint64 &title, qint64 &cutEnd, AuctionItem &row)
+{
+    Set(title, page.Find(U">", from) + 1);
+    Set(cutEnd, page.Find(U"</a>", title));
+    Set(row.ItemName, Cleaned(page.Text(title, cutEnd)));
+}
+
+// Leaves `cell` and `cutEnd` at the start and end of the text of the second cell after `from`.
+void SecondCellAfter(const MarkedPage &page, qint64 from, qint64 &cell, qint64 &cutEnd)
+{
+    Set(cell, page.Find(U"<td", from) + 5);
+    Set(cell, page.Find(U"<td", cell) + 5);
+    Set(cell, page.Find(U">", cell) + 1);
+    Set(cutEnd, page.Find(U"</td>", cell));
+}
+
 // Steps shared by watching, bidding and selling: the check box value is the item number and the
 // first item link after it holds the title.
 void ItemAndTitle(const MarkedPage &page, qint64 checkbox, qint64 &value, qint64 &title,
@@ -72,9 +99,7 @@ void ItemAndTitle(const MarkedPage &page, qint64 checkbox, qint64 &value, qint64
     Set(cutEnd, page.Find(Q, value));
     Set(row.Item, page.Text(value, cutEnd));
     Set(title, page.Find(U"item=", value));
-    Set(title, page.Find(U">", title) + 1);
-    Set(cutEnd, page.Find(U"</a>", title));
-    Set(row.ItemName, Cleaned(page.Text(title, cutEnd)));
+    LinkTitle(page, title, title, cutEnd, row);
 }
 
 } // namespace
@@ -117,9 +142,7 @@ void MyEbayParser::ParseWatching(const MarkedPage &page)
     row.Section = ItemSection::Watching;
     qint64 start = 0, stop = 0, checkbox = 0, value = 0, title = 0, price = 0, cutEnd = 0, cell = 0,
            nextRow = 0;
-    Set(start, page.Find(U"Items I'm Watching", 1));
-    Set(start, page.Find(U"Action", start));
-    Set(stop, page.Find(U"Back to top", start));
+    SectionRows(page, U"Items I'm Watching", U"Back to top", start, stop);
 
     RowAnchor anchor;
     while (anchor.Next(page.Find(U"checkbox", start), stop, checkbox)) {
@@ -172,9 +195,7 @@ void MyEbayParser::ParseBidding(const MarkedPage &page)
     row.Section = ItemSection::Bidding;
     qint64 start = 0, stop = 0, checkbox = 0, value = 0, title = 0, price = 0, secondPrice = 0,
            cutEnd = 0, cell = 0;
-    Set(start, page.Find(U"Items I'm Bidding On", 1));
-    Set(start, page.Find(U"Action", start));
-    Set(stop, page.Find(U"Back to top", start));
+    SectionRows(page, U"Items I'm Bidding On", U"Back to top", start, stop);
 
     RowAnchor anchor;
     while (anchor.Next(page.Find(U"checkbox", start), stop, checkbox)) {
@@ -228,9 +249,7 @@ void MyEbayParser::ParseSelling(const MarkedPage &page)
     AuctionItem row;
     row.Section = ItemSection::Selling;
     qint64 start = 0, stop = 0, checkbox = 0, value = 0, title = 0, price = 0, cutEnd = 0, cell = 0;
-    Set(start, page.Find(U"Items I'm Selling", 1));
-    Set(start, page.Find(U"Action", start));
-    Set(stop, page.Find(U"Items I've Sold", start));
+    SectionRows(page, U"Items I'm Selling", U"Items I've Sold", start, stop);
 
     RowAnchor anchor;
     while (anchor.Next(page.Find(U"checkbox", start), stop, checkbox)) {
@@ -268,9 +287,7 @@ void MyEbayParser::ParseSold(const MarkedPage &page)
     AuctionItem row;
     row.Section = ItemSection::Sold;
     qint64 start = 0, stop = 0, checkbox = 0, value = 0, price = 0, cutEnd = 0, cell = 0;
-    Set(start, page.Find(U"Items I've Sold", 1));
-    Set(start, page.Find(U"Action", start));
-    Set(stop, page.Find(U"Back to top", start));
+    SectionRows(page, U"Items I've Sold", U"Back to top", start, stop);
 
     RowAnchor anchor;
     while (anchor.Next(page.Find(U"checkbox", start), stop, checkbox)) {
@@ -283,19 +300,14 @@ void MyEbayParser::ParseSold(const MarkedPage &page)
         Set(cutEnd, page.Find(U"</td>", price));
         Set(row.Price, Cleaned(page.Text(price, cutEnd)));
 
-        Set(cell, page.Find(U"<td", price) + 5);
-        Set(cell, page.Find(U"<td", cell) + 5);
-        Set(cell, page.Find(U">", cell) + 1);
-        Set(cutEnd, page.Find(U"</td>", cell));
+        SecondCellAfter(page, price, cell, cutEnd);
         Set(row.Detail, page.Text(cell, cutEnd));
 
         // The title sits eight cells further on, past the buyer and payment columns.
         for (int i = 0; i < 8; ++i)
             Set(cell, page.Find(U"<td", cell) + 1);
         Set(cell, page.Find(U"item=", cell) + 1);
-        Set(cell, page.Find(U">", cell) + 1);
-        Set(cutEnd, page.Find(U"</a>", cell));
-        Set(row.ItemName, Cleaned(page.Text(cell, cutEnd)));
+        LinkTitle(page, cell, cell, cutEnd, row);
         start = cutEnd;
 
         row.DisplayLine = Join({ &row.Detail, &row.Price, &row.ItemName });
@@ -352,9 +364,7 @@ void MyEbayParser::ParseWon(const MarkedPage &page)
     AuctionItem row;
     row.Section = ItemSection::Won;
     qint64 start = 0, stop = 0, checkbox = 0, price = 0, cutEnd = 0, cell = 0;
-    Set(start, page.Find(U"Items I've Won", 1));
-    Set(start, page.Find(U"Action", start));
-    Set(stop, page.Find(U"Back to top", start));
+    SectionRows(page, U"Items I've Won", U"Back to top", start, stop);
 
     RowAnchor anchor;
     while (anchor.Next(page.Find(U"checkbox", start), stop, checkbox)) {
@@ -364,10 +374,7 @@ void MyEbayParser::ParseWon(const MarkedPage &page)
         Set(cutEnd, page.Find(U"</td>", price));
         Set(row.Price, page.Text(price, cutEnd));
 
-        Set(cell, page.Find(U"<td", cutEnd) + 5);
-        Set(cell, page.Find(U"<td", cell) + 5);
-        Set(cell, page.Find(U">", cell) + 1);
-        Set(cutEnd, page.Find(U"</td>", cell));
+        SecondCellAfter(page, cutEnd, cell, cutEnd);
         Set(row.Detail, Cleaned(page.Text(cell, cutEnd)));
 
         Set(cell, page.Find(U"ViewItem&amp;", cutEnd));
@@ -375,9 +382,7 @@ void MyEbayParser::ParseWon(const MarkedPage &page)
         Set(cutEnd, page.Find(U"&amp", cell));
         Set(row.Item, page.Text(cell, cutEnd));
 
-        Set(cell, page.Find(U">", cutEnd) + 1);
-        Set(cutEnd, page.Find(U"</a>", cell));
-        Set(row.ItemName, Cleaned(page.Text(cell, cutEnd)));
+        LinkTitle(page, cutEnd, cell, cutEnd, row);
         start = cutEnd;
 
         row.DisplayLine = Join({ &row.Detail, &row.Price, &row.ItemName });

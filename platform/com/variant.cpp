@@ -56,59 +56,58 @@ bool isValidType(VARTYPE t) noexcept
     return isScalarType(t);
 }
 
+// How many bytes the value of a by-reference variant of type `base` takes; 0 for a type that is
+// never held by reference. Every union member starts at the union's address, so one copy of that
+// many bytes reads any of them.
+std::size_t referencedSize(VARTYPE base) noexcept
+{
+    switch (base) {
+    case VT_I1:
+    case VT_UI1:
+        return 1;
+    case VT_I2:
+    case VT_UI2:
+    case VT_BOOL:
+        return sizeof(SHORT);
+    case VT_I4:
+    case VT_UI4:
+    case VT_INT:
+    case VT_UINT:
+    case VT_ERROR:
+    case VT_R4:
+        return sizeof(LONG);
+    case VT_R8:
+    case VT_DATE:
+    case VT_I8:
+    case VT_UI8:
+    case VT_CY:
+        return sizeof(LONGLONG);
+    case VT_BSTR:
+    case VT_DISPATCH:
+    case VT_UNKNOWN:
+        return sizeof(void *);
+    default:
+        return 0;
+    }
+}
+
 // Copies the value a by-reference variant points at into a new, owning variant.
 HRESULT dereference(VARIANT *dest, const VARIANT *src) noexcept
 {
     const VARTYPE base = src->vt & ~VT_BYREF;
     if (!src->byref)
         return E_INVALIDARG;
-    VARIANT v;
-    VariantInit(&v);
-    switch (base) {
-    case VT_VARIANT:
+    if (base == VT_VARIANT) {
         if (src->pvarVal->vt & VT_BYREF)
             return E_INVALIDARG;
         return VariantCopy(dest, src->pvarVal);
-    case VT_I1:
-        v.cVal = *src->pcVal;
-        break;
-    case VT_UI1:
-        v.bVal = *src->pbVal;
-        break;
-    case VT_I2:
-    case VT_UI2:
-    case VT_BOOL:
-        v.iVal = *src->piVal;
-        break;
-    case VT_I4:
-    case VT_UI4:
-    case VT_INT:
-    case VT_UINT:
-    case VT_ERROR:
-        v.lVal = *src->plVal;
-        break;
-    case VT_R4:
-        v.fltVal = *src->pfltVal;
-        break;
-    case VT_R8:
-    case VT_DATE:
-        v.dblVal = *src->pdblVal;
-        break;
-    case VT_I8:
-    case VT_UI8:
-    case VT_CY:
-        v.llVal = *src->pllVal;
-        break;
-    case VT_BSTR:
-        v.bstrVal = *src->pbstrVal;
-        break;
-    case VT_DISPATCH:
-    case VT_UNKNOWN:
-        v.punkVal = *src->ppunkVal;
-        break;
-    default:
-        return DISP_E_BADVARTYPE;
     }
+    const std::size_t size = referencedSize(base);
+    if (size == 0)
+        return DISP_E_BADVARTYPE;
+    VARIANT v;
+    VariantInit(&v);
+    std::memcpy(&v.llVal, src->byref, size);
     v.vt = base;
     return VariantCopy(dest, &v); // copies the string or adds the reference
 }

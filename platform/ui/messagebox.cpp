@@ -3,6 +3,8 @@
 #include <QFile>
 #include <QMessageBox>
 
+#include <iterator>
+
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -185,34 +187,21 @@ MsgResult defaultResult(const MessageBoxRequest &request)
     return buttons.first();
 }
 
+// MsgResult numbers the buttons from 1 in this order.
+constexpr const char *kButtonNames[] = { "OK", "Cancel", "Abort", "Retry", "Ignore", "Yes", "No" };
+
 QString buttonName(MsgResult result)
 {
-    switch (result) {
-    case MsgResult::OK:
-        return QStringLiteral("OK");
-    case MsgResult::Cancel:
-        return QStringLiteral("Cancel");
-    case MsgResult::Abort:
-        return QStringLiteral("Abort");
-    case MsgResult::Retry:
-        return QStringLiteral("Retry");
-    case MsgResult::Ignore:
-        return QStringLiteral("Ignore");
-    case MsgResult::Yes:
-        return QStringLiteral("Yes");
-    case MsgResult::No:
-        return QStringLiteral("No");
-    }
-    return QString();
+    const auto index = static_cast<std::size_t>(result) - 1;
+    return index < std::size(kButtonNames) ? QString::fromLatin1(kButtonNames[index]) : QString();
 }
 
 std::optional<MsgResult> buttonFromName(const QString &name)
 {
     const QString n = name.trimmed();
-    for (MsgResult r : { MsgResult::OK, MsgResult::Cancel, MsgResult::Abort, MsgResult::Retry,
-             MsgResult::Ignore, MsgResult::Yes, MsgResult::No }) {
-        if (n.compare(buttonName(r), Qt::CaseInsensitive) == 0)
-            return r;
+    for (std::size_t i = 0; i < std::size(kButtonNames); ++i) {
+        if (n.compare(QLatin1StringView(kButtonNames[i]), Qt::CaseInsensitive) == 0)
+            return static_cast<MsgResult>(i + 1);
     }
     return std::nullopt;
 }
@@ -227,19 +216,10 @@ QString buttonsName(MsgButtons buttons)
 
 QString iconName(MsgIcon icon)
 {
-    switch (icon) {
-    case MsgIcon::None:
-        return QStringLiteral("None");
-    case MsgIcon::Critical:
-        return QStringLiteral("Critical");
-    case MsgIcon::Question:
-        return QStringLiteral("Question");
-    case MsgIcon::Exclamation:
-        return QStringLiteral("Exclamation");
-    case MsgIcon::Information:
-        return QStringLiteral("Information");
-    }
-    return QString();
+    static constexpr const char *names[] = { "None", "Critical", "Question", "Exclamation",
+        "Information" };
+    const auto index = static_cast<std::size_t>(icon);
+    return index < std::size(names) ? QString::fromLatin1(names[index]) : QString();
 }
 
 MsgResult messageBox(const MessageBoxRequest &request, QWidget *parent)

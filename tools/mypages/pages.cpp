@@ -85,10 +85,13 @@ struct Builder {
                                                       : QStringLiteral("ebay.com");
     }
 
+    // A new item number, counted in `items`.
     QString nextItem()
     {
-        return QString::number(2150000100ull + static_cast<quint64>(items.size())) +
+        QString item = QString::number(2150000100ull + static_cast<quint64>(items.size())) +
             QString::number(rng.below(10));
+        items << item;
+        return item;
     }
     QString amount()
     {
@@ -148,7 +151,6 @@ void Builder::bidding()
         u"Price</th><th>My Max Bid</th><th>Bids</th><th>Time Left</th></tr>\n"_s;
     for (int i = 0; i < n; ++i) {
         const QString item = nextItem();
-        items << item;
         const Title &title = rng.pick(kTitles);
         const QString price = amount(), max = amount();
         QString cell, colour;
@@ -207,7 +209,6 @@ void Builder::won()
             u"Date</th><th>Item</th><th>Seller</th></tr>\n"_s;
     for (int i = 0; i < n; ++i) {
         const QString item = nextItem();
-        items << item;
         const Title &title = rng.pick(kTitles);
         const QString price = amount(), date = QString::fromUtf16(rng.pick(kDates)),
                       seller = QString::fromUtf16(rng.pick(kUsers));
@@ -238,7 +239,6 @@ void Builder::didntWin()
                 .arg(host);
     for (int i = 0; i < n; ++i) {
         const QString item = nextItem();
-        items << item;
         const Title &title = rng.pick(kTitles);
         const QString max = amount();
         // A private or cancelled auction shows no winning amount.
@@ -270,7 +270,6 @@ void Builder::watching()
         u"<th>Seller</th><th>Start</th><th>Time Left</th></tr>\n"_s;
     for (int i = 0; i < n; ++i) {
         const QString item = nextItem();
-        items << item;
         const Title &title = rng.pick(kTitles);
         const QString price = amount();
         QString cell, shownPrice = price;
@@ -339,7 +338,6 @@ void Builder::selling()
         u"<th>Watchers</th><th>Reserve Met</th><th>Time Left</th></tr>\n"_s;
     for (int i = 0; i < n; ++i) {
         const QString item = nextItem();
-        items << item;
         const Title &title = rng.pick(kTitles);
         const QString price = amount(), bids = QString::number(rng.below(20));
         const QString time = rng.below(6) == 0 ? QStringLiteral("Ended")
@@ -371,7 +369,6 @@ void Builder::sold()
         u"<th>Feedback Received</th><th>Invoice</th><th>Item</th></tr>\n"_s;
     for (int i = 0; i < n; ++i) {
         const QString item = nextItem();
-        items << item;
         const Title &title = rng.pick(kTitles);
         const QString price = amount(), buyer = QString::fromUtf16(rng.pick(kUsers));
         // The date cell is shown as the page wrote it, entities and all.
@@ -414,7 +411,6 @@ void Builder::unsold()
         u"Date</th><th>Relist</th></tr>\n"_s;
     for (int i = 0; i < n; ++i) {
         const QString item = nextItem();
-        items << item;
         const Title &title = rng.pick(kTitles);
         const QString start = amount(), reserve = amount(),
                       date = QString::fromUtf16(rng.pick(kDates));

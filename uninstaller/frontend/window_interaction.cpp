@@ -14,20 +14,23 @@ namespace uninstaller::frontend {
 
 namespace {
 
-constexpr std::uint32_t kConfirmMessage = 1;
-constexpr std::uint32_t kRegistryRefusedMessage = 2;
-constexpr std::uint32_t kRestoreMessage = 3;
-constexpr std::uint32_t kSharedFileMessage = 4;
-constexpr std::uint32_t kFilesHeading = 5;
-constexpr std::uint32_t kFoldersHeading = 6;
-constexpr std::uint32_t kKeysHeading = 7;
-constexpr std::uint32_t kRestartMessage = 8;
-constexpr std::uint32_t kYesToAllLabel = 9;
-constexpr std::uint32_t kNoToAllLabel = 10;
-constexpr std::uint32_t kYesLabel = 11;
-constexpr std::uint32_t kNoLabel = 12;
-constexpr std::uint32_t kFirstMark = 61;
-constexpr std::uint32_t kLastMark = 65;
+// Numbers of the template's messages (1 to 12) and of its step marks (61 to 65).
+enum TemplateId : std::uint32_t {
+    kConfirmMessage = 1,
+    kRegistryRefusedMessage,
+    kRestoreMessage,
+    kSharedFileMessage,
+    kFilesHeading,
+    kFoldersHeading,
+    kKeysHeading,
+    kRestartMessage,
+    kYesToAllLabel,
+    kNoToAllLabel,
+    kYesLabel,
+    kNoLabel,
+    kFirstMark = 61,
+    kLastMark = 65,
+};
 
 QString controlText(const QWidget *widget)
 {
@@ -179,8 +182,8 @@ void WindowInteraction::showProgress()
     if (m_built->topLevel)
         m_host.reset(m_built->window);
 
-    for (std::uint32_t n : { kFirstMark, kFirstMark + 1, kFirstMark + 2, kFirstMark + 3, kLastMark,
-             kFinishedMarker, kFailedMarker }) {
+    for (std::uint32_t n : std::initializer_list<std::uint32_t> { kFirstMark, kFirstMark + 1,
+             kFirstMark + 2, kFirstMark + 3, kLastMark, kFinishedMarker, kFailedMarker }) {
         if (QWidget *control = m_built->control(n))
             control->hide();
     }

@@ -51,61 +51,45 @@ bool isBlank(char16_t c)
     return c == u' ' || c == u'\t' || c == u'\r' || c == u'\n';
 }
 
+Number numberWith(Number::Kind kind, LONGLONG i, ULONGLONG u = 0, double r = 0)
+{
+    return Number { kind, i, u, r };
+}
+
 std::optional<Number> numberOf(const VARIANT &v)
 {
-    Number n;
     switch (v.vt) {
     case VT_EMPTY:
-        n.i = 0;
-        break;
+        return numberWith(Number::Signed, 0);
     case VT_I1:
-        n.i = v.cVal;
-        break;
+        return numberWith(Number::Signed, v.cVal);
     case VT_I2:
     case VT_BOOL:
-        n.i = v.iVal;
-        break;
+        return numberWith(Number::Signed, v.iVal);
     case VT_I4:
     case VT_INT:
-        n.i = v.lVal;
-        break;
+        return numberWith(Number::Signed, v.lVal);
     case VT_I8:
-        n.i = v.llVal;
-        break;
+        return numberWith(Number::Signed, v.llVal);
     case VT_UI1:
-        n.kind = Number::Unsigned;
-        n.u = v.bVal;
-        break;
+        return numberWith(Number::Unsigned, 0, v.bVal);
     case VT_UI2:
-        n.kind = Number::Unsigned;
-        n.u = v.uiVal;
-        break;
+        return numberWith(Number::Unsigned, 0, v.uiVal);
     case VT_UI4:
     case VT_UINT:
-        n.kind = Number::Unsigned;
-        n.u = v.ulVal;
-        break;
+        return numberWith(Number::Unsigned, 0, v.ulVal);
     case VT_UI8:
-        n.kind = Number::Unsigned;
-        n.u = v.ullVal;
-        break;
+        return numberWith(Number::Unsigned, 0, v.ullVal);
     case VT_R4:
-        n.kind = Number::Real;
-        n.r = v.fltVal;
-        break;
+        return numberWith(Number::Real, 0, 0, v.fltVal);
     case VT_R8:
     case VT_DATE:
-        n.kind = Number::Real;
-        n.r = v.dblVal;
-        break;
+        return numberWith(Number::Real, 0, 0, v.dblVal);
     case VT_CY:
-        n.kind = Number::Currency;
-        n.i = v.cyVal.int64;
-        break;
+        return numberWith(Number::Currency, v.cyVal.int64);
     default:
         return std::nullopt;
     }
-    return n;
 }
 
 double realOf(const Number &n)
@@ -328,30 +312,19 @@ std::u16string formatNumber(const VARIANT &v, USHORT flags)
         std::snprintf(buffer, sizeof buffer, "%d", v.boolVal ? -1 : 0);
         break;
     case VT_I1:
-        std::snprintf(buffer, sizeof buffer, "%d", v.cVal);
-        break;
     case VT_I2:
-        std::snprintf(buffer, sizeof buffer, "%d", v.iVal);
-        break;
     case VT_I4:
     case VT_INT:
-        std::snprintf(buffer, sizeof buffer, "%d", v.lVal);
-        break;
     case VT_I8:
-        std::snprintf(buffer, sizeof buffer, "%lld", static_cast<long long>(v.llVal));
+        std::snprintf(buffer, sizeof buffer, "%lld", static_cast<long long>(numberOf(v)->i));
         break;
     case VT_UI1:
-        std::snprintf(buffer, sizeof buffer, "%u", v.bVal);
-        break;
     case VT_UI2:
-        std::snprintf(buffer, sizeof buffer, "%u", v.uiVal);
-        break;
     case VT_UI4:
     case VT_UINT:
-        std::snprintf(buffer, sizeof buffer, "%u", v.ulVal);
-        break;
     case VT_UI8:
-        std::snprintf(buffer, sizeof buffer, "%llu", static_cast<unsigned long long>(v.ullVal));
+        std::snprintf(
+            buffer, sizeof buffer, "%llu", static_cast<unsigned long long>(numberOf(v)->u));
         break;
     case VT_R4:
         std::snprintf(buffer, sizeof buffer, "%.7G", static_cast<double>(v.fltVal));
