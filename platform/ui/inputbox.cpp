@@ -47,24 +47,4 @@ InputBoxHandler *setInputBoxHandler(InputBoxHandler *handler)
     return std::exchange(g_handler, handler);
 }
 
-InputBoxRecorder::InputBoxRecorder()
-    : m_previous(setInputBoxHandler(this))
-{
-}
-
-InputBoxRecorder::~InputBoxRecorder()
-{
-    setInputBoxHandler(m_previous);
-}
-
-QString InputBoxRecorder::show(const InputBoxRequest &request, QWidget *)
-{
-    m_boxes.append(request);
-    if (m_answers.empty())
-        return {};
-    QString answer = std::move(m_answers.front());
-    m_answers.pop_front();
-    return answer;
-}
-
 } // namespace platform::ui

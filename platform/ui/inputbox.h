@@ -7,10 +7,9 @@
 //   3. a real modal QInputDialog.
 #pragma once
 
-#include <QList>
-#include <QString>
+#include "platform/ui/dialog_recorder.h"
 
-#include <deque>
+#include <QString>
 
 class QWidget;
 
@@ -27,32 +26,18 @@ struct InputBoxRequest {
 // Shows (or answers) one input box; the typed text, empty when cancelled. Never throws.
 QString inputBox(const InputBoxRequest &request, QWidget *parent = nullptr);
 
-class InputBoxHandler {
-public:
-    virtual ~InputBoxHandler() = default;
-    virtual QString show(const InputBoxRequest &request, QWidget *parent) = 0;
-};
+using InputBoxHandler = DialogHandler<InputBoxRequest, QString>;
 
 // Installs a handler for the whole process and returns the one it replaces (null for none).
 InputBoxHandler *setInputBoxHandler(InputBoxHandler *handler);
 
-// Test double: records every box and answers from a queue, then as a cancel. Installed for its
-// lifetime; restores the previous handler when destroyed.
-class InputBoxRecorder : public InputBoxHandler {
+// Test double: records every box and answers from a queue, then as a cancel.
+class InputBoxRecorder : public DialogRecorder<InputBoxRequest, QString> {
 public:
-    InputBoxRecorder();
-    ~InputBoxRecorder() override;
-    InputBoxRecorder(const InputBoxRecorder &) = delete;
-    InputBoxRecorder &operator=(const InputBoxRecorder &) = delete;
-
-    QString show(const InputBoxRequest &request, QWidget *parent) override;
-    void queueAnswer(const QString &answer) { m_answers.push_back(answer); }
-    const QList<InputBoxRequest> &boxes() const { return m_boxes; }
-
-private:
-    InputBoxHandler *m_previous;
-    QList<InputBoxRequest> m_boxes;
-    std::deque<QString> m_answers;
+    InputBoxRecorder()
+        : DialogRecorder(setInputBoxHandler, [](const InputBoxRequest &) { return QString(); })
+    {
+    }
 };
 
 } // namespace platform::ui

@@ -250,26 +250,6 @@ MessageBoxHandler *setMessageBoxHandler(MessageBoxHandler *handler)
     return previous;
 }
 
-MessageBoxRecorder::MessageBoxRecorder()
-    : m_previous(setMessageBoxHandler(this))
-{
-}
-
-MessageBoxRecorder::~MessageBoxRecorder()
-{
-    setMessageBoxHandler(m_previous);
-}
-
-MsgResult MessageBoxRecorder::show(const MessageBoxRequest &request, QWidget *)
-{
-    m_boxes.append(request);
-    if (m_answers.empty())
-        return defaultResult(request);
-    MsgResult answer = m_answers.front();
-    m_answers.pop_front();
-    return answer;
-}
-
 QList<LoggedMessageBox> readMessageBoxLog(const QString &path)
 {
     QList<LoggedMessageBox> boxes;

@@ -9,11 +9,12 @@
 // The log lets whole programs be tested as processes without a display or a person to click.
 #pragma once
 
+#include "platform/ui/dialog_recorder.h"
+
 #include <QList>
 #include <QString>
 #include <QStringList>
 
-#include <deque>
 #include <optional>
 
 class QWidget;
@@ -51,34 +52,18 @@ MsgResult messageBox(const MessageBoxRequest &request, QWidget *parent = nullptr
 MsgResult messageBox(const QString &text, MsgButtons buttons, MsgIcon icon, const QString &title,
     QWidget *parent = nullptr);
 
-class MessageBoxHandler {
-public:
-    virtual ~MessageBoxHandler() = default;
-    virtual MsgResult show(const MessageBoxRequest &request, QWidget *parent) = 0;
-};
+using MessageBoxHandler = DialogHandler<MessageBoxRequest, MsgResult>;
 
 // Installs a handler for the whole process and returns the one it replaces (null for none).
 MessageBoxHandler *setMessageBoxHandler(MessageBoxHandler *handler);
 
-// Test double: records every box and answers from a queue, then with the default button. Installed
-// for its lifetime; restores the previous handler when destroyed. Single-threaded, like the UI.
-class MessageBoxRecorder : public MessageBoxHandler {
+// Test double: records every box and answers from a queue, then with the default button.
+class MessageBoxRecorder : public DialogRecorder<MessageBoxRequest, MsgResult> {
 public:
-    MessageBoxRecorder();
-    ~MessageBoxRecorder() override;
-    MessageBoxRecorder(const MessageBoxRecorder &) = delete;
-    MessageBoxRecorder &operator=(const MessageBoxRecorder &) = delete;
-
-    MsgResult show(const MessageBoxRequest &request, QWidget *parent) override;
-
-    void queueAnswer(MsgResult answer) { m_answers.push_back(answer); }
-    const QList<MessageBoxRequest> &boxes() const { return m_boxes; }
-    void clear() { m_boxes.clear(); }
-
-private:
-    MessageBoxHandler *m_previous;
-    QList<MessageBoxRequest> m_boxes;
-    std::deque<MsgResult> m_answers;
+    MessageBoxRecorder()
+        : DialogRecorder(setMessageBoxHandler, defaultResult)
+    {
+    }
 };
 
 // One record of the log file. The file is a sequence of blocks:
