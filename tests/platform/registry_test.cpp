@@ -65,27 +65,19 @@ TEST_F(StoreTest, LookupsIgnoreCaseAndNamesKeepTheirFirstCase)
     ASSERT_EQ(setText(key, "UserName", "first"), ERROR_SUCCESS);
     ASSERT_EQ(setText(key, "USERNAME", "second"), ERROR_SUCCESS);
 
-    struct Case {
-        const char *path;
-        const char *value;
-    } cases[] = {
-        { "Software\\MixedCase\\Ärger École", "UserName" },
-        { "sOfTwArE\\mIxEdCaSe\\äRGER éCOLE", "USERNAME" },
-    };
-    for (const Case &c : cases) {
-        HKEY again = nullptr;
-        ASSERT_EQ(open(HKEY_CURRENT_USER, c.path, again, KEY_READ), ERROR_SUCCESS) << c.path;
-        char data[32] = {};
-        DWORD size = sizeof data;
-        DWORD type = kSentinel;
-        EXPECT_EQ(
-            RegQueryValueEx(again, c.value, nullptr, &type, reinterpret_cast<BYTE *>(data), &size),
-            ERROR_SUCCESS)
-            << c.value;
-        EXPECT_EQ(type, REG_SZ);
-        EXPECT_STREQ(data, "second");
-        RegCloseKey(again);
-    }
+    // Both the key path and the value name in another case.
+    HKEY again = nullptr;
+    ASSERT_EQ(open(HKEY_CURRENT_USER, "sOfTwArE\\mIxEdCaSe\\äRGER éCOLE", again, KEY_READ),
+        ERROR_SUCCESS);
+    char data[32] = {};
+    DWORD size = sizeof data;
+    DWORD type = kSentinel;
+    EXPECT_EQ(
+        RegQueryValueEx(again, "USERNAME", nullptr, &type, reinterpret_cast<BYTE *>(data), &size),
+        ERROR_SUCCESS);
+    EXPECT_EQ(type, REG_SZ);
+    EXPECT_STREQ(data, "second");
+    RegCloseKey(again);
 
     // One value, under the name it was created with; the key keeps its creator's case too.
     char name[32];
@@ -156,7 +148,6 @@ TEST_F(StoreTest, HandleToADeletedKeyFailsCleanly)
     DWORD cch = sizeof name;
     EXPECT_EQ(RegQueryValueEx(doomed, "v", nullptr, nullptr, nullptr, &size), ERROR_KEY_DELETED);
     EXPECT_EQ(setText(doomed, "v", "y"), ERROR_KEY_DELETED);
-    EXPECT_EQ(RegDeleteValue(doomed, "v"), ERROR_KEY_DELETED);
     EXPECT_EQ(RegEnumKeyEx(reopened, 0, name, &cch, nullptr, nullptr, nullptr, nullptr),
         ERROR_KEY_DELETED);
     EXPECT_EQ(
