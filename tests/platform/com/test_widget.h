@@ -1,6 +1,7 @@
 // A small dual class with one member of each shape the automation layer must call (conversions,
 // optional and by-reference parameters, a failing put, events with a by-reference flag, a
-// collection), created in-process by the dispatch tests and the invoke benchmark.
+// collection), created in-process by the dispatch tests and the invoke benchmark; its type library
+// description is what the type library file tests write and read.
 #pragma once
 
 #include "platform/com/com.h"
