@@ -1,8 +1,8 @@
-// The cost of late binding: the same two-argument method of the test component called directly
+// The cost of late binding: the same two-argument method of the test widget called directly
 // through its vtable and through IDispatch::Invoke by DISPID (arguments as VT_I4, as a script
 // host passes them, and as strings that need conversion). The ratio is what a host pays for
 // automation over a direct call.
-#include "tests/platform/com_component/widget_object.h"
+#include "tests/platform/com/test_widget.h"
 
 #include <benchmark/benchmark.h>
 

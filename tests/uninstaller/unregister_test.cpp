@@ -1,5 +1,5 @@
-// The production unregistrar against a real component library (the component object layer's
-// test widget): its DllUnregisterServer and its type library's registration.
+// The production unregistrar against a real component library (the OLE hosting tests' test
+// control): its DllUnregisterServer and its type library's registration.
 #include "platform/com/server_module.h"
 #include "platform/com/typelib.h"
 #include "tests/uninstaller/test_support.h"
@@ -14,8 +14,8 @@ namespace {
 
 using namespace uninstaller_test;
 
-constexpr const char *kClassKey = "CLSID\\{6B1F0003-0000-4000-8000-000000000003}";
-constexpr const char *kTypeLibKey = "TypeLib\\{6B1F0003-0000-4000-8000-000000000004}";
+constexpr const char *kClassKey = "CLSID\\{5C0E7A10-3B2D-4E8F-9A61-7D2C4B1E0A03}";
+constexpr const char *kTypeLibKey = "TypeLib\\{5C0E7A10-3B2D-4E8F-9A61-7D2C4B1E0A04}";
 
 class UnregisterTest : public ::testing::Test {
 protected:
@@ -23,9 +23,9 @@ protected:
     {
         ASSERT_TRUE(m_dir.isValid());
         // A copy in the build tree: the library is loaded from here, and /tmp may be noexec.
-        m_library = m_dir.filePath("libwidget copy.so").toStdString();
+        m_library = m_dir.filePath("libcontrol copy.so").toStdString();
         std::filesystem::copy_file(
-            std::string(std::getenv("BIDLARK_BIN_DIR")) + "/libcomtestwidget.so", m_library);
+            std::string(std::getenv("BIDLARK_BIN_DIR")) + "/liboletestcontrol.so", m_library);
         ASSERT_EQ(platform::com::CallServerRegistration(m_library, false), S_OK);
         ASSERT_TRUE(keyExists(HKEY_CLASSES_ROOT, kClassKey));
         ASSERT_TRUE(keyExists(HKEY_CLASSES_ROOT, kTypeLibKey));

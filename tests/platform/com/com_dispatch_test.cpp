@@ -1,6 +1,6 @@
 // Invoke, GetIDsOfNames, type information, error info, events and enumeration, on the test
-// component's class created in-process.
-#include "tests/platform/com_component/widget_object.h"
+// widget created in-process.
+#include "tests/platform/com/test_widget.h"
 #include "tests/platform/no_type_info.h"
 
 #include <gtest/gtest.h>
@@ -118,17 +118,10 @@ TEST_F(Dispatch, NamedArguments)
 
 TEST_F(Dispatch, PropertyPutNeedsTheNamedValue)
 {
-    BStr name(u"renamed");
-    ASSERT_EQ(call.invoke(testwidget::kName, DISPATCH_PROPERTYPUT, { text(name.get()) },
-                  { DISPID_PROPERTYPUT }),
-        S_OK);
-    BStr read;
-    ASSERT_EQ(widget->get_Name(read.out()), S_OK);
-    EXPECT_EQ(read.view(), u"renamed");
-    EXPECT_EQ(call.result.vt, VT_EMPTY);
     ASSERT_EQ(
         call.invoke(testwidget::kEnabled, DISPATCH_PROPERTYPUT, { i4(0) }, { DISPID_PROPERTYPUT }),
         S_OK);
+    EXPECT_EQ(call.result.vt, VT_EMPTY);
     ASSERT_EQ(call.invoke(testwidget::kEnabled, DISPATCH_PROPERTYGET, {}), S_OK);
     EXPECT_EQ(call.result.vt, VT_BOOL);
     EXPECT_EQ(call.result.boolVal, VARIANT_FALSE);
@@ -146,7 +139,6 @@ struct ErrorCase {
 
 TEST_F(Dispatch, ErrorPathsLeaveOutParametersAsDocumented)
 {
-    static BStr word(u"word");
     const ErrorCase cases[] = {
         { "unknown member", 99, DISPATCH_METHOD, {}, {}, DISP_E_MEMBERNOTFOUND, kSentinel },
         { "get of a method", testwidget::kAdd, DISPATCH_PROPERTYGET, {}, {}, DISP_E_MEMBERNOTFOUND,
@@ -159,8 +151,6 @@ TEST_F(Dispatch, ErrorPathsLeaveOutParametersAsDocumented)
             DISP_E_BADPARAMCOUNT, kSentinel },
         { "required argument marked missing", testwidget::kAdd, DISPATCH_METHOD,
             { i4(1), missing() }, {}, DISP_E_TYPEMISMATCH, 1 },
-        { "text that is no number", testwidget::kAdd, DISPATCH_METHOD, { i4(1), text(word.get()) },
-            {}, DISP_E_TYPEMISMATCH, 1 },
         { "number out of range", testwidget::kAdd, DISPATCH_METHOD,
             { text(SysAllocString(u"9999999999")), i4(1) }, {}, DISP_E_OVERFLOW, 0 },
         { "put without the named value", testwidget::kCount, DISPATCH_PROPERTYPUT, { i4(1) }, {},
@@ -176,7 +166,7 @@ TEST_F(Dispatch, ErrorPathsLeaveOutParametersAsDocumented)
         EXPECT_EQ(call.argErr, c.argErr) << c.name;
         EXPECT_EQ(call.excep.bstrDescription, nullptr) << c.name;
     }
-    SysFreeString(cases[7].args[0].bstrVal);
+    SysFreeString(cases[6].args[0].bstrVal);
 
     DISPPARAMS none { nullptr, nullptr, 0, 0 };
     EXPECT_EQ(call.target->Invoke(testwidget::kCount, IUnknown::iid, 0, DISPATCH_PROPERTYGET, &none,
@@ -186,12 +176,11 @@ TEST_F(Dispatch, ErrorPathsLeaveOutParametersAsDocumented)
 
 TEST_F(Dispatch, FailingMemberFillsExcepInfoFromErrorInfo)
 {
-    BStr reason(u"It broke.");
-    EXPECT_EQ(
-        call.invoke(testwidget::kFail, DISPATCH_METHOD, { text(reason.get()) }), DISP_E_EXCEPTION);
-    EXPECT_EQ(call.excep.scode, DISP_E_EXCEPTION);
+    EXPECT_EQ(call.invoke(testwidget::kCount, DISPATCH_PROPERTYPUT, { i4(-1) }, { DISPID_PROPERTYPUT }),
+        DISP_E_EXCEPTION);
+    EXPECT_EQ(call.excep.scode, E_INVALIDARG);
     EXPECT_EQ(view(call.excep.bstrSource), u"Test.Widget.1");
-    EXPECT_EQ(view(call.excep.bstrDescription), u"It broke.");
+    EXPECT_EQ(view(call.excep.bstrDescription), u"Count cannot be negative.");
     EXPECT_EQ(call.argErr, kSentinel);
     ComPtr<IErrorInfo> left;
     EXPECT_EQ(GetErrorInfo(0, &left), S_FALSE); // taken by Invoke
@@ -199,9 +188,6 @@ TEST_F(Dispatch, FailingMemberFillsExcepInfoFromErrorInfo)
     // Through the vtable the error object stays for the caller.
     EXPECT_EQ(widget->put_Count(-1), E_INVALIDARG);
     ASSERT_EQ(GetErrorInfo(0, &left), S_OK);
-    BStr description;
-    ASSERT_EQ(left->GetDescription(description.out()), S_OK);
-    EXPECT_EQ(description.view(), u"Count cannot be negative.");
     GUID source;
     ASSERT_EQ(left->GetGUID(&source), S_OK);
     EXPECT_EQ(source, ITestWidget::iid);
@@ -368,62 +354,18 @@ TEST_F(Dispatch, CollectionIsItsOwnEnumeratorWithOneCursor)
     EXPECT_EQ(first->Next(2, items, nullptr), E_POINTER);
 }
 
-TEST_F(Dispatch, TypeInformationDescribesTheClassAndItsEvents)
+// What a browser of the type information reads beyond the member list: defaults, help strings,
+// the library and the base interface.
+TEST_F(Dispatch, TypeInformationCarriesDefaultsHelpAndTheBaseInterface)
 {
-    ComPtr<IProvideClassInfo> provide;
-    ASSERT_EQ(widget.As(provide), S_OK);
-    ComPtr<ITypeInfo> classInfo;
-    ASSERT_EQ(provide->GetClassInfo(&classInfo), S_OK);
-    TYPEATTR *attr = nullptr;
-    ASSERT_EQ(classInfo->GetTypeAttr(&attr), S_OK);
-    EXPECT_EQ(attr->typekind, TKIND_COCLASS);
-    EXPECT_EQ(attr->guid, CLSID_TestWidget);
-    const WORD impls = attr->cImplTypes;
-    classInfo->ReleaseTypeAttr(attr);
-
-    // The default source interface, found the way a host wires hosted controls.
-    ComPtr<ITypeInfo> events;
-    for (UINT i = 0; i < impls; ++i) {
-        INT flags = 0;
-        ASSERT_EQ(classInfo->GetImplTypeFlags(i, &flags), S_OK);
-        if ((flags & (IMPLTYPEFLAG_FDEFAULT | IMPLTYPEFLAG_FSOURCE)) ==
-            (IMPLTYPEFLAG_FDEFAULT | IMPLTYPEFLAG_FSOURCE)) {
-            HREFTYPE href;
-            ASSERT_EQ(classInfo->GetRefTypeOfImplType(i, &href), S_OK);
-            ASSERT_EQ(classInfo->GetRefTypeInfo(href, &events), S_OK);
-        }
-    }
-    ASSERT_TRUE(events);
-    ASSERT_EQ(events->GetTypeAttr(&attr), S_OK);
-    EXPECT_EQ(attr->guid, DIID__ITestWidgetEvents);
-    ASSERT_EQ(attr->cFuncs, 2);
-    events->ReleaseTypeAttr(attr);
     FUNCDESC *fd = nullptr;
-    ASSERT_EQ(events->GetFuncDesc(1, &fd), S_OK);
-    EXPECT_EQ(fd->memid, testwidget::kClosing);
-    ASSERT_EQ(fd->cParams, 1);
-    EXPECT_EQ(fd->lprgelemdescParam[0].tdesc.vt, VT_PTR);
-    EXPECT_EQ(fd->lprgelemdescParam[0].tdesc.lptdesc->vt, VT_BOOL);
-    BSTR names[3] = {};
-    UINT count = 0;
-    ASSERT_EQ(events->GetNames(fd->memid, names, 3, &count), S_OK);
-    events->ReleaseFuncDesc(fd);
-    ASSERT_EQ(count, 2u);
-    EXPECT_EQ(view(names[0]), u"Closing");
-    EXPECT_EQ(view(names[1]), u"pbCancel");
-    for (BSTR n : names)
-        SysFreeString(n);
-
+    HREFTYPE href = 0;
     ComPtr<ITypeInfo> dual;
     ASSERT_EQ(call.target->GetTypeInfo(0, 0, &dual), S_OK);
     ComPtr<ITypeLib> lib;
     UINT index = 99;
     ASSERT_EQ(dual->GetContainingTypeLib(&lib, &index), S_OK);
     EXPECT_EQ(index, 0u);
-    TLIBATTR *libAttr = nullptr;
-    ASSERT_EQ(lib->GetLibAttr(&libAttr), S_OK);
-    EXPECT_EQ(libAttr->guid, LIBID_TestWidgetLib);
-    lib->ReleaseTLibAttr(libAttr);
     // Defaults and optional flags of Compute's parameters.
     for (UINT i = 0;; ++i) {
         ASSERT_EQ(dual->GetFuncDesc(i, &fd), S_OK);
@@ -443,13 +385,13 @@ TEST_F(Dispatch, TypeInformationDescribesTheClassAndItsEvents)
     }
     BStr name, doc;
     ASSERT_EQ(
-        dual->GetDocumentation(testwidget::kName, name.out(), doc.out(), nullptr, nullptr), S_OK);
-    EXPECT_EQ(name.view(), u"Name");
-    EXPECT_EQ(doc.view(), u"The widget's name");
+        dual->GetDocumentation(testwidget::kCount, name.out(), doc.out(), nullptr, nullptr), S_OK);
+    EXPECT_EQ(name.view(), u"Count");
+    EXPECT_EQ(doc.view(), u"How many items the widget holds");
     ComPtr<ITypeInfo> base;
-    HREFTYPE href = 0;
     ASSERT_EQ(dual->GetRefTypeOfImplType(0, &href), S_OK);
     ASSERT_EQ(dual->GetRefTypeInfo(href, &base), S_OK);
+    TYPEATTR *attr = nullptr;
     ASSERT_EQ(base->GetTypeAttr(&attr), S_OK);
     EXPECT_EQ(attr->guid, IDispatch::iid);
     base->ReleaseTypeAttr(attr);

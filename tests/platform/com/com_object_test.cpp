@@ -96,13 +96,6 @@ TEST(ClassFactory, RefusesAggregationAndCountsLocks)
     EXPECT_EQ(factory->LockServer(TRUE), S_OK);
     EXPECT_EQ(moduleLockCount().load(), before + 3); // the outer dog, the pet and the lock
     EXPECT_EQ(factory->LockServer(FALSE), S_OK);
-
-    const ClassEntry table[] = { { &IDog::iid, &getClassFactory<Dog> } };
-    out = reinterpret_cast<void *>(0xdeadbeef);
-    EXPECT_EQ(
-        getClassObject(table, 1, IPet::iid, IClassFactory::iid, &out), CLASS_E_CLASSNOTAVAILABLE);
-    EXPECT_EQ(out, nullptr);
-    EXPECT_EQ(getClassObject(table, 1, IDog::iid, IClassFactory::iid, nullptr), E_POINTER);
 }
 
 } // namespace

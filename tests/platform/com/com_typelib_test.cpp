@@ -1,9 +1,13 @@
 // The .tlb file format: what is written reads back the same, and every damaged file is refused.
-#include "tests/platform/com_component/widget.h"
+#include "tests/platform/com/test_widget.h"
 
+#include "platform/com/internal/regutil.h"
 #include "platform/com/internal/typedata.h"
 
 #include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <fstream>
 
 using namespace platform::com;
 
@@ -102,10 +106,10 @@ TEST(TypeLibFile, EnumerationsReadAsConstants)
     TYPEATTR *attr = nullptr;
     ASSERT_EQ(shades->GetTypeAttr(&attr), S_OK);
     EXPECT_EQ(attr->typekind, TKIND_ENUM);
-    EXPECT_EQ(attr->cVars, 3);
+    EXPECT_EQ(attr->cVars, 2);
     shades->ReleaseTypeAttr(attr);
     VARDESC *var = nullptr;
-    ASSERT_EQ(shades->GetVarDesc(2, &var), S_OK);
+    ASSERT_EQ(shades->GetVarDesc(1, &var), S_OK);
     EXPECT_EQ(var->varkind, VAR_CONST);
     EXPECT_EQ(var->lpvarValue->lVal, -1);
     BSTR name = nullptr;
@@ -114,8 +118,37 @@ TEST(TypeLibFile, EnumerationsReadAsConstants)
     shades->ReleaseVarDesc(var);
     EXPECT_EQ(view(name), u"ShadeNone");
     SysFreeString(name);
-    EXPECT_EQ(shades->GetVarDesc(3, &var), TYPE_E_ELEMENTNOTFOUND);
+    EXPECT_EQ(shades->GetVarDesc(2, &var), TYPE_E_ELEMENTNOTFOUND);
     EXPECT_EQ(var, nullptr);
+}
+
+// Loaded from a file with registration, and removed again the way the uninstaller does it.
+TEST(TypeLibFile, RegisteredFromTheFileAndRemovedByItsIdentity)
+{
+    const char *sandbox = std::getenv("BIDLARK_TEST_SANDBOX");
+    const std::string tlb = std::string(sandbox ? sandbox : "/tmp") + "/widget.tlb";
+    std::ofstream(tlb, std::ios::binary) << widgetLibBytes();
+    const std::u16string path = utf8ToUtf16(tlb);
+    ComPtr<ITypeLib> lib;
+    ASSERT_EQ(LoadTypeLibEx(path.c_str(), REGKIND_REGISTER, &lib), S_OK);
+    const std::string libKey = "TypeLib\\" + guidToString(LIBID_TestWidgetLib);
+    const std::string interfaceKey = "Interface\\" + guidToString(ITestWidget::iid);
+    std::string registered, owner;
+    ASSERT_EQ(platform::registry::readString(
+                  HKEY_CLASSES_ROOT, libKey + "\\1.0\\0\\win64", "", registered),
+        ERROR_SUCCESS);
+    EXPECT_EQ(registered, tlb);
+    ASSERT_EQ(platform::registry::readString(HKEY_CLASSES_ROOT, interfaceKey + "\\TypeLib", "", owner),
+        ERROR_SUCCESS);
+    EXPECT_EQ(owner, guidToString(LIBID_TestWidgetLib));
+
+    EXPECT_EQ(UnRegisterTypeLib(LIBID_TestWidgetLib, 1, 0, 0, SYS_WIN64), S_OK);
+    EXPECT_FALSE(detail::keyExists(HKEY_CLASSES_ROOT, libKey));
+    EXPECT_FALSE(detail::keyExists(HKEY_CLASSES_ROOT, interfaceKey));
+    EXPECT_EQ(UnRegisterTypeLib(LIBID_TestWidgetLib, 1, 0, 0, SYS_WIN64), TYPE_E_REGISTRYACCESS);
+    const std::u16string missing = utf8ToUtf16(tlb + ".none");
+    ComPtr<ITypeLib> none;
+    EXPECT_EQ(LoadTypeLib(missing.c_str(), &none), TYPE_E_CANTLOADLIBRARY);
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 // regsvr --script on registry scripts that real component libraries shipped (tests/fixtures/rgs),
-// and on malformed ones: a clear error with the line, nothing written.
+// and on malformed ones: a clear error with the line, nothing written; and the exit status of
+// each way a run can fail.
 #include "platform/com/com.h"
 #include "platform/com/internal/regutil.h"
 
@@ -121,7 +122,7 @@ TEST(RegsvrScript, RealScriptsRegisterAndUnregisterToAnEmptyTree)
     }
 }
 
-TEST(RegsvrScript, MalformedScriptsNameTheLineAndWriteNothing)
+TEST(RegsvrScript, FailedRunsNameTheProblemAndWriteNothing)
 {
     const struct {
         const char *text;
@@ -143,15 +144,29 @@ TEST(RegsvrScript, MalformedScriptsNameTheLineAndWriteNothing)
                 EXPECT_TRUE(detail::subkeyNames(root, "").empty()) << b.text;
         }
     }
-    EXPECT_EQ(regsvr("--script '" + temp("none.rgs") + "'"), 3);
-    EXPECT_EQ(regsvr("--script '" + file + "' =x"), 1);
+    // Libraries that do not load or serve nothing, and usage errors, each with its own status.
+    const char *bin = std::getenv("BIDLARK_BIN_DIR");
+    const std::string dir = bin ? bin : ".", component = "'" + dir + "/liboletestcontrol.so'";
+    const std::pair<std::string, int> runs[] = {
+        { "", 1 },
+        { "--script '" + file + "' =x", 1 },
+        { "-t '' " + component, 1 },
+        { "-u -t out.tlb " + component, 1 },
+        { "--script '" + temp("none.rgs") + "'", 3 },
+        { "'" + dir + "/no-such-library.so'", 3 },
+        { "-t out.tlb '" + dir + "/no-such-library.so'", 3 },
+        { "'" + dir + "/libbidlark-platform.so'", 4 },
+    };
+    for (const auto &[arguments, status] : runs)
+        EXPECT_EQ(regsvr(arguments), status) << arguments;
+    EXPECT_EQ(CallServerRegistration(dir + "/no-such-library.so", false),
+        HRESULT_FROM_WIN32(ERROR_MOD_NOT_FOUND));
+    EXPECT_EQ(CallServerRegistration(dir + "/libbidlark-platform.so", true),
+        HRESULT_FROM_WIN32(ERROR_PROC_NOT_FOUND));
 
     // A library that loads but carries no type library is told apart from one that does not load.
     std::string errors;
-    const char *dir = std::getenv("BIDLARK_BIN_DIR");
-    EXPECT_EQ(regsvr("-t '" + temp("out.tlb") + "' '" + std::string(dir ? dir : ".") +
-                      "/libbidlark-platform.so'",
-                  &errors),
+    EXPECT_EQ(regsvr("-t '" + temp("out.tlb") + "' '" + dir + "/libbidlark-platform.so'", &errors),
         4);
     EXPECT_NE(errors.find("holds no type library"), std::string::npos) << errors;
 }
