@@ -18,8 +18,6 @@ using namespace platform::com;
 namespace testcontrol {
 namespace {
 
-constexpr SIZEL kDefaultExtent { 2646, 794 }; // 100 x 30 pixels at 96 dpi
-
 State &state()
 {
     static State s;
@@ -344,24 +342,9 @@ public:
         return give(out, Misc == kMiscStatus ? CLSID_TestControl : CLSID_TestControlLateSite);
     }
     HRESULT GetUserType(DWORD, LPOLESTR *out) noexcept override { return none(out); }
-    HRESULT SetExtent(DWORD aspect, SIZEL *size) noexcept override
-    {
-        if (!size)
-            return E_POINTER;
-        if (aspect != DVASPECT_CONTENT)
-            return E_INVALIDARG;
-        m_extent = *size;
-        return S_OK;
-    }
-    HRESULT GetExtent(DWORD aspect, SIZEL *size) noexcept override
-    {
-        if (!size)
-            return E_POINTER;
-        if (aspect != DVASPECT_CONTENT)
-            return E_INVALIDARG;
-        *size = m_extent;
-        return S_OK;
-    }
+    // The window follows the rectangles it is given; the extent it is told is not kept.
+    HRESULT SetExtent(DWORD, SIZEL *) noexcept override { return S_OK; }
+    HRESULT GetExtent(DWORD, SIZEL *) noexcept override { return E_NOTIMPL; }
     HRESULT Advise(IAdviseSink *, DWORD *) noexcept override { return OLE_E_ADVISENOTSUPPORTED; }
     HRESULT Unadvise(DWORD) noexcept override { return OLE_E_ADVISENOTSUPPORTED; }
     HRESULT EnumAdvise(IEnumSTATDATA **out) noexcept override
@@ -478,7 +461,6 @@ private:
     LONG m_value = 0;
     LONG m_seenUserMode = 1;
     LONG m_siteAtInit = -1;
-    SIZEL m_extent = kDefaultExtent;
     RECT m_rect { 0, 0, 100, 30 };
     ComPtr<IOleClientSite> m_clientSite;
     ComPtr<IOleInPlaceSite> m_inPlaceSite;
