@@ -71,12 +71,10 @@ TEST(PropertyFrame, ColourPageAppliesOnApplyAndOkToEveryObject)
     EXPECT_EQ(propertyPagesOf(a->identity()), std::vector<CLSID> { CLSID_StockColorPage });
     testsupport::FrameDriver driver([&](PropertyFrame &frame) {
         ASSERT_EQ(frame.pageCount(), 1);
-        EXPECT_EQ(frame.pageTitle(0), "Color");
         auto *properties = frame.pageArea(0)->findChild<QComboBox *>("properties");
         auto *colours = frame.pageArea(0)->findChild<QListWidget *>("colors");
         ASSERT_TRUE(properties && colours);
         ASSERT_EQ(properties->count(), 2);
-        EXPECT_EQ(properties->itemText(0), "BackColor");
         EXPECT_EQ(colours->currentRow(), rowOf(colours, "White")) << "shows the current value";
         EXPECT_FALSE(frame.applyEnabled());
 

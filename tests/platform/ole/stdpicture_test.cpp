@@ -1,6 +1,5 @@
 #include "platform/com/ole/stdpicture.h"
 
-#include "platform/com/creation.h"
 #include "platform/com/ole/olectl.h"
 #include "platform/com/storage.h"
 
@@ -166,14 +165,6 @@ TEST(StdPicture, OwnedHandlesDieWithThePictureOthersDoNot)
         OleCreatePictureIndirect(&wrongKind, IPicture::iid, TRUE, none.voidOut()), E_INVALIDARG);
     EXPECT_EQ(graphicsKind(icon), GraphicsKind::Icon) << "a refused handle is not deleted";
     EXPECT_TRUE(DestroyIcon(icon));
-
-    // Made by class identifier, a picture starts empty.
-    ASSERT_EQ(
-        CoCreateInstance(CLSID_StdPicture, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&none)),
-        S_OK);
-    SHORT type = 99;
-    ASSERT_EQ(none->get_Type(&type), S_OK);
-    EXPECT_EQ(type, PICTYPE_NONE);
 }
 
 TEST(StdPicture, RenderFlipsBySourceSign)

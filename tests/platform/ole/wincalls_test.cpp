@@ -123,7 +123,6 @@ TEST(WindowCalls, WindowTextReachesTheWidgetsOwnText)
         OLECHAR wide[16] = {};
         EXPECT_EQ(GetWindowTextW(h, wide, 16), 5) << w->metaObject()->className();
         EXPECT_EQ(std::u16string(wide), u"Grüße");
-        EXPECT_EQ(GetWindowTextLengthW(h), 5);
     }
     EXPECT_EQ(button->text(), "Grüße");
     EXPECT_EQ(edit->text(), "Grüße");

@@ -486,7 +486,6 @@ HKCR
         {
             ProgID = s 'Test.OleControl.1'
             VersionIndependentProgID = s 'Test.OleControl'
-            Programmable
             Control
             InprocServer32 = s '%MODULE%'
             {
@@ -496,8 +495,6 @@ HKCR
             {
                 '1' = s '131473'
             }
-            'TypeLib' = s '{5C0E7A10-3B2D-4E8F-9A61-7D2C4B1E0A04}'
-            Version = s '1.0'
         }
         ForceRemove {5C0E7A10-3B2D-4E8F-9A61-7D2C4B1E0A05} = s 'TestControl Late Site Class'
         {
