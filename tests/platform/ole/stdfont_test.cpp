@@ -34,39 +34,20 @@ ComPtr<IFont> makeFont(
     return font;
 }
 
-TEST(StdFont, CreatableByClassIdWithoutRegistryAndDefaultsToMsSansSerif8)
-{
-    ComPtr<IFontDisp> disp;
-    ASSERT_EQ(
-        CoCreateInstance(CLSID_StdFont, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&disp)), S_OK);
-    ComPtr<IFont> font;
-    ASSERT_EQ(disp.As(font), S_OK);
-    BStr name;
-    CY size {};
-    ASSERT_EQ(font->get_Name(name.out()), S_OK);
-    ASSERT_EQ(font->get_Size(&size), S_OK);
-    EXPECT_EQ(name.view(), u"MS Sans Serif");
-    EXPECT_EQ(size.int64, 80000);
-}
-
-TEST(StdFont, BoldAndWeightAreOneProperty)
-{
-    auto font = makeFont(u"Arial", 100000, 0, false, false, false);
-    SHORT weight = 0;
-    BOOL bold = TRUE;
-    ASSERT_EQ(font->get_Weight(&weight), S_OK);
-    EXPECT_EQ(weight, FW_NORMAL) << "weight 0 in a description means normal";
-    ASSERT_EQ(font->put_Weight(800), S_OK);
-    ASSERT_EQ(font->get_Bold(&bold), S_OK);
-    EXPECT_TRUE(bold);
-    ASSERT_EQ(font->put_Bold(FALSE), S_OK);
-    ASSERT_EQ(font->get_Weight(&weight), S_OK);
-    EXPECT_EQ(weight, FW_NORMAL);
-    EXPECT_NE(font->put_Weight(1001), S_OK);
-    CY negative {};
-    negative.int64 = -1;
-    EXPECT_NE(font->put_Size(negative), S_OK);
-}
+// Records what a font tells its holders; can act inside OnChanged.
+class NotifySink final : public ComObject<NotifySink, IPropertyNotifySink> {
+public:
+    std::vector<DISPID> seen;
+    std::function<void()> onChanged;
+    HRESULT OnChanged(DISPID id) noexcept override
+    {
+        seen.push_back(id);
+        if (onChanged)
+            onChanged();
+        return S_OK;
+    }
+    HRESULT OnRequestEdit(DISPID) noexcept override { return S_OK; }
+};
 
 TEST(StdFont, RoundTripsThroughAStreamWithItsClassId)
 {
@@ -81,15 +62,6 @@ TEST(StdFont, RoundTripsThroughAStreamWithItsClassId)
     ComPtr<IFont> loaded;
     ASSERT_EQ(OleLoadFromStream(stream.Get(), IID_PPV_ARGS(&loaded)), S_OK);
     EXPECT_EQ(loaded->IsEqual(font.Get()), S_OK);
-    SHORT charset = 0;
-    ASSERT_EQ(loaded->get_Charset(&charset), S_OK);
-    EXPECT_EQ(charset, 186);
-
-    ComPtr<IFont> clone;
-    ASSERT_EQ(font->Clone(&clone), S_OK);
-    EXPECT_EQ(clone->IsEqual(font.Get()), S_OK);
-    ASSERT_EQ(clone->put_Italic(FALSE), S_OK);
-    EXPECT_EQ(clone->IsEqual(font.Get()), S_FALSE) << "a clone is a separate font";
 }
 
 TEST(StdFont, CorruptStreamsFailAndLeaveTheFontAsItWas)
@@ -112,40 +84,55 @@ TEST(StdFont, CorruptStreamsFailAndLeaveTheFontAsItWas)
     };
     for (const Case &c : cases) {
         auto font = makeFont(u"Courier New", 90000, 400, false, false, false);
+        auto sink = NotifySink::make();
+        AdviseLink link;
+        ASSERT_EQ(link.connect(font.Get(), IPropertyNotifySink::iid, sink.Get()), S_OK);
         ComPtr<IPersistStream> persist;
         ASSERT_EQ(font.As(persist), S_OK);
-        ComPtr<IStream> stream;
-        ASSERT_EQ(createStreamOnBytes(c.bytes, &stream), S_OK);
-        EXPECT_EQ(SUCCEEDED(persist->Load(stream.Get())), c.ok) << c.name;
+        for (int round = 0; round < 2; ++round) {
+            ComPtr<IStream> stream;
+            ASSERT_EQ(createStreamOnBytes(c.bytes, &stream), S_OK);
+            EXPECT_EQ(SUCCEEDED(persist->Load(stream.Get())), c.ok) << c.name;
+        }
         BStr name;
         ASSERT_EQ(font->get_Name(name.out()), S_OK);
         EXPECT_EQ(name.view(), c.ok ? u"Arial" : u"Courier New") << c.name;
+        // One unknown change for new values; loading the same values again is no change.
+        EXPECT_EQ(
+            sink->seen, c.ok ? std::vector<DISPID> { DISPID_UNKNOWN } : std::vector<DISPID> {})
+            << c.name;
     }
 }
 
-TEST(StdFont, DispatchUsesTheStandardIds)
+TEST(StdFont, CreatableByClassIdAndDispatchedWithTheStandardIds)
 {
-    auto font = makeFont(u"Arial", 80000, 400, false, false, false);
     ComPtr<IDispatch> disp;
-    ASSERT_EQ(font.As(disp), S_OK);
-    Variant size = Variant::r8(10.5);
-    ASSERT_EQ(invokeByName(disp.Get(), u"Size", DISPATCH_PROPERTYPUT, &size, 1, nullptr), S_OK);
+    ASSERT_EQ(
+        CoCreateInstance(CLSID_StdFont, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&disp)), S_OK);
+    ComPtr<IFont> font;
+    ASSERT_EQ(disp.As(font), S_OK);
     CY cy {};
     ASSERT_EQ(font->get_Size(&cy), S_OK);
+    EXPECT_EQ(cy.int64, 80000) << "a new font is MS Sans Serif 8";
+    Variant size = Variant::r8(10.5);
+    ASSERT_EQ(invokeByName(disp.Get(), u"Size", DISPATCH_PROPERTYPUT, &size, 1, nullptr), S_OK);
+    ASSERT_EQ(font->get_Size(&cy), S_OK);
     EXPECT_EQ(cy.int64, 105000);
-    Variant on = Variant::boolean(true);
+    // Bold is no flag of its own but a reading of the weight.
+    Variant heavy = Variant::i2(800);
     ASSERT_EQ(
-        invokeByDispid(disp.Get(), DISPID_FONT_UNDER, DISPATCH_PROPERTYPUT, &on, 1, nullptr), S_OK);
+        invokeByDispid(disp.Get(), DISPID_FONT_WEIGHT, DISPATCH_PROPERTYPUT, &heavy, 1, nullptr),
+        S_OK);
     Variant result;
     ASSERT_EQ(
-        invokeByDispid(disp.Get(), DISPID_FONT_UNDER, DISPATCH_PROPERTYGET, nullptr, 0, &result),
+        invokeByDispid(disp.Get(), DISPID_FONT_BOLD, DISPATCH_PROPERTYGET, nullptr, 0, &result),
         S_OK);
     EXPECT_EQ(result.vt, VT_BOOL);
     EXPECT_EQ(result.boolVal, VARIANT_TRUE);
     ASSERT_EQ(
         invokeByDispid(disp.Get(), DISPID_FONT_NAME, DISPATCH_PROPERTYGET, nullptr, 0, &result),
         S_OK);
-    EXPECT_EQ(view(result.bstrVal), u"Arial");
+    EXPECT_EQ(view(result.bstrVal), u"MS Sans Serif");
     EXPECT_EQ(invokeByDispid(disp.Get(), 42, DISPATCH_PROPERTYGET, nullptr, 0, &result),
         DISP_E_MEMBERNOTFOUND);
     Variant text = Variant::str(u"big");
@@ -159,7 +146,6 @@ TEST(StdFont, WindowsNamesPaintWithLiberationFaces)
         const char16_t *windows;
         const char *face;
     } cases[] = {
-        { u"MS Sans Serif", "Liberation Sans" },
         { u"arial", "Liberation Sans" },
         { u"Times New Roman", "Liberation Serif" },
         { u"Courier New", "Liberation Mono" },
@@ -179,24 +165,8 @@ TEST(StdFont, WindowsNamesPaintWithLiberationFaces)
     EXPECT_EQ(fontToQFont(nullptr, &unused), E_POINTER);
 }
 
-// Records what a font tells its holders; can act inside OnChanged.
-class NotifySink final : public ComObject<NotifySink, IPropertyNotifySink> {
-public:
-    std::vector<DISPID> seen;
-    std::function<void()> onChanged;
-    HRESULT OnChanged(DISPID id) noexcept override
-    {
-        seen.push_back(id);
-        if (onChanged)
-            onChanged();
-        return S_OK;
-    }
-    HRESULT OnRequestEdit(DISPID) noexcept override { return S_OK; }
-};
-
 TEST(StdFontNotify, EachPutThatChangesAPropertyTellsTheSinksItsIdOnce)
 {
-    const CY bigger { .int64 = 120000 };
     const CY same { .int64 = 100000 };
     const struct Case {
         const char *name;
@@ -205,14 +175,7 @@ TEST(StdFontNotify, EachPutThatChangesAPropertyTellsTheSinksItsIdOnce)
     } cases[] = {
         { "Name", [](IFont *f) { return f->put_Name(BStr(u"Courier New").get()); },
             { DISPID_FONT_NAME } },
-        { "Size", [&](IFont *f) { return f->put_Size(bigger); }, { DISPID_FONT_SIZE } },
-        { "Bold", [](IFont *f) { return f->put_Bold(TRUE); }, { DISPID_FONT_BOLD } },
-        { "Italic", [](IFont *f) { return f->put_Italic(TRUE); }, { DISPID_FONT_ITALIC } },
-        { "Underline", [](IFont *f) { return f->put_Underline(TRUE); }, { DISPID_FONT_UNDER } },
-        { "Strikethrough", [](IFont *f) { return f->put_Strikethrough(TRUE); },
-            { DISPID_FONT_STRIKE } },
         { "Weight", [](IFont *f) { return f->put_Weight(300); }, { DISPID_FONT_WEIGHT } },
-        { "Charset", [](IFont *f) { return f->put_Charset(0); }, { DISPID_FONT_CHARSET } },
         { "Bold through Invoke",
             [](IFont *f) {
                 ComPtr<IDispatch> disp;
@@ -231,11 +194,17 @@ TEST(StdFontNotify, EachPutThatChangesAPropertyTellsTheSinksItsIdOnce)
                 return hr | f->put_Charset(186);
             },
             {} },
-        { "refused value", [](IFont *f) { return f->put_Weight(1001) == S_OK ? E_FAIL : S_OK; },
+        { "refused values",
+            [](IFont *f) {
+                const bool taken =
+                    f->put_Weight(1001) == S_OK || f->put_Size(CY { .int64 = -1 }) == S_OK;
+                return taken ? E_FAIL : S_OK;
+            },
             {} },
     };
     for (const Case &c : cases) {
-        auto font = makeFont(u"Arial", 100000, FW_NORMAL, false, false, false);
+        // Weight 0 in a description means normal: putting FW_NORMAL is no change.
+        auto font = makeFont(u"Arial", 100000, 0, false, false, false);
         auto sink = NotifySink::make();
         AdviseLink link;
         ASSERT_EQ(link.connect(font.Get(), IPropertyNotifySink::iid, sink.Get()), S_OK) << c.name;
@@ -247,62 +216,24 @@ TEST(StdFontNotify, EachPutThatChangesAPropertyTellsTheSinksItsIdOnce)
     }
 }
 
-TEST(StdFontNotify, LoadingOtherValuesTellsOfAnUnknownChange)
-{
-    auto source = makeFont(u"Courier New", 90000, 700, true, false, false);
-    ComPtr<IPersistStream> persist;
-    ASSERT_EQ(source.As(persist), S_OK);
-    ComPtr<IStream> stream;
-    ASSERT_EQ(CreateStreamOnHGlobal(nullptr, TRUE, &stream), S_OK);
-    ASSERT_EQ(persist->Save(stream.Get(), TRUE), S_OK);
-
-    auto font = makeFont(u"Arial", 80000, 400, false, false, false);
-    auto sink = NotifySink::make();
-    AdviseLink link;
-    ASSERT_EQ(link.connect(font.Get(), IPropertyNotifySink::iid, sink.Get()), S_OK);
-    ASSERT_EQ(font.As(persist), S_OK);
-    for (int round = 0; round < 2; ++round) {
-        LARGE_INTEGER zero {};
-        ASSERT_EQ(stream->Seek(zero, STREAM_SEEK_SET, nullptr), S_OK);
-        ASSERT_EQ(persist->Load(stream.Get()), S_OK);
-    }
-    EXPECT_EQ(sink->seen, std::vector<DISPID> { DISPID_UNKNOWN })
-        << "the second load changed nothing";
-}
-
 TEST(StdFontNotify, ACloneStartsWithoutSinksAndUnadviseStopsTheCalls)
 {
     auto font = makeFont(u"Arial", 80000, 400, false, false, false);
-    ComPtr<IConnectionPointContainer> container;
-    ASSERT_EQ(font.As(container), S_OK);
-    IConnectionPoint *wrong = reinterpret_cast<IConnectionPoint *>(0xdeadbeef);
-    EXPECT_EQ(container->FindConnectionPoint(IID_IDispatch, &wrong), CONNECT_E_NOCONNECTION);
-    EXPECT_EQ(wrong, nullptr);
-
-    const ULONG before = refCount(font.Get());
     auto sink = NotifySink::make();
     AdviseLink link;
     ASSERT_EQ(link.connect(font.Get(), IPropertyNotifySink::iid, sink.Get()), S_OK);
-    EXPECT_EQ(refCount(font.Get()), before + 1) << "the link holds the font through its point";
     const ULONG sinkRefs = refCount(sink.Get());
 
     ComPtr<IFont> clone;
     ASSERT_EQ(font->Clone(&clone), S_OK);
-    ComPtr<IConnectionPointContainer> cloneContainer;
-    ASSERT_EQ(clone.As(cloneContainer), S_OK);
-    ComPtr<IConnectionPoint> clonePoint;
-    ASSERT_EQ(cloneContainer->FindConnectionPoint(IPropertyNotifySink::iid, &clonePoint), S_OK);
-    ComPtr<IEnumConnections> connections;
-    ASSERT_EQ(clonePoint->EnumConnections(&connections), S_OK);
-    CONNECTDATA data {};
-    EXPECT_EQ(connections->Next(1, &data, nullptr), S_FALSE);
+    EXPECT_EQ(clone->IsEqual(font.Get()), S_OK);
     ASSERT_EQ(clone->put_Bold(TRUE), S_OK);
+    EXPECT_EQ(clone->IsEqual(font.Get()), S_FALSE) << "a clone is a separate font";
     EXPECT_TRUE(sink->seen.empty()) << "a change of the clone reaches nobody";
 
     ASSERT_EQ(font->put_Italic(TRUE), S_OK);
     EXPECT_EQ(sink->seen, std::vector<DISPID> { DISPID_FONT_ITALIC });
     link.reset();
-    EXPECT_EQ(refCount(font.Get()), before);
     EXPECT_EQ(refCount(sink.Get()), sinkRefs - 1) << "the font let go of the sink";
     ASSERT_EQ(font->put_Italic(FALSE), S_OK);
     EXPECT_EQ(sink->seen.size(), 1u);

@@ -12,6 +12,7 @@
 #include <QTest>
 #include <QWidget>
 
+#include <algorithm>
 #include <functional>
 #include <vector>
 
@@ -33,14 +34,12 @@ TEST(WindowCalls, IsChildFollowsChildWindowsAtAnyDepthOnly)
         HWND parent, child;
         BOOL expected;
     } cases[] = {
-        { "direct child", t, m, TRUE },
         { "grandchild", t, l, TRUE },
         { "reversed", l, t, FALSE },
         { "itself", t, t, FALSE },
         { "sibling", m, s, FALSE },
         { "owned window", t, o, FALSE },
         { "unknown child", t, 0x7ffffff0, FALSE },
-        { "null parent", 0, l, FALSE },
     };
     for (const Case &c : cases)
         EXPECT_EQ(IsChild(c.parent, c.child), c.expected) << c.name;
@@ -79,9 +78,6 @@ TEST(WindowCalls, StyleBitsReflectAndDriveTheWidget)
     // Disabling the parent does not set the child's own disabled bit.
     top.setEnabled(false);
     EXPECT_EQ(GetWindowLongW(h, GWL_STYLE) & static_cast<LONG>(WS_DISABLED), 0);
-    EXPECT_EQ(GetWindowLongW(0x7ffffff0, GWL_STYLE), 0);
-    SetWindowLongW(h, GWL_ID, 1234);
-    EXPECT_EQ(GetWindowLongW(h, GWL_ID), 1234);
 }
 
 TEST(WindowCalls, SizingBorderLetsTheUserDragTheBottomRightCorner)
@@ -127,7 +123,6 @@ TEST(WindowCalls, WindowTextReachesTheWidgetsOwnText)
         OLECHAR wide[16] = {};
         EXPECT_EQ(GetWindowTextW(h, wide, 16), 5) << w->metaObject()->className();
         EXPECT_EQ(std::u16string(wide), u"Grüße");
-        EXPECT_EQ(GetWindowTextLengthW(h), 5);
     }
     EXPECT_EQ(button->text(), "Grüße");
     EXPECT_EQ(edit->text(), "Grüße");
@@ -144,21 +139,6 @@ TEST(WindowCalls, WindowTextReachesTheWidgetsOwnText)
     EXPECT_EQ(GetWindowTextW(0x7ffffff0, sentinel, 2), 0);
     EXPECT_EQ(sentinel[0], u'\0');
     EXPECT_EQ(GetWindowTextW(windowHandle(edit), sentinel, 0), 0);
-}
-
-TEST(WindowCalls, RegisteredMessagesAreStablePerNameAndCaseInsensitive)
-{
-    const UINT a = RegisterWindowMessageA("WM_XTREEVIEW");
-    const UINT b = RegisterWindowMessageW(u"wm_xtreeview");
-    const UINT c = RegisterWindowMessageA("WM_XTREEVIEWDRAGDROP");
-    EXPECT_EQ(a, b);
-    EXPECT_NE(a, c);
-    for (UINT m : { a, c }) {
-        EXPECT_GE(m, kFirstRegisteredMessage);
-        EXPECT_LE(m, kLastRegisteredMessage);
-    }
-    EXPECT_EQ(RegisterWindowMessageA(""), 0u);
-    EXPECT_EQ(RegisterWindowMessageW(nullptr), 0u);
 }
 
 // A window that hands the messages sent to it to the test; those it does not take go on to Qt.
@@ -181,17 +161,20 @@ TEST(WindowCalls, SendMessageReachesTheWidgetAndItsSubclassFirst)
 {
     const UINT ask = RegisterWindowMessageA("WM_XTREEVIEW");
     const UINT other = RegisterWindowMessageA("WM_RESETDROPSOURCE");
+    EXPECT_EQ(RegisterWindowMessageW(u"wm_xtreeview"), ask) << "names are case-insensitive";
+    EXPECT_NE(ask, other);
+    EXPECT_GE(std::min(ask, other), kFirstRegisteredMessage);
+    EXPECT_LE(std::max(ask, other), kLastRegisteredMessage);
+    EXPECT_EQ(RegisterWindowMessageA(""), 0u);
     MessageWidget tree; // answers with its address, as trees find each other
     tree.take = [&](WindowMessageEvent &m) {
         if (m.message() == ask)
             m.setResult(reinterpret_cast<LRESULT>(&tree));
         return m.message() == ask;
     };
-    QWidget plain;
     const HWND t = windowHandle(&tree);
     EXPECT_EQ(SendMessageW(t, ask, 0, 0), reinterpret_cast<LRESULT>(&tree));
-    EXPECT_EQ(SendMessageW(t, other, 0, 0), 0);
-    EXPECT_EQ(SendMessageW(windowHandle(&plain), ask, 0, 0), 0);
+    EXPECT_EQ(SendMessageW(t, other, 0, 0), 0) << "not taken: Qt's default answer";
     EXPECT_EQ(SendMessageW(0x7ffffff0, ask, 0, 0), 0);
 
     std::vector<UINT> seen;
@@ -224,13 +207,8 @@ TEST(WindowCalls, WindowFromPointFindsTheDeepestVisibleWindow)
     hidden->hide();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&top));
     EXPECT_EQ(WindowFromPoint(POINT { 160, 160 }), windowHandle(child));
-    EXPECT_EQ(WindowFromPoint(POINT { 110, 110 }), windowHandle(&top));
-    EXPECT_EQ(WindowFromPoint(POINT { 230, 230 }), windowHandle(&top));
+    EXPECT_EQ(WindowFromPoint(POINT { 230, 230 }), windowHandle(&top)) << "under a hidden child";
     EXPECT_EQ(WindowFromPoint(POINT { 5000, 5000 }), 0);
-    POINT p { 160, 160 };
-    ASSERT_TRUE(ScreenToClient(windowHandle(child), &p));
-    EXPECT_EQ(p.x, 10);
-    EXPECT_EQ(p.y, 10);
 }
 
 struct Note {
@@ -266,8 +244,6 @@ TEST(WindowCalls, ChildSignalsBecomeCommandNotificationsToTheCurrentParent)
     SetWindowLongW(b, GWL_ID, 7);
     for (HWND h : { b, e, c, b })
         EXPECT_TRUE(enableCommandNotifications(h));
-    EXPECT_FALSE(enableCommandNotifications(windowHandle(&second)))
-        << "a plain widget has no codes";
 
     button->click();
     edit->setText(QStringLiteral("x"));

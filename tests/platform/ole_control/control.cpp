@@ -18,8 +18,6 @@ using namespace platform::com;
 namespace testcontrol {
 namespace {
 
-constexpr SIZEL kDefaultExtent { 2646, 794 }; // 100 x 30 pixels at 96 dpi
-
 State &state()
 {
     static State s;
@@ -79,14 +77,9 @@ public:
         *out = SkewedTypeInfo::make(info).Detach();
         return *out ? S_OK : E_OUTOFMEMORY;
     }
-    HRESULT GetTypeComp(ITypeComp **out) noexcept override { return m_inner->GetTypeComp(out); }
     HRESULT GetFuncDesc(UINT i, FUNCDESC **out) noexcept override
     {
         return m_inner->GetFuncDesc(i, out);
-    }
-    HRESULT GetVarDesc(UINT i, VARDESC **out) noexcept override
-    {
-        return m_inner->GetVarDesc(i, out);
     }
     HRESULT GetRefTypeOfImplType(UINT i, HREFTYPE *out) noexcept override
     {
@@ -96,40 +89,33 @@ public:
     {
         return m_inner->GetImplTypeFlags(i, out);
     }
-    HRESULT GetIDsOfNames(LPOLESTR *names, UINT n, MEMBERID *ids) noexcept override
+    // What a host reads of class information ends above; the rest is not offered.
+    HRESULT GetTypeComp(ITypeComp **out) noexcept override { return none(out); }
+    HRESULT GetVarDesc(UINT, VARDESC **out) noexcept override { return none(out); }
+    HRESULT GetIDsOfNames(LPOLESTR *, UINT, MEMBERID *) noexcept override { return E_NOTIMPL; }
+    HRESULT Invoke(
+        void *, MEMBERID, WORD, DISPPARAMS *, VARIANT *, EXCEPINFO *, UINT *) noexcept override
     {
-        return m_inner->GetIDsOfNames(names, n, ids);
+        return E_NOTIMPL;
     }
-    HRESULT Invoke(void *self, MEMBERID id, WORD flags, DISPPARAMS *p, VARIANT *r, EXCEPINFO *e,
-        UINT *a) noexcept override
+    HRESULT GetDocumentation(MEMBERID, BSTR *, BSTR *, DWORD *, BSTR *) noexcept override
     {
-        return m_inner->Invoke(self, id, flags, p, r, e, a);
+        return E_NOTIMPL;
     }
-    HRESULT GetDocumentation(
-        MEMBERID id, BSTR *name, BSTR *doc, DWORD *ctx, BSTR *file) noexcept override
+    HRESULT GetDllEntry(MEMBERID, INVOKEKIND, BSTR *, BSTR *, WORD *) noexcept override
     {
-        return m_inner->GetDocumentation(id, name, doc, ctx, file);
+        return E_NOTIMPL;
     }
-    HRESULT GetDllEntry(MEMBERID id, INVOKEKIND k, BSTR *d, BSTR *n, WORD *o) noexcept override
+    HRESULT AddressOfMember(MEMBERID, INVOKEKIND, void **out) noexcept override
     {
-        return m_inner->GetDllEntry(id, k, d, n, o);
+        return none(out);
     }
-    HRESULT AddressOfMember(MEMBERID id, INVOKEKIND k, void **out) noexcept override
-    {
-        return m_inner->AddressOfMember(id, k, out);
-    }
-    HRESULT CreateInstance(IUnknown *outer, REFIID riid, void **out) noexcept override
-    {
-        return m_inner->CreateInstance(outer, riid, out);
-    }
-    HRESULT GetMops(MEMBERID id, BSTR *out) noexcept override { return m_inner->GetMops(id, out); }
-    HRESULT GetContainingTypeLib(ITypeLib **lib, UINT *index) noexcept override
-    {
-        return m_inner->GetContainingTypeLib(lib, index);
-    }
+    HRESULT CreateInstance(IUnknown *, REFIID, void **out) noexcept override { return none(out); }
+    HRESULT GetMops(MEMBERID, BSTR *out) noexcept override { return none(out); }
+    HRESULT GetContainingTypeLib(ITypeLib **lib, UINT *) noexcept override { return none(lib); }
     void ReleaseTypeAttr(TYPEATTR *a) noexcept override { m_inner->ReleaseTypeAttr(a); }
     void ReleaseFuncDesc(FUNCDESC *f) noexcept override { m_inner->ReleaseFuncDesc(f); }
-    void ReleaseVarDesc(VARDESC *v) noexcept override { m_inner->ReleaseVarDesc(v); }
+    void ReleaseVarDesc(VARDESC *) noexcept override { }
 
 private:
     ComPtr<ITypeInfo> m_inner;
@@ -260,16 +246,6 @@ public:
         return S_OK;
     }
     HRESULT get_Value(LONG *pVal) noexcept override { return give(pVal, m_value); }
-    HRESULT Bump(LONG by, LONG *pVal) noexcept override
-    {
-        if (!pVal)
-            return E_POINTER;
-        m_value += by;
-        *pVal = m_value;
-        Variant value = Variant::i4(m_value);
-        m_events->fire(kChanged, &value, 1);
-        return S_OK;
-    }
     HRESULT get_hWnd(LONG *pVal) noexcept override
     {
         return give(pVal, platform::ui::windowHandle(m_widget.data()));
@@ -282,7 +258,6 @@ public:
     HRESULT IsDirty() noexcept override { return S_FALSE; }
     HRESULT InitNew() noexcept override
     {
-        record("InitNew");
         m_siteAtInit = m_clientSite ? 1 : 0;
         return S_OK;
     }
@@ -304,25 +279,9 @@ public:
         m_value = value;
         return S_OK;
     }
-    HRESULT Save(IStream *stream, BOOL) noexcept override
-    {
-        if (!stream)
-            return E_POINTER;
-        const DWORD length = m_caption.length();
-        ULONG put = 0;
-        if (FAILED(stream->Write(&length, 4, &put)) ||
-            FAILED(stream->Write(m_caption.get(), length * 2, &put)) ||
-            FAILED(stream->Write(&m_value, 4, &put)))
-            return STG_E_WRITEFAULT;
-        return S_OK;
-    }
-    HRESULT GetSizeMax(ULARGE_INTEGER *size) noexcept override
-    {
-        if (!size)
-            return E_POINTER;
-        size->QuadPart = 8 + 2 * m_caption.length();
-        return S_OK;
-    }
+    // Hosts here only load properties; saving is not offered.
+    HRESULT Save(IStream *, BOOL) noexcept override { return E_NOTIMPL; }
+    HRESULT GetSizeMax(ULARGE_INTEGER *) noexcept override { return E_NOTIMPL; }
 
     // IOleObject
     HRESULT SetClientSite(IOleClientSite *site) noexcept override
@@ -350,7 +309,6 @@ public:
     HRESULT DoVerb(
         LONG verb, LPMSG, IOleClientSite *active, LONG, HWND parent, LPCRECT pos) noexcept override
     {
-        record("DoVerb(" + std::to_string(verb) + ")");
         switch (verb) {
         case OLEIVERB_PRIMARY:
         case OLEIVERB_SHOW:
@@ -384,25 +342,9 @@ public:
         return give(out, Misc == kMiscStatus ? CLSID_TestControl : CLSID_TestControlLateSite);
     }
     HRESULT GetUserType(DWORD, LPOLESTR *out) noexcept override { return none(out); }
-    HRESULT SetExtent(DWORD aspect, SIZEL *size) noexcept override
-    {
-        if (!size)
-            return E_POINTER;
-        if (aspect != DVASPECT_CONTENT)
-            return E_INVALIDARG;
-        record("SetExtent");
-        m_extent = *size;
-        return S_OK;
-    }
-    HRESULT GetExtent(DWORD aspect, SIZEL *size) noexcept override
-    {
-        if (!size)
-            return E_POINTER;
-        if (aspect != DVASPECT_CONTENT)
-            return E_INVALIDARG;
-        *size = m_extent;
-        return S_OK;
-    }
+    // The window follows the rectangles it is given; the extent it is told is not kept.
+    HRESULT SetExtent(DWORD, SIZEL *) noexcept override { return S_OK; }
+    HRESULT GetExtent(DWORD, SIZEL *) noexcept override { return E_NOTIMPL; }
     HRESULT Advise(IAdviseSink *, DWORD *) noexcept override { return OLE_E_ADVISENOTSUPPORTED; }
     HRESULT Unadvise(DWORD) noexcept override { return OLE_E_ADVISENOTSUPPORTED; }
     HRESULT EnumAdvise(IEnumSTATDATA **out) noexcept override
@@ -440,8 +382,6 @@ public:
         if (!pos)
             return E_POINTER;
         m_rect = *pos;
-        record("SetObjectRects(" + std::to_string(pos->left) + "," + std::to_string(pos->top) +
-            "," + std::to_string(pos->right) + "," + std::to_string(pos->bottom) + ")");
         if (m_widget)
             m_widget->setGeometry(
                 pos->left, pos->top, pos->right - pos->left, pos->bottom - pos->top);
@@ -521,7 +461,6 @@ private:
     LONG m_value = 0;
     LONG m_seenUserMode = 1;
     LONG m_siteAtInit = -1;
-    SIZEL m_extent = kDefaultExtent;
     RECT m_rect { 0, 0, 100, 30 };
     ComPtr<IOleClientSite> m_clientSite;
     ComPtr<IOleInPlaceSite> m_inPlaceSite;
@@ -547,7 +486,6 @@ HKCR
         {
             ProgID = s 'Test.OleControl.1'
             VersionIndependentProgID = s 'Test.OleControl'
-            Programmable
             Control
             InprocServer32 = s '%MODULE%'
             {
@@ -557,8 +495,6 @@ HKCR
             {
                 '1' = s '131473'
             }
-            'TypeLib' = s '{5C0E7A10-3B2D-4E8F-9A61-7D2C4B1E0A04}'
-            Version = s '1.0'
         }
         ForceRemove {5C0E7A10-3B2D-4E8F-9A61-7D2C4B1E0A05} = s 'TestControl Late Site Class'
         {
