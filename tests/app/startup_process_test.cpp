@@ -113,8 +113,6 @@ TEST_F(StartupProcessTest, SecondCopyShowsTheMessageAndEndsWhileTheFirstRunsOn)
     ASSERT_EQ(boxes.size(), 1);
     EXPECT_EQ(boxes[0].title, u"Bidlark"_s);
     EXPECT_EQ(boxes[0].text, u"This program is already running!"_s);
-    EXPECT_EQ(boxes[0].icon, u"Exclamation"_s);
-    EXPECT_EQ(boxes[0].buttons, u"OK"_s);
 
     // The first copy is untouched: still running, then ends normally on its own.
     EXPECT_EQ(first->state(), QProcess::Running);
