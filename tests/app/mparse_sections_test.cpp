@@ -90,25 +90,6 @@ TEST(MyEbayParser, ASectionMissingAMarkerAddsNothing)
     }
 }
 
-TEST(MyEbayParser, ATruncatedPageKeepsTheSectionsBeforeTheCut)
-{
-    mypages::MyEbayOptions options;
-    options.rowsPerSection = 3;
-    const mypages::GeneratedPage generated = mypages::myEbayPage(options);
-    const QString full = mParse::DecodePage(generated.bytes);
-    // Cut inside the first watching row: the page's first three sections are whole, watching lost
-    // its stop marker, and what follows it is gone.
-    const qsizetype cut = full.indexOf(u"value="_s, full.indexOf(u"Items I'm Watching"_s)) + 6;
-    const QStringList calls = parseMyEbay(full.left(cut));
-    EXPECT_TRUE(rowsOf(calls, u"Watching"_s).isEmpty());
-    for (const char *section : { "Bidding", "Won", "DidntWin" })
-        EXPECT_EQ(
-            rowsOf(calls, QLatin1String(section)), rowsOf(generated.calls, QLatin1String(section)))
-            << section;
-    for (const char *section : { "Selling", "Sold", "Unsold" })
-        EXPECT_TRUE(rowsOf(calls, QLatin1String(section)).isEmpty()) << section;
-}
-
 // A row whose cuts fail leaves the next search where it was. Each section reads such a row once
 // and stops, instead of repeating it up to the row limit.
 TEST(MyEbayParser, ABrokenRowIsReadOnce)
@@ -360,8 +341,6 @@ TEST(ItemPageLookUps, Cuts)
         { "value holding quotes or a line break",
             u"Seller (Rating) requested=a\"b&iid=1 https:// business=a\nb&auction_type"_s, {}, {},
             {} },
-        { "business with no & before auction_type", u"https:// business=acct;auction_type=x&y"_s,
-            {}, {}, {} },
         { "empty page", {}, {}, {}, u"NA"_s },
     };
     for (const Case &c : cases) {
