@@ -29,7 +29,6 @@ TEST_F(SettingsTest, LoadGivesTheDefaultsOrTheStoredTexts)
     } const cases[] = {
         { "Profile1UserName", "bob", [] { return current.userId; }, "", "bob" },
         { "Refresh", "5 Minutes", [] { return settings.refresh; }, "60 Minutes", "5 Minutes" },
-        { "eBayCountry", "Canada", [] { return settings.eBayCountry; }, "United States", "Canada" },
         { "ShowMinimized", "true", [&] { return number(settings.showMinimized); }, "0", "1" },
         // True: the rotation is stopped.
         { "AdBannerDisplay", "False", [&] { return number(settings.adBannerDisplay); }, "1", "0" },
