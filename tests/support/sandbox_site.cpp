@@ -51,6 +51,20 @@ QByteArray unescape(const QByteArray &field)
     return out;
 }
 
+// A raw HTTP/1.0 GET on 127.0.0.1 (no transfer control involved): the whole answer, or empty.
+QByteArray RawGet(int port, const QString &target)
+{
+    QTcpSocket socket;
+    socket.connectToHost(QHostAddress::LocalHost, quint16(port));
+    if (!socket.waitForConnected(5000))
+        return {};
+    socket.write("GET " + target.toLatin1() + " HTTP/1.0\r\nHost: 127.0.0.1\r\n\r\n");
+    QByteArray all;
+    while (socket.waitForReadyRead(5000) || socket.bytesAvailable())
+        all += socket.readAll();
+    return all;
+}
+
 } // namespace
 
 QString LoggedRequest::header(const QString &name) const
@@ -68,19 +82,6 @@ int FreeLoopbackPort()
     if (!probe.listen(QHostAddress::LocalHost, 0))
         return 0;
     return probe.serverPort();
-}
-
-QByteArray RawGet(int port, const QString &target)
-{
-    QTcpSocket socket;
-    socket.connectToHost(QHostAddress::LocalHost, quint16(port));
-    if (!socket.waitForConnected(5000))
-        return {};
-    socket.write("GET " + target.toLatin1() + " HTTP/1.0\r\nHost: 127.0.0.1\r\n\r\n");
-    QByteArray all;
-    while (socket.waitForReadyRead(5000) || socket.bytesAvailable())
-        all += socket.readAll();
-    return all;
 }
 
 SandboxSite::SandboxSite(const QStringList &arguments)

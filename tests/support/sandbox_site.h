@@ -82,7 +82,4 @@ private:
 // A loopback port nothing listens on right now.
 int FreeLoopbackPort();
 
-// A raw HTTP/1.0 GET on 127.0.0.1 (no transfer control involved): the whole answer, or empty.
-QByteArray RawGet(int port, const QString &target);
-
 } // namespace testsupport
