@@ -203,13 +203,13 @@ TEST(ViewWalk, HitTestsFollowEveryChange)
         { "resized", [&] { v->resize(120, 90); } },
         { "a tall row among short ones",
             [&] {
-                m.item(roots[3])->SetWordWrap(true);
-                m.item(roots[3])->setWidth(1);
-                m.invalidateItem(m.item(roots[3]));
+                m.item(roots[1])->SetWordWrap(true);
+                m.item(roots[1])->setWidth(1);
+                m.invalidateItem(m.item(roots[1]));
             } },
         { "cell with a tall neighbour",
             [&] {
-                const LONG cell = AddItem(m, "cell", roots[1], false);
+                const LONG cell = AddItem(m, "cell", roots[3], false);
                 m.item(cell)->SetWordWrap(true);
                 m.item(cell)->setWidth(30);
                 m.invalidateItem(m.item(cell));
