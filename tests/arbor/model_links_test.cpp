@@ -108,23 +108,8 @@ TEST(ModelRemove, RootListStaysIndexedAndTheNextRootBecomesTheTopRow)
     EXPECT_EQ(std::count(roots.begin(), roots.end(), AddItem(m, "new")), 0);
 }
 
-// Groups forgetting every item: Groups.RemovedItemsLeaveTheirGroups.
-TEST(ModelRemove, RemoveAllClearsEverything)
-{
-    XTreeModel m;
-    const LONG a = AddItem(m, "a");
-    AddItem(m, "b", a);
-    m.MarkSelected(a);
-    m.setFocusItem(a);
-    EXPECT_TRUE(m.RemoveAllItems());
-    EXPECT_EQ(m.RootCount(), 0);
-    EXPECT_EQ(m.firstRoot(), nullptr);
-    EXPECT_TRUE(m.selection().empty());
-    EXPECT_EQ(m.focusItem(), 0);
-    EXPECT_FALSE(m.isValid(a));
-    // Handles of the emptied tree do not come back for the next items.
-    EXPECT_NE(AddItem(m, "new"), a);
-}
+// RemoveAllItems: ModelStorage.ASlabIsFreedWhenItsLastItemGoes for the items, the control's member
+// table for the selection, Groups.RemovedItemsLeaveTheirGroups for the groups.
 
 TEST(ModelMove, ChangeParentRefusesCyclesAndNoOps)
 {
@@ -215,14 +200,11 @@ TEST(ModelFind, MatchRulesAndPreOrderThroughRowsAndChildren)
         { "match ignores case", "ABC", true, "", "ABc" },
         { "match ignores case beyond ASCII", "größe", true, "", "Größe" },
         { "but does not fold letters into others", "GRÖSSE", true, "", "" },
-        { "prefix beyond ASCII", "Grö", false, "", "Größe" },
         { "empty prefix matches the first item", "", false, "", "xab" },
         { "empty text with match finds nothing", "", true, "", "" },
-        { "start item matches itself", "abc", true, "abc", "abc" },
         { "right chain before its children", "t", true, "abc", "cell2" },
         { "start below the roots stays in its subtree", "xab", true, "u", "" },
         { "start in a cell searches its chain and children", "t", true, "u", "cell2" },
-        { "nothing", "zzz", false, "", "" },
         { "invalid start", "abc", true, "dead", "" },
     };
     XTreeModel m;
@@ -241,7 +223,10 @@ TEST(ModelFind, MatchRulesAndPreOrderThroughRowsAndChildren)
         EXPECT_EQ(m.FindItem(c.text, c.match, h[c.start]), h[c.expected]) << c.name;
 }
 
-TEST(ModelHandles, InvalidHandlesChangeNothingAndReadZero)
+// Item getters and setters through the control:
+// ControlInvoke.ItemGettersAnswerNothingForAnInvalidHandle.
+// Here the handles of a freed slot, zero, negative and past the table reach the model's own members.
+TEST(ModelHandles, InvalidHandlesChangeNothing)
 {
     XTreeModel m;
     RecordingEvents ev(&m);
@@ -249,14 +234,9 @@ TEST(ModelHandles, InvalidHandlesChangeNothingAndReadZero)
     AddItem(m, "b", a);
     const LONG dead = AddItem(m, "dead", a);
     ASSERT_TRUE(m.RemoveItem(dead));
-    using Getter = LONG (XTreeModel::*)(LONG) const;
-    const Getter getters[] = { &XTreeModel::ItemParent, &XTreeModel::ItemChild,
-        &XTreeModel::ItemNext, &XTreeModel::ItemPrev, &XTreeModel::ItemLeft, &XTreeModel::ItemRight,
-        &XTreeModel::ItemType };
     for (const LONG bad : { LONG(0), LONG(-1), dead, LONG(INT_MAX) }) {
         SCOPED_TRACE(bad);
-        for (const Getter g : getters)
-            EXPECT_EQ((m.*g)(bad), 0);
+        EXPECT_EQ(m.ItemParent(bad), 0);
         EXPECT_FALSE(m.RemoveItem(bad));
         EXPECT_FALSE(m.RemoveItemRec(bad));
         EXPECT_FALSE(m.ChangeParentItem(bad, a));
@@ -266,13 +246,9 @@ TEST(ModelHandles, InvalidHandlesChangeNothingAndReadZero)
             EXPECT_EQ(AddItem(m, "x", bad), 0);
         }
         m.AutoSort(bad, Ascending, true);
-        m.Expand(bad, true);
         m.ExpandAll(bad);
         m.ExpandAncestors(bad);
-        m.MarkSelected(bad);
         m.MarkDeselected(bad);
-        m.SetItemText(bad, "x");
-        m.SetSortPosition(bad, 5);
         m.selectAlone(bad);
         EXPECT_EQ(m.measure(bad), QSize());
     }

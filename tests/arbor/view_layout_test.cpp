@@ -19,7 +19,6 @@ using testing::rgbAt;
 
 constexpr QRgb kWhiteRgb = 0xFFFFFF;
 constexpr QRgb kGreyRgb = 0x808080;
-constexpr QRgb kLightGreyRgb = 0xC0C0C0;
 
 QPoint originOf(XTreeView &v, LONG h)
 {
@@ -55,24 +54,6 @@ TEST(ViewLayout, RowsFollowEachOtherChildrenIndentAndCellsStandAtTheColumnWidth)
     // Measuring uses the placement rule: the content reaches the right cell's right edge.
     const int rightW = v->treeLayout().nodeSize(m.item(right)).width();
     EXPECT_EQ(v->treeLayout().contentSize().width(), w + kButtonColumn + rightW);
-}
-
-TEST(ViewPaint, ButtonBoxAndSign)
-{
-    for (bool expanded : { false, true }) {
-        SCOPED_TRACE(expanded ? "minus" : "plus");
-        auto v = makeView({ 200, 100 }, ARBORSTYLE_HASBUTTONS);
-        XTreeModel &m = v->model();
-        const LONG a = AddItem(m, "A");
-        AddItem(m, "child", a);
-        m.Expand(a, expanded);
-        const QImage img = v->renderClient();
-        // A light grey box from (2, 4) to (10, 12) around the sign centred on (6, 8).
-        EXPECT_EQ(rgbAt(img, 2, 4), kLightGreyRgb);
-        EXPECT_EQ(rgbAt(img, 10, 12), kLightGreyRgb);
-        EXPECT_EQ(rgbAt(img, 4, 8), 0u);
-        EXPECT_EQ(rgbAt(img, 6, 6), expanded ? kWhiteRgb : 0u);
-    }
 }
 
 TEST(ViewPaint, DottedLinesOnlyOnEvenPixels)
@@ -159,13 +140,6 @@ TEST(ViewWalk, VisitsOnlyTheRowsInTheBand)
         EXPECT_LE(count.visited, 300 / rowH + 3) << top;
         EXPECT_GE(count.visited, 300 / rowH) << top;
     }
-    // The hit test finds the row under the point in the middle of the tree.
-    ASSERT_TRUE(v->ScrollTo(0, total / 2));
-    int area = -5;
-    XTreeItem *hit = v->hitTest({ 20, 1 }, &area);
-    ASSERT_NE(hit, nullptr);
-    EXPECT_EQ(originOf(*v, hit->handle()).y(), -(total / 2 % rowH));
-    EXPECT_EQ(area, kHitItem);
 }
 
 // The hit test answers from the rectangles of the rows on screen, gathered once; after every kind
