@@ -48,8 +48,6 @@ TEST(NodePaint, SelectionFillAndTextColours)
 {
     const FillCase cases[] = {
         { "selected with focus", true, true, true, 31, qRgb(0, 0, 128), qRgb(255, 255, 255) },
-        { "selected, focus, disabled", true, true, false, 31, qRgb(192, 192, 192),
-            qRgb(255, 255, 255) },
         { "selected without focus, shown always", true, false, true, 16, qRgb(192, 192, 192),
             qRgb(255, 255, 255) },
         { "selected, selection hidden", true, false, true, 0, kCanvas, qRgb(0, 0, 0) },
@@ -98,17 +96,6 @@ TEST(NodePaint, OwnBackColourFocusRectangleAndEmptyText)
     EXPECT_EQ(img.pixel(100, 10), kCanvas);
     EXPECT_EQ(img.pixel(0, 0), kCanvas);
     EXPECT_GT(countColour(img, qRgb(0, 0, 0)), 5u); // the tick
-}
-
-// The painted tick: NodePaint.OwnBackColourFocusRectangleAndEmptyText.
-TEST(NodePaint, StateIconsDifferAndFollowTheValue)
-{
-    EXPECT_NE(stateIconImage(kIconIndeterminate), stateIconImage(kIconChecked));
-    XTreeModel m;
-    auto *node = nodeOf<XTreeNode_Check>(m, AddItemCheck3(m, "t"));
-    EXPECT_EQ(node->GetCurrentIcon(m), stateIconImage(kIconIndeterminate));
-    node->SetValue(m, 1);
-    EXPECT_EQ(node->GetCurrentIcon(m), stateIconImage(kIconChecked));
 }
 
 struct HitCase {

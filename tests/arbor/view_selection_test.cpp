@@ -26,23 +26,8 @@ TEST(ViewEnsureVisible, ScrollRule)
             << c.name;
 }
 
-TEST(ViewSelection, SingleSelectionReplacesAndShowsTheItem)
-{
-    auto v = testing::makeView({ 200, 300 });
-    XTreeModel &m = v->model();
-    const LONG a = AddItem(m, "a");
-    const LONG a1 = AddItem(m, "a1", a);
-    const LONG b = AddItem(m, "b");
-    EXPECT_TRUE(SelectItem(*v, b));
-    EXPECT_FALSE(SelectItem(*v, b));
-    EXPECT_FALSE(SelectItem(*v, 0x7777));
-    EXPECT_TRUE(SelectItem(*v, a1)); // style 31 includes single selection
-    ASSERT_EQ(m.selection().size(), 1u);
-    EXPECT_EQ(m.focusItem(), a1);
-    EXPECT_TRUE(m.item(a)->IsExpanded());
-    // Several selected items, and collapsing a selected item's parent:
-    // ViewMouse.CtrlClicksAddAndRemoveCollapsingDeselectsHiddenPlainClickReplaces.
-}
+// SelectItem: the single-selection steps of ViewKeys and ViewMouse select through it; selecting a
+// hidden item shows it: ControlTable.EnsureVisibleScrollsTheItemIntoTheClientArea.
 
 } // namespace
 } // namespace arbor
