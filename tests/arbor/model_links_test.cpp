@@ -30,56 +30,41 @@ TEST(ModelRows, CellAddedToMiddleOfRowGoesToFarRightWithRowParent)
     EXPECT_TRUE(ModelInspector::check(m));
 }
 
-TEST(ModelRemove, RemoveItemRefusesItemsWithChildrenOrRightNeighbour)
+// RemoveItem refuses items with children or a right neighbour; RemoveItemRec of a row takes its
+// cells and everything below them, with their selection and focus. Removed items leaving their
+// groups: Groups.RemovedItemsLeaveTheirGroups (every removal forgets its items through one step).
+TEST(ModelRemove, RemoveItemRefusesWhatHoldsOthersAndRemoveItemRecTakesTheWholeRow)
 {
     const struct {
         const char *target;
-        bool removed;
-    } cases[] = { { "top", false }, { "lead", false }, { "c1", false }, { "c2", true },
-        { "leaf", true }, { "lone", true } };
+        bool rec;
+        std::size_t removed;
+    } cases[] = { { "top", false, 0 }, { "lead", false, 0 }, { "c1", false, 0 },
+        { "c2", false, 1 }, { "before", false, 1 }, { "lone", false, 1 }, { "lead", true, 5 } };
     for (const auto &c : cases) {
-        SCOPED_TRACE(c.target);
-        // top: lead | c1 | c2, and leaf; lone is a root.
+        SCOPED_TRACE(testing::Message() << c.target << (c.rec ? " with everything below" : ""));
+        // top: before, lead | c1 | c2 (c1 has c1k, which has grand), after; lone.
         XTreeModel m;
         std::map<std::string, LONG> h;
         h["top"] = AddItem(m, "top");
+        h["before"] = AddItem(m, "before", h["top"]);
         h["lead"] = AddItem(m, "lead", h["top"]);
+        h["after"] = AddItem(m, "after", h["top"]);
         h["c1"] = AddItem(m, "c1", h["lead"], false);
         h["c2"] = AddItem(m, "c2", h["c1"], false);
-        h["leaf"] = AddItem(m, "leaf", h["top"]);
+        h["c1k"] = AddItem(m, "c1k", h["c1"]);
+        h["grand"] = AddItem(m, "grand", h["c1k"]);
         h["lone"] = AddItem(m, "lone");
-        EXPECT_EQ(m.RemoveItem(h[c.target]), c.removed);
-        EXPECT_EQ(m.itemCount(), c.removed ? 5u : 6u);
-        EXPECT_EQ(m.isValid(h[c.target]), !c.removed);
-        EXPECT_EQ(m.ItemRight(h["c1"]), c.target == std::string("c2") ? 0 : h["c2"]);
+        m.MarkSelected(h["grand"]);
+        m.setFocusItem(h["c1k"]);
+        EXPECT_EQ(c.rec ? m.RemoveItemRec(h[c.target]) : m.RemoveItem(h[c.target]), c.removed > 0);
+        EXPECT_EQ(m.itemCount(), 9u - c.removed);
+        EXPECT_EQ(m.isValid(h[c.target]), c.removed == 0);
+        EXPECT_EQ(m.ItemRight(h["c1"]), c.target == std::string("c2") || c.rec ? 0 : h["c2"]);
+        EXPECT_EQ(m.selection().empty(), c.rec);
+        EXPECT_EQ(m.focusItem(), c.rec ? 0 : h["c1k"]);
         EXPECT_TRUE(ModelInspector::check(m));
     }
-}
-
-// Removed items leaving their groups: Groups.RemovedItemsLeaveTheirGroups (every removal forgets
-// its items through the same step).
-TEST(ModelRemove, RemoveItemRecOfRowRemovesCellsAndEverythingBelow)
-{
-    XTreeModel m;
-    const LONG top = AddItem(m, "top");
-    const LONG before = AddItem(m, "before", top);
-    const LONG lead = AddItem(m, "lead", top);
-    const LONG after = AddItem(m, "after", top);
-    const LONG cell = AddItem(m, "cell", lead, false);
-    const LONG cellChild = AddItem(m, "cellChild", cell);
-    const LONG child = AddItem(m, "child", lead);
-    const LONG grand = AddItem(m, "grand", child);
-    m.MarkSelected(grand);
-    m.setFocusItem(cellChild);
-
-    EXPECT_TRUE(m.RemoveItemRec(lead));
-    for (LONG gone : { lead, cell, cellChild, child, grand })
-        EXPECT_FALSE(m.isValid(gone));
-    EXPECT_EQ(childrenOf(m, top), (std::vector<LONG> { before, after }));
-    EXPECT_EQ(m.itemCount(), 3u);
-    EXPECT_TRUE(m.selection().empty());
-    EXPECT_EQ(m.focusItem(), 0);
-    EXPECT_TRUE(ModelInspector::check(m));
 }
 
 TEST(ModelRemove, RootListStaysIndexedAndTheNextRootBecomesTheTopRow)

@@ -199,12 +199,29 @@ TEST(ViewMouse, HandlersThatRemoveTheItemMidGesture)
     EXPECT_TRUE(ModelInspector::check(w.m()));
 }
 
-TEST(ViewMouse, DoubleClickThroughTheWindowAndNothingSelectedAtDesignTime)
+TEST(ViewMouse, RightAndDoubleClicksMovesAndNothingSelectedAtDesignTime)
 {
     Window w;
     const LONG a = AddItem(w.m(), "Alpha");
     w.show();
     const QPoint p = w.body(a);
+    QTest::mousePress(w.view.get(), Qt::RightButton, {}, p);
+    QTest::mouseRelease(w.view.get(), Qt::RightButton, Qt::ShiftModifier, p);
+    EXPECT_EQ(w.take(),
+        (Seq { ev("MouseDown", { 2, 0, p.x(), p.y() }), ev("MouseUp", { 2, 1, p.x(), p.y() }),
+            ev("RightClick", { p.x(), p.y() }) }));
+    EXPECT_TRUE(w.m().selection().empty());
+    EXPECT_EQ(w.m().focusItem(), 0);
+
+    // Moves are reported without a press (tracking is on), with the buttons held as the state.
+    w.rec.withMoves = true;
+    EXPECT_TRUE(w.view->hasMouseTracking());
+    QMouseEvent move(QEvent::MouseMove, QPointF(41, 31), w.view->mapToGlobal(QPointF(41, 31)),
+        Qt::NoButton, Qt::LeftButton, Qt::AltModifier);
+    QApplication::sendEvent(w.view.get(), &move);
+    EXPECT_EQ(w.take(), (Seq { ev("MouseMove", { 1, 4, 41, 31 }) }));
+    w.rec.withMoves = false;
+
     w.dblClick(p);
     EXPECT_EQ(w.take(),
         cat(clickEvents(p, { ev("ItemSelect", { a }) }),
@@ -228,29 +245,6 @@ TEST(ViewMouse, DoubleClickThroughTheWindowAndNothingSelectedAtDesignTime)
     EXPECT_EQ(w.rec.events, cat(cat(clickEvents(p), clickEvents(p)), dblEvents(p)));
     EXPECT_TRUE(w.m().selection().empty());
     EXPECT_EQ(w.m().focusItem(), 0);
-}
-
-TEST(ViewMouse, RightButtonAndMoves)
-{
-    Window w;
-    const LONG a = AddItem(w.m(), "Alpha");
-    w.show();
-    const QPoint p = w.body(a);
-    QTest::mousePress(w.view.get(), Qt::RightButton, {}, p);
-    QTest::mouseRelease(w.view.get(), Qt::RightButton, Qt::ShiftModifier, p);
-    EXPECT_EQ(w.take(),
-        (Seq { ev("MouseDown", { 2, 0, p.x(), p.y() }), ev("MouseUp", { 2, 1, p.x(), p.y() }),
-            ev("RightClick", { p.x(), p.y() }) }));
-    EXPECT_TRUE(w.m().selection().empty());
-    EXPECT_EQ(w.m().focusItem(), 0);
-
-    // Moves are reported without a press (tracking is on), with the buttons held as the state.
-    w.rec.withMoves = true;
-    EXPECT_TRUE(w.view->hasMouseTracking());
-    QMouseEvent move(QEvent::MouseMove, QPointF(41, 31), w.view->mapToGlobal(QPointF(41, 31)),
-        Qt::NoButton, Qt::LeftButton, Qt::AltModifier);
-    QApplication::sendEvent(w.view.get(), &move);
-    EXPECT_EQ(w.rec.events, (Seq { ev("MouseMove", { 1, 4, 41, 31 }) }));
 }
 
 // Keys pressed one after the other on one tree: what each does to the items (the events between
