@@ -110,7 +110,6 @@ TEST(NodeHitTest, AreasPerKind)
 {
     const HitCase cases[] = {
         { "text: outside", 0, false, 130, kHitOutside },
-        { "text: button column without children", 0, false, 5, kHitItem },
         { "text: button column with children", 0, true, 5, kHitButton },
         { "check: column without children is the box", 1, false, 5, kHitBox },
         { "check: column with children", 1, true, 5, kHitButton },
@@ -186,7 +185,7 @@ TEST(NodeMeasure, SummedTextExtentsEqualQtLayout)
         EXPECT_FALSE(fastSingleLineExtent(plain, refused).has_value()) << refused;
 }
 
-TEST(NodeMeasure, MnemonicsTallImagesAndTheExpandedIconFallback)
+TEST(NodeMeasure, MnemonicsAndTallImages)
 {
     FakeImages images;
     images.entries[1] = { platform::ui::registerIcon(QIcon(QPixmap(16, 16))), 24, 40, 0 };
@@ -195,13 +194,8 @@ TEST(NodeMeasure, MnemonicsTallImagesAndTheExpandedIconFallback)
     // The mnemonic ampersand takes no room; an image cell taller than the text sets the height.
     EXPECT_EQ(m.measure(AddItem(m, "&Tree")), m.measure(AddItem(m, "Tree")));
     EXPECT_EQ(m.measure(AddItemImage(m, "Tree", platform::com::Variant::i4(1))).height(), 40);
-    // Word wrap: ViewScreenshot.CellsWithBoxesImagesWrapAndAlignment.
-    // The expanded key falls back to the collapsed one.
-    const LONG h = AddItemIcon(m, "Tree", platform::com::Variant::i4(1), platform::com::Variant());
-    auto *icon = static_cast<XTreeNode_IconString *>(m.item(h)->GetNode());
-    EXPECT_EQ(icon->GetIcon(m, Expanded), images.entries[1].handle);
-    icon->SetImageKey(Expanded, 0x10002); // low word: key 2, unknown
-    EXPECT_EQ(icon->GetIcon(m, Expanded), 0u);
+    // Word wrap: ViewScreenshot.CellsWithBoxesImagesWrapAndAlignment. The expanded icon falling
+    // back to the collapsed one: ControlItems.IconItemsShowTheHandleTheirNumericKeyNames.
     DestroyIcon(images.entries[1].handle);
 }
 
