@@ -63,7 +63,6 @@ TEST_F(WindowNodeTest, AdoptedWindowIsHiddenChildWithoutBoxStylesPlacedByPaintNa
     EXPECT_EQ(client->parentWidget(), m_itemWindow.get());
     EXPECT_TRUE(client->isHidden());
     EXPECT_EQ(GetWindowLongW(hwnd, GWL_STYLE) & 0x000B0000, 0);
-    EXPECT_EQ(m_model->item(h)->GetHostedWindow(), hwnd);
     EXPECT_EQ(m_model->measure(h), QSize(56, 36));
 
     m_itemWindow->show();
@@ -226,27 +225,27 @@ TEST_F(WindowNodeTest, HostedWindowKeepsItsCornerAsksForLayoutAndAPressOrFocusIn
 }
 
 struct Seen {
-    std::vector<HookMessage::Kind> kinds;
+    int calls = 0;
     HWND removeOnCall = 0;
 };
 
-bool record(HWND, void *context, HookMessage &m, LRESULT *)
+bool record(HWND, void *context, HookMessage &, LRESULT *)
 {
     auto *seen = static_cast<Seen *>(context);
-    seen->kinds.push_back(m.kind);
+    ++seen->calls;
     if (seen->removeOnCall)
         XWindowsHook::instance().RemoveWindow(seen->removeOnCall);
     return false;
 }
 
-// A callback changing the rectangle: WindowNodeTest.HostedWindowKeepsItsCornerAndFocusInsideSelects.
-TEST(WindowHook, RegistrationCallbacksAndTheFilterLife)
+// The messages a callback sees and what it may change (moves, sizes, presses and focus inside):
+// WindowNodeTest.HostedWindowKeepsItsCornerAsksForLayoutAndAPressOrFocusInsideSelects.
+TEST(WindowHook, RegistrationAndTheFilterLife)
 {
     XWindowsHook &hook = XWindowsHook::instance();
     ASSERT_EQ(hook.windowCount(), 0u);
     Seen seen;
     QWidget a;
-    auto *inner = new QLineEdit(&a);
     auto b = std::make_unique<QWidget>();
     const HWND ha = platform::ui::windowHandle(&a);
     const HWND hb = platform::ui::windowHandle(b.get());
@@ -258,30 +257,18 @@ TEST(WindowHook, RegistrationCallbacksAndTheFilterLife)
     EXPECT_EQ(hook.windowCount(), 2u);
     EXPECT_TRUE(hook.hookInstalled());
 
-    // Qt sends a hidden widget its resize and move events only when it is shown.
-    a.show();
-    seen.kinds.clear();
-    a.resize(40, 30);
-    a.move(5, 6);
-    // A press on a window inside the watched one counts as its activation.
-    QMouseEvent press(QEvent::MouseButtonPress, QPointF(1, 1), QPointF(1, 1), Qt::LeftButton,
-        Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(inner, &press);
-    EXPECT_EQ(seen.kinds,
-        (std::vector { HookMessage::Resize, HookMessage::Move, HookMessage::Activate }));
-
     // A destroyed window leaves the map by itself; one removed inside its own callback gets no
     // further call, and the last removal takes the filter away.
     b.reset();
     EXPECT_EQ(hook.windowCount(), 1u);
     hook.RemoveWindow(hb); // already gone: nothing
-    seen.kinds.clear();
     seen.removeOnCall = ha;
+    a.show(); // Qt sends a hidden widget its resize and move events only when it is shown
     a.resize(50, 30);
     EXPECT_EQ(hook.windowCount(), 0u);
     EXPECT_FALSE(hook.hookInstalled());
     a.resize(60, 30);
-    EXPECT_EQ(seen.kinds.size(), 1u);
+    EXPECT_EQ(seen.calls, 1);
 }
 
 } // namespace
