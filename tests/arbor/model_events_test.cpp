@@ -100,7 +100,8 @@ TEST_F(ModelReentrancy, ClickHandlersRemoveTheItemOrItsParent)
     for (const auto &c : cases) {
         SCOPED_TRACE(testing::Message() << c.event << (c.image ? " image" : " check"));
         const LONG p = AddItem(m, "p");
-        const LONG h = c.image ? AddItemImage(m, "i", Variant::i4(1), p) : AddItemCheck(m, "c", 0, p);
+        const LONG h =
+            c.image ? AddItemImage(m, "i", Variant::i4(1), p) : AddItemCheck(m, "c", 0, p);
         ev.events.clear();
         ev.onEvent = [&](const Event &e) {
             if (e.name == c.event)

@@ -35,8 +35,8 @@ TEST(ModelRemove, RemoveItemRefusesWhatHoldsOthersAndRemoveItemRecTakesTheWholeR
         const char *target;
         bool rec;
         std::size_t removed;
-    } cases[] = { { "top", false, 0 }, { "lead", false, 0 }, { "c1", false, 0 },
-        { "c2", false, 1 }, { "before", false, 1 }, { "lone", false, 1 }, { "lead", true, 5 } };
+    } cases[] = { { "top", false, 0 }, { "lead", false, 0 }, { "c1", false, 0 }, { "c2", false, 1 },
+        { "before", false, 1 }, { "lone", false, 1 }, { "lead", true, 5 } };
     for (const auto &c : cases) {
         SCOPED_TRACE(testing::Message() << c.target << (c.rec ? " with everything below" : ""));
         // top: before, lead | c1 | c2 (c1 has c1k, which has grand), after; lone.
@@ -201,7 +201,8 @@ TEST(ModelFind, MatchRulesAndPreOrderThroughRowsAndChildren)
 
 // Item getters and setters through the control:
 // ControlInvoke.ItemGettersAnswerNothingForAnInvalidHandle.
-// Here the handles of a freed slot, zero, negative and past the table reach the model's own members.
+// Here the handles of a freed slot, zero, negative and past the table reach the model's own
+// members.
 TEST(ModelHandles, InvalidHandlesChangeNothingAndAFullTableReusesThenRefuses)
 {
     XTreeModel m;

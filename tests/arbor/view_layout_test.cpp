@@ -3,8 +3,8 @@
 #include "tests/arbor/view_test_support.h"
 
 #include "arbor/view/layoutwalk.h"
-#include "arbor/view/xtreeselection.h"
 #include "arbor/view/xtreepaint.h"
+#include "arbor/view/xtreeselection.h"
 
 #include <QFontMetrics>
 #include <QScrollBar>
