@@ -18,31 +18,8 @@ protected:
 };
 class NodeValues : public ModelEvents { };
 
-TEST_F(ModelEvents, ExpandRaisesBothEventsEvenWithoutChangeButNothingWithoutChildren)
-{
-    const LONG a = AddItem(m, "a");
-    m.Expand(a, true);
-    m.ExpandAll(a);
-    EXPECT_TRUE(ev.events.empty());
-    EXPECT_FALSE(m.item(a)->IsExpanded());
-    // Collapsing is always carried out, with its events.
-    m.Expand(a, false);
-    EXPECT_EQ(ev.events, (Events { { "ItemExpanding", a }, { "ItemExpanded", a, false } }));
-
-    const LONG b = AddItem(m, "b", a);
-    const LONG b1 = AddItem(m, "b1", b);
-    AddItem(m, "leaf", a);
-    const LONG c = AddItem(m, "c", a);
-    AddItem(m, "c1", c);
-    m.Expand(a, true);
-    ev.events.clear();
-    // ExpandAll goes in pre-order, the already expanded item with its events too.
-    m.ExpandAll(a);
-    EXPECT_EQ(ev.events,
-        (Events { { "ItemExpanding", a }, { "ItemExpanded", a, true }, { "ItemExpanding", b },
-            { "ItemExpanded", b, true }, { "ItemExpanding", c }, { "ItemExpanded", c, true } }));
-    EXPECT_TRUE(m.item(b1)->IsVisible());
-}
+// Expansion events: ControlItems.ExpandingAnExpandedItemRaisesBothEventsAgain, and the keys of
+// ViewKeys (a childless item, collapsing, everything below in pre-order).
 
 TEST_F(NodeValues, SetValueRules)
 {
@@ -58,7 +35,6 @@ TEST_F(NodeValues, SetValueRules)
         { "three-state -1 stays indeterminate", AddItemCheck3, 0, -1, -1, true },
         { "three-state -3 is -1", AddItemCheck3, 0, -3, -1, true },
         { "radio 0 is ignored", AddItemRadio, 1, 0, 1, false },
-        { "radio 2 is 0 and ignored", AddItemRadio, 1, 2, 1, false },
         { "radio on", AddItemRadio, 0, 1, 1, true },
     };
     for (const auto &c : cases) {
@@ -71,13 +47,12 @@ TEST_F(NodeValues, SetValueRules)
     }
 }
 
-TEST_F(NodeValues, ClicksOnTheBoxCycleValuesAndSelect)
+// The events and the selection of a click on the box: ViewMouse.ClickOnBodyButtonAndBox. Radio
+// siblings and groups switched off: Groups.OneOnThroughGroupsAndThroughSiblings.
+TEST_F(NodeValues, ClicksOnTheBoxCycleValuesAndRadioSiblingsGoOffSilently)
 {
-    const LONG other = AddItem(m, "other");
     const LONG h = AddItemCheck3(m, "tri");
     EXPECT_TRUE(ev.events.empty()); // adding a check item raises nothing
-    m.MarkSelected(other);
-    ev.events.clear();
     auto *node = nodeOf<XTreeNode_Check>(m, h);
     std::vector<LONG> seen;
     for (int i = 0; i < 3; ++i) {
@@ -85,48 +60,28 @@ TEST_F(NodeValues, ClicksOnTheBoxCycleValuesAndSelect)
         seen.push_back(node->GetValue());
     }
     EXPECT_EQ(seen, (std::vector<LONG> { 0, 1, 0 }));
-    EXPECT_EQ(ev.events[0], (Event { "ValueChanged", h }));
-    EXPECT_EQ(ev.events[1], (Event { "ItemSelect", h }));
-    EXPECT_EQ(selectedHandles(m), std::vector<LONG> { h });
-    EXPECT_EQ(m.focusItem(), h);
     EXPECT_FALSE(node->OnClick(m, kHitItem));
     EXPECT_EQ(node->GetValue(), 0);
-}
 
-TEST_F(NodeValues, RadioSiblingsSwitchOffSilently)
-{
+    // A radio item added on turns its sibling off without an event for it; clicking the one
+    // that is on keeps it on and only selects it.
     const LONG p = AddItem(m, "p");
     const LONG r1 = AddItemRadio(m, "r1", 1, p);
-    EXPECT_EQ(ev.events, (Events { { "ValueChanged", r1 } })); // during AddItemRadio
-    const LONG text = AddItem(m, "text", p);
-    const LONG r2 = AddItemRadio(m, "r2", 0, p);
-    const LONG elsewhere = AddItemRadio(m, "e", 1, AddItem(m, "q"));
     ev.events.clear();
-    const LONG r3 = AddItemRadio(m, "r3", 1, p);
-    EXPECT_EQ(ev.events, (Events { { "ValueChanged", r3 } }));
-    const auto value = [&](LONG h) { return nodeOf<XTreeNode_Radio>(m, h)->GetValue(); };
-    EXPECT_EQ(
-        (std::vector { value(r1), value(r2), value(elsewhere) }), (std::vector<LONG> { 0, 0, 1 }));
-    EXPECT_EQ(m.ItemType(text), kTypeString);
-
-    // Clicking the one that is on keeps it on and only selects it.
-    ev.events.clear();
-    nodeOf<XTreeNode_Radio>(m, r3)->OnClick(m, kHitBox);
-    EXPECT_EQ(value(r3), 1);
-    EXPECT_EQ(ev.events, (Events { { "ItemSelect", r3 } }));
-    // Radio groups: Groups.OneOnThroughGroupsAndThroughSiblings.
+    const LONG r2 = AddItemRadio(m, "r2", 1, p);
+    nodeOf<XTreeNode_Radio>(m, r2)->OnClick(m, kHitBox);
+    EXPECT_EQ(nodeOf<XTreeNode_Radio>(m, r1)->GetValue(), 0);
+    EXPECT_EQ(nodeOf<XTreeNode_Radio>(m, r2)->GetValue(), 1);
+    EXPECT_EQ(ev.events, (Events { { "ValueChanged", r2 }, { "ItemSelect", r2 } }));
 }
 
 TEST_F(NodeValues, ImageTilesRaiseValueChanged)
 {
     const LONG h = AddItemImage(m, "img", Variant::i4(1));
-    ASSERT_EQ(m.ItemType(h), kTypeImageString);
-    EXPECT_EQ(m.ItemType(AddItemImage(m, "plain", Variant())), kTypeString);
     auto *node = nodeOf<XTreeNode_ImageString>(m, h);
     node->SetTile(m, 3, (2 << 16) | 5); // type 3 is the expanded state
     EXPECT_EQ(node->GetTile(Expanded), 5);
     EXPECT_EQ(node->tilePosition(Expanded), QPoint(5, 2));
-    EXPECT_EQ(node->GetTile(Collapsed), 0);
     EXPECT_EQ(ev.events, (Events { { "ValueChanged", h } }));
 }
 
@@ -134,35 +89,29 @@ TEST_F(NodeValues, ImageTilesRaiseValueChanged)
 // the address sanitizer, touch no freed memory.
 class ModelReentrancy : public ModelEvents { };
 
-TEST_F(ModelReentrancy, ItemSelectHandlerRemovesTheItemsParent)
+TEST_F(ModelReentrancy, ClickHandlersRemoveTheItemOrItsParent)
 {
-    const LONG p = AddItem(m, "p");
-    const LONG h = AddItemCheck(m, "c", 0, p);
-    ev.onEvent = [&](const Event &e) {
-        if (e.name == "ItemSelect")
-            m.RemoveItemRec(p);
-    };
-    EXPECT_TRUE(nodeOf<XTreeNode_Check>(m, h)->OnClick(m, kHitBox));
-    EXPECT_FALSE(m.isValid(h));
-    EXPECT_TRUE(m.selection().empty());
-    EXPECT_EQ(m.focusItem(), 0);
-    EXPECT_TRUE(ModelInspector::check(m));
-}
-
-TEST_F(ModelReentrancy, ValueChangedHandlerRemovesTheItem)
-{
-    for (const bool image : { false, true }) {
-        SCOPED_TRACE(image ? "image click" : "check click");
+    const struct {
+        const char *event;
+        bool image;
+        bool parent;
+    } cases[] = { { "ItemSelect", false, true }, { "ValueChanged", false, false },
+        { "ValueChanged", true, false } };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(testing::Message() << c.event << (c.image ? " image" : " check"));
         const LONG p = AddItem(m, "p");
-        const LONG h = image ? AddItemImage(m, "i", Variant::i4(1), p) : AddItemCheck(m, "c", 0, p);
+        const LONG h =
+            c.image ? AddItemImage(m, "i", Variant::i4(1), p) : AddItemCheck(m, "c", 0, p);
         ev.events.clear();
         ev.onEvent = [&](const Event &e) {
-            if (e.name == "ValueChanged")
-                m.RemoveItemRec(e.hItem);
+            if (e.name == c.event)
+                m.RemoveItemRec(c.parent ? p : h);
         };
         EXPECT_TRUE(m.item(h)->GetNode()->OnClick(m, kHitBox));
         EXPECT_FALSE(m.isValid(h));
-        EXPECT_EQ(ev.events.size(), 1u);
+        EXPECT_EQ(ev.events.back().name, c.event); // nothing raised for the removed item
+        EXPECT_TRUE(m.selection().empty());
+        EXPECT_EQ(m.focusItem(), 0);
         EXPECT_TRUE(ModelInspector::check(m));
     }
     // During AddItemRadio: the handle comes back, dead.
@@ -174,44 +123,42 @@ TEST_F(ModelReentrancy, ValueChangedHandlerRemovesTheItem)
     EXPECT_EQ(m.itemCount(), 0u);
 }
 
-TEST_F(ModelReentrancy, ItemExpandingHandlerRemovesTheItemOrItsChildren)
+TEST_F(ModelReentrancy, ExpandAllHandlersRemoveTheItemItsChildrenOrASibling)
 {
-    for (const bool removeItem : { true, false }) {
-        SCOPED_TRACE(removeItem ? "item" : "children");
-        const LONG p = AddItem(m, "p");
-        const LONG a = AddItem(m, "a", p);
-        const LONG a1 = AddItem(m, "a1", a);
-        AddItem(m, "a11", a1);
+    const struct {
+        const char *event;
+        const char *removed;
+    } cases[] = { { "ItemExpanding", "a" }, { "ItemExpanding", "a1" }, { "ItemExpanded", "b" } };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(std::string(c.event) + " removes " + c.removed);
+        // p: a (a1 with a11), b (b1).
+        std::map<std::string, LONG> h;
+        h["p"] = AddItem(m, "p");
+        h["a"] = AddItem(m, "a", h["p"]);
+        h["a1"] = AddItem(m, "a1", h["a"]);
+        AddItem(m, "a11", h["a1"]);
+        h["b"] = AddItem(m, "b", h["p"]);
+        AddItem(m, "b1", h["b"]);
         ev.onEvent = [&](const Event &e) {
-            if (e.name == "ItemExpanding" && e.hItem == a)
-                m.RemoveItemRec(removeItem ? a : a1);
+            if (e.name == c.event && e.hItem == h["a"])
+                m.RemoveItemRec(h[c.removed]);
         };
-        m.ExpandAll(p);
-        EXPECT_EQ(m.isValid(a), !removeItem);
-        if (!removeItem) {
-            EXPECT_FALSE(m.item(a)->IsExpanded()); // no children left to show
-            EXPECT_EQ(ev.events.back(), (Event { "ItemExpanded", a, false }));
+        m.ExpandAll(h["p"]);
+        EXPECT_FALSE(m.isValid(h[c.removed]));
+        if (c.removed == std::string("a1")) {
+            // No children left to show: collapsed, and reported so.
+            EXPECT_FALSE(m.item(h["a"])->IsExpanded());
+            EXPECT_NE(std::find(ev.events.begin(), ev.events.end(),
+                          Event { "ItemExpanded", h["a"], false }),
+                ev.events.end());
         }
         EXPECT_TRUE(ModelInspector::check(m));
     }
 }
 
-TEST_F(ModelReentrancy, ItemExpandedHandlerRemovesSiblingsDuringExpandAllAndMove)
+TEST_F(ModelReentrancy, MoveWhoseNewParentItsHandlerRemovesTakesTheMovedItem)
 {
-    const LONG p = AddItem(m, "p");
-    const LONG a = AddItem(m, "a", p);
-    AddItem(m, "a1", a);
-    const LONG b = AddItem(m, "b", p);
-    AddItem(m, "b1", b);
-    ev.onEvent = [&](const Event &e) {
-        if (e.name == "ItemExpanded" && e.hItem == a)
-            m.RemoveItemRec(b);
-    };
-    m.ExpandAll(p);
-    EXPECT_FALSE(m.isValid(b));
-    EXPECT_TRUE(ModelInspector::check(m));
-
-    // The new parent removed while the move expands it: the moved item goes with it.
+    const LONG a = AddItem(m, "a");
     const LONG target = AddItem(m, "target");
     ev.onEvent = [&](const Event &e) {
         if (e.name == "ItemExpanded" && e.hItem == target)
@@ -222,17 +169,7 @@ TEST_F(ModelReentrancy, ItemExpandedHandlerRemovesSiblingsDuringExpandAllAndMove
     EXPECT_TRUE(ModelInspector::check(m));
 }
 
-TEST_F(ModelReentrancy, RemoveAllIsRefusedInsideAnEvent)
-{
-    const LONG a = AddItem(m, "a");
-    bool result = true;
-    ev.onEvent = [&](const Event &) { result = m.RemoveAllItems(); };
-    m.MarkSelected(a);
-    EXPECT_FALSE(result);
-    EXPECT_TRUE(m.isValid(a));
-    ev.onEvent = nullptr;
-    EXPECT_TRUE(m.RemoveAllItems());
-}
+// RemoveAllItems refused inside an item event: Counters.RemoveAllItemsIsRefusedUnderItemEventsOnly.
 
 } // namespace
 } // namespace arbor

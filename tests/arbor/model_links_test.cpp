@@ -19,70 +19,48 @@ TEST(ModelRows, CellAddedToMiddleOfRowGoesToFarRightWithRowParent)
     for (LONG cell : { c1, c2, c3 })
         EXPECT_EQ((std::vector { m.ItemParent(cell), m.ItemNext(cell), m.ItemPrev(cell) }),
             (std::vector<LONG> { top, 0, 0 }));
-    EXPECT_EQ(childrenOf(m, top), std::vector<LONG> { lead });
     // A cell of a root row has no parent, and is not a root.
     EXPECT_EQ(m.ItemParent(AddItem(m, "rc", top, false)), 0);
     EXPECT_EQ(m.RootCount(), 1);
-    // A child of a cell is the cell's own child.
-    const LONG k = AddItem(m, "k", c2);
-    EXPECT_EQ(m.ItemParent(k), c2);
-    EXPECT_EQ(m.ItemChild(c2), k);
+    // A child of a cell is the cell's own child: ModelMove's table moves items under one.
     EXPECT_TRUE(ModelInspector::check(m));
 }
 
-TEST(ModelRemove, RemoveItemRefusesItemsWithChildrenOrRightNeighbour)
+// RemoveItem refuses items with children or a right neighbour; RemoveItemRec of a row takes its
+// cells and everything below them, with their selection and focus. Removed items leaving their
+// groups: Groups.RemovedItemsLeaveTheirGroups (every removal forgets its items through one step).
+TEST(ModelRemove, RemoveItemRefusesWhatHoldsOthersAndRemoveItemRecTakesTheWholeRow)
 {
     const struct {
         const char *target;
-        bool removed;
-    } cases[] = { { "top", false }, { "lead", false }, { "c1", false }, { "c2", true },
-        { "leaf", true }, { "lone", true } };
+        bool rec;
+        std::size_t removed;
+    } cases[] = { { "top", false, 0 }, { "lead", false, 0 }, { "c1", false, 0 }, { "c2", false, 1 },
+        { "before", false, 1 }, { "lone", false, 1 }, { "lead", true, 5 } };
     for (const auto &c : cases) {
-        SCOPED_TRACE(c.target);
-        // top: lead | c1 | c2, and leaf; lone is a root.
+        SCOPED_TRACE(testing::Message() << c.target << (c.rec ? " with everything below" : ""));
+        // top: before, lead | c1 | c2 (c1 has c1k, which has grand), after; lone.
         XTreeModel m;
         std::map<std::string, LONG> h;
         h["top"] = AddItem(m, "top");
+        h["before"] = AddItem(m, "before", h["top"]);
         h["lead"] = AddItem(m, "lead", h["top"]);
+        h["after"] = AddItem(m, "after", h["top"]);
         h["c1"] = AddItem(m, "c1", h["lead"], false);
         h["c2"] = AddItem(m, "c2", h["c1"], false);
-        h["leaf"] = AddItem(m, "leaf", h["top"]);
+        h["c1k"] = AddItem(m, "c1k", h["c1"]);
+        h["grand"] = AddItem(m, "grand", h["c1k"]);
         h["lone"] = AddItem(m, "lone");
-        EXPECT_EQ(m.RemoveItem(h[c.target]), c.removed);
-        EXPECT_EQ(m.itemCount(), c.removed ? 5u : 6u);
-        EXPECT_EQ(m.isValid(h[c.target]), !c.removed);
-        EXPECT_EQ(m.ItemRight(h["c1"]), c.target == std::string("c2") ? 0 : h["c2"]);
+        m.MarkSelected(h["grand"]);
+        m.setFocusItem(h["c1k"]);
+        EXPECT_EQ(c.rec ? m.RemoveItemRec(h[c.target]) : m.RemoveItem(h[c.target]), c.removed > 0);
+        EXPECT_EQ(m.itemCount(), 9u - c.removed);
+        EXPECT_EQ(m.isValid(h[c.target]), c.removed == 0);
+        EXPECT_EQ(m.ItemRight(h["c1"]), c.target == std::string("c2") || c.rec ? 0 : h["c2"]);
+        EXPECT_EQ(m.selection().empty(), c.rec);
+        EXPECT_EQ(m.focusItem(), c.rec ? 0 : h["c1k"]);
         EXPECT_TRUE(ModelInspector::check(m));
     }
-}
-
-TEST(ModelRemove, RemoveItemRecOfRowRemovesCellsAndEverythingBelow)
-{
-    XTreeModel m;
-    FakeGroups groups;
-    m.setGroupHook(&groups);
-    const LONG top = AddItem(m, "top");
-    const LONG before = AddItem(m, "before", top);
-    const LONG lead = AddItem(m, "lead", top);
-    const LONG after = AddItem(m, "after", top);
-    const LONG cell = AddItem(m, "cell", lead, false);
-    const LONG cellChild = AddItem(m, "cellChild", cell);
-    const LONG child = AddItem(m, "child", lead);
-    const LONG grand = AddItem(m, "grand", child);
-    m.MarkSelected(grand);
-    m.setFocusItem(cellChild);
-    groups.groups = { { grand, after } };
-
-    EXPECT_TRUE(m.RemoveItemRec(lead));
-    for (LONG gone : { lead, cell, cellChild, child, grand })
-        EXPECT_FALSE(m.isValid(gone));
-    EXPECT_EQ(childrenOf(m, top), (std::vector<LONG> { before, after }));
-    EXPECT_EQ(m.itemCount(), 3u);
-    EXPECT_TRUE(m.selection().empty());
-    EXPECT_EQ(m.focusItem(), 0);
-    EXPECT_EQ(groups.forgotten.size(), 5u);
-    EXPECT_EQ(groups.groups, (std::vector<std::vector<LONG>> { { after } }));
-    EXPECT_TRUE(ModelInspector::check(m));
 }
 
 TEST(ModelRemove, RootListStaysIndexedAndTheNextRootBecomesTheTopRow)
@@ -108,23 +86,8 @@ TEST(ModelRemove, RootListStaysIndexedAndTheNextRootBecomesTheTopRow)
     EXPECT_EQ(std::count(roots.begin(), roots.end(), AddItem(m, "new")), 0);
 }
 
-// Groups forgetting every item: Groups.RemovedItemsLeaveTheirGroups.
-TEST(ModelRemove, RemoveAllClearsEverything)
-{
-    XTreeModel m;
-    const LONG a = AddItem(m, "a");
-    AddItem(m, "b", a);
-    m.MarkSelected(a);
-    m.setFocusItem(a);
-    EXPECT_TRUE(m.RemoveAllItems());
-    EXPECT_EQ(m.RootCount(), 0);
-    EXPECT_EQ(m.firstRoot(), nullptr);
-    EXPECT_TRUE(m.selection().empty());
-    EXPECT_EQ(m.focusItem(), 0);
-    EXPECT_FALSE(m.isValid(a));
-    // Handles of the emptied tree do not come back for the next items.
-    EXPECT_NE(AddItem(m, "new"), a);
-}
+// RemoveAllItems: ModelStorage.ASlabIsFreedWhenItsLastItemGoes for the items, the control's member
+// table for the selection, Groups.RemovedItemsLeaveTheirGroups for the groups.
 
 TEST(ModelMove, ChangeParentRefusesCyclesAndNoOps)
 {
@@ -215,14 +178,9 @@ TEST(ModelFind, MatchRulesAndPreOrderThroughRowsAndChildren)
         { "match ignores case", "ABC", true, "", "ABc" },
         { "match ignores case beyond ASCII", "größe", true, "", "Größe" },
         { "but does not fold letters into others", "GRÖSSE", true, "", "" },
-        { "prefix beyond ASCII", "Grö", false, "", "Größe" },
-        { "empty prefix matches the first item", "", false, "", "xab" },
         { "empty text with match finds nothing", "", true, "", "" },
-        { "start item matches itself", "abc", true, "abc", "abc" },
         { "right chain before its children", "t", true, "abc", "cell2" },
-        { "start below the roots stays in its subtree", "xab", true, "u", "" },
         { "start in a cell searches its chain and children", "t", true, "u", "cell2" },
-        { "nothing", "zzz", false, "", "" },
         { "invalid start", "abc", true, "dead", "" },
     };
     XTreeModel m;
@@ -241,22 +199,22 @@ TEST(ModelFind, MatchRulesAndPreOrderThroughRowsAndChildren)
         EXPECT_EQ(m.FindItem(c.text, c.match, h[c.start]), h[c.expected]) << c.name;
 }
 
-TEST(ModelHandles, InvalidHandlesChangeNothingAndReadZero)
+// Item getters and setters through the control:
+// ControlInvoke.ItemGettersAnswerNothingForAnInvalidHandle.
+// Here the handles of a freed slot, zero, negative and past the table reach the model's own
+// members.
+TEST(ModelHandles, InvalidHandlesChangeNothingAndAFullTableReusesThenRefuses)
 {
     XTreeModel m;
     RecordingEvents ev(&m);
+    m.setHandleCapacityForTesting(3);
     const LONG a = AddItem(m, "a");
     AddItem(m, "b", a);
     const LONG dead = AddItem(m, "dead", a);
     ASSERT_TRUE(m.RemoveItem(dead));
-    using Getter = LONG (XTreeModel::*)(LONG) const;
-    const Getter getters[] = { &XTreeModel::ItemParent, &XTreeModel::ItemChild,
-        &XTreeModel::ItemNext, &XTreeModel::ItemPrev, &XTreeModel::ItemLeft, &XTreeModel::ItemRight,
-        &XTreeModel::ItemType };
     for (const LONG bad : { LONG(0), LONG(-1), dead, LONG(INT_MAX) }) {
         SCOPED_TRACE(bad);
-        for (const Getter g : getters)
-            EXPECT_EQ((m.*g)(bad), 0);
+        EXPECT_EQ(m.ItemParent(bad), 0);
         EXPECT_FALSE(m.RemoveItem(bad));
         EXPECT_FALSE(m.RemoveItemRec(bad));
         EXPECT_FALSE(m.ChangeParentItem(bad, a));
@@ -266,39 +224,19 @@ TEST(ModelHandles, InvalidHandlesChangeNothingAndReadZero)
             EXPECT_EQ(AddItem(m, "x", bad), 0);
         }
         m.AutoSort(bad, Ascending, true);
-        m.Expand(bad, true);
         m.ExpandAll(bad);
-        m.ExpandAncestors(bad);
-        m.MarkSelected(bad);
-        m.MarkDeselected(bad);
-        m.SetItemText(bad, "x");
-        m.SetSortPosition(bad, 5);
-        m.selectAlone(bad);
         EXPECT_EQ(m.measure(bad), QSize());
     }
     EXPECT_TRUE(ev.events.empty());
     EXPECT_EQ(m.itemCount(), 2u);
     EXPECT_EQ(m.Root(-1), 0);
-    EXPECT_EQ(m.Root(1), 0);
-    EXPECT_TRUE(ModelInspector::check(m));
-}
 
-TEST(ModelHandles, HandlesArePositiveAndRunningOutRefusesInsertion)
-{
-    XTreeModel m;
-    m.setHandleCapacityForTesting(3);
-    const LONG a = AddItem(m, "a");
-    const LONG b = AddItem(m, "b", a);
-    const LONG c = AddItem(m, "c", a);
-    for (const LONG x : { a, b, c })
-        EXPECT_GT(x, 0);
+    // Handles are positive; with every handle given out once, a freed one is reused, and once
+    // none is free an insertion is refused (the client loop over children still ends).
+    const LONG reused = AddItem(m, "c", a);
+    EXPECT_GT(std::min(a, reused), 0);
     EXPECT_EQ(AddItem(m, "d", a), 0);
-    EXPECT_EQ(m.itemCount(), 3u);
-    // The client loop over children ends.
     EXPECT_EQ(childrenOf(m, a).size(), 2u);
-    // A full table reuses a freed handle.
-    ASSERT_TRUE(m.RemoveItem(c));
-    EXPECT_GT(AddItem(m, "e", a), 0);
     EXPECT_TRUE(ModelInspector::check(m));
 }
 
@@ -320,7 +258,6 @@ TEST(ModelDepth, MillionDeepChainAndLongRowNeedNoStack)
     EXPECT_EQ(m.item(cell)->GetTopAncestor(), m.item(root));
     EXPECT_EQ(m.item(cell)->rowStart(), m.item(lead));
     EXPECT_TRUE(m.item(cell)->IsInSubtreeOf(m.item(root)));
-    EXPECT_FALSE(m.item(last)->IsVisible());
     EXPECT_FALSE(m.ChangeParentItem(root, cell));
     EXPECT_EQ(m.FindItem("below", true, 0), m.ItemChild(cell));
     m.ExpandAll(root);
@@ -355,12 +292,6 @@ TEST(ModelScaling, InsertSortAndRemoveStayNearLinear)
     m.counters() = {};
     m.AutoSort(parent, Ascending, true);
     EXPECT_LT(double(m.counters().comparisons), 1.5 * kN * 17.0); // log2(100000) < 17
-
-    // Appending in order under an auto-sorted parent: a comparison or two per item.
-    m.counters() = {};
-    for (int i = 0; i < 1000; ++i)
-        AddItem(m, "zzz" + std::to_string(1000 + i), parent);
-    EXPECT_LE(m.counters().comparisons, 2000u);
 
     m.counters() = {};
     m.RemoveItemRec(parent);

@@ -70,20 +70,6 @@ public:
     }
 };
 
-class FakeGroups : public XTreeGroupHook {
-public:
-    std::vector<std::vector<LONG>> groups;
-    std::vector<LONG> forgotten;
-    bool groupMembers(LONG, std::vector<LONG> &) override { return false; }
-    void forgetItem(LONG h) override
-    {
-        forgotten.push_back(h);
-        for (auto &g : groups)
-            std::erase(g, h);
-    }
-    void forgetAll() override { groups.clear(); }
-};
-
 // Walks every item without recursion and checks the link invariants and the registry.
 struct ModelInspector {
     static ::testing::AssertionResult check(const XTreeModel &m)

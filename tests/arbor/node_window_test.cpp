@@ -1,5 +1,5 @@
-// Window and hosted-control nodes over plain widgets and a fake control: adoption, placement,
-// sizes, activation, and what happens to the widget when the item or the item window goes.
+// Window and hosted-control nodes over plain widgets: adoption, placement, sizes, activation, and
+// what happens to the widget when the item or the item window goes; the window hook beneath them.
 #include "tests/arbor/model_test_support.h"
 
 #include "arbor/hosting/windownodes.h"
@@ -49,9 +49,9 @@ protected:
     std::unique_ptr<XTreeModel> m_model = std::make_unique<XTreeModel>();
 };
 
-TEST_F(WindowNodeTest, AdoptedWindowIsHiddenChildWithoutBoxStylesAndIsPlacedByPaint)
+TEST_F(WindowNodeTest, AdoptedWindowIsHiddenChildWithoutBoxStylesPlacedByPaintNamedByItsCaption)
 {
-    auto client = std::make_unique<QLabel>("client");
+    auto client = std::make_unique<QLabel>(QString(200, QLatin1Char('c')));
     client->resize(50, 30);
     client->show();
     const HWND hwnd = platform::ui::windowHandle(client.get());
@@ -63,7 +63,6 @@ TEST_F(WindowNodeTest, AdoptedWindowIsHiddenChildWithoutBoxStylesAndIsPlacedByPa
     EXPECT_EQ(client->parentWidget(), m_itemWindow.get());
     EXPECT_TRUE(client->isHidden());
     EXPECT_EQ(GetWindowLongW(hwnd, GWL_STYLE) & 0x000B0000, 0);
-    EXPECT_EQ(m_model->item(h)->GetHostedWindow(), hwnd);
     EXPECT_EQ(m_model->measure(h), QSize(56, 36));
 
     m_itemWindow->show();
@@ -75,6 +74,10 @@ TEST_F(WindowNodeTest, AdoptedWindowIsHiddenChildWithoutBoxStylesAndIsPlacedByPa
     EXPECT_EQ(img.pixel(0, 30), qRgb(0, 0, 128)); // frame from the button column on
     node(h)->ShowHosted(false);
     EXPECT_TRUE(client->isHidden());
+    // The window's text (a label's own) is the item's text only while it has a caption bar.
+    EXPECT_EQ(m_model->item(h)->GetText(), "");
+    (void)SetWindowLongW(hwnd, GWL_STYLE, GetWindowLongW(hwnd, GWL_STYLE) | 0x00C00000);
+    EXPECT_EQ(m_model->item(h)->GetText(), std::string(127, 'c'));
 }
 
 TEST_F(WindowNodeTest, ItemWindowChildrenAreRefusedAndItemsWithoutAWindowMeasureThree)
@@ -117,38 +120,6 @@ TEST_F(WindowNodeTest, RemovingTheItemOrTheItemWindowDetachesTheWidget)
     EXPECT_EQ(b->parentWidget(), nullptr);
     delete a;
     delete b;
-}
-
-TEST_F(WindowNodeTest, ResizeAsksForLayoutAndActivationSelects)
-{
-    auto owned = std::make_unique<QWidget>();
-    QWidget *client = owned.get();
-    const LONG h = AddItemWindow(*m_model, platform::ui::windowHandle(client));
-    m_itemWindow->show();
-    paint(h);
-    m_model->layoutDone();
-    m_sink.layouts = 0;
-    client->resize(80, 50);
-    EXPECT_EQ(m_sink.layouts, 1);
-    EXPECT_EQ(m_model->measure(h), QSize(86, 56));
-
-    // In a single-selection tree (the default) the item becomes the only selected one; with
-    // several allowed it joins the others.
-    const LONG other = AddItem(*m_model, "other");
-    QMouseEvent press(QEvent::MouseButtonPress, QPointF(2, 2), QPointF(2, 2), Qt::LeftButton,
-        Qt::LeftButton, Qt::NoModifier);
-    for (const DWORD style : { DWORD(31), DWORD(31 & ~ARBORSTYLE_SINGLESEL) }) {
-        m_model->appearance().style = style;
-        m_model->clearSelection();
-        m_model->MarkSelected(other);
-        m_events.events.clear();
-        QCoreApplication::sendEvent(client, &press);
-        EXPECT_EQ(m_events.events, (std::vector<Event> { { "ItemSelect", h } }));
-        EXPECT_EQ(m_model->focusItem(), h);
-        EXPECT_EQ(m_model->item(other)->IsSelected(), !(style & ARBORSTYLE_SINGLESEL)) << style;
-        QCoreApplication::sendEvent(client, &press); // already selected: nothing more
-        EXPECT_EQ(m_events.events.size(), 1u);
-    }
 }
 
 // Hiding a focused hosted window passes the focus to the next one, in the middle of removing or
@@ -203,18 +174,7 @@ TEST_F(WindowNodeTest, FocusPassedOnWhileWindowsGoOrHideSelectsNothing)
     EXPECT_FALSE(m_model->item(hc)->IsSelected());
 }
 
-TEST_F(WindowNodeTest, CaptionIsTheTextOnlyWithACaptionBar)
-{
-    auto client = std::make_unique<QWidget>();
-    client->setWindowTitle(QString(200, QLatin1Char('c')));
-    const HWND hwnd = platform::ui::windowHandle(client.get());
-    const LONG h = AddItemWindow(*m_model, hwnd);
-    EXPECT_EQ(m_model->item(h)->GetText(), "");
-    (void)SetWindowLongW(hwnd, GWL_STYLE, GetWindowLongW(hwnd, GWL_STYLE) | 0x00C00000);
-    EXPECT_EQ(m_model->item(h)->GetText(), std::string(127, 'c'));
-}
-
-TEST_F(WindowNodeTest, HostedWindowKeepsItsCornerAndFocusInsideSelects)
+TEST_F(WindowNodeTest, HostedWindowKeepsItsCornerAsksForLayoutAndAPressOrFocusInsideSelects)
 {
     auto client = std::make_unique<QWidget>();
     client->resize(60, 40);
@@ -224,6 +184,11 @@ TEST_F(WindowNodeTest, HostedWindowKeepsItsCornerAndFocusInsideSelects)
     m_itemWindow->show();
     node(h)->PlaceWindow(QRect(14, 0, 66, 46));
     ASSERT_EQ(client->pos(), QPoint(17, 3));
+    m_model->layoutDone();
+    m_sink.layouts = 0;
+    client->resize(80, 50);
+    EXPECT_EQ(m_sink.layouts, 1);
+    EXPECT_EQ(m_model->measure(h), QSize(86, 56));
 
     // Sizing at the left or top edge, or moving, is undone; the right and bottom edges move.
     client->move(40, 40);
@@ -232,7 +197,21 @@ TEST_F(WindowNodeTest, HostedWindowKeepsItsCornerAndFocusInsideSelects)
     EXPECT_EQ(client->geometry(), QRect(17, 3, 90, 40));
     EXPECT_EQ(m_model->measure(h), QSize(96, 46));
 
+    // In a single-selection tree (the default) a press makes the item the only selected one,
+    // once; several selected items: the control's hosting tests select through the same step.
+    const LONG other = AddItem(*m_model, "other");
+    m_model->MarkSelected(other);
+    m_events.events.clear();
+    QMouseEvent press(QEvent::MouseButtonPress, QPointF(2, 2), QPointF(2, 2), Qt::LeftButton,
+        Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(client.get(), &press);
+    QCoreApplication::sendEvent(client.get(), &press); // already selected: nothing more
+    EXPECT_EQ(m_events.events, (std::vector<Event> { { "ItemSelect", h } }));
+    EXPECT_FALSE(m_model->item(other)->IsSelected());
+
     // Focus on a child of the hosted window activates the item.
+    m_model->clearSelection();
+    m_events.events.clear();
     m_itemWindow->activateWindow();
     edit->setFocus();
     QFocusEvent focus(QEvent::FocusIn, Qt::OtherFocusReason);
@@ -243,6 +222,53 @@ TEST_F(WindowNodeTest, HostedWindowKeepsItsCornerAndFocusInsideSelects)
     // Removing the item stops the watching.
     EXPECT_TRUE(m_model->RemoveItem(h));
     EXPECT_EQ(XWindowsHook::instance().windowCount(), 0u);
+}
+
+struct Seen {
+    int calls = 0;
+    HWND removeOnCall = 0;
+};
+
+bool record(HWND, void *context, HookMessage &, LRESULT *)
+{
+    auto *seen = static_cast<Seen *>(context);
+    ++seen->calls;
+    if (seen->removeOnCall)
+        XWindowsHook::instance().RemoveWindow(seen->removeOnCall);
+    return false;
+}
+
+// The messages a callback sees and what it may change (moves, sizes, presses and focus inside):
+// WindowNodeTest.HostedWindowKeepsItsCornerAsksForLayoutAndAPressOrFocusInsideSelects.
+TEST(WindowHook, RegistrationAndTheFilterLife)
+{
+    XWindowsHook &hook = XWindowsHook::instance();
+    ASSERT_EQ(hook.windowCount(), 0u);
+    Seen seen;
+    QWidget a;
+    auto b = std::make_unique<QWidget>();
+    const HWND ha = platform::ui::windowHandle(&a);
+    const HWND hb = platform::ui::windowHandle(b.get());
+    EXPECT_FALSE(hook.AddWindow(ha, nullptr, &seen));
+    EXPECT_FALSE(hook.AddWindow(0x7fff0001, &record, &seen));
+    EXPECT_FALSE(hook.hookInstalled());
+    EXPECT_TRUE(hook.AddWindow(ha, &record, &seen));
+    EXPECT_TRUE(hook.AddWindow(hb, &record, &seen));
+    EXPECT_EQ(hook.windowCount(), 2u);
+    EXPECT_TRUE(hook.hookInstalled());
+
+    // A destroyed window leaves the map by itself; one removed inside its own callback gets no
+    // further call, and the last removal takes the filter away.
+    b.reset();
+    EXPECT_EQ(hook.windowCount(), 1u);
+    hook.RemoveWindow(hb); // already gone: nothing
+    seen.removeOnCall = ha;
+    a.show(); // Qt sends a hidden widget its resize and move events only when it is shown
+    a.resize(50, 30);
+    EXPECT_EQ(hook.windowCount(), 0u);
+    EXPECT_FALSE(hook.hookInstalled());
+    a.resize(60, 30);
+    EXPECT_EQ(seen.calls, 1);
 }
 
 } // namespace
