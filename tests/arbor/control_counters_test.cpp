@@ -1,15 +1,13 @@
 // The control object's two counters, driven from inside: the suspension counter that other parts
 // of the control raise around bulk work, and the inside-event counter that keeps a handler from
-// removing every item under the event that is being raised.
-#include "arbor/control/cxtreeview.h"
-#include "tests/arbor/control_test_support.h"
+// removing every item under the event that is being raised; and font objects seen from inside.
+#include "tests/arbor/control_inside_test_support.h"
 
 #include <QWidget>
 
 #include <functional>
 #include <new>
 #include <stdexcept>
-#include <type_traits>
 
 namespace {
 
@@ -17,40 +15,9 @@ using namespace arbortest;
 using arbor::CXTreeView;
 namespace e = arbor::eventid;
 
-// The value type a one-argument getter writes.
-template <class F> struct MemberArg;
-template <class C, class T> struct MemberArg<HRESULT (C::*)(T) noexcept> {
-    using type = T;
-};
-
-class Counters : public ::testing::Test {
+class Counters : public ::testing::Test, protected InsideControl {
 protected:
-    void SetUp() override
-    {
-        control = CXTreeView::make();
-        ASSERT_TRUE(control);
-        ComPtr<IConnectionPoint> point;
-        ASSERT_EQ(control->FindConnectionPoint(DIID__IArborEvents, &point), S_OK);
-        sink = EventSink::make();
-        ASSERT_EQ(point->Advise(sink.Get(), &cookie), S_OK);
-    }
-    LONG add(const char16_t *text, LONG parent = 0)
-    {
-        Variant h;
-        EXPECT_EQ(
-            control->AddItem(BStr(text).get(), Variant::i4(parent), Variant::missing(), &h), S_OK);
-        return h.lVal;
-    }
-    LONG roots()
-    {
-        LONG n = -1;
-        EXPECT_EQ(control->get_RootCount(&n), S_OK);
-        return n;
-    }
-
-    ComPtr<CXTreeView> control;
-    ComPtr<EventSink> sink;
-    DWORD cookie = 0;
+    void SetUp() override { ASSERT_NO_FATAL_FAILURE(make()); }
 };
 
 TEST_F(Counters, SuspendedControlRaisesNoItemEventsAndRemovesNothing)
@@ -105,12 +72,6 @@ TEST_F(Counters, RemoveAllItemsIsRefusedUnderItemEventsOnly)
     } cases[] = {
         { "ItemSelect", e::ItemSelect, [&] { (void)control->put_SelectItem(parent, VARIANT_TRUE); },
             DISP_E_EXCEPTION },
-        { "ValueChanged", e::ValueChanged,
-            [&] { (void)control->put_ItemValue(check.lVal, Variant::i4(1)); }, DISP_E_EXCEPTION },
-        { "ItemExpanding", e::ItemExpanding,
-            [&] { (void)control->put_ExpandItem(parent, VARIANT_TRUE); }, DISP_E_EXCEPTION },
-        { "ItemExpanded", e::ItemExpanded,
-            [&] { (void)control->put_ExpandItem(parent, VARIANT_FALSE); }, DISP_E_EXCEPTION },
         { "ItemExpanded from EnsureVisible", e::ItemExpanded,
             [&] { (void)control->EnsureVisible(child); }, DISP_E_EXCEPTION },
         { "ItemExpanding from ChangeParentItem", e::ItemExpanding,
@@ -144,26 +105,6 @@ TEST_F(Counters, RemoveAllItemsIsRefusedUnderItemEventsOnly)
     EXPECT_EQ(roots(), 0);
 }
 
-TEST_F(Counters, PropertyChangesMarkTheControlDirtyItemChangesDoNot)
-{
-    (void)add(u"item");
-    EXPECT_FALSE(control->isDirty());
-    const std::function<HRESULT()> changes[] = {
-        [&] { return control->ModifyStyle(Variant::i4(0), Variant::i4(32)); },
-        [&] { return control->ModifyDropEffect(Variant::i4(7), Variant::i4(0)); },
-        [&] { return control->put_BackColor(0xFF); },
-        [&] {
-            SIZEL size { 2000, 1000 };
-            return control->SetExtent(DVASPECT_CONTENT, &size);
-        },
-    };
-    for (const auto &change : changes) {
-        control->setDirty(false);
-        ASSERT_EQ(change(), S_OK);
-        EXPECT_TRUE(control->isDirty());
-    }
-}
-
 TEST_F(Counters, AWindowDestroyedUnderTheControlLeavesAWorkingEmptyControl)
 {
     (void)add(u"lost with the window");
@@ -178,15 +119,14 @@ TEST_F(Counters, AWindowDestroyedUnderTheControlLeavesAWorkingEmptyControl)
         control->frame().setParent(&container);
     } // the container deletes its children, the control's window among them
     EXPECT_EQ(roots(), 0);
-    const auto read = [&](auto getter) {
-        using T = std::remove_pointer_t<typename MemberArg<decltype(getter)>::type>;
-        T value = static_cast<T>(-7); // a sentinel no getter here answers
-        EXPECT_EQ((control.Get()->*getter)(&value), S_OK);
-        return static_cast<LONG>(value);
-    };
-    EXPECT_EQ(std::vector<LONG>({ read(&CXTreeView::get_BackColor),
-                  read(&CXTreeView::get_PicturePosition), read(&CXTreeView::get_Style),
-                  read(&CXTreeView::get_Enabled), read(&CXTreeView::get_AutoHScroll) }),
+    OLE_COLOR back = 7; // sentinels no getter here answers
+    LONG position = 7, style = 7;
+    VARIANT_BOOL enabled = 7, hscroll = 7;
+    for (const HRESULT hr : { control->get_BackColor(&back),
+             control->get_PicturePosition(&position), control->get_Style(&style),
+             control->get_Enabled(&enabled), control->get_AutoHScroll(&hscroll) })
+        EXPECT_EQ(hr, S_OK);
+    EXPECT_EQ(std::vector<LONG>({ LONG(back), position, style, enabled, hscroll }),
         std::vector<LONG>({ 0x0000FF, 34, ARBORSTYLE_GRIDLINES, 0, 0 }));
     EXPECT_FALSE(control->frame().view().isEnabled());
     ASSERT_EQ(control->put_Enabled(VARIANT_TRUE), S_OK);
@@ -197,36 +137,8 @@ TEST_F(Counters, AWindowDestroyedUnderTheControlLeavesAWorkingEmptyControl)
     EXPECT_EQ(sink->ids(), std::vector<DISPID>({ e::ItemSelect }));
 }
 
-TEST_F(Counters, TwoControlsKeepTheirOwnItemsImagesAndEvents)
-{
-    auto other = CXTreeView::make();
-    ASSERT_TRUE(other);
-    (void)add(u"mine");
-    Variant theirs;
-    ASSERT_EQ(
-        other->AddItem(BStr(u"theirs").get(), Variant::missing(), Variant::missing(), &theirs),
-        S_OK);
-    Variant handle;
-    ASSERT_EQ(other->AddImage(Variant::str(u"key"), Variant::i4(55), Variant::missing(),
-                  Variant::missing(), Variant::missing(), &handle),
-        S_OK);
-    LONG image = -1;
-    ASSERT_EQ(control->get_Image(Variant::str(u"key"), &image), S_OK);
-    EXPECT_EQ(image, 0);
-    ASSERT_EQ(other->get_Image(Variant::str(u"key"), &image), S_OK);
-    EXPECT_NE(image, 0);
-
-    ASSERT_EQ(other->put_SelectItem(theirs.lVal, VARIANT_TRUE), S_OK);
-    EXPECT_TRUE(sink->events.empty());
-    LONG count = -1;
-    ASSERT_EQ(other->get_RootCount(&count), S_OK);
-    EXPECT_EQ(count, 1);
-    EXPECT_EQ(roots(), 1);
-}
-
-// A group walk that throws stands for any fault inside a member: a lack of memory is the member's
-// E_OUTOFMEMORY, anything else E_UNEXPECTED with error information naming the member (it used to
-// be reported as out of memory, and ItemValue ended the process).
+// A group walk that throws stands for any fault inside a member: the member answers through the
+// component boundary (its mapping: Boundary.*) instead of ending the process.
 TEST_F(Counters, AnExceptionInsideAMemberBecomesItsStatus)
 {
     struct ThrowingGroups final : arbor::XTreeGroupHook {
@@ -239,52 +151,91 @@ TEST_F(Counters, AnExceptionInsideAMemberBecomesItsStatus)
         void forgetItem(LONG) override { }
         void forgetAll() override { }
     } groups;
-    Variant existing;
+    Variant radio;
     ASSERT_EQ(control->AddItemRadio(BStr(u"radio").get(), Variant::i4(0), Variant::missing(),
-                  Variant::missing(), &existing),
+                  Variant::missing(), &radio),
         S_OK);
-    const struct {
-        const char *fault;
-        std::function<void()> raise;
-        HRESULT expected;
-        std::u16string description; // empty: no error information left
-    } rows[] = {
-        { "out of memory", [] { throw std::bad_alloc(); }, E_OUTOFMEMORY, u"" },
-        { "logic error", [] { throw std::logic_error("broken"); }, E_UNEXPECTED,
-            u"failed unexpectedly" },
-    };
-    const struct {
-        const char16_t *member;
-        std::function<HRESULT()> call;
-    } members[] = {
-        { u"AddItemRadio",
-            [&] {
-                return control->AddItemRadio(BStr(u"on").get(), Variant::i4(1), Variant::missing(),
-                    Variant::missing(), nullptr);
-            } },
-        { u"ItemValue", [&] { return control->put_ItemValue(existing.lVal, Variant::i4(1)); } },
-    };
     control->model().setGroupHook(&groups);
-    for (const auto &row : rows) {
-        for (const auto &member : members) {
-            SCOPED_TRACE(std::string(row.fault) + " in " + utf16ToUtf8(member.member));
-            groups.raise = row.raise;
-            (void)SetErrorInfo(0, nullptr);
-            EXPECT_EQ(member.call(), row.expected);
-            ComPtr<IErrorInfo> info;
-            if (row.description.empty()) {
-                EXPECT_EQ(GetErrorInfo(0, &info), S_FALSE);
-                continue;
-            }
-            ASSERT_EQ(GetErrorInfo(0, &info), S_OK);
-            BSTR description = nullptr;
-            ASSERT_EQ(info->GetDescription(&description), S_OK);
-            EXPECT_EQ(std::u16string(description),
-                std::u16string(member.member) + u" " + row.description);
-            SysFreeString(description);
-        }
-    }
+    groups.raise = [] { throw std::bad_alloc(); };
+    EXPECT_EQ(control->put_ItemValue(radio.lVal, Variant::i4(1)), E_OUTOFMEMORY);
+    groups.raise = [] { throw std::logic_error("broken"); };
+    EXPECT_EQ(control->put_ItemValue(radio.lVal, Variant::i4(1)), E_UNEXPECTED);
+    ComPtr<IErrorInfo> info;
+    ASSERT_EQ(GetErrorInfo(0, &info), S_OK);
+    BSTR description = nullptr;
+    ASSERT_EQ(info->GetDescription(&description), S_OK);
+    EXPECT_EQ(BStr::attach(description).view(), u"ItemValue failed unexpectedly");
     control->model().setGroupHook(nullptr);
+}
+
+// Font objects seen from inside: a change through the object reaches the model the window paints
+// from, and only the control font counts as a change of the control's saved state.
+using ControlFontsInside = Counters;
+
+// Changes to what the control saves mark it dirty, the control font changed through its object
+// among them; item changes, an item's font object included, do not. Font changes reach the model
+// the window paints from.
+TEST_F(ControlFontsInside, PropertyChangesMarkTheControlDirtyItemChangesDoNot)
+{
+    const LONG h = add(u"item");
+    ComPtr<IFontDisp> font, itemFont;
+    ASSERT_EQ(control->get_Font(&font), S_OK);
+    ASSERT_EQ(OleCreateFontIndirect(nullptr, IFontDisp::iid, itemFont.voidOut()), S_OK);
+    ASSERT_EQ(control->putref_ItemFont(h, itemFont.Get()), S_OK);
+    const auto fontPut = [](IFontDisp *f, const char16_t *name, Variant value) {
+        return [=] {
+            putProperty(f, name, value);
+            return S_OK;
+        };
+    };
+    SIZEL size { 2000, 1000 };
+    const struct {
+        const char *name;
+        std::function<HRESULT()> change;
+        bool dirties;
+    } changes[] = {
+        { "style", [&] { return control->ModifyStyle(Variant::i4(0), Variant::i4(32)); }, true },
+        { "drop effect", [&] { return control->ModifyDropEffect(Variant::i4(7), Variant::i4(0)); },
+            true },
+        { "back colour", [&] { return control->put_BackColor(0xFF); }, true },
+        { "extent", [&] { return control->SetExtent(DVASPECT_CONTENT, &size); }, true },
+        { "control font", fontPut(font.Get(), u"Size", Variant::i4(20)), true },
+        { "item text", [&] { return control->put_ItemText(h, BStr(u"new").get()); }, false },
+        { "item font object", fontPut(itemFont.Get(), u"Italic", Variant::boolean(true)), false },
+    };
+    for (const auto &c : changes) {
+        control->setDirty(false);
+        ASSERT_EQ(c.change(), S_OK) << c.name;
+        EXPECT_EQ(control->isDirty(), c.dirties) << c.name;
+    }
+    EXPECT_EQ(control->model().appearance().font.pointSizeF(), 20.0);
+    EXPECT_FALSE(control->model().appearance().font.italic());
+    const QFont *painted = control->model().item(h)->itemFont();
+    ASSERT_TRUE(painted);
+    EXPECT_TRUE(painted->italic());
+}
+
+// One font object on more items than a font takes listeners: every item follows its changes,
+// through one connection the items share, and the font is let go with the last of them.
+TEST_F(ControlFontsInside, AFontSharedByThousandsOfItemsReachesThemAll)
+{
+    ComPtr<IFontDisp> font;
+    ASSERT_EQ(OleCreateFontIndirect(nullptr, IFontDisp::iid, font.voidOut()), S_OK);
+    const ULONG before = refCount(font.Get());
+    std::vector<LONG> items;
+    for (int i = 0; i < 5000; ++i) {
+        items.push_back(add(u"row"));
+        ASSERT_EQ(control->putref_ItemFont(items.back(), font.Get()), S_OK);
+    }
+    putProperty(font.Get(), u"Italic", Variant::boolean(true));
+    int following = 0;
+    for (LONG h : items) {
+        const QFont *painted = control->model().item(h)->itemFont();
+        following += painted && painted->italic();
+    }
+    EXPECT_EQ(following, 5000);
+    ASSERT_EQ(control->RemoveAllItems(), S_OK);
+    EXPECT_EQ(refCount(font.Get()), before);
 }
 
 // The control's channels say nothing unless asked: a control made, filled, saved, fed a broken

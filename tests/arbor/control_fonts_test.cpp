@@ -52,7 +52,6 @@ TEST_F(ControlFonts, ChangesThroughTheControlFontObjectRepaintTheControl)
         std::function<ComPtr<IFontDisp>()> object; // the object the host then changes
         bool reachesControl;
     } cases[] = {
-        { "the object get_Font made", [] { return ComPtr<IFontDisp>(); }, true },
         { "an object put by reference",
             [&] {
                 EXPECT_EQ(arbor->putref_Font(original.Get()), S_OK);
@@ -130,56 +129,33 @@ TEST_F(ControlFonts, OneItemFontObjectOnSeveralItemsRepaintsEachOfThem)
     EXPECT_EQ(rowHeight(a), small);
 }
 
-TEST_F(ControlFonts, RemovedItemsLetGoOfTheirFontAndAReusedHandleHasNone)
+// The removal of the whole tree: ControlFontsInside.AFontSharedByThousandsOfItemsReachesThemAll.
+TEST_F(ControlFonts, ARemovedItemLetsGoOfItsFontAndItsReusedHandleHasNone)
 {
-    // Each remover takes out `removed` (the child, or the parent with its child); `itemsLeft` of
-    // the two items that shared the font remain.
-    const struct {
-        const char *name;
-        bool removesParent;
-        ULONG itemsLeft;
-        std::function<HRESULT(LONG)> remove;
-    } removers[] = {
-        { "RemoveItem", false, 1,
-            [&](LONG h) {
-                Variant done;
-                const HRESULT hr = arbor->RemoveItem(h, &done);
-                EXPECT_EQ(done.boolVal, VARIANT_TRUE);
-                return hr;
-            } },
-        { "RemoveItemRec", true, 0, [&](LONG h) { return arbor->RemoveItemRec(h); } },
-        { "RemoveAllItems", true, 0, [&](LONG) { return arbor->RemoveAllItems(); } },
-    };
-    for (const auto &r : removers) {
-        // A new control each time, so that no handle freed before is waiting in line.
-        ASSERT_EQ(CoCreateInstance(
-                      CLSID_Arbor, nullptr, CLSCTX_INPROC_SERVER, IArbor::iid, arbor.voidOut()),
-            S_OK);
-        const LONG parent = add(u"parent");
-        const LONG child = add(u"child", parent);
-        ComPtr<IFontDisp> font = newFont();
-        const ULONG before = refCount(font.Get());
-        ASSERT_EQ(arbor->putref_ItemFont(parent, font.Get()), S_OK);
-        const ULONG perItem = refCount(font.Get()) - before;
-        ASSERT_GT(perItem, 0u);
-        ASSERT_EQ(arbor->putref_ItemFont(child, font.Get()), S_OK);
+    const LONG parent = add(u"parent");
+    const LONG child = add(u"child", parent);
+    ComPtr<IFontDisp> font = newFont();
+    const ULONG before = refCount(font.Get());
+    ASSERT_EQ(arbor->putref_ItemFont(parent, font.Get()), S_OK);
+    const ULONG perItem = refCount(font.Get()) - before;
+    ASSERT_GT(perItem, 0u);
+    ASSERT_EQ(arbor->putref_ItemFont(child, font.Get()), S_OK);
 
-        // A freed handle comes back only once a thousand more are free: free enough after ours.
-        std::vector<LONG> fillers;
-        for (int i = 0; i < 1030; ++i)
-            fillers.push_back(add(u"filler"));
-
-        const LONG removed = r.removesParent ? parent : child;
-        ASSERT_EQ(r.remove(removed), S_OK) << r.name;
-        EXPECT_EQ(refCount(font.Get()), before + r.itemsLeft * perItem) << r.name;
-        putProperty(font.Get(), u"Size", Variant::i4(20)); // reaches at most the item left
-        for (LONG f : fillers)
-            ASSERT_EQ(arbor->RemoveItemRec(f), S_OK);
-        ASSERT_EQ(add(u"new"), removed) << r.name << ": the handle was not given again";
-        IFontDisp *got = reinterpret_cast<IFontDisp *>(0xdeadbeef);
-        ASSERT_EQ(arbor->get_ItemFont(removed, &got), S_OK);
-        EXPECT_EQ(got, nullptr) << r.name;
-    }
+    // A freed handle comes back only once a thousand more are free: free enough after ours.
+    std::vector<LONG> fillers;
+    for (int i = 0; i < 1030; ++i)
+        fillers.push_back(add(u"filler"));
+    Variant done;
+    ASSERT_EQ(arbor->RemoveItem(child, &done), S_OK);
+    EXPECT_EQ(done.boolVal, VARIANT_TRUE);
+    EXPECT_EQ(refCount(font.Get()), before + perItem);
+    putProperty(font.Get(), u"Size", Variant::i4(20)); // reaches the parent only
+    for (LONG f : fillers)
+        ASSERT_EQ(arbor->RemoveItemRec(f), S_OK);
+    ASSERT_EQ(add(u"new"), child) << "the handle was not given again";
+    IFontDisp *got = reinterpret_cast<IFontDisp *>(0xdeadbeef);
+    ASSERT_EQ(arbor->get_ItemFont(child, &got), S_OK);
+    EXPECT_EQ(got, nullptr);
 }
 
 // The host lets go of the control inside an event its window raised: the window and its items

@@ -1,6 +1,7 @@
 // The control in a container: created by ProgID through the container helper (the library stays
-// loaded meanwhile), activated in place inside the host's window, clicked with the mouse while a
-// sink listens, deactivated with its items kept, and released so the library may unload.
+// loaded meanwhile), activated in place inside the host's window, shown at design time, clicked
+// with the mouse while a sink listens, deactivated with its items kept, and released so the library
+// may unload.
 #include "tests/arbor/control_test_support.h"
 
 #include "platform/com/ole/controlhost.h"
@@ -69,6 +70,29 @@ TEST(ControlInContainer, ActivatedInPlaceClickedHeardDeactivatedAndReleased)
         ComPtr<IArbor> arbor;
         ASSERT_EQ(host->control().As(arbor), S_OK);
         EXPECT_EQ(canUnload(), S_FALSE);
+        QWidget *view = itemWindow(arbor.Get());
+        ASSERT_NE(view, nullptr);
+
+        // At design time the logo from the library's resources shows where a background picture
+        // would go, and only while none is set. Its top box is navy, unlike all else drawn here.
+        const auto navyPixels = [&] {
+            const QImage shot = view->grab().toImage();
+            int count = 0;
+            for (int y = 0; y < shot.height(); ++y)
+                for (int x = 0; x < shot.width(); ++x)
+                    count += shot.pixelColor(x, y) == QColor(0, 0, 128);
+            return count;
+        };
+        EXPECT_EQ(navyPixels(), 0);
+        host->setUserMode(false);
+        EXPECT_GT(navyPixels(), 50);
+        ASSERT_EQ(arbor->putref_Picture(bitmapPicture(Qt::red).Get()), S_OK);
+        EXPECT_EQ(navyPixels(), 0);
+        ASSERT_EQ(arbor->putref_Picture(nullptr), S_OK);
+        EXPECT_GT(navyPixels(), 50);
+        host->setUserMode(true);
+        EXPECT_EQ(navyPixels(), 0);
+
         ComPtr<ISupportErrorInfo> errors;
         ASSERT_EQ(arbor.As(errors), S_OK);
         EXPECT_EQ(errors->InterfaceSupportsErrorInfo(IArbor::iid), S_OK);
@@ -85,8 +109,6 @@ TEST(ControlInContainer, ActivatedInPlaceClickedHeardDeactivatedAndReleased)
         ASSERT_EQ(
             arbor->AddItem(BStr(u"click me").get(), Variant::missing(), Variant::missing(), &h),
             S_OK);
-        QWidget *view = itemWindow(arbor.Get());
-        ASSERT_NE(view, nullptr);
         EXPECT_TRUE(IsChild(frame, windowHandle(view)));
 
         // Click the item's body.
@@ -134,80 +156,6 @@ TEST(ControlInContainer, ActivatedInPlaceClickedHeardDeactivatedAndReleased)
         host->closeControl();
     }
     EXPECT_EQ(canUnload(), S_OK);
-}
-
-// At design time the control shows its logo from the library's resources where a background
-// picture would go, and only while none is set; at run time never.
-TEST(ControlInContainer, DesignTimeShowsTheLogoUntilAPictureIsSet)
-{
-    ASSERT_NE(registerArbor(), nullptr);
-    QWidget window;
-    window.resize(300, 200);
-    auto *host = new ControlHost(&window);
-    host->setGeometry(0, 0, 240, 160);
-    window.show();
-    ASSERT_EQ(host->createControl(u"Corvel.Arbor"), S_OK);
-    ComPtr<IArbor> arbor;
-    ASSERT_EQ(host->control().As(arbor), S_OK);
-    QWidget *view = itemWindow(arbor.Get());
-    ASSERT_NE(view, nullptr);
-    // The logo's top box is navy; nothing else the control draws on white is.
-    const auto navyPixels = [&] {
-        const QImage shot = view->grab().toImage();
-        int count = 0;
-        for (int y = 0; y < shot.height(); ++y)
-            for (int x = 0; x < shot.width(); ++x)
-                count += shot.pixelColor(x, y) == QColor(0, 0, 128);
-        return count;
-    };
-    EXPECT_EQ(navyPixels(), 0);
-    host->setUserMode(false);
-    EXPECT_GT(navyPixels(), 50);
-
-    ASSERT_EQ(arbor->putref_Picture(bitmapPicture(Qt::red).Get()), S_OK);
-    EXPECT_EQ(navyPixels(), 0);
-    ASSERT_EQ(arbor->putref_Picture(nullptr), S_OK);
-    EXPECT_GT(navyPixels(), 50);
-    host->setUserMode(true);
-    EXPECT_EQ(navyPixels(), 0);
-    arbor = nullptr;
-    host->closeControl();
-}
-
-class ControlAnswers : public ControlFixture { };
-
-TEST_F(ControlAnswers, UserTypeFromTheRegisteredClassAndNoMnemonics)
-{
-    ComPtr<IOleObject> object;
-    ASSERT_EQ(arbor.As(object), S_OK);
-    const struct {
-        DWORD form;
-        HRESULT hr;
-        const char16_t *name;
-    } forms[] = {
-        { 1, S_OK, u"Corvel Arbor ActiveX Control" }, // full
-        { 2, S_OK, u"Corvel.Arbor" }, // short
-        { 3, S_OK, u"Corvel Arbor ActiveX Control" }, // application
-        { 0, E_INVALIDARG, nullptr },
-        { 4, E_INVALIDARG, nullptr },
-    };
-    for (const auto &f : forms) {
-        LPOLESTR name = reinterpret_cast<LPOLESTR>(0x1);
-        EXPECT_EQ(object->GetUserType(f.form, &name), f.hr) << f.form;
-        EXPECT_EQ(std::u16string(name ? name : u"<null>"), f.name ? f.name : u"<null>") << f.form;
-        if (SUCCEEDED(f.hr))
-            CoTaskMemFree(name);
-    }
-    EXPECT_EQ(object->GetUserType(1, nullptr), E_POINTER);
-
-    ComPtr<IOleControl> control;
-    ASSERT_EQ(arbor.As(control), S_OK);
-    CONTROLINFO info { sizeof(CONTROLINFO), reinterpret_cast<HACCEL>(0x1), 7, 7 };
-    ASSERT_EQ(control->GetControlInfo(&info), S_OK);
-    EXPECT_EQ(info.hAccel, nullptr);
-    EXPECT_EQ(info.cAccel, 0);
-    EXPECT_EQ(info.dwFlags, 0u);
-    EXPECT_EQ(control->GetControlInfo(nullptr), E_POINTER);
 }
 
 // A host may let go of the control from inside any handler of a mouse click: the control and its

@@ -7,6 +7,7 @@
 #include "platform/com/ole/stdpicture.h"
 #include "platform/com/server_module.h"
 #include "platform/ui/handles.h"
+#include "tests/platform/no_type_info.h"
 #include "tests/support/com_refcount.h"
 
 #include <gtest/gtest.h>
@@ -86,7 +87,7 @@ struct SeenEvent {
     }
 };
 
-class EventSink final : public ComObject<EventSink, IDispatch> {
+class EventSink final : public NoTypeInfo<ComObject<EventSink, IDispatch>> {
 public:
     std::vector<SeenEvent> events;
     // Runs inside Invoke, after the event is recorded.
@@ -100,16 +101,6 @@ public:
             return S_OK;
         }
         return ComObject::QueryInterface(riid, ppv);
-    }
-    HRESULT GetTypeInfoCount(UINT *n) noexcept override
-    {
-        *n = 0;
-        return S_OK;
-    }
-    HRESULT GetTypeInfo(UINT, LCID, ITypeInfo **) noexcept override { return E_NOTIMPL; }
-    HRESULT GetIDsOfNames(REFIID, LPOLESTR *, UINT, LCID, DISPID *) noexcept override
-    {
-        return E_NOTIMPL;
     }
     HRESULT Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS *p, VARIANT *, EXCEPINFO *,
         UINT *) noexcept override

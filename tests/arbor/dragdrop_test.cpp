@@ -11,7 +11,6 @@
 
 #include <chrono>
 #include <filesystem>
-#include <map>
 
 namespace {
 
@@ -58,13 +57,11 @@ TEST_F(InsideTree, DropsFollowModifiersAndRefuseTheSourcesOwnSubtree)
                                 shift = Qt::ShiftModifier;
     const InsideCase cases[] = {
         { "plain drop moves", 0, 3, none, 2, true },
-        { "shift moves", 0, 3, shift, 2, true },
         { "ctrl copies and changes nothing", 0, 3, ctrl, 1, false },
         { "ctrl shift links: not within one tree", 0, 3, ctrl | shift, 0, false },
         { "cancelled move keeps everything", 0, 3, none, 2, false, true },
         { "onto itself refused", 0, 0, none, 0, false },
         { "onto its child refused", 0, 1, ctrl, 0, false },
-        { "onto its grandchild refused", 0, 2, none, 0, false },
         { "first child onto its parent as move refused", 1, 0, none, 0, false },
         { "first child onto its parent as copy", 1, 0, ctrl, 1, false },
         { "escape cancels", 0, 3, none, 0, false, false, true },
@@ -108,7 +105,6 @@ TEST_F(InsideTree, DropsFollowModifiersAndRefuseTheSourcesOwnSubtree)
         EXPECT_EQ(a.parent(child), alpha);
         EXPECT_EQ(a.parent(grandchild), child);
         EXPECT_EQ(a.view().model().itemCount(), 5u);
-        expectNoDragLeft({ &a });
     }
 }
 
@@ -174,72 +170,6 @@ TEST_F(InsideTree, ClickWithoutDragAndTheDragDelay)
     EXPECT_EQ(b.parent(one), two);
     expectNoDragLeft({ &b });
     QTest::mouseRelease(&v, Qt::LeftButton, {}, p); // QTest's own button state
-}
-
-class AutoScroll : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        ASSERT_NO_FATAL_FAILURE(a.make(QPoint(0, 0), QSize(160, 160)));
-        for (int i = 0; i < 60; ++i)
-            first = first ? (a.add(u"row of a tree that is wider than its window"), first)
-                          : a.add(u"row of a tree that is wider than its window");
-        a.view().ensureLayout();
-    }
-    ScriptedInput input;
-    Tree a;
-    LONG first = 0;
-};
-
-TEST_F(AutoScroll, ThePointerAtAnEdgeRunsThatEdgesTimerAndEachTickScrollsOneLine)
-{
-    using V = XTreeViewDragDrop;
-    const QRect c = a.view().clientRect();
-    const int cx = c.center().x(), cy = c.center().y();
-    const struct {
-        const char *name;
-        QPoint point;
-        std::vector<int> timers;
-        QPoint step; // scroll change per tick of each running timer
-    } cases[] = {
-        { "top", { cx, c.top() + 1 }, { V::kScrollUpTimer }, { 0, -4 } },
-        { "right", { c.right() - 1, cy }, { V::kScrollRightTimer }, { 4, 0 } },
-        { "top left corner", { c.left() + 1, c.top() + 1 },
-            { V::kScrollUpTimer, V::kScrollLeftTimer }, { -4, -4 } },
-        { "middle", { cx, cy }, {}, { 0, 0 } },
-    };
-    const std::map<int, void (V::*)()> ticks { { V::kScrollUpTimer, &V::onScrollUpTick },
-        { V::kScrollDownTimer, &V::onScrollDownTick },
-        { V::kScrollLeftTimer, &V::onScrollLeftTick },
-        { V::kScrollRightTimer, &V::onScrollRightTick } };
-    for (const auto &k : cases) {
-        SCOPED_TRACE(k.name);
-        a.view().ScrollTo(40, 200);
-        const QPoint grab = a.at(a.view().hitTest(QPoint(cx, cy))->handle());
-        const QPoint edge = a.client(k.point);
-        bool checked = false;
-        dragFrom(a, a.view().hitTest(QPoint(cx, cy))->handle(), input,
-            // The click selects and may scroll its item into sight: scroll back once dragging.
-            { { grab, Qt::LeftButton, {}, false, [&] { a.view().ScrollTo(40, 200); } }, { edge },
-                { edge, Qt::LeftButton, Qt::NoModifier, false,
-                    [&] {
-                        V &v = a.view();
-                        for (int id = V::kScrollUpTimer; id <= V::kScrollRightTimer; ++id)
-                            EXPECT_EQ(v.timerActive(id),
-                                std::find(k.timers.begin(), k.timers.end(), id) != k.timers.end())
-                                << id;
-                        EXPECT_TRUE(v.timerActive(V::kDragWatchTimer));
-                        const QPoint before = v.scrollPosition();
-                        for (int id : k.timers)
-                            (v.*ticks.at(id))();
-                        EXPECT_EQ(v.scrollPosition() - before, k.step);
-                        checked = true;
-                    } },
-                { edge, Qt::LeftButton, Qt::NoModifier, true } });
-        EXPECT_TRUE(checked);
-        EXPECT_EQ(a.find(e::ItemDragged), nullptr); // Escape ended it
-        expectNoDragLeft({ &a });
-    }
 }
 
 // Two trees side by side; A lists B as a drop target.
@@ -390,34 +320,70 @@ TEST_F(BetweenTrees, MoveAndCopyRaiseItemDraggedToAndCopyTheWholeSubtree)
     }
 }
 
-TEST_F(BetweenTrees, CancelledDropCopiesNothingAndLeavingATreeStopsItsScrolling)
+// A drop the handler cancels copies nothing. At the top edge of tree A only its up timer runs and
+// a tick scrolls one line; leaving A stops it. Over B the picture of the drag shows at the pointer
+// (the screen is written to the build tree for a look) and the item under it is highlighted until
+// the drag ends.
+TEST_F(BetweenTrees, CancelledDropCopiesNothingWhileScrollingAndPictureFollowThePointer)
 {
-    const LONG item = a.add(u"item");
+    const LONG item = a.add(u"dragged item");
     for (int i = 0; i < 40; ++i)
         (void)a.add(u"filler");
     a.view().ensureLayout();
+    (void)b.add(u"another item");
+    b.view().ensureLayout();
     a.sink->onEvent = [](const SeenEvent &seen) {
         if (seen.id == e::ItemDraggedTo)
             *seen.args[4].pboolVal = VARIANT_TRUE;
     };
     const QPoint top = a.client(QPoint(a.view().clientRect().center().x(), 1));
+    const QPoint over = b.at(dest) + QPoint(40, 0);
     bool sawScroll = false, sawStop = false;
+    QImage shot;
+    QRect picture;
     dragFrom(a, item, input,
-        { { a.at(item) }, { top },
-            { b.at(dest), Qt::LeftButton, {}, false,
-                [&] { sawScroll = a.view().timerActive(XTreeViewDragDrop::kScrollUpTimer); } },
-            { b.at(dest), Qt::LeftButton, {}, false,
+        { { a.at(item), Qt::LeftButton, {}, false, [&] { a.view().ScrollTo(0, 200); } }, { top },
+            { over, Qt::LeftButton, {}, false,
+                [&] {
+                    XTreeViewDragDrop &v = a.view();
+                    std::vector<bool> running; // up, down, left, right
+                    for (int id = v.kScrollUpTimer; id <= v.kScrollRightTimer; ++id)
+                        running.push_back(v.timerActive(id));
+                    sawScroll = running == std::vector<bool> { true, false, false, false };
+                    const QPoint before = v.scrollPosition();
+                    v.onScrollUpTick();
+                    EXPECT_EQ(v.scrollPosition() - before, QPoint(0, -4));
+                } },
+            { over, Qt::LeftButton, {}, false,
                 [&] {
                     sawStop = !a.view().timerActive(XTreeViewDragDrop::kScrollUpTimer);
                     EXPECT_EQ(b.view().hoverItem(), dest);
+                    const arbor::CDCArea *area = a.dd().dragArea().area();
+                    ASSERT_NE(area, nullptr);
+                    ASSERT_NE(area->window(), nullptr);
+                    EXPECT_TRUE(area->window()->isVisible());
+                    picture = area->rect();
+                    // What the screen shows: the target window with the picture over it.
+                    shot = b.frame->grab().toImage().convertToFormat(QImage::Format_ARGB32);
+                    QPainter p(&shot);
+                    p.drawPixmap(picture.topLeft() - b.frame->mapToGlobal(QPoint(0, 0)),
+                        area->window()->grab());
                 } },
-            { b.at(dest), Qt::NoButton } });
+            { over, Qt::NoButton } });
     EXPECT_TRUE(sawScroll);
     EXPECT_TRUE(sawStop);
     ASSERT_NE(a.find(e::ItemDraggedTo), nullptr);
     EXPECT_EQ(b.child(dest), 0);
     EXPECT_TRUE(a.view().model().isValid(item));
     EXPECT_EQ(b.view().hoverItem(), 0); // the highlight went with the drag
+    ASSERT_FALSE(shot.isNull());
+    EXPECT_EQ(picture.center(), over);
+    // The picture shows over the tree: the shot differs from the tree alone where it lies.
+    const QImage tree = b.frame->grab().toImage().convertToFormat(QImage::Format_ARGB32);
+    const QRect inShot = picture.translated(-b.frame->mapToGlobal(QPoint(0, 0)));
+    EXPECT_NE(shot.copy(inShot), tree.copy(inShot));
+    std::filesystem::create_directories(ARBOR_SCREENSHOT_DIR);
+    EXPECT_TRUE(shot.save(QStringLiteral(ARBOR_SCREENSHOT_DIR "/drag_in_progress.png")));
 }
 
 TEST_F(BetweenTrees, DropTargetListTakesLiveForeignWindowsAndRemovesTheFirstDuplicate)
@@ -454,53 +420,20 @@ TEST_F(BetweenTrees, DropTargetListTakesLiveForeignWindowsAndRemovesTheFirstDupl
     }
 }
 
-TEST_F(BetweenTrees, PictureOfADragInProgress)
-{
-    const LONG item = a.add(u"dragged item");
-    (void)b.add(u"another item");
-    (void)b.add(u"child", dest);
-    b.view().ensureLayout();
-    a.view().ensureLayout();
-    QImage shot;
-    QRect picture;
-    const QPoint over = b.at(dest) + QPoint(40, 6);
-    dragFrom(a, item, input,
-        { { a.at(item) }, { over },
-            { over, Qt::LeftButton, {}, false,
-                [&] {
-                    EXPECT_EQ(b.view().hoverItem(), dest);
-                    const arbor::CDCArea *area = a.dd().dragArea().area();
-                    ASSERT_NE(area, nullptr);
-                    ASSERT_NE(area->window(), nullptr);
-                    EXPECT_TRUE(area->window()->isVisible());
-                    picture = area->rect();
-
-                    // What the screen shows: the target window with the picture over it.
-                    shot = b.frame->grab().toImage().convertToFormat(QImage::Format_ARGB32);
-                    QPainter p(&shot);
-                    p.drawPixmap(picture.topLeft() - b.frame->mapToGlobal(QPoint(0, 0)),
-                        area->window()->grab());
-                } },
-            { over, Qt::NoButton, Qt::NoModifier, true } });
-    ASSERT_FALSE(shot.isNull());
-    EXPECT_EQ(picture.center(), over);
-    // The picture shows over the tree: the shot differs from the tree alone where it lies.
-    const QImage tree = b.frame->grab().toImage().convertToFormat(QImage::Format_ARGB32);
-    const QRect inShot = picture.translated(-b.frame->mapToGlobal(QPoint(0, 0)));
-    EXPECT_NE(shot.copy(inShot), tree.copy(inShot));
-    std::filesystem::create_directories(ARBOR_SCREENSHOT_DIR);
-    EXPECT_TRUE(shot.save(QStringLiteral(ARBOR_SCREENSHOT_DIR "/drag_in_progress.png")));
-}
-
 // The ways a drag can lose its tree or its items while it runs.
 class DragFaults : public BetweenTrees { };
 
-TEST_F(DragFaults, SourceControlReleasedDuringTheDrag)
+// The source control let go, or emptied, while its drag runs: the drag ends with nothing dropped
+// and nothing registered; a control let go keeps its window until the event loop deletes it.
+TEST_F(DragFaults, SourceTreeReleasedOrEmptiedDuringTheDrag)
 {
+    enum Fault { ReleasedByATimer, ReleasedByTheHandler, EmptiedByATimer };
     const struct {
         const char *name;
-        bool inHandler; // from the ItemDragging handler, else from a round of the loop
-    } cases[] = { { "by a host timer", false }, { "by the ItemDragging handler", true } };
+        Fault fault;
+    } cases[] = { { "released by a host timer", ReleasedByATimer },
+        { "released by the ItemDragging handler", ReleasedByTheHandler },
+        { "RemoveAllItems from a timer", EmptiedByATimer } };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
         TearDown();
@@ -508,53 +441,43 @@ TEST_F(DragFaults, SourceControlReleasedDuringTheDrag)
         b = Tree();
         SetUp();
         const LONG item = a.add(u"item");
+        (void)a.add(u"child", item);
         a.view().ensureLayout();
         const HWND ah = a.hwnd();
         QPointer<XTreeViewDragDrop> view(&a.view());
-        ComPtr<EventSink> sink = a.sink;
-        if (c.inHandler)
-            sink->onEvent = [&](const SeenEvent &seen) {
-                if (seen.id == e::ItemDragging)
-                    a.control = nullptr;
-            };
-        dragFrom(a, item, input,
-            { { a.at(item) },
-                { b.at(dest), Qt::LeftButton, {}, false, [&] { a.control = nullptr; } },
-                { b.at(dest) }, { b.at(dest), Qt::NoButton } });
-        EXPECT_EQ(a.control, nullptr);
+        input.rounds = 0;
+        a.sink->onEvent = [&](const SeenEvent &seen) {
+            if (seen.id == e::ItemDragging && c.fault == ReleasedByTheHandler)
+                a.control = nullptr;
+            if (seen.id == e::ItemDragging && c.fault == EmptiedByATimer)
+                QTimer::singleShot(0, [&] { EXPECT_EQ(a.control->RemoveAllItems(), S_OK); });
+        };
+        const QPoint over = b.at(dest);
+        const auto hostTimer = [&] {
+            if (c.fault == ReleasedByATimer)
+                a.control = nullptr;
+        };
+        std::deque<Step> steps { { a.at(item) }, { over, Qt::LeftButton, {}, false, hostTimer } };
+        for (int i = 1; i < 6; ++i)
+            steps.push_back({ over + QPoint(i, 0) });
+        steps.push_back({ over, Qt::NoButton });
+        dragFrom(a, item, input, steps);
         EXPECT_NE(a.find(e::ItemDragging), nullptr);
         EXPECT_EQ(a.find(e::ItemDraggedTo), nullptr);
         EXPECT_EQ(b.child(dest), 0);
         EXPECT_EQ(registeredDropTarget(b.hwnd()), nullptr);
         EXPECT_EQ(registeredDropTarget(ah), nullptr);
         EXPECT_EQ(arbor::IDragDrop::active(), nullptr);
-        // The window waited for the loop and goes with the next turn of the event loop.
+        if (c.fault == EmptiedByATimer) {
+            EXPECT_EQ(a.view().model().itemCount(), 0u);
+            EXPECT_LT(input.rounds, 8); // cancelled before the script ran out
+            continue;
+        }
+        EXPECT_EQ(a.control, nullptr);
         EXPECT_FALSE(view.isNull());
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         EXPECT_TRUE(view.isNull());
     }
-}
-
-TEST_F(DragFaults, RemoveAllItemsFromATimerCancelsTheDrag)
-{
-    const LONG item = a.add(u"item");
-    (void)a.add(u"child", item);
-    a.view().ensureLayout();
-    a.sink->onEvent = [&](const SeenEvent &seen) {
-        if (seen.id == e::ItemDragging)
-            QTimer::singleShot(0, [&] { EXPECT_EQ(a.control->RemoveAllItems(), S_OK); });
-    };
-    const QPoint over = b.at(dest);
-    std::deque<Step> steps;
-    steps.push_back({ a.at(item) });
-    for (int i = 0; i < 6; ++i)
-        steps.push_back({ over + QPoint(i, 0) });
-    steps.push_back({ over, Qt::NoButton });
-    dragFrom(a, item, input, steps);
-    EXPECT_EQ(a.view().model().itemCount(), 0u);
-    EXPECT_EQ(a.find(e::ItemDraggedTo), nullptr);
-    EXPECT_EQ(b.child(dest), 0);
-    EXPECT_LT(input.rounds, 8); // cancelled before the script ran out
 }
 
 TEST_F(DragFaults, AClickLeavesNoSourceForADragFromTheOtherTree)

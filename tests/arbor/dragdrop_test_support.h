@@ -3,12 +3,11 @@
 // their events.
 #pragma once
 
-#include "arbor/control/cxtreeview.h"
 #include "arbor/dragdrop/idragdrop.h"
 #include "arbor/dragdrop/xtreedraghost.h"
 #include "arbor/dragdrop/xtreeviewdragdrop.h"
 #include "platform/ui/input.h"
-#include "tests/arbor/control_test_support.h"
+#include "tests/arbor/control_inside_test_support.h"
 
 #include <QApplication>
 #include <QMouseEvent>
@@ -24,21 +23,11 @@ using arbor::XTreeViewDragDrop;
 
 // One round of the drag loop: where the pointer is, what is held, and what happens meanwhile.
 struct Step {
-    Step() = default;
-    Step(QPoint p, Qt::MouseButtons b = Qt::LeftButton, Qt::KeyboardModifiers m = {},
-        bool esc = false, std::function<void()> act = {})
-        : pos(p)
-        , buttons(b)
-        , mods(m)
-        , escape(esc)
-        , action(std::move(act))
-    {
-    }
     QPoint pos;
     Qt::MouseButtons buttons = Qt::LeftButton;
     Qt::KeyboardModifiers mods = Qt::NoModifier;
     bool escape = false;
-    std::function<void()> action; // runs as the round starts, like a host's timer
+    std::function<void()> action = {}; // runs as the round starts, like a host's timer
 };
 
 class ScriptedInput : public platform::ui::InputState {
@@ -77,20 +66,12 @@ private:
     int m_idle = 0;
 };
 
-struct Tree {
-    ComPtr<CXTreeView> control;
-    ComPtr<EventSink> sink;
+struct Tree : InsideControl {
     QPointer<QWidget> frame;
 
     void make(QPoint at, QSize size = QSize(200, 200))
     {
-        control = CXTreeView::make();
-        ASSERT_TRUE(control);
-        ComPtr<IConnectionPoint> point;
-        ASSERT_EQ(control->FindConnectionPoint(DIID__IArborEvents, &point), S_OK);
-        sink = EventSink::make();
-        DWORD cookie = 0;
-        ASSERT_EQ(point->Advise(sink.Get(), &cookie), S_OK);
+        ASSERT_NO_FATAL_FAILURE(InsideControl::make());
         frame = &control->frame();
         frame->setGeometry(QRect(at, size));
         frame->show();
@@ -98,14 +79,6 @@ struct Tree {
     XTreeViewDragDrop &view() { return control->dragView(); }
     HWND hwnd() { return platform::ui::windowHandle(&view()); }
     arbor::IDragDrop &dd() { return *view().dragHost()->dragDrop(); }
-    LONG add(const char16_t *text, LONG parent = 0, bool down = true)
-    {
-        Variant h;
-        EXPECT_EQ(
-            control->AddItem(BStr(text).get(), Variant::i4(parent), Variant::boolean(down), &h),
-            S_OK);
-        return h.lVal;
-    }
     LONG link(HRESULT (IArbor::*get)(LONG, LONG *), LONG h)
     {
         LONG out = -1;
@@ -131,7 +104,6 @@ struct Tree {
     }
     // Screen point of a client point.
     QPoint client(QPoint p) { return view().mapToGlobal(p); }
-    std::vector<DISPID> ids() { return sink->ids(); }
     const SeenEvent *find(DISPID id)
     {
         for (const auto &e : sink->events)
