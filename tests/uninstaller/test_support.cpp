@@ -13,26 +13,6 @@ namespace uninstaller_test {
 
 using uninstaller::engine::KeyAccess;
 
-namespace {
-
-std::string rootName(HKEY root)
-{
-    if (root == HKEY_CLASSES_ROOT)
-        return "HKEY_CLASSES_ROOT";
-    if (root == HKEY_CURRENT_USER)
-        return "HKEY_CURRENT_USER";
-    if (root == HKEY_LOCAL_MACHINE)
-        return "HKEY_LOCAL_MACHINE";
-    return "HKEY_USERS";
-}
-
-std::string fullName(HKEY root, const std::string &path)
-{
-    return rootName(root) + "\\" + path;
-}
-
-} // namespace
-
 int FaultyFileSystem::removeFile(const std::string &path)
 {
     const auto found = removeErrors.find(path);
@@ -54,22 +34,19 @@ int FaultyFileSystem::replaceWithCopy(const std::string &source, const std::stri
 KeyAccess FaultyRegistry::openForChange(HKEY root, const std::string &path)
 {
     const KeyAccess real = StoreRegistryAccess::openForChange(root, path);
-    if (real == KeyAccess::Granted &&
-        (denyChange.count(fullName(root, path)) || denyRead.count(fullName(root, path))))
-        return KeyAccess::Denied;
-    return real;
+    return real == KeyAccess::Granted && (denyChange.count(path) || denyRead.count(path))
+        ? KeyAccess::Denied
+        : real;
 }
 
 bool FaultyRegistry::canRead(HKEY root, const std::string &path)
 {
-    return !denyRead.count(fullName(root, path)) && StoreRegistryAccess::canRead(root, path);
+    return !denyRead.count(path) && StoreRegistryAccess::canRead(root, path);
 }
 
 LONG FaultyRegistry::deleteKey(HKEY root, const std::string &path)
 {
-    if (denyDelete.count(fullName(root, path)) || denyChange.count(fullName(root, path)))
-        return ERROR_ACCESS_DENIED;
-    return StoreRegistryAccess::deleteKey(root, path);
+    return denyChange.count(path) ? ERROR_ACCESS_DENIED : StoreRegistryAccess::deleteKey(root, path);
 }
 
 uninstaller::engine::SharedFileAnswer ScriptedQuestion::ask(const std::string &path)

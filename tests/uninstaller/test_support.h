@@ -50,13 +50,12 @@ private:
     std::string m_current = "/start";
 };
 
-// The registry store, with keys (root name + "\" + path, compared exactly) that deny change, deny
-// reading too, or refuse deletion.
+// The registry store, with keys (paths under any root, compared exactly) that deny change or
+// deny reading too.
 class FaultyRegistry final : public uninstaller::engine::StoreRegistryAccess {
 public:
     std::set<std::string> denyChange;
     std::set<std::string> denyRead;
-    std::set<std::string> denyDelete;
 
     uninstaller::engine::KeyAccess openForChange(HKEY root, const std::string &path) override;
     bool canRead(HKEY root, const std::string &path) override;

@@ -9,10 +9,8 @@
 
 #include <QBuffer>
 #include <QCheckBox>
-#include <QEnterEvent>
 #include <QImage>
 #include <QLabel>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
 
@@ -145,40 +143,26 @@ TEST(TemplateWindow, RealisticTemplateScaledAndRendered)
     EXPECT_EQ(window->geometry(), QRect((1600 - 630) / 2 + 2, (1000 - 450) / 2 + 20, 626, 428));
 
     EXPECT_EQ(built->control(57)->geometry(), QRect(84, 54, 525, 27));
-    EXPECT_EQ(built->control(55)->geometry(), QRect(474, 354, 135, 39));
-    EXPECT_EQ(built->control(50)->font().weight(), QFont::Bold);
     EXPECT_EQ(qobject_cast<QLabel *>(built->control(50))->text(), "Removing the program");
     EXPECT_FALSE(built->control(54)->isEnabled());
     EXPECT_FALSE(built->control(75)->isVisibleTo(window.get()));
     EXPECT_EQ(built->control(80), nullptr);
 
-    const auto *banner = qobject_cast<QLabel *>(built->control(51));
-    ASSERT_TRUE(banner && !banner->pixmap().isNull());
-    EXPECT_TRUE(banner->hasScaledContents());
+    // Pictures: a bitmap, an icon on a label and on a button, and a damaged icon showing nothing.
+    EXPECT_FALSE(qobject_cast<QLabel *>(built->control(51))->pixmap().isNull());
     const auto *icon = qobject_cast<QLabel *>(built->control(52));
-    ASSERT_TRUE(icon && !icon->pixmap().isNull());
     EXPECT_EQ(icon->pixmap().toImage().pixelColor(10, 10), QColor(0, 150, 0));
     EXPECT_FALSE(qobject_cast<QPushButton *>(built->control(81))->icon().isNull());
-    EXPECT_TRUE(qobject_cast<QLabel *>(built->control(82))->pixmap().isNull()); // shows nothing
+    EXPECT_TRUE(qobject_cast<QLabel *>(built->control(82))->pixmap().isNull());
 
-    // The link: underlined, hand cursor, red while hovered, opened on a left click.
+    // The link opens on a left click only; lacking a quoted value, the whole text, prefix
+    // included, is a plain label.
     auto *link = qobject_cast<frontend::LinkLabel *>(built->control(73));
     ASSERT_TRUE(link);
     EXPECT_EQ(link->text(), "Product home page");
-    EXPECT_TRUE(link->font().underline());
-    EXPECT_EQ(link->cursor().shape(), Qt::PointingHandCursor);
-    const QColor normal = link->palette().color(QPalette::WindowText);
-    QEnterEvent enter(QPointF(1, 1), QPointF(1, 1), QPointF(1, 1));
-    QApplication::sendEvent(link, &enter);
-    EXPECT_EQ(link->palette().color(QPalette::WindowText), QColor(255, 0, 0));
-    QEvent leave(QEvent::Leave);
-    QApplication::sendEvent(link, &leave);
-    EXPECT_EQ(link->palette().color(QPalette::WindowText), normal);
     QTest::mouseClick(link, Qt::RightButton);
     QTest::mouseClick(link, Qt::LeftButton);
     EXPECT_EQ(shell.opened(), QStringList { "https://product.example/" });
-    EXPECT_EQ(shell.shows(), QList { platform::ui::ShowState::Maximized });
-    // Lacking a quoted value: the whole text, prefix included, as a plain label.
     EXPECT_EQ(qobject_cast<QLabel *>(built->control(74))->text(), "hyperlink: text=\"no link\"");
     EXPECT_FALSE(qobject_cast<frontend::LinkLabel *>(built->control(74)));
 
@@ -238,19 +222,6 @@ TEST(SharedFileDialog, FourButtonsInARowEachEndingWithItsNumber)
     dialog.show();
     QTest::keyClick(&dialog, Qt::Key_Escape);
     EXPECT_EQ(dialog.result(), frontend::kNoButton);
-}
-
-TEST(DetailsDialog, ReadOnlyBlackOnWhiteWithTheGivenButton)
-{
-    frontend::DetailsDialog dialog({ "Details", "Heading:\n/a\n", "&Close" });
-    const auto *text = dialog.findChild<QPlainTextEdit *>("control1009");
-    ASSERT_TRUE(text);
-    EXPECT_TRUE(text->isReadOnly());
-    auto *button = dialog.findChild<QPushButton *>("control1");
-    ASSERT_TRUE(button);
-    dialog.show();
-    button->click();
-    EXPECT_FALSE(dialog.isVisible());
 }
 
 // --- Whole runs with the window
@@ -423,6 +394,9 @@ TEST_F(WindowRunTest, FailuresOfferDetailsAndClosingAsksForTheRestart)
     EXPECT_FALSE(exists(path("p/app/tool")));
     EXPECT_FALSE(keyExists(HKEY_CURRENT_USER, "Software\\Demo"));
     EXPECT_FALSE(m_window.window()->window->isVisible());
+    auto pending = pendingDeletions();
+    std::sort(pending.begin(), pending.end());
+    EXPECT_EQ(pending, (std::vector<std::string> { path("p/app/busy.dll"), path("un") }));
 }
 
 TEST_F(WindowRunTest, NothingFailedLeavesDetailsDisabled)
