@@ -24,18 +24,15 @@ using Answer = SharedFileAnswer;
 
 constexpr const char *kShared = "Software\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs";
 
-class EngineTest : public ::testing::Test {
+class EngineTest : public ScratchTest {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(m_dir.isValid());
-        m_root = m_dir.path().toStdString();
+        ScratchTest::SetUp();
         // The counts key exists on any system that has ever installed a shared file.
         setSharedCount("unrelated", 7);
     }
     void TearDown() override { platform::registry::testing::allowAllAccess(); }
-
-    std::string path(const std::string &relative) const { return m_root + "/" + relative; }
 
     RemovalEngine &engine(EngineOptions options = {})
     {
@@ -46,8 +43,6 @@ protected:
         return *m_engine;
     }
 
-    QTemporaryDir m_dir;
-    std::string m_root;
     LogDescription m_log = uiDescription("Product");
     uninstaller::log::UninstallLog m_split;
     FaultyFileSystem m_files;
@@ -69,6 +64,7 @@ TEST_F(EngineTest, ReleaseSharedFiles)
         std::map<std::string, int> countsAfter; // -1: the value is gone
         std::set<std::string> removed; // files gone from disk
         std::vector<std::string> calls; // unregistrations, then detached programs, without folder
+        bool countsKeyDenied = false;
     };
     const std::vector<Case> cases = {
         { "count 3 becomes 2 without a question", { "a.so" }, { { "a.so", 3 } }, {}, false,
@@ -82,10 +78,10 @@ TEST_F(EngineTest, ReleaseSharedFiles)
         { "Yes to all", { "a.so", "b.so", "c.so" }, { { "a.so", 1 }, { "b.so", 0 }, { "c.so", 4 } },
             { Answer::YesToAll }, false, { { "a.so", -1 }, { "b.so", -1 }, { "c.so", 3 } },
             { "a.so", "b.so" }, {} },
+        { "an unopenable counts key changes nothing", { "a.so" }, { { "a.so", 1 } }, {}, true,
+            { { "a.so", 1 } }, {}, {}, true },
         { "No to all", { "a.so", "b.so" }, { { "a.so", 1 }, { "b.so", 1 } }, { Answer::NoToAll },
             false, { { "a.so", 0 }, { "b.so", 0 } }, {}, {} },
-        { "silent removes last users", { "a.so", "b.so" }, { { "a.so", 1 }, { "b.so", 5 } }, {},
-            true, { { "a.so", -1 }, { "b.so", 4 } }, { "a.so" }, {} },
         { "|CTRL type library", { "t.tlb|CTRL" }, {}, {}, true, { { "t.tlb", -1 } }, { "t.tlb" },
             { "tlb t.tlb" } },
         { "|CTRL program", { "s.EXE|Ctrl" }, {}, {}, true, { { "s.EXE", -1 } }, { "s.EXE" },
@@ -108,6 +104,9 @@ TEST_F(EngineTest, ReleaseSharedFiles)
         m_launcher.detached.clear();
         m_question.asked.clear();
         m_question.answers.assign(c.answers.begin(), c.answers.end());
+        m_registry.denyChange.clear();
+        if (c.countsKeyDenied)
+            m_registry.denyChange.insert(kShared);
 
         RemovalEngine &e = engine({ c.silent, false });
         e.ReleaseSharedFiles();
@@ -130,17 +129,6 @@ TEST_F(EngineTest, ReleaseSharedFiles)
         EXPECT_TRUE(e.failedFiles().empty());
         EXPECT_EQ(sharedCount("unrelated"), 7u);
     }
-}
-
-TEST_F(EngineTest, SharedFilesWaitForAnOpenableCountsKey)
-{
-    writeFile(path("a.so"), "x");
-    setSharedCount(path("a.so"), 1);
-    m_log.shared = { path("a.so") };
-    m_registry.denyChange.insert(kShared);
-    engine({ true, false }).ReleaseSharedFiles();
-    EXPECT_TRUE(exists(path("a.so")));
-    EXPECT_EQ(sharedCount(path("a.so")), 1u);
 }
 
 TEST_F(EngineTest, RestoreBackups)
@@ -251,8 +239,7 @@ TEST_F(EngineTest, DeleteFilesAndScheduleWhatIsInUse)
         { "ok.txt", 0, false, false }, { "gone.txt", 0, false, false },
         { "ok.txt/child", 0, false, false }, // ENOTDIR counts as not found
         { "busy.dll", EBUSY, true, true }, { "access.txt", EACCES, true, true },
-        { "running.bin", ETXTBSY, true, true },
-        { "io.txt", EIO, true, false },
+        { "running.bin", ETXTBSY, true, true }, { "io.txt", EIO, true, false },
         { "folder", 0, true, false }, // a folder in the files list: EISDIR
         { "link", 0, false, false },
         { "d\xe5ta.txt", 0, false, false }, // "dåta" in the log's code page
@@ -465,9 +452,9 @@ TEST_F(EngineTest, PreUninstallCommandRunsOnlyWithACodeAndACommand)
     };
     const Case cases[] = {
         { "", "/x/CLEAN.BAT", 1, false, true }, { "101", "/x/CLEAN.BAT", 1, false, true },
-        { "1", "", 1, false, true },
-        { "1", "/x/CLEAN.BAT", 0, true, true }, { "1", "/x/CLEAN.BAT", 1, true, false },
-        { "7", "/x/SETUP.EXE /u", 0, true, false }, { "7", "/x/SETUP.EXE /u", 3, true, true },
+        { "1", "", 1, false, true }, { "1", "/x/CLEAN.BAT", 0, true, true },
+        { "1", "/x/CLEAN.BAT", 1, true, false }, { "7", "/x/SETUP.EXE /u", 0, true, false },
+        { "7", "/x/SETUP.EXE /u", 3, true, true },
         { "7", "/x/missing", std::nullopt, true, true }, // cannot be started: go on
         { "1", "/x/clean.bat", 0, true, false }, // a program, then
         { "1", "/x/SETUP.EXE /run X.BAT", 0, true, false }, // .EXE before the script
@@ -484,27 +471,23 @@ TEST_F(EngineTest, PreUninstallCommandRunsOnlyWithACodeAndACommand)
     }
 }
 
-TEST(QtProcessLauncher, ExitCodesOfRealCommands)
+using QtProcessLauncher = ScratchTest; // scripts must not run from a noexec /tmp
+
+TEST_F(QtProcessLauncher, ExitCodesOfRealCommands)
 {
-    QTemporaryDir dir(executableScratch()); // scripts must not run from a noexec /tmp
-    ASSERT_TRUE(dir.isValid());
-    const std::string folder = dir.filePath("with space").toStdString();
     auto script = [&](const std::string &name, const std::string &body) {
-        const std::string file = folder + "/" + name;
+        const std::string file = path("with space/" + name);
         writeFile(file, "#!/bin/sh\n" + body + "\n");
         std::filesystem::permissions(file, std::filesystem::perms::owner_all);
         return file;
     };
-    const std::string three = script("three.sh", "exit 3");
     const std::string args =
         script("args.sh", "[ \"$1\" = \"a b\" ] && [ \"$2\" = c ] && exit 7; exit 1");
     const std::string crash = script("crash.sh", "kill -SEGV $$");
     const auto launcher = makeQtProcessLauncher();
-    EXPECT_EQ(launcher->runAndWait("\"" + three + "\""), 3);
     EXPECT_EQ(launcher->runAndWait("\"" + args + "\" \"a b\" c"), 7); // quoted as on Windows
     EXPECT_EQ(launcher->runAndWait("\"" + crash + "\""), 1); // no exit code to read
-    EXPECT_EQ(launcher->runAndWait(folder + "/missing"), std::nullopt);
-    EXPECT_EQ(launcher->runAndWait(""), std::nullopt);
+    EXPECT_EQ(launcher->runAndWait(path("missing")), std::nullopt);
 }
 
 // --- Delete at restart

@@ -26,41 +26,6 @@ namespace frontend = uninstaller::frontend;
 const std::string kCorrupt =
     "Sweepwright Uninstaller: Uninstallation information corrupt. Aborting.\n";
 
-// A small installed product in `root`: two files in a folder, a shared library with count 1, a
-// backed-up configuration file and a registry key.
-LogDescription installProduct(const std::string &root, const std::string &product, bool ui)
-{
-    writeFile(root + "/app/bin/tool", "program");
-    writeFile(root + "/app/share/readme", "text");
-    writeFile(root + "/lib/libshared.so", "library");
-    writeFile(root + "/etc/app.conf", "installed");
-    writeFile(root + "/backup/app.conf", "original");
-    setSharedCount(root + "/lib/libshared.so", 1);
-    EXPECT_EQ(
-        platform::registry::writeString(HKEY_CURRENT_USER, "Software\\" + product, "Path", root),
-        ERROR_SUCCESS);
-
-    LogDescription d = uiDescription(product);
-    d.userInterface = ui;
-    d.shared = { root + "/lib/libshared.so" };
-    const auto state = uninstaller::engine::makePosixFileSystem()->inspect(root + "/etc/app.conf");
-    d.backups = { uninstall_log_writer::backupLine(
-        root + "/backup/app.conf", root + "/etc/app.conf", 0, 0, state.lastWriteTime) };
-    d.files = { root + "/app/bin/tool", root + "/app/share/readme" };
-    d.directories = { root + "/app/bin", root + "/app/share", root + "/app", root + "/backup" };
-    d.hasRegistry = true;
-    d.registry[1].child("Software").child(product).values = { { "Path", 1 } };
-    d.registry[1].child("Software").findSubkey(product)->deleteFlag = 1;
-    return d;
-}
-
-bool productRemoved(const std::string &root, const std::string &product)
-{
-    return !exists(root + "/app") && !exists(root + "/lib/libshared.so") &&
-        !exists(root + "/backup") && readFile(root + "/etc/app.conf") == "installed" &&
-        !keyExists(HKEY_CURRENT_USER, "Software\\" + product);
-}
-
 // Runs the program with `environment` added to the test's own; a run with a window answers its
 // boxes No unless BIDLARK_MESSAGEBOX_ANSWERS says otherwise. `errors` receives what it wrote to
 // standard error.
@@ -87,21 +52,7 @@ int runProgram(const std::string &program, const QStringList &arguments,
     return process.exitCode();
 }
 
-class HeadlessTest : public ::testing::Test {
-protected:
-    HeadlessTest()
-        : m_dir(executableScratch())
-    {
-    }
-    void SetUp() override
-    {
-        ASSERT_TRUE(m_dir.isValid());
-        m_root = m_dir.path().toStdString();
-    }
-    std::string path(const std::string &relative) const { return m_root + "/" + relative; }
-    QTemporaryDir m_dir;
-    std::string m_root;
-};
+using HeadlessTest = ScratchTest;
 
 // The options wherever they stand, and logs that are damaged or name an unsafe path: refused as a
 // whole before anything changes, with the reason on standard error or in the window's box.
@@ -159,8 +110,8 @@ TEST_F(HeadlessTest, ProgramRunsFromOptionsAndLogs)
         const QString boxes = QString::fromStdString(root + "-boxes.log"); // not in the snapshot
 
         std::string errors;
-        EXPECT_EQ(
-            runProgram(program, c.arguments, { { "BIDLARK_MESSAGEBOX_LOG", boxes } }, &errors, root),
+        EXPECT_EQ(runProgram(
+                      program, c.arguments, { { "BIDLARK_MESSAGEBOX_LOG", boxes } }, &errors, root),
             c.exitCode);
         EXPECT_EQ(errors, c.errors);
         if (c.removed)
@@ -201,8 +152,9 @@ TEST_F(HeadlessTest, SecondInstanceEndsWithoutChangingAnything)
         EXPECT_EQ(runProgram(path("un"), { "/SILENT" }, {}, &errors), 0);
         EXPECT_EQ(errors, "Twice Uninstall: Another uninstaller of Twice is running. Aborting.\n");
         const QString boxes = QString::fromStdString(path("boxes.log"));
-        EXPECT_EQ(runProgram(path("un"), {},
-                      { { "BIDLARK_MESSAGEBOX_ANSWERS", "Yes" }, { "BIDLARK_MESSAGEBOX_LOG", boxes } }),
+        EXPECT_EQ(
+            runProgram(path("un"), {},
+                { { "BIDLARK_MESSAGEBOX_ANSWERS", "Yes" }, { "BIDLARK_MESSAGEBOX_LOG", boxes } }),
             0);
         EXPECT_TRUE(platform::ui::readMessageBoxLog(boxes).isEmpty()); // not even a question
         EXPECT_EQ(takeSnapshot(path("p")), before);

@@ -46,7 +46,8 @@ bool FaultyRegistry::canRead(HKEY root, const std::string &path)
 
 LONG FaultyRegistry::deleteKey(HKEY root, const std::string &path)
 {
-    return denyChange.count(path) ? ERROR_ACCESS_DENIED : StoreRegistryAccess::deleteKey(root, path);
+    return denyChange.count(path) ? ERROR_ACCESS_DENIED
+                                  : StoreRegistryAccess::deleteKey(root, path);
 }
 
 uninstaller::engine::SharedFileAnswer ScriptedQuestion::ask(const std::string &path)
@@ -134,14 +135,8 @@ bool keyExists(HKEY root, const std::string &path)
 
 bool valueExists(HKEY root, const std::string &path, const std::string &name)
 {
-    HKEY key = nullptr;
-    if (RegOpenKeyEx(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
-        return false;
-    DWORD type = 0;
-    DWORD size = 0;
-    const LONG rc = RegQueryValueEx(key, name.c_str(), nullptr, &type, nullptr, &size);
-    RegCloseKey(key);
-    return rc == ERROR_SUCCESS;
+    std::string value; // the tests write text values only
+    return platform::registry::readString(root, path, name, value) == ERROR_SUCCESS;
 }
 
 std::vector<std::string> pendingDeletions()
@@ -173,6 +168,40 @@ std::string builtUninstaller()
 QString executableScratch()
 {
     return QString::fromLocal8Bit(qgetenv("BIDLARK_BIN_DIR")) + "/../uninstaller-test-XXXXXX";
+}
+
+uninstall_log_writer::LogDescription installProduct(
+    const std::string &root, const std::string &product, bool ui)
+{
+    writeFile(root + "/app/bin/tool", "program");
+    writeFile(root + "/app/share/readme", "text");
+    writeFile(root + "/lib/libshared.so", "library");
+    writeFile(root + "/etc/app.conf", "installed");
+    writeFile(root + "/backup/app.conf", "original");
+    setSharedCount(root + "/lib/libshared.so", 1);
+    EXPECT_EQ(
+        platform::registry::writeString(HKEY_CURRENT_USER, "Software\\" + product, "Path", root),
+        ERROR_SUCCESS);
+
+    uninstall_log_writer::LogDescription d = uiDescription(product);
+    d.userInterface = ui;
+    d.shared = { root + "/lib/libshared.so" };
+    const auto state = uninstaller::engine::makePosixFileSystem()->inspect(root + "/etc/app.conf");
+    d.backups = { uninstall_log_writer::backupLine(
+        root + "/backup/app.conf", root + "/etc/app.conf", 0, 0, state.lastWriteTime) };
+    d.files = { root + "/app/bin/tool", root + "/app/share/readme" };
+    d.directories = { root + "/app/bin", root + "/app/share", root + "/app", root + "/backup" };
+    d.hasRegistry = true;
+    d.registry[1].child("Software").child(product).values = { { "Path", 1 } };
+    d.registry[1].child("Software").findSubkey(product)->deleteFlag = 1;
+    return d;
+}
+
+bool productRemoved(const std::string &root, const std::string &product)
+{
+    return !exists(root + "/app") && !exists(root + "/lib/libshared.so") &&
+        !exists(root + "/backup") && readFile(root + "/etc/app.conf") == "installed" &&
+        !keyExists(HKEY_CURRENT_USER, "Software\\" + product);
 }
 
 void writeUninstaller(

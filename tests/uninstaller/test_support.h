@@ -12,6 +12,8 @@
 
 #include <QTemporaryDir>
 
+#include <gtest/gtest.h>
+
 #include <deque>
 #include <map>
 #include <set>
@@ -124,8 +126,26 @@ void writeUninstaller(
     const uninstall_log_writer::LogDescription &description, const std::string &outputPath);
 std::string builtUninstaller();
 
+// A small installed product in `root`: two files in a folder, a shared library with count 1, a
+// backed-up configuration file and a registry key; and the log that removes it.
+uninstall_log_writer::LogDescription installProduct(
+    const std::string &root, const std::string &product, bool ui);
+// Everything installProduct made is gone, and the configuration file is the installed one.
+bool productRemoved(const std::string &root, const std::string &product);
+
 // A QTemporaryDir template inside the build tree, for programs and libraries a test executes
 // (/tmp may be mounted noexec).
 QString executableScratch();
+
+// A test with a scratch folder in the build tree.
+class ScratchTest : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(m_dir.isValid()); }
+    std::string path(const std::string &relative) const
+    {
+        return m_dir.path().toStdString() + "/" + relative;
+    }
+    QTemporaryDir m_dir { executableScratch() };
+};
 
 } // namespace uninstaller_test

@@ -276,39 +276,18 @@ public:
     void requestRestart() override { ++requests; }
 };
 
-class WindowRunTest : public ::testing::Test {
+class WindowRunTest : public ScratchTest {
 protected:
-    WindowRunTest()
-        : m_dir(executableScratch())
-        , m_window(m_dialogs, m_restart, contextAt(96, nullptr))
-    {
-    }
-    std::string path(const std::string &relative) const
-    {
-        return m_dir.path().toStdString() + "/" + relative;
-    }
-    // A small installed product: two last-user shared files, a file, a folder and a key.
+    // The installed product with the realistic window and a second last-user shared file.
     uninstall_log_writer::LogDescription install(const std::string &product)
     {
-        const std::string root = path("p");
-        writeFile(root + "/lib/a.so", "a");
-        writeFile(root + "/lib/b.so", "b");
-        writeFile(root + "/app/tool", "t");
-        setSharedCount(root + "/lib/a.so", 1);
-        setSharedCount(root + "/lib/b.so", 1);
-        EXPECT_EQ(platform::registry::writeString(
-                      HKEY_CURRENT_USER, "Software\\" + product, "Path", root),
-            ERROR_SUCCESS);
-        auto d = uiDescription(product);
+        auto d = installProduct(path("p"), product, true);
+        writeFile(path("p/lib/b.so"), "b");
+        setSharedCount(path("p/lib/b.so"), 1);
+        d.shared.push_back(path("p/lib/b.so"));
         d.windowTemplate = uninstaller::log::encodeWindowTemplate(realisticTemplate());
         d.pictures = samplePictures();
         d.messages.push_back({ 0, "ignored: the first key 0 wins" });
-        d.shared = { root + "/lib/a.so", root + "/lib/b.so" };
-        d.files = { root + "/app/tool" };
-        d.directories = { root + "/app", root + "/lib" };
-        d.hasRegistry = true;
-        d.registry[1].child("Software").child(product).values = { { "Path", 1 } };
-        d.registry[1].child("Software").findSubkey(product)->deleteFlag = 1;
         return d;
     }
     int run()
@@ -317,14 +296,13 @@ protected:
             path("un"), {}, { m_files, m_registry, m_launcher, m_components, {} }, &m_window);
     }
 
-    QTemporaryDir m_dir;
     FaultyFileSystem m_files;
     FaultyRegistry m_registry;
     RecordingLauncher m_launcher;
     RecordingUnregistrar m_components;
     ScriptedDialogs m_dialogs;
     RecordingRestart m_restart;
-    frontend::WindowInteraction m_window;
+    frontend::WindowInteraction m_window { m_dialogs, m_restart, contextAt(96, nullptr) };
 };
 
 TEST_F(WindowRunTest, FailuresOfferDetailsAndClosingAsksForTheRestart)
@@ -334,10 +312,6 @@ TEST_F(WindowRunTest, FailuresOfferDetailsAndClosingAsksForTheRestart)
     d.files.push_back(path("p/app/busy.dll"));
     writeFile(path("p/app/busy.dll"), "x");
     m_files.removeErrors[path("p/app/busy.dll")] = ETXTBSY;
-    writeFile(path("p/etc/app.conf"), "installed");
-    writeFile(path("p/app/app.conf.bak"), "original");
-    d.backups = { uninstall_log_writer::backupLine(path("p/app/app.conf.bak"),
-        path("p/etc/app.conf"), 0, 0, m_files.inspect(path("p/etc/app.conf")).lastWriteTime) };
     writeUninstaller(d, path("un"));
     m_dialogs.questionAnswers = { true, true, true }; // confirmation, restore, restart
     m_dialogs.sharedAnswers = { SharedFileAnswer::YesToAll };
@@ -376,7 +350,7 @@ TEST_F(WindowRunTest, FailuresOfferDetailsAndClosingAsksForTheRestart)
         "components?");
     // "Yes to all": the second shared file goes without a question.
     EXPECT_EQ(m_dialogs.events[1],
-        "shared The shared file\r\n" + path("p/lib/a.so") +
+        "shared The shared file\r\n" + path("p/lib/libshared.so") +
             "\r\nis no longer used by any program. Remove it? [Yes to &all|&Yes|&No|No to a&ll]");
     EXPECT_EQ(m_dialogs.events[2],
         "question Demo Uninstall: Do you want to restore the files that were replaced during "
@@ -390,8 +364,8 @@ TEST_F(WindowRunTest, FailuresOfferDetailsAndClosingAsksForTheRestart)
     EXPECT_EQ(m_dialogs.shownDetails[0].text.toStdString(),
         "These files could not be removed:\n" + path("p/app/busy.dll") +
             "\n\nThese folders could not be removed:\n" + path("p/app") + "\n");
-    EXPECT_FALSE(exists(path("p/lib")));
-    EXPECT_FALSE(exists(path("p/app/tool")));
+    EXPECT_FALSE(exists(path("p/lib/libshared.so")) || exists(path("p/lib/b.so")));
+    EXPECT_FALSE(exists(path("p/app/bin")));
     EXPECT_FALSE(keyExists(HKEY_CURRENT_USER, "Software\\Demo"));
     EXPECT_FALSE(m_window.window()->window->isVisible());
     auto pending = pendingDeletions();
@@ -402,7 +376,7 @@ TEST_F(WindowRunTest, FailuresOfferDetailsAndClosingAsksForTheRestart)
 TEST_F(WindowRunTest, NothingFailedLeavesDetailsDisabled)
 {
     writeUninstaller(install("Clean"), path("un"));
-    m_dialogs.questionAnswers = { true };
+    m_dialogs.questionAnswers = { true, false }; // removal yes, restore no
     m_dialogs.sharedAnswers = { SharedFileAnswer::Yes, SharedFileAnswer::Yes };
     bool detailsEnabled = true;
     bool failedShown = true;
@@ -415,6 +389,7 @@ TEST_F(WindowRunTest, NothingFailedLeavesDetailsDisabled)
     EXPECT_FALSE(detailsEnabled);
     EXPECT_FALSE(failedShown);
     EXPECT_EQ(m_restart.requests, 0);
+    EXPECT_TRUE(productRemoved(path("p"), "Clean"));
 }
 
 } // namespace
