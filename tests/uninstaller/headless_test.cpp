@@ -1,5 +1,5 @@
-// The uninstaller end to end without a window: as a process (options, exit codes, damaged logs,
-// a second instance) and in-process through runUninstall with a recording Interaction.
+// The uninstaller as a process: options, exit codes, damaged logs, a second instance and pending
+// deletions.
 #include "platform/ui/messagebox.h"
 #include "tests/uninstaller/test_support.h"
 #include "uninstaller/engine/pending_deletions.h"
@@ -10,12 +10,10 @@
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QTemporaryDir>
-#include <QTemporaryFile>
 
 #include <filesystem>
 #include <functional>
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 namespace {
 
@@ -206,122 +204,6 @@ TEST(CommandLine, OptionsAreFoundAnywhereInTheArguments)
     EXPECT_FALSE(b.silent || b.keepSelf);
     const auto c = frontend::parseCommandLine({ "x/NoRemove/sIlEnT" }); // both inside one argument
     EXPECT_TRUE(c.silent && c.keepSelf);
-}
-
-// --- In-process runs with a recording front end
-
-class RecordingInteraction final : public frontend::Interaction {
-public:
-    std::vector<std::string> events;
-    ScriptedQuestion question;
-
-    void showError(const QString &caption, const QString &text) override
-    {
-        events.push_back("error " + caption.toStdString() + ": " + text.toStdString());
-    }
-    void logLoaded(const uninstaller::log::UninstallLog &, const QString &caption) override
-    {
-        events.push_back("caption " + caption.toStdString());
-    }
-    bool confirm() override
-    {
-        events.push_back("confirm");
-        return true;
-    }
-    void showProgress() override { events.push_back("progress"); }
-    void registryRefused() override { events.push_back("registry refused"); }
-    void progressMark(int control) override { events.push_back(std::to_string(control)); }
-    bool askRestoreBackups() override
-    {
-        events.push_back("backups?");
-        return true;
-    }
-    uninstaller::engine::SharedFileQuestion &sharedFileQuestion() override { return question; }
-    void finish(uninstaller::engine::RemovalEngine &) override { events.push_back("finish"); }
-};
-
-// What this process writes to standard error while `run` runs.
-template <typename Run> std::string standardErrorOf(Run run)
-{
-    QTemporaryFile capture;
-    EXPECT_TRUE(capture.open());
-    std::fflush(stderr);
-    const int saved = dup(2);
-    dup2(capture.handle(), 2);
-    run();
-    std::fflush(stderr);
-    dup2(saved, 2);
-    close(saved);
-    capture.seek(0);
-    return capture.readAll().toStdString();
-}
-
-class RunTest : public HeadlessTest {
-protected:
-    int run(const frontend::CommandLineOptions &options)
-    {
-        return frontend::runUninstall(path("un"), options,
-            { m_files, m_registry, m_launcher, m_components, {} }, &m_interaction);
-    }
-    FaultyFileSystem m_files;
-    FaultyRegistry m_registry;
-    RecordingLauncher m_launcher;
-    RecordingUnregistrar m_components;
-    RecordingInteraction m_interaction;
-};
-
-// Every way a run ends before removing anything once confirmed: with a window the front end says
-// why, without one standard error does, and the front end never hears of it.
-TEST_F(RunTest, EarlyEndsRemoveNothing)
-{
-    struct Case {
-        const char *name;
-        bool silent, ui;
-        int preUninstallExit;
-        bool denyRegistry, missing;
-        std::vector<std::string> events;
-        std::string errors;
-    };
-    const std::string start[] = { "caption Early Uninstall", "confirm" };
-    const Case cases[] = {
-        { "failed pre-uninstall command", false, true, 1, false, false, { start[0], start[1] },
-            "" },
-        { "refused registry access", false, true, 0, true, false,
-            { start[0], start[1], "progress", "registry refused" }, "" },
-        { "unreadable own file", false, true, 0, false, true,
-            { "error Sweepwright Uninstaller: Couldn't read uninstallation information. "
-              "Aborting." },
-            "" },
-        { "silent, refused registry, with texts", true, true, 0, true, false, {},
-            "Early Uninstall: You do not have the rights needed to remove this program.\n" },
-        { "silent, refused registry, without texts", true, false, 0, true, false, {},
-            "Sweepwright Uninstaller: Access to the registry was refused. Aborting.\n" },
-    };
-    for (const Case &c : cases) {
-        SCOPED_TRACE(c.name);
-        LogDescription d = installProduct(path("p"), "Early", c.ui);
-        d.code = "1";
-        d.command = "/opt/early/CLEAN.BAT";
-        m_launcher.exitCode = c.preUninstallExit; // a script: 0 is success
-        writeUninstaller(d, path("un"));
-        if (c.missing)
-            std::filesystem::remove(path("un"));
-        m_registry.denyChange.clear();
-        if (c.denyRegistry)
-            m_registry.denyChange = { "Software\\Early" };
-        m_interaction.events.clear();
-        const Snapshot before = takeSnapshot(path("p"));
-
-        int exitCode = -1;
-        const std::string errors = standardErrorOf([&] {
-            exitCode = run({ c.silent, false, false });
-        });
-        EXPECT_EQ(exitCode, frontend::kExitEndedEarly);
-        EXPECT_EQ(errors, c.errors);
-        EXPECT_EQ(m_interaction.events, c.events);
-        EXPECT_EQ(takeSnapshot(path("p")), before);
-        EXPECT_TRUE(pendingDeletions().empty());
-    }
 }
 
 TEST(insertProductName, OnlyTheFirstPlaceholderAsPlainText)

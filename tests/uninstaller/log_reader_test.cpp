@@ -118,37 +118,6 @@ TEST(LogFile, TrailersAndBadFiles)
     EXPECT_EQ(ReadLog(dir.filePath("missing").toStdString(), out), ReadStatus::CannotOpen);
 }
 
-// With and without a user-interface part; the first of two messages with one key wins, and a
-// picture keeps its length before its number.
-TEST(SplitLog, SmallLogComesApart)
-{
-    for (const bool ui : { true, false }) {
-        LogDescription d = smallLog();
-        d.userInterface = ui; // the first byte is a backslash only with a user-interface part
-        d.messages.push_back({ 0, "second" });
-        d.pictures = { { 9, { 'B', 'M', 1, 2 } }, { 3, {} } };
-        UninstallLog log;
-        ASSERT_TRUE(SplitLog(buildPlainLog(d), log));
-        EXPECT_EQ(log.hasUserInterface, ui);
-        EXPECT_EQ(log.firstLine.productName, "Tiny");
-        EXPECT_EQ(log.firstLine.code, "1");
-        EXPECT_EQ(log.firstLine.command, "/bin/true");
-        EXPECT_EQ(log.shared, "/opt/tiny/lib/libshared.so|CTRL\r\n");
-        EXPECT_EQ(log.files, "/opt/tiny/bin/tiny\r\n");
-        EXPECT_EQ(log.directories, "/opt/tiny/bin\r\n/opt/tiny\r\n");
-        EXPECT_EQ(log.registry, encodeRegistryTrees(d.registry));
-        if (ui) {
-            EXPECT_EQ(log.messages.language, 1u);
-            EXPECT_EQ(log.messages.LookUpMessage(0), "%s Uninstall");
-            EXPECT_EQ(log.messages.LookUpMessage(99), "");
-            ASSERT_EQ(log.pictures.size(), 2u);
-            EXPECT_EQ(log.pictures[0].number, 9u);
-            EXPECT_EQ(log.pictures[0].bytes, (Bytes { 'B', 'M', 1, 2 }));
-            EXPECT_EQ(log.pictures[1].number, 3u);
-        }
-    }
-}
-
 // The first line's fields, the five headings (in order, each a whole line) and the backup lines.
 TEST(SplitLog, FirstLineHeadingsAndBackupLines)
 {

@@ -12,10 +12,13 @@
 #include <QImage>
 #include <QLabel>
 #include <QPushButton>
+#include <QTemporaryFile>
 #include <QTest>
 
 #include <deque>
+#include <filesystem>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 namespace {
 
@@ -276,6 +279,22 @@ public:
     void requestRestart() override { ++requests; }
 };
 
+// What this process writes to standard error while `run` runs.
+template <typename Run> std::string standardErrorOf(Run run)
+{
+    QTemporaryFile capture;
+    EXPECT_TRUE(capture.open());
+    std::fflush(stderr);
+    const int saved = dup(2);
+    dup2(capture.handle(), 2);
+    run();
+    std::fflush(stderr);
+    dup2(saved, 2);
+    close(saved);
+    capture.seek(0);
+    return capture.readAll().toStdString();
+}
+
 class WindowRunTest : public ScratchTest {
 protected:
     // The installed product with the realistic window and a second last-user shared file.
@@ -290,10 +309,10 @@ protected:
         d.messages.push_back({ 0, "ignored: the first key 0 wins" });
         return d;
     }
-    int run()
+    int run(const frontend::CommandLineOptions &options = {})
     {
         return frontend::runUninstall(
-            path("un"), {}, { m_files, m_registry, m_launcher, m_components, {} }, &m_window);
+            path("un"), options, { m_files, m_registry, m_launcher, m_components, {} }, &m_window);
     }
 
     FaultyFileSystem m_files;
@@ -371,6 +390,62 @@ TEST_F(WindowRunTest, FailuresOfferDetailsAndClosingAsksForTheRestart)
     auto pending = pendingDeletions();
     std::sort(pending.begin(), pending.end());
     EXPECT_EQ(pending, (std::vector<std::string> { path("p/app/busy.dll"), path("un") }));
+}
+
+// Every way a confirmed run ends before removing anything: with a window a box says why, without
+// one standard error does and no box is shown.
+TEST_F(WindowRunTest, EarlyEndsRemoveNothing)
+{
+    struct Case {
+        const char *name;
+        bool silent, ui;
+        int preUninstallExit;
+        bool denyRegistry, missing;
+        std::vector<std::string> boxes;
+        std::string errors;
+    };
+    const std::string confirm = "question Early Uninstall: Are you sure you want to completely "
+                                "remove Early and all of its components?";
+    const std::string rights = "You do not have the rights needed to remove this program.";
+    const Case cases[] = {
+        { "failed pre-uninstall command", false, true, 1, false, false, { confirm }, "" },
+        { "refused registry access", false, true, 0, true, false, { confirm, "notice " + rights },
+            "" },
+        { "unreadable own file", false, true, 0, false, true,
+            { "error Sweepwright Uninstaller: Couldn't read uninstallation information. "
+              "Aborting." },
+            "" },
+        { "silent, refused registry, with texts", true, true, 0, true, false, {},
+            "Early Uninstall: " + rights + "\n" },
+        { "silent, refused registry, without texts", true, false, 0, true, false, {},
+            "Sweepwright Uninstaller: Access to the registry was refused. Aborting.\n" },
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        auto d = installProduct(path("p"), "Early", c.ui);
+        d.code = "1";
+        d.command = "/opt/early/CLEAN.BAT";
+        m_launcher.exitCode = c.preUninstallExit; // a script: 0 is success
+        writeUninstaller(d, path("un"));
+        if (c.missing)
+            std::filesystem::remove(path("un"));
+        m_registry.denyChange.clear();
+        if (c.denyRegistry)
+            m_registry.denyChange = { "Software\\Early" };
+        m_dialogs.events.clear();
+        m_dialogs.questionAnswers = { true };
+        const Snapshot before = takeSnapshot(path("p"));
+
+        int exitCode = -1;
+        const std::string errors = standardErrorOf([&] {
+            exitCode = run({ c.silent, false, false });
+        });
+        EXPECT_EQ(exitCode, frontend::kExitEndedEarly);
+        EXPECT_EQ(errors, c.errors);
+        EXPECT_EQ(m_dialogs.events, c.boxes);
+        EXPECT_EQ(takeSnapshot(path("p")), before);
+        EXPECT_TRUE(pendingDeletions().empty());
+    }
 }
 
 TEST_F(WindowRunTest, NothingFailedLeavesDetailsDisabled)

@@ -67,15 +67,20 @@ TEST(WriterTool, DescriptionReadsBackAsDescribed)
     EXPECT_EQ(log.firstLine.productName,
         "Demo Pr\xf6"
         "duct"); // Windows-1252
+    EXPECT_EQ(log.firstLine.code, "1");
     EXPECT_EQ(log.firstLine.command, "/opt/CLEAN.BAT -q");
     EXPECT_EQ(log.messages.language, 7u);
-    EXPECT_EQ(log.messages.LookUpMessage(0), "%s line\r\nnext");
+    EXPECT_EQ(log.messages.LookUpMessage(0), "%s line\r\nnext"); // before the default of 0
+    EXPECT_EQ(log.messages.LookUpMessage(99), "");
     EXPECT_TRUE(log.hasUserInterface);
     EXPECT_EQ(log.messages.LookUpMessage(9), "Yes to &all"); // from the defaults
     ASSERT_EQ(log.pictures.size(), 1u);
     EXPECT_EQ(log.pictures[0].number, 5u);
+    EXPECT_EQ(
+        std::string(log.pictures[0].bytes.begin(), log.pictures[0].bytes.end()), "BM-picture");
     EXPECT_EQ(log.shared, "/opt/lib/libarbor.so|CTRL\r\n");
     EXPECT_EQ(log.files, "/opt/bin/d\xe5ta\r\n");
+    EXPECT_EQ(log.directories, "/opt/bin\r\n");
     uninstaller::log::BackupEntry backup;
     ASSERT_TRUE(uninstaller::log::parseBackupLine(
         uninstaller::log::sectionLines(log.backups).at(0), backup));
