@@ -69,8 +69,6 @@ TEST_F(EngineTest, ReleaseSharedFiles)
     const std::vector<Case> cases = {
         { "count 3 becomes 2 without a question", { "a.so" }, { { "a.so", 3 } }, {}, false,
             { { "a.so", 2 } }, {}, {} },
-        { "last user answered Yes", { "a.so" }, { { "a.so", 1 } }, { Answer::Yes }, false,
-            { { "a.so", -1 } }, { "a.so" }, {} },
         { "missing count is the last user; No keeps it at 0", { "a.so" }, {}, { Answer::No }, false,
             { { "a.so", 0 } }, {}, {} },
         { "listed twice, No once", { "a.so", "a.so" }, { { "a.so", 1 } }, { Answer::No }, false,
@@ -452,9 +450,8 @@ TEST_F(EngineTest, PreUninstallCommandRunsOnlyWithACodeAndACommand)
     };
     const Case cases[] = {
         { "", "/x/CLEAN.BAT", 1, false, true }, { "101", "/x/CLEAN.BAT", 1, false, true },
-        { "1", "", 1, false, true }, { "1", "/x/CLEAN.BAT", 0, true, true },
-        { "1", "/x/CLEAN.BAT", 1, true, false }, { "7", "/x/SETUP.EXE /u", 0, true, false },
-        { "7", "/x/SETUP.EXE /u", 3, true, true },
+        { "1", "", 1, false, true }, { "1", "/x/CLEAN.BAT", 1, true, false },
+        { "7", "/x/SETUP.EXE /u", 0, true, false }, { "7", "/x/SETUP.EXE /u", 3, true, true },
         { "7", "/x/missing", std::nullopt, true, true }, // cannot be started: go on
         { "1", "/x/clean.bat", 0, true, false }, // a program, then
         { "1", "/x/SETUP.EXE /run X.BAT", 0, true, false }, // .EXE before the script

@@ -73,7 +73,6 @@ TEST_F(HeadlessTest, ProgramRunsFromOptionsAndLogs)
     const char *confirm =
         "Are you sure you want to completely remove %1 and all of its components?";
     const Case cases[] = {
-        { "/SILENT", { "/SILENT" }, true, "un", {}, {}, 1, "", true, true, nullptr },
         { "lower case with /noremove first", { "/noremove", "/silent" }, true, "un", {}, {}, 1, "",
             true, false, nullptr },
         { "a log without a user-interface part is silent", {}, false, "un", {}, {}, 1, "", true,

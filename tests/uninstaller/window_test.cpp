@@ -44,9 +44,7 @@ std::vector<std::uint8_t> encodeImage(const QImage &image, const char *format)
 std::vector<uninstall_log_writer::LogPicture> samplePictures()
 {
     QImage bitmap(40, 20, QImage::Format_RGB32);
-    for (int x = 0; x < 40; ++x)
-        for (int y = 0; y < 20; ++y)
-            bitmap.setPixel(x, y, qRgb(x * 6, 80, 200 - y * 8));
+    bitmap.fill(qRgb(60, 80, 200));
     QImage icon(32, 32, QImage::Format_ARGB32);
     icon.fill(qRgb(0, 150, 0));
     return { { 5, encodeImage(bitmap, "BMP") }, { 6, encodeImage(icon, "ICO") },
@@ -57,24 +55,13 @@ TemplateControl Control(std::uint32_t style, std::uint32_t kind, std::uint32_t s
     std::uint32_t number, QRect r, std::string text, std::int32_t picture = -2,
     std::uint32_t textColour = kText)
 {
-    TemplateControl c;
-    c.style = style;
-    c.kind = kind;
-    c.subKind = sub;
-    c.number = number;
-    c.x = r.x();
-    c.y = r.y();
-    c.width = r.width();
-    c.height = r.height();
-    c.textColour = textColour;
-    c.backgroundColour = kFace;
-    c.text = std::move(text);
-    c.picture = picture;
-    return c;
+    return { style, 0, kind, sub, number, r.x(), r.y(), r.width(), r.height(), textColour, kFace,
+        std::move(text), picture };
 }
 
 // A progress window as an installer would ship it: a bitmap banner, the product's icon, a bold
-// header in two languages, the product text, five marks, two end markers, a link and the buttons.
+// header in two languages, the product text, the first and last marks, two end markers, a link
+// and the buttons.
 uninstaller::log::WindowTemplate realisticTemplate()
 {
     uninstaller::log::WindowTemplate tpl;
@@ -95,9 +82,6 @@ uninstaller::log::WindowTemplate realisticTemplate()
         header,
         Control(kVisible, 1, 0, 57, { 56, 36, 350, 18 }, "%s will be removed from this computer."),
         Control(kVisible, 1, 0, 61, { 24, 64, 300, 18 }, "Shared files released"),
-        Control(kVisible, 1, 0, 62, { 24, 84, 300, 18 }, "Backed-up files handled"),
-        Control(kVisible, 1, 0, 63, { 24, 104, 300, 18 }, "Files removed"),
-        Control(kVisible, 1, 0, 64, { 24, 124, 300, 18 }, "Folders removed"),
         Control(kVisible, 1, 0, 65, { 24, 144, 300, 18 }, "Registry entries removed"),
         Control(kVisible, 1, 0, 71, { 24, 172, 380, 18 }, "Uninstallation complete.", -2, 0x008000),
         Control(kVisible, 1, 0, 72, { 24, 192, 380, 18 }, "Some items could not be removed."),
@@ -111,7 +95,7 @@ uninstaller::log::WindowTemplate realisticTemplate()
         Control(0x80000000 | kVisible, 2, 0, 81, { 380, 12, 28, 16 }, "", 5),
         Control(kVisible, 1, 3, 82, { 380, 40, 16, 16 }, "", 7),
     };
-    tpl.controls[13].style = 0x40000000; // "invisible twin": not visible
+    tpl.controls[10].style = 0x40000000; // "invisible twin": not visible
     return tpl;
 }
 
@@ -145,7 +129,6 @@ TEST(TemplateWindow, RealisticTemplateScaledAndRendered)
     // 420 x 300 scaled by 1.5, less the designed frame (2 + 2 wide, 2 + 2 + 18 high), centred.
     EXPECT_EQ(window->geometry(), QRect((1600 - 630) / 2 + 2, (1000 - 450) / 2 + 20, 626, 428));
 
-    EXPECT_EQ(built->control(57)->geometry(), QRect(84, 54, 525, 27));
     EXPECT_EQ(qobject_cast<QLabel *>(built->control(50))->text(), "Removing the program");
     EXPECT_FALSE(built->control(54)->isEnabled());
     EXPECT_FALSE(built->control(75)->isVisibleTo(window.get()));
@@ -248,11 +231,7 @@ public:
     bool question(const QString &caption, const QString &text, QWidget *) override
     {
         events.push_back("question " + caption.toStdString() + ": " + text.toStdString());
-        if (questionAnswers.empty())
-            return false;
-        const bool answer = questionAnswers.front();
-        questionAnswers.pop_front();
-        return answer;
+        return next(questionAnswers, false);
     }
     SharedFileAnswer sharedFile(const frontend::SharedFileTexts &texts, QWidget *) override
     {
@@ -261,15 +240,22 @@ public:
             texts.no.toStdString() + "|" + texts.noToAll.toStdString() + "]");
         if (duringSharedQuestion)
             duringSharedQuestion();
-        if (sharedAnswers.empty())
-            return SharedFileAnswer::No;
-        const auto answer = sharedAnswers.front();
-        sharedAnswers.pop_front();
-        return answer;
+        return next(sharedAnswers, SharedFileAnswer::No);
     }
     void details(const frontend::DetailsTexts &texts, QWidget *) override
     {
         shownDetails.push_back(texts);
+    }
+
+private:
+    // The next scripted answer; `otherwise` once the script has run out.
+    template <typename T> static T next(std::deque<T> &answers, T otherwise)
+    {
+        if (answers.empty())
+            return otherwise;
+        const T answer = answers.front();
+        answers.pop_front();
+        return answer;
     }
 };
 
