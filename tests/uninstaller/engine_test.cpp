@@ -325,24 +325,16 @@ TEST_F(EngineTest, RemoveRegistryValuesKeysAndFailures)
 
     m_log.hasRegistry = true;
     RegistryNode &software = m_log.registry[1].child("Software");
-    RegistryNode &prod = software.child("Prod");
-    software.findSubkey("Prod")->deleteFlag = 1;
+    RegistryNode &prod = deletedChild(software, "Prod");
     prod.values = { { "A", 1 }, { "B", 0 }, { "Absent", 1 } };
-    prod.child("Sub").values = { { "C", 1 } };
-    prod.findSubkey("Sub")->deleteFlag = 1;
-    software.child("Kept");
-    software.findSubkey("Kept")->deleteFlag = 1;
-    software.child("KEPT"); // the same key again, in other letters
-    software.findSubkey("KEPT")->deleteFlag = 1;
+    deletedChild(prod, "Sub").values = { { "C", 1 } };
+    deletedChild(software, "Kept");
+    deletedChild(software, "KEPT"); // the same key again, in other letters
     software.child("Vals").values = { { "one", 1 }, { "two", 2 }, { "", 1 } }; // kept key
-    software.child("Missing").values = { { "M", 1 } };
-    software.findSubkey("Missing")->deleteFlag = 1;
-    software.child(""); // an empty name must never address Software itself
-    software.findSubkey("")->deleteFlag = 1;
-    m_log.registry[2].child("Software").child("Prod");
-    m_log.registry[2].child("Software").findSubkey("Prod")->deleteFlag = 1;
-    m_log.registry[0].child(".prod");
-    m_log.registry[0].findSubkey(".prod")->deleteFlag = 1;
+    deletedChild(software, "Missing").values = { { "M", 1 } };
+    deletedChild(software, ""); // an empty name must never address Software itself
+    deletedChild(m_log.registry[2].child("Software"), "Prod");
+    deletedChild(m_log.registry[0], ".prod");
 
     RemovalEngine &e = engine();
     ASSERT_TRUE(e.CheckRegistryAccess());
@@ -388,16 +380,12 @@ TEST_F(EngineTest, DeniedKeysStopTheirNodeAndTheWalkStaysAligned)
         m_log = uiDescription("Product");
         m_log.hasRegistry = true;
         RegistryNode &software = m_log.registry[1].child("Software");
-        RegistryNode &locked = software.child("Locked");
-        software.findSubkey("Locked")->deleteFlag = 1;
+        RegistryNode &locked = deletedChild(software, "Locked");
         if (c.lockedHasValues)
             locked.values = { { "L", 1 } };
-        locked.child("Child");
-        locked.findSubkey("Child")->deleteFlag = 1;
-        software.child("After");
-        software.findSubkey("After")->deleteFlag = 1;
-        m_log.registry[2].child("Software").child("Later");
-        m_log.registry[2].child("Software").findSubkey("Later")->deleteFlag = 1;
+        deletedChild(locked, "Child");
+        deletedChild(software, "After");
+        deletedChild(m_log.registry[2].child("Software"), "Later");
         m_registry.denyChange = { "Software\\Locked" };
         m_registry.denyRead.clear();
         if (c.denyRead)
@@ -421,8 +409,7 @@ TEST_F(EngineTest, WriteFailuresOfTheStoreAreCollected)
 {
     putValue(HKEY_CURRENT_USER, "Software\\Prod", "A");
     m_log.hasRegistry = true;
-    m_log.registry[1].child("Software").child("Prod").values = { { "A", 1 } };
-    m_log.registry[1].child("Software").findSubkey("Prod")->deleteFlag = 1;
+    deletedChild(m_log.registry[1].child("Software"), "Prod").values = { { "A", 1 } };
     RemovalEngine &e = engine();
     platform::registry::testing::denyAccess(HKEY_CURRENT_USER, false, true);
     EXPECT_TRUE(e.CheckRegistryAccess());

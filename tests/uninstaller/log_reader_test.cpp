@@ -35,8 +35,7 @@ LogDescription smallLog()
     d.directories = { "/opt/tiny/bin", "/opt/tiny" };
     d.hasRegistry = true;
     d.registry[1].child("Software").values.push_back({ "Tiny", 1 });
-    d.registry[1].child("Software").child("Tiny");
-    d.registry[1].child("Software").findSubkey("Tiny")->deleteFlag = 1;
+    uninstaller_test::deletedChild(d.registry[1].child("Software"), "Tiny");
     return d;
 }
 

@@ -149,6 +149,14 @@ std::vector<std::string> pendingDeletions()
     return paths;
 }
 
+uninstall_log_writer::RegistryNode &deletedChild(
+    uninstall_log_writer::RegistryNode &parent, const std::string &name)
+{
+    uninstall_log_writer::RegistryNode &child = parent.child(name);
+    parent.findSubkey(name)->deleteFlag = 1;
+    return child;
+}
+
 uninstall_log_writer::LogDescription uiDescription(const std::string &product)
 {
     uninstall_log_writer::LogDescription d;
@@ -192,8 +200,7 @@ uninstall_log_writer::LogDescription installProduct(
     d.files = { root + "/app/bin/tool", root + "/app/share/readme" };
     d.directories = { root + "/app/bin", root + "/app/share", root + "/app", root + "/backup" };
     d.hasRegistry = true;
-    d.registry[1].child("Software").child(product).values = { { "Path", 1 } };
-    d.registry[1].child("Software").findSubkey(product)->deleteFlag = 1;
+    deletedChild(d.registry[1].child("Software"), product).values = { { "Path", 1 } };
     return d;
 }
 

@@ -117,6 +117,10 @@ bool keyExists(HKEY root, const std::string &path);
 bool valueExists(HKEY root, const std::string &path, const std::string &name);
 std::vector<std::string> pendingDeletions();
 
+// The child `name` of `parent`, created when missing and marked for deletion.
+uninstall_log_writer::RegistryNode &deletedChild(
+    uninstall_log_writer::RegistryNode &parent, const std::string &name);
+
 // A log description with the standard texts and window, for `product`.
 uninstall_log_writer::LogDescription uiDescription(const std::string &product);
 

@@ -88,9 +88,7 @@ TEST(WriterTool, DescriptionReadsBackAsDescribed)
     EXPECT_EQ((std::uint64_t(backup.timeHigh) << 32) | backup.timeLow, state.lastWriteTime);
 
     std::array<RegistryNode, 4> expected;
-    RegistryNode &software = expected[1].child("Software");
-    software.child("Demo").values = { { "Path", 1 } };
-    software.findSubkey("Demo")->deleteFlag = 1;
+    deletedChild(expected[1].child("Software"), "Demo").values = { { "Path", 1 } };
     expected[3].child(".DEFAULT");
     EXPECT_EQ(log.registry, encodeRegistryTrees(expected));
 }
