@@ -13,6 +13,7 @@
 
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <optional>
 
 namespace {
 
@@ -51,8 +52,9 @@ int runProgram(const std::string &program, const QStringList &arguments,
 
 using HeadlessTest = ScratchTest;
 
-// The options wherever they stand, and logs that are damaged or name an unsafe path: refused as a
-// whole before anything changes, with the reason on standard error or in the window's box.
+// The options wherever they stand, logs that are damaged or name an unsafe path, and a product
+// another uninstaller holds: refused as a whole before anything changes, with the reason on
+// standard error or in the window's box.
 TEST_F(HeadlessTest, ProgramRunsFromOptionsAndLogs)
 {
     struct Case {
@@ -63,10 +65,13 @@ TEST_F(HeadlessTest, ProgramRunsFromOptionsAndLogs)
         void (*change)(LogDescription &);
         void (*damage)(std::string &file);
         int exitCode;
-        std::string errors;
+        std::optional<std::string> errors; // nullopt: not compared
         bool removed, selfScheduled;
         std::string box; // icon, buttons, title and text of the one box shown, if any
+        bool locked = false; // by another uninstaller of the product
+        std::map<QString, QString> environment = {};
     };
+    const std::map<QString, QString> sayYes = { { "BIDLARK_MESSAGEBOX_ANSWERS", "Yes" } };
     const Case cases[] = {
         { "lower case with /noremove first", { "/noremove", "/silent" }, true, "un", {}, {}, 1, "",
             true, false, "" },
@@ -83,6 +88,15 @@ TEST_F(HeadlessTest, ProgramRunsFromOptionsAndLogs)
         { "relative path", { "/SILENT" }, false, "un",
             [](LogDescription &d) { d.files.push_back("app/bin/tool"); }, {}, 0, kCorrupt, false,
             false, "" },
+        { "another uninstaller runs", { "/SILENT" }, true, "un", {}, {}, 0,
+            "Product5 Uninstall: Another uninstaller of Product5 is running. Aborting.\n", false,
+            false, "", true },
+        { "another uninstaller runs; not even a question", {}, true, "un", {}, {}, 0, "", false,
+            false, "", true, sayYes },
+        // (Qt complains about the runtime folder on standard error.)
+        { "a lock no folder can hold is no second instance", { "/SILENT" }, true, "un", {}, {}, 1,
+            std::nullopt, true, true, "", false,
+            { { "XDG_RUNTIME_DIR", "/proc/no-such-folder" }, { "TMPDIR", "/proc" } } },
     };
     int index = 0;
     for (const Case &c : cases) {
@@ -102,12 +116,18 @@ TEST_F(HeadlessTest, ProgramRunsFromOptionsAndLogs)
         }
         const Snapshot before = takeSnapshot(root);
         const QString boxes = QString::fromStdString(root + "-boxes.log"); // not in the snapshot
+        auto environment = c.environment;
+        environment["BIDLARK_MESSAGEBOX_LOG"] = boxes;
+        decltype(frontend::tryLockProduct(product)) held;
+        if (c.locked) {
+            held = frontend::tryLockProduct(product);
+            ASSERT_TRUE(held);
+            EXPECT_FALSE(frontend::tryLockProduct(product)); // not even in the same process
+        }
 
         std::string errors;
-        EXPECT_EQ(runProgram(
-                      program, c.arguments, { { "BIDLARK_MESSAGEBOX_LOG", boxes } }, &errors, root),
-            c.exitCode);
-        EXPECT_EQ(errors, c.errors);
+        EXPECT_EQ(runProgram(program, c.arguments, environment, &errors, root), c.exitCode);
+        EXPECT_EQ(c.errors.value_or(errors), errors);
         if (c.removed)
             EXPECT_TRUE(productRemoved(root, product));
         else
@@ -122,38 +142,6 @@ TEST_F(HeadlessTest, ProgramRunsFromOptionsAndLogs)
             shown << box.icon + " " + box.buttons + " " + box.title + ": " + box.text;
         EXPECT_EQ(shown.join("\n").toStdString(), c.box);
     }
-}
-
-TEST_F(HeadlessTest, SecondInstanceEndsWithoutChangingAnything)
-{
-    const LogDescription d = installProduct(path("p"), "Twice", true);
-    writeUninstaller(d, path("un"));
-    const Snapshot before = takeSnapshot(path("p"));
-    {
-        const auto held = frontend::tryLockProduct("Twice");
-        ASSERT_TRUE(held);
-        EXPECT_FALSE(frontend::tryLockProduct("Twice")); // not even in the same process
-        std::string errors;
-        EXPECT_EQ(runProgram(path("un"), { "/SILENT" }, {}, &errors), 0);
-        EXPECT_EQ(errors, "Twice Uninstall: Another uninstaller of Twice is running. Aborting.\n");
-        const QString boxes = QString::fromStdString(path("boxes.log"));
-        EXPECT_EQ(
-            runProgram(path("un"), {},
-                { { "BIDLARK_MESSAGEBOX_ANSWERS", "Yes" }, { "BIDLARK_MESSAGEBOX_LOG", boxes } }),
-            0);
-        EXPECT_TRUE(platform::ui::readMessageBoxLog(boxes).isEmpty()); // not even a question
-        EXPECT_EQ(takeSnapshot(path("p")), before);
-    }
-    EXPECT_EQ(runProgram(path("un"), { "/SILENT" }), 1);
-    EXPECT_TRUE(productRemoved(path("p"), "Twice"));
-
-    // A lock no folder can hold is no second instance: the uninstallation goes on.
-    const LogDescription lockless = installProduct(path("q"), "Lockless", true);
-    writeUninstaller(lockless, path("un2"));
-    EXPECT_EQ(runProgram(path("un2"), { "/SILENT" },
-                  { { "XDG_RUNTIME_DIR", "/proc/no-such-folder" }, { "TMPDIR", "/proc" } }),
-        1);
-    EXPECT_TRUE(productRemoved(path("q"), "Lockless"));
 }
 
 TEST(ProductLock, NamesStayInsideTheFolder)
