@@ -366,6 +366,7 @@ TEST_F(WindowRunTest, FailuresOfferDetailsAndClosingAsksForTheRestart)
         "Restart now?");
     EXPECT_EQ(m_restart.requests, 1);
     ASSERT_EQ(m_dialogs.shownDetails.size(), 1u);
+    EXPECT_EQ(m_dialogs.shownDetails[0].title, "Details"); // the button's text without & and ...
     EXPECT_EQ(m_dialogs.shownDetails[0].text.toStdString(),
         "These files could not be removed:\n" + path("p/app/busy.dll") +
             "\n\nThese folders could not be removed:\n" + path("p/app") + "\n");
