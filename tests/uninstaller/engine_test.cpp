@@ -4,7 +4,6 @@
 #include "tests/uninstaller/test_support.h"
 #include "uninstaller/engine/pending_deletions.h"
 #include "uninstaller/engine/removal_engine.h"
-#include "uninstaller/engine/wininit.h"
 
 #include <QTemporaryDir>
 
@@ -133,7 +132,6 @@ TEST_F(EngineTest, RestoreBackups)
 {
     struct Case {
         const char *name;
-        bool restore;
         enum { Same, OtherTime, OtherVersion, Missing } installed;
         int restoreError;
         std::string expectedInstalled; // "" = missing
@@ -141,14 +139,11 @@ TEST_F(EngineTest, RestoreBackups)
         bool failed;
     };
     const Case cases[] = {
-        { "unchanged file is restored", true, Case::Same, 0, "old", false, false },
-        { "changed time: not restored, copy deleted", true, Case::OtherTime, 0, "new", false,
+        { "changed time: not restored, copy deleted", Case::OtherTime, 0, "new", false, false },
+        { "changed version: not restored, copy deleted", Case::OtherVersion, 0, "new", false,
             false },
-        { "changed version: not restored, copy deleted", true, Case::OtherVersion, 0, "new", false,
-            false },
-        { "missing file is restored", true, Case::Missing, 0, "old", false, false },
-        { "answer No deletes every copy", false, Case::Same, 0, "new", false, false },
-        { "a failed restore keeps the copy", true, Case::Same, EACCES, "new", true, true },
+        { "missing file is restored", Case::Missing, 0, "old", false, false },
+        { "a failed restore keeps the copy", Case::Same, EACCES, "new", true, true },
     };
     int index = 0;
     for (const Case &c : cases) {
@@ -174,7 +169,7 @@ TEST_F(EngineTest, RestoreBackups)
             backup, installed, versionHigh, 0, recordedTime) };
 
         RemovalEngine &e = engine();
-        e.RestoreBackups(c.restore);
+        e.RestoreBackups(true);
         EXPECT_EQ(exists(installed) ? readFile(installed) : "", c.expectedInstalled);
         EXPECT_EQ(exists(backup), c.backupKept);
         EXPECT_EQ(e.failedFiles(),
@@ -472,29 +467,6 @@ TEST_F(QtProcessLauncher, ExitCodesOfRealCommands)
     EXPECT_EQ(launcher->runAndWait("\"" + args + "\" \"a b\" c"), 7); // quoted as on Windows
     EXPECT_EQ(launcher->runAndWait("\"" + crash + "\""), 1); // no exit code to read
     EXPECT_EQ(launcher->runAndWait(path("missing")), std::nullopt);
-}
-
-// --- Delete at restart
-
-TEST(Wininit, EntryGoesAfterTheLastRenameSection)
-{
-    const std::string entry = "NUL=/opt/p/x.dll";
-    struct Case {
-        const char *name;
-        std::optional<std::string> before;
-        std::string after;
-    };
-    const Case cases[] = {
-        { "unreadable file", std::nullopt, "[Rename]\r\nNUL=/opt/p/x.dll" },
-        { "no section", std::string("[boot]\r\na=1"),
-            "[boot]\r\na=1\r\n[Rename]\r\nNUL=/opt/p/x.dll\r\n" },
-        { "the last of two sections", std::string("[Rename]\r\nx\r\n[RENAME]\r\ny\r\n"),
-            "[Rename]\r\nx\r\n[RENAME]\r\nNUL=/opt/p/x.dll\r\ny\r\n" },
-        { "entry already there", std::string("[Rename]\r\nNUL=/opt/p/x.dll\r\n"),
-            "[Rename]\r\nNUL=/opt/p/x.dll\r\n" },
-    };
-    for (const Case &c : cases)
-        EXPECT_EQ(addWininitEntry(c.before, entry), c.after) << c.name;
 }
 
 } // namespace

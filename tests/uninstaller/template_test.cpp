@@ -1,5 +1,5 @@
-// The window template reader and the pure rules of the window: language variants, links, colours
-// and placement.
+// The window template reader and the pure rules of the window: language variants, links and
+// placement.
 #include "tools/uninstall-log/log_writer.h"
 #include "uninstaller/frontend/template_window.h"
 #include "uninstaller/frontend/window_geometry.h"
@@ -114,25 +114,6 @@ TEST(WindowText, Links)
             EXPECT_EQ(link->target, c.target);
         }
     }
-}
-
-TEST(WindowText, Colours)
-{
-    QPalette system;
-    system.setColor(QPalette::WindowText, QColor(1, 2, 3));
-    system.setColor(QPalette::Base, QColor(4, 5, 6));
-    system.setColor(QPalette::Button, QColor(7, 8, 9));
-    struct Case {
-        std::uint32_t value;
-        bool background;
-        std::optional<QColor> expected;
-    };
-    // The template's own colours (red in the low byte) are seen in the rendered list boxes.
-    const Case cases[] = { { 0x1000000, false, QColor(1, 2, 3) },
-        { 0x3000000, true, QColor(7, 8, 9) }, { 0x4000000, true, std::nullopt },
-        { 0x4000000, false, QColor(0, 0, 0) } };
-    for (const Case &c : cases)
-        EXPECT_EQ(frontend::templateColour(c.value, c.background, system), c.expected) << c.value;
 }
 
 // The ordinary scales are seen in the rendered window; these are the limits.
