@@ -348,7 +348,8 @@ TEST_F(EngineTest, RemoveRegistryValuesKeysAndFailures)
 }
 
 // A key that may not be changed stops the walk of the node listing it; the trees after it must
-// still be read from the right place.
+// still be read from the right place. The store grants write access at open time and refuses the
+// write itself, so a root whose file cannot be written shows up as failed removals instead.
 TEST_F(EngineTest, DeniedKeysStopTheirNodeAndTheWalkStaysAligned)
 {
     struct Case {
@@ -359,12 +360,17 @@ TEST_F(EngineTest, DeniedKeysStopTheirNodeAndTheWalkStaysAligned)
         bool siblingAfterRemoved; // Software\After, listed after Locked
         bool lockedChildRemoved;
         std::vector<std::string> failed;
+        bool storeRefusesWrites = false;
     };
     const Case cases[] = {
         { "denied with values to process", true, false, false, false, false, {} },
         { "denied and unreadable", false, true, false, false, false, {} },
         { "denied, read-only walk", false, false, true, true, true,
             { "HKEY_CURRENT_USER\\Software\\Locked" } },
+        { "denied, and the store refuses every write", false, false, true, false, false,
+            { "HKEY_CURRENT_USER\\Software\\Locked\\Child", "HKEY_CURRENT_USER\\Software\\Locked",
+                "HKEY_CURRENT_USER\\Software\\After" },
+            true },
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
@@ -387,8 +393,10 @@ TEST_F(EngineTest, DeniedKeysStopTheirNodeAndTheWalkStaysAligned)
             m_registry.denyRead = { "Software\\Locked" };
 
         RemovalEngine &e = engine();
+        platform::registry::testing::denyAccess(HKEY_CURRENT_USER, false, c.storeRefusesWrites);
         EXPECT_EQ(e.CheckRegistryAccess(), c.checkPasses);
         EXPECT_TRUE(e.RemoveRegistry()); // read to the end of the section
+        platform::registry::testing::allowAllAccess();
         EXPECT_TRUE(keyExists(HKEY_CURRENT_USER, "Software\\Locked"));
         EXPECT_TRUE(valueExists(HKEY_CURRENT_USER, "Software\\Locked", "L"));
         EXPECT_EQ(!keyExists(HKEY_CURRENT_USER, "Software\\Locked\\Child"), c.lockedChildRemoved);
@@ -396,26 +404,6 @@ TEST_F(EngineTest, DeniedKeysStopTheirNodeAndTheWalkStaysAligned)
         EXPECT_FALSE(keyExists(HKEY_LOCAL_MACHINE, "Software\\Later"));
         EXPECT_EQ(e.failedRegistryKeys(), c.failed);
     }
-}
-
-// The store grants write access at open time and refuses the write itself, so a root whose file
-// cannot be written shows up as failed removals rather than as a refused check.
-TEST_F(EngineTest, WriteFailuresOfTheStoreAreCollected)
-{
-    putValue(HKEY_CURRENT_USER, "Software\\Prod", "A");
-    m_log.hasRegistry = true;
-    deletedChild(m_log.registry[1].child("Software"), "Prod").values = { { "A", 1 } };
-    RemovalEngine &e = engine();
-    platform::registry::testing::denyAccess(HKEY_CURRENT_USER, false, true);
-    EXPECT_TRUE(e.CheckRegistryAccess());
-    e.RemoveRegistry();
-    platform::registry::testing::allowAllAccess();
-    EXPECT_TRUE(valueExists(HKEY_CURRENT_USER, "Software\\Prod", "A"));
-    EXPECT_EQ(
-        e.failedRegistryKeys(), std::vector<std::string> { "HKEY_CURRENT_USER\\Software\\Prod" });
-    m_log.hasRegistry = false;
-    m_registry.denyChange = { "Software\\Prod" };
-    EXPECT_TRUE(engine().CheckRegistryAccess()); // an empty section needs no access
 }
 
 // --- Pre-uninstall command
