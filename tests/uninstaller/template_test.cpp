@@ -116,9 +116,10 @@ TEST(WindowText, Links)
     }
 }
 
-// The ordinary scales are seen in the rendered window; these are the limits.
+// The rendered window is 1:1 at 96 dpi; these are 144 dpi and the limits.
 TEST(WindowGeometry, ScaleLimits)
 {
+    EXPECT_EQ(frontend::scaleFactor(144), 1500);
     EXPECT_EQ(frontend::scaleCoordinate(-8, 1500), -12);
     EXPECT_EQ(frontend::scaleCoordinate(0x7FFFFFFF, 1500), frontend::kMaxCoordinate);
     EXPECT_EQ(frontend::fontPixelHeight(0, 1000), 1);

@@ -1,5 +1,5 @@
-// The uninstaller's window: built from a realistic template and looked at offscreen, the dialogs
-// of its own, and whole runs through runUninstall with the window and scripted dialogs.
+// The uninstaller's window: the dialogs of its own, and whole runs through runUninstall with the
+// window built from a realistic template, offscreen, and scripted dialogs.
 #include "platform/ui/shell.h"
 #include "tests/uninstaller/test_support.h"
 #include "uninstaller/frontend/shared_file_dialog.h"
@@ -113,47 +113,6 @@ void saveScreenshot(QWidget *window, const char *name)
 {
     const QString path = QStringLiteral(UNINSTALLER_SCREENSHOT_DIR "/%1.png").arg(name);
     EXPECT_TRUE(window->grab().save(path)) << path.toStdString();
-}
-
-TEST(TemplateWindow, RealisticTemplateScaledAndRendered)
-{
-    std::vector<uninstaller::log::Picture> pictures;
-    for (const auto &p : samplePictures())
-        pictures.push_back({ p.number, p.bytes });
-    platform::ui::ShellRecorder shell;
-    const auto context = contextAt(144, &pictures); // f = 1500
-    auto built = frontend::buildTemplateWindow(realisticTemplate(), context);
-    ASSERT_TRUE(built);
-    std::unique_ptr<QWidget> window(built->window);
-    ASSERT_TRUE(built->topLevel);
-    // 420 x 300 scaled by 1.5, less the designed frame (2 + 2 wide, 2 + 2 + 18 high), centred.
-    EXPECT_EQ(window->geometry(), QRect((1600 - 630) / 2 + 2, (1000 - 450) / 2 + 20, 626, 428));
-
-    EXPECT_EQ(qobject_cast<QLabel *>(built->control(50))->text(), "Removing the program");
-    EXPECT_FALSE(built->control(54)->isEnabled());
-    EXPECT_FALSE(built->control(75)->isVisibleTo(window.get()));
-    EXPECT_EQ(built->control(80), nullptr);
-
-    // Pictures: a bitmap, an icon on a label and on a button, and a damaged icon showing nothing.
-    EXPECT_FALSE(qobject_cast<QLabel *>(built->control(51))->pixmap().isNull());
-    const auto *icon = qobject_cast<QLabel *>(built->control(52));
-    EXPECT_EQ(icon->pixmap().toImage().pixelColor(10, 10), QColor(0, 150, 0));
-    EXPECT_FALSE(qobject_cast<QPushButton *>(built->control(81))->icon().isNull());
-    EXPECT_TRUE(qobject_cast<QLabel *>(built->control(82))->pixmap().isNull());
-
-    // The link opens on a left click only; lacking a quoted value, the whole text, prefix
-    // included, is a plain label.
-    auto *link = qobject_cast<frontend::LinkLabel *>(built->control(73));
-    ASSERT_TRUE(link);
-    EXPECT_EQ(link->text(), "Product home page");
-    QTest::mouseClick(link, Qt::RightButton);
-    QTest::mouseClick(link, Qt::LeftButton);
-    EXPECT_EQ(shell.opened(), QStringList { "https://product.example/" });
-    EXPECT_EQ(qobject_cast<QLabel *>(built->control(74))->text(), "hyperlink: text=\"no link\"");
-    EXPECT_FALSE(qobject_cast<frontend::LinkLabel *>(built->control(74)));
-
-    window->show();
-    saveScreenshot(window.get(), "uninstaller-window-144dpi");
 }
 
 TEST(TemplateWindow, ChildTemplateGoesIntoTheParentAndOldListBoxesUseWindowColours)
@@ -435,19 +394,46 @@ TEST_F(WindowRunTest, EarlyEndsRemoveNothing)
     }
 }
 
+// The window as built from the realistic template, and a run where nothing failed.
 TEST_F(WindowRunTest, NothingFailedLeavesDetailsDisabled)
 {
     writeUninstaller(install("Clean"), path("un"));
     m_dialogs.questionAnswers = { true, false }; // removal yes, restore no
     m_dialogs.sharedAnswers = { SharedFileAnswer::Yes, SharedFileAnswer::Yes };
+    platform::ui::ShellRecorder shell;
     bool detailsEnabled = true;
     bool failedShown = true;
     m_window.setFinishedHook([&] {
-        detailsEnabled = m_window.window()->control(54)->isEnabled();
-        failedShown = m_window.window()->control(72)->isVisible();
-        m_window.window()->window->close();
+        const frontend::BuiltWindow &w = *m_window.window();
+        // 420 x 300 at 96 dpi less the designed frame (2 + 2 wide, 2 + 2 + 18 high), centred.
+        EXPECT_EQ(
+            w.window->geometry(), QRect((1600 - 420) / 2 + 2, (1000 - 300) / 2 + 20, 416, 278));
+        EXPECT_EQ(qobject_cast<QLabel *>(w.control(50))->text(), "Removing the program");
+        EXPECT_FALSE(w.control(75)->isVisibleTo(w.window));
+        EXPECT_EQ(w.control(80), nullptr);
+        // Pictures: a bitmap, an icon on a label and on a button, and a damaged icon showing
+        // nothing.
+        EXPECT_FALSE(qobject_cast<QLabel *>(w.control(51))->pixmap().isNull());
+        EXPECT_EQ(qobject_cast<QLabel *>(w.control(52))->pixmap().toImage().pixelColor(10, 10),
+            QColor(0, 150, 0));
+        EXPECT_FALSE(qobject_cast<QPushButton *>(w.control(81))->icon().isNull());
+        EXPECT_TRUE(qobject_cast<QLabel *>(w.control(82))->pixmap().isNull());
+        // The link opens on a left click only; lacking a quoted value, the whole text, prefix
+        // included, is a plain label.
+        auto *link = qobject_cast<frontend::LinkLabel *>(w.control(73));
+        EXPECT_TRUE(link && link->text() == "Product home page");
+        if (link) {
+            QTest::mouseClick(link, Qt::RightButton);
+            QTest::mouseClick(link, Qt::LeftButton);
+        }
+        EXPECT_EQ(qobject_cast<QLabel *>(w.control(74))->text(), "hyperlink: text=\"no link\"");
+        EXPECT_FALSE(qobject_cast<frontend::LinkLabel *>(w.control(74)));
+        detailsEnabled = w.control(54)->isEnabled();
+        failedShown = w.control(72)->isVisible();
+        w.window->close();
     });
     EXPECT_EQ(run(), frontend::kExitRemoved);
+    EXPECT_EQ(shell.opened(), QStringList { "https://product.example/" });
     EXPECT_FALSE(detailsEnabled);
     EXPECT_FALSE(failedShown);
     EXPECT_EQ(m_restart.requests, 0);
