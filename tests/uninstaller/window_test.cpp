@@ -8,7 +8,6 @@
 #include "uninstaller/log/window_template.h"
 
 #include <QBuffer>
-#include <QCheckBox>
 #include <QImage>
 #include <QLabel>
 #include <QPushButton>
@@ -83,7 +82,7 @@ uninstaller::log::WindowTemplate realisticTemplate()
         Control(kVisible, 1, 0, 57, { 56, 36, 350, 18 }, "%s will be removed from this computer."),
         Control(kVisible, 1, 0, 61, { 24, 64, 300, 18 }, "Shared files released"),
         Control(kVisible, 1, 0, 65, { 24, 144, 300, 18 }, "Registry entries removed"),
-        Control(kVisible, 1, 0, 71, { 24, 172, 380, 18 }, "Uninstallation complete.", -2, 0x008000),
+        Control(kVisible, 1, 0, 71, { 24, 172, 380, 18 }, "Uninstallation complete.", -2, 0x008040),
         Control(kVisible, 1, 0, 72, { 24, 192, 380, 18 }, "Some items could not be removed."),
         Control(kVisible, 1, 0, 73, { 24, 222, 200, 18 },
             "hyperlink: text=\"Product home page\" link=\"https://product.example/\""),
@@ -114,32 +113,6 @@ void saveScreenshot(QWidget *window, const char *name)
 {
     const QString path = QStringLiteral(UNINSTALLER_SCREENSHOT_DIR "/%1.png").arg(name);
     EXPECT_TRUE(window->grab().save(path)) << path.toStdString();
-}
-
-TEST(TemplateWindow, ChildTemplateGoesIntoTheParentAndOldListBoxesUseWindowColours)
-{
-    uninstaller::log::WindowTemplate tpl;
-    tpl.version = 3;
-    tpl.style = 0x40000000;
-    tpl.controls = { Control(kVisible, 7, 0, 10, { 1, 2, 30, 40 }, "", -2, 0x0000FF),
-        Control(kVisible | 0x3, 3, 0, 11, { 1, 50, 30, 20 }, "check") };
-    tpl.controls[0].backgroundColour = 0x00FF00;
-    EXPECT_FALSE(frontend::buildTemplateWindow(tpl, contextAt(96, nullptr), nullptr));
-    QWidget parent;
-    const auto built = frontend::buildTemplateWindow(tpl, contextAt(96, nullptr), &parent);
-    ASSERT_TRUE(built);
-    EXPECT_FALSE(built->topLevel);
-    EXPECT_EQ(built->window, &parent);
-    EXPECT_EQ(built->control(10)->parentWidget(), &parent);
-    EXPECT_EQ(built->control(10)->palette().color(QPalette::Text),
-        QApplication::palette().color(QPalette::Text));
-    EXPECT_TRUE(qobject_cast<QCheckBox *>(built->control(11)));
-
-    tpl.version = 4; // from version 4 on, a list box takes the template's colours
-    QWidget parent4;
-    const auto built4 = frontend::buildTemplateWindow(tpl, contextAt(96, nullptr), &parent4);
-    EXPECT_EQ(built4->control(10)->palette().color(QPalette::Text), QColor(255, 0, 0));
-    EXPECT_EQ(built4->control(10)->palette().color(QPalette::Base), QColor(0, 255, 0));
 }
 
 TEST(SharedFileDialog, FourButtonsInARowEachEndingWithItsNumber)
@@ -410,6 +383,8 @@ TEST_F(WindowRunTest, NothingFailedLeavesDetailsDisabled)
         EXPECT_EQ(
             w.window->geometry(), QRect((1600 - 420) / 2 + 2, (1000 - 300) / 2 + 20, 416, 278));
         EXPECT_EQ(qobject_cast<QLabel *>(w.control(50))->text(), "Removing the program");
+        // The template's colours have red in the low byte.
+        EXPECT_EQ(w.control(71)->palette().color(QPalette::WindowText), QColor(0x40, 0x80, 0));
         EXPECT_FALSE(w.control(75)->isVisibleTo(w.window));
         EXPECT_EQ(w.control(80), nullptr);
         // Pictures: a bitmap, an icon on a label and on a button, and a damaged icon showing
