@@ -419,7 +419,7 @@ TEST_F(EngineTest, PreUninstallCommandRunsOnlyWithACodeAndACommand)
     const Case cases[] = {
         { "", "/x/CLEAN.BAT", 1, false, true }, { "101", "/x/CLEAN.BAT", 1, false, true },
         { "1", "", 1, false, true }, { "1", "/x/CLEAN.BAT", 1, true, false },
-        { "7", "/x/SETUP.EXE /u", 0, true, false }, { "7", "/x/SETUP.EXE /u", 3, true, true },
+        { "7", "/x/SETUP.EXE /u", 3, true, true },
         { "7", "/x/missing", std::nullopt, true, true }, // cannot be started: go on
         { "1", "/x/clean.bat", 0, true, false }, // a program, then
         { "1", "/x/SETUP.EXE /run X.BAT", 0, true, false }, // .EXE before the script

@@ -21,9 +21,6 @@ using namespace uninstaller_test;
 using uninstall_log_writer::LogDescription;
 namespace frontend = uninstaller::frontend;
 
-const std::string kCorrupt =
-    "Sweepwright Uninstaller: Uninstallation information corrupt. Aborting.\n";
-
 // Runs the program with `environment` added to the test's own; a run with a window answers its
 // boxes No unless BIDLARK_MESSAGEBOX_ANSWERS says otherwise. `errors` receives what it wrote to
 // standard error.
@@ -86,7 +83,8 @@ TEST_F(HeadlessTest, ProgramRunsFromOptionsAndLogs)
             "Critical OK Sweepwright Uninstaller: Uninstallation information corrupt. Aborting." },
         // Relative paths would resolve from the start folder, which is the product's.
         { "relative path", { "/SILENT" }, false, "un",
-            [](LogDescription &d) { d.files.push_back("app/bin/tool"); }, {}, 0, kCorrupt, false,
+            [](LogDescription &d) { d.files.push_back("app/bin/tool"); }, {}, 0,
+            "Sweepwright Uninstaller: Uninstallation information corrupt. Aborting.\n", false,
             false, "" },
         { "another uninstaller runs", { "/SILENT" }, true, "un", {}, {}, 0,
             "Product5 Uninstall: Another uninstaller of Product5 is running. Aborting.\n", false,

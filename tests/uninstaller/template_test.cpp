@@ -3,6 +3,7 @@
 #include "uninstaller/frontend/window_geometry.h"
 #include "uninstaller/log/window_template.h"
 
+#include <algorithm>
 #include <gtest/gtest.h>
 
 namespace {
@@ -58,15 +59,11 @@ TEST(WindowTemplate, EveryVersionReadsBackAndEveryTruncationIsRefused)
     // Version 1 records carry 4 bytes more per control, and nothing else differs.
     EXPECT_EQ(uninstaller::log::encodeWindowTemplate(sampleTemplate(1)).size(),
         uninstaller::log::encodeWindowTemplate(sampleTemplate(2)).size() + 2 * 4);
-}
-
-TEST(WindowTemplate, HugeControlCountIsRefusedBeforeAllocating)
-{
+    // A huge control count is refused before anything is allocated for it.
     WindowTemplate tpl = sampleTemplate(4);
     tpl.controls.clear();
     std::vector<std::uint8_t> bytes = uninstaller::log::encodeWindowTemplate(tpl);
-    for (std::size_t i = bytes.size() - 4; i < bytes.size(); ++i)
-        bytes[i] = 0xFF;
+    std::fill(bytes.end() - 4, bytes.end(), 0xFF);
     EXPECT_FALSE(parseWindowTemplate(bytes));
 }
 

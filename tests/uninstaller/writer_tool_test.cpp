@@ -105,7 +105,6 @@ TEST(WriterTool, RefusesWhatItCannotWrite)
     };
     const Case cases[] = {
         { "not in Windows-1252", "[files]\n/opt/\xe4\xb8\xad\n", "line 2: text not representable" },
-        { "unknown section", "[extras]\n", "line 1: unknown section" },
         { "registry path with an empty key name",
             "[registry]\ndelete-key HKEY_CURRENT_USER\\Software\\\\X\n",
             "line 2: a registry path has an empty key name" },
