@@ -218,6 +218,7 @@ TEST_F(EngineTest, PosixFileSystemNeverFollowsLinks)
     EXPECT_EQ(st.st_mode & 0777, 0444u);
 }
 
+// The file phases in their order: files, what is in use scheduled, then folders.
 TEST_F(EngineTest, DeleteFilesAndScheduleWhatIsInUse)
 {
     struct Entry {
@@ -241,6 +242,13 @@ TEST_F(EngineTest, DeleteFilesAndScheduleWhatIsInUse)
     std::filesystem::create_directory(path("folder"));
     std::filesystem::create_symlink(path("target.txt"), path("link"));
     writeFile(path("d\xc3\xa5ta.txt"), "x");
+    // Folders listed in the log's code page: "\xe5mpty" is "åmpty" on disk.
+    std::filesystem::create_directories(path("\xc3\xa5mpty/inner"));
+    writeFile(path("full/file"), "x");
+    std::filesystem::create_directory(path("held"));
+    m_files.removeErrors[path("held")] = EBUSY;
+    m_log.directories = { path("\xe5mpty/inner"), path("\xe5mpty"), path("full"), path("missing"),
+        path("held") };
     std::vector<std::string> failed;
     std::vector<std::string> inUse;
     m_log.files = { "ab" }; // two characters: ignored
@@ -276,25 +284,14 @@ TEST_F(EngineTest, DeleteFilesAndScheduleWhatIsInUse)
     EXPECT_EQ(recorded, pending);
     EXPECT_TRUE(e.takeRestartNeeded());
     EXPECT_FALSE(e.takeRestartNeeded()); // asked once
-}
 
-TEST_F(EngineTest, RemoveFolders)
-{
-    // Listed in the log's code page: "\xe5mpty" is "åmpty" on disk.
-    std::filesystem::create_directories(path("\xc3\xa5mpty/inner"));
-    writeFile(path("full/file"), "x");
-    std::filesystem::create_directory(path("held"));
-    m_files.removeErrors[path("held")] = EBUSY;
-    m_log.directories = { path("\xe5mpty/inner"), path("\xe5mpty"), path("full"), path("missing"),
-        path("held") };
-    RemovalEngine &e = engine();
     e.RemoveFolders();
     EXPECT_FALSE(exists(path("\xc3\xa5mpty")));
     EXPECT_TRUE(exists(path("full/file")));
     EXPECT_EQ(e.failedFolders(), (std::vector<std::string> { path("full"), path("held") }));
-    EXPECT_TRUE(e.inUseFiles().empty());
+    EXPECT_EQ(e.inUseFiles(), inUse); // a folder is never in use
     ASSERT_FALSE(m_files.folderChanges.empty());
-    EXPECT_EQ(m_files.folderChanges.front(), "/");
+    EXPECT_EQ(m_files.folderChanges.front(), "/"); // the current folder is left first
 }
 
 // --- Registry

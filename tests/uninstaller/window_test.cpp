@@ -134,7 +134,6 @@ TEST(SharedFileDialog, FourButtonsInARowEachEndingWithItsNumber)
         EXPECT_GT(button->x(), previousX); // left to right in the listed order
         previousX = button->x();
         button->click();
-        EXPECT_EQ(dialog.result(), number);
         EXPECT_EQ(frontend::SharedFileDialog::answerOf(dialog.result()), answer);
     }
     frontend::SharedFileDialog dialog(texts);
