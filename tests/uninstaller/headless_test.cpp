@@ -86,8 +86,16 @@ TEST_F(HeadlessTest, ProgramRunsFromOptionsAndLogs)
             [](LogDescription &d) { d.files.push_back("app/bin/tool"); }, {}, 0,
             "Sweepwright Uninstaller: Uninstallation information corrupt. Aborting.\n", false,
             false, "" },
+        // The real cleanup command: a program fails with exit code 0. Only with its quoted
+        // argument kept whole does it end with 0; one that cannot start lets the run go on.
+        { "a cleanup program ending with 0 ends the run", { "/SILENT" }, false, "un",
+            [](LogDescription &d) {
+                d.code = "1";
+                d.command = "\"/bin/sh\" -c \"test a = a\"";
+            },
+            {}, 0, "", false, false, "" },
         { "another uninstaller runs", { "/SILENT" }, true, "un", {}, {}, 0,
-            "Product5 Uninstall: Another uninstaller of Product5 is running. Aborting.\n", false,
+            "Product6 Uninstall: Another uninstaller of Product6 is running. Aborting.\n", false,
             false, "", true },
         { "another uninstaller runs; not even a question", {}, true, "un", {}, {}, 0, "", false,
             false, "", true, sayYes },

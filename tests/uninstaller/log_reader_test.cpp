@@ -157,8 +157,6 @@ TEST(SplitLog, EveryPathMustBeAbsoluteWithoutControlCharacters)
     const Case cases[] = {
         { "absolute 1252 paths", [](LogDescription &d) { d.files = { "/opt/d\xe5ta \x80" }; },
             true },
-        { "lines of 2 characters are no paths", [](LogDescription &d) { d.files = { "ab" }; },
-            true },
         { "empty shared path", [](LogDescription &d) { d.shared = { "|CTRL" }; }, false },
         { "relative backup copy",
             [](LogDescription &d) { d.backups = { backupLine("bak/a", "/etc/a", 0, 0, 1) }; },

