@@ -4,7 +4,6 @@
 #include "tests/uninstaller/test_support.h"
 #include "uninstaller/engine/pending_deletions.h"
 #include "uninstaller/engine/removal_engine.h"
-#include "uninstaller/engine/wininit.h"
 
 #include <QTemporaryDir>
 
@@ -24,18 +23,15 @@ using Answer = SharedFileAnswer;
 
 constexpr const char *kShared = "Software\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs";
 
-class EngineTest : public ::testing::Test {
+class EngineTest : public ScratchTest {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(m_dir.isValid());
-        m_root = m_dir.path().toStdString();
+        ScratchTest::SetUp();
         // The counts key exists on any system that has ever installed a shared file.
         setSharedCount("unrelated", 7);
     }
     void TearDown() override { platform::registry::testing::allowAllAccess(); }
-
-    std::string path(const std::string &relative) const { return m_root + "/" + relative; }
 
     RemovalEngine &engine(EngineOptions options = {})
     {
@@ -46,8 +42,6 @@ protected:
         return *m_engine;
     }
 
-    QTemporaryDir m_dir;
-    std::string m_root;
     LogDescription m_log = uiDescription("Product");
     uninstaller::log::UninstallLog m_split;
     FaultyFileSystem m_files;
@@ -68,34 +62,27 @@ TEST_F(EngineTest, ReleaseSharedFiles)
         bool silent;
         std::map<std::string, int> countsAfter; // -1: the value is gone
         std::set<std::string> removed; // files gone from disk
-        std::vector<std::string> unregistered; // recorder entries without the folder
-        std::vector<std::string> detached;
-        bool yesToAll, noToAll;
+        std::vector<std::string> calls; // unregistrations, then detached programs, without folder
+        bool countsKeyDenied = false;
     };
     const std::vector<Case> cases = {
         { "count 3 becomes 2 without a question", { "a.so" }, { { "a.so", 3 } }, {}, false,
-            { { "a.so", 2 } }, {}, {}, {}, false, false },
-        { "last user answered Yes", { "a.so" }, { { "a.so", 1 } }, { Answer::Yes }, false,
-            { { "a.so", -1 } }, { "a.so" }, {}, {}, false, false },
+            { { "a.so", 2 } }, {}, {} },
         { "missing count is the last user; No keeps it at 0", { "a.so" }, {}, { Answer::No }, false,
-            { { "a.so", 0 } }, {}, {}, {}, false, false },
-        { "listed twice, No once", { "a.so", "a.so" }, { { "a.so", 1 } }, { Answer::No }, false,
-            { { "a.so", 0 } }, {}, {}, {}, false, false },
+            { { "a.so", 0 } }, {}, {} },
         { "Yes to all", { "a.so", "b.so", "c.so" }, { { "a.so", 1 }, { "b.so", 0 }, { "c.so", 4 } },
             { Answer::YesToAll }, false, { { "a.so", -1 }, { "b.so", -1 }, { "c.so", 3 } },
-            { "a.so", "b.so" }, {}, {}, true, false },
+            { "a.so", "b.so" }, {} },
+        { "an unopenable counts key changes nothing", { "a.so" }, { { "a.so", 1 } }, {}, true,
+            { { "a.so", 1 } }, {}, {}, true },
         { "No to all", { "a.so", "b.so" }, { { "a.so", 1 }, { "b.so", 1 } }, { Answer::NoToAll },
-            false, { { "a.so", 0 }, { "b.so", 0 } }, {}, {}, {}, false, true },
-        { "silent removes last users", { "a.so", "b.so" }, { { "a.so", 1 }, { "b.so", 5 } }, {},
-            true, { { "a.so", -1 }, { "b.so", 4 } }, { "a.so" }, {}, {}, false, false },
-        { "lower-case |ctrl unregisters", { "a.so|ctrl" }, { { "a.so", 1 } }, {}, true,
-            { { "a.so", -1 } }, { "a.so" }, { "server a.so" }, {}, false, false },
+            false, { { "a.so", 0 }, { "b.so", 0 } }, {}, {} },
         { "|CTRL type library", { "t.tlb|CTRL" }, {}, {}, true, { { "t.tlb", -1 } }, { "t.tlb" },
-            { "tlb t.tlb" }, {}, false, false },
-        { "|CTRL program", { "s.EXE|Ctrl" }, {}, {}, true, { { "s.EXE", -1 } }, { "s.EXE" }, {},
-            { "s.EXE /unregserver" }, false, false },
+            { "tlb t.tlb" } },
+        { "|CTRL program", { "s.EXE|Ctrl" }, {}, {}, true, { { "s.EXE", -1 } }, { "s.EXE" },
+            { "s.EXE /unregserver" } },
         { "a control without an extension is not unregistered", { "plain|CTRL" }, {}, {}, true,
-            { { "plain", -1 } }, {}, {}, {}, false, false },
+            { { "plain", -1 } }, {}, {} },
     };
     int index = 0;
     for (const Case &c : cases) {
@@ -112,6 +99,9 @@ TEST_F(EngineTest, ReleaseSharedFiles)
         m_launcher.detached.clear();
         m_question.asked.clear();
         m_question.answers.assign(c.answers.begin(), c.answers.end());
+        m_registry.denyChange.clear();
+        if (c.countsKeyDenied)
+            m_registry.denyChange.insert(kShared);
 
         RemovalEngine &e = engine({ c.silent, false });
         e.ReleaseSharedFiles();
@@ -124,55 +114,32 @@ TEST_F(EngineTest, ReleaseSharedFiles)
         }
         for (const char *name : { "a.so", "b.so", "c.so", "t.tlb", "s.EXE" })
             EXPECT_EQ(exists(folder + "/" + name), c.removed.count(name) == 0) << name;
-        auto withoutFolder = [&](std::vector<std::string> calls) {
-            for (std::string &call : calls) {
-                const auto at = call.find(folder + "/");
-                if (at != std::string::npos)
-                    call.erase(at, folder.size() + 1);
-            }
-            return calls;
-        };
-        EXPECT_EQ(withoutFolder(m_components.calls), c.unregistered);
-        const auto detached = withoutFolder(m_launcher.detached);
-        EXPECT_EQ(detached, c.detached);
-        EXPECT_EQ(e.yesToAll(), c.yesToAll);
-        EXPECT_EQ(e.noToAll(), c.noToAll);
+        std::vector<std::string> calls = m_components.calls;
+        calls.insert(calls.end(), m_launcher.detached.begin(), m_launcher.detached.end());
+        for (std::string &call : calls) {
+            if (const auto at = call.find(folder + "/"); at != std::string::npos)
+                call.erase(at, folder.size() + 1);
+        }
+        EXPECT_EQ(calls, c.calls);
         EXPECT_TRUE(e.failedFiles().empty());
         EXPECT_EQ(sharedCount("unrelated"), 7u);
     }
-}
-
-TEST_F(EngineTest, SharedFilesWaitForAnOpenableCountsKey)
-{
-    writeFile(path("a.so"), "x");
-    setSharedCount(path("a.so"), 1);
-    m_log.shared = { path("a.so") };
-    m_registry.denyChange.insert(std::string("HKEY_LOCAL_MACHINE\\") + kShared);
-    engine({ true, false }).ReleaseSharedFiles();
-    EXPECT_TRUE(exists(path("a.so")));
-    EXPECT_EQ(sharedCount(path("a.so")), 1u);
 }
 
 TEST_F(EngineTest, RestoreBackups)
 {
     struct Case {
         const char *name;
-        bool restore;
         enum { Same, OtherTime, OtherVersion, Missing } installed;
         int restoreError;
         std::string expectedInstalled; // "" = missing
-        bool backupKept;
-        bool failed;
+        bool failed; // and the copy kept
     };
     const Case cases[] = {
-        { "unchanged file is restored", true, Case::Same, 0, "old", false, false },
-        { "changed time: not restored, copy deleted", true, Case::OtherTime, 0, "new", false,
-            false },
-        { "changed version: not restored, copy deleted", true, Case::OtherVersion, 0, "new", false,
-            false },
-        { "missing file is restored", true, Case::Missing, 0, "old", false, false },
-        { "answer No deletes every copy", false, Case::Same, 0, "new", false, false },
-        { "a failed restore keeps the copy", true, Case::Same, EACCES, "new", true, true },
+        { "changed time: not restored, copy deleted", Case::OtherTime, 0, "new", false },
+        { "changed version: not restored, copy deleted", Case::OtherVersion, 0, "new", false },
+        { "missing file is restored", Case::Missing, 0, "old", false },
+        { "a failed restore keeps the copy", Case::Same, EACCES, "new", true },
     };
     int index = 0;
     for (const Case &c : cases) {
@@ -198,9 +165,9 @@ TEST_F(EngineTest, RestoreBackups)
             backup, installed, versionHigh, 0, recordedTime) };
 
         RemovalEngine &e = engine();
-        e.RestoreBackups(c.restore);
+        e.RestoreBackups(true);
         EXPECT_EQ(exists(installed) ? readFile(installed) : "", c.expectedInstalled);
-        EXPECT_EQ(exists(backup), c.backupKept);
+        EXPECT_EQ(exists(backup), c.failed);
         EXPECT_EQ(e.failedFiles(),
             c.failed ? std::vector<std::string> { installed } : std::vector<std::string> {});
         EXPECT_TRUE(e.inUseFiles().empty());
@@ -249,6 +216,7 @@ TEST_F(EngineTest, PosixFileSystemNeverFollowsLinks)
     EXPECT_EQ(st.st_mode & 0777, 0444u);
 }
 
+// The file phases in their order: files, what is in use scheduled, then folders.
 TEST_F(EngineTest, DeleteFilesAndScheduleWhatIsInUse)
 {
     struct Entry {
@@ -261,8 +229,7 @@ TEST_F(EngineTest, DeleteFilesAndScheduleWhatIsInUse)
         { "ok.txt", 0, false, false }, { "gone.txt", 0, false, false },
         { "ok.txt/child", 0, false, false }, // ENOTDIR counts as not found
         { "busy.dll", EBUSY, true, true }, { "access.txt", EACCES, true, true },
-        { "perm.txt", EPERM, true, true }, { "running.bin", ETXTBSY, true, true },
-        { "io.txt", EIO, true, false },
+        { "running.bin", ETXTBSY, true, true }, { "io.txt", EIO, true, false },
         { "folder", 0, true, false }, // a folder in the files list: EISDIR
         { "link", 0, false, false },
         { "d\xe5ta.txt", 0, false, false }, // "dåta" in the log's code page
@@ -273,6 +240,13 @@ TEST_F(EngineTest, DeleteFilesAndScheduleWhatIsInUse)
     std::filesystem::create_directory(path("folder"));
     std::filesystem::create_symlink(path("target.txt"), path("link"));
     writeFile(path("d\xc3\xa5ta.txt"), "x");
+    // Folders listed in the log's code page: "\xe5mpty" is "åmpty" on disk.
+    std::filesystem::create_directories(path("\xc3\xa5mpty/inner"));
+    writeFile(path("full/file"), "x");
+    std::filesystem::create_directory(path("held"));
+    m_files.removeErrors[path("held")] = EBUSY;
+    m_log.directories = { path("\xe5mpty/inner"), path("\xe5mpty"), path("full"), path("missing"),
+        path("held") };
     std::vector<std::string> failed;
     std::vector<std::string> inUse;
     m_log.files = { "ab" }; // two characters: ignored
@@ -308,39 +282,14 @@ TEST_F(EngineTest, DeleteFilesAndScheduleWhatIsInUse)
     EXPECT_EQ(recorded, pending);
     EXPECT_TRUE(e.takeRestartNeeded());
     EXPECT_FALSE(e.takeRestartNeeded()); // asked once
-}
 
-TEST_F(EngineTest, ScheduleDeletesKeepsSelfWithNoRemoveAndNeedsNoRestartWhenNothingIsInUse)
-{
-    // Listed among its own files, the program removed itself already: nothing waits for a restart.
-    engine({ true, false }).ScheduleDeletes();
-    EXPECT_TRUE(pendingDeletions().empty());
-    writeFile(path("uninstaller"), "program");
-    engine({ true, true }).ScheduleDeletes();
-    EXPECT_TRUE(pendingDeletions().empty());
-    EXPECT_FALSE(m_engine->restartNeeded());
-    engine({ true, false }).ScheduleDeletes();
-    EXPECT_EQ(pendingDeletions(), std::vector<std::string> { path("uninstaller") });
-    EXPECT_FALSE(m_engine->restartNeeded());
-}
-
-TEST_F(EngineTest, RemoveFolders)
-{
-    // Listed in the log's code page: "\xe5mpty" is "åmpty" on disk.
-    std::filesystem::create_directories(path("\xc3\xa5mpty/inner"));
-    writeFile(path("full/file"), "x");
-    std::filesystem::create_directory(path("held"));
-    m_files.removeErrors[path("held")] = EBUSY;
-    m_log.directories = { path("\xe5mpty/inner"), path("\xe5mpty"), path("full"), path("missing"),
-        path("held") };
-    RemovalEngine &e = engine();
     e.RemoveFolders();
     EXPECT_FALSE(exists(path("\xc3\xa5mpty")));
     EXPECT_TRUE(exists(path("full/file")));
     EXPECT_EQ(e.failedFolders(), (std::vector<std::string> { path("full"), path("held") }));
-    EXPECT_TRUE(e.inUseFiles().empty());
+    EXPECT_EQ(e.inUseFiles(), inUse); // a folder is never in use
     ASSERT_FALSE(m_files.folderChanges.empty());
-    EXPECT_EQ(m_files.folderChanges.front(), "/");
+    EXPECT_EQ(m_files.folderChanges.front(), "/"); // the current folder is left first
 }
 
 // --- Registry
@@ -364,24 +313,16 @@ TEST_F(EngineTest, RemoveRegistryValuesKeysAndFailures)
 
     m_log.hasRegistry = true;
     RegistryNode &software = m_log.registry[1].child("Software");
-    RegistryNode &prod = software.child("Prod");
-    software.findSubkey("Prod")->deleteFlag = 1;
+    RegistryNode &prod = deletedChild(software, "Prod");
     prod.values = { { "A", 1 }, { "B", 0 }, { "Absent", 1 } };
-    prod.child("Sub").values = { { "C", 1 } };
-    prod.findSubkey("Sub")->deleteFlag = 1;
-    software.child("Kept");
-    software.findSubkey("Kept")->deleteFlag = 1;
-    software.child("KEPT"); // the same key again, in other letters
-    software.findSubkey("KEPT")->deleteFlag = 1;
+    deletedChild(prod, "Sub").values = { { "C", 1 } };
+    deletedChild(software, "Kept");
+    deletedChild(software, "KEPT"); // the same key again, in other letters
     software.child("Vals").values = { { "one", 1 }, { "two", 2 }, { "", 1 } }; // kept key
-    software.child("Missing").values = { { "M", 1 } };
-    software.findSubkey("Missing")->deleteFlag = 1;
-    software.child(""); // an empty name must never address Software itself
-    software.findSubkey("")->deleteFlag = 1;
-    m_log.registry[2].child("Software").child("Prod");
-    m_log.registry[2].child("Software").findSubkey("Prod")->deleteFlag = 1;
-    m_log.registry[0].child(".prod");
-    m_log.registry[0].findSubkey(".prod")->deleteFlag = 1;
+    deletedChild(software, "Missing").values = { { "M", 1 } };
+    deletedChild(software, ""); // an empty name must never address Software itself
+    deletedChild(m_log.registry[2].child("Software"), "Prod");
+    deletedChild(m_log.registry[0], ".prod");
 
     RemovalEngine &e = engine();
     ASSERT_TRUE(e.CheckRegistryAccess());
@@ -400,7 +341,8 @@ TEST_F(EngineTest, RemoveRegistryValuesKeysAndFailures)
 }
 
 // A key that may not be changed stops the walk of the node listing it; the trees after it must
-// still be read from the right place.
+// still be read from the right place. The store grants write access at open time and refuses the
+// write itself, so a root whose file cannot be written shows up as failed removals instead.
 TEST_F(EngineTest, DeniedKeysStopTheirNodeAndTheWalkStaysAligned)
 {
     struct Case {
@@ -411,12 +353,17 @@ TEST_F(EngineTest, DeniedKeysStopTheirNodeAndTheWalkStaysAligned)
         bool siblingAfterRemoved; // Software\After, listed after Locked
         bool lockedChildRemoved;
         std::vector<std::string> failed;
+        bool storeRefusesWrites = false;
     };
     const Case cases[] = {
         { "denied with values to process", true, false, false, false, false, {} },
         { "denied and unreadable", false, true, false, false, false, {} },
         { "denied, read-only walk", false, false, true, true, true,
             { "HKEY_CURRENT_USER\\Software\\Locked" } },
+        { "denied, and the store refuses every write", false, false, true, false, false,
+            { "HKEY_CURRENT_USER\\Software\\Locked\\Child", "HKEY_CURRENT_USER\\Software\\Locked",
+                "HKEY_CURRENT_USER\\Software\\After" },
+            true },
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
@@ -427,24 +374,22 @@ TEST_F(EngineTest, DeniedKeysStopTheirNodeAndTheWalkStaysAligned)
         m_log = uiDescription("Product");
         m_log.hasRegistry = true;
         RegistryNode &software = m_log.registry[1].child("Software");
-        RegistryNode &locked = software.child("Locked");
-        software.findSubkey("Locked")->deleteFlag = 1;
+        RegistryNode &locked = deletedChild(software, "Locked");
         if (c.lockedHasValues)
             locked.values = { { "L", 1 } };
-        locked.child("Child");
-        locked.findSubkey("Child")->deleteFlag = 1;
-        software.child("After");
-        software.findSubkey("After")->deleteFlag = 1;
-        m_log.registry[2].child("Software").child("Later");
-        m_log.registry[2].child("Software").findSubkey("Later")->deleteFlag = 1;
-        m_registry.denyChange = { "HKEY_CURRENT_USER\\Software\\Locked" };
+        deletedChild(locked, "Child");
+        deletedChild(software, "After");
+        deletedChild(m_log.registry[2].child("Software"), "Later");
+        m_registry.denyChange = { "Software\\Locked" };
         m_registry.denyRead.clear();
         if (c.denyRead)
-            m_registry.denyRead = { "HKEY_CURRENT_USER\\Software\\Locked" };
+            m_registry.denyRead = { "Software\\Locked" };
 
         RemovalEngine &e = engine();
+        platform::registry::testing::denyAccess(HKEY_CURRENT_USER, false, c.storeRefusesWrites);
         EXPECT_EQ(e.CheckRegistryAccess(), c.checkPasses);
         EXPECT_TRUE(e.RemoveRegistry()); // read to the end of the section
+        platform::registry::testing::allowAllAccess();
         EXPECT_TRUE(keyExists(HKEY_CURRENT_USER, "Software\\Locked"));
         EXPECT_TRUE(valueExists(HKEY_CURRENT_USER, "Software\\Locked", "L"));
         EXPECT_EQ(!keyExists(HKEY_CURRENT_USER, "Software\\Locked\\Child"), c.lockedChildRemoved);
@@ -454,48 +399,9 @@ TEST_F(EngineTest, DeniedKeysStopTheirNodeAndTheWalkStaysAligned)
     }
 }
 
-// The store grants write access at open time and refuses the write itself, so a root whose file
-// cannot be written shows up as failed removals rather than as a refused check.
-TEST_F(EngineTest, WriteFailuresOfTheStoreAreCollected)
-{
-    putValue(HKEY_CURRENT_USER, "Software\\Prod", "A");
-    m_log.hasRegistry = true;
-    m_log.registry[1].child("Software").child("Prod").values = { { "A", 1 } };
-    m_log.registry[1].child("Software").findSubkey("Prod")->deleteFlag = 1;
-    RemovalEngine &e = engine();
-    platform::registry::testing::denyAccess(HKEY_CURRENT_USER, false, true);
-    EXPECT_TRUE(e.CheckRegistryAccess());
-    e.RemoveRegistry();
-    platform::registry::testing::allowAllAccess();
-    EXPECT_TRUE(valueExists(HKEY_CURRENT_USER, "Software\\Prod", "A"));
-    EXPECT_EQ(
-        e.failedRegistryKeys(), std::vector<std::string> { "HKEY_CURRENT_USER\\Software\\Prod" });
-    m_log.hasRegistry = false;
-    m_registry.denyChange = { "HKEY_CURRENT_USER\\Software\\Prod" };
-    EXPECT_TRUE(engine().CheckRegistryAccess()); // an empty section needs no access
-}
-
 // --- Pre-uninstall command
 
-TEST(PreUninstallRule, ScriptsSucceedWithZeroProgramsWithNonZero)
-{
-    struct Case {
-        const char *command;
-        int exitCode;
-        bool success;
-    };
-    const Case cases[] = { { "/opt/p/CLEAN.BAT", 0, true }, { "/opt/p/CLEAN.BAT", 1, false },
-        { "/opt/p/clean.bat", 0, false }, // the search is case-sensitive: a program then
-        { "/opt/p/clean.bat", 2, true }, { "/opt/p/SETUP.EXE /remove", 0, false },
-        { "/opt/p/SETUP.EXE /remove", 5, true }, { "/opt/p/cleanup", 0, false },
-        { "/opt/p/SETUP.EXE /run X.BAT", 0, false }, // .EXE before the script
-        { "/opt/p/X.BAT /with SETUP.EXE", 0, true } }; // .EXE after it
-
-    for (const Case &c : cases)
-        EXPECT_EQ(RemovalEngine::preUninstallSucceeded(c.command, c.exitCode), c.success)
-            << c.command << " exit " << c.exitCode;
-}
-
+// Scripts (.BAT, searched with case) succeed with exit code 0, programs with any other code.
 TEST_F(EngineTest, PreUninstallCommandRunsOnlyWithACodeAndACommand)
 {
     struct Case {
@@ -507,10 +413,12 @@ TEST_F(EngineTest, PreUninstallCommandRunsOnlyWithACodeAndACommand)
     };
     const Case cases[] = {
         { "", "/x/CLEAN.BAT", 1, false, true }, { "101", "/x/CLEAN.BAT", 1, false, true },
-        { "1", "", 1, false, true },
-        { "1", "/x/CLEAN.BAT", 0, true, true }, { "1", "/x/CLEAN.BAT", 1, true, false },
-        { "7", "/x/SETUP.EXE /u", 0, true, false }, { "7", "/x/SETUP.EXE /u", 3, true, true },
+        { "1", "", 1, false, true }, { "1", "/x/CLEAN.BAT", 1, true, false },
+        { "7", "/x/SETUP.EXE /u", 3, true, true },
         { "7", "/x/missing", std::nullopt, true, true }, // cannot be started: go on
+        { "1", "/x/clean.bat", 0, true, false }, // a program, then
+        { "1", "/x/SETUP.EXE /run X.BAT", 0, true, false }, // .EXE before the script
+        { "1", "/x/X.BAT /with SETUP.EXE", 0, true, true }, // .EXE after it
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(std::string(c.code) + " " + c.command);
@@ -521,83 +429,6 @@ TEST_F(EngineTest, PreUninstallCommandRunsOnlyWithACodeAndACommand)
         EXPECT_EQ(engine().RunPreUninstallCommand(), c.goOn);
         EXPECT_EQ(m_launcher.waited.size(), c.ran ? 1u : 0u);
     }
-}
-
-TEST(QtProcessLauncher, ExitCodesOfRealCommands)
-{
-    QTemporaryDir dir(executableScratch()); // scripts must not run from a noexec /tmp
-    ASSERT_TRUE(dir.isValid());
-    const std::string folder = dir.filePath("with space").toStdString();
-    auto script = [&](const std::string &name, const std::string &body) {
-        const std::string file = folder + "/" + name;
-        writeFile(file, "#!/bin/sh\n" + body + "\n");
-        std::filesystem::permissions(file, std::filesystem::perms::owner_all);
-        return file;
-    };
-    const std::string three = script("three.sh", "exit 3");
-    const std::string args =
-        script("args.sh", "[ \"$1\" = \"a b\" ] && [ \"$2\" = c ] && exit 7; exit 1");
-    const std::string crash = script("crash.sh", "kill -SEGV $$");
-    const auto launcher = makeQtProcessLauncher();
-    EXPECT_EQ(launcher->runAndWait("\"" + three + "\""), 3);
-    EXPECT_EQ(launcher->runAndWait("\"" + args + "\" \"a b\" c"), 7); // quoted as on Windows
-    EXPECT_EQ(launcher->runAndWait("\"" + crash + "\""), 1); // no exit code to read
-    EXPECT_EQ(launcher->runAndWait(folder + "/missing"), std::nullopt);
-    EXPECT_EQ(launcher->runAndWait(""), std::nullopt);
-}
-
-// --- Delete at restart
-
-TEST(Wininit, EntryGoesAfterTheLastRenameSection)
-{
-    const std::string entry = "NUL=/opt/p/x.dll";
-    struct Case {
-        const char *name;
-        std::optional<std::string> before;
-        std::string after;
-    };
-    const Case cases[] = {
-        { "unreadable file", std::nullopt, "[Rename]\r\nNUL=/opt/p/x.dll" },
-        { "no section", std::string("[boot]\r\na=1"),
-            "[boot]\r\na=1\r\n[Rename]\r\nNUL=/opt/p/x.dll\r\n" },
-        { "the last of two sections", std::string("[Rename]\r\nx\r\n[RENAME]\r\ny\r\n"),
-            "[Rename]\r\nx\r\n[RENAME]\r\nNUL=/opt/p/x.dll\r\ny\r\n" },
-        { "entry already there", std::string("[Rename]\r\nNUL=/opt/p/x.dll\r\n"),
-            "[Rename]\r\nNUL=/opt/p/x.dll\r\n" },
-    };
-    for (const Case &c : cases)
-        EXPECT_EQ(addWininitEntry(c.before, entry), c.after) << c.name;
-}
-
-TEST(Wininit, FileIsWrittenBackWhole)
-{
-    QTemporaryDir dir;
-    const std::string ini = dir.filePath("wininit.ini").toStdString();
-    ASSERT_TRUE(addWininitDeletion(ini, "/a"));
-    ASSERT_TRUE(addWininitDeletion(ini, "/b"));
-    EXPECT_EQ(readFile(ini), "[Rename]\r\nNUL=/b\r\nNUL=/a");
-}
-
-TEST_F(EngineTest, PendingDeletionsAreCarriedOutAndForgotten)
-{
-    writeFile(path("a"), "x");
-    std::filesystem::create_directory(path("emptydir"));
-    writeFile(path("full/x"), "x");
-    writeFile(path("held"), "x");
-    writeFile(path("A"), "x"); // names differing only in case are two files here
-    m_files.removeErrors[path("held")] = EBUSY;
-    for (const char *name : { "a", "emptydir", "full", "held", "gone", "A", "a" })
-        ASSERT_TRUE(schedulePendingDeletion(m_registry, path(name)));
-    EXPECT_EQ(pendingDeletions().size(), 6u); // "a" twice is one record
-    const PendingDeletionResult result = runPendingDeletions(m_registry, m_files);
-    EXPECT_EQ(result.removed, 4);
-    EXPECT_EQ(result.remaining, 2);
-    EXPECT_FALSE(exists(path("a")));
-    EXPECT_FALSE(exists(path("A")));
-    EXPECT_FALSE(exists(path("emptydir")));
-    auto left = pendingDeletions();
-    std::sort(left.begin(), left.end());
-    EXPECT_EQ(left, (std::vector<std::string> { path("full"), path("held") }));
 }
 
 } // namespace

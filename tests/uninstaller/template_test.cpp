@@ -1,13 +1,9 @@
-// The window template reader and the pure rules of the window: language variants, links, colours,
-// geometry and the details text.
-#include "tools/uninstall-log/log_writer.h"
-#include "uninstaller/frontend/template_window.h"
+// The window template reader and the window's placement rules. Language variants and links are
+// seen in the rendered window.
 #include "uninstaller/frontend/window_geometry.h"
-#include "uninstaller/frontend/window_interaction.h"
-#include "uninstaller/frontend/window_text.h"
-#include "uninstaller/log/uninstall_log.h"
 #include "uninstaller/log/window_template.h"
 
+#include <algorithm>
 #include <gtest/gtest.h>
 
 namespace {
@@ -63,88 +59,18 @@ TEST(WindowTemplate, EveryVersionReadsBackAndEveryTruncationIsRefused)
     // Version 1 records carry 4 bytes more per control, and nothing else differs.
     EXPECT_EQ(uninstaller::log::encodeWindowTemplate(sampleTemplate(1)).size(),
         uninstaller::log::encodeWindowTemplate(sampleTemplate(2)).size() + 2 * 4);
-}
-
-TEST(WindowTemplate, HugeControlCountIsRefusedBeforeAllocating)
-{
+    // A huge control count is refused before anything is allocated for it.
     WindowTemplate tpl = sampleTemplate(4);
     tpl.controls.clear();
     std::vector<std::uint8_t> bytes = uninstaller::log::encodeWindowTemplate(tpl);
-    for (std::size_t i = bytes.size() - 4; i < bytes.size(); ++i)
-        bytes[i] = 0xFF;
+    std::fill(bytes.end() - 4, bytes.end(), 0xFF);
     EXPECT_FALSE(parseWindowTemplate(bytes));
 }
 
-TEST(WindowText, LanguageVariants)
-{
-    struct Case {
-        const char *text;
-        std::uint32_t language;
-        const char *expected;
-    };
-    const Case cases[] = { { "plain text", 7, "plain text" },
-        { "<LangID=7>seven</LangID=7><LangID=1>one</LangID=1>", 7, "seven" },
-        { "<LangID=7>seven</LangID=7><LangID=1>one</LangID=1>", 9, "one" },
-        { "<LangID=7>no close<LangID=1>one</LangID=1>", 7, "one" },
-        { "</LangID=7>before<LangID=7>", 7, "</LangID=7>before<LangID=7>" },
-        { "<LangID=9>nine</LangID=9>", 7, "<LangID=9>nine</LangID=9>" },
-        { "<LangID=7></LangID=7>", 7, "" } };
-    for (const Case &c : cases)
-        EXPECT_EQ(frontend::applyLanguageVariant(c.text, c.language), c.expected) << c.text;
-}
-
-TEST(WindowText, Links)
-{
-    struct Case {
-        const char *text;
-        bool link;
-        const char *shown;
-        const char *target;
-    };
-    const Case cases[] = {
-        { "hyperlink: text=\"Home\" link=\"http://h.example/\"", true, "Home",
-            "http://h.example/" },
-        { "HyperLink:text=\"\"link=\"x\"", true, "", "x" },
-        { "hyperlink: link=\"x\" text=\"Home\"", false, "", "" }, // link= must follow text=
-        { "hyperlink: text=\"Home link=\"x\"", false, "", "" },
-        { "see hyperlink: text=\"a\" link=\"b\"", false, "", "" },
-        { frontend::kMakerName, true, frontend::kMakerName, frontend::kMakerAddress },
-        { "Sweepwright Ltd", false, "", "" },
-    };
-    for (const Case &c : cases) {
-        SCOPED_TRACE(c.text);
-        const auto link = frontend::parseLink(c.text);
-        ASSERT_EQ(link.has_value(), c.link);
-        if (link) {
-            EXPECT_EQ(link->shown, c.shown);
-            EXPECT_EQ(link->target, c.target);
-        }
-    }
-}
-
-TEST(WindowText, Colours)
-{
-    QPalette system;
-    system.setColor(QPalette::WindowText, QColor(1, 2, 3));
-    system.setColor(QPalette::Base, QColor(4, 5, 6));
-    system.setColor(QPalette::Button, QColor(7, 8, 9));
-    struct Case {
-        std::uint32_t value;
-        bool background;
-        std::optional<QColor> expected;
-    };
-    const Case cases[] = { { 0x1000000, false, QColor(1, 2, 3) },
-        { 0x2000000, true, QColor(4, 5, 6) }, { 0x3000000, true, QColor(7, 8, 9) },
-        { 0x4000000, true, std::nullopt }, { 0x4000000, false, QColor(0, 0, 0) },
-        { 0x0000FF, false, QColor(255, 0, 0) }, // red in the low byte
-        { 0x123456, false, QColor(0x56, 0x34, 0x12) } };
-    for (const Case &c : cases)
-        EXPECT_EQ(frontend::templateColour(c.value, c.background, system), c.expected) << c.value;
-}
-
-// The ordinary scales are seen in the rendered window; these are the limits.
+// The rendered window is 1:1 at 96 dpi; these are 144 dpi and the limits.
 TEST(WindowGeometry, ScaleLimits)
 {
+    EXPECT_EQ(frontend::scaleFactor(144), 1500);
     EXPECT_EQ(frontend::scaleCoordinate(-8, 1500), -12);
     EXPECT_EQ(frontend::scaleCoordinate(0x7FFFFFFF, 1500), frontend::kMaxCoordinate);
     EXPECT_EQ(frontend::fontPixelHeight(0, 1000), 1);
@@ -161,9 +87,10 @@ TEST(WindowGeometry, PositionCodesInsideTheWorkArea)
         int x;
         int y;
     };
-    const Case cases[] = { { 0, 0, 0, 100, 50 }, { 3, 0, 0, 100, 400 }, { 5, 0, 0, 900, 400 },
-        { 7, 0, 0, 500, 750 }, { 8, 0, 0, 900, 750 }, { 9, 0, 0, 100, 50 },
-        { 4, 30, -20, 530, 380 }, { 8, 10, 10, 900, 750 }, // pushed back inside
+    // Centred (4) is seen in the rendered window.
+    const Case cases[] = { { 0, 0, 0, 100, 50 }, { 5, 0, 0, 900, 400 }, { 8, 0, 0, 900, 750 },
+        { 9, 0, 0, 100, 50 }, { 4, 30, -20, 530, 380 },
+        { 8, 10, 10, 900, 750 }, // pushed back inside
         { 0, -500, -500, 100, 50 },
         { 4, std::int64_t(0x7FFFFFFF), -std::int64_t(0x80000000), 900, 50 } };
     for (const Case &c : cases) {
@@ -174,31 +101,6 @@ TEST(WindowGeometry, PositionCodesInsideTheWorkArea)
     // Larger than the work area: the top-left corner wins.
     EXPECT_EQ(frontend::PlaceWindow(3000, 3000, 8, 0, 0, 1000, area, frame),
         (frontend::Rect { 100, 50, 3000, 3000 }));
-}
-
-TEST(WindowGeometry, FrameGrowthAndClientArea)
-{
-    const frontend::Rect area { 0, 0, 1000, 1000 };
-    const frontend::FrameMetrics thick { 5, 25 };
-    const frontend::Rect outer = frontend::PlaceWindow(200, 100, 0, 0, 0, 1500, area, thick);
-    EXPECT_EQ(outer, (frontend::Rect { 0, 0, 300 + 6, 150 + 6 + 7 }));
-    // The client keeps the size the template meant: outer minus the designed 2 + 2 and 18.
-    EXPECT_EQ(frontend::clientArea(outer, thick), (frontend::Rect { 5, 30, 296, 128 }));
-    const frontend::FrameMetrics thin { 1, 10 };
-    EXPECT_EQ(frontend::PlaceWindow(200, 100, 0, 0, 0, 1000, area, thin),
-        (frontend::Rect { 0, 0, 200, 100 })); // never shrinks
-}
-
-TEST(detailsText, HeadingsListsAndTheFinalLineBreak)
-{
-    const std::vector<std::string> none;
-    EXPECT_EQ(frontend::detailsText(none, none, none, "F", "D", "K"), "");
-    EXPECT_EQ(frontend::detailsText({ "a", "b" }, none, none, "F", "D", "K"), "F\r\na\r\nb\r\n");
-    EXPECT_EQ(frontend::detailsText({ "a" }, { "d" }, { "k" }, "F", "D", "K"),
-        "F\r\na\r\n\r\nD\r\nd\r\n\r\nK\r\nk\r\n");
-    EXPECT_EQ(frontend::detailsText(none, none, { "k" }, "F", "D", "K"), "K\r\nk\r\n");
-    EXPECT_EQ(frontend::titleFromButton("&Details..."), "Details");
-    EXPECT_EQ(frontend::titleFromButton("Mo&re.... &&"), "More. ");
 }
 
 } // namespace

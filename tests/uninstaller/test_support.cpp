@@ -13,26 +13,6 @@ namespace uninstaller_test {
 
 using uninstaller::engine::KeyAccess;
 
-namespace {
-
-std::string rootName(HKEY root)
-{
-    if (root == HKEY_CLASSES_ROOT)
-        return "HKEY_CLASSES_ROOT";
-    if (root == HKEY_CURRENT_USER)
-        return "HKEY_CURRENT_USER";
-    if (root == HKEY_LOCAL_MACHINE)
-        return "HKEY_LOCAL_MACHINE";
-    return "HKEY_USERS";
-}
-
-std::string fullName(HKEY root, const std::string &path)
-{
-    return rootName(root) + "\\" + path;
-}
-
-} // namespace
-
 int FaultyFileSystem::removeFile(const std::string &path)
 {
     const auto found = removeErrors.find(path);
@@ -54,31 +34,27 @@ int FaultyFileSystem::replaceWithCopy(const std::string &source, const std::stri
 KeyAccess FaultyRegistry::openForChange(HKEY root, const std::string &path)
 {
     const KeyAccess real = StoreRegistryAccess::openForChange(root, path);
-    if (real == KeyAccess::Granted &&
-        (denyChange.count(fullName(root, path)) || denyRead.count(fullName(root, path))))
-        return KeyAccess::Denied;
-    return real;
+    return real == KeyAccess::Granted && (denyChange.count(path) || denyRead.count(path))
+        ? KeyAccess::Denied
+        : real;
 }
 
 bool FaultyRegistry::canRead(HKEY root, const std::string &path)
 {
-    return !denyRead.count(fullName(root, path)) && StoreRegistryAccess::canRead(root, path);
+    return !denyRead.count(path) && StoreRegistryAccess::canRead(root, path);
 }
 
 LONG FaultyRegistry::deleteKey(HKEY root, const std::string &path)
 {
-    if (denyDelete.count(fullName(root, path)) || denyChange.count(fullName(root, path)))
-        return ERROR_ACCESS_DENIED;
-    return StoreRegistryAccess::deleteKey(root, path);
+    return denyChange.count(path) ? ERROR_ACCESS_DENIED
+                                  : StoreRegistryAccess::deleteKey(root, path);
 }
 
 uninstaller::engine::SharedFileAnswer ScriptedQuestion::ask(const std::string &path)
 {
-    asked.push_back(path);
-    if (answers.empty()) {
-        ADD_FAILURE() << "unexpected shared-file question for " << path;
+    asked.push_back(path); // the tests compare what was asked with what they scripted
+    if (answers.empty())
         return uninstaller::engine::SharedFileAnswer::No;
-    }
     const auto answer = answers.front();
     answers.pop_front();
     return answer;
@@ -157,14 +133,8 @@ bool keyExists(HKEY root, const std::string &path)
 
 bool valueExists(HKEY root, const std::string &path, const std::string &name)
 {
-    HKEY key = nullptr;
-    if (RegOpenKeyEx(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
-        return false;
-    DWORD type = 0;
-    DWORD size = 0;
-    const LONG rc = RegQueryValueEx(key, name.c_str(), nullptr, &type, nullptr, &size);
-    RegCloseKey(key);
-    return rc == ERROR_SUCCESS;
+    std::string value; // the tests write text values only
+    return platform::registry::readString(root, path, name, value) == ERROR_SUCCESS;
 }
 
 std::vector<std::string> pendingDeletions()
@@ -175,6 +145,14 @@ std::vector<std::string> pendingDeletions()
         store.stringValues(HKEY_LOCAL_MACHINE, "Software\\Bidlark\\Uninstaller\\PendingDeletions"))
         paths.push_back(value);
     return paths;
+}
+
+uninstall_log_writer::RegistryNode &deletedChild(
+    uninstall_log_writer::RegistryNode &parent, const std::string &name)
+{
+    uninstall_log_writer::RegistryNode &child = parent.child(name);
+    parent.findSubkey(name)->deleteFlag = 1;
+    return child;
 }
 
 uninstall_log_writer::LogDescription uiDescription(const std::string &product)
@@ -196,6 +174,39 @@ std::string builtUninstaller()
 QString executableScratch()
 {
     return QString::fromLocal8Bit(qgetenv("BIDLARK_BIN_DIR")) + "/../uninstaller-test-XXXXXX";
+}
+
+uninstall_log_writer::LogDescription installProduct(
+    const std::string &root, const std::string &product, bool ui)
+{
+    writeFile(root + "/app/bin/tool", "program");
+    writeFile(root + "/app/share/readme", "text");
+    writeFile(root + "/lib/libshared.so", "library");
+    writeFile(root + "/etc/app.conf", "installed");
+    writeFile(root + "/backup/app.conf", "original");
+    setSharedCount(root + "/lib/libshared.so", 1);
+    EXPECT_EQ(
+        platform::registry::writeString(HKEY_CURRENT_USER, "Software\\" + product, "Path", root),
+        ERROR_SUCCESS);
+
+    uninstall_log_writer::LogDescription d = uiDescription(product);
+    d.userInterface = ui;
+    d.shared = { root + "/lib/libshared.so" };
+    const auto state = uninstaller::engine::makePosixFileSystem()->inspect(root + "/etc/app.conf");
+    d.backups = { uninstall_log_writer::backupLine(
+        root + "/backup/app.conf", root + "/etc/app.conf", 0, 0, state.lastWriteTime) };
+    d.files = { root + "/app/bin/tool", root + "/app/share/readme" };
+    d.directories = { root + "/app/bin", root + "/app/share", root + "/app", root + "/backup" };
+    d.hasRegistry = true;
+    deletedChild(d.registry[1].child("Software"), product).values = { { "Path", 1 } };
+    return d;
+}
+
+bool productRemoved(const std::string &root, const std::string &product)
+{
+    return !exists(root + "/app") && !exists(root + "/lib/libshared.so") &&
+        !exists(root + "/backup") && readFile(root + "/etc/app.conf") == "installed" &&
+        !keyExists(HKEY_CURRENT_USER, "Software\\" + product);
 }
 
 void writeUninstaller(

@@ -12,6 +12,8 @@
 
 #include <QTemporaryDir>
 
+#include <gtest/gtest.h>
+
 #include <deque>
 #include <map>
 #include <set>
@@ -50,13 +52,12 @@ private:
     std::string m_current = "/start";
 };
 
-// The registry store, with keys (root name + "\" + path, compared exactly) that deny change, deny
-// reading too, or refuse deletion.
+// The registry store, with keys (paths under any root, compared exactly) that deny change or
+// deny reading too.
 class FaultyRegistry final : public uninstaller::engine::StoreRegistryAccess {
 public:
     std::set<std::string> denyChange;
     std::set<std::string> denyRead;
-    std::set<std::string> denyDelete;
 
     uninstaller::engine::KeyAccess openForChange(HKEY root, const std::string &path) override;
     bool canRead(HKEY root, const std::string &path) override;
@@ -116,6 +117,10 @@ bool keyExists(HKEY root, const std::string &path);
 bool valueExists(HKEY root, const std::string &path, const std::string &name);
 std::vector<std::string> pendingDeletions();
 
+// The child `name` of `parent`, created when missing and marked for deletion.
+uninstall_log_writer::RegistryNode &deletedChild(
+    uninstall_log_writer::RegistryNode &parent, const std::string &name);
+
 // A log description with the standard texts and window, for `product`.
 uninstall_log_writer::LogDescription uiDescription(const std::string &product);
 
@@ -125,8 +130,26 @@ void writeUninstaller(
     const uninstall_log_writer::LogDescription &description, const std::string &outputPath);
 std::string builtUninstaller();
 
+// A small installed product in `root`: two files in a folder, a shared library with count 1, a
+// backed-up configuration file and a registry key; and the log that removes it.
+uninstall_log_writer::LogDescription installProduct(
+    const std::string &root, const std::string &product, bool ui);
+// Everything installProduct made is gone, and the configuration file is the installed one.
+bool productRemoved(const std::string &root, const std::string &product);
+
 // A QTemporaryDir template inside the build tree, for programs and libraries a test executes
 // (/tmp may be mounted noexec).
 QString executableScratch();
+
+// A test with a scratch folder in the build tree.
+class ScratchTest : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(m_dir.isValid()); }
+    std::string path(const std::string &relative) const
+    {
+        return m_dir.path().toStdString() + "/" + relative;
+    }
+    QTemporaryDir m_dir { executableScratch() };
+};
 
 } // namespace uninstaller_test
