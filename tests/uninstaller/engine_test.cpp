@@ -282,6 +282,12 @@ TEST_F(EngineTest, DeleteFilesAndScheduleWhatIsInUse)
     EXPECT_EQ(recorded, pending);
     EXPECT_TRUE(e.takeRestartNeeded());
     EXPECT_FALSE(e.takeRestartNeeded()); // asked once
+    // A store that refuses the records: the files stay among the failed, and no restart is asked.
+    platform::registry::testing::denyAccess(HKEY_LOCAL_MACHINE, false, true);
+    e.ScheduleDeletes();
+    EXPECT_FALSE(e.takeRestartNeeded());
+    EXPECT_EQ(e.failedFiles(), failed);
+    platform::registry::testing::allowAllAccess();
 
     e.RemoveFolders();
     EXPECT_FALSE(exists(path("\xc3\xa5mpty")));

@@ -70,10 +70,11 @@ void RemovalEngine::Unregister(const std::string &path)
         m_services.files.setCurrentFolder(saved);
 }
 
-void RemovalEngine::DeleteAtRestart(const std::string &path)
+bool RemovalEngine::DeleteAtRestart(const std::string &path)
 {
-    qCDebug(lcEngine) << "delete at restart" << path.c_str();
-    schedulePendingDeletion(m_services.registry, path);
+    const bool recorded = schedulePendingDeletion(m_services.registry, path);
+    qCDebug(lcEngine) << "delete at restart" << path.c_str() << (recorded ? "recorded" : "refused");
+    return recorded;
 }
 
 void RemovalEngine::ScheduleDeletes()
@@ -82,11 +83,13 @@ void RemovalEngine::ScheduleDeletes()
     // file go, so it is gone by now and nothing is left for a restart to do.
     if (!m_options.keepSelf && m_services.files.inspect(m_ownFilePath).exists)
         DeleteAtRestart(m_ownFilePath);
+    // A file whose record the store refused is still listed among the failed ones; a restart would
+    // not remove it, so only a recorded one asks for a restart.
+    m_restartNeeded = false;
     for (const std::string &file : m_inUseFiles) {
-        if (file.size() > 3)
-            DeleteAtRestart(log::cp1252ToUtf8(file));
+        if (file.size() > 3 && DeleteAtRestart(log::cp1252ToUtf8(file)))
+            m_restartNeeded = true;
     }
-    m_restartNeeded = !m_inUseFiles.empty();
 }
 
 bool RemovalEngine::takeRestartNeeded()

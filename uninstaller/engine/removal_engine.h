@@ -63,7 +63,7 @@ public:
     // Removes a component's registration; `path` is a log text.
     void Unregister(const std::string &path);
     // Records a UTF-8 path for deletion at the next restart.
-    void DeleteAtRestart(const std::string &path);
+    bool DeleteAtRestart(const std::string &path); // false when the store refused the record
 
     // The restart decision: true once when something in use is waiting for a restart, and then
     // clears the flag, so closing twice asks only once.
