@@ -7,6 +7,7 @@
 #include <QLocale>
 #include <QStandardPaths>
 
+#include <algorithm>
 #include <array>
 
 namespace mRefreshText {
@@ -150,15 +151,16 @@ QString SaveUnrecognisedPage(const QString &page, const QString &folder, int kee
     QDir dir(folder);
     if (!dir.mkpath(QStringLiteral(".")))
         return {};
-    // Names sort by time, and a counter keeps two pages of one millisecond apart.
+    // Names sort by time; pages saved in one millisecond take a rising counter. A number freed by
+    // the pruning below must not be taken again: that page would sort oldest and go at once.
     const QString stamp =
         QDateTime::currentDateTimeUtc().toString(QStringLiteral("yyyyMMdd-HHmmss-zzz"));
-    QString path;
-    for (int n = 0; n < 1000; ++n) {
-        path = dir.filePath(u"myebay-"_qs + stamp + u'-' + QString::number(n) + u".html"_qs);
-        if (!QFile::exists(path))
-            break;
-    }
+    const QString prefix = u"myebay-"_qs + stamp + u'-';
+    int n = 0;
+    for (const QString &name : dir.entryList({ prefix + u"*.html"_qs }, QDir::Files))
+        n = std::max(n, QStringView(name).mid(prefix.size()).chopped(5).toInt() + 1);
+    const QString path =
+        dir.filePath(prefix + QStringLiteral("%1").arg(n, 3, 10, QLatin1Char('0')) + u".html"_qs);
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly) || file.write(page.toUtf8()) < 0)
         return {};

@@ -59,6 +59,11 @@ TEST(RefreshText, UnrecognisedPagesKeepOnlyTheNewestFive)
     ASSERT_EQ(QDir(dir.path() + "/u").entryList(QDir::Files).size(), 5);
     for (int i = 2; i < 7; ++i)
         EXPECT_TRUE(QFile::exists(saved[i])) << i;
+    // Many pages within one millisecond: the page just saved is never the one pruned.
+    for (int i = 0; i < 200; ++i) {
+        const QString path = mRefreshText::SaveUnrecognisedPage(QString::number(i), dir.path(), 1);
+        ASSERT_TRUE(QFile::exists(path)) << i;
+    }
 }
 
 // The minute tick with Connect recorded: connects at or past the interval, then counts afresh.
