@@ -90,13 +90,12 @@ struct Pipeline {
                 const std::uint32_t r = t.startsWith[c];
                 // A character whose first reacting step takes it alone and puts nothing back
                 // (a quote mark, ">", a line break) is simply dropped.
-                const Step &first = kSteps[std::size_t(std::countr_zero(r | 0x80000000u))];
-                if (r == 0)
+                if (r == 0) {
                     t.idle[c] = kKeep;
-                else if (first.find.size() == 1 && first.replaceWith.empty())
-                    t.idle[c] = kDrop;
-                else
-                    t.idle[c] = kDecide;
+                    continue;
+                }
+                const Step &first = kSteps[std::size_t(std::countr_zero(r))];
+                t.idle[c] = first.find.size() == 1 && first.replaceWith.empty() ? kDrop : kDecide;
             }
             return t;
         }();
