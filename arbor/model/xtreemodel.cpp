@@ -229,25 +229,15 @@ void XTreeModel::destroyRoots()
     std::vector<XTreeItem *> pending;
     for (XTreeItem *r = m_roots.first(); r;) {
         XTreeItem *next = r->m_next;
-        pending.push_back(r);
-        while (!pending.empty()) {
-            XTreeItem *x = pending.back();
-            pending.pop_back();
-            if (x->m_right)
-                pending.push_back(x->m_right);
-            for (XTreeItem *c = x->m_firstChild; c; c = c->m_next)
-                pending.push_back(c);
-            destroyOne(x, false);
-        }
+        takeApart(r, pending, [this](XTreeItem *x) { destroyOne(x, false); });
         r = next;
     }
 }
 
-void XTreeModel::destroyTree(XTreeItem *top, bool forgetGroups)
+template <class Visit>
+void XTreeModel::takeApart(XTreeItem *top, std::vector<XTreeItem *> &pending, Visit visit)
 {
-    const WindowWork work(*this);
-    std::vector<XTreeItem *> pending { top };
-    std::vector<XTreeItem *> deadSelected;
+    pending.push_back(top);
     while (!pending.empty()) {
         XTreeItem *x = pending.back();
         pending.pop_back();
@@ -255,10 +245,20 @@ void XTreeModel::destroyTree(XTreeItem *top, bool forgetGroups)
             pending.push_back(x->m_right);
         for (XTreeItem *c = x->m_firstChild; c; c = c->m_next)
             pending.push_back(c);
+        visit(x); // last: it may free x
+    }
+}
+
+void XTreeModel::destroyTree(XTreeItem *top, bool forgetGroups)
+{
+    const WindowWork work(*this);
+    std::vector<XTreeItem *> pending;
+    std::vector<XTreeItem *> deadSelected;
+    takeApart(top, pending, [&](XTreeItem *x) {
         if (x->m_selected)
             deadSelected.push_back(x);
         destroyOne(x, forgetGroups);
-    }
+    });
     if (!deadSelected.empty())
         dropFromSelection(deadSelected);
 }

@@ -241,6 +241,10 @@ private:
     // Destroys every root with all below and right of it, leaving the root list to the caller.
     void destroyRoots();
     void destroyOne(XTreeItem *x, bool forgetGroups);
+    // Hands `top`, its right chain and everything below to `visit`, each after what it holds is
+    // queued, so `visit` may free it. `pending` is the (empty) work list, reusable across calls.
+    template <class Visit>
+    void takeApart(XTreeItem *top, std::vector<XTreeItem *> &pending, Visit visit);
     void dropFromSelection(const std::vector<XTreeItem *> &dead);
     void invalidateFrom(XTreeItem *x) noexcept;
     void showChildWindows(XTreeItem *x, bool show);
